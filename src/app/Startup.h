@@ -1,0 +1,14 @@
+#pragma once
+
+// The first two steps of start-up, before any window exists: create
+// config.ini with its defaults and the Download folder on first run, and
+// repair a save directory that is missing or no longer a directory.
+
+#include "runtime/Text.h"
+
+namespace quorvo {
+
+// `runDir` is the run directory without a trailing "/".
+void prepareConfiguration(const Text& runDir);
+
+}  // namespace quorvo

@@ -1,0 +1,214 @@
+#include "platform/Files.h"
+
+#include "runtime/Encoding.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvo::files {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool valid() const { return m_fd >= 0; }
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool statPath(const Text& path, struct stat& info)
+{
+    if (path.empty())
+        return false;
+    return ::stat(nativePath(path).c_str(), &info) == 0;
+}
+
+}  // namespace
+
+std::string nativePath(const Text& path)
+{
+    return encoding::toUtf8(path.view());
+}
+
+Text fromNativePath(std::string_view native)
+{
+    return encoding::fromUtf8(native);
+}
+
+bool exists(const Text& path)
+{
+    struct stat info {};
+    return statPath(path, info);
+}
+
+bool isDirectory(const Text& path)
+{
+    struct stat info {};
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool createDirectory(const Text& path)
+{
+    if (path.empty())
+        return false;
+    if (::mkdir(nativePath(path).c_str(), 0777) == 0)
+        return true;
+    return errno == EEXIST && isDirectory(path);
+}
+
+bool createDirectories(const Text& path)
+{
+    const std::string native = nativePath(path);
+    if (native.empty())
+        return false;
+    for (std::size_t slash = native.find('/', 1); slash != std::string::npos; slash = native.find('/', slash + 1))
+        ::mkdir(native.substr(0, slash).c_str(), 0777);
+    return createDirectory(path);
+}
+
+bool deleteFile(const Text& path)
+{
+    return !path.empty() && ::unlink(nativePath(path).c_str()) == 0;
+}
+
+bool removeDirectory(const Text& path)
+{
+    return !path.empty() && ::rmdir(nativePath(path).c_str()) == 0;
+}
+
+bool moveFile(const Text& from, const Text& to)
+{
+    if (from.empty() || to.empty())
+        return false;
+    const std::string source = nativePath(from);
+    const std::string target = nativePath(to);
+    // link + unlink refuses an existing target without a check-then-rename race.
+    if (::link(source.c_str(), target.c_str()) == 0)
+        return ::unlink(source.c_str()) == 0;
+    if (errno == EEXIST)
+        return false;
+    // Directories and file systems without hard links: fall back to a checked rename.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0)
+        return false;
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool replaceFile(const Text& from, const Text& to)
+{
+    return !from.empty() && !to.empty() && ::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0;
+}
+
+int64_t fileSize(const Text& path)
+{
+    struct stat info {};
+    if (!statPath(path, info) || S_ISDIR(info.st_mode))
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+bool isWritableDirectory(const Text& path)
+{
+    return isDirectory(path) && ::access(nativePath(path).c_str(), W_OK | X_OK) == 0;
+}
+
+std::optional<Bytes> readFile(const Text& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    FileDescriptor fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
+        return std::nullopt;
+    Bytes data;
+    data.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(got));
+    }
+    return data;
+}
+
+bool writeFile(const Text& path, std::string_view data)
+{
+    if (path.empty())
+        return false;
+    const std::string target = nativePath(path);
+    struct stat existing {};
+    const bool hadFile = ::stat(target.c_str(), &existing) == 0;
+    if (hadFile && S_ISDIR(existing.st_mode))
+        return false;
+
+    std::string temporary = target + ".XXXXXX";
+    FileDescriptor fd(::mkstemp(temporary.data()));
+    if (fd.valid()) {
+        ::fchmod(fd.get(), hadFile ? (existing.st_mode & 07777) : 0644);
+        const bool ok = writeAll(fd.get(), data) && ::fsync(fd.get()) == 0;
+        if (fd.close() && ok && ::rename(temporary.c_str(), target.c_str()) == 0)
+            return true;
+        ::unlink(temporary.c_str());
+    }
+    // A directory we cannot create files in may still hold a writable file.
+    FileDescriptor direct(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!direct.valid())
+        return false;
+    const bool ok = writeAll(direct.get(), data);
+    return direct.close() && ok;
+}
+
+bool appendFile(const Text& path, std::string_view data)
+{
+    if (path.empty())
+        return false;
+    FileDescriptor fd(::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    if (!fd.valid())
+        return false;
+    const bool ok = writeAll(fd.get(), data);
+    return fd.close() && ok;
+}
+
+}  // namespace quorvo::files

@@ -1,0 +1,43 @@
+#pragma once
+
+// File operations on program-text paths. Every path is converted to UTF-8 at
+// this boundary, so names on disk are what every other Linux program expects.
+// Failures are reported by the result, never thrown.
+
+#include "runtime/Text.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace quorvo::files {
+
+// The UTF-8 form of a program-text path, for code that must call the system.
+std::string nativePath(const Text& path);
+// A path as the system gave it (UTF-8), in program text.
+Text fromNativePath(std::string_view nativePath);
+
+bool exists(const Text& path);
+bool isDirectory(const Text& path);
+// True when the directory exists afterwards (an existing directory is fine).
+bool createDirectory(const Text& path);
+// Creates every missing parent as well.
+bool createDirectories(const Text& path);
+bool deleteFile(const Text& path);
+bool removeDirectory(const Text& path);
+// Fails when `to` already exists, like the Windows move does.
+bool moveFile(const Text& from, const Text& to);
+// Atomically replaces `to` when it exists.
+bool replaceFile(const Text& from, const Text& to);
+// Size in bytes, or -1 when the file cannot be examined.
+int64_t fileSize(const Text& path);
+bool isWritableDirectory(const Text& path);
+
+std::optional<Bytes> readFile(const Text& path);
+// Replaces the file's contents; the data reaches disk through a temporary
+// file renamed over the old one, so a failure never leaves half a file.
+bool writeFile(const Text& path, std::string_view data);
+bool appendFile(const Text& path, std::string_view data);
+
+}  // namespace quorvo::files

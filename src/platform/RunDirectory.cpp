@@ -1,0 +1,59 @@
+#include "platform/RunDirectory.h"
+
+#include "platform/Files.h"
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace quorvo {
+
+namespace {
+
+std::string executableDirectory()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0)
+        return {};
+    buffer.resize(static_cast<std::size_t>(length));
+    const std::size_t slash = buffer.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : buffer.substr(0, slash);
+}
+
+std::string dataHomeDirectory()
+{
+    if (const char* dataHome = std::getenv("XDG_DATA_HOME"); dataHome && dataHome[0] == '/')
+        return std::string(dataHome) + "/quorvo";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.local/share/quorvo";
+    return "/tmp/quorvo";
+}
+
+Text computeRunDirectory()
+{
+    const std::string beside = executableDirectory();
+    if (!beside.empty() && ::access(beside.c_str(), W_OK | X_OK) == 0)
+        return files::fromNativePath(beside == "/" ? "" : beside);
+    const Text fallback = files::fromNativePath(dataHomeDirectory());
+    files::createDirectories(fallback);
+    return fallback;
+}
+
+}  // namespace
+
+const Text& runDirectory()
+{
+    static const Text directory = computeRunDirectory();
+    return directory;
+}
+
+Text runPath(const Text& name)
+{
+    return runDirectory() + "/" + name;
+}
+
+}  // namespace quorvo

@@ -1,0 +1,17 @@
+#pragma once
+
+// Where the program keeps config.ini and its default Download/ folder: the
+// executable's directory, or $XDG_DATA_HOME/quorvo (default
+// ~/.local/share/quorvo) when that directory is not writable.
+
+#include "runtime/Text.h"
+
+namespace quorvo {
+
+// The run directory, without a trailing "/". Worked out once per process.
+const Text& runDirectory();
+
+// run directory + "/" + name.
+Text runPath(const Text& name);
+
+}  // namespace quorvo
