@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -88,13 +89,23 @@ TEST(Files, MoveRefusesAnExistingTargetWhileReplaceReplaces)
 TEST(Files, UnwritablePlacesFailWithoutThrowing)
 {
     TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
     const Text locked = files::fromNativePath(dir.file("locked"));
     ASSERT_TRUE(files::createDirectory(locked));
-    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    if (files::isWritableDirectory(locked))
-        GTEST_SKIP() << "running with privileges that ignore permissions";
-    EXPECT_FALSE(files::writeFile(locked + "/x", "data"));
-    EXPECT_FALSE(files::appendFile(locked + "/x", "data"));
-    EXPECT_FALSE(files::createDirectory(locked + "/sub"));
-    EXPECT_FALSE(files::exists(locked + "/x"));
+    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                            fs::perms::others_exec);
+    const std::string failure = quorvo::test::runUnprivileged([&]() -> std::string {
+        if (files::isWritableDirectory(locked))
+            return "directory should not be writable";
+        if (files::writeFile(locked + "/x", "data"))
+            return "writeFile succeeded";
+        if (files::appendFile(locked + "/x", "data"))
+            return "appendFile succeeded";
+        if (files::createDirectory(locked + "/sub"))
+            return "createDirectory succeeded";
+        if (files::exists(locked + "/x"))
+            return "a file appeared";
+        return {};
+    });
+    EXPECT_EQ(failure, "");
 }

@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -174,13 +175,21 @@ TEST(ConfigStore, UnwritableFileKeepsOldValue)
 {
     ProfileFile ini;
     ini.put("[Main]\nspeed=1\n");
-    std::filesystem::permissions(ini.dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    std::filesystem::permissions(ini.dir.file("config.ini"), std::filesystem::perms::owner_read);
-    if (files::isWritableDirectory(files::fromNativePath(ini.dir.path().string())))
-        GTEST_SKIP() << "running with privileges that ignore permissions";
-    const ConfigStore config(ini.path);
-    EXPECT_FALSE(config.write("speed", "2"));
-    EXPECT_EQ(config.read("speed"), "1");
+    namespace fs = std::filesystem;
+    fs::permissions(ini.dir.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(ini.dir.file("config.ini"), fs::perms::owner_read | fs::perms::others_read);
+    const std::string failure = quorvo::test::runUnprivileged([&]() -> std::string {
+        const ConfigStore config(ini.path);
+        if (config.write("speed", "2"))
+            return "write reported success";
+        if (config.read("speed") != "1")
+            return "old value lost";
+        if (config.write("other", "x"))
+            return "write of a new key reported success";
+        return {};
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(ini.raw(), "[Main]\nspeed=1\n");
 }
 
 TEST(ConfigStore, SaveDirectoryCheckAddsTheSeparator)
