@@ -1,0 +1,148 @@
+#include "platform/audio/SoundPlayer.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace quorvo::audio {
+
+namespace {
+
+// The format every sound is converted to before it is queued, so that one
+// device, opened once, can play both stored formats.
+constexpr int outputRate = 44100;
+constexpr SDL_AudioFormat outputFormat = AUDIO_S16SYS;
+constexpr Uint8 outputChannels = 2;
+
+struct WaveBuffer {
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    ~WaveBuffer() { SDL_FreeWAV(data); }
+};
+
+// Decodes a WAVE image and converts it to the output format.
+std::optional<std::vector<Uint8>> decodeForOutput(std::span<const std::byte> wave)
+{
+    if (wave.empty() || wave.size() > static_cast<size_t>(INT32_MAX))
+        return std::nullopt;
+    SDL_RWops* stream = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
+    if (stream == nullptr)
+        return std::nullopt;
+    SDL_AudioSpec spec{};
+    WaveBuffer buffer;
+    // freesrc = 1: the stream is closed whether or not decoding succeeds.
+    if (SDL_LoadWAV_RW(stream, 1, &spec, &buffer.data, &buffer.length) == nullptr)
+        return std::nullopt;
+
+    SDL_AudioCVT conversion{};
+    const int needed = SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, outputFormat,
+                                         outputChannels, outputRate);
+    if (needed < 0)
+        return std::nullopt;
+    std::vector<Uint8> converted(static_cast<size_t>(buffer.length) * static_cast<size_t>(conversion.len_mult));
+    std::copy(buffer.data, buffer.data + buffer.length, converted.begin());
+    if (needed == 1) {
+        conversion.buf = converted.data();
+        conversion.len = static_cast<int>(buffer.length);
+        if (SDL_ConvertAudio(&conversion) != 0)
+            return std::nullopt;
+        converted.resize(static_cast<size_t>(conversion.len_cvt));
+    } else {
+        converted.resize(buffer.length);
+    }
+    return converted;
+}
+
+}  // namespace
+
+// The audio subsystem and one output device, opened on first use. A failed
+// open is retried by the next sound (a device may have appeared since).
+class SoundPlayer::Device {
+public:
+    ~Device()
+    {
+        if (m_device != 0)
+            SDL_CloseAudioDevice(m_device);
+        if (m_subsystemUp)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
+    bool play(const std::vector<Uint8>& samples)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!open())
+            return false;
+        SDL_ClearQueuedAudio(m_device);
+        if (SDL_QueueAudio(m_device, samples.data(), static_cast<Uint32>(samples.size())) != 0)
+            return false;
+        SDL_PauseAudioDevice(m_device, 0);
+        return true;
+    }
+
+    void stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_device != 0)
+            SDL_ClearQueuedAudio(m_device);
+    }
+
+    bool isPlaying() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_device != 0 && SDL_GetQueuedAudioSize(m_device) > 0;
+    }
+
+private:
+    bool open()
+    {
+        if (m_device != 0)
+            return true;
+        if (!m_subsystemUp) {
+            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+                return false;
+            m_subsystemUp = true;
+        }
+        SDL_AudioSpec wanted{};
+        wanted.freq = outputRate;
+        wanted.format = outputFormat;
+        wanted.channels = outputChannels;
+        wanted.samples = 1024;
+        // No changes allowed: SDL converts to whatever the hardware needs.
+        m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+        return m_device != 0;
+    }
+
+    mutable std::mutex m_mutex;
+    bool m_subsystemUp = false;
+    SDL_AudioDeviceID m_device = 0;
+};
+
+SoundPlayer::SoundPlayer()
+    : m_device(std::make_unique<Device>())
+{
+}
+
+SoundPlayer::~SoundPlayer() = default;
+
+bool SoundPlayer::play(std::span<const std::byte> wave)
+{
+    const auto samples = decodeForOutput(wave);
+    if (!samples)
+        return false;
+    return m_device->play(*samples);
+}
+
+void SoundPlayer::stop()
+{
+    m_device->stop();
+}
+
+bool SoundPlayer::isPlaying() const
+{
+    return m_device->isPlaying();
+}
+
+}  // namespace quorvo::audio
