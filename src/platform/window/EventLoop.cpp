@@ -1,0 +1,630 @@
+// The loop itself: queues, posting and sending across threads, timers, quit.
+
+#include "platform/window/EventLoopImpl.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace quorvo::platform {
+
+namespace {
+
+// SDL's video subsystem is process-wide, so only one loop may own it at a time.
+std::atomic<bool> g_loopExists{false};
+
+bool isFilteredInput(MessageId message)
+{
+    return (message >= 255 && message <= 263) || (message >= 512 && message <= 525);
+}
+
+}  // namespace
+
+EventLoop::Impl::Impl()
+    : translator([this](Uint32 sdlWindowId) { return lookupSdl(sdlWindowId); })
+{
+}
+
+EventLoop::Impl::~Impl()
+{
+    quitCalled = true;
+    quitFlag = true;
+    failPendingSends(std::nullopt);
+    if (capture) {
+        SDL_CaptureMouse(SDL_FALSE);
+    }
+    windows.clear();
+    for (auto& cursor : cursors) {
+        cursor.reset();
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
+{
+    bool expected = false;
+    if (!g_loopExists.compare_exchange_strong(expected, true)) {
+        if (error != nullptr) {
+            *error = "an event loop already exists";
+        }
+        return nullptr;
+    }
+    // The window surface is presented in software: SDL's default backs it
+    // with a GL texture at several times the memory and ten times the cost.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Without a window manager, automatic capture follows a popup and keeps
+    // the pointer from the window underneath; capture is explicit here.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    // A click that activates a window is also a click, as on the classic desktop.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The program decides when to quit, not SDL (last window, SIGINT).
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error != nullptr) {
+            *error = SDL_GetError();
+        }
+        g_loopExists = false;
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->wakeEventType = SDL_RegisterEvents(1);
+    if (impl->wakeEventType == static_cast<Uint32>(-1)) {
+        if (error != nullptr) {
+            *error = "no SDL user event left";
+        }
+        impl.reset();
+        g_loopExists = false;
+        return nullptr;
+    }
+    return std::unique_ptr<EventLoop>(new EventLoop(std::move(impl)));
+}
+
+EventLoop::EventLoop(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+
+EventLoop::~EventLoop()
+{
+    m_impl.reset();
+    g_loopExists = false;
+}
+
+bool EventLoop::isUiThread() const
+{
+    return std::this_thread::get_id() == m_impl->uiThread;
+}
+
+// ---------------------------------------------------------------- windows
+
+WindowRecord* EventLoop::Impl::find(WindowId window)
+{
+    const auto it = windows.find(window.value);
+    return it == windows.end() ? nullptr : it->second.get();
+}
+
+const WindowRecord* EventLoop::Impl::find(WindowId window) const
+{
+    const auto it = windows.find(window.value);
+    return it == windows.end() ? nullptr : it->second.get();
+}
+
+WindowId EventLoop::Impl::lookupSdl(Uint32 sdlWindowId) const
+{
+    const auto it = bySdlId.find(sdlWindowId);
+    return it == bySdlId.end() ? WindowId{} : WindowId{it->second};
+}
+
+bool EventLoop::isWindow(WindowId window) const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->liveWindows.contains(window.value);
+}
+
+LResult EventLoop::Impl::callProcedure(const Message& message)
+{
+    WindowRecord* record = find(message.window);
+    if (record == nullptr) {
+        return 0;
+    }
+    // Keep the procedure alive for the call: it may destroy its own window.
+    const std::shared_ptr<const WindowProcedure> procedure = record->procedure;
+    if (procedure && *procedure) {
+        return (*procedure)(message);
+    }
+    return defaultProcedure(message);
+}
+
+LResult EventLoop::Impl::defaultProcedure(const Message& message)
+{
+    if (message.message == WM_CLOSE) {
+        destroyWindow(message.window);
+    }
+    return 0;
+}
+
+LResult EventLoop::defaultProcedure(const Message& message)
+{
+    return m_impl->defaultProcedure(message);
+}
+
+void EventLoop::setWindowProcedure(WindowId window, WindowProcedure procedure)
+{
+    if (WindowRecord* record = m_impl->find(window)) {
+        record->procedure = std::make_shared<const WindowProcedure>(std::move(procedure));
+    }
+}
+
+bool EventLoop::Impl::destroyWindow(WindowId window)
+{
+    WindowRecord* record = find(window);
+    if (record == nullptr || record->destroying) {
+        return false;
+    }
+    record->destroying = true;
+    callProcedure({window, WM_DESTROY, 0, 0, {}});
+
+    std::vector<WindowId> owned;
+    for (const auto& [id, other] : windows) {
+        if (other->owner == window && !other->destroying) {
+            owned.push_back(other->id);
+        }
+    }
+    for (const WindowId child : owned) {
+        destroyWindow(child);
+    }
+
+    {
+        std::lock_guard lock(mutex);
+        liveWindows.erase(window.value);
+        std::erase_if(timers, [&](const auto& entry) { return entry.first.first == window.value; });
+    }
+    failPendingSends(window);
+    if (capture == window) {
+        SDL_CaptureMouse(SDL_FALSE);
+        capture = {};
+    }
+    if (drag && drag->window == window) {
+        drag.reset();
+    }
+    record = find(window);  // the procedure may have re-entered; look again
+    if (record != nullptr) {
+        bySdlId.erase(SDL_GetWindowID(record->sdl.get()));
+        windows.erase(window.value);
+    }
+    return true;
+}
+
+bool EventLoop::destroyWindow(WindowId window)
+{
+    return m_impl->destroyWindow(window);
+}
+
+// ---------------------------------------------------------------- queue
+
+void EventLoop::Impl::wake()
+{
+    if (!wakePending.exchange(true)) {
+        SDL_Event event{};
+        event.type = wakeEventType;
+        if (SDL_PushEvent(&event) != 1) {
+            // SDL's queue is full: the loop still looks at our queue on its
+            // next turn, and its waits are bounded.
+            wakePending = false;
+        }
+    }
+}
+
+bool EventLoop::Impl::enqueue(QueueItem item)
+{
+    {
+        std::lock_guard lock(mutex);
+        const bool needsWindow = item.kind == ItemKind::Posted || item.kind == ItemKind::Sent;
+        if (needsWindow && !liveWindows.contains(item.message.window.value)) {
+            return false;
+        }
+        const bool isSend = item.kind == ItemKind::Sent || item.kind == ItemKind::SentTask;
+        if (isSend && quitCalled) {
+            return false;
+        }
+        // The quit item is never refused: a full queue must not keep the program alive.
+        if (posted.size() >= kQueueLimit && item.kind != ItemKind::Quit) {
+            return false;
+        }
+        posted.push_back(std::move(item));
+    }
+    wake();
+    return true;
+}
+
+void EventLoop::Impl::failPendingSends(std::optional<WindowId> window)
+{
+    const auto matches = [&](const QueueItem& item) {
+        if (!item.send) {
+            return false;
+        }
+        return !window || (item.kind == ItemKind::Sent && item.message.window == *window);
+    };
+    std::vector<std::shared_ptr<SendState>> failed;
+    {
+        std::lock_guard lock(mutex);
+        for (const QueueItem& item : posted) {
+            if (matches(item)) {
+                failed.push_back(item.send);
+            }
+        }
+        std::erase_if(posted, matches);
+    }
+    if (std::this_thread::get_id() == uiThread) {
+        for (const QueueItem& item : ready) {
+            if (matches(item)) {
+                failed.push_back(item.send);
+            }
+        }
+        std::erase_if(ready, matches);
+    }
+    for (const auto& state : failed) {
+        state->finish(std::nullopt);
+    }
+}
+
+bool EventLoop::post(WindowId window, MessageId message, WParam wParam, LParam lParam)
+{
+    return post(Message{window, message, wParam, lParam, {}});
+}
+
+bool EventLoop::post(Message message)
+{
+    if (message.message == WM_QUIT) {
+        quit(static_cast<int>(message.wParam));
+        return true;
+    }
+    QueueItem item;
+    item.kind = ItemKind::Posted;
+    item.message = std::move(message);
+    return m_impl->enqueue(std::move(item));
+}
+
+bool EventLoop::post(std::function<void()> task)
+{
+    if (!task) {
+        return false;
+    }
+    QueueItem item;
+    item.kind = ItemKind::Task;
+    item.task = std::move(task);
+    return m_impl->enqueue(std::move(item));
+}
+
+std::optional<LResult> EventLoop::send(WindowId window, MessageId message, WParam wParam, LParam lParam)
+{
+    return send(Message{window, message, wParam, lParam, {}});
+}
+
+std::optional<LResult> EventLoop::send(Message message)
+{
+    if (isUiThread()) {
+        if (m_impl->find(message.window) == nullptr) {
+            return std::nullopt;
+        }
+        return m_impl->callProcedure(message);
+    }
+    auto state = std::make_shared<SendState>();
+    QueueItem item;
+    item.kind = ItemKind::Sent;
+    item.message = std::move(message);
+    item.send = state;
+    if (!m_impl->enqueue(std::move(item))) {
+        return std::nullopt;
+    }
+    std::unique_lock lock(state->mutex);
+    state->answered.wait(lock, [&] { return state->done; });
+    return state->result;
+}
+
+bool EventLoop::send(std::function<void()> task)
+{
+    if (!task) {
+        return false;
+    }
+    if (isUiThread()) {
+        task();
+        return true;
+    }
+    auto state = std::make_shared<SendState>();
+    QueueItem item;
+    item.kind = ItemKind::SentTask;
+    item.task = std::move(task);
+    item.send = state;
+    if (!m_impl->enqueue(std::move(item))) {
+        return false;
+    }
+    std::unique_lock lock(state->mutex);
+    state->answered.wait(lock, [&] { return state->done; });
+    return state->result.has_value();
+}
+
+void EventLoop::quit(int exitCode)
+{
+    // Queued like a post, so that what this thread posted before is still
+    // delivered; whatever is posted after cannot hold it back.
+    m_impl->quitCalled = true;
+    QueueItem item;
+    item.kind = ItemKind::Quit;
+    item.message.wParam = exitCode;
+    m_impl->enqueue(std::move(item));
+}
+
+bool EventLoop::quitRequested() const
+{
+    return m_impl->quitCalled;
+}
+
+// ---------------------------------------------------------------- timers
+
+bool EventLoop::setTimer(WindowId window, TimerId id, std::chrono::milliseconds interval, TimerCallback callback)
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        if (!m_impl->liveWindows.contains(window.value)) {
+            return false;
+        }
+        TimerRecord& timer = m_impl->timers[{window.value, id}];
+        timer.interval = std::max(interval, std::chrono::milliseconds(1));
+        timer.due = Impl::Clock::now() + timer.interval;
+        timer.callback = std::move(callback);
+        timer.generation = m_impl->nextTimerGeneration++;
+        timer.pendingFire = false;
+    }
+    if (!isUiThread()) {
+        m_impl->wake();  // the loop may be waiting with a longer timeout
+    }
+    return true;
+}
+
+bool EventLoop::killTimer(WindowId window, TimerId id)
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->timers.erase({window.value, id}) > 0;
+}
+
+// ---------------------------------------------------------------- the loop
+
+void EventLoop::Impl::refill()
+{
+    wakePending = false;
+    {
+        std::lock_guard lock(mutex);
+        const std::size_t count = std::min(posted.size(), kBatch);
+        std::move(posted.begin(), posted.begin() + static_cast<std::ptrdiff_t>(count), std::back_inserter(ready));
+        posted.erase(posted.begin(), posted.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+
+    SDL_PumpEvents();
+    eventBuffer.clear();
+    std::array<SDL_Event, 128> chunk{};
+    for (;;) {
+        const int count = SDL_PeepEvents(chunk.data(), static_cast<int>(chunk.size()), SDL_GETEVENT, SDL_FIRSTEVENT,
+                                         SDL_LASTEVENT);
+        if (count <= 0) {
+            break;
+        }
+        for (int i = 0; i < count; ++i) {
+            const SDL_Event& event = chunk[static_cast<std::size_t>(i)];
+            if (event.type == wakeEventType || event.type == SDL_QUIT) {
+                continue;
+            }
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                // The window surface still holds the last picture: show it again.
+                if (const WindowRecord* record = find(lookupSdl(event.window.windowID)); record && record->presented) {
+                    SDL_UpdateWindowSurface(record->sdl.get());
+                }
+                continue;
+            }
+            eventBuffer.push_back(event);
+        }
+        if (count < static_cast<int>(chunk.size())) {
+            break;
+        }
+    }
+    translated.clear();
+    translator.translate(eventBuffer, translated);
+    for (Message& message : translated) {
+        QueueItem item;
+        item.kind = ItemKind::Input;
+        item.message = std::move(message);
+        ready.push_back(std::move(item));
+    }
+
+    {
+        std::lock_guard lock(mutex);
+        const auto now = Clock::now();
+        for (auto& [key, timer] : timers) {
+            if (timer.pendingFire || timer.due > now) {
+                continue;
+            }
+            // One WM_TIMER at a time per timer; a late loop does not catch up.
+            timer.pendingFire = true;
+            timer.due = now + timer.interval;
+            QueueItem item;
+            item.kind = ItemKind::Timer;
+            item.message = {WindowId{key.first}, WM_TIMER, key.second, 0, {}};
+            item.timerGeneration = timer.generation;
+            ready.push_back(std::move(item));
+        }
+    }
+    updateDrag();
+}
+
+void EventLoop::Impl::waitForEvents()
+{
+    using std::chrono::milliseconds;
+    // Bounded, so that even a lost wake-up costs at most this long.
+    milliseconds timeout(250);
+    if (drag) {
+        timeout = milliseconds(10);
+    }
+    {
+        std::lock_guard lock(mutex);
+        if (!posted.empty()) {
+            return;
+        }
+        const auto now = Clock::now();
+        for (const auto& [key, timer] : timers) {
+            if (!timer.pendingFire) {
+                const auto left = std::chrono::ceil<milliseconds>(timer.due - now);
+                timeout = std::min(timeout, std::max(left, milliseconds(0)));
+            }
+        }
+    }
+    if (timeout.count() > 0) {
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
+    }
+}
+
+void EventLoop::Impl::deliverSystemSize(WindowRecord& record, const Message& message)
+{
+    reportSize(record, message.wParam, pointX(message.lParam), pointY(message.lParam));
+}
+
+void EventLoop::Impl::reportSize(WindowRecord& record, WParam kind, int width, int height)
+{
+    if (kind == SIZE_MINIMIZED) {
+        if (record.reportedSizeKind == SIZE_MINIMIZED) {
+            return;
+        }
+        record.reportedSizeKind = SIZE_MINIMIZED;
+        width = 0;
+        height = 0;
+    } else {
+        if (record.reportedSizeKind == kind && record.reportedWidth == width && record.reportedHeight == height) {
+            return;  // the echo of a size already reported
+        }
+        record.reportedSizeKind = kind;
+        record.reportedWidth = width;
+        record.reportedHeight = height;
+    }
+    callProcedure({record.id, WM_SIZE, kind, makePointParam(width, height), {}});
+}
+
+void EventLoop::Impl::dispatch(QueueItem& item)
+{
+    switch (item.kind) {
+    case ItemKind::Posted:
+        callProcedure(item.message);
+        break;
+    case ItemKind::Input:
+        if (WindowRecord* record = find(item.message.window)) {
+            if (item.message.message == WM_SIZE) {
+                deliverSystemSize(*record, item.message);
+            } else {
+                callProcedure(item.message);
+            }
+        }
+        break;
+    case ItemKind::Sent:
+        if (find(item.message.window) != nullptr) {
+            item.send->finish(callProcedure(item.message));
+        } else {
+            item.send->finish(std::nullopt);
+        }
+        break;
+    case ItemKind::Task:
+        item.task();
+        break;
+    case ItemKind::SentTask:
+        item.task();
+        item.send->finish(0);
+        break;
+    case ItemKind::Quit:
+        if (!quitFlag) {
+            exitCode = static_cast<int>(item.message.wParam);
+            quitFlag = true;
+            // Nothing will answer a send from now on.
+            failPendingSends(std::nullopt);
+        }
+        break;
+    case ItemKind::Timer: {
+        TimerCallback callback;
+        {
+            std::lock_guard lock(mutex);
+            const auto it = timers.find({item.message.window.value, item.message.wParam});
+            if (it == timers.end() || it->second.generation != item.timerGeneration) {
+                return;  // killed or re-armed since it fell due
+            }
+            it->second.pendingFire = false;
+            callback = it->second.callback;
+        }
+        if (callback) {
+            callback(item.message.window, item.message.wParam);
+        } else {
+            callProcedure(item.message);
+        }
+        break;
+    }
+    }
+}
+
+EventLoop::Impl::Step EventLoop::Impl::step(bool mayWait, LoopFilter filter, WindowId modalWindow)
+{
+    if (quitFlag) {
+        return Step::Quit;
+    }
+    if (ready.empty()) {
+        refill();
+        if (ready.empty()) {
+            if (!mayWait) {
+                return Step::Idle;
+            }
+            waitForEvents();
+            refill();
+            if (ready.empty()) {
+                return Step::Idle;
+            }
+        }
+    }
+    QueueItem item = std::move(ready.front());
+    ready.pop_front();
+    const bool isWindowMessage = item.kind == ItemKind::Posted || item.kind == ItemKind::Input;
+    if (filter == LoopFilter::DropOtherWindowsInput && isWindowMessage && item.message.window != modalWindow
+        && isFilteredInput(item.message.message)) {
+        return Step::Dispatched;
+    }
+    dispatch(item);
+    return quitFlag ? Step::Quit : Step::Dispatched;
+}
+
+int EventLoop::run()
+{
+    assert(isUiThread() && "the loop runs on the thread that created it");
+    while (m_impl->step(true, LoopFilter::None, {}) != Impl::Step::Quit) {
+    }
+    m_impl->failPendingSends(std::nullopt);
+    return m_impl->exitCode;
+}
+
+bool EventLoop::runWhileAlive(WindowId window, LoopFilter filter)
+{
+    assert(isUiThread() && "the loop runs on the thread that created it");
+    while (m_impl->find(window) != nullptr) {
+        if (m_impl->step(true, filter, window) == Impl::Step::Quit) {
+            m_impl->failPendingSends(std::nullopt);
+            return false;
+        }
+    }
+    return true;
+}
+
+void EventLoop::processPending()
+{
+    assert(isUiThread() && "the loop runs on the thread that created it");
+    if (m_impl->ready.empty()) {
+        m_impl->refill();
+    }
+    // Only what is waiting now: a flood of posts must not keep us here.
+    std::size_t budget = m_impl->ready.size();
+    while (budget-- > 0 && !m_impl->ready.empty()) {
+        if (m_impl->step(false, LoopFilter::None, {}) != Impl::Step::Dispatched) {
+            break;
+        }
+    }
+}
+
+}  // namespace quorvo::platform

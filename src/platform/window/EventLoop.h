@@ -1,0 +1,225 @@
+#pragma once
+
+// Windows and the user-interface thread's event loop (SDL2 underneath; no SDL
+// type appears here).
+//
+// Typical use — a window showing a picture until it is closed:
+//
+//     std::string error;
+//     auto loop = quorvo::platform::EventLoop::create(&error);  // null on failure
+//     WindowId window = loop->createWindow({.title = "gallery", .width = 410, .height = 650});
+//     loop->setWindowProcedure(window, [&](const Message& m) -> LResult {
+//         if (m.message == WM_DESTROY) loop->quit(0);
+//         return loop->defaultProcedure(m);   // WM_CLOSE destroys the window
+//     });
+//     loop->show(window);
+//     loop->present(window, pixels);          // PixelView: premultiplied ARGB32
+//     int exitCode = loop->run();             // until quit()
+//
+// With cairo: PixelView{cairo_image_surface_get_data(s), w, h,
+// cairo_image_surface_get_stride(s)} after cairo_surface_flush(s). Present again
+// after every change you want seen; the platform re-shows the last presented
+// picture by itself when the window is exposed.
+//
+// Threads: the EventLoop is created on, and belongs to, the user-interface
+// thread. post(), send(), quit(), isWindow() and the timer calls may be used
+// from any thread; everything else only on the user-interface thread. Messages
+// posted or sent from one thread are delivered in the order they were made.
+// A send to a window that is gone (or goes while the send waits), made after
+// quit(), or still waiting when the loop ends or is destroyed, returns
+// std::nullopt instead of waiting forever.
+//
+// Window procedures are called on the user-interface thread; they may create
+// and destroy windows, run nested loops and send to themselves (direct call).
+//
+// Presenting: there is no per-pixel translucency without a compositor, and SDL2
+// offers none on its window surfaces, so every present composes the image over
+// the window's opaque backdrop colour (WindowOptions::backdrop).
+
+#include "platform/window/Messages.h"
+#include "platform/window/Pixels.h"
+
+#include "runtime/Text.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvo::platform {
+
+enum class WindowKind {
+    TopLevel,  // borderless, with a taskbar entry
+    Popup,     // borderless, top-most, no taskbar entry (menus, drop-downs, tooltips)
+};
+
+struct WindowOptions {
+    WindowKind kind = WindowKind::TopLevel;
+    Text title;
+    // Screen position; none = centred in the work area.
+    std::optional<Point> position;
+    int width = 380;
+    int height = 250;
+    // Owned windows are destroyed with their owner.
+    WindowId owner;
+    // Opaque colour (0xRRGGBB, alpha ignored) that translucent pixels are composed over.
+    std::uint32_t backdrop = 0x000000;
+};
+
+enum class SystemCursor { Arrow, IBeam, Wait, Hand, SizeWE, SizeNS, SizeNWSE, SizeNESW, SizeAll, No };
+
+// Maps the classic system cursor ids (0x7F00 arrow, 0x7F01 I-beam, 0x7F89 hand,
+// 0x7F82..0x7F85 the resize cursors, ...) onto SystemCursor.
+[[nodiscard]] std::optional<SystemCursor> systemCursorFromId(int id);
+
+// Which messages a nested loop lets through.
+enum class LoopFilter {
+    None,
+    // Keyboard (255..263) and mouse (512..525) messages for other windows are
+    // dropped: the rest of the program ignores input while a modal box is open.
+    DropOtherWindowsInput,
+};
+
+// Resize zones, numbered as the framework's resize borders are.
+enum class ResizeZone { Left = 1, Right = 2, Top = 3, TopLeft = 4, TopRight = 5, Bottom = 6, BottomLeft = 7, BottomRight = 8 };
+
+using TimerId = std::intptr_t;
+// Called instead of delivering WM_TIMER when a timer was set with a callback.
+using TimerCallback = std::function<void(WindowId, TimerId)>;
+
+class EventLoop {
+public:
+    // Starts the window system. Only one EventLoop may exist at a time; the
+    // second gets nullptr. On failure `error` (if given) says why.
+    static std::unique_ptr<EventLoop> create(std::string* error = nullptr);
+    ~EventLoop();
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
+
+    // ---- windows (user-interface thread) ----
+    // Returns an empty id when the system refuses the window. The window
+    // starts hidden.
+    WindowId createWindow(const WindowOptions& options);
+    // Sends WM_DESTROY to the window's procedure, destroys its owned windows,
+    // drops its timers and answers pending sends to it with failure.
+    bool destroyWindow(WindowId window);
+    [[nodiscard]] bool isWindow(WindowId window) const;  // any thread
+
+    void setWindowProcedure(WindowId window, WindowProcedure procedure);
+    // The default processing: WM_CLOSE destroys the window; everything else 0.
+    LResult defaultProcedure(const Message& message);
+
+    bool show(WindowId window);
+    bool hide(WindowId window);
+    bool minimise(WindowId window);
+    bool maximise(WindowId window);
+    bool restore(WindowId window);
+    [[nodiscard]] bool isVisible(WindowId window) const;
+    [[nodiscard]] bool isMinimised(WindowId window) const;
+    [[nodiscard]] bool isMaximised(WindowId window) const;
+
+    // Screen rectangle of the window (borderless: client = window).
+    [[nodiscard]] Rect bounds(WindowId window) const;
+    bool move(WindowId window, Point position);
+    // WM_SIZE reaches the window procedure before this returns when the size changed.
+    bool resize(WindowId window, int width, int height);
+    bool setMinimumSize(WindowId window, int width, int height);
+
+    bool setTitle(WindowId window, const Text& title);
+    [[nodiscard]] Text title(WindowId window) const;
+    // Premultiplied ARGB32 pixels; made straight-alpha for the system.
+    bool setIcon(WindowId window, const PixelView& icon);
+    bool setBackdrop(WindowId window, std::uint32_t rgb);
+    // Whole-window opacity (0..1); false where the system cannot do it.
+    bool setOpacity(WindowId window, float opacity);
+    bool setAlwaysOnTop(WindowId window, bool onTop);
+
+    // Named per-window values (the role of window properties).
+    bool setProperty(WindowId window, std::string_view name, std::intptr_t value);
+    [[nodiscard]] std::optional<std::intptr_t> property(WindowId window, std::string_view name) const;
+    bool removeProperty(WindowId window, std::string_view name);
+
+    // ---- presenting (user-interface thread) ----
+    // Shows `image` (premultiplied ARGB32, image pixel (0,0) at the window's
+    // top-left) on the window, whole or only `area` (window coordinates).
+    // Parts outside the image or the window are left alone.
+    bool present(WindowId window, const PixelView& image);
+    bool present(WindowId window, const PixelView& image, const Rect& area);
+    // What the window surface shows now (opaque ARGB32), for tests and
+    // screenshots; none when the window has no surface.
+    [[nodiscard]] std::optional<PixelBuffer> surfaceSnapshot(WindowId window) const;
+
+    // ---- input state (user-interface thread) ----
+    bool setFocus(WindowId window);  // raise and give keyboard focus
+    [[nodiscard]] WindowId focusedWindow() const;
+    bool setCapture(WindowId window);
+    void releaseCapture();
+    [[nodiscard]] WindowId captureWindow() const;
+    // Whether a key (VK_SHIFT, VK_CONTROL, VK_MENU or any VK code) is held, as
+    // the key messages delivered so far say.
+    [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
+    [[nodiscard]] Point cursorPosition() const;  // screen coordinates
+    void setCursor(SystemCursor cursor);          // a cursor the system lacks is ignored
+    // Moves the window with the pointer while the left button stays down
+    // (no window manager needed). Call on the left press.
+    bool beginDrag(WindowId window);
+    // Resizes from the given border while the left button stays down.
+    bool beginResize(WindowId window, ResizeZone zone);
+    [[nodiscard]] bool isDragging() const;
+
+    // ---- system services (user-interface thread) ----
+    [[nodiscard]] Text clipboardText() const;  // "\n" becomes "\r\n"
+    bool setClipboardText(const Text& text);   // "\r\n" becomes "\n"
+    // Where the input method should show its candidates (window coordinates).
+    bool setTextInputRect(WindowId window, const Rect& caret);
+    // The desktop minus panels, in screen coordinates.
+    [[nodiscard]] Rect workArea() const;
+
+    // ---- the loop ----
+    // Runs until quit(); returns its exit code. Returns at once if quit was
+    // already asked for.
+    int run();
+    // A nested loop: runs while `window` exists. False when it ended by quit().
+    bool runWhileAlive(WindowId window, LoopFilter filter = LoopFilter::None);
+    // Dispatches what is waiting now, without blocking.
+    void processPending();
+    // Ends run() and every nested loop with `exitCode` (any thread), once the
+    // messages posted before it are handled; later posts cannot hold it back.
+    // Sticky: sends made after it fail at once, loops run later return at once.
+    void quit(int exitCode);
+    [[nodiscard]] bool quitRequested() const;
+
+    // Any thread. False when the window does not exist or the queue is full.
+    bool post(WindowId window, MessageId message, WParam wParam = 0, LParam lParam = 0);
+    bool post(Message message);
+    // Runs `task` on the user-interface thread (any thread).
+    bool post(std::function<void()> task);
+    // Any thread; waits for the window procedure's result. From the
+    // user-interface thread the procedure is called directly.
+    std::optional<LResult> send(WindowId window, MessageId message, WParam wParam = 0, LParam lParam = 0);
+    std::optional<LResult> send(Message message);
+    // Runs `task` on the user-interface thread and waits; false if it could not run.
+    bool send(std::function<void()> task);
+
+    // Timers by (window, id), any thread. Setting an existing timer re-arms it
+    // with the new interval; killTimer stops it and drops a WM_TIMER not yet
+    // delivered. Timers of destroyed windows are gone with them.
+    bool setTimer(WindowId window, TimerId id, std::chrono::milliseconds interval, TimerCallback callback = {});
+    bool killTimer(WindowId window, TimerId id);
+
+    [[nodiscard]] bool isUiThread() const;
+
+    // For synthetic input (SyntheticInput.h): the system's id of the window.
+    [[nodiscard]] std::uint32_t systemWindowId(WindowId window) const;
+
+    struct Impl;
+
+private:
+    explicit EventLoop(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace quorvo::platform

@@ -1,0 +1,158 @@
+#pragma once
+
+// Private state of EventLoop (includes SDL; never include above src/platform).
+
+#include "platform/window/EventLoop.h"
+#include "platform/window/EventTranslator.h"
+
+#include <SDL.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace quorvo::platform {
+
+struct SdlWindowDeleter {
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+struct SdlCursorDeleter {
+    void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
+};
+
+struct WindowRecord {
+    WindowId id;
+    std::unique_ptr<SDL_Window, SdlWindowDeleter> sdl;
+    WindowKind kind = WindowKind::TopLevel;
+    WindowId owner;
+    std::shared_ptr<const WindowProcedure> procedure;
+    std::map<std::string, std::intptr_t, std::less<>> properties;
+    std::uint32_t backdrop = 0;
+    int minimumWidth = 1;
+    int minimumHeight = 1;
+    // What the procedure was last told by WM_SIZE, so system echoes of our own
+    // resizes are not delivered twice.
+    int reportedWidth = 0;
+    int reportedHeight = 0;
+    WParam reportedSizeKind = SIZE_RESTORED;
+    // Maximised by us (borderless windows without a window manager cannot ask one).
+    bool maximised = false;
+    Rect restoreBounds;
+    bool presented = false;
+    bool destroying = false;
+};
+
+// A cross-thread send waiting for its answer.
+struct SendState {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    std::optional<LResult> result;
+
+    void finish(std::optional<LResult> value)
+    {
+        {
+            std::lock_guard lock(mutex);
+            done = true;
+            result = value;
+        }
+        answered.notify_all();
+    }
+};
+
+enum class ItemKind { Posted, Sent, Task, SentTask, Timer, Input, Quit };
+
+struct QueueItem {
+    ItemKind kind = ItemKind::Posted;
+    Message message;
+    std::function<void()> task;
+    std::shared_ptr<SendState> send;
+    std::uint64_t timerGeneration = 0;
+};
+
+struct TimerRecord {
+    std::chrono::milliseconds interval{0};
+    std::chrono::steady_clock::time_point due;
+    TimerCallback callback;
+    std::uint64_t generation = 0;
+    bool pendingFire = false;  // a WM_TIMER of this timer waits in the queue
+};
+
+struct DragState {
+    WindowId window;
+    int zone = 0;  // 0 = move, else a ResizeZone
+    Point startPointer;
+    Rect startBounds;
+};
+
+struct EventLoop::Impl {
+    using Clock = std::chrono::steady_clock;
+    using TimerKey = std::pair<std::uint32_t, TimerId>;
+
+    // Posted messages beyond this many wait in vain: post() says false.
+    static constexpr std::size_t kQueueLimit = 1u << 22;
+    // Posted messages taken per turn, so that input is read between batches.
+    static constexpr std::size_t kBatch = 4096;
+
+    Impl();
+    ~Impl();
+
+    enum class Step { Dispatched, Idle, Quit };
+    Step step(bool mayWait, LoopFilter filter, WindowId modalWindow);
+    void refill();
+    void waitForEvents();
+    void dispatch(QueueItem& item);
+    LResult callProcedure(const Message& message);
+    LResult defaultProcedure(const Message& message);
+    bool destroyWindow(WindowId window);
+    // Tells the procedure about a size it has not been told yet.
+    void reportSize(WindowRecord& record, WParam kind, int width, int height);
+    void deliverSystemSize(WindowRecord& record, const Message& message);
+    bool enqueue(QueueItem item);  // any thread
+    void wake();                   // any thread
+    void failPendingSends(std::optional<WindowId> window);
+    void updateDrag();
+
+    WindowRecord* find(WindowId window);
+    const WindowRecord* find(WindowId window) const;
+    WindowId lookupSdl(Uint32 sdlWindowId) const;
+
+    std::thread::id uiThread = std::this_thread::get_id();
+    Uint32 wakeEventType = 0;
+
+    // Shared between threads, guarded by `mutex`.
+    mutable std::mutex mutex;
+    std::deque<QueueItem> posted;
+    std::unordered_set<std::uint32_t> liveWindows;
+    std::map<TimerKey, TimerRecord> timers;
+    std::uint64_t nextTimerGeneration = 1;
+
+    std::atomic<bool> wakePending{false};
+    // quit() was called: new sends are refused. The loops end when its
+    // queued quit item is reached (quitFlag), after what was posted before it.
+    std::atomic<bool> quitCalled{false};
+    std::atomic<bool> quitFlag{false};
+    std::atomic<int> exitCode{0};
+
+    // User-interface thread only.
+    std::deque<QueueItem> ready;
+    std::map<std::uint32_t, std::unique_ptr<WindowRecord>> windows;
+    std::unordered_map<Uint32, std::uint32_t> bySdlId;
+    std::uint32_t nextWindowId = 1;
+    EventTranslator translator;
+    std::vector<SDL_Event> eventBuffer;
+    std::vector<Message> translated;
+    WindowId capture;
+    std::optional<DragState> drag;
+    std::array<std::unique_ptr<SDL_Cursor, SdlCursorDeleter>, 10> cursors;
+    std::array<bool, 10> cursorTried{};
+};
+
+}  // namespace quorvo::platform

@@ -1,0 +1,60 @@
+#pragma once
+
+// The one place where SDL events become framework messages. Private to the
+// platform library (it includes SDL).
+
+#include "platform/window/Messages.h"
+
+#include <SDL.h>
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvo::platform {
+
+// The key code (VK_*) of an SDL key, or 0 when the framework has none for it.
+[[nodiscard]] WParam virtualKeyFromSdl(SDL_Keycode key);
+// The reverse, for synthetic input; SDLK_UNKNOWN when there is none.
+[[nodiscard]] SDL_Keycode sdlKeyFromVirtualKey(WParam virtualKey);
+
+class EventTranslator {
+public:
+    // Our window for an SDL window id; empty when the window is not ours.
+    using WindowLookup = std::function<WindowId(Uint32 sdlWindowId)>;
+
+    explicit EventTranslator(WindowLookup lookup) : m_lookup(std::move(lookup)) {}
+
+    // Appends the messages for a run of events. Consecutive text-input events
+    // of one window are one commit (SDL splits long input-method text).
+    void translate(std::span<const SDL_Event> events, std::vector<Message>& out);
+
+    [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
+
+private:
+    void translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<Message>& out);
+    void translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<Message>& out);
+    void translateWheel(const SDL_MouseWheelEvent& event, std::vector<Message>& out);
+    void translateKey(const SDL_KeyboardEvent& event, std::vector<Message>& out);
+    void translateText(WindowId window, std::string utf8, std::vector<Message>& out);
+    void translateWindowEvent(const SDL_WindowEvent& event, std::span<const SDL_Event> following,
+                              std::vector<Message>& out);
+    void noteModifiers(Uint16 modifiers);
+    [[nodiscard]] WParam mouseKeyState() const;
+
+    WindowLookup m_lookup;
+    Uint16 m_modifiers = 0;           // KMOD_* as the last key event said
+    Uint32 m_buttons = 0;             // SDL_BUTTON masks as the mouse events said
+    std::vector<bool> m_keysDown = std::vector<bool>(256, false);
+    int m_lastMouseX = 0;
+    int m_lastMouseY = 0;
+    // An Alt+key press became WM_SYSCHAR: the text SDL also sends for it is dropped.
+    char m_suppressText = 0;
+    // The window that lost focus last, reported to the next one gaining it.
+    WindowId m_lastDeactivated;
+    // UTF-8 bytes of a character split across text events.
+    std::string m_pendingText;
+};
+
+}  // namespace quorvo::platform

@@ -1,0 +1,89 @@
+#include "platform/window/Pixels.h"
+
+#include <algorithm>
+
+namespace quorvo::platform {
+
+Rect Rect::intersected(const Rect& other) const
+{
+    const int left = std::max(x, other.x);
+    const int top = std::max(y, other.y);
+    const int r = std::min(right(), other.right());
+    const int b = std::min(bottom(), other.bottom());
+    if (r <= left || b <= top) {
+        return {};
+    }
+    return {left, top, r - left, b - top};
+}
+
+PixelBuffer::PixelBuffer(int width, int height)
+    : m_pixels(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0u)
+    , m_width(std::max(width, 0))
+    , m_height(std::max(height, 0))
+{
+}
+
+void PixelBuffer::fill(std::uint32_t argb)
+{
+    std::fill(m_pixels.begin(), m_pixels.end(), argb);
+}
+
+PixelView PixelBuffer::view() const
+{
+    return {reinterpret_cast<const std::uint8_t*>(m_pixels.data()), m_width, m_height, stride()};
+}
+
+namespace {
+
+// x * a / 255, rounded, for 0 <= x, a <= 255.
+constexpr std::uint32_t scale(std::uint32_t x, std::uint32_t a)
+{
+    const std::uint32_t t = x * a + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+}  // namespace
+
+std::uint32_t composeOverOpaque(std::uint32_t src, std::uint32_t backdrop)
+{
+    const std::uint32_t alpha = src >> 24;
+    if (alpha == 255) {
+        return src;
+    }
+    const std::uint32_t inverse = 255 - alpha;
+    std::uint32_t result = 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const std::uint32_t s = (src >> shift) & 0xFF;
+        const std::uint32_t d = (backdrop >> shift) & 0xFF;
+        // A malformed (non-premultiplied) source could exceed 255: saturate.
+        result |= std::min<std::uint32_t>(s + scale(d, inverse), 255) << shift;
+    }
+    return result;
+}
+
+void composeRowOverOpaque(const std::uint32_t* source, std::uint32_t* target, int count, std::uint32_t backdrop)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t pixel = source[i];
+        target[i] = (pixel >> 24) == 255 ? pixel : composeOverOpaque(pixel, backdrop);
+    }
+}
+
+std::uint32_t unpremultiply(std::uint32_t src)
+{
+    const std::uint32_t alpha = src >> 24;
+    if (alpha == 0) {
+        return 0;
+    }
+    if (alpha == 255) {
+        return src;
+    }
+    std::uint32_t result = alpha << 24;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const std::uint32_t c = (src >> shift) & 0xFF;
+        result |= std::min<std::uint32_t>((c * 255 + alpha / 2) / alpha, 255) << shift;
+    }
+    return result;
+}
+
+}  // namespace quorvo::platform

@@ -1,0 +1,89 @@
+#pragma once
+
+// Plain pixel memory shared between the platform layer and the drawing layer.
+// Format: 32 bits per pixel, native-endian 0xAARRGGBB, premultiplied alpha —
+// the byte layout of cairo's ARGB32 image surfaces, so a cairo surface's data
+// can be handed over as is (cairo_image_surface_get_data/_get_stride).
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace quorvo::platform {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    [[nodiscard]] bool empty() const { return width <= 0 || height <= 0; }
+    [[nodiscard]] int right() const { return x + width; }
+    [[nodiscard]] int bottom() const { return y + height; }
+    [[nodiscard]] bool contains(Point p) const { return p.x >= x && p.x < right() && p.y >= y && p.y < bottom(); }
+    // The common part of two rectangles; empty (0 × 0) when they do not meet.
+    [[nodiscard]] Rect intersected(const Rect& other) const;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A read-only view of premultiplied ARGB32 pixels. `stride` is in bytes.
+struct PixelView {
+    const std::uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+
+    [[nodiscard]] bool valid() const
+    {
+        return data != nullptr && width > 0 && height > 0 && stride >= width * 4;
+    }
+    [[nodiscard]] const std::uint32_t* row(int y) const
+    {
+        return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    }
+    [[nodiscard]] std::uint32_t pixel(int x, int y) const { return row(y)[x]; }
+};
+
+// An owned premultiplied ARGB32 image, cleared to transparent.
+class PixelBuffer {
+public:
+    PixelBuffer() = default;
+    PixelBuffer(int width, int height);
+
+    [[nodiscard]] int width() const { return m_width; }
+    [[nodiscard]] int height() const { return m_height; }
+    [[nodiscard]] int stride() const { return m_width * 4; }
+    [[nodiscard]] std::uint8_t* data() { return reinterpret_cast<std::uint8_t*>(m_pixels.data()); }
+    [[nodiscard]] std::uint32_t& at(int x, int y) { return m_pixels[index(x, y)]; }
+    [[nodiscard]] std::uint32_t at(int x, int y) const { return m_pixels[index(x, y)]; }
+    void fill(std::uint32_t argb);
+    [[nodiscard]] PixelView view() const;
+
+private:
+    [[nodiscard]] std::size_t index(int x, int y) const
+    {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
+    }
+
+    std::vector<std::uint32_t> m_pixels;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+// Premultiplied source over an opaque backdrop colour (its alpha is ignored):
+// the result is opaque (alpha 255).
+[[nodiscard]] std::uint32_t composeOverOpaque(std::uint32_t premultiplied, std::uint32_t backdrop);
+
+// composeOverOpaque over a run of pixels.
+void composeRowOverOpaque(const std::uint32_t* source, std::uint32_t* target, int count, std::uint32_t backdrop);
+
+// Premultiplied to straight alpha (for system icons and cursors).
+[[nodiscard]] std::uint32_t unpremultiply(std::uint32_t premultiplied);
+
+}  // namespace quorvo::platform

@@ -1,0 +1,268 @@
+// Input state and system services: focus, capture, cursors, dragging,
+// clipboard, input method position, work area.
+
+#include "platform/window/EventLoopImpl.h"
+
+#include "runtime/Encoding.h"
+
+#include <algorithm>
+
+namespace quorvo::platform {
+
+namespace {
+
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    std::string result;
+    result.reserve(text.size());
+    std::size_t start = 0;
+    std::size_t at = 0;
+    while ((at = text.find(from, start)) != std::string_view::npos) {
+        result.append(text.substr(start, at - start));
+        result.append(to);
+        start = at + from.size();
+    }
+    result.append(text.substr(start));
+    return result;
+}
+
+SDL_SystemCursor toSdl(SystemCursor cursor)
+{
+    switch (cursor) {
+    case SystemCursor::Arrow:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    case SystemCursor::IBeam:
+        return SDL_SYSTEM_CURSOR_IBEAM;
+    case SystemCursor::Wait:
+        return SDL_SYSTEM_CURSOR_WAIT;
+    case SystemCursor::Hand:
+        return SDL_SYSTEM_CURSOR_HAND;
+    case SystemCursor::SizeWE:
+        return SDL_SYSTEM_CURSOR_SIZEWE;
+    case SystemCursor::SizeNS:
+        return SDL_SYSTEM_CURSOR_SIZENS;
+    case SystemCursor::SizeNWSE:
+        return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case SystemCursor::SizeNESW:
+        return SDL_SYSTEM_CURSOR_SIZENESW;
+    case SystemCursor::SizeAll:
+        return SDL_SYSTEM_CURSOR_SIZEALL;
+    case SystemCursor::No:
+        return SDL_SYSTEM_CURSOR_NO;
+    }
+    return SDL_SYSTEM_CURSOR_ARROW;
+}
+
+}  // namespace
+
+std::optional<SystemCursor> systemCursorFromId(int id)
+{
+    switch (id) {
+    case 0x7F00:
+        return SystemCursor::Arrow;
+    case 0x7F01:
+        return SystemCursor::IBeam;
+    case 0x7F02:
+        return SystemCursor::Wait;
+    case 0x7F82:
+        return SystemCursor::SizeNWSE;
+    case 0x7F83:
+        return SystemCursor::SizeNESW;
+    case 0x7F84:
+        return SystemCursor::SizeWE;
+    case 0x7F85:
+        return SystemCursor::SizeNS;
+    case 0x7F86:
+        return SystemCursor::SizeAll;
+    case 0x7F88:
+        return SystemCursor::No;
+    case 0x7F89:
+        return SystemCursor::Hand;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool EventLoop::setFocus(WindowId window)
+{
+    WindowRecord* record = m_impl->find(window);
+    if (record == nullptr) {
+        return false;
+    }
+    SDL_RaiseWindow(record->sdl.get());
+    // Needed where no window manager hands focus around (override-redirect
+    // popups keep it otherwise); unsupported drivers just refuse.
+    SDL_SetWindowInputFocus(record->sdl.get());
+    return true;
+}
+
+WindowId EventLoop::focusedWindow() const
+{
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    return focus == nullptr ? WindowId{} : m_impl->lookupSdl(SDL_GetWindowID(focus));
+}
+
+bool EventLoop::setCapture(WindowId window)
+{
+    if (m_impl->find(window) == nullptr) {
+        return false;
+    }
+    m_impl->capture = window;
+    // Not every driver can capture (the dummy driver cannot); the window
+    // still counts as capturing for the framework.
+    SDL_CaptureMouse(SDL_TRUE);
+    return true;
+}
+
+void EventLoop::releaseCapture()
+{
+    if (m_impl->capture) {
+        m_impl->capture = {};
+        SDL_CaptureMouse(SDL_FALSE);
+    }
+}
+
+WindowId EventLoop::captureWindow() const
+{
+    return m_impl->capture;
+}
+
+bool EventLoop::isKeyDown(WParam virtualKey) const
+{
+    return m_impl->translator.isKeyDown(virtualKey);
+}
+
+Point EventLoop::cursorPosition() const
+{
+    Point point;
+    SDL_GetGlobalMouseState(&point.x, &point.y);
+    return point;
+}
+
+void EventLoop::setCursor(SystemCursor cursor)
+{
+    const auto index = static_cast<std::size_t>(cursor);
+    if (index >= m_impl->cursors.size()) {
+        return;
+    }
+    if (!m_impl->cursorTried[index]) {
+        m_impl->cursorTried[index] = true;
+        m_impl->cursors[index].reset(SDL_CreateSystemCursor(toSdl(cursor)));
+    }
+    // A driver without system cursors (dummy) gives none: keep what is shown.
+    if (SDL_Cursor* handle = m_impl->cursors[index].get()) {
+        SDL_SetCursor(handle);
+    }
+}
+
+// ---------------------------------------------------------------- dragging
+
+bool EventLoop::beginDrag(WindowId window)
+{
+    return beginResize(window, static_cast<ResizeZone>(0));
+}
+
+bool EventLoop::beginResize(WindowId window, ResizeZone zone)
+{
+    if (m_impl->find(window) == nullptr) {
+        return false;
+    }
+    DragState state;
+    state.window = window;
+    state.zone = static_cast<int>(zone);
+    SDL_GetGlobalMouseState(&state.startPointer.x, &state.startPointer.y);
+    state.startBounds = bounds(window);
+    m_impl->drag = state;
+    return true;
+}
+
+bool EventLoop::isDragging() const
+{
+    return m_impl->drag.has_value();
+}
+
+// Window-manager dragging does not work without a window manager (and
+// SDL drops motion events while the window follows the pointer), so the
+// window is moved from the global pointer position while the button is held.
+void EventLoop::Impl::updateDrag()
+{
+    if (!drag) {
+        return;
+    }
+    WindowRecord* record = find(drag->window);
+    Point pointer;
+    const Uint32 buttons = SDL_GetGlobalMouseState(&pointer.x, &pointer.y);
+    if (record == nullptr || (buttons & SDL_BUTTON_LMASK) == 0) {
+        drag.reset();
+        return;
+    }
+    const int dx = pointer.x - drag->startPointer.x;
+    const int dy = pointer.y - drag->startPointer.y;
+    const Rect start = drag->startBounds;
+    if (drag->zone == 0) {
+        SDL_SetWindowPosition(record->sdl.get(), start.x + dx, start.y + dy);
+        return;
+    }
+    const auto zone = static_cast<ResizeZone>(drag->zone);
+    int left = start.x;
+    int top = start.y;
+    int right = start.right();
+    int bottom = start.bottom();
+    if (zone == ResizeZone::Left || zone == ResizeZone::TopLeft || zone == ResizeZone::BottomLeft) {
+        left = std::min(start.x + dx, right - record->minimumWidth);
+    }
+    if (zone == ResizeZone::Right || zone == ResizeZone::TopRight || zone == ResizeZone::BottomRight) {
+        right = std::max(start.right() + dx, left + record->minimumWidth);
+    }
+    if (zone == ResizeZone::Top || zone == ResizeZone::TopLeft || zone == ResizeZone::TopRight) {
+        top = std::min(start.y + dy, bottom - record->minimumHeight);
+    }
+    if (zone == ResizeZone::Bottom || zone == ResizeZone::BottomLeft || zone == ResizeZone::BottomRight) {
+        bottom = std::max(start.bottom() + dy, top + record->minimumHeight);
+    }
+    SDL_SetWindowPosition(record->sdl.get(), left, top);
+    SDL_SetWindowSize(record->sdl.get(), right - left, bottom - top);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(record->sdl.get(), &width, &height);
+    reportSize(*record, record->maximised ? SIZE_MAXIMIZED : SIZE_RESTORED, width, height);
+}
+
+// ---------------------------------------------------------------- services
+
+Text EventLoop::clipboardText() const
+{
+    char* raw = SDL_GetClipboardText();
+    std::string utf8 = raw != nullptr ? raw : "";
+    SDL_free(raw);
+    // Program text keeps Windows line ends; the desktop uses "\n".
+    utf8 = replaceAll(replaceAll(utf8, "\r\n", "\n"), "\n", "\r\n");
+    return encoding::fromUtf8(utf8);
+}
+
+bool EventLoop::setClipboardText(const Text& text)
+{
+    const std::string utf8 = replaceAll(encoding::toUtf8(text.view()), "\r\n", "\n");
+    return SDL_SetClipboardText(utf8.c_str()) == 0;
+}
+
+bool EventLoop::setTextInputRect(WindowId window, const Rect& caret)
+{
+    if (m_impl->find(window) == nullptr) {
+        return false;
+    }
+    SDL_Rect rect{caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)};
+    SDL_SetTextInputRect(&rect);
+    return true;
+}
+
+Rect EventLoop::workArea() const
+{
+    SDL_Rect area{};
+    if (SDL_GetDisplayUsableBounds(0, &area) != 0 && SDL_GetDisplayBounds(0, &area) != 0) {
+        return {0, 0, 1024, 768};
+    }
+    return {area.x, area.y, area.w, area.h};
+}
+
+}  // namespace quorvo::platform
