@@ -1,0 +1,223 @@
+#include "download/DownloadQueue.h"
+
+#include "download/ProgressReporter.h"
+#include "service/FileNames.h"
+
+namespace quorvo {
+
+DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, NameBuilder nameBuilder,
+                             QueueListener* listener)
+    : m_fetcher(fetcher)
+    , m_settings(settings)
+    , m_nameBuilder(std::move(nameBuilder))
+    , m_listener(listener)
+    , m_list(listener)
+{
+}
+
+DownloadQueue::~DownloadQueue()
+{
+    stopWorker(true);
+    const std::lock_guard lock(m_stoppersMutex);
+    for (Stopper& stopper : m_stoppers)
+        stopper.thread.join();
+}
+
+AddOutcome DownloadQueue::addTickedSongs(std::span<const SongRecord> ticked)
+{
+    AddOutcome outcome;
+    for (const SongRecord& song : ticked) {
+        ++outcome.ticked;
+        const Text name = m_nameBuilder(song.title, song.artist);
+        if (m_list.containsName(name)) {
+            ++outcome.duplicates;
+            outcome.added.push_back(false);
+            continue;
+        }
+        DownloadTask task;
+        task.name = name;
+        task.quality = song.quality;
+        task.songId = song.songId;
+        task.lyricUrl = song.lyricUrl;
+        m_list.append(std::move(task));
+        outcome.added.push_back(true);
+    }
+    outcome.message = composeAddMessage(outcome.ticked, outcome.duplicates);
+    startWorker();
+    return outcome;
+}
+
+bool DownloadQueue::startWorker()
+{
+    std::thread finished;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_running)
+            return false;
+        // Not running but still joinable: a worker that ended on its own.
+        finished = std::move(m_worker);
+    }
+    if (finished.joinable())
+        finished.join();
+
+    const std::lock_guard lock(m_mutex);
+    if (m_running)
+        return false;
+    m_running = true;
+    m_workerActive = true;
+    m_stopRequested.store(false, std::memory_order_release);
+    m_abortFlag.clear();
+    emit(WorkerStateChanged{true});
+    m_worker = std::thread([this] { runWorker(); });
+    return true;
+}
+
+void DownloadQueue::stopWorker(bool abort)
+{
+    const std::lock_guard oneStopper(m_stopMutex);
+    std::thread worker;
+    {
+        std::unique_lock lock(m_mutex);
+        m_stopperActive = true;
+        if (m_worker.joinable()) {
+            m_stopRequested.store(true, std::memory_order_release);
+            if (abort && m_workerActive) {
+                m_abortFlag.raise();
+                // The transfer clears the flag as its acknowledgement; a worker
+                // that ends without transferring never will, so its end counts too.
+                while (m_workerActive && m_abortFlag.isRaised())
+                    m_changed.wait_for(lock, std::chrono::milliseconds(10));
+            }
+            worker = std::move(m_worker);
+        }
+    }
+    // After the acknowledgement the worker only writes the row's status and ends.
+    if (worker.joinable())
+        worker.join();
+
+    const std::lock_guard lock(m_mutex);
+    // A flag raised for a worker that ended first is answered by nobody.
+    m_abortFlag.clear();
+    m_stopRequested.store(false, std::memory_order_release);
+    m_stopperActive = false;
+    becomeIdle();
+}
+
+void DownloadQueue::requestPause()
+{
+    const std::lock_guard lock(m_stoppersMutex);
+    joinFinishedStoppers();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    m_stoppers.push_back({std::thread([this, done] {
+                              stopWorker(true);
+                              done->store(true, std::memory_order_release);
+                          }),
+                          done});
+}
+
+bool DownloadQueue::isRunning() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_running;
+}
+
+bool DownloadQueue::waitUntilIdle(std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return !m_running; });
+}
+
+void DownloadQueue::runWorker()
+{
+    while (!stopRequested()) {
+        const std::optional<DownloadTask> row = m_list.firstPending();
+        if (!row)
+            break;
+        // A song that did not finish ends the worker; its partial file stays.
+        if (!workSong(*row))
+            break;
+    }
+    workerEnded();
+}
+
+bool DownloadQueue::workSong(const DownloadTask& row)
+{
+    const Text saveDirectory = m_settings.saveDirectory();
+    m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStarting));
+
+    if (m_settings.fetchLyrics())
+        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc");
+    if (stopRequested()) {
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        return false;
+    }
+
+    const std::optional<SongLink> link = m_fetcher.resolveLink(row.songId);
+    if (!link) {
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kFailed));
+        m_list.markFailed(row.id);
+        return true;
+    }
+    m_list.setCell(row.id, DownloadColumn::Size, sizeText(link->size));
+    if (stopRequested()) {
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        return false;
+    }
+
+    const Text path = saveDirectory + row.name + songExtension(row.quality);
+    const int64_t limit = m_settings.speedLimit();
+    ProgressReporter reporter;
+    const ProgressCallback progress = [&](int64_t done, int64_t total) {
+        const ProgressTexts texts = reporter.report(done, total);
+        m_list.setCell(row.id, DownloadColumn::Status, texts.percent);
+        const std::lock_guard lock(m_mutex);
+        emit(SpeedChanged{texts.speed});
+    };
+    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag);
+    if (result != TransferResult::Completed) {
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        return false;
+    }
+    m_list.setCell(row.id, DownloadColumn::Status, Text(status::kCompleted));
+    if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
+        const std::lock_guard lock(m_mutex);
+        emit(SoundRequested{sound});
+    }
+    return true;
+}
+
+void DownloadQueue::workerEnded()
+{
+    const std::lock_guard lock(m_mutex);
+    m_workerActive = false;
+    // A stopper that is waiting takes the queue back to idle itself.
+    if (!m_stopperActive)
+        becomeIdle();
+    m_changed.notify_all();
+}
+
+void DownloadQueue::becomeIdle()
+{
+    m_running = false;
+    emit(WorkerStateChanged{false});
+    emit(SpeedChanged{Text()});
+    m_changed.notify_all();
+}
+
+void DownloadQueue::emit(const QueueEvent& event)
+{
+    if (m_listener)
+        m_listener->onQueueEvent(event);
+}
+
+void DownloadQueue::joinFinishedStoppers()
+{
+    std::erase_if(m_stoppers, [](Stopper& stopper) {
+        if (!stopper.done->load(std::memory_order_acquire))
+            return false;
+        stopper.thread.join();
+        return true;
+    });
+}
+
+}  // namespace quorvo

@@ -1,0 +1,52 @@
+#pragma once
+
+// The live settings the worker reads as it goes: the save directory when it
+// takes a row, the speed limit before each transfer, the sound after each
+// finished song. A window backs this with its settings controls; the
+// command-line client with config.ini and its own options.
+
+#include "download/CompletionSound.h"
+#include "platform/ConfigStore.h"
+#include "runtime/Text.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace quorvo {
+
+class DownloadSettings {
+public:
+    virtual ~DownloadSettings() = default;
+    // Ends in "/".
+    [[nodiscard]] virtual Text saveDirectory() const = 0;
+    // KB/s; 0 or negative: no limit.
+    [[nodiscard]] virtual int64_t speedLimit() const = 0;
+    // The "下载歌词" box: unticked, no lyric file is fetched.
+    [[nodiscard]] virtual bool fetchLyrics() const = 0;
+    [[nodiscard]] virtual CompletionSound completionSound() const = 0;
+};
+
+// config.ini (read afresh on every call), with per-run overrides.
+class ConfigDownloadSettings final : public DownloadSettings {
+public:
+    explicit ConfigDownloadSettings(ConfigStore config) : m_config(std::move(config)) {}
+
+    // A trailing "/" is added when missing.
+    void overrideSaveDirectory(Text directory);
+    void overrideSpeedLimit(int64_t kilobytesPerSecond) { m_speedLimit = kilobytesPerSecond; }
+
+    [[nodiscard]] Text saveDirectory() const override;
+    [[nodiscard]] int64_t speedLimit() const override;
+    [[nodiscard]] bool fetchLyrics() const override;
+    [[nodiscard]] CompletionSound completionSound() const override;
+
+private:
+    ConfigStore m_config;
+    std::optional<Text> m_saveDirectory;
+    std::optional<int64_t> m_speedLimit;
+};
+
+// "/" appended when `directory` does not end in one.
+Text withTrailingSlash(Text directory);
+
+}  // namespace quorvo

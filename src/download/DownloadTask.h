@@ -1,0 +1,30 @@
+#pragma once
+
+#include "download/DownloadStatus.h"
+#include "runtime/Text.h"
+
+#include <cstdint>
+
+namespace quorvo {
+
+// The cells of a download row, numbered from 1 as the list shows them.
+enum class DownloadColumn { Name = 1, Quality = 2, Size = 3, Status = 4, SongId = 5, LyricUrl = 6 };
+
+// One row of the download list.
+struct DownloadTask {
+    uint64_t id = 0;   // stable identity; row numbers shift when rows go
+    Text name;         // built file name: the key for duplicates and deletion
+    Text quality;      // "flac" selects ".flac"
+    Text size{"-"};    // "-" until the link is resolved
+    Text status{status::kWaiting};
+    Text songId;
+    Text lyricUrl;
+    bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
+
+    [[nodiscard]] const Text& cell(DownloadColumn column) const;
+    Text& cell(DownloadColumn column);
+
+    friend bool operator==(const DownloadTask&, const DownloadTask&) = default;
+};
+
+}  // namespace quorvo

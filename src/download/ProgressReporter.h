@@ -1,0 +1,34 @@
+#pragma once
+
+// Turns the transfer's (done, total) reports into the row's percentage and
+// the speed label's text. Reports come once per one-second window, so the
+// byte difference between two reports is the speed in KB/s.
+
+#include "runtime/Text.h"
+
+#include <cstdint>
+
+namespace quorvo {
+
+struct ProgressTexts {
+    Text percent;  // e.g. "42%"
+    Text speed;    // e.g. "下载速度:512 KB/s"
+};
+
+class ProgressReporter {
+public:
+    // A new transfer: the next report shows speed 0.
+    void reset() { m_lastProgressBytes = 0; }
+    ProgressTexts report(int64_t done, int64_t total);
+
+private:
+    int64_t m_lastProgressBytes = 0;
+};
+
+// done × 100 / total, truncated, + "%". A total of 0 (an empty body) has
+// nothing left to fetch and shows "100%".
+Text percentText(int64_t done, int64_t total);
+// "下载速度:" + round-half-up(bytes / 1024) + " KB/s".
+Text speedText(int64_t bytesInWindow);
+
+}  // namespace quorvo

@@ -1,0 +1,400 @@
+#include "download/Transfer.h"
+
+#include "download/PartialFile.h"
+#include "platform/Files.h"
+#include "runtime/Numbers.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvo {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct EasyHandleDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct HeaderListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+
+void initialiseCurlOnce()
+{
+    // Thread-safe since libcurl 7.84; the static makes it happen once.
+    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    (void)initialised;
+}
+
+std::optional<int64_t> parseDecimal(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 18)
+        return std::nullopt;
+    int64_t value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// "Content-Range: bytes 100-199/200" or "bytes */200".
+struct ContentRange {
+    std::optional<int64_t> start;
+    std::optional<int64_t> completeLength;
+};
+
+ContentRange parseContentRange(std::string_view value)
+{
+    ContentRange range;
+    const std::string trimmed = text::trim(value).str();
+    std::string_view rest = trimmed;
+    if (!text::startsWith(rest, "bytes", CaseSensitivity::Insensitive))
+        return range;
+    rest.remove_prefix(5);
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '='))
+        rest.remove_prefix(1);
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos)
+        return range;
+    range.completeLength = parseDecimal(rest.substr(slash + 1));
+    const std::string_view span = rest.substr(0, slash);
+    const std::size_t dash = span.find('-');
+    if (dash != std::string_view::npos)
+        range.start = parseDecimal(span.substr(0, dash));
+    return range;
+}
+
+// One request and its reply. The loop of reads is libcurl's: every write
+// callback is one or more reads (the buffer is one read long), and the quota,
+// the window reports and the abort test run between reads.
+class TransferAttempt {
+public:
+    enum class Outcome { Completed, Aborted, Failed, RestartFromZero };
+
+    TransferAttempt(const Text& finalPath, const ProgressCallback& progress, int64_t limitBytes,
+                    AbortFlag& abortFlag)
+        : m_finalPath(finalPath)
+        , m_partialPath(partialPathOf(finalPath))
+        , m_progress(progress)
+        , m_limit(limitBytes)
+        , m_abortFlag(abortFlag)
+    {
+    }
+
+    Outcome run(const Text& url, int64_t offset, const TransferTimeouts& timeouts)
+    {
+        m_offset = offset;
+        EasyHandle easy(curl_easy_init());
+        if (!easy)
+            return Outcome::Failed;
+        curl_slist* lines = nullptr;
+        for (const Text& line : text::split(transferHeaderBlock(offset).view(), "\r\n")) {
+            curl_slist* appended = curl_slist_append(lines, line.c_str());
+            if (!appended) {
+                curl_slist_free_all(lines);
+                return Outcome::Failed;
+            }
+            lines = appended;
+        }
+        const HeaderList headers(lines);
+        CURL* handle = easy.get();
+        // The handle's own agent; the header block's User-Agent line replaces
+        // it on the wire, as it does for the URL-level calls it stands for.
+        const Text agent = transferAgentText();
+        const bool configured =
+            curl_easy_setopt(handle, CURLOPT_URL, url.c_str()) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferReadBytes)) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count())) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts.stall.count())) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &TransferAttempt::onHeader) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_HEADERDATA, this) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &TransferAttempt::onBody) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_WRITEDATA, this) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferAttempt::onIdle) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this) == CURLE_OK;
+        if (!configured)
+            return Outcome::Failed;
+        m_easy = handle;
+
+        const CURLcode code = curl_easy_perform(handle);
+        // A reply without a body (or whose body never reached the callback)
+        // is judged here.
+        if (code == CURLE_OK && !m_bodyBegun && !m_rejected)
+            beginBody();
+        const bool closed = m_file.close();
+
+        if (m_rangeNotSatisfiable)
+            return settleUnsatisfiableRange();
+        if (m_rejected || m_writeFailed || !closed)
+            return Outcome::Failed;
+        if (code == CURLE_OK && m_bodyBegun && m_done == m_total) {
+            report(m_total, m_total);
+            return files::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+        }
+        if (m_abortFlag.isRaised())
+            return Outcome::Aborted;
+        return Outcome::Failed;
+    }
+
+private:
+    static size_t onHeader(char* data, size_t size, size_t count, void* self)
+    {
+        const std::string_view line(data, size * count);
+        static_cast<TransferAttempt*>(self)->takeHeader(line);
+        return size * count;
+    }
+
+    static size_t onBody(char* data, size_t size, size_t count, void* self)
+    {
+        const std::size_t length = size * count;
+        // Any count other than `length` makes libcurl stop with a write error.
+        return static_cast<TransferAttempt*>(self)->deliver(std::string_view(data, length)) ? length : 0;
+    }
+
+    // Called by libcurl while it waits for the network as well as during reads.
+    static int onIdle(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<TransferAttempt*>(self)->m_abortFlag.isRaised() ? 1 : 0;
+    }
+
+    void takeHeader(std::string_view line)
+    {
+        if (text::startsWith(line, "HTTP/", CaseSensitivity::Insensitive)) {
+            // A new reply (after a redirect or an interim reply): forget the last one's fields.
+            m_contentRange = {};
+            return;
+        }
+        constexpr std::string_view kContentRange = "content-range:";
+        if (text::startsWith(line, kContentRange, CaseSensitivity::Insensitive))
+            m_contentRange = parseContentRange(line.substr(kContentRange.size()));
+    }
+
+    // The first body bytes (or the end of a reply without body): decide
+    // whether this reply may go into the partial file at all.
+    bool beginBody()
+    {
+        m_bodyBegun = true;
+        long status = 0;
+        curl_off_t contentLength = -1;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &contentLength);
+
+        if (status == 416) {
+            m_rangeNotSatisfiable = true;
+            return reject();
+        }
+        // An error page is not the song.
+        if (status < 200 || status > 299)
+            return reject();
+        // Without a length there is no telling whether the body is complete.
+        if (contentLength < 0)
+            return reject();
+
+        bool restart = false;
+        if (m_offset > 0) {
+            if (status == 206) {
+                const std::optional<int64_t> start = m_contentRange.start;
+                if (start && *start == 0)
+                    restart = true;
+                else if (start && *start != m_offset)
+                    return reject();
+            } else {
+                // The server ignored the range and sends the whole file.
+                restart = true;
+            }
+        }
+        if (restart)
+            m_offset = 0;
+        if (!m_file.open(m_partialPath, restart)) {
+            m_writeFailed = true;
+            return false;
+        }
+        m_done = m_offset;
+        m_total = m_offset + static_cast<int64_t>(contentLength);
+        return true;
+    }
+
+    bool reject()
+    {
+        m_rejected = true;
+        return false;
+    }
+
+    // Writes one delivery, read by read: before each read the quota of the
+    // current window is checked, after each read the window and the abort flag.
+    bool deliver(std::string_view bytes)
+    {
+        if (!m_bodyBegun && !beginBody())
+            return false;
+        if (m_rejected || m_writeFailed)
+            return false;
+        while (!bytes.empty()) {
+            if (m_limit > 0 && m_readFill == 0 && m_windowBytes >= m_limit) {
+                // Quota used up: no read until the window ends. Sleep rather
+                // than poll the clock; a raised abort flag wakes us.
+                if (!sleepUntilWindowEnds())
+                    return false;
+                reportWindow(Clock::now());
+                if (m_abortFlag.isRaised())
+                    return false;
+            }
+            const std::size_t piece = std::min(bytes.size(), kTransferReadBytes - m_readFill);
+            if (!m_file.write(bytes.substr(0, piece))) {
+                m_writeFailed = true;
+                return false;
+            }
+            bytes.remove_prefix(piece);
+            m_done += static_cast<int64_t>(piece);
+            m_windowBytes += static_cast<int64_t>(piece);
+            m_readFill = (m_readFill + piece) % kTransferReadBytes;
+
+            const Clock::time_point now = Clock::now();
+            if (windowEnded(now))
+                reportWindow(now);
+            if (m_abortFlag.isRaised())
+                return false;
+        }
+        return true;
+    }
+
+    [[nodiscard]] bool windowEnded(Clock::time_point now) const
+    {
+        // No report yet: the first pass reports at once.
+        return !m_lastReport || now - *m_lastReport > kReportWindow;
+    }
+
+    // False when the abort flag was raised while waiting.
+    bool sleepUntilWindowEnds()
+    {
+        while (!windowEnded(Clock::now())) {
+            const Clock::time_point windowEnd = *m_lastReport + kReportWindow + std::chrono::microseconds(1);
+            if (m_abortFlag.sleepUntil(windowEnd))
+                return false;
+        }
+        return true;
+    }
+
+    void reportWindow(Clock::time_point now)
+    {
+        m_lastReport = now;
+        report(m_done, m_total);
+        m_windowBytes = 0;
+    }
+
+    void report(int64_t done, int64_t total) const
+    {
+        if (m_progress)
+            m_progress(done, total);
+    }
+
+    // 416: the range starts at or beyond the end of the file. When the server
+    // says the file is exactly as long as the partial file, the partial file
+    // is the whole song; otherwise it cannot be resumed and starts over.
+    Outcome settleUnsatisfiableRange()
+    {
+        if (m_offset > 0 && m_contentRange.completeLength && *m_contentRange.completeLength == m_offset) {
+            report(m_offset, m_offset);
+            return files::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+        }
+        return m_offset > 0 ? Outcome::RestartFromZero : Outcome::Failed;
+    }
+
+    const Text& m_finalPath;
+    const Text m_partialPath;
+    const ProgressCallback& m_progress;
+    const int64_t m_limit;
+    AbortFlag& m_abortFlag;
+
+    CURL* m_easy = nullptr;
+    PartialFile m_file;
+    ContentRange m_contentRange;
+    int64_t m_offset = 0;
+    int64_t m_done = 0;
+    int64_t m_total = 0;
+    int64_t m_windowBytes = 0;
+    std::size_t m_readFill = 0;
+    std::optional<Clock::time_point> m_lastReport;
+    bool m_bodyBegun = false;
+    bool m_rejected = false;
+    bool m_rangeNotSatisfiable = false;
+    bool m_writeFailed = false;
+};
+
+}  // namespace
+
+Text transferHeaderBlock(int64_t resumeOffset)
+{
+    Text block("Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
+               "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+    if (resumeOffset > 0)
+        block += "\r\nRange:bytes=" + numbers::fromInteger(resumeOffset) + "-";
+    return block;
+}
+
+Text transferAgentText()
+{
+    const auto milliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    return "Agent" + numbers::fromInteger(static_cast<uint32_t>(milliseconds));
+}
+
+Text partialPathOf(const Text& finalPath)
+{
+    return finalPath + ".tmp";
+}
+
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferTimeouts& timeouts)
+{
+    initialiseCurlOnce();
+    // A negative limit is no limit, like 0: it cannot mean "read nothing".
+    const int64_t limitBytes = limitKBps > 0 ? limitKBps * kBytesPerKB : 0;
+    const Text partialPath = partialPathOf(finalPath);
+
+    TransferResult result = TransferResult::Failed;
+    // A second attempt only after a 416 showed that the partial file cannot be resumed.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int64_t size = files::fileSize(partialPath);
+        const int64_t offset = size > 0 ? size : 0;
+        TransferAttempt transfer(finalPath, progress, limitBytes, abortFlag);
+        const TransferAttempt::Outcome outcome = transfer.run(url, offset, timeouts);
+        if (outcome == TransferAttempt::Outcome::RestartFromZero && !abortFlag.isRaised()) {
+            if (files::deleteFile(partialPath))
+                continue;
+            result = TransferResult::Failed;
+            break;
+        }
+        result = outcome == TransferAttempt::Outcome::Completed ? TransferResult::Completed
+            : outcome == TransferAttempt::Outcome::Aborted      ? TransferResult::Aborted
+                                                                : TransferResult::Failed;
+        break;
+    }
+    // The acknowledgement the stopper waits for; the partial file is closed by now.
+    if (abortFlag.isRaised()) {
+        abortFlag.clear();
+        if (result == TransferResult::Failed)
+            result = TransferResult::Aborted;
+    }
+    return result;
+}
+
+}  // namespace quorvo

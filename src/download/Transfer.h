@@ -1,0 +1,58 @@
+#pragma once
+
+// One song file from its URL into finalPath: the body streams into
+// finalPath + ".tmp", a partial file left by an earlier attempt is resumed
+// with an open-ended byte range, the rate is held under a KB/s limit, progress
+// is reported once per one-second window, and the partial file replaces the
+// final name atomically once the body has been read to its end.
+
+#include "download/AbortFlag.h"
+#include "runtime/Text.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace quorvo {
+
+enum class TransferResult {
+    Completed,  // the body was read to its end and the file is in place
+    Aborted,    // stopped because the abort flag was raised (acknowledged)
+    Failed,     // network, HTTP or disk failure; a partial file may remain
+};
+
+// (done, total): bytes in the partial file, offset included, and this reply's
+// content length plus the offset.
+using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
+
+struct TransferTimeouts {
+    std::chrono::milliseconds connect{15000};
+    // A reply that delivers no byte for this long has failed (whole seconds).
+    std::chrono::seconds stall{30};
+};
+
+// One read takes at most this many bytes; the rate quota is checked between reads.
+inline constexpr std::size_t kTransferReadBytes = 10240;
+// Reports and rate quotas are per window of this length.
+inline constexpr std::chrono::milliseconds kReportWindow{1000};
+inline constexpr int64_t kBytesPerKB = 1024;
+
+// The request header lines, without a trailing line break; with a resume
+// offset above 0 the block ends with "\r\nRange:bytes=" offset "-".
+Text transferHeaderBlock(int64_t resumeOffset);
+// "Agent" + milliseconds on the monotonic clock, new for every transfer.
+Text transferAgentText();
+// finalPath + ".tmp".
+Text partialPathOf(const Text& finalPath);
+
+// limitKBps: 0 or negative means no limit; otherwise limit × 1024 bytes per
+// window, checked before each read, so a window may take up to one read more
+// than its quota (a limit of 1 gives one 10240-byte read per second).
+// The abort flag is looked at after every read and while the loop waits for
+// its quota or for the network; when the transfer stops because of it the
+// flag is cleared before returning (after the partial file is closed).
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferTimeouts& timeouts = {});
+
+}  // namespace quorvo

@@ -1,0 +1,73 @@
+#include "service/FileNames.h"
+
+#include "platform/ConfigStore.h"
+#include "runtime/Encoding.h"
+#include "runtime/Numbers.h"
+
+#include <array>
+#include <string_view>
+
+namespace quorvo {
+
+namespace {
+
+// In this order, each wherever it occurs.
+constexpr std::array<std::string_view, 9> kRemovedCharacters = {"\\", "/", ":", "*", "?", "<", ">", "|", "\""};
+
+}  // namespace
+
+Text buildFileName(const Text& title, const Text& artist, int64_t sType)
+{
+    Text name;
+    switch (sType) {
+    case 1:
+        name = title + " - " + artist;
+        break;
+    case 2:
+        name = title;
+        break;
+    default:
+        name = artist + " - " + title;
+        break;
+    }
+    for (const std::string_view removed : kRemovedCharacters) {
+        if (text::contains(name.view(), removed))
+            name = text::replaceAll(name.view(), removed, "");
+    }
+    return shortenToUtf8Length(name, kMaxBaseNameBytes);
+}
+
+Text buildFileName(const Text& title, const Text& artist, const ConfigStore& config)
+{
+    return buildFileName(title, artist, config.readInteger("sType"));
+}
+
+Text shortenToUtf8Length(const Text& name, std::size_t maxUtf8Bytes)
+{
+    if (encoding::toUtf8(name.view()).size() <= maxUtf8Bytes)
+        return name;
+    const std::string_view bytes = name.view();
+    std::size_t kept = 0;
+    std::size_t keptUtf8 = 0;
+    while (kept < bytes.size()) {
+        const std::size_t length = text::characterLength(bytes, kept);
+        const std::size_t utf8Length = encoding::toUtf8(bytes.substr(kept, length)).size();
+        if (keptUtf8 + utf8Length > maxUtf8Bytes)
+            break;
+        kept += length;
+        keptUtf8 += utf8Length;
+    }
+    return Text(bytes.substr(0, kept));
+}
+
+Text songExtension(const Text& quality)
+{
+    return text::equals(quality.view(), "flac", CaseSensitivity::Insensitive) ? Text(".flac") : Text(".mp3");
+}
+
+Text sizeText(double sizeInBytes)
+{
+    return numbers::fromReal(numbers::roundHalfUp(sizeInBytes / 1048576.0, 1)) + "M";
+}
+
+}  // namespace quorvo

@@ -1,0 +1,42 @@
+#pragma once
+
+// Turning a song into names on disk: the base name from title and artist by
+// the naming scheme `sType`, the extension from the quality, and the size
+// text the download list shows.
+
+#include "runtime/Text.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quorvo {
+
+class ConfigStore;
+
+// sType: 0 artist - title, 1 title - artist, 2 title alone; any other value
+// behaves as 0. The characters \ / : * ? < > | and the double quote are
+// removed. A name whose file names would be too long for the file system is
+// shortened on a character boundary (see kMaxBaseNameBytes).
+Text buildFileName(const Text& title, const Text& artist, int64_t sType);
+// Reads `sType` from `config` on every call, so a scheme change applies to
+// every name built afterwards.
+Text buildFileName(const Text& title, const Text& artist, const ConfigStore& config);
+
+// Linux file names hold at most 255 bytes (UTF-8 on disk). The longest name
+// derived from a base name is base + ".flac.tmp", so the base name keeps at
+// most 255 - 9 bytes; song, partial file and lyric file then share it.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+inline constexpr std::size_t kMaxBaseNameBytes = kMaxFileNameBytes - 9;
+
+// Cuts `name` after its last whole character whose UTF-8 form still fits in
+// `maxUtf8Bytes`; a name that fits is returned unchanged.
+Text shortenToUtf8Length(const Text& name, std::size_t maxUtf8Bytes);
+
+// ".flac" when the quality is "flac" (ASCII case ignored), else ".mp3".
+Text songExtension(const Text& quality);
+
+// size / 1048576 rounded half up to one decimal, without trailing zeros,
+// followed by "M": 36906000 gives "35.2M", 1048576 gives "1M".
+Text sizeText(double sizeInBytes);
+
+}  // namespace quorvo

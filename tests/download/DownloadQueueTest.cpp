@@ -1,0 +1,354 @@
+// The queue's own rules (statuses, pending rows, start and stop) with the
+// network steps scripted per song id; the same rules against the real service
+// are in the end-to-end tests.
+
+#include "download/DownloadQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <map>
+#include <mutex>
+
+namespace quorvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+enum class Script {
+    Complete,         // two progress reports, then done
+    BadLink,          // link reply unreadable
+    TransferFails,    // the transfer fails on its own (network error)
+    WaitForAbort,     // transfers until the abort flag is raised, then acknowledges
+};
+
+class ScriptedFetcher final : public SongFetcher {
+public:
+    void script(const Text& songId, Script script)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_scripts[songId] = script;
+    }
+    std::vector<Text> lyricPaths() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_lyricPaths;
+    }
+    std::vector<std::pair<Text, int64_t>> transfers() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_transfers;
+    }
+    std::future<void> transferStarted() { return m_started.get_future(); }
+    int acknowledged() const { return m_acknowledged.load(); }
+
+    void fetchLyrics(const Text&, const Text& lyricPath) override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_lyricPaths.push_back(lyricPath);
+    }
+
+    std::optional<SongLink> resolveLink(const Text& songId) override
+    {
+        if (scriptFor(songId) == Script::BadLink)
+            return std::nullopt;
+        return SongLink{songId, 1572864};  // the "URL" names the script
+    }
+
+    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag) override
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_transfers.emplace_back(finalPath, limitKBps);
+        }
+        switch (scriptFor(url)) {
+        case Script::Complete:
+            progress(500, 1000);
+            progress(1000, 1000);
+            return TransferResult::Completed;
+        case Script::TransferFails:
+            progress(100, 1000);
+            return TransferResult::Failed;
+        case Script::WaitForAbort:
+            progress(100, 1000);
+            m_started.set_value();
+            while (!abortFlag.sleepUntil(AbortFlag::Clock::now() + 1s)) {
+            }
+            abortFlag.clear();
+            ++m_acknowledged;
+            return TransferResult::Aborted;
+        case Script::BadLink:
+            break;
+        }
+        return TransferResult::Failed;
+    }
+
+private:
+    Script scriptFor(const Text& songId) const
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_scripts.find(songId);
+        return found == m_scripts.end() ? Script::Complete : found->second;
+    }
+
+    mutable std::mutex m_mutex;
+    std::map<Text, Script> m_scripts;
+    std::vector<Text> m_lyricPaths;
+    std::vector<std::pair<Text, int64_t>> m_transfers;
+    std::promise<void> m_started;
+    std::atomic<int> m_acknowledged{0};
+};
+
+class FixedSettings final : public DownloadSettings {
+public:
+    Text saveDirectory() const override { return "/music/"; }
+    int64_t speedLimit() const override { return m_limit; }
+    bool fetchLyrics() const override { return m_lyrics; }
+    CompletionSound completionSound() const override { return m_sound; }
+
+    int64_t m_limit = 0;
+    bool m_lyrics = true;
+    CompletionSound m_sound = CompletionSound::None;
+};
+
+SongRecord song(const char* id, const char* quality = "flac")
+{
+    return SongRecord{Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
+}
+
+Text joinTitleAndArtist(const Text& title, const Text& artist)
+{
+    return artist + " - " + title;
+}
+
+class DownloadQueueTest : public ::testing::Test {
+protected:
+    // Statuses a row's status cell went through, in order.
+    std::vector<Text> statusesOf(const std::vector<QueueEvent>& events, uint64_t taskId) const
+    {
+        std::vector<Text> statuses;
+        for (const QueueEvent& event : events) {
+            if (const auto* appended = std::get_if<RowAppended>(&event); appended && appended->task.id == taskId)
+                statuses.push_back(appended->task.status);
+            if (const auto* cell = std::get_if<CellChanged>(&event);
+                cell && cell->taskId == taskId && cell->column == DownloadColumn::Status)
+                statuses.push_back(cell->text);
+        }
+        return statuses;
+    }
+
+    bool waitIdle() { return m_queue.waitUntilIdle(10s); }
+
+    ScriptedFetcher m_fetcher;
+    FixedSettings m_settings;
+    QueueMailbox m_mailbox;
+    DownloadQueue m_queue{m_fetcher, m_settings, joinTitleAndArtist, &m_mailbox};
+};
+
+TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
+{
+    const std::vector<SongRecord> ticked{song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    const std::vector<DownloadTask> rows = m_queue.list().rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "Artist - Title1");
+    EXPECT_EQ(rows[0].size, "1.5M");
+    EXPECT_EQ(statusesOf(m_mailbox.takeAll(), rows[0].id),
+              (std::vector<Text>{Text(status::kWaiting), Text(status::kStarting), "50%", "100%",
+                                 Text(status::kCompleted)}));
+    EXPECT_EQ(m_fetcher.lyricPaths(), std::vector<Text>{"/music/Artist - Title1.lrc"});
+    ASSERT_EQ(m_fetcher.transfers().size(), 1u);
+    EXPECT_EQ(m_fetcher.transfers()[0].first, "/music/Artist - Title1.flac");
+}
+
+TEST_F(DownloadQueueTest, WorkerTakesRowsTopToBottomAndReturnsToIdleWhenNothingIsPending)
+{
+    const std::vector<SongRecord> ticked{song("1", "320"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    const auto transfers = m_fetcher.transfers();
+    ASSERT_EQ(transfers.size(), 2u);
+    EXPECT_EQ(transfers[0].first, "/music/Artist - Title1.mp3");
+    EXPECT_EQ(transfers[1].first, "/music/Artist - Title2.flac");
+    std::vector<bool> states;
+    for (const QueueEvent& event : m_mailbox.takeAll()) {
+        if (const auto* state = std::get_if<WorkerStateChanged>(&event))
+            states.push_back(state->running);
+    }
+    EXPECT_EQ(states, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
+{
+    m_fetcher.script("1", Script::BadLink);
+    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    const std::vector<DownloadTask> rows = m_queue.list().rows();
+    EXPECT_EQ(rows[0].status, Text(status::kFailed));
+    EXPECT_TRUE(rows[0].failed);
+    EXPECT_EQ(rows[0].size, "-");
+    EXPECT_EQ(rows[1].status, Text(status::kCompleted));
+
+    // A later start does not retry the failed row.
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_fetcher.transfers().size(), 1u);
+}
+
+// As specified, a worker that failed on its own left the queue "running"
+// forever: start did nothing and a stopper waited for an acknowledgement that
+// never came.
+TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
+{
+    m_fetcher.script("1", Script::TransferFails);
+    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    std::vector<DownloadTask> rows = m_queue.list().rows();
+    EXPECT_EQ(rows[0].status, Text(status::kStopped));
+    EXPECT_EQ(rows[1].status, Text(status::kWaiting));  // the worker stopped at the failure
+
+    m_fetcher.script("1", Script::Complete);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    rows = m_queue.list().rows();
+    EXPECT_EQ(rows[0].status, Text(status::kCompleted));
+    EXPECT_EQ(rows[1].status, Text(status::kCompleted));
+}
+
+TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)
+{
+    m_fetcher.script("1", Script::TransferFails);
+    const std::vector<SongRecord> ticked{song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    auto stopped = std::async(std::launch::async, [this] { m_queue.stopWorker(true); });
+    ASSERT_EQ(stopped.wait_for(10s), std::future_status::ready);
+    // No flag is left raised for the next transfer to trip over.
+    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+}
+
+TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
+{
+    m_fetcher.script("1", Script::WaitForAbort);
+    auto started = m_fetcher.transferStarted();
+    const std::vector<SongRecord> ticked{song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(m_queue.startWorker());  // already running
+    m_queue.requestPause();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kStopped));
+    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+
+    const std::vector<QueueEvent> events = m_mailbox.takeAll();
+    ASSERT_FALSE(events.empty());
+    // Back to idle: buttons swapped and the speed label emptied.
+    bool sawIdle = false;
+    bool speedEmptied = false;
+    for (const QueueEvent& event : events) {
+        if (const auto* state = std::get_if<WorkerStateChanged>(&event); state && !state->running)
+            sawIdle = true;
+        if (const auto* speed = std::get_if<SpeedChanged>(&event); speed && speed->text.empty() && sawIdle)
+            speedEmptied = true;
+    }
+    EXPECT_TRUE(sawIdle);
+    EXPECT_TRUE(speedEmptied);
+
+    m_fetcher.script("1", Script::Complete);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(statusesOf(m_mailbox.takeAll(), m_queue.list().rows()[0].id).front(), Text(status::kStarting));
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kCompleted));
+}
+
+TEST_F(DownloadQueueTest, DuplicateNamesAreCountedAndNotAdded)
+{
+    const std::vector<SongRecord> first{song("1"), song("2")};
+    m_queue.addTickedSongs(first);
+    ASSERT_TRUE(waitIdle());
+    const std::vector<SongRecord> second{song("1"), song("2"), song("3"), song("4"), song("5")};
+    const AddOutcome outcome = m_queue.addTickedSongs(second);
+    EXPECT_EQ(outcome.ticked, 5);
+    EXPECT_EQ(outcome.duplicates, 2);
+    EXPECT_EQ(outcome.added, (std::vector<bool>{false, false, true, true, true}));
+    EXPECT_EQ(outcome.message.text, composeAddMessage(5, 2).text);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_queue.list().size(), 5u);
+}
+
+TEST_F(DownloadQueueTest, NothingTickedStillStartsAWorkerThatEndsAtOnce)
+{
+    const AddOutcome outcome = m_queue.addTickedSongs({});
+    EXPECT_EQ(outcome.message.text, composeAddMessage(0, 0).text);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_queue.list().size(), 0u);
+}
+
+TEST_F(DownloadQueueTest, UntickedLyricsBoxSkipsTheLyricFile)
+{
+    m_settings.m_lyrics = false;
+    const std::vector<SongRecord> ticked{song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(m_fetcher.lyricPaths().empty());
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kCompleted));
+}
+
+TEST_F(DownloadQueueTest, SpeedLimitAndSoundAreTakenFromTheSettings)
+{
+    m_settings.m_limit = 300;
+    m_settings.m_sound = CompletionSound::Thunder;
+    const std::vector<SongRecord> ticked{song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_fetcher.transfers()[0].second, 300);
+    std::vector<CompletionSound> sounds;
+    for (const QueueEvent& event : m_mailbox.takeAll()) {
+        if (const auto* sound = std::get_if<SoundRequested>(&event))
+            sounds.push_back(sound->sound);
+    }
+    EXPECT_EQ(sounds, std::vector<CompletionSound>{CompletionSound::Thunder});
+}
+
+TEST_F(DownloadQueueTest, NoSoundIsRequestedWhenNoneIsChosenOrTheSongFails)
+{
+    m_fetcher.script("2", Script::TransferFails);
+    m_settings.m_sound = CompletionSound::None;
+    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    for (const QueueEvent& event : m_mailbox.takeAll())
+        EXPECT_FALSE(std::holds_alternative<SoundRequested>(event));
+}
+
+TEST(CompletionSound, WavSettingPicksTheSound)
+{
+    EXPECT_EQ(completionSoundFor(0), CompletionSound::None);
+    EXPECT_EQ(completionSoundFor(1), CompletionSound::Whirlwind);
+    EXPECT_EQ(completionSoundFor(2), CompletionSound::Thunder);
+    EXPECT_EQ(completionSoundFor(3), CompletionSound::None);
+    EXPECT_EQ(completionSoundFor(-1), CompletionSound::None);
+}
+
+TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
+{
+    ScriptedFetcher fetcher;
+    FixedSettings settings;
+    fetcher.script("1", Script::WaitForAbort);
+    auto started = fetcher.transferStarted();
+    {
+        DownloadQueue queue(fetcher, settings, joinTitleAndArtist, nullptr);
+        const std::vector<SongRecord> ticked{song("1")};
+        queue.addTickedSongs(ticked);
+        ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
+    }
+    EXPECT_EQ(fetcher.acknowledged(), 1);
+}
+
+}  // namespace
+}  // namespace quorvo

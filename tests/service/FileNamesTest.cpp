@@ -1,0 +1,128 @@
+#include "service/FileNames.h"
+
+#include "platform/ConfigStore.h"
+#include "platform/Files.h"
+#include "runtime/Encoding.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quorvo {
+namespace {
+
+TEST(BuildFileName, SchemeZeroPutsArtistFirstAndDropsForbiddenCharacters)
+{
+    EXPECT_EQ(buildFileName("a/b", "c:d", 0), "cd - ab");
+}
+
+TEST(BuildFileName, SchemeOnePutsTitleFirst)
+{
+    EXPECT_EQ(buildFileName("Song", "Singer", 1), "Song - Singer");
+}
+
+TEST(BuildFileName, SchemeTwoIgnoresTheArtist)
+{
+    EXPECT_EQ(buildFileName("Song", "Singer", 2), "Song");
+    EXPECT_EQ(buildFileName("Song", "Other", 2), buildFileName("Song", "Singer", 2));
+}
+
+TEST(BuildFileName, UnknownSchemeBehavesAsSchemeZero)
+{
+    EXPECT_EQ(buildFileName("Song", "Singer", 7), "Singer - Song");
+    EXPECT_EQ(buildFileName("Song", "Singer", -1), "Singer - Song");
+}
+
+TEST(BuildFileName, EveryRemovedCharacterGoesAndNothingElseChanges)
+{
+    EXPECT_EQ(buildFileName(" a\\b/c:d*e?f<g>h|i\"j ", "", 2), " abcdefghij ");
+    // Ampersands, dots and blanks stay: no trimming, no replacement character.
+    EXPECT_EQ(buildFileName("Rock & Roll...", "", 2), "Rock & Roll...");
+}
+
+TEST(BuildFileName, TitleOfRemovedCharactersOnlyGivesEmptyName)
+{
+    EXPECT_EQ(buildFileName("<?>", "x", 2), "");
+}
+
+TEST(BuildFileName, RemovalNeverCutsIntoAChineseCharacter)
+{
+    // "乗" is 81 5C in GBK: its trail byte is a backslash and must survive.
+    EXPECT_EQ(buildFileName("\x81\x5C", "", 2), "\x81\x5C");
+}
+
+TEST(BuildFileName, SchemeIsReadFromTheConfigurationOnEveryCall)
+{
+    const test::TempDir dir;
+    const ConfigStore config(files::fromNativePath(dir.file("config.ini")));
+    EXPECT_EQ(buildFileName("T", "A", config), "A - T");  // missing key: scheme 0
+    config.write("sType", "1");
+    EXPECT_EQ(buildFileName("T", "A", config), "T - A");
+    config.write("sType", "2");
+    EXPECT_EQ(buildFileName("T", "A", config), "T");
+}
+
+// A name longer than a file name may be is shortened so that the song, its
+// partial file and its lyric file can all be created with one base name.
+TEST(BuildFileName, OverlongNameIsShortenedOnACharacterBoundaryForEveryDerivedFile)
+{
+    Text title;
+    for (int i = 0; i < 150; ++i)
+        title += "\xD6\xD0";  // "中": 2 bytes here, 3 in UTF-8
+    const Text name = buildFileName(title, "Artist", 1);
+    const std::string utf8 = encoding::toUtf8(name.view());
+    EXPECT_LE(utf8.size(), kMaxBaseNameBytes);
+    EXPECT_GT(utf8.size(), kMaxBaseNameBytes - 3);
+    EXPECT_TRUE(encoding::isValidUtf8(utf8));
+    EXPECT_EQ(utf8.find('?'), std::string::npos);
+    EXPECT_TRUE(text::startsWith(title.view(), name.view()));
+
+    const test::TempDir dir;
+    for (const char* suffix : {".flac", ".flac.tmp", ".mp3.tmp", ".lrc"}) {
+        const std::string path = dir.file(utf8 + suffix);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+        EXPECT_GE(fd, 0) << suffix;
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+TEST(BuildFileName, ShorteningKeepsFourByteCharactersWhole)
+{
+    // GB18030 four-byte sequence (U+1F600, 4 bytes in UTF-8 too) after 'a'.
+    const Text name("a\x94\x39\xFC\x36\x94\x39\xFC\x36");
+    EXPECT_EQ(shortenToUtf8Length(name, 8), "a\x94\x39\xFC\x36");
+    EXPECT_EQ(shortenToUtf8Length(name, 4), "a");
+    EXPECT_EQ(shortenToUtf8Length(name, 9), name);
+}
+
+TEST(BuildFileName, NameThatFitsIsLeftAlone)
+{
+    const Text name(std::string(kMaxBaseNameBytes, 'x'));
+    EXPECT_EQ(buildFileName(name, "", 2), name);
+    EXPECT_EQ(buildFileName(name + "y", "", 2), name);
+}
+
+TEST(SongExtension, FlacIgnoringCaseElseMp3)
+{
+    EXPECT_EQ(songExtension("flac"), ".flac");
+    EXPECT_EQ(songExtension("FLAC"), ".flac");
+    EXPECT_EQ(songExtension("320"), ".mp3");
+    EXPECT_EQ(songExtension(""), ".mp3");
+    EXPECT_EQ(songExtension("flac "), ".mp3");
+}
+
+TEST(SizeText, MegabytesRoundedHalfUpToOneDecimalWithoutTrailingZeros)
+{
+    EXPECT_EQ(sizeText(36906000), "35.2M");
+    EXPECT_EQ(sizeText(1048576), "1M");
+    EXPECT_EQ(sizeText(0), "0M");
+    EXPECT_EQ(sizeText(1572864), "1.5M");   // exactly 1.5
+    EXPECT_EQ(sizeText(1100000), "1M");     // 1.049 rounds down
+    EXPECT_EQ(sizeText(1101005), "1.1M");   // 1.05000 rounds half up
+}
+
+}  // namespace
+}  // namespace quorvo
