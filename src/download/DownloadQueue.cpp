@@ -152,7 +152,7 @@ bool DownloadQueue::workSong(const DownloadTask& row)
         return false;
     }
 
-    const std::optional<SongLink> link = m_fetcher.resolveLink(row.songId);
+    const std::optional<ResolvedLink> link = m_fetcher.resolveLink(row.songId);
     if (!link) {
         m_list.setCell(row.id, DownloadColumn::Status, Text(status::kFailed));
         m_list.markFailed(row.id);

@@ -7,22 +7,18 @@
 #include "download/AbortFlag.h"
 #include "download/Transfer.h"
 #include "runtime/Text.h"
+#include "service/LinkResolver.h"
 
 #include <optional>
 
 namespace quorvo {
-
-struct SongLink {
-    Text url;
-    double size = 0;  // bytes
-};
 
 class SongFetcher {
 public:
     virtual ~SongFetcher() = default;
     virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) = 0;
     // nullopt: the link reply is not readable (the row fails for good).
-    virtual std::optional<SongLink> resolveLink(const Text& songId) = 0;
+    virtual std::optional<ResolvedLink> resolveLink(const Text& songId) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
                                     int64_t limitKBps, AbortFlag& abortFlag) = 0;
 };

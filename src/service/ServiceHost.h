@@ -12,7 +12,7 @@
 namespace quorvo {
 
 // The reference service's default address (quorvo-server without --port).
-inline constexpr std::string_view kDefaultServiceHost = "127.0.0.1:8970";
+inline constexpr std::string_view kDefaultServiceHost = "127.0.0.1:8080";
 
 // `option` (when given and not blank) wins over the environment.
 Text resolveServiceHost(const std::optional<Text>& option = std::nullopt);

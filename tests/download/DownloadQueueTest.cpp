@@ -49,11 +49,11 @@ public:
         m_lyricPaths.push_back(lyricPath);
     }
 
-    std::optional<SongLink> resolveLink(const Text& songId) override
+    std::optional<ResolvedLink> resolveLink(const Text& songId) override
     {
         if (scriptFor(songId) == Script::BadLink)
             return std::nullopt;
-        return SongLink{songId, 1572864};  // the "URL" names the script
+        return ResolvedLink{songId, 1572864};  // the "URL" names the script
     }
 
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,

@@ -1,0 +1,173 @@
+// transferFile against the reference service on loopback:
+//  - an unlimited 100 MB+ song, as a ratio to `curl -o` of the same file;
+//  - a 500 KB/s limit for 20 s: average rate and the CPU the transfer uses;
+//  - pause latency: raising the abort flag until the loop acknowledges it,
+//    on a fast and on a throttled transfer.
+
+#include "download/Transfer.h"
+
+#include "platform/Files.h"
+#include "ReferenceServer.h"
+#include "TempDir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace quorvo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr const char* kLargeSong = "9900030";  // a Hi-Res song of 100 MB+
+
+test::ReferenceServer& server()
+{
+    static test::ReferenceServer instance({"--quiet", "--pregenerate", kLargeSong});
+    return instance;
+}
+
+std::string largeSongUrl()
+{
+    return server().baseUrl() + "/data2/music/" + kLargeSong + "/" + kLargeSong + ".flac";
+}
+
+double seconds(Clock::duration duration)
+{
+    return std::chrono::duration<double>(duration).count();
+}
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// `curl -s -o FILE URL`; the wall time it took.
+double curlSeconds(const std::string& url, const std::string& file)
+{
+    const char* argv[] = {"curl", "-s", "-o", file.c_str(), url.c_str(), nullptr};
+    const Clock::time_point start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "curl", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return seconds(Clock::now() - start);
+}
+
+void unlimitedVersusCurl(benchmark::State& state)
+{
+    const test::TempDir dir;
+    const Text target = files::fromNativePath(dir.file("song.flac"));
+    AbortFlag abortFlag;
+    double ours = 0;
+    double curl = 0;
+    double bytes = 0;
+    for (auto _ : state) {
+        fs::remove(dir.file("song.flac"));
+        const Clock::time_point start = Clock::now();
+        const TransferResult result = transferFile(Text(largeSongUrl()), target, {}, 0, abortFlag);
+        ours += seconds(Clock::now() - start);
+        if (result != TransferResult::Completed) {
+            state.SkipWithError("transfer failed");
+            return;
+        }
+        bytes = static_cast<double>(fs::file_size(dir.file("song.flac")));
+        curl += curlSeconds(largeSongUrl(), dir.file("curl.flac"));
+        fs::remove(dir.file("curl.flac"));
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["file_MB"] = bytes / 1e6;
+    state.counters["ours_MBps"] = bytes * iterations / ours / 1e6;
+    state.counters["curl_MBps"] = bytes * iterations / curl / 1e6;
+    state.counters["ratio_to_curl"] = curl / ours;
+}
+BENCHMARK(unlimitedVersusCurl)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void limited500KBpsFor20s(benchmark::State& state)
+{
+    const test::TempDir dir;
+    const Text target = files::fromNativePath(dir.file("song.flac"));
+    for (auto _ : state) {
+        AbortFlag abortFlag;
+        int reports = 0;
+        int64_t first = 0;
+        int64_t last = 0;
+        Clock::time_point firstAt;
+        Clock::time_point lastAt;
+        // 21 reports: the at-once first one and 20 full windows after it.
+        const ProgressCallback progress = [&](int64_t done, int64_t) {
+            if (++reports == 1) {
+                first = done;
+                firstAt = Clock::now();
+            }
+            last = done;
+            lastAt = Clock::now();
+            if (reports == 21)
+                abortFlag.raise();
+        };
+        const double cpuStart = threadCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        transferFile(Text(largeSongUrl()), target, progress, 500, abortFlag);
+        const double wall = seconds(Clock::now() - start);
+        const double cpu = threadCpuSeconds() - cpuStart;
+        fs::remove(dir.file("song.flac.tmp"));
+        state.counters["average_KBps"] = static_cast<double>(last - first) / 1024.0 / seconds(lastAt - firstAt);
+        state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
+        state.counters["seconds"] = wall;
+    }
+}
+BENCHMARK(limited500KBpsFor20s)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Raises the flag from another thread `after` into the transfer; the time
+// from the raise until transferFile has returned (flag acknowledged).
+double pauseLatency(int64_t limitKBps, std::chrono::milliseconds after)
+{
+    const test::TempDir dir;
+    AbortFlag abortFlag;
+    Clock::time_point raisedAt;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(after);
+        raisedAt = Clock::now();
+        abortFlag.raise();
+    });
+    transferFile(Text(largeSongUrl()), files::fromNativePath(dir.file("song.flac")), {}, limitKBps, abortFlag);
+    const Clock::time_point returnedAt = Clock::now();
+    stopper.join();
+    return seconds(returnedAt - raisedAt) * 1000.0;
+}
+
+void pauseLatencyFast(benchmark::State& state)
+{
+    double total = 0;
+    for (auto _ : state)
+        total += pauseLatency(0, std::chrono::milliseconds(20));
+    state.counters["latency_ms"] = total / static_cast<double>(state.iterations());
+}
+BENCHMARK(pauseLatencyFast)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void pauseLatencyThrottled(benchmark::State& state)
+{
+    double total = 0;
+    for (auto _ : state)
+        total += pauseLatency(500, std::chrono::milliseconds(1500));
+    state.counters["latency_ms"] = total / static_cast<double>(state.iterations());
+}
+BENCHMARK(pauseLatencyThrottled)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace quorvo
+
+BENCHMARK_MAIN();

@@ -1,0 +1,122 @@
+#include "app/cli/CliOptions.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace quorvo::cli {
+
+namespace {
+
+std::optional<int64_t> parseInteger(std::string_view digits)
+{
+    int64_t value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+// "3,1,7": positive numbers separated by commas.
+std::optional<std::vector<int64_t>> parsePicks(std::string_view list)
+{
+    std::vector<int64_t> picks;
+    while (true) {
+        const std::size_t comma = list.find(',');
+        const std::optional<int64_t> number = parseInteger(list.substr(0, comma));
+        if (!number || *number < 1)
+            return std::nullopt;
+        picks.push_back(*number);
+        if (comma == std::string_view::npos)
+            return picks;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+ParseResult failure(std::string message)
+{
+    return {std::nullopt, std::move(message)};
+}
+
+}  // namespace
+
+ParseResult parseArguments(const std::vector<std::string>& arguments)
+{
+    Options options;
+    std::vector<std::string> positional;
+    bool picked = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        std::optional<std::string> attached;
+        if (argument.starts_with("--")) {
+            if (const std::size_t equals = argument.find('='); equals != std::string::npos) {
+                attached = argument.substr(equals + 1);
+                argument.resize(equals);
+            }
+        }
+        const auto value = [&]() -> std::optional<std::string> {
+            if (attached)
+                return attached;
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            return std::nullopt;
+        };
+
+        if (argument == "--service") {
+            options.service = value();
+            if (!options.service || options.service->empty())
+                return failure("--service needs HOST[:PORT]");
+        } else if (argument == "--all") {
+            options.all = true;
+        } else if (argument == "--pick") {
+            const std::optional<std::string> list = value();
+            const std::optional<std::vector<int64_t>> picks = list ? parsePicks(*list) : std::nullopt;
+            if (!picks)
+                return failure("--pick needs result numbers such as 1,3,5");
+            options.picks.insert(options.picks.end(), picks->begin(), picks->end());
+            picked = true;
+        } else if (argument == "--dir") {
+            options.directory = value();
+            if (!options.directory || options.directory->empty())
+                return failure("--dir needs a directory");
+        } else if (argument == "--limit") {
+            const std::optional<std::string> text = value();
+            options.limit = text ? parseInteger(*text) : std::nullopt;
+            if (!options.limit)
+                return failure("--limit needs a whole number of KB/s (0: no limit)");
+        } else if (argument == "--") {
+            positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        } else if (argument.starts_with("--")) {
+            return failure("unknown option " + argument);
+        } else {
+            positional.push_back(arguments[i]);
+        }
+    }
+
+    if (positional.empty())
+        return failure("no command given");
+    if (positional[0] == "search") {
+        options.command = Command::Search;
+        if (options.all || picked || options.directory || options.limit)
+            return failure("--pick, --all, --dir and --limit belong to get");
+    } else if (positional[0] == "get") {
+        options.command = Command::Get;
+        if (options.all == picked)
+            return failure("get needs either --pick N[,M...] or --all");
+    } else {
+        return failure("unknown command " + positional[0]);
+    }
+    if (positional.size() != 2)
+        return failure("give exactly one QUERY (quote it when it has blanks)");
+    options.query = positional[1];
+    return {options, {}};
+}
+
+const char* usageText()
+{
+    return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY\n"
+           "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n";
+}
+
+}  // namespace quorvo::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+// The command line of quorvo-cli:
+//   quorvo-cli [--service HOST[:PORT]] search QUERY
+//   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvo::cli {
+
+enum class Command { Search, Get };
+
+struct Options {
+    Command command = Command::Search;
+    std::string query;                    // UTF-8, as typed
+    std::optional<std::string> service;   // --service
+    bool all = false;                     // --all
+    std::vector<int64_t> picks;           // --pick, 1-based result numbers
+    std::optional<std::string> directory; // --dir (UTF-8)
+    std::optional<int64_t> limit;         // --limit, KB/s
+};
+
+struct ParseResult {
+    std::optional<Options> options;
+    std::string error;  // set when options is empty
+};
+
+ParseResult parseArguments(const std::vector<std::string>& arguments);
+
+const char* usageText();
+
+}  // namespace quorvo::cli

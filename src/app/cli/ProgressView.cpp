@@ -1,0 +1,80 @@
+#include "app/cli/ProgressView.h"
+
+#include "runtime/Encoding.h"
+#include "runtime/Numbers.h"
+
+namespace quorvo::cli {
+
+namespace {
+
+constexpr int kBarWidth = 30;
+
+bool isPercentage(const Text& status)
+{
+    return text::endsWith(status.view(), "%");
+}
+
+}  // namespace
+
+void ProgressView::show(const QueueEvent& event)
+{
+    if (const auto* appended = std::get_if<RowAppended>(&event)) {
+        m_names[appended->task.id] = encoding::toUtf8(appended->task.name.view());
+        return;
+    }
+    if (const auto* speed = std::get_if<SpeedChanged>(&event)) {
+        m_speed = encoding::toUtf8(speed->text.view());
+        if (m_speed.empty())
+            return;
+        if (m_terminal)
+            drawBar();
+        else
+            line(m_names[m_current] + "\t" + m_percent + "\t" + m_speed);
+        return;
+    }
+    const auto* cell = std::get_if<CellChanged>(&event);
+    if (!cell || cell->column != DownloadColumn::Status)
+        return;
+    m_current = cell->taskId;
+    if (isPercentage(cell->text)) {
+        // Shown with the speed that follows it.
+        m_percent = cell->text.str();
+        return;
+    }
+    m_percent.clear();
+    line(m_names[cell->taskId] + "\t" + encoding::toUtf8(cell->text.view()));
+}
+
+void ProgressView::finish()
+{
+    if (m_barShown) {
+        std::fputc('\n', m_out);
+        m_barShown = false;
+    }
+    std::fflush(m_out);
+}
+
+void ProgressView::drawBar()
+{
+    const int64_t percent = numbers::toInteger(m_percent);
+    const int64_t filled = std::min<int64_t>(kBarWidth, percent * kBarWidth / 100);
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+    // "\x1b[K" clears what a longer previous line left behind.
+    std::fprintf(m_out, "\r[%s] %4s  %s  %s\x1b[K", bar.c_str(), m_percent.c_str(), m_speed.c_str(),
+                 m_names[m_current].c_str());
+    std::fflush(m_out);
+    m_barShown = true;
+}
+
+void ProgressView::line(const std::string& text)
+{
+    if (m_barShown) {
+        std::fputc('\n', m_out);
+        m_barShown = false;
+    }
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+}
+
+}  // namespace quorvo::cli

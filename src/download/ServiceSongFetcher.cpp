@@ -1,0 +1,25 @@
+#include "download/ServiceSongFetcher.h"
+
+#include "service/LinkResolver.h"
+#include "service/Lyrics.h"
+
+namespace quorvo {
+
+void ServiceSongFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
+{
+    // A lyric file that cannot be written does not stop the song.
+    (void)quorvo::fetchLyrics(lyricUrl, lyricPath);
+}
+
+std::optional<ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId)
+{
+    return quorvo::resolveLink(m_service, songId);
+}
+
+TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
+                                            int64_t limitKBps, AbortFlag& abortFlag)
+{
+    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts);
+}
+
+}  // namespace quorvo

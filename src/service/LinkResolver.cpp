@@ -1,0 +1,30 @@
+#include "service/LinkResolver.h"
+
+#include "data/JsonObject.h"
+#include "net/HttpClient.h"
+#include "service/Search.h"
+
+namespace quorvo {
+
+std::optional<ResolvedLink> resolveLink(const ServiceEndpoints& service, const Text& songId)
+{
+    HttpOptions options;
+    options.userAgent = Text(kServiceUserAgent);
+    return readLinkReply(Text::fromBytes(HttpClient::request(service.linkUrl(songId), options)));
+}
+
+std::optional<ResolvedLink> readLinkReply(const Text& body)
+{
+    JsonObject reply;
+    if (!reply.parse(body))
+        return std::nullopt;
+    // Element 0 of the top level, then element 0 of its file_list. A step
+    // that is missing leaves nothing to parse, and the members read as empty.
+    JsonObject song;
+    song.parse(reply.getItem(0, "", true));
+    JsonObject file;
+    file.parse(song.getItem(0, "file_list", true));
+    return ResolvedLink{file.getText("url"), file.getNumber("size")};
+}
+
+}  // namespace quorvo

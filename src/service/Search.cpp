@@ -1,0 +1,81 @@
+#include "service/Search.h"
+
+#include "data/XmlDocument.h"
+#include "net/HttpClient.h"
+#include "platform/ConfigStore.h"
+#include "platform/Files.h"
+#include "runtime/Numbers.h"
+#include "service/FileNames.h"
+
+namespace quorvo {
+
+namespace {
+
+// The rate list split at ",": an empty piece between two commas counts, a
+// trailing empty piece does not.
+std::vector<Text> splitRates(const Text& rates)
+{
+    return text::split(rates.view(), ",");
+}
+
+}  // namespace
+
+bool SearchGate::startSearch(const Text& query)
+{
+    if (query == m_lastQuery)
+        return false;
+    m_lastQuery = query;
+    return true;
+}
+
+int64_t searchProgressWidth(int64_t done, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    return numbers::truncateToInteger(static_cast<double>(done) / static_cast<double>(count) * 394.0);
+}
+
+std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
+                                  const SearchProgress& progress)
+{
+    std::vector<SongRecord> rows;
+    if (query.empty())
+        return rows;
+
+    HttpOptions options;
+    options.userAgent = Text(kServiceUserAgent);
+    const Bytes reply = HttpClient::request(service.searchUrl(query), options);
+    XmlDocument document;
+    if (!document.load(reply) || document.getName(0).empty())
+        return rows;
+
+    const std::optional<XmlNode> songList = document.getNodeByPath("<#0/song_list/");
+    const auto count = static_cast<int64_t>(songList ? songList->children.size() : 0);
+    const Text base = service.baseAddress();
+    for (int64_t i = 1; i <= count; ++i) {
+        const Text song = "<#0/song_list/<@" + numbers::fromInteger(i) + "</";
+        const Text title = HttpClient::stripHighlightMarkup(document.valueAt(song + "title/"));
+        const Text album = HttpClient::stripHighlightMarkup(document.valueAt(song + "album_title/"));
+        const Text artist = HttpClient::stripHighlightMarkup(document.valueAt(song + "author/"));
+        const Text songId = document.valueAt(song + "song_id/");
+        const Text lyricUrl = base + document.valueAt(song + "lrclink/");
+        const std::vector<Text> rates = splitRates(document.valueAt(song + "all_rate/"));
+
+        bool listed = !rates.empty();
+        if (listed && filter.bypass) {
+            const Text& quality = rates.back();
+            const Text name = filter.buildName ? filter.buildName(title, artist) : buildFileName(title, artist, ConfigStore());
+            // The save directory already ends in "/": the doubled separator is harmless.
+            const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
+            if (files::exists(path) || (filter.isQueued && filter.isQueued(name)))
+                listed = false;
+        }
+        if (listed)
+            rows.push_back(SongRecord{title, album, artist, rates.back(), songId, lyricUrl});
+        if (progress)
+            progress(i, count);
+    }
+    return rows;
+}
+
+}  // namespace quorvo

@@ -1,0 +1,53 @@
+#pragma once
+
+// The song search: one request to the service's search method, its XML reply
+// read into result rows, and the `bypass` filter that leaves out songs
+// already on disk or already queued.
+
+#include "runtime/Text.h"
+#include "service/ServiceHost.h"
+#include "service/SongRecord.h"
+
+#include <functional>
+#include <vector>
+
+namespace quorvo {
+
+// The product text the search and link requests carry as user agent.
+inline constexpr std::string_view kServiceUserAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";  // Quorvo音乐下载
+
+// startSearch's rule: repeating the last query does not search again.
+class SearchGate {
+public:
+    // True (and the query becomes the last one) when `query` differs from the
+    // last query byte for byte. An emptied box counts as a new query.
+    bool startSearch(const Text& query);
+    [[nodiscard]] const Text& lastQuery() const { return m_lastQuery; }
+
+private:
+    Text m_lastQuery;
+};
+
+struct SearchFilter {
+    // The `bypass` setting: leave out songs that exist or are queued.
+    bool bypass = false;
+    // The save directory, ending in "/".
+    Text saveDirectory;
+    // The name rule of the moment; unset: buildFileName with config.ini's scheme.
+    std::function<Text(const Text& title, const Text& artist)> buildName;
+    // "Is some download row named this?"
+    std::function<bool(const Text& name)> isQueued;
+};
+
+// Called after each song of the reply, listed or not: (i, count).
+using SearchProgress = std::function<void(int64_t done, int64_t count)>;
+
+// The width of the search box's progress bar after song i of count.
+int64_t searchProgressWidth(int64_t done, int64_t count);
+
+// runSearch steps 2-6: the rows for `query`, in reply order. An empty query,
+// a failed request or a reply that is not a search document gives no rows.
+std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
+                                  const SearchProgress& progress = {});
+
+}  // namespace quorvo

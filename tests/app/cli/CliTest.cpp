@@ -1,0 +1,299 @@
+// quorvo-cli as a user runs it: a copy of the binary in a fresh directory
+// (its config.ini and Download/ go beside it), talking to the reference
+// service on loopback.
+
+#include "ReferenceServer.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quorvo {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr const char* kCompleted = "下载完毕";
+constexpr const char* kFailed = "下载失败";
+constexpr const char* kStopped = "下载终止";
+
+struct Outcome {
+    int exitStatus = -1;  // -1: killed by a signal
+    std::string out;
+    std::string err;
+};
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> fields(const std::string& line)
+{
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        result.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos)
+            return result;
+        start = tab + 1;
+    }
+}
+
+// One run of the copied binary; output is collected while it runs.
+class CliProcess {
+public:
+    CliProcess(const fs::path& binary, const std::vector<std::string>& args, const std::vector<std::string>& environment)
+    {
+        int outPipe[2];
+        int errPipe[2];
+        if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(outPipe[1], STDOUT_FILENO);
+            ::dup2(errPipe[1], STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            ::unsetenv("QUORVO_API_HOST");
+            for (const std::string& assignment : environment)
+                ::putenv(const_cast<char*>(assignment.c_str()));
+            ::execv(binary.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(outPipe[1]);
+        ::close(errPipe[1]);
+        m_out = outPipe[0];
+        m_err = errPipe[0];
+    }
+    ~CliProcess()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            wait();
+        }
+        ::close(m_out);
+        ::close(m_err);
+    }
+
+    void signal(int number) const { ::kill(m_pid, number); }
+
+    Outcome wait(std::chrono::seconds limit = 120s)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        bool outOpen = true;
+        bool errOpen = true;
+        while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {
+            pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+            ::poll(fds, 2, 100);
+            outOpen = outOpen && drain(m_out, m_outcome.out);
+            errOpen = errOpen && drain(m_err, m_outcome.err);
+        }
+        if (outOpen || errOpen)
+            ::kill(m_pid, SIGKILL);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        m_outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_outcome;
+    }
+
+private:
+    // False at end of file.
+    static bool drain(int fd, std::string& into)
+    {
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 0) <= 0)
+            return true;
+        char buffer[4096];
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count <= 0)
+            return false;
+        into.append(buffer, static_cast<std::size_t>(count));
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+    bool m_reaped = false;
+    Outcome m_outcome;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    CliTest()
+    {
+        m_binary = m_dir.path() / "quorvo-cli";
+        fs::copy_file(QUORVO_CLI_PATH, m_binary);
+    }
+
+    Outcome run(std::vector<std::string> args, std::vector<std::string> environment = {})
+    {
+        args.insert(args.begin(), {"--service", m_server.host()});
+        return CliProcess(m_binary, args, environment).wait();
+    }
+    // The result number of a song in `search` output.
+    std::string numberOf(const std::string& query, const std::string& songId)
+    {
+        for (const std::string& line : lines(run({"search", query}).out)) {
+            const std::vector<std::string> cells = fields(line);
+            if (cells.size() == 6 && cells[5] == songId)
+                return cells[0];
+        }
+        ADD_FAILURE() << "song " << songId << " not found for " << query;
+        return "0";
+    }
+    std::string serverFile(const std::string& id, const char* extension)
+    {
+        return m_server.get("/data2/music/" + id + "/" + id + "." + extension).body;
+    }
+    std::string saveDir() const { return (m_dir.path() / "songs").string(); }
+
+    test::TempDir m_dir;
+    test::ReferenceServer m_server;
+    fs::path m_binary;
+};
+
+TEST_F(CliTest, SearchPrintsOneTabSeparatedUtf8LinePerRowAndNothingElse)
+{
+    const Outcome outcome = run({"search", "夜色温柔"});
+    EXPECT_EQ(outcome.exitStatus, 0);
+    const std::vector<std::string> rows = lines(outcome.out);
+    ASSERT_FALSE(rows.empty());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::vector<std::string> cells = fields(rows[i]);
+        ASSERT_EQ(cells.size(), 6u) << rows[i];
+        EXPECT_EQ(cells[0], std::to_string(i + 1));
+    }
+    EXPECT_NE(outcome.out.find("\t夜色温柔\t城市微光\t林晓风\tflac\t9900001\n"), std::string::npos) << outcome.out;
+    // The query went out as GBK bytes, percent-encoded.
+    const auto requests = m_server.requestsTo("/v1/restserver/vesk");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].target.find("query=%D2%B9%C9%AB%CE%C2%C8%E1&"), std::string::npos);
+    // Its run directory is its own: config.ini and Download/ beside it.
+    EXPECT_TRUE(fs::exists(m_dir.path() / "config.ini"));
+    EXPECT_TRUE(fs::is_directory(m_dir.path() / "Download"));
+}
+
+TEST_F(CliTest, ServiceHostComesFromTheEnvironmentWithoutOption)
+{
+    const Outcome outcome =
+        CliProcess(m_binary, {"search", "Paper Lanterns"}, {"QUORVO_API_HOST=" + m_server.host()}).wait();
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_NE(outcome.out.find("\t9900002\n"), std::string::npos);
+}
+
+TEST_F(CliTest, GetDownloadsThePickedSongIntoDirAndExitsZero)
+{
+    const std::string number = numberOf("Paper Lanterns", "9900002");
+    const Outcome outcome = run({"get", "Paper Lanterns", "--pick", number, "--dir", saveDir()});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
+    EXPECT_EQ(lines(outcome.out), std::vector<std::string>{std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kCompleted});
+    EXPECT_EQ(test::readWholeFile(saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3"), serverFile("9900002", "mp3"));
+    EXPECT_TRUE(fs::exists(saveDir() + "/The Velvet Orchard - Paper Lanterns.lrc"));
+    // Not a terminal: plain progress lines on standard error.
+    EXPECT_NE(outcome.err.find("The Velvet Orchard - Paper Lanterns\t开始下载"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("%\t下载速度:"), std::string::npos) << outcome.err;
+}
+
+TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
+{
+    const Outcome outcome = run({"get", "Broken Link", "--all", "--dir", saveDir()});
+    EXPECT_EQ(outcome.exitStatus, 1);
+    const std::vector<std::string> rows = lines(outcome.out);
+    ASSERT_EQ(rows.size(), 4u) << outcome.out;
+    std::map<std::string, int> statuses;
+    for (const std::string& row : rows)
+        ++statuses[fields(row).at(1)];
+    EXPECT_NE(outcome.out.find(std::string("Link Tester - Broken Link Html.flac\t") + kFailed + "\n"), std::string::npos);
+    // The first JSON reply without a file address stops the worker; the rest wait.
+    EXPECT_EQ(statuses[kFailed], 1);
+    EXPECT_EQ(statuses[kStopped], 1);
+    EXPECT_EQ(statuses["等待下载"], 2);
+}
+
+TEST_F(CliTest, BadCommandLinesExitTwo)
+{
+    EXPECT_EQ(run({"get", "Paper"}).exitStatus, 2);              // neither --pick nor --all
+    EXPECT_EQ(run({"get", "Paper", "--pick", "0"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--pick", "999"}).exitStatus, 2);
+    EXPECT_EQ(run({"search"}).exitStatus, 2);
+    EXPECT_EQ(run({"fetch", "x"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--all", "--limit", "fast"}).exitStatus, 2);
+}
+
+class CliResumeTest : public CliTest {
+protected:
+    // Starts a throttled get and returns once its partial file holds some bytes.
+    std::unique_ptr<CliProcess> startSlowGet()
+    {
+        const std::string number = numberOf("Paper Lanterns", "9900002");
+        auto process = std::make_unique<CliProcess>(
+            m_binary,
+            std::vector<std::string>{"--service", m_server.host(), "get", "Paper Lanterns", "--pick", number, "--dir",
+                                     saveDir(), "--limit", "20"},
+            std::vector<std::string>{});
+        for (int i = 0; i < 3000 && !(fs::exists(partial()) && fs::file_size(partial()) >= 20480); ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_TRUE(fs::exists(partial()));
+        return process;
+    }
+    std::string partial() const { return saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3.tmp"; }
+
+    void expectResumeWithOneRangeRequest(std::uintmax_t kept)
+    {
+        const std::string number = numberOf("Paper Lanterns", "9900002");
+        m_server.clearRequestLog();
+        const Outcome again = run({"get", "Paper Lanterns", "--pick", number, "--dir", saveDir()});
+        EXPECT_EQ(again.exitStatus, 0) << again.err;
+        const auto requests = m_server.requestsTo("/data2/music/9900002/9900002.mp3");
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(kept) + "-");
+        EXPECT_EQ(test::readWholeFile(saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3"),
+                  serverFile("9900002", "mp3"));
+        EXPECT_FALSE(fs::exists(partial()));
+    }
+};
+
+TEST_F(CliResumeTest, CtrlCPausesLeavesThePartialFileAndTheNextGetResumes)
+{
+    std::unique_ptr<CliProcess> process = startSlowGet();
+    process->signal(SIGINT);
+    const Outcome outcome = process->wait();
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_EQ(lines(outcome.out),
+              std::vector<std::string>{std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kStopped});
+    ASSERT_TRUE(fs::exists(partial()));
+    expectResumeWithOneRangeRequest(fs::file_size(partial()));
+}
+
+TEST_F(CliResumeTest, KilledMidFileTheNextGetResumesWithOneRangeRequest)
+{
+    std::unique_ptr<CliProcess> process = startSlowGet();
+    process->signal(SIGKILL);
+    EXPECT_EQ(process->wait().exitStatus, -1);
+    ASSERT_TRUE(fs::exists(partial()));
+    expectResumeWithOneRangeRequest(fs::file_size(partial()));
+}
+
+}  // namespace
+}  // namespace quorvo

@@ -1,0 +1,218 @@
+// The whole road of a song without a window: search, add, lyrics, link,
+// transfer, statuses, against the reference service.
+
+#include "download/DownloadQueue.h"
+#include "download/ServiceSongFetcher.h"
+
+#include "platform/Files.h"
+#include "runtime/Encoding.h"
+#include "service/FileNames.h"
+#include "service/Search.h"
+#include "ReferenceServer.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace quorvo {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class PipelineTest : public ::testing::Test {
+protected:
+    PipelineTest()
+    {
+        m_config.write("path", files::fromNativePath(m_dir.path().string()) + "/");
+        m_config.write("sType", "0");
+        m_config.write("lrc", "1");
+        m_config.write("wav", "1");
+        m_config.write("bypass", "1");
+        m_config.write("speed", "0");
+    }
+
+    std::vector<SongRecord> search(const char* utf8Query)
+    {
+        SearchFilter filter;
+        filter.bypass = true;
+        filter.saveDirectory = m_settings.saveDirectory();
+        filter.buildName = m_nameBuilder;
+        filter.isQueued = [this](const Text& name) { return m_queue.list().containsName(name); };
+        return runSearch(m_service, encoding::fromUtf8(utf8Query), filter);
+    }
+    std::vector<SongRecord> only(const std::vector<SongRecord>& rows, std::initializer_list<const char*> ids)
+    {
+        std::vector<SongRecord> picked;
+        for (const char* id : ids) {
+            const auto found = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == id; });
+            EXPECT_NE(found, rows.end()) << id;
+            if (found != rows.end())
+                picked.push_back(*found);
+        }
+        return picked;
+    }
+    std::string serverFile(const std::string& id, const char* extension)
+    {
+        return m_server.get("/data2/music/" + id + "/" + id + "." + extension).body;
+    }
+    std::vector<Text> statusesOf(const std::vector<QueueEvent>& events, uint64_t taskId) const
+    {
+        std::vector<Text> statuses;
+        for (const QueueEvent& event : events) {
+            if (const auto* appended = std::get_if<RowAppended>(&event); appended && appended->task.id == taskId)
+                statuses.push_back(appended->task.status);
+            if (const auto* cell = std::get_if<CellChanged>(&event);
+                cell && cell->taskId == taskId && cell->column == DownloadColumn::Status)
+                statuses.push_back(cell->text);
+        }
+        return statuses;
+    }
+    DownloadTask row(std::size_t index) const { return m_queue.list().rows().at(index); }
+
+    test::TempDir m_dir;
+    test::ReferenceServer m_server;
+    ServiceEndpoints m_service{Text(m_server.host())};
+    ConfigStore m_config{files::fromNativePath(m_dir.file("config.ini"))};
+    ConfigDownloadSettings m_settings{m_config};
+    NameBuilder m_nameBuilder = [this](const Text& title, const Text& artist) {
+        return buildFileName(title, artist, m_config);
+    };
+    QueueMailbox m_mailbox;
+    ServiceSongFetcher m_fetcher{m_service, TransferTimeouts{5000ms, 10s}};
+    DownloadQueue m_queue{m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
+};
+
+TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical)
+{
+    const std::vector<SongRecord> picked = only(search("夜色温柔"), {"9900001"});
+    ASSERT_EQ(picked.size(), 1u);
+    const AddOutcome outcome = m_queue.addTickedSongs(picked);
+    EXPECT_EQ(outcome.message.colour, (MessageColour{69, 186, 107}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+
+    const DownloadTask task = row(0);
+    const std::string name = encoding::toUtf8(task.name.view());
+    EXPECT_EQ(name, "林晓风 - 夜色温柔");
+    EXPECT_EQ(task.status, Text(status::kCompleted));
+    const std::string song = serverFile("9900001", "flac");
+    EXPECT_EQ(task.size, sizeText(static_cast<double>(song.size())));
+    EXPECT_EQ(test::readWholeFile(m_dir.file(name + ".flac")), song);
+    EXPECT_FALSE(fs::exists(m_dir.file(name + ".flac.tmp")));
+
+    const std::string lyrics = test::readWholeFile(m_dir.file(name + ".lrc"));
+    EXPECT_FALSE(lyrics.empty());
+    EXPECT_TRUE(encoding::isValidUtf8(lyrics));
+
+    const std::vector<QueueEvent> events = m_mailbox.takeAll();
+    const std::vector<Text> statuses = statusesOf(events, task.id);
+    ASSERT_GE(statuses.size(), 4u);
+    EXPECT_EQ(statuses[0], Text(status::kWaiting));
+    EXPECT_EQ(statuses[1], Text(status::kStarting));
+    for (std::size_t i = 2; i + 1 < statuses.size(); ++i)
+        EXPECT_TRUE(text::endsWith(statuses[i].view(), "%")) << i;
+    EXPECT_EQ(statuses[statuses.size() - 2], "100%");
+    EXPECT_EQ(statuses.back(), Text(status::kCompleted));
+    const bool soundRequested = std::any_of(events.begin(), events.end(), [](const QueueEvent& event) {
+        const auto* sound = std::get_if<SoundRequested>(&event);
+        return sound && sound->sound == CompletionSound::Whirlwind;
+    });
+    EXPECT_TRUE(soundRequested);
+
+    // With bypass on, the same search now leaves the song out.
+    const std::vector<SongRecord> again = search("夜色温柔");
+    EXPECT_TRUE(std::none_of(again.begin(), again.end(), [](const SongRecord& r) { return r.songId == "9900001"; }));
+}
+
+TEST_F(PipelineTest, Mp3SongAndForbiddenCharactersInItsName)
+{
+    const std::vector<SongRecord> picked = only(search("Paper Lanterns"), {"9900002"});
+    m_queue.addTickedSongs(picked);
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    EXPECT_EQ(test::readWholeFile(m_dir.file("The Velvet Orchard - Paper Lanterns.mp3")), serverFile("9900002", "mp3"));
+
+    const std::vector<SongRecord> symbols = only(search("Slash"), {"9900003"});
+    m_queue.addTickedSongs(symbols);
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(1).status, Text(status::kCompleted));
+    EXPECT_EQ(row(1).name, "SlashDotBand - WhyNot RunAway Now Go Back");
+    EXPECT_TRUE(fs::exists(m_dir.file("SlashDotBand - WhyNot RunAway Now Go Back.flac")));
+}
+
+TEST_F(PipelineTest, UntickedLyricsBoxWritesNoLyricFile)
+{
+    m_config.write("lrc", "0");
+    m_queue.addTickedSongs(only(search("Paper Lanterns"), {"9900002"}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    EXPECT_FALSE(fs::exists(m_dir.file("The Velvet Orchard - Paper Lanterns.lrc")));
+    for (const test::RequestLogEntry& request : m_server.requestLog())
+        EXPECT_FALSE(request.path().starts_with("/data2/lrc/")) << request.target;
+}
+
+TEST_F(PipelineTest, LinkRepliesDecideBetweenFailedAndStopped)
+{
+    // Not JSON: failed for good, red, and the next row starts at once.
+    m_queue.addTickedSongs(only(search("Broken Link"), {"9900021", "9900022"}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kFailed));
+    EXPECT_TRUE(row(0).failed);
+    // JSON without a file address: the transfer fails and the worker stops.
+    EXPECT_EQ(row(1).status, Text(status::kStopped));
+    EXPECT_FALSE(row(1).failed);
+    // The queue is idle again, so it can be started (and stops at the same row).
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(1).status, Text(status::kStopped));
+}
+
+TEST_F(PipelineTest, DuplicateNamesUnderTheTitleOnlyScheme)
+{
+    m_config.write("sType", "2");
+    const std::vector<SongRecord> twins = only(search("Twin Title"), {"9900006", "9900007"});
+    const AddOutcome outcome = m_queue.addTickedSongs(twins);
+    EXPECT_EQ(outcome.duplicates, 1);
+    EXPECT_EQ(outcome.message.colour, (MessageColour{74, 131, 163}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(m_queue.list().size(), 1u);
+}
+
+TEST_F(PipelineTest, PauseLeavesThePartialFileAndStartResumesItWithOneRangeRequest)
+{
+    m_config.write("speed", "20");
+    m_queue.addTickedSongs(only(search("Paper Lanterns"), {"9900002"}));
+    const std::string partial = m_dir.file("The Velvet Orchard - Paper Lanterns.mp3.tmp");
+    // Wait for a few reports' worth of bytes.
+    for (int i = 0; i < 1000 && !(fs::exists(partial) && fs::file_size(partial) > 20000); ++i)
+        std::this_thread::sleep_for(10ms);
+    m_queue.requestPause();
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    ASSERT_TRUE(fs::exists(partial));
+    const auto kept = fs::file_size(partial);
+
+    m_server.clearRequestLog();
+    m_config.write("speed", "0");
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    const auto requests = m_server.requestsTo("/data2/music/9900002/9900002.mp3");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(kept) + "-");
+    EXPECT_EQ(test::readWholeFile(m_dir.file("The Velvet Orchard - Paper Lanterns.mp3")), serverFile("9900002", "mp3"));
+}
+
+TEST_F(PipelineTest, ErrorStatusesStopTheRowWithoutTouchingTheSongFile)
+{
+    m_queue.addTickedSongs(only(search("Fault Status"), {"9900044"}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac")));
+    EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac.tmp")));
+}
+
+}  // namespace
+}  // namespace quorvo

@@ -1,0 +1,420 @@
+// transferFile against the reference service: what goes on the wire, resume,
+// the rate quota and its reports, abort, and every way a reply or the disk
+// can fail. A finished file must always be byte-identical to the server's.
+
+#include "download/Transfer.h"
+
+#include "platform/Files.h"
+#include "service/LinkResolver.h"
+#include "ReferenceServer.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <thread>
+
+namespace quorvo {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Special songs of the demo catalogue (server/README.md).
+constexpr const char* kPlainSong = "9900001";
+constexpr const char* kDropSong = "9900042";        // connection cut after 100000 body bytes
+constexpr const char* kIgnoreRangeSong = "9900043"; // 200 with the whole file despite Range
+constexpr const char* kStatus500Song = "9900044";
+constexpr const char* kStatus404Song = "9900045";
+constexpr const char* kRedirectSong = "9900046";
+constexpr const char* kChunkedSong = "9900047";
+constexpr const char* kFtpRedirectSong = "9900049";
+constexpr const char* kDelaySong = "9900040";       // 2 s before the reply
+
+struct Report {
+    int64_t done = 0;
+    int64_t total = 0;
+    Clock::time_point at;
+};
+
+// Collects reports; may also raise the abort flag after the n-th report.
+class Recorder {
+public:
+    explicit Recorder(AbortFlag* abortAfter = nullptr, std::size_t afterReports = 0)
+        : m_abortFlag(abortAfter)
+        , m_abortAfter(afterReports)
+    {
+    }
+
+    ProgressCallback callback()
+    {
+        return [this](int64_t done, int64_t total) {
+            const std::lock_guard lock(m_mutex);
+            m_reports.push_back({done, total, Clock::now()});
+            if (m_abortFlag && m_reports.size() == m_abortAfter)
+                m_abortFlag->raise();
+        };
+    }
+    std::vector<Report> reports() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_reports;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Report> m_reports;
+    AbortFlag* m_abortFlag;
+    std::size_t m_abortAfter;
+};
+
+class TransferTest : public ::testing::Test {
+protected:
+    std::string songPath(const std::string& id, const char* extension = "flac") const
+    {
+        return "/data2/music/" + id + "/" + id + "." + extension;
+    }
+    Text songUrl(const std::string& id, const char* extension = "flac") const
+    {
+        return Text(m_server.baseUrl() + songPath(id, extension));
+    }
+    // The song's bytes as the server sends them, fetched without faults.
+    std::string serverBytes(const std::string& id, const char* extension = "flac")
+    {
+        if (!m_clean)
+            m_clean = std::make_unique<test::ReferenceServer>();
+        const test::RawResponse response = m_clean->get(songPath(id, extension));
+        EXPECT_EQ(response.status, 200);
+        return response.body;
+    }
+    Text target(const char* name) const { return files::fromNativePath(m_dir.file(name)); }
+    std::string read(const char* name) const { return test::readWholeFile(m_dir.file(name)); }
+    bool exists(const char* name) const { return fs::exists(m_dir.file(name)); }
+    std::vector<test::RequestLogEntry> fileRequests(const std::string& id, const char* extension = "flac") const
+    {
+        return m_server.requestsTo(songPath(id, extension));
+    }
+
+    test::TempDir m_dir;
+    test::ReferenceServer m_server;
+    std::unique_ptr<test::ReferenceServer> m_clean;
+    AbortFlag m_abortFlag;
+    TransferTimeouts m_timeouts{5000ms, 10s};
+};
+
+TEST_F(TransferTest, FinishedFileIsByteIdenticalAndThePartialFileIsGone)
+{
+    Recorder recorder;
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    const std::string expected = serverBytes(kPlainSong);
+    EXPECT_EQ(read("song.flac"), expected);
+    EXPECT_FALSE(exists("song.flac.tmp"));
+
+    const std::vector<Report> reports = recorder.reports();
+    ASSERT_GE(reports.size(), 2u);
+    // The first pass reports at once; the last report is (total, total).
+    EXPECT_GT(reports.front().done, 0);
+    EXPECT_EQ(reports.back().done, static_cast<int64_t>(expected.size()));
+    EXPECT_EQ(reports.back().total, static_cast<int64_t>(expected.size()));
+}
+
+TEST_F(TransferTest, RequestCarriesTheFixedHeaderBlockAndNoRangeWithoutPartialFile)
+{
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Accept"), "*/*");
+    EXPECT_EQ(requests[0].header("Accept-Language"), "zh-cn");
+    EXPECT_EQ(requests[0].header("Accept-Encoding"), "gzip, deflate");
+    EXPECT_EQ(requests[0].header("User-Agent"),
+              "Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+    EXPECT_FALSE(requests[0].header("Range"));
+}
+
+TEST(TransferHeaderBlock, ResumeAddsAnOpenRangeWithoutBlankAfterTheColon)
+{
+    EXPECT_EQ(transferHeaderBlock(0),
+              "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
+              "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+    EXPECT_TRUE(text::endsWith(transferHeaderBlock(5000000).view(), ".NET CLR 1.1.4322)\r\nRange:bytes=5000000-"));
+    EXPECT_TRUE(text::startsWith(transferAgentText().view(), "Agent"));
+    EXPECT_EQ(partialPathOf("a/b.flac"), "a/b.flac.tmp");
+}
+
+TEST_F(TransferTest, ResumeSendsOneRangeRequestAndEndsByteIdentical)
+{
+    const std::string expected = serverBytes(kPlainSong);
+    const std::size_t offset = expected.size() / 2;
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, offset));
+
+    Recorder recorder;
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), expected);
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(offset) + "-");
+    EXPECT_EQ(requests[0].status, 206);
+    // total = this reply's length + offset = the whole file.
+    const std::vector<Report> reports = recorder.reports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front().total, static_cast<int64_t>(expected.size()));
+    EXPECT_GT(reports.front().done, static_cast<int64_t>(offset));
+}
+
+TEST_F(TransferTest, EmptyPartialFileIsNotAResume)
+{
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), "");
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].header("Range"));
+}
+
+TEST_F(TransferTest, AbortStopsAfterAtMostOneMoreReadAndTheNextTransferResumes)
+{
+    Recorder recorder(&m_abortFlag, 2);
+    // 20 KB/s: two reports take about a second.
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 20, m_abortFlag, m_timeouts),
+              TransferResult::Aborted);
+    EXPECT_FALSE(m_abortFlag.isRaised()) << "the loop acknowledges by clearing the flag";
+    EXPECT_FALSE(exists("song.flac"));
+    const std::vector<Report> reports = recorder.reports();
+    ASSERT_EQ(reports.size(), 2u);
+    const auto kept = static_cast<int64_t>(fs::file_size(m_dir.file("song.flac.tmp")));
+    EXPECT_GE(kept, reports.back().done);
+    EXPECT_LE(kept, reports.back().done + static_cast<int64_t>(kTransferReadBytes));
+
+    m_server.clearRequestLog();
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(kept) + "-");
+}
+
+// With a limit of 1 KB/s the quota is used up by the first read of each
+// window: one 10240-byte read per second, not 1024 bytes.
+TEST_F(TransferTest, OneKilobytePerSecondGivesOneReadPerWindowAndOneReportPerWindow)
+{
+    Recorder recorder(&m_abortFlag, 5);
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts),
+              TransferResult::Aborted);
+    const std::vector<Report> reports = recorder.reports();
+    ASSERT_EQ(reports.size(), 5u);
+    // The first window reads twice (it reports at once, after its first read).
+    for (std::size_t i = 2; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].done - reports[i - 1].done, static_cast<int64_t>(kTransferReadBytes)) << i;
+        EXPECT_GT(reports[i].at - reports[i - 1].at, kReportWindow) << i;
+        EXPECT_LT(reports[i].at - reports[i - 1].at, kReportWindow * 3) << i;  // loose: a busy machine
+    }
+    EXPECT_LE(static_cast<int64_t>(fs::file_size(m_dir.file("song.flac.tmp"))),
+              reports.back().done + static_cast<int64_t>(kTransferReadBytes));
+}
+
+TEST_F(TransferTest, UnlimitedTransferStillReportsOncePerWindow)
+{
+    Recorder recorder;
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    const std::vector<Report> reports = recorder.reports();
+    // A small song over loopback: the at-once first report, then the final one.
+    for (std::size_t i = 1; i + 1 < reports.size(); ++i)
+        EXPECT_GT(reports[i].at - reports[i - 1].at, kReportWindow);
+}
+
+TEST_F(TransferTest, NegativeLimitMeansNoLimitInsteadOfReadingNothing)
+{
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, -5, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
+}
+
+TEST_F(TransferTest, AbortRaisedWhileWaitingForTheQuotaIsAnsweredWithoutWaitingForTheWindow)
+{
+    Recorder recorder;
+    auto transfer = std::async(std::launch::async, [&] {
+        return transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts);
+    });
+    while (recorder.reports().empty())
+        std::this_thread::sleep_for(5ms);
+    m_abortFlag.raise();
+    ASSERT_EQ(transfer.wait_for(30s), std::future_status::ready);
+    EXPECT_EQ(transfer.get(), TransferResult::Aborted);
+    EXPECT_FALSE(m_abortFlag.isRaised());
+    EXPECT_LE(recorder.reports().size(), 2u);
+}
+
+TEST_F(TransferTest, AbortRaisedWhileTheServerIsSilentIsAnswered)
+{
+    auto transfer = std::async(std::launch::async, [&] {
+        return transferFile(songUrl(kDelaySong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
+    });
+    std::this_thread::sleep_for(200ms);
+    m_abortFlag.raise();
+    ASSERT_EQ(transfer.wait_for(30s), std::future_status::ready);
+    EXPECT_EQ(transfer.get(), TransferResult::Aborted);
+    EXPECT_FALSE(m_abortFlag.isRaised());
+    EXPECT_FALSE(exists("song.flac"));
+}
+
+// ---- replies that are not the song ----
+
+TEST_F(TransferTest, ErrorStatusFailsAndItsBodyNeverReachesTheSongFile)
+{
+    for (const char* id : {kStatus500Song, kStatus404Song}) {
+        EXPECT_EQ(transferFile(songUrl(id), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+                  TransferResult::Failed)
+            << id;
+        EXPECT_FALSE(exists("song.flac")) << id;
+        EXPECT_FALSE(exists("song.flac.tmp")) << id;
+    }
+}
+
+TEST_F(TransferTest, ErrorStatusLeavesAnExistingPartialFileAsItWas)
+{
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), "partial bytes");
+    EXPECT_EQ(transferFile(songUrl(kStatus500Song), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_EQ(read("song.flac.tmp"), "partial bytes");
+}
+
+TEST_F(TransferTest, ServerIgnoringTheRangeRestartsThePartialFileInsteadOfAppending)
+{
+    const std::string expected = serverBytes(kIgnoreRangeSong);
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, 5000));
+    Recorder recorder;
+    ASSERT_EQ(transferFile(songUrl(kIgnoreRangeSong), target("song.flac"), recorder.callback(), 0, m_abortFlag,
+                           m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), expected);
+    EXPECT_EQ(recorder.reports().back().total, static_cast<int64_t>(expected.size()));
+    const auto requests = fileRequests(kIgnoreRangeSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].status, 200);
+}
+
+// The partial file already holds the whole song (the process died between
+// the last byte and the rename): the range is unsatisfiable, and the song
+// must not stay stuck on "stopped" forever.
+TEST_F(TransferTest, UnsatisfiableRangeForACompletePartialFileFinishesTheSong)
+{
+    const std::string expected = serverBytes(kPlainSong);
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected);
+    Recorder recorder;
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), expected);
+    EXPECT_FALSE(exists("song.flac.tmp"));
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].status, 416);
+    ASSERT_FALSE(recorder.reports().empty());
+    EXPECT_EQ(recorder.reports().back().done, static_cast<int64_t>(expected.size()));
+}
+
+TEST_F(TransferTest, PartialFileLongerThanTheSongStartsOver)
+{
+    const std::string expected = serverBytes(kPlainSong);
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected + "garbage");
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), expected);
+    const auto requests = fileRequests(kPlainSong);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].status, 416);
+    EXPECT_FALSE(requests[1].header("Range"));
+}
+
+TEST_F(TransferTest, DroppedConnectionFailsKeepsAGoodPrefixAndResumesToTheWholeFile)
+{
+    const std::string expected = serverBytes(kDropSong);
+    ASSERT_GT(expected.size(), 100000u);
+    EXPECT_EQ(transferFile(songUrl(kDropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_FALSE(exists("song.flac"));
+    const std::string prefix = read("song.flac.tmp");
+    EXPECT_LE(prefix.size(), 100000u);
+    EXPECT_EQ(prefix, expected.substr(0, prefix.size()));
+
+    // Every attempt cuts after another 100000 bytes; resuming gets there.
+    TransferResult result = TransferResult::Failed;
+    for (int attempt = 0; attempt < 200 && result != TransferResult::Completed; ++attempt)
+        result = transferFile(songUrl(kDropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
+    ASSERT_EQ(result, TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), expected);
+}
+
+TEST_F(TransferTest, RedirectIsFollowed)
+{
+    ASSERT_EQ(transferFile(songUrl(kRedirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), serverBytes(kRedirectSong));
+}
+
+TEST_F(TransferTest, RedirectToAnotherSchemeIsRefused)
+{
+    EXPECT_EQ(transferFile(songUrl(kFtpRedirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_FALSE(exists("song.flac"));
+    EXPECT_FALSE(exists("song.flac.tmp"));
+}
+
+TEST_F(TransferTest, ReplyWithoutContentLengthFails)
+{
+    EXPECT_EQ(transferFile(songUrl(kChunkedSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_FALSE(exists("song.flac"));
+}
+
+TEST_F(TransferTest, DeadPortAndEmptyUrlFailWithoutCreatingThePartialFile)
+{
+    EXPECT_EQ(transferFile("http://127.0.0.1:1/x.flac", target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_EQ(transferFile("", target("song.flac"), {}, 0, m_abortFlag, m_timeouts), TransferResult::Failed);
+    EXPECT_FALSE(exists("song.flac.tmp"));
+}
+
+// ---- the disk ----
+
+TEST_F(TransferTest, FullDiskFailsTheTransferInsteadOfReportingSuccess)
+{
+    fs::create_symlink("/dev/full", m_dir.file("song.flac.tmp"));
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    EXPECT_FALSE(exists("song.flac"));
+}
+
+TEST_F(TransferTest, MissingSaveDirectoryFails)
+{
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("no/such/dir/song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+}
+
+TEST_F(TransferTest, FinishedFileReplacesAnExistingFileOfTheFinalName)
+{
+    test::writeWholeFile(m_dir.file("song.flac"), "an older, different file");
+    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
+    EXPECT_FALSE(exists("song.flac.tmp"));
+}
+
+TEST_F(TransferTest, FailedRenameIsAFailureNotASuccess)
+{
+    fs::create_directories(m_dir.file("song.flac") + "/occupied");
+    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+              TransferResult::Failed);
+    // The complete body stays in the partial file for a later attempt.
+    EXPECT_EQ(read("song.flac.tmp"), serverBytes(kPlainSong));
+}
+
+}  // namespace
+}  // namespace quorvo
