@@ -1,0 +1,103 @@
+#include "gfx/Font.h"
+
+#include "gfx/FontSystem.h"
+#include "runtime/Encoding.h"
+
+#include <cairo.h>
+
+namespace quorvo::gfx {
+
+namespace {
+
+constexpr float kDefaultFontSize = 12.0f;
+
+Text song() { return encoding::fromUtf8("宋体"); }
+
+Font makeFont(const std::string& utf8Family, float size, int style)
+{
+    auto data = std::make_shared<FontData>();
+    data->family = utf8Family;
+    data->resolved = FontSystem::instance().resolve(utf8Family);
+    data->size = size;
+    data->style = style;
+    data->description = pango_font_description_new();
+    pango_font_description_set_family(data->description, data->resolved.c_str());
+    pango_font_description_set_absolute_size(data->description, static_cast<double>(size) * PANGO_SCALE);
+    pango_font_description_set_weight(data->description,
+                                      (style & fontstyle::Bold) != 0 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(data->description,
+                                     (style & fontstyle::Italic) != 0 ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    return Font(std::move(data));
+}
+
+}  // namespace
+
+Text Font::familyName() const { return isNull() ? Text() : encoding::fromUtf8(m_data->family); }
+float Font::size() const { return isNull() ? 0.0f : m_data->size; }
+int Font::style() const { return isNull() ? 0 : m_data->style; }
+std::string Font::resolvedFamilies() const { return isNull() ? std::string() : m_data->resolved; }
+
+Text systemFontName(int /*which*/)
+{
+    // The desktop has one interface face; fontconfig's sans-serif stands for
+    // the menu, caption and message fonts alike.
+    std::string face = FontSystem::instance().defaultSansFace();
+    if (face.empty() || foldFamily(face) == "tahoma" || !FontSystem::instance().familyExists(face)) {
+        return song();
+    }
+    return encoding::fromUtf8(face);
+}
+
+bool familyExists(const Text& family) { return FontSystem::instance().familyExists(encoding::toUtf8(family.view())); }
+
+Font createDefaultFont()
+{
+    for (const Text& candidate : {song(), systemFontName()}) {
+        if (familyExists(candidate)) {
+            return makeFont(encoding::toUtf8(candidate.view()), kDefaultFontSize, fontstyle::Regular);
+        }
+    }
+    return {};
+}
+
+const Font& defaultFont()
+{
+    static const Font font = createDefaultFont();
+    return font;
+}
+
+Font createFont(const Text& family, float size, int style)
+{
+    if (!(size > 0.0f)) {
+        return {};
+    }
+    if (familyExists(family)) {
+        return makeFont(encoding::toUtf8(family.view()), size, style);
+    }
+    const Font& fallback = defaultFont();
+    if (fallback.isNull()) {
+        return {};
+    }
+    return makeFont(encoding::toUtf8(fallback.familyName().view()), size, style);
+}
+
+Text familyNameOf(const Font& font) { return font.familyName(); }
+float fontSize(const Font& font) { return font.size(); }
+int fontStyle(const Font& font) { return font.style(); }
+
+float fontHeight(const Painter& painter, const Font& font)
+{
+    if (font.isNull()) {
+        return 0.0f;
+    }
+    PangoContext* context = FontSystem::instance().context();
+    if (painter.native() != nullptr) {
+        pango_cairo_update_context(painter.native(), context);
+    }
+    PangoFontMetrics* metrics = pango_context_get_metrics(context, font.data()->description, nullptr);
+    const int height = pango_font_metrics_get_height(metrics);
+    pango_font_metrics_unref(metrics);
+    return static_cast<float>(height) / PANGO_SCALE;
+}
+
+}  // namespace quorvo::gfx

@@ -1,0 +1,63 @@
+#pragma once
+
+// Fonts in pixel units. Family names are program text; "宋体" and "SimSun"
+// resolve onto the installed CJK font so that Latin and CJK glyphs of a caption
+// come from one face.
+
+#include "gfx/Painter.h"
+#include "runtime/Text.h"
+
+#include <memory>
+
+namespace quorvo::gfx {
+
+namespace fontstyle {
+inline constexpr int Regular = 0;
+inline constexpr int Bold = 1;
+inline constexpr int Italic = 2;
+inline constexpr int Underline = 4;
+inline constexpr int Strikeout = 8;
+}  // namespace fontstyle
+
+struct FontData;
+
+class Font {
+public:
+    Font() = default;
+    explicit Font(std::shared_ptr<const FontData> data) : m_data(std::move(data)) {}
+
+    [[nodiscard]] bool isNull() const { return m_data == nullptr; }
+    explicit operator bool() const { return !isNull(); }
+
+    // The family as asked for ("宋体"), not the face it resolved to.
+    [[nodiscard]] Text familyName() const;
+    [[nodiscard]] float size() const;
+    [[nodiscard]] int style() const;
+    // The face list handed to the text engine (UTF-8), for diagnostics.
+    [[nodiscard]] std::string resolvedFamilies() const;
+
+    [[nodiscard]] const FontData* data() const { return m_data.get(); }
+
+private:
+    std::shared_ptr<const FontData> m_data;
+};
+
+// "宋体" at 12 pixels, regular; falls back to the system caption face.
+Font createDefaultFont();
+// The framework's default font, created on first use and kept for the process.
+const Font& defaultFont();
+// The desktop's caption face (which: 1 menu, 2 caption, 3 message; all the same
+// here); "Tahoma", and any face that cannot be made, become "宋体".
+Text systemFontName(int which = 2);
+// True when the family is installed or is one of the mapped CJK names.
+bool familyExists(const Text& family);
+// A family the system lacks falls back to the default font's family.
+Font createFont(const Text& family, float size, int style);
+
+Text familyNameOf(const Font& font);
+float fontSize(const Font& font);
+int fontStyle(const Font& font);
+// Line spacing in pixels.
+float fontHeight(const Painter& painter, const Font& font);
+
+}  // namespace quorvo::gfx

@@ -1,0 +1,135 @@
+#include "gfx/TextPainter.h"
+
+#include "gfx/Surface.h"
+#include "gfx/TextLayout.h"
+#include "runtime/Encoding.h"
+
+#include <cairo.h>
+
+#include <array>
+#include <string>
+#include <utility>
+
+namespace quorvo::gfx {
+
+namespace {
+
+// A scratch context for measuring when the painter has no surface.
+class MeasureContext {
+public:
+    explicit MeasureContext(const Painter& painter)
+    {
+        if (painter.native() != nullptr) {
+            m_cr = painter.native();
+            return;
+        }
+        m_scratch = Surface::create(1, 1);
+        m_owned = cairo_create(m_scratch.native());
+        m_cr = m_owned;
+    }
+    MeasureContext(const MeasureContext&) = delete;
+    MeasureContext& operator=(const MeasureContext&) = delete;
+    ~MeasureContext()
+    {
+        if (m_owned != nullptr) {
+            cairo_destroy(m_owned);
+        }
+    }
+    [[nodiscard]] cairo_t* get() const { return m_cr; }
+
+private:
+    Surface m_scratch;
+    cairo_t* m_owned = nullptr;
+    cairo_t* m_cr = nullptr;
+};
+
+}  // namespace
+
+Argb haloColourFor(Argb textColour)
+{
+    return isDark(textColour) ? toArgb(0xFFFFFF, 85) : toArgb(0x000000, 75);
+}
+
+RectF wholePixelRect(const RectF& rect)
+{
+    const auto whole = [](float value) { return static_cast<float>(static_cast<int>(value)); };
+    return {whole(rect.x), whole(rect.y), whole(rect.width), whole(rect.height)};
+}
+
+std::optional<RectF> measureText(const Painter& painter, const Text& text, const Font& font, const StringFormat& format,
+                                 int first, int count, const RectF& layout)
+{
+    const MeasureContext context(painter);
+    const TextLayout laidOut(context.get(), encoding::toUtf8(text.view()), font, format, layout);
+    return laidOut.rangeBox(first, count);
+}
+
+RectF measureString(const Painter& painter, const Text& text, const Font& font, const StringFormat& format,
+                    const RectF& layout)
+{
+    const MeasureContext context(painter);
+    const TextLayout laidOut(context.get(), encoding::toUtf8(text.view()), font, format, layout);
+    return laidOut.extent();
+}
+
+void drawHalo(Painter& painter, const RectF& rect, const Text& text, const Font& font, const StringFormat& format,
+              Argb effectColour, double scale)
+{
+    if (!painter.isValid() || !(scale > 0.0)) {
+        return;
+    }
+    const int width = static_cast<int>(rect.width);
+    const int height = static_cast<int>(rect.height);
+    Surface work = Surface::create(width + 7, height + 7);
+    if (work.isNull()) {
+        return;
+    }
+    {
+        cairo_t* cr = cairo_create(work.native());
+        const TextLayout laidOut(cr, encoding::toUtf8(text.view()), font, format,
+                                 {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)});
+        // The glyphs at (4, 4) and shifted one pixel left, right, up and down.
+        static constexpr std::array<std::pair<int, int>, 5> kOffsets{{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
+        for (const auto& [dx, dy] : kOffsets) {
+            laidOut.draw(cr, effectColour, dx, dy);
+        }
+        cairo_destroy(cr);
+    }
+    const int smallWidth = static_cast<int>(work.width() / scale);
+    const int smallHeight = static_cast<int>(work.height() / scale);
+    Surface reduced = Surface::create(smallWidth, smallHeight);
+    if (reduced.isNull()) {
+        return;
+    }
+    {
+        cairo_t* cr = cairo_create(reduced.native());
+        cairo_scale(cr, static_cast<double>(smallWidth) / work.width(), static_cast<double>(smallHeight) / work.height());
+        cairo_set_source_surface(cr, work.native(), 0.0, 0.0);
+        // GOOD averages every covered pixel when shrinking: the blur of the glow.
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+    }
+    painter.drawSurface(reduced, {rect.x - 4.0f, rect.y - 4.0f, static_cast<float>(width + 7), static_cast<float>(height + 7)},
+                        {0.0f, 0.0f, static_cast<float>(smallWidth), static_cast<float>(smallHeight)});
+}
+
+void drawText(Painter& painter, const RectF& rect, const Text& text, const Font& font, Argb colour,
+              const StringFormat& format, int effect, std::optional<Argb> effectColour)
+{
+    if (!painter.isValid() || text.empty()) {
+        return;
+    }
+    const Argb halo = effectColour.value_or(haloColourFor(colour));
+    const RectF box = wholePixelRect(rect);
+    if (effect == texteffect::Glow) {
+        drawHalo(painter, box, text, font, format, halo, 3.0);
+    } else if (effect == texteffect::Outline) {
+        drawHalo(painter, box, text, font, format, halo, 1.0);
+    }
+    const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
+    laidOut.draw(painter.native(), colour);
+}
+
+}  // namespace quorvo::gfx

@@ -1,0 +1,210 @@
+#include "gfx/TextPainter.h"
+
+#include "PixelChecks.h"
+#include "gfx/Surface.h"
+#include "runtime/Encoding.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvo::gfx {
+namespace {
+
+using namespace stringformat;
+using test::drawnBox;
+using test::hex;
+using test::PixelBox;
+using test::samePixels;
+
+constexpr Argb kBlack = 0xFF000000;
+constexpr Argb kWhite = 0xFFFFFFFF;
+
+TEST(HaloColour, DarkTextGetsAWhiteHaloOfAlpha85)
+{
+    EXPECT_EQ(haloColourFor(kBlack), 0x55FFFFFFu);
+    EXPECT_EQ(haloColourFor(0xFF404040), 0x55FFFFFFu);
+}
+
+TEST(HaloColour, LightTextGetsABlackHaloOfAlpha75)
+{
+    EXPECT_EQ(haloColourFor(kWhite), 0x4B000000u);
+    EXPECT_EQ(haloColourFor(argb(255, 192, 192, 192)), 0x4B000000u) << "luminance 192 counts as light";
+}
+
+TEST(TextRect, FractionsAreCutTowardZero)
+{
+    EXPECT_EQ(wholePixelRect({10.7f, 5.2f, 100.9f, 20.5f}), (RectF{10, 5, 100, 20}));
+    EXPECT_EQ(wholePixelRect({-1.5f, 0.9f, 3.99f, 0.5f}), (RectF{-1, 0, 3, 0}));
+}
+
+class TextDrawTest : public ::testing::Test {
+protected:
+    Surface surface = Surface::create(200, 60);
+    Painter painter{surface};
+    const Font& font = defaultFont();
+};
+
+TEST_F(TextDrawTest, FractionalRectangleDrawsExactlyAsItsWholePixelRectangle)
+{
+    const Text text = "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
+    StringFormat format(NoWrap);
+    format.trimming(TrimNone);
+    drawText(painter, {10.7f, 5.2f, 100.9f, 20.5f}, text, font, kBlack, format);
+    Surface expected = Surface::create(200, 60);
+    {
+        Painter other(expected);
+        drawText(other, {10, 5, 100, 20}, text, font, kBlack, format);
+    }
+    EXPECT_TRUE(samePixels(surface, expected));
+    const auto box = drawnBox(surface);
+    ASSERT_TRUE(box);
+    EXPECT_GE(box->left, 10);
+    EXPECT_LE(box->right, 109) << "clipped to the cut rectangle (10, 5, 100, 20)";
+    EXPECT_GE(box->top, 5);
+    EXPECT_LE(box->bottom, 24);
+}
+
+TEST_F(TextDrawTest, NoClipFlagLetsTextRunPastItsBox)
+{
+    StringFormat format(NoWrap | NoClip);
+    format.trimming(TrimNone);
+    drawText(painter, {10, 5, 30, 20}, "WWWWWWWWWWWW", font, kBlack, format);
+    const auto box = drawnBox(surface);
+    ASSERT_TRUE(box);
+    EXPECT_GT(box->right, 60);
+}
+
+TEST_F(TextDrawTest, ShownHotkeyPrefixUnderlinesTheLetterHiddenDoesNot)
+{
+    const auto inkBelowBaseline = [this](int mode) {
+        surface.clear();
+        StringFormat format;
+        format.hotkeyPrefix(mode);
+        drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, format);
+        const auto box = drawnBox(surface);
+        return box ? box->bottom : -1;
+    };
+    const int shown = inkBelowBaseline(PrefixShow);
+    const int hidden = inkBelowBaseline(PrefixHide);
+    EXPECT_GT(hidden, 0);
+    EXPECT_GT(shown, hidden) << "the underline lies below the x";
+}
+
+TEST_F(TextDrawTest, ShownHotkeyDrawsTheLetterNotTheAmpersand)
+{
+    StringFormat shown;
+    shown.hotkeyPrefix(PrefixShow);
+    drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, shown);
+    const int withPrefix = drawnBox(surface)->width();
+    surface.clear();
+    drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, StringFormat());
+    const int literal = drawnBox(surface)->width();
+    EXPECT_LT(withPrefix, literal) << "no & on screen";
+}
+
+TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
+{
+    const Text text = "first\nsecond\nthird";
+    const float line = fontHeight(painter, font);
+    const RectF box{0, 0, 200, line * 1.6f};
+    StringFormat clipped;
+    drawText(painter, box, text, font, kBlack, clipped);
+    const int partialBottom = drawnBox(surface)->bottom;
+    surface.clear();
+    StringFormat limited(LineLimit);
+    drawText(painter, box, text, font, kBlack, limited);
+    const int wholeBottom = drawnBox(surface)->bottom;
+    EXPECT_LT(wholeBottom, static_cast<int>(line)) << "only the first line";
+    EXPECT_GT(partialBottom, static_cast<int>(line)) << "without the flag the second line shows in part";
+}
+
+TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
+{
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), texteffect::Glow);
+    Surface plain = Surface::create(200, 60);
+    {
+        Painter other(plain);
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat());
+    }
+    // Where the plain text left nothing, the glow alone shows: white, and no
+    // denser than five overlapping copies of alpha 85.
+    int haloPixels = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const Argb halo = surface.pixel(x, y);
+            if (alphaOf(plain.pixel(x, y)) != 0 || alphaOf(halo) == 0) {
+                continue;
+            }
+            ++haloPixels;
+            ASSERT_LE(test::colourDistance(halo | 0xFF000000u, kWhite), 8) << x << "," << y << ": " << hex(halo);
+            ASSERT_LE(alphaOf(halo), 222);
+        }
+    }
+    EXPECT_GT(haloPixels, 100);
+    const auto glowBox = drawnBox(surface);
+    const auto textBox = drawnBox(plain);
+    ASSERT_TRUE(glowBox && textBox);
+    EXPECT_LT(glowBox->left, textBox->left) << "the glow reaches beyond the glyphs";
+    EXPECT_GT(glowBox->bottom, textBox->bottom);
+}
+
+TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
+{
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kWhite, StringFormat(), texteffect::Outline);
+    const PixelBox outlined = *drawnBox(surface);
+    Surface plain = Surface::create(200, 60);
+    {
+        Painter other(plain);
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kWhite, StringFormat());
+    }
+    const PixelBox text = *drawnBox(plain);
+    EXPECT_EQ(outlined.left, text.left - 1) << "one pixel of outline";
+    EXPECT_EQ(outlined.right, text.right + 1);
+    const Argb edge = surface.pixel(outlined.left, (text.top + text.bottom) / 2);
+    if (alphaOf(edge) != 0) {
+        EXPECT_LE(test::colourDistance(edge | 0xFF000000u, kBlack), 8) << hex(edge);
+    }
+    int dark = test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) < 40; });
+    EXPECT_GT(dark, 20) << "black halo pixels around the white glyphs";
+}
+
+TEST_F(TextDrawTest, GivenEffectColourReplacesTheDefault)
+{
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), texteffect::Glow, 0xC0FF0000u);
+    EXPECT_GT(test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) > 200 && greenOf(c) < 60; }), 10);
+}
+
+TEST_F(TextDrawTest, OtherEffectNumbersDrawPlainText)
+{
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), 2);
+    Surface plain = Surface::create(200, 60);
+    {
+        Painter other(plain);
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat());
+    }
+    EXPECT_TRUE(samePixels(surface, plain));
+}
+
+TEST_F(TextDrawTest, LatinAndChineseDrawTogether)
+{
+    drawText(painter, {0, 0, 200, 30}, encoding::fromUtf8("下载 Quorvo 完毕"), font, kBlack, StringFormat());
+    EXPECT_GT(test::countDrawn(surface), 100);
+}
+
+TEST_F(TextDrawTest, InvalidGbkDrawsWhatItCan)
+{
+    const Text broken(std::string_view("ab\x81", 3));
+    drawText(painter, {0, 0, 200, 30}, broken, font, kBlack, StringFormat());
+    EXPECT_GT(test::countDrawn(surface), 10);
+    surface.clear();
+    drawText(painter, {0, 0, 200, 30}, Text(std::string_view("\xFF\xFF\x80", 3)), font, kBlack, StringFormat());
+    EXPECT_GT(test::countDrawn(surface), 0) << "replacement marks, not nothing";
+}
+
+TEST_F(TextDrawTest, EmptyTextDrawsNothing)
+{
+    drawText(painter, {0, 0, 200, 30}, "", font, kBlack, StringFormat(), texteffect::Glow);
+    EXPECT_EQ(test::countDrawn(surface), 0);
+}
+
+}  // namespace
+}  // namespace quorvo::gfx
