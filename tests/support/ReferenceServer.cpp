@@ -191,11 +191,11 @@ ReferenceServer::~ReferenceServer()
     stop();
 }
 
-int ReferenceServer::stop()
+int ReferenceServer::stop(int signalNumber)
 {
     if (m_pid <= 0)
         return -1;
-    ::kill(m_pid, SIGTERM);
+    ::kill(m_pid, signalNumber);
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (true) {

@@ -9,6 +9,8 @@
 
 #include <sys/types.h>
 
+#include <csignal>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -73,8 +75,9 @@ public:
     // A plain GET of `target` with "Connection: close".
     [[nodiscard]] RawResponse get(std::string_view target, std::string_view extraHeaderLines = {}) const;
 
-    // Stops the server now (also done by the destructor). Returns its exit status.
-    int stop();
+    // Stops the server now with `signalNumber` (the destructor uses SIGTERM),
+    // falling back to SIGKILL after 10 s. Returns the waitpid status.
+    int stop(int signalNumber = SIGTERM);
 
 private:
     TempDir m_dataDir;

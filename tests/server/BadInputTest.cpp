@@ -1,0 +1,205 @@
+// Malformed and hostile requests: a proper status, never a crash or a hang.
+
+#include "ReferenceServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace quorvo::test {
+namespace {
+
+// An open client socket that is closed on destruction.
+class Client {
+public:
+    explicit Client(std::uint16_t port) : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~Client()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    [[nodiscard]] bool connected() const { return m_connected; }
+    bool send(std::string_view data) const
+    {
+        while (!data.empty()) {
+            const ssize_t sent = ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
+            if (sent <= 0)
+                return false;
+            data.remove_prefix(static_cast<std::size_t>(sent));
+        }
+        return true;
+    }
+    // Reads until the peer closes or `timeout` passes.
+    [[nodiscard]] std::string readAll(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const
+    {
+        std::string out;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (true) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd wait{m_fd, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
+                return out;
+            char buffer[8192];
+            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                return out;
+            out.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+};
+
+int statusOf(const std::string& response)
+{
+    return response.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(response.c_str() + 9) : 0;
+}
+
+class BadInput : public ::testing::Test {
+protected:
+    // The server still answers normally.
+    void expectAlive() const
+    {
+        EXPECT_EQ(m_server.get("/data2/lrc/9900001/9900001.lrc").status, 200);
+    }
+
+    ReferenceServer m_server;
+};
+
+TEST_F(BadInput, MalformedRequestLinesGet400AndTheConnectionCloses)
+{
+    for (const char* request : {"GARBAGE\r\n\r\n", "GET\r\n\r\n", "GET / HTTP/1.1 extra\r\n\r\n",
+                                "GET nopath HTTP/1.1\r\n\r\n", "\x01\x02\x03 / HTTP/1.1\r\n\r\n",
+                                "GET / HTTP/1.1\r\nBroken header line\r\n\r\n"}) {
+        const RawResponse reply = m_server.exchange(request, std::chrono::seconds(5));
+        EXPECT_EQ(reply.status, 400) << request;
+        EXPECT_TRUE(reply.complete) << request;
+    }
+    expectAlive();
+}
+
+TEST_F(BadInput, UnknownHttpVersionIs505)
+{
+    EXPECT_EQ(m_server.exchange("GET / HTTP/3.0\r\n\r\n").status, 505);
+}
+
+TEST_F(BadInput, OversizedHeadIs431)
+{
+    const std::string request = "GET / HTTP/1.1\r\nX-Big: " + std::string(100 * 1024, 'a') + "\r\n\r\n";
+    EXPECT_EQ(m_server.exchange(request, std::chrono::seconds(5)).status, 431);
+    expectAlive();
+}
+
+TEST_F(BadInput, RequestBodiesWithoutUsableLengthAreRefused)
+{
+    EXPECT_EQ(m_server.exchange("POST /echo HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n").status, 501);
+    EXPECT_EQ(m_server.exchange("POST /echo HTTP/1.1\r\nContent-Length: abc\r\n\r\n").status, 400);
+    EXPECT_EQ(m_server.exchange("POST /echo HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n").status, 413);
+}
+
+TEST_F(BadInput, UnknownPathsAndMethodsGetTheirStatus)
+{
+    EXPECT_EQ(m_server.get("/no/such/thing").status, 404);
+    EXPECT_EQ(m_server.exchange("DELETE /data2/lrc/9900001/9900001.lrc HTTP/1.1\r\nConnection: close\r\n\r\n").status,
+              405);
+    EXPECT_EQ(m_server.get("/app/link/getLinks.php?songId=").status, 400);
+    EXPECT_EQ(m_server.get("/app/link/getLinks.php?songId=../../etc/passwd").status, 404);
+    EXPECT_EQ(m_server.get("/data2/music/../../etc/passwd").status, 404);
+}
+
+TEST_F(BadInput, AbsurdPageNumbersAndSizes)
+{
+    const std::string base = "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=Rate&format=xml";
+    EXPECT_EQ(m_server.get(base + "&page_no=-5&page_size=-1").status, 200);
+    EXPECT_EQ(m_server.get(base + "&page_no=99999999999999999999999&page_size=abc").status, 200);
+    const RawResponse huge = m_server.get(base + "&page_no=2147483647&page_size=60");
+    EXPECT_EQ(huge.status, 200);
+    EXPECT_EQ(huge.body.find("<song>"), std::string::npos);
+}
+
+TEST_F(BadInput, PipelinedRequestsOnOneConnectionAreAnsweredInOrder)
+{
+    Client client(m_server.port());
+    ASSERT_TRUE(client.connected());
+    ASSERT_TRUE(client.send("GET /echo/one HTTP/1.1\r\nHost: x\r\n\r\nGET /echo/two HTTP/1.1\r\nHost: x\r\n"
+                            "Connection: close\r\n\r\n"));
+    const std::string both = client.readAll();
+    const auto first = both.find("GET /echo/one");
+    const auto second = both.find("GET /echo/two");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_LT(first, second);
+}
+
+TEST_F(BadInput, ClientsThatVanishMidRequestOrMidBodyDoNotHurtTheServer)
+{
+    {
+        Client silent(m_server.port());
+        Client partial(m_server.port());
+        partial.send("GET /data2/music/9900001/9900001.fl");
+        Client reader(m_server.port());
+        reader.send("GET /data2/music/9900001/9900001.flac HTTP/1.1\r\nHost: x\r\n\r\n");
+        (void)reader.readAll(std::chrono::milliseconds(50));
+    }
+    expectAlive();
+}
+
+TEST_F(BadInput, ThousandsOfConcurrentConnectionsAreAllAnswered)
+{
+    constexpr int kConnections = 2000;
+    std::vector<std::unique_ptr<Client>> clients;
+    clients.reserve(kConnections);
+    for (int i = 0; i < kConnections; ++i) {
+        clients.push_back(std::make_unique<Client>(m_server.port()));
+        ASSERT_TRUE(clients.back()->connected()) << i;
+    }
+    for (int i = 0; i < kConnections; ++i)
+        ASSERT_TRUE(clients[i]->send("GET /echo/" + std::to_string(i) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"));
+    int answered = 0;
+    for (int i = 0; i < kConnections; ++i) {
+        const std::string reply = clients[i]->readAll();
+        if (statusOf(reply) == 200 && reply.find("GET /echo/" + std::to_string(i) + " ") != std::string::npos)
+            ++answered;
+    }
+    EXPECT_EQ(answered, kConnections);
+    expectAlive();
+}
+
+TEST(ServerLifecycle, SigintStopsTheServerCleanlyDuringATransfer)
+{
+    ReferenceServer server({"--fault-rate", "1000", "--fault-on", "files"});
+    Client client(server.port());
+    ASSERT_TRUE(client.send("GET /data2/music/9900001/9900001.flac HTTP/1.1\r\nHost: x\r\n\r\n"));
+    (void)client.readAll(std::chrono::milliseconds(300));
+    // A clean stop is quick and exits with 0; the harness falls back to SIGKILL only after 10 s.
+    const auto start = std::chrono::steady_clock::now();
+    const int status = server.stop(SIGINT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace quorvo::test
