@@ -78,7 +78,7 @@ private:
 std::string firstCompletionSound()
 {
     const size_t frames = static_cast<size_t>(adpcmSamplesPerBlock(firstSoundBlockAlign, 2)) * firstSoundBlocks;
-    constexpr Partial bell[] = {{1.0, 1.0, 0.30}, {2.0, 0.32, 0.12}, {3.01, 0.12, 0.06}, {4.2, 0.05, 0.03}};
+    constexpr Partial bell[] = {{1.0, 1.0, 0.30}, {2.0, 0.32, 0.12}, {3.01, 0.12, 0.06}, {4.2, 0.03, 0.03}};
     constexpr Note notes[] = {
         {0.000, 659.26, 0.70, -0.70},   // E5
         {0.070, 830.61, 0.66, -0.25},   // G#5
@@ -96,7 +96,7 @@ std::string firstCompletionSound()
         for (size_t n = 0; n < std::size(notes); ++n) {
             const Note& note = notes[n];
             // The last note rings longer.
-            const double sustain = n + 1 == std::size(notes) ? 1.6 : 1.0;
+            const double sustain = n + 1 == std::size(notes) ? 1.25 : 1.0;
             Partial shaped[std::size(bell)];
             for (size_t p = 0; p < std::size(bell); ++p)
                 shaped[p] = {bell[p].ratio, bell[p].amplitude, bell[p].decay * sustain};
@@ -111,7 +111,7 @@ std::string firstCompletionSound()
         mix[i * 2] = left;
         mix[i * 2 + 1] = right;
     }
-    finish(mix, 2, 0.08, 0.70);
+    finish(mix, 2, 0.15, 0.70);
 
     std::vector<int16_t> pcm(mix.size());
     for (size_t i = 0; i < mix.size(); ++i)
