@@ -79,6 +79,15 @@ int Surface::stride() const
     return m_surface != nullptr ? cairo_image_surface_get_stride(m_surface) : 0;
 }
 
+const std::uint8_t* Surface::data() const
+{
+    if (m_surface == nullptr) {
+        return nullptr;
+    }
+    cairo_surface_flush(m_surface);
+    return cairo_image_surface_get_data(m_surface);
+}
+
 std::uint32_t Surface::rawPixel(int x, int y) const
 {
     if (m_surface == nullptr || x < 0 || y < 0 || x >= m_width || y >= m_height) {

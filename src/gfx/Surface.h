@@ -48,6 +48,10 @@ public:
     // The surface as PNG bytes; empty on failure.
     [[nodiscard]] std::string encodePng() const;
 
+    // The pixel rows (premultiplied ARGB32, `stride` bytes apart), with every
+    // pending drawing flushed; for presenting. Null for a null surface.
+    [[nodiscard]] const std::uint8_t* data() const;
+
     // For the graphics layer itself.
     [[nodiscard]] cairo_surface_t* native() const { return m_surface; }
     // Tells cairo that pixels were changed behind its back.

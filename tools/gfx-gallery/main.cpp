@@ -1,23 +1,49 @@
-// gfx-gallery [OUT.png] [--window]: draws every painter of the graphics layer
-// into one labelled picture, for reviewers.
+// gfx-gallery [OUT.png] [--window [--close-after MS]]: draws every painter of
+// the graphics layer into one labelled 410 x 650 picture for reviewers, and
+// optionally shows it in a window until the window is closed.
 
 #include "Gallery.h"
+#include "GalleryWindow.h"
 
+#include <charconv>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: gfx-gallery [OUT.png] [--window [--close-after MS]]\n");
+    return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     std::string output = "gfx-gallery.png";
     bool window = false;
+    std::optional<std::chrono::milliseconds> closeAfter;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--window") {
             window = true;
+        } else if (argument == "--close-after" && i + 1 < argc) {
+            const std::string_view value = argv[++i];
+            long milliseconds = 0;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), milliseconds);
+            if (error != std::errc() || end != value.data() + value.size() || milliseconds < 0) {
+                return usage();
+            }
+            closeAfter = std::chrono::milliseconds(milliseconds);
         } else if (argument == "--help" || argument == "-h") {
-            std::printf("usage: gfx-gallery [OUT.png] [--window]\n");
+            usage();
             return 0;
+        } else if (!argument.empty() && argument.front() == '-') {
+            return usage();
         } else {
             output = argument;
         }
@@ -28,9 +54,14 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("gfx-gallery: wrote %s (%d x %d)\n", output.c_str(), picture.width(), picture.height());
-    if (window) {
-        std::fprintf(stderr, "gfx-gallery: --window needs the window layer, which this build lacks\n");
-        return 2;
+    std::fflush(stdout);
+    if (!window) {
+        return 0;
     }
-    return 0;
+    std::string error;
+    const int code = quorvo::gallery::showInWindow(picture, closeAfter, error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "gfx-gallery: no window: %s\n", error.c_str());
+    }
+    return code;
 }
