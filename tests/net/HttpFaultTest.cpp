@@ -1,0 +1,279 @@
+// Servers that misbehave: every case ends in the documented empty result,
+// within the time limit, without hanging or crashing the client.
+
+#include "LoopbackServer.h"
+#include "net/ConnectionLimit.h"
+#include "net/HttpClient.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace quorvo {
+namespace {
+
+using test::LoopbackServer;
+using namespace std::chrono_literals;
+
+const Text blankHeaders(std::string(HttpClient::responseHeaderLimit, ' '));
+
+long elapsedMs(std::chrono::steady_clock::time_point since) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
+}
+
+TEST(HttpTimeouts, ServerThatNeverAnswersFailsAfterOnePhase) {
+    LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
+    HttpOptions options;
+    options.timeoutSeconds = 3;  // 1000 ms per phase
+    HttpExchange exchange;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
+    const long took = elapsedMs(start);
+    EXPECT_GE(took, 950);
+    EXPECT_LT(took, 2500);
+    EXPECT_EQ(exchange.responseHeaders, blankHeaders);
+    EXPECT_EQ(exchange.cookies, "");
+}
+
+TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer) {
+    LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/")), "");
+    const long took = elapsedMs(start);
+    EXPECT_GE(took, 4950);
+    EXPECT_LT(took, 6500);
+}
+
+TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
+    LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nfirst half");
+        self.hold(20s);
+    });
+    HttpOptions options;
+    options.timeoutSeconds = 1;
+    HttpExchange exchange;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
+    EXPECT_LT(elapsedMs(start), 1500);
+    EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 200 OK\r\n"));
+}
+
+TEST(HttpTimeouts, ReadDeadlineDiscardsBodyButKeepsHeadersAndCookies) {
+    // A body that keeps trickling never trips the per-phase time-out, only
+    // the whole-exchange deadline.
+    LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nSet-Cookie: T=9; path=/\r\nContent-Length: 100000\r\n\r\n");
+        for (int i = 0; i < 200 && !self.stopping(); ++i) {
+            LoopbackServer::send(socket, std::string(100, 'x'));
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    HttpOptions options;
+    options.timeoutSeconds = 1;
+    HttpExchange exchange;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
+    const long took = elapsedMs(start);
+    EXPECT_GE(took, 1000);
+    EXPECT_LT(took, 2000);
+    EXPECT_EQ(exchange.cookies, "T=9;");
+}
+
+TEST(HttpFaults, ConnectionClosedMidHeaderGivesEmptyResult) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Le");
+    });
+    HttpExchange exchange;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/"), {}, &exchange), "");
+    EXPECT_LT(elapsedMs(start), 2000);
+    EXPECT_EQ(exchange.responseHeaders, blankHeaders);
+}
+
+TEST(HttpFaults, ConnectionClosedBeforeBodyEndsGivesEmptyResult) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nshort");
+    });
+    EXPECT_EQ(HttpClient::request(server.url("/")), "");
+}
+
+TEST(HttpFaults, BodyWithoutLengthEndsWhenTheServerCloses) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nuntil close");
+    });
+    EXPECT_EQ(HttpClient::request(server.url("/")), "until close");
+}
+
+TEST(HttpFaults, HeaderBlockOverBufferLeavesBlanksButBodyArrives) {
+    const std::string filler = "X-Filler: " + std::string(5000, 'f') + "\r\n";
+    LoopbackServer server([filler](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply("body", "Set-Cookie: Z=1;\r\n" + filler));
+    });
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(server.url("/"), {}, &exchange), "body");
+    EXPECT_EQ(exchange.responseHeaders, blankHeaders);
+    EXPECT_EQ(exchange.cookies, "");
+}
+
+TEST(HttpFaults, HeaderBlockJustUnderBufferIsReturned) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\nX-Pad: ";
+        const std::size_t pad = HttpClient::responseHeaderLimit - 1 - head.size() - 4;
+        LoopbackServer::send(socket, head + std::string(pad, 'p') + "\r\n\r\nok");
+    });
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(server.url("/"), {}, &exchange), "ok");
+    EXPECT_EQ(exchange.responseHeaders.size(), HttpClient::responseHeaderLimit - 1);
+}
+
+TEST(HttpFaults, EndlessHeaderStreamIsCutOff) {
+    LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\n");
+        for (int i = 0; i < 100000 && !self.stopping(); ++i) {
+            LoopbackServer::send(socket, "X-Again: " + std::string(1000, 'a') + "\r\n");
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/")), "");
+    EXPECT_LT(elapsedMs(start), 5000);
+}
+
+TEST(HttpFaults, GarbageInsteadOfStatusLineGivesEmptyResult) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, std::string("\0\xFF\xFE garbage\r\n\r\nbody", 22));
+    });
+    EXPECT_EQ(HttpClient::request(server.url("/")), "");
+}
+
+TEST(HttpFaults, NulBytesInBodyArriveIntact) {
+    const std::string body("a\0b\0\xFF", 5);
+    LoopbackServer server([body](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply(body));
+    });
+    EXPECT_EQ(HttpClient::request(server.url("/")), body);
+}
+
+TEST(HttpFaults, FiftyMegabyteBodyIsReturnedWhole) {
+    const std::string body(50 * 1024 * 1024, 'z');
+    LoopbackServer server([&body](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply(body));
+    });
+    const Bytes received = HttpClient::request(server.url("/big"));
+    EXPECT_EQ(received.size(), body.size());
+    EXPECT_EQ(received == body, true);
+}
+
+TEST(HttpFaults, RefusedConnectionFailsQuickly) {
+    int port = 0;
+    {
+        LoopbackServer gone([](LoopbackServer&, int, const std::string&) {});
+        port = gone.port();
+    }
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(Text("http://127.0.0.1:" + std::to_string(port) + "/"), {}, &exchange), "");
+    EXPECT_EQ(exchange.responseHeaders, blankHeaders);
+}
+
+TEST(HttpFaults, UrlThatCannotBeSentFailsWithoutThrowing) {
+    EXPECT_EQ(HttpClient::request("http://127.0.0.1:1/with space"), "");
+    EXPECT_EQ(HttpClient::request(""), "");
+    EXPECT_EQ(HttpClient::request("http:///"), "");
+}
+
+TEST(HttpFaults, InvalidMethodFailsBeforeAnyConnection) {
+    auto server = LoopbackServer([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply("x"));
+    });
+    HttpOptions options;
+    options.method = "GET /evil HTTP/1.0\r\nX:";
+    options.headers = "X-Mine: 1\r\n";
+    options.cookies = "A=1;";
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
+    EXPECT_EQ(exchange.responseHeaders, "");
+    EXPECT_EQ(exchange.cookies, "");
+    EXPECT_EQ(exchange.sentHeaders, "X-Mine: 1\r\n");
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST(HttpFaults, HeaderLineWithBareLineBreakIsRefused) {
+    auto server = LoopbackServer([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply("x"));
+    });
+    HttpOptions options;
+    options.headers = "X-A: 1\nX-Injected: 2\r\n";
+    EXPECT_EQ(HttpClient::request(server.url("/"), options), "");
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST(HttpRedirects, FollowedByDefaultToHttp) {
+    LoopbackServer target([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply("arrived"));
+    });
+    const std::string location = target.url("/there");
+    LoopbackServer origin([location](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: " + location +
+                                         "\r\nSet-Cookie: R=1;\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    });
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(origin.url("/here"), {}, &exchange), "arrived");
+    EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 200 OK"));
+    EXPECT_EQ(exchange.cookies, "");
+}
+
+TEST(HttpRedirects, NotFollowedWhenDisallowed) {
+    LoopbackServer origin([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/\r\nSet-Cookie: R=1;\r\n"
+                                     "Content-Length: 5\r\nConnection: close\r\n\r\nmoved");
+    });
+    HttpOptions options;
+    options.allowRedirect = false;
+    HttpExchange exchange;
+    EXPECT_EQ(HttpClient::request(origin.url("/"), options, &exchange), "moved");
+    EXPECT_EQ(exchange.cookies, "R=1;");
+}
+
+TEST(HttpRedirects, NeverToAnotherProtocol) {
+    for (const std::string location : {"file:///etc/passwd", "ftp://127.0.0.1/x", "gopher://127.0.0.1/"}) {
+        LoopbackServer origin([location](LoopbackServer&, int socket, const std::string&) {
+            LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: " + location +
+                                             "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        });
+        EXPECT_EQ(HttpClient::request(origin.url("/")), "") << location;
+    }
+}
+
+TEST(HttpConnectionLimit, AtMostTenExchangesWithOneServerAtOnce) {
+    LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
+        self.hold(300ms);
+        LoopbackServer::send(socket, LoopbackServer::reply("ok"));
+    });
+    std::vector<std::future<Bytes>> calls;
+    for (int i = 0; i < 14; ++i) {
+        calls.push_back(std::async(std::launch::async, [&server] { return HttpClient::request(server.url("/")); }));
+    }
+    for (auto& call : calls) {
+        EXPECT_EQ(call.get(), "ok");
+    }
+    EXPECT_EQ(server.connectionsPeak(), HttpClient::connectionsPerServer);
+}
+
+TEST(HttpConnectionLimit, SlotsAreCountedPerServer) {
+    net::ConnectionLimit limit(2);
+    auto a = limit.acquire("http://a:80", 0ms);
+    auto b = limit.acquire("http://a:80", 0ms);
+    auto c = limit.acquire("http://a:80", 50ms);
+    auto d = limit.acquire("http://b:80", 0ms);
+    EXPECT_TRUE(a.held());
+    EXPECT_TRUE(b.held());
+    EXPECT_FALSE(c.held());
+    EXPECT_TRUE(d.held());
+    EXPECT_EQ(limit.inUse("http://a:80"), 2);
+}
+
+}  // namespace
+}  // namespace quorvo
