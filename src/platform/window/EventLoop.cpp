@@ -186,8 +186,17 @@ bool EventLoop::Impl::destroyWindow(WindowId window)
     }
     record = find(window);  // the procedure may have re-entered; look again
     if (record != nullptr) {
+        const bool hadFocus = SDL_GetKeyboardFocus() == record->sdl.get();
+        const WindowId owner = record->owner;
         bySdlId.erase(SDL_GetWindowID(record->sdl.get()));
         windows.erase(window.value);
+        // Without a window manager nobody hands the focus back from a popup.
+        if (hadFocus) {
+            if (WindowRecord* ownerRecord = find(owner)) {
+                SDL_RaiseWindow(ownerRecord->sdl.get());
+                SDL_SetWindowInputFocus(ownerRecord->sdl.get());
+            }
+        }
     }
     return true;
 }
@@ -514,6 +523,10 @@ void EventLoop::Impl::dispatch(QueueItem& item)
         if (WindowRecord* record = find(item.message.window)) {
             if (item.message.message == WM_SIZE) {
                 deliverSystemSize(*record, item.message);
+            } else if (item.message.message == WM_MOUSELEAVE && capture == item.message.window) {
+                // A capturing window keeps getting the mouse; it hears of the
+                // leave when it lets go (a drag outside must not end the press).
+                record->leavePending = true;
             } else {
                 callProcedure(item.message);
             }

@@ -46,6 +46,8 @@ struct WindowRecord {
     bool maximised = false;
     Rect restoreBounds;
     bool presented = false;
+    // The pointer left while the window held the capture: told on release.
+    bool leavePending = false;
     bool destroying = false;
 };
 

@@ -2,6 +2,7 @@
 // clipboard, input method position, work area.
 
 #include "platform/window/EventLoopImpl.h"
+#include "platform/window/GlobalPointer.h"
 
 #include "runtime/Encoding.h"
 
@@ -104,9 +105,14 @@ WindowId EventLoop::focusedWindow() const
 
 bool EventLoop::setCapture(WindowId window)
 {
-    if (m_impl->find(window) == nullptr) {
+    WindowRecord* record = m_impl->find(window);
+    if (record == nullptr) {
         return false;
     }
+    if (m_impl->capture && m_impl->capture != window) {
+        releaseCapture();
+    }
+    record->leavePending = false;
     m_impl->capture = window;
     // Not every driver can capture (the dummy driver cannot); the window
     // still counts as capturing for the framework.
@@ -116,9 +122,17 @@ bool EventLoop::setCapture(WindowId window)
 
 void EventLoop::releaseCapture()
 {
-    if (m_impl->capture) {
-        m_impl->capture = {};
-        SDL_CaptureMouse(SDL_FALSE);
+    const WindowId released = m_impl->capture;
+    if (!released) {
+        return;
+    }
+    m_impl->capture = {};
+    SDL_CaptureMouse(SDL_FALSE);
+    if (WindowRecord* record = m_impl->find(released); record != nullptr && record->leavePending) {
+        record->leavePending = false;
+        if (SDL_GetMouseFocus() != record->sdl.get()) {
+            post(released, WM_MOUSELEAVE);
+        }
     }
 }
 
@@ -134,9 +148,8 @@ bool EventLoop::isKeyDown(WParam virtualKey) const
 
 Point EventLoop::cursorPosition() const
 {
-    Point point;
-    SDL_GetGlobalMouseState(&point.x, &point.y);
-    return point;
+    SDL_Window* any = m_impl->windows.empty() ? nullptr : m_impl->windows.begin()->second->sdl.get();
+    return queryGlobalPointer(any).position;
 }
 
 void EventLoop::setCursor(SystemCursor cursor)
@@ -170,7 +183,7 @@ bool EventLoop::beginResize(WindowId window, ResizeZone zone)
     DragState state;
     state.window = window;
     state.zone = static_cast<int>(zone);
-    SDL_GetGlobalMouseState(&state.startPointer.x, &state.startPointer.y);
+    state.startPointer = queryGlobalPointer(m_impl->find(window)->sdl.get()).position;
     state.startBounds = bounds(window);
     m_impl->drag = state;
     return true;
@@ -190,12 +203,16 @@ void EventLoop::Impl::updateDrag()
         return;
     }
     WindowRecord* record = find(drag->window);
-    Point pointer;
-    const Uint32 buttons = SDL_GetGlobalMouseState(&pointer.x, &pointer.y);
-    if (record == nullptr || (buttons & SDL_BUTTON_LMASK) == 0) {
+    if (record == nullptr) {
         drag.reset();
         return;
     }
+    const GlobalPointer global = queryGlobalPointer(record->sdl.get());
+    if (!global.leftDown) {
+        drag.reset();
+        return;
+    }
+    const Point pointer = global.position;
     const int dx = pointer.x - drag->startPointer.x;
     const int dy = pointer.y - drag->startPointer.y;
     const Rect start = drag->startBounds;

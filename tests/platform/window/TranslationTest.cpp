@@ -229,6 +229,19 @@ TEST_F(TranslationTest, ResizeReportsTheNewSizeOnceBeforeReturning)
     EXPECT_EQ(loop->bounds(window).height, 150);
 }
 
+TEST_F(TranslationTest, LeavingWhileCapturedIsToldOnlyWhenTheCaptureEnds)
+{
+    loop->setCapture(window);
+    synthetic::windowEvent(*loop, window, WindowEvent::Leave);
+    synthetic::mouseMove(*loop, window, -20, 5, true);
+    drain();
+    EXPECT_TRUE(only(log, WM_MOUSELEAVE).empty()) << "a press dragged outside must keep its capture";
+    EXPECT_EQ(only(log, WM_MOUSEMOVE).size(), 1u);
+    loop->releaseCapture();
+    drain();
+    EXPECT_EQ(only(log, WM_MOUSELEAVE).size(), 1u);
+}
+
 TEST_F(TranslationTest, EventsForADestroyedWindowAreDropped)
 {
     synthetic::mouseMove(*loop, window, 1, 1);

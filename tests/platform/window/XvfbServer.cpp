@@ -1,0 +1,98 @@
+#include "XvfbServer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+extern char** environ;
+
+namespace quorvo::platform::test {
+
+namespace {
+
+int spawn(const std::vector<std::string>& arguments, posix_spawn_file_actions_t* actions)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) {
+        return -1;
+    }
+    return pid;
+}
+
+}  // namespace
+
+std::unique_ptr<XvfbServer> XvfbServer::start(std::string& whyNot)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        whyNot = "no pipe";
+        return nullptr;
+    }
+    // Xvfb writes the display number it chose to this descriptor once it accepts clients.
+    constexpr int kDisplayFd = 3;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], kDisplayFd);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int pid = spawn({"Xvfb", "-displayfd", std::to_string(kDisplayFd), "-screen", "0", "800x600x24",
+                           "-nolisten", "tcp", "-noreset"},
+                          &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        whyNot = "Xvfb is not installed";
+        return nullptr;
+    }
+    std::string number;
+    pollfd waitFor{fds[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&waitFor, 1, 10000) > 0) {
+        char buffer[32];
+        const ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
+        }
+        number.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        whyNot = "Xvfb did not start";
+        return nullptr;
+    }
+    number.erase(number.find('\n'));
+    return std::unique_ptr<XvfbServer>(new XvfbServer(pid, ":" + number));
+}
+
+XvfbServer::~XvfbServer()
+{
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+}
+
+int runProgram(const std::vector<std::string>& arguments)
+{
+    const int pid = spawn(arguments, nullptr);
+    if (pid < 0) {
+        return -1;
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+}  // namespace quorvo::platform::test

@@ -1,0 +1,33 @@
+#pragma once
+
+// A private Xvfb server for tests that need a real X display (no window
+// manager), started on a display number the server picks itself.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvo::platform::test {
+
+class XvfbServer {
+public:
+    // Null when Xvfb is missing or does not come up; `whyNot` says why.
+    static std::unique_ptr<XvfbServer> start(std::string& whyNot);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    [[nodiscard]] const std::string& display() const { return m_display; }
+
+private:
+    XvfbServer(int pid, std::string display) : m_pid(pid), m_display(std::move(display)) {}
+
+    int m_pid = 0;
+    std::string m_display;
+};
+
+// Runs a program found on PATH with the current environment and waits for
+// it: its exit status, or -1 when it could not be started.
+int runProgram(const std::vector<std::string>& arguments);
+
+}  // namespace quorvo::platform::test
