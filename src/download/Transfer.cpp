@@ -178,6 +178,8 @@ private:
 
     void takeHeader(std::string_view line)
     {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
         if (text::startsWith(line, "HTTP/", CaseSensitivity::Insensitive)) {
             // A new reply (after a redirect or an interim reply): forget the last one's fields.
             m_contentRange = {};
