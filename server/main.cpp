@@ -8,6 +8,7 @@
 #include "service/Catalogue.h"
 #include "service/QuorvoService.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -123,9 +124,11 @@ int main(int argc, char** argv)
     const std::string address = urlHost(options->host) + ":" + std::to_string(server.port());
     service.setFallbackHost(address);
 
-    std::thread signalWatcher([&server, stopSignals] {
+    std::atomic<bool> signalled{false};
+    std::thread signalWatcher([&server, &signalled, stopSignals] {
         int received = 0;
         sigwait(&stopSignals, &received);
+        signalled = true;
         server.stop();
     });
 
@@ -134,6 +137,9 @@ int main(int argc, char** argv)
         std::cerr << "catalogue " << cataloguePath << ": " << catalogue->songs().size() << " songs; data in "
                   << dataDirectory.string() << "\n";
     server.run();
+    // run() also ends when the listening socket fails; release the watcher then.
+    if (!signalled.load())
+        pthread_kill(signalWatcher.native_handle(), SIGTERM);
     signalWatcher.join();
     return 0;
 }

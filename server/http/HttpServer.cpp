@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <exception>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -181,12 +183,30 @@ private:
                 return false;
         }
 
-        Response response = m_server.m_handler(request);
+        Response response = handle(request);
         std::shared_ptr<RequestLog::Entry> entry;
         if (m_server.m_logFilter(request))
             entry = m_server.m_log.add(request, response.status);
         const bool keepOpen = deliver(response, request.method != "HEAD", request.version, entry.get());
         return keepOpen && !response.closeAfter && !request.wantsClose();
+    }
+
+    // A handler that fails unexpectedly (out of memory, say) costs one 500,
+    // not the process.
+    Response handle(const HttpRequest& request)
+    {
+        try {
+            return m_server.m_handler(request);
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "quorvo-server: %s %s: %s\n", request.method.c_str(), request.target.c_str(),
+                         failure.what());
+            Response response;
+            response.status = 500;
+            response.body = "500 Internal Server Error\n";
+            response.setHeader("Content-Type", "text/plain");
+            response.closeAfter = true;
+            return response;
+        }
     }
 
     // Sends bytes, counting them into the log entry before they leave so

@@ -26,7 +26,7 @@ public:
     struct Limits {
         std::size_t maxConnections = 8192;
         std::size_t maxHeadBytes = 64 * 1024;
-        std::size_t maxBodyBytes = 4 * 1024 * 1024;
+        std::size_t maxBodyBytes = 1024 * 1024;
         std::chrono::seconds idleTimeout{15};
         std::chrono::seconds sendTimeout{60};
     };
