@@ -179,6 +179,11 @@ private:
                 return refuse(400, &request);
             if (value > m_server.m_limits.maxBodyBytes)
                 return refuse(413, &request);
+            // libcurl waits a second for this before sending a body of more than 1 KB.
+            const auto expect = request.header("Expect");
+            if (expect && equalsIgnoringCase(*expect, "100-continue") && value > m_buffer.size() &&
+                !sendAll("HTTP/1.1 100 Continue\r\n\r\n", nullptr, false))
+                return false;
             if (!readBody(static_cast<std::size_t>(value), request.body))
                 return false;
         }

@@ -153,6 +153,20 @@ TEST_F(BadInput, PipelinedRequestsOnOneConnectionAreAnsweredInOrder)
     EXPECT_LT(first, second);
 }
 
+TEST_F(BadInput, ExpectContinueIsAnsweredBeforeTheBodyIsSent)
+{
+    Client client(m_server.port());
+    const std::string head = "POST /echo HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\nExpect: 100-continue\r\n"
+                             "Connection: close\r\n\r\n";
+    ASSERT_TRUE(client.send(head));
+    // Only the interim answer can come now: the body has not been sent.
+    EXPECT_EQ(client.readAll(std::chrono::milliseconds(500)).substr(0, 25), "HTTP/1.1 100 Continue\r\n\r\n");
+    ASSERT_TRUE(client.send("a=1"));
+    const std::string reply = client.readAll();
+    EXPECT_EQ(statusOf(reply), 200);
+    EXPECT_NE(reply.find(head + "a=1"), std::string::npos);
+}
+
 TEST_F(BadInput, ClientsThatVanishMidRequestOrMidBodyDoNotHurtTheServer)
 {
     {
