@@ -1,6 +1,7 @@
 #include "platform/audio/SoundPlayer.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstdint>
 #include <mutex>
@@ -55,6 +56,37 @@ std::optional<std::vector<Uint8>> decodeForOutput(std::span<const std::byte> wav
     }
     return converted;
 }
+
+// ALSA's library writes its configuration errors to stderr, and on a machine
+// without a sound card SDL's ALSA backend produces a screenful of them. A
+// program that merely has no sound must stay quiet, so while a device is open
+// or being looked for, ALSA's diagnostics go nowhere. SDL loads the library
+// itself at run time; we load the same copy only to install the handler.
+void ignoreAlsaDiagnostic(const char*, int, const char*, int, const char*, ...) {}
+
+class QuietAlsa {
+public:
+    QuietAlsa()
+        : m_library(dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL))
+    {
+        if (m_library == nullptr)
+            return;
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(m_library, "snd_lib_error_set_handler")))
+            set(&ignoreAlsaDiagnostic);
+    }
+    ~QuietAlsa()
+    {
+        if (m_library != nullptr)
+            dlclose(m_library);
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
+    void* m_library;
+};
 
 }  // namespace
 
@@ -115,6 +147,7 @@ private:
         return m_device != 0;
     }
 
+    QuietAlsa m_quietAlsa;
     mutable std::mutex m_mutex;
     bool m_subsystemUp = false;
     SDL_AudioDeviceID m_device = 0;

@@ -227,4 +227,21 @@ TEST(SoundPlayerWithoutDevice, PlaysNothingAndSaysNothing)
     unsetenv("SDL_AUDIODRIVER");
 }
 
+TEST(SoundPlayerWithoutDevice, AlsaWithoutTheSoundCardSaysNothingEither)
+{
+    // ALSA's library prints its errors to stderr unless told otherwise; card
+    // 99 exists nowhere, so this is a machine without that sound card.
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("AUDIODEV", "hw:99,0", 1);
+    {
+        SoundPlayer player;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(player.play(embedded("completion_2.wav")));
+        EXPECT_FALSE(player.play(embedded("completion_1.wav")));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+    unsetenv("AUDIODEV");
+    unsetenv("SDL_AUDIODRIVER");
+}
+
 }  // namespace
