@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include <cstdint>
+#include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -120,6 +124,43 @@ TEST(SoundAssets, EightBitSoundIsCentredAndEndsInSilence)
     // sound ends in a click.
     for (size_t i = data.size() - 64; i < data.size(); ++i)
         EXPECT_EQ(static_cast<uint8_t>(data[i]), 128) << "sample " << i;
+}
+
+// What sox's own reader makes of the files, as an outside opinion.
+std::string soxi(const std::string& option, const std::string& path)
+{
+    const std::string command = "soxi " + option + " '" + path + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        return {};
+    std::string out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr)
+        out += buffer;
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+TEST(SoundAssets, SoxReadsBothFormatsAsStored)
+{
+    if (std::system("command -v soxi >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "soxi is not installed";
+    quorvo::test::TempDir dir;
+    for (const char* name : {"completion_1.wav", "completion_2.wav"})
+        quorvo::test::writeWholeFile(dir.path() / name, std::string(sound(name)));
+    const std::string first = dir.file("completion_1.wav");
+    const std::string second = dir.file("completion_2.wav");
+    EXPECT_EQ(soxi("-e", first), "MS ADPCM");
+    EXPECT_EQ(soxi("-b", first), "4");
+    EXPECT_EQ(soxi("-c", first), "2");
+    EXPECT_EQ(soxi("-r", first), "22050");
+    EXPECT_EQ(soxi("-s", first), "21252");
+    EXPECT_EQ(soxi("-e", second), "Unsigned Integer PCM");
+    EXPECT_EQ(soxi("-b", second), "8");
+    EXPECT_EQ(soxi("-c", second), "1");
+    EXPECT_EQ(soxi("-r", second), "22050");
+    EXPECT_EQ(soxi("-s", second), "24592");
 }
 
 }  // namespace
