@@ -7,6 +7,7 @@
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -47,15 +48,26 @@ bool forEachPiece(std::string_view data, std::string_view delimiter, bool quoteA
         return onPiece(data);
     }
     std::size_t pieceStart = 0;
+    if (!quoteAware) {
+        std::size_t at = data.find(delimiter);
+        while (at != std::string_view::npos) {
+            if (!onPiece(data.substr(pieceStart, at - pieceStart))) {
+                return false;
+            }
+            pieceStart = at + delimiter.size();
+            at = data.find(delimiter, pieceStart);
+        }
+        return onPiece(data.substr(pieceStart));
+    }
     bool inQuotes = false;
     std::size_t i = 0;
     while (i < data.size()) {
-        if (quoteAware && data[i] == '"') {
+        if (data[i] == '"') {
             inQuotes = !inQuotes;
             ++i;
             continue;
         }
-        if (!inQuotes && data.compare(i, delimiter.size(), delimiter) == 0) {
+        if (!inQuotes && data[i] == delimiter[0] && data.compare(i, delimiter.size(), delimiter) == 0) {
             if (!onPiece(data.substr(pieceStart, i - pieceStart))) {
                 return false;
             }
@@ -68,21 +80,63 @@ bool forEachPiece(std::string_view data, std::string_view delimiter, bool quoteA
     return onPiece(data.substr(pieceStart));
 }
 
-// Splits a tag's text at ASCII spaces that are not inside double quotes.
-std::vector<std::string_view> tagTokens(std::string_view tagText) {
-    std::vector<std::string_view> tokens;
+// Calls `onToken` for each piece of a tag's text between ASCII spaces that
+// are not inside double quotes.
+template <typename OnToken>
+void forEachTagToken(std::string_view tagText, OnToken&& onToken) {
     bool inQuotes = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < tagText.size(); ++i) {
         if (tagText[i] == '"') {
             inQuotes = !inQuotes;
         } else if (tagText[i] == ' ' && !inQuotes) {
-            tokens.push_back(tagText.substr(start, i - start));
+            onToken(tagText.substr(start, i - start));
             start = i + 1;
         }
     }
-    tokens.push_back(tagText.substr(start));
-    return tokens;
+    onToken(tagText.substr(start));
+}
+
+// UTF-8 to program text. ASCII is the same in both, so only the runs of
+// other bytes go through the converter; a reply is mostly ASCII markup.
+Bytes programTextFromUtf8(std::string_view utf8) {
+    Bytes out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t end = i;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80) {
+            ++end;
+        }
+        out.append(utf8.substr(i, end - i));
+        i = end;
+        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80) {
+            ++end;
+        }
+        if (end > i) {
+            out += encoding::fromUtf8(utf8.substr(i, end - i)).view();
+            i = end;
+        }
+    }
+    return out;
+}
+
+// closingTagName(piece) == name, without building the name.
+bool closingNameEquals(std::string_view piece, std::string_view name) {
+    std::size_t matched = 0;
+    for (const char c : piece) {
+        if (isBlank(c) || c == '/' || c == '>') {
+            continue;
+        }
+        if (c == '\0') {
+            break;  // the name as text ends at a NUL byte
+        }
+        if (matched == name.size() || name[matched] != c) {
+            return false;
+        }
+        ++matched;
+    }
+    return matched == name.size();
 }
 
 }  // namespace
@@ -120,7 +174,7 @@ bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const {
         // stray piece before the first tag.
         utf8.remove_prefix(utf8ByteOrderMark.size());
     }
-    data = encoding::fromUtf8(utf8).str();
+    data = programTextFromUtf8(utf8);
     return true;
 }
 
@@ -228,38 +282,54 @@ bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode&
     if (closeAt < 1 || closeAt > piece.size()) {
         return false;
     }
-    std::vector<std::string_view> kept;
-    for (const std::string_view token : tagTokens(piece.substr(0, closeAt - 1))) {
+    // Each kept token is committed when the next one arrives, so that the
+    // last one can still lose the "/" of a self-closing tag.
+    bool failed = false;
+    bool haveName = false;
+    std::string_view pending;
+    auto commit = [&](std::string_view token) {
+        if (!haveName) {
+            record.name = Text(token);
+            haveName = true;
+            return;
+        }
+        const std::size_t equals = token.find('=');
+        if (equals == std::string_view::npos) {
+            failed = true;
+            return;
+        }
+        record.attributes.push_back({Text(token.substr(0, equals)), Text(token.substr(equals + 1))});
+    };
+    forEachTagToken(piece.substr(0, closeAt - 1), [&](std::string_view token) {
         // Blanks at a token's ends are dropped too, so a start tag may be
         // broken across lines between its name and attributes.
         const std::string_view trimmed = trimBlanks(token);
-        if (!trimmed.empty() && trimmed != "/") {
-            kept.push_back(trimmed);
+        if (trimmed.empty() || trimmed == "/") {
+            return;
         }
-    }
-    if (!opening && !kept.empty() && kept.back().ends_with('/')) {
-        kept.back().remove_suffix(1);
-    }
-    if (!kept.empty()) {
-        record.name = Text(kept.front());
+        if (!pending.empty()) {
+            commit(pending);
+        }
+        pending = trimmed;
+    });
+    if (!pending.empty()) {
+        if (!opening && pending.ends_with('/')) {
+            pending.remove_suffix(1);
+        }
+        commit(pending);
     }
     if (opening) {
         record.value = resolveCdata(piece.substr(closeAt));
     }
-    for (std::size_t i = 1; i < kept.size(); ++i) {
-        const std::size_t equals = kept[i].find('=');
-        if (equals == std::string_view::npos) {
-            return false;
-        }
-        record.attributes.push_back({Text(kept[i].substr(0, equals)), Text(kept[i].substr(equals + 1))});
-    }
-    return true;
+    return !failed;
 }
 
 bool XmlDocument::parse(const Bytes& data, bool quoteAware) {
     // Bottom entry: the document pseudo-element that collects the top level.
     std::vector<XmlNode> open(1);
     std::vector<XmlNode> nodes;
+    nodes.reserve(std::min<std::size_t>(static_cast<std::size_t>(std::count(data.begin(), data.end(), '<')) / 2 + 1,
+                                        maximumNodes));
     int counter = 0;
 
     const bool ok = forEachPiece(data, "<", quoteAware, [&](std::string_view piece) {
@@ -279,7 +349,7 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware) {
         const bool closing = piece.front() == '/';
         const bool selfClosing = close > 0 && piece[close - 1] == '/';
         if (closing) {
-            if (selfClosing || open.size() < 2 || closingTagName(piece) != open.back().name) {
+            if (selfClosing || open.size() < 2 || !closingNameEquals(piece, open.back().name.view())) {
                 return false;
             }
             ++counter;

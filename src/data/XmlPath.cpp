@@ -83,16 +83,21 @@ int XmlDocument::indexByPath(const Text& path) const {
     if (m_rootIndex == 0 || !isValid(m_rootIndex)) {
         return -1;
     }
-    const std::vector<Text> steps = text::split(path.view(), "/");
-    if (steps.empty()) {
+    // Steps between "/" ("/" never occurs inside a multi-byte character);
+    // a trailing "/" adds no step.
+    std::string_view rest = path.view();
+    if (rest.empty()) {
         return -1;
     }
     int current = -1;
-    for (const Text& step : steps) {
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view step = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         if (current != -1 && !isValid(mapRoot(current))) {
             return -1;
         }
-        current = resolveStep(current, step.view());
+        current = resolveStep(current, step);
         if (current == -1) {
             return -1;
         }

@@ -8,9 +8,25 @@ namespace quorvo {
 namespace {
 
 // Replaces every `from` scanning left to right, case-sensitively, resuming
-// after each match; replaced text is not rescanned.
+// after each match; replaced text is not rescanned. The patterns start with
+// "&", which is never part of a multi-byte character, so a byte search
+// cannot match inside one.
 Text replaceEach(const Text& text, std::string_view from, std::string_view to) {
-    return text::replaceAll(text.view(), from, to, CaseSensitivity::Sensitive);
+    std::string_view rest = text.view();
+    std::size_t at = rest.find(from);
+    if (at == std::string_view::npos) {
+        return text;
+    }
+    std::string out;
+    out.reserve(rest.size());
+    while (at != std::string_view::npos) {
+        out.append(rest.substr(0, at));
+        out.append(to);
+        rest.remove_prefix(at + from.size());
+        at = rest.find(from);
+    }
+    out.append(rest);
+    return Text(out);
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+// One search's worth of reading: load the 60-song reply and read all six
+// fields of every song through the path language, as the search does.
+// Compared with pugixml merely parsing the same bytes.
+
+#include "ReferenceServer.h"
+#include "data/XmlDocument.h"
+#include "net/HttpClient.h"
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace {
+
+using quorvo::Bytes;
+using quorvo::HttpClient;
+using quorvo::Text;
+using quorvo::XmlDocument;
+
+const Bytes& searchReply() {
+    static const Bytes reply = [] {
+        quorvo::test::ReferenceServer server;
+        const Bytes body = HttpClient::request(Text(
+            server.baseUrl() +
+            "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml"));
+        XmlDocument check;
+        const auto list = check.load(body) ? check.getNodeByPath("<#0/song_list/") : std::nullopt;
+        if (!list || list->children.size() != 60) {
+            std::cerr << "the reference server did not give a 60-song reply\n";
+            std::exit(1);
+        }
+        return body;
+    }();
+    return reply;
+}
+
+void searchRead(benchmark::State& state) {
+    const Bytes& reply = searchReply();
+    for (auto _ : state) {
+        XmlDocument document;
+        if (!document.load(reply) || document.getName(0).empty()) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        const auto list = document.getNodeByPath("<#0/song_list/");
+        const std::size_t count = list ? list->children.size() : 0;
+        std::size_t bytes = 0;
+        for (std::size_t i = 1; i <= count; ++i) {
+            const std::string song = "<#0/song_list/<@" + std::to_string(i) + "</";
+            const Text title = HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "title/")));
+            const Text album = HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "album_title/")));
+            const Text artist = HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "author/")));
+            const Text id = document.valueAt(Text(song + "song_id/"));
+            const Text lyric = document.valueAt(Text(song + "lrclink/"));
+            const auto rates = quorvo::text::split(document.valueAt(Text(song + "all_rate/")).view(), ",");
+            bytes += title.size() + album.size() + artist.size() + id.size() + lyric.size() + rates.size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
+}
+BENCHMARK(searchRead)->Unit(benchmark::kMicrosecond);
+
+void searchLoadOnly(benchmark::State& state) {
+    const Bytes& reply = searchReply();
+    for (auto _ : state) {
+        XmlDocument document;
+        benchmark::DoNotOptimize(document.load(reply));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
+}
+BENCHMARK(searchLoadOnly)->Unit(benchmark::kMicrosecond);
+
+void pugixmlParseOnly(benchmark::State& state) {
+    const Bytes& reply = searchReply();
+    for (auto _ : state) {
+        pugi::xml_document document;
+        benchmark::DoNotOptimize(document.load_buffer(reply.data(), reply.size()));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
+}
+BENCHMARK(pugixmlParseOnly)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
