@@ -1,6 +1,7 @@
 // quorvo-server: the reference Quorvo service on loopback, for the demo and
 // for every network test.
 
+#include "LinePrinter.h"
 #include "Options.h"
 #include "http/HttpServer.h"
 #include "http/RequestLog.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -133,6 +135,15 @@ int main(int argc, char** argv)
     });
 
     std::cout << "listening on http://" << address << std::endl;
+    // After the listening line: one access line per request, unless quiet.
+    std::optional<LinePrinter> accessLines;
+    if (!options->quiet) {
+        accessLines.emplace(STDOUT_FILENO);
+        log.setObserver([&accessLines](const RequestLog::Entry& entry) {
+            accessLines->print(escapeLogField(entry.method) + ' ' + escapeLogField(entry.target) + ' ' +
+                               std::to_string(entry.status) + ' ' + std::to_string(entry.bodyBytes.load()));
+        });
+    }
     if (!options->quiet)
         std::cerr << "catalogue " << cataloguePath << ": " << catalogue->songs().size() << " songs; data in "
                   << dataDirectory.string() << "\n";

@@ -151,6 +151,7 @@ private:
         response.closeAfter = true;
         auto entry = request ? m_server.m_log.add(*request, status) : m_server.m_log.addUnparsed(status);
         deliver(response, request == nullptr || request->method != "HEAD", "HTTP/1.1", entry.get());
+        m_server.m_log.finished(*entry);
         return false;
     }
 
@@ -193,6 +194,8 @@ private:
         if (m_server.m_logFilter(request))
             entry = m_server.m_log.add(request, response.status);
         const bool keepOpen = deliver(response, request.method != "HEAD", request.version, entry.get());
+        if (entry)
+            m_server.m_log.finished(*entry);
         return keepOpen && !response.closeAfter && !request.wantsClose();
     }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,9 +29,19 @@ public:
 
     explicit RequestLog(std::size_t capacity = 200000) : m_capacity(capacity) {}
 
+    using Observer = std::function<void(const Entry&)>;
+
     std::shared_ptr<Entry> add(const HttpRequest& request, int status);
     std::shared_ptr<Entry> addUnparsed(int status);
     void clear();
+
+    // Called once a response has been sent (or abandoned); set before serving.
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
+    void finished(const Entry& entry) const
+    {
+        if (m_observer)
+            m_observer(entry);
+    }
 
     // One line per entry, oldest first:
     // sequence TAB method TAB target TAB status TAB body-bytes {TAB name ": " value}
@@ -44,6 +55,7 @@ private:
     std::deque<std::shared_ptr<Entry>> m_entries;
     std::uint64_t m_nextSequence = 1;
     std::size_t m_capacity;
+    Observer m_observer;
 };
 
 // \xHH escaping used by the log (and its inverse, for readers).
