@@ -2,6 +2,8 @@
 
 #include "assets/Assets.h"
 
+#include <memory>
+
 namespace quorvo {
 
 std::span<const std::byte> completionSound(int wav)
@@ -27,8 +29,10 @@ void playCompletionSound(audio::SoundPlayer& player, int wav)
 void playCompletionSound(int wav)
 {
     // The machine has one sound output, as the system call this replaces had;
-    // the worker and the preview buttons share it, so one sound cuts off the other.
-    static audio::SoundPlayer player;
+    // the worker and the preview buttons share it, so one sound cuts off the
+    // other. It is never destroyed: the download worker may finish a song
+    // while the process exits and must not find the player gone.
+    static audio::SoundPlayer& player = *std::make_unique<audio::SoundPlayer>().release();
     playCompletionSound(player, wav);
 }
 
