@@ -162,6 +162,9 @@ public:
     // the key messages delivered so far say.
     [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
     [[nodiscard]] Point cursorPosition() const;  // screen coordinates
+    // Our visible window at a screen point (popups above top-level windows,
+    // later above earlier); empty when none is there.
+    [[nodiscard]] WindowId windowAt(Point screen) const;
     void setCursor(SystemCursor cursor);          // a cursor the system lacks is ignored
     // Moves the window with the pointer while the left button stays down
     // (no window manager needed). Call on the left press.

@@ -152,6 +152,21 @@ Point EventLoop::cursorPosition() const
     return queryGlobalPointer(any).position;
 }
 
+WindowId EventLoop::windowAt(Point screen) const
+{
+    WindowId found;
+    bool foundPopup = false;
+    for (const auto& [value, record] : m_impl->windows) {
+        const bool popup = record->kind == WindowKind::Popup;
+        if ((foundPopup && !popup) || !isVisible(record->id) || !bounds(record->id).contains(screen)) {
+            continue;
+        }
+        found = record->id;  // ids grow with creation: later windows win
+        foundPopup = popup;
+    }
+    return found;
+}
+
 void EventLoop::setCursor(SystemCursor cursor)
 {
     const auto index = static_cast<std::size_t>(cursor);

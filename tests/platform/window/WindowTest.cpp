@@ -162,6 +162,30 @@ TEST_F(LoopTest, IconAndInputMethodPositionAreAccepted)
     EXPECT_TRUE(loop->setTextInputRect(window, Rect{10, 10, 1, 15}));
 }
 
+TEST_F(LoopTest, WindowAtPrefersPopupsThenLaterWindowsAndSkipsHiddenOnes)
+{
+    WindowOptions options;
+    options.position = Point{0, 0};
+    options.width = 100;
+    options.height = 100;
+    const WindowId back = loop->createWindow(options);
+    options.kind = WindowKind::Popup;
+    options.position = Point{50, 50};
+    const WindowId popup = loop->createWindow(options);
+    options.kind = WindowKind::TopLevel;
+    options.position = Point{40, 40};
+    const WindowId front = loop->createWindow(options);
+    for (const WindowId window : {back, popup, front}) {
+        loop->show(window);
+    }
+    EXPECT_EQ(loop->windowAt(Point{10, 10}), back);
+    EXPECT_EQ(loop->windowAt(Point{45, 45}), front);
+    EXPECT_EQ(loop->windowAt(Point{60, 60}), popup);
+    loop->hide(popup);
+    EXPECT_EQ(loop->windowAt(Point{60, 60}), front);
+    EXPECT_FALSE(loop->windowAt(Point{500, 500}));
+}
+
 TEST_F(LoopTest, DragWithoutAHeldButtonEndsAtOnce)
 {
     const WindowId window = makeWindow();
