@@ -4,6 +4,7 @@
 #include "runtime/Encoding.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 namespace quorvo::gfx {
 
@@ -52,10 +53,12 @@ bool familyExists(const Text& family) { return FontSystem::instance().familyExis
 
 Font createDefaultFont()
 {
-    for (const Text& candidate : {song(), systemFontName()}) {
-        if (familyExists(candidate)) {
-            return makeFont(encoding::toUtf8(candidate.view()), kDefaultFontSize, fontstyle::Regular);
-        }
+    if (familyExists(song())) {
+        return makeFont(encoding::toUtf8(song().view()), kDefaultFontSize, fontstyle::Regular);
+    }
+    const Text caption = systemFontName();
+    if (familyExists(caption)) {
+        return makeFont(encoding::toUtf8(caption.view()), kDefaultFontSize, fontstyle::Regular);
     }
     return {};
 }
@@ -79,6 +82,13 @@ Font createFont(const Text& family, float size, int style)
         return {};
     }
     return makeFont(encoding::toUtf8(fallback.familyName().view()), size, style);
+}
+
+void releaseTextEngine()
+{
+    FontSystem::release();
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 Text familyNameOf(const Font& font) { return font.familyName(); }

@@ -60,4 +60,9 @@ int fontStyle(const Font& font);
 // Line spacing in pixels.
 float fontHeight(const Painter& painter, const Font& font);
 
+// At program end, after every surface and painter is gone: frees the text
+// engine and the font libraries' process-wide caches, so that leak checkers
+// see a clean exit. Text drawn afterwards starts the engine again.
+void releaseTextEngine();
+
 }  // namespace quorvo::gfx

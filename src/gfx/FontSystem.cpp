@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
+#include <memory>
 
 namespace quorvo::gfx {
 
@@ -45,11 +46,26 @@ FontData::~FontData()
     }
 }
 
-FontSystem& FontSystem::instance()
+namespace {
+
+std::unique_ptr<FontSystem>& holder()
 {
-    static FontSystem system;
+    static std::unique_ptr<FontSystem> system;
     return system;
 }
+
+}  // namespace
+
+FontSystem& FontSystem::instance()
+{
+    std::unique_ptr<FontSystem>& system = holder();
+    if (!system) {
+        system = std::make_unique<FontSystem>();
+    }
+    return *system;
+}
+
+void FontSystem::release() { holder().reset(); }
 
 FontSystem::FontSystem()
 {

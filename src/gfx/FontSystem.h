@@ -29,6 +29,8 @@ struct FontData {
 class FontSystem {
 public:
     static FontSystem& instance();
+    // Drops the instance; the next instance() builds a new one.
+    static void release();
 
     FontSystem(const FontSystem&) = delete;
     FontSystem& operator=(const FontSystem&) = delete;
@@ -41,8 +43,9 @@ public:
     [[nodiscard]] const std::string& cjkFace() const { return m_cjkFace; }
     [[nodiscard]] std::string defaultSansFace() const;
 
-private:
     FontSystem();
+
+private:
 
     PangoFontMap* m_fontMap = nullptr;
     PangoContext* m_context = nullptr;

@@ -206,5 +206,15 @@ TEST_F(TextDrawTest, EmptyTextDrawsNothing)
     EXPECT_EQ(test::countDrawn(surface), 0);
 }
 
+TEST(TextEngine, StartsAgainAfterRelease)
+{
+    releaseTextEngine();
+    Surface surface = Surface::create(100, 30);
+    Painter painter(surface);
+    drawText(painter, {0, 0, 100, 30}, encoding::fromUtf8("再来 again"), createFont("SimSun", 12.0f, 0), kBlack,
+             StringFormat());
+    EXPECT_GT(test::countDrawn(surface), 20);
+}
+
 }  // namespace
 }  // namespace quorvo::gfx

@@ -4,6 +4,7 @@
 
 #include "Gallery.h"
 #include "GalleryWindow.h"
+#include "gfx/Font.h"
 
 #include <charconv>
 #include <chrono>
@@ -18,6 +19,26 @@ int usage()
 {
     std::fprintf(stderr, "usage: gfx-gallery [OUT.png] [--window [--close-after MS]]\n");
     return 2;
+}
+
+int run(const std::string& output, bool window, std::optional<std::chrono::milliseconds> closeAfter)
+{
+    const quorvo::gfx::Surface picture = quorvo::gallery::drawGallery();
+    if (!picture.writePng(output)) {
+        std::fprintf(stderr, "gfx-gallery: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    std::printf("gfx-gallery: wrote %s (%d x %d)\n", output.c_str(), picture.width(), picture.height());
+    std::fflush(stdout);
+    if (!window) {
+        return 0;
+    }
+    std::string error;
+    const int code = quorvo::gallery::showInWindow(picture, closeAfter, error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "gfx-gallery: no window: %s\n", error.c_str());
+    }
+    return code;
 }
 
 }  // namespace
@@ -48,20 +69,7 @@ int main(int argc, char** argv)
             output = argument;
         }
     }
-    const quorvo::gfx::Surface picture = quorvo::gallery::drawGallery();
-    if (!picture.writePng(output)) {
-        std::fprintf(stderr, "gfx-gallery: cannot write %s\n", output.c_str());
-        return 1;
-    }
-    std::printf("gfx-gallery: wrote %s (%d x %d)\n", output.c_str(), picture.width(), picture.height());
-    std::fflush(stdout);
-    if (!window) {
-        return 0;
-    }
-    std::string error;
-    const int code = quorvo::gallery::showInWindow(picture, closeAfter, error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "gfx-gallery: no window: %s\n", error.c_str());
-    }
+    const int code = run(output, window, closeAfter);
+    quorvo::gfx::releaseTextEngine();
     return code;
 }

@@ -1,0 +1,19 @@
+// Releases the text engine after the last test, so that leak checkers see the
+// font libraries' caches freed.
+
+#include "gfx/Font.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextEngineEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { quorvo::gfx::releaseTextEngine(); }
+};
+
+// gtest owns registered environments.
+[[maybe_unused]] ::testing::Environment* const kTextEngine =
+    ::testing::AddGlobalTestEnvironment(new TextEngineEnvironment);
+
+}  // namespace
