@@ -4,7 +4,6 @@
 #include "runtime/Encoding.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 namespace quorvo::gfx {
 
@@ -86,9 +85,10 @@ Font createFont(const Text& family, float size, int style)
 
 void releaseTextEngine()
 {
+    // Only what we own. Tearing down cairo's and fontconfig's process-wide
+    // caches as well (cairo_debug_reset_static_data, FcFini) races pango's
+    // background fontconfig initialisation and aborts on live fonts.
     FontSystem::release();
-    cairo_debug_reset_static_data();
-    FcFini();
 }
 
 Text familyNameOf(const Font& font) { return font.familyName(); }

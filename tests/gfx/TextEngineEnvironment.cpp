@@ -17,3 +17,10 @@ public:
     ::testing::AddGlobalTestEnvironment(new TextEngineEnvironment);
 
 }  // namespace
+
+// Fontconfig parses its configuration once per process and never frees all of
+// it; LeakSanitizer would report that at every exit.
+extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier): sanitizer hook
+{
+    return "leak:libfontconfig.so\n";
+}

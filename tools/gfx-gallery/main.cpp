@@ -13,6 +13,13 @@
 #include <string>
 #include <string_view>
 
+// Fontconfig parses its configuration once per process and never frees all of
+// it; LeakSanitizer would report that at every exit.
+extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier): sanitizer hook
+{
+    return "leak:libfontconfig.so\n";
+}
+
 namespace {
 
 int usage()
