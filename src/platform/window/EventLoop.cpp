@@ -2,6 +2,8 @@
 
 #include "platform/window/EventLoopImpl.h"
 
+#include "platform/window/Compositor.h"
+
 #include <algorithm>
 #include <cassert>
 
@@ -62,6 +64,12 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     // The program decides when to quit, not SDL (last window, SIGINT).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Ours are ordinary desktop windows: never ask a compositor to step aside.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // With a compositor, windows get a 32-bit visual so that alpha can show.
+    const CompositorProbe compositor = probeCompositor();
+    SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID,
+                compositor.present ? std::to_string(compositor.argbVisual).c_str() : "");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error != nullptr) {
             *error = SDL_GetError();
@@ -70,6 +78,8 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    impl->compositor = compositor.present && driver != nullptr && std::string_view(driver) == "x11";
     impl->wakeEventType = SDL_RegisterEvents(1);
     if (impl->wakeEventType == static_cast<Uint32>(-1)) {
         if (error != nullptr) {

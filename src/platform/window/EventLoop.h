@@ -32,9 +32,10 @@
 // Window procedures are called on the user-interface thread; they may create
 // and destroy windows, run nested loops and send to themselves (direct call).
 //
-// Presenting: there is no per-pixel translucency without a compositor, and SDL2
-// offers none on its window surfaces, so every present composes the image over
-// the window's opaque backdrop colour (WindowOptions::backdrop).
+// Presenting: a translucent window (WindowOptions::translucent) on a desktop
+// with a compositing manager shows its premultiplied alpha as is (its window
+// uses a 32-bit visual). Everywhere else — no compositor, opaque windows — the
+// image is composed over the window's opaque backdrop colour.
 
 #include "platform/window/Messages.h"
 #include "platform/window/Pixels.h"
@@ -67,6 +68,9 @@ struct WindowOptions {
     WindowId owner;
     // Opaque colour (0xRRGGBB, alpha ignored) that translucent pixels are composed over.
     std::uint32_t backdrop = 0x000000;
+    // Per-pixel alpha reaches the desktop where a compositor runs (hasCompositor());
+    // elsewhere the picture is composed over the backdrop like any other.
+    bool translucent = false;
 };
 
 enum class SystemCursor { Arrow, IBeam, Wait, Hand, SizeWE, SizeNS, SizeNWSE, SizeNESW, SizeAll, No };
@@ -133,6 +137,10 @@ public:
     // Premultiplied ARGB32 pixels; made straight-alpha for the system.
     bool setIcon(WindowId window, const PixelView& icon);
     bool setBackdrop(WindowId window, std::uint32_t rgb);
+    bool setTranslucent(WindowId window, bool translucent);
+    // A compositing manager was running when the loop started, so translucent
+    // windows show their alpha.
+    [[nodiscard]] bool hasCompositor() const;
     // Whole-window opacity (0..1); false where the system cannot do it.
     bool setOpacity(WindowId window, float opacity);
     bool setAlwaysOnTop(WindowId window, bool onTop);

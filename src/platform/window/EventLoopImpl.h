@@ -35,6 +35,7 @@ struct WindowRecord {
     std::shared_ptr<const WindowProcedure> procedure;
     std::map<std::string, std::intptr_t, std::less<>> properties;
     std::uint32_t backdrop = 0;
+    bool translucent = false;
     int minimumWidth = 1;
     int minimumHeight = 1;
     // What the procedure was last told by WM_SIZE, so system echoes of our own
@@ -127,6 +128,7 @@ struct EventLoop::Impl {
     WindowId lookupSdl(Uint32 sdlWindowId) const;
 
     std::thread::id uiThread = std::this_thread::get_id();
+    bool compositor = false;  // per-pixel alpha reaches the desktop
     Uint32 wakeEventType = 0;
 
     // Shared between threads, guarded by `mutex`.

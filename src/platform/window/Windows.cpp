@@ -5,6 +5,7 @@
 #include "runtime/Encoding.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace quorvo::platform {
@@ -37,6 +38,7 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     record->kind = options.kind;
     record->owner = options.owner;
     record->backdrop = options.backdrop;
+    record->translucent = options.translucent;
     SDL_GetWindowSize(sdl, &record->reportedWidth, &record->reportedHeight);
     const WindowId id = record->id;
     impl.bySdlId[SDL_GetWindowID(sdl)] = id.value;
@@ -238,6 +240,21 @@ bool EventLoop::setBackdrop(WindowId window, std::uint32_t rgb)
     return true;
 }
 
+bool EventLoop::setTranslucent(WindowId window, bool translucent)
+{
+    WindowRecord* record = m_impl->find(window);
+    if (record == nullptr) {
+        return false;
+    }
+    record->translucent = translucent;
+    return true;
+}
+
+bool EventLoop::hasCompositor() const
+{
+    return m_impl->compositor;
+}
+
 bool EventLoop::setOpacity(WindowId window, float opacity)
 {
     WindowRecord* record = m_impl->find(window);
@@ -325,7 +342,15 @@ bool EventLoop::present(WindowId window, const PixelView& image, const Rect& are
     const std::uint32_t backdrop = record->backdrop;
     const Uint32 format = surface->format->format;
     bool converted = true;
-    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+    const bool sameLayout = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    if (sameLayout && record->translucent && m_impl->compositor) {
+        // A 32-bit visual under a compositor: premultiplied pixels are what it expects.
+        for (int y = target.y; y < target.bottom(); ++y) {
+            auto* row = static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch;
+            std::memcpy(row + static_cast<std::ptrdiff_t>(target.x) * 4, image.row(y) + target.x,
+                        static_cast<std::size_t>(target.width) * 4);
+        }
+    } else if (sameLayout) {
         // The window surface has cairo's byte layout: compose straight into it.
         for (int y = target.y; y < target.bottom(); ++y) {
             auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels)
@@ -376,6 +401,9 @@ std::optional<PixelBuffer> EventLoop::surfaceSnapshot(WindowId window) const
     }
     if (!ok) {
         return std::nullopt;
+    }
+    if (record->translucent && m_impl->compositor) {
+        return snapshot;  // the alpha is real here
     }
     // XRGB surfaces leave the unused byte undefined: the picture is opaque.
     for (int y = 0; y < snapshot.height(); ++y) {

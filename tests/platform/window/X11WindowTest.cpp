@@ -189,3 +189,126 @@ TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
 
 }  // namespace
 }  // namespace quorvo::platform::test
+
+namespace quorvo::platform::test {
+namespace {
+
+// A compositing manager (xcompmgr) on a private Xvfb: translucent windows
+// keep their alpha; opaque ones are still composed over their backdrop.
+class CompositorTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = XvfbServer::start(whyNot);
+        if (!server) {
+            return;
+        }
+        ::setenv("DISPLAY", server->display().c_str(), 1);
+        compositor = BackgroundProgram::start({"xcompmgr"});
+        if (!compositor) {
+            server.reset();
+            whyNot = "xcompmgr is not installed";
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        compositor.reset();
+        server.reset();
+    }
+
+    void SetUp() override
+    {
+        if (!server) {
+            GTEST_SKIP() << whyNot;
+        }
+        ::setenv("DISPLAY", server->display().c_str(), 1);
+        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        // xcompmgr claims the compositor selection shortly after it starts.
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        std::string error;
+        do {
+            loop = EventLoop::create(&error);
+            ASSERT_TRUE(loop) << error;
+            if (loop->hasCompositor()) {
+                break;
+            }
+            loop.reset();
+            std::this_thread::sleep_for(50ms);
+        } while (std::chrono::steady_clock::now() < end);
+        ASSERT_TRUE(loop) << "no compositor appeared";
+    }
+
+    void TearDown() override { loop.reset(); }
+
+    std::uint32_t presentAndRead(bool translucent, std::uint32_t pixel)
+    {
+        WindowOptions options;
+        options.position = Point{20, 20};
+        options.width = 40;
+        options.height = 30;
+        options.backdrop = 0xFFFFFF;
+        options.translucent = translucent;
+        const WindowId window = loop->createWindow(options);
+        EXPECT_TRUE(window);
+        loop->show(window);
+        PixelBuffer picture(40, 30);
+        picture.fill(pixel);
+        EXPECT_TRUE(loop->present(window, picture.view()));
+        const auto shown = loop->surfaceSnapshot(window);
+        EXPECT_TRUE(shown.has_value());
+        return shown ? shown->at(5, 5) : 0;
+    }
+
+    static inline std::unique_ptr<XvfbServer> server;
+    static inline std::unique_ptr<BackgroundProgram> compositor;
+    static inline std::string whyNot;
+    std::unique_ptr<EventLoop> loop;
+};
+
+TEST_F(CompositorTest, TranslucentWindowKeepsItsPremultipliedAlpha)
+{
+    ASSERT_TRUE(loop->hasCompositor());
+    EXPECT_EQ(presentAndRead(true, 0x80400000), 0x80400000u);
+}
+
+TEST_F(CompositorTest, WindowsGetAVisualWithAnAlphaChannel)
+{
+    WindowOptions options;
+    options.title = "quorvo-translucency-probe";
+    options.translucent = true;
+    const WindowId window = loop->createWindow(options);
+    loop->show(window);
+    loop->processPending();
+    const auto info = programOutput({"xwininfo", "-name", "quorvo-translucency-probe"});
+    if (!info) {
+        GTEST_SKIP() << "xwininfo is not available";
+    }
+    EXPECT_NE(info->find("Depth: 32"), std::string::npos) << *info;
+}
+
+TEST_F(CompositorTest, OpaqueWindowIsStillComposedOverItsBackdrop)
+{
+    EXPECT_EQ(presentAndRead(false, 0x80400000), 0xFFBF7F7Fu);
+}
+
+TEST_F(X11Test, WithoutACompositorTranslucentWindowsAreComposedOverTheBackdrop)
+{
+    EXPECT_FALSE(loop->hasCompositor());
+    WindowOptions options;
+    options.width = 40;
+    options.height = 30;
+    options.backdrop = 0xFFFFFF;
+    options.translucent = true;
+    const WindowId window = loop->createWindow(options);
+    loop->show(window);
+    PixelBuffer picture(40, 30);
+    picture.fill(0x80400000);
+    loop->present(window, picture.view());
+    const auto shown = loop->surfaceSnapshot(window);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->at(5, 5), 0xFFBF7F7Fu);
+}
+
+}  // namespace
+}  // namespace quorvo::platform::test

@@ -82,6 +82,26 @@ XvfbServer::~XvfbServer()
     waitpid(m_pid, nullptr, 0);
 }
 
+std::unique_ptr<BackgroundProgram> BackgroundProgram::start(const std::vector<std::string>& arguments)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int pid = spawn(arguments, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    if (pid < 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<BackgroundProgram>(new BackgroundProgram(pid));
+}
+
+BackgroundProgram::~BackgroundProgram()
+{
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+}
+
 int runProgram(const std::vector<std::string>& arguments)
 {
     const int pid = spawn(arguments, nullptr);
@@ -93,6 +113,35 @@ int runProgram(const std::vector<std::string>& arguments)
         return -1;
     }
     return WEXITSTATUS(status);
+}
+
+std::optional<std::string> programOutput(const std::vector<std::string>& arguments)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    const int pid = spawn(arguments, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    std::string output;
+    char buffer[4096];
+    ssize_t got = 0;
+    while (pid >= 0 && (got = read(fds[0], buffer, sizeof buffer)) > 0) {
+        output.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fds[0]);
+    if (pid < 0) {
+        return std::nullopt;
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    return output;
 }
 
 }  // namespace quorvo::platform::test

@@ -4,6 +4,7 @@
 // manager), started on a display number the server picks itself.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,24 @@ private:
     std::string m_display;
 };
 
+// A program running in the background until this object goes away.
+class BackgroundProgram {
+public:
+    // Null when the program cannot be started.
+    static std::unique_ptr<BackgroundProgram> start(const std::vector<std::string>& arguments);
+    ~BackgroundProgram();
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+private:
+    explicit BackgroundProgram(int pid) : m_pid(pid) {}
+    int m_pid = 0;
+};
+
 // Runs a program found on PATH with the current environment and waits for
 // it: its exit status, or -1 when it could not be started.
 int runProgram(const std::vector<std::string>& arguments);
+// The same, returning what the program wrote to its standard output.
+std::optional<std::string> programOutput(const std::vector<std::string>& arguments);
 
 }  // namespace quorvo::platform::test
