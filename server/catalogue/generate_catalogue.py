@@ -67,6 +67,12 @@ SPECIALS = [
     special(9900052, "Fault LyricMissing", "Fault Tester", "Fault Cases", lyric_faults={"status": 404}),
     special(9900053, "Fault Mp3Drop", "Fault Tester", "Fault Cases", all_rate="128,192,320",
             faults={"drop_after": 50000}),
+    special(9900060, "Literal &amp; Entity", "Entity Band", "Escapes"),
+    special(9900061, "Rare \U00020000 Glyph 罕见字", "Glyph Keeper", "Four Bytes"),
+    special(9900062, "全角\u3000空格 Fullwidth", "Space Cadet", "Wide Spaces"),
+    special(9900063, "Marathon " + "长" * 60 + " " + "Title " * 30 + "End", "Endurance Choir", "Very Long Names"),
+    special(9900064, "  Spaced Out  ", " Padded Artist ", "Margins"),
+    special(9900065, "夜色温柔", "林晓风", "城市微光 (Live)"),
 ]
 
 CN_WORDS = ["晚风", "星河", "旧梦", "微光", "远山", "雨巷", "白昼", "海岸", "流年", "晨曦", "月台", "烟火",

@@ -28,6 +28,8 @@ constexpr Special kSpecials[] = {
     {"9900044", "Status500"}, {"9900045", "Status404"}, {"9900046", "Fault Redirect"},
     {"9900047", "Fault Chunked"}, {"9900048", "Fault Cookie"}, {"9900049", "FtpRedirect"},
     {"9900050", "LinkDelay"}, {"9900051", "LinkStatus"}, {"9900052", "LyricMissing"}, {"9900053", "Mp3Drop"},
+    {"9900060", "Literal"}, {"9900061", "Glyph"}, {"9900062", "Fullwidth"}, {"9900063", "Marathon"},
+    {"9900064", "Spaced"}, {"9900065", "夜色温柔 Live"},
 };
 
 std::string percentEncodedGbk(std::string_view utf8)
@@ -97,6 +99,29 @@ TEST(SpecialSongs, RemovedFileNameCharactersArriveAsTheClientSeesThem)
         server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=Bracket&format=xml");
     EXPECT_NE(cdata.body.find("<title><![CDATA[<Intro> Bracket Theme]]></title>"), std::string::npos);
     EXPECT_NE(cdata.body.find("<author><![CDATA[Angle <Brackets>]]></author>"), std::string::npos);
+}
+
+TEST(SpecialSongs, TextEdgeCasesArriveAsDocumented)
+{
+    ReferenceServer server;
+    const auto search = [&](const char* query) {
+        return server
+            .get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=" + percentEncodedGbk(query) +
+                 "&format=xml")
+            .body;
+    };
+    EXPECT_NE(search("Literal").find("<title>&lt;em&gt;Literal&lt;/em&gt; &amp;amp; Entity</title>"),
+              std::string::npos);
+    EXPECT_NE(search("Glyph").find("\xF0\xA0\x80\x80"), std::string::npos);
+    EXPECT_NE(search("Fullwidth").find("全角\xE3\x80\x80空格"), std::string::npos);
+    const std::string longTitle = songElement(search("Marathon"), "9900063");
+    const auto start = longTitle.find("<title>");
+    EXPECT_GT(longTitle.find("</title>") - start, 300u);
+    EXPECT_NE(search("Spaced").find("<author> Padded Artist </author>"), std::string::npos);
+    // The same name twice: the original and the live take.
+    const std::string twice = search("夜色温柔");
+    EXPECT_FALSE(songElement(twice, "9900001").empty());
+    EXPECT_FALSE(songElement(twice, "9900065").empty());
 }
 
 }  // namespace
