@@ -27,6 +27,8 @@ std::string usageText()
            "  --catalogue FILE         catalogue JSON (default: the bundled demo catalogue)\n"
            "  --quiet                  print only the listening line\n"
            "  --pregenerate ID[,ID..]  generate these songs' files before listening\n"
+           "  --max-connections N      open connections at once; more get 503 (default 8192)\n"
+           "  --idle-timeout-s N       close a connection silent for N seconds (default 15)\n"
            "fault switches (apply to the replies chosen by --fault-on):\n"
            "  --fault-delay-ms N       wait N ms before answering\n"
            "  --fault-rate N           send bodies at N bytes per second\n"
@@ -105,6 +107,24 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
                     break;
                 start = comma + 1;
             }
+        } else if (name == "--max-connections") {
+            const auto count = number();
+            if (!count)
+                return std::nullopt;
+            if (*count < 1 || *count > 100000) {
+                error = "--max-connections must be 1..100000";
+                return std::nullopt;
+            }
+            options.maxConnections = static_cast<std::size_t>(*count);
+        } else if (name == "--idle-timeout-s") {
+            const auto seconds = number();
+            if (!seconds)
+                return std::nullopt;
+            if (*seconds < 1 || *seconds > 3600) {
+                error = "--idle-timeout-s must be 1..3600";
+                return std::nullopt;
+            }
+            options.idleTimeoutSeconds = static_cast<unsigned>(*seconds);
         } else if (name == "--fault-delay-ms") {
             const auto ms = number();
             if (!ms)

@@ -117,8 +117,11 @@ int main(int argc, char** argv)
     settings.globalFaults = options->faults;
     settings.globalScope = options->faultScope;
     QuorvoService service(*catalogue, media, log, settings);
+    HttpServer::Limits limits;
+    limits.maxConnections = options->maxConnections;
+    limits.idleTimeout = std::chrono::seconds(options->idleTimeoutSeconds);
     HttpServer server([&service](const HttpRequest& request) { return service.handle(request); }, log,
-                      &QuorvoService::isLogged, HttpServer::Limits{});
+                      &QuorvoService::isLogged, limits);
     if (const auto failure = server.listen(options->host, options->port)) {
         std::cerr << "quorvo-server: " << *failure << "\n";
         return 1;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -199,6 +200,44 @@ TEST_F(BadInput, ThousandsOfConcurrentConnectionsAreAllAnswered)
     }
     EXPECT_EQ(answered, kConnections);
     expectAlive();
+}
+
+TEST(ServerLimits, ConnectionsBeyondTheLimitGet503AndTheServerRecovers)
+{
+    ReferenceServer server({"--max-connections", "2"});
+    {
+        Client first(server.port());
+        Client second(server.port());
+        ASSERT_TRUE(first.connected() && second.connected());
+        // Let the server take both before the third arrives.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        Client third(server.port());
+        ASSERT_TRUE(third.connected());
+        const std::string refused = third.readAll(std::chrono::seconds(5));
+        EXPECT_EQ(statusOf(refused), 503);
+        EXPECT_NE(refused.find("Content-Length: 0\r\n"), std::string::npos);
+    }
+    // Once those are gone, requests are served again.
+    RawResponse reply;
+    for (int i = 0; i < 50 && reply.status != 200; ++i) {
+        reply = server.get("/echo");
+        if (reply.status != 200)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(reply.status, 200);
+    const auto log = server.requestLog();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const RequestLogEntry& entry) { return entry.status == 503; }));
+}
+
+TEST(ServerLimits, SilentConnectionsAreClosedAfterTheIdleTimeout)
+{
+    ReferenceServer server({"--idle-timeout-s", "1"});
+    Client silent(server.port());
+    ASSERT_TRUE(silent.connected());
+    const auto start = std::chrono::steady_clock::now();
+    // readAll returns when the server closes; it would wait 20 s otherwise.
+    EXPECT_TRUE(silent.readAll().empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(ServerLifecycle, SigintStopsTheServerCleanlyDuringATransfer)

@@ -50,6 +50,8 @@ TEST(Options, RejectsBadValues)
     EXPECT_FALSE(parseOptions({"--port", "12x"}, error));
     EXPECT_FALSE(parseOptions({"--port"}, error));
     EXPECT_FALSE(parseOptions({"--fault-on", "files,moon"}, error));
+    EXPECT_FALSE(parseOptions({"--max-connections", "0"}, error));
+    EXPECT_FALSE(parseOptions({"--idle-timeout-s", "0"}, error));
     EXPECT_FALSE(parseOptions({"--bogus"}, error));
     EXPECT_NE(error.find("--bogus"), std::string::npos);
 }
