@@ -144,6 +144,15 @@ public:
     // Whole-window opacity (0..1); false where the system cannot do it.
     bool setOpacity(WindowId window, float opacity);
     bool setAlwaysOnTop(WindowId window, bool onTop);
+    // Cuts the window to a rounded rectangle (window coordinates; `ellipse` =
+    // corner ellipse width and height, 0 = square), as a rounded window region
+    // does; std::nullopt gives the whole window back. False where the window
+    // system has no shapes (the dummy driver).
+    struct Shape {
+        Rect area;
+        int ellipse = 0;
+    };
+    bool setShape(WindowId window, std::optional<Shape> shape);
 
     // Named per-window values (the role of window properties).
     bool setProperty(WindowId window, std::string_view name, std::intptr_t value);

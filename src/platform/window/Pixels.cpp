@@ -1,6 +1,7 @@
 #include "platform/window/Pixels.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quorvo::platform {
 
@@ -31,6 +32,40 @@ void PixelBuffer::fill(std::uint32_t argb)
 PixelView PixelBuffer::view() const
 {
     return {reinterpret_cast<const std::uint8_t*>(m_pixels.data()), m_width, m_height, stride()};
+}
+
+std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse)
+{
+    std::vector<Rect> rows;
+    if (area.empty()) {
+        return rows;
+    }
+    const double radius = std::clamp(ellipse, 0, std::min(area.width, area.height)) / 2.0;
+    if (radius <= 0.0) {
+        rows.push_back(area);
+        return rows;
+    }
+    for (int y = 0; y < area.height; ++y) {
+        // Distance of the row's centre from the nearer corner circle's centre line.
+        const double fromEdge = std::min(y, area.height - 1 - y) + 0.5;
+        int inset = 0;
+        if (fromEdge < radius) {
+            const double dy = radius - fromEdge;
+            inset = static_cast<int>(std::ceil(radius - std::sqrt(radius * radius - dy * dy) - 0.5));
+        }
+        const Rect row{area.x + inset, area.y + y, area.width - 2 * inset, 1};
+        if (row.empty()) {
+            continue;
+        }
+        // Merge equal rows into bands.
+        if (!rows.empty() && rows.back().x == row.x && rows.back().width == row.width
+            && rows.back().bottom() == row.y) {
+            ++rows.back().height;
+        } else {
+            rows.push_back(row);
+        }
+    }
+    return rows;
 }
 
 namespace {

@@ -76,6 +76,11 @@ private:
     int m_height = 0;
 };
 
+// The rows of a rounded rectangle as horizontal bands (equal rows merged),
+// like a rounded-rectangle region: `ellipse` is the corner ellipse's width
+// and height (0 = square corners).
+[[nodiscard]] std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse);
+
 // Premultiplied source over an opaque backdrop colour (its alpha is ignored):
 // the result is opaque (alpha 255).
 [[nodiscard]] std::uint32_t composeOverOpaque(std::uint32_t premultiplied, std::uint32_t backdrop);

@@ -1,6 +1,7 @@
 // Window creation, state, geometry, properties and presenting.
 
 #include "platform/window/EventLoopImpl.h"
+#include "platform/window/WindowShape.h"
 
 #include "runtime/Encoding.h"
 
@@ -269,6 +270,18 @@ bool EventLoop::setAlwaysOnTop(WindowId window, bool onTop)
     }
     SDL_SetWindowAlwaysOnTop(record->sdl.get(), onTop ? SDL_TRUE : SDL_FALSE);
     return true;
+}
+
+bool EventLoop::setShape(WindowId window, std::optional<Shape> shape)
+{
+    WindowRecord* record = m_impl->find(window);
+    if (record == nullptr) {
+        return false;
+    }
+    if (!shape) {
+        return applyWindowShape(record->sdl.get(), {}, true);
+    }
+    return applyWindowShape(record->sdl.get(), roundedRectangleRows(shape->area, shape->ellipse), false);
 }
 
 bool EventLoop::setProperty(WindowId window, std::string_view name, std::intptr_t value)

@@ -49,3 +49,61 @@ TEST(PointParam, SignedWordsRoundTrip)
 
 }  // namespace
 }  // namespace quorvo::platform
+
+namespace quorvo::platform {
+namespace {
+
+int coveredPixels(const std::vector<Rect>& rows)
+{
+    int total = 0;
+    for (const Rect& row : rows) {
+        total += row.width * row.height;
+    }
+    return total;
+}
+
+bool covers(const std::vector<Rect>& rows, Point p)
+{
+    for (const Rect& row : rows) {
+        if (row.contains(p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(RoundedRectangleRows, SquareCornersAreTheWholeRectangle)
+{
+    const auto rows = roundedRectangleRows(Rect{6, 6, 398, 638}, 0);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (Rect{6, 6, 398, 638}));
+}
+
+TEST(RoundedRectangleRows, CornersAreCutSymmetricallyAndTheMiddleIsFull)
+{
+    const Rect area{6, 6, 398, 638};
+    const auto rows = roundedRectangleRows(area, 10);
+    EXPECT_FALSE(covers(rows, Point{6, 6})) << "the very corner is outside";
+    EXPECT_FALSE(covers(rows, Point{403, 643}));
+    EXPECT_TRUE(covers(rows, Point{6, 320})) << "the left edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, Point{200, 6})) << "the top edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, Point{403, 320}));
+    // Mirror symmetry: what is cut at the top left is cut at the bottom right.
+    for (int d = 0; d < 5; ++d) {
+        EXPECT_EQ(covers(rows, Point{6 + d, 6}), covers(rows, Point{403 - d, 643})) << d;
+    }
+    const int cut = area.width * area.height - coveredPixels(rows);
+    EXPECT_GT(cut, 4);
+    EXPECT_LT(cut, 4 * 25) << "four corners of a 10-pixel ellipse remove only a few pixels";
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i - 1].bottom(), rows[i].y) << "bands are contiguous and sorted";
+    }
+}
+
+TEST(RoundedRectangleRows, EmptyAreaHasNoRows)
+{
+    EXPECT_TRUE(roundedRectangleRows(Rect{0, 0, 0, 10}, 5).empty());
+}
+
+}  // namespace
+}  // namespace quorvo::platform

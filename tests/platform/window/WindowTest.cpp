@@ -186,6 +186,14 @@ TEST_F(LoopTest, WindowAtPrefersPopupsThenLaterWindowsAndSkipsHiddenOnes)
     EXPECT_FALSE(loop->windowAt(Point{500, 500}));
 }
 
+TEST_F(LoopTest, ShapesAreRefusedHarmlesslyWithoutAWindowSystemForThem)
+{
+    const WindowId window = makeWindow();
+    EXPECT_FALSE(loop->setShape(window, EventLoop::Shape{Rect{6, 6, 100, 60}, 5}));
+    EXPECT_FALSE(loop->setShape(window, std::nullopt));
+    EXPECT_FALSE(loop->setShape(WindowId{999}, std::nullopt));
+}
+
 TEST_F(LoopTest, DragWithoutAHeldButtonEndsAtOnce)
 {
     const WindowId window = makeWindow();

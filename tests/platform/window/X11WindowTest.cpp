@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <cstdlib>
 #include <thread>
 
@@ -149,6 +150,56 @@ TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
     EXPECT_EQ(loop->bounds(window), (Rect{100, 100, 240, 180}));
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes.back().lParam, makePointParam(240, 180));
+}
+
+// The X window id of our window with this title, from xwininfo.
+std::optional<unsigned long> xWindowId(const std::string& title)
+{
+    const auto info = programOutput({"xwininfo", "-name", title});
+    const std::string marker = "Window id: ";
+    if (!info || info->find(marker) == std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoul(info->substr(info->find(marker) + marker.size()), nullptr, 16);
+}
+
+// The top-level X window under the pointer after moving it to (x, y).
+std::optional<unsigned long> windowUnderPointer(int x, int y)
+{
+    if (runProgram({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}) != 0) {
+        return std::nullopt;
+    }
+    const auto location = programOutput({"xdotool", "getmouselocation", "--shell"});
+    const std::string marker = "WINDOW=";
+    if (!location || location->find(marker) == std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoul(location->substr(location->find(marker) + marker.size()));
+}
+
+TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
+{
+    WindowOptions options;
+    options.title = "quorvo-shape-probe";
+    options.position = Point{100, 100};
+    options.width = 100;
+    options.height = 80;
+    const WindowId window = loop->createWindow(options);
+    loop->show(window);
+    PixelBuffer picture(100, 80);
+    picture.fill(0xFF336699);
+    loop->present(window, picture.view());
+    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape{Rect{0, 0, 100, 80}, 40}));
+    pumpFor(100ms);
+    const auto ours = xWindowId("quorvo-shape-probe");
+    if (!ours || !windowUnderPointer(0, 0)) {
+        GTEST_SKIP() << "xwininfo or xdotool cannot tell";
+    }
+    EXPECT_EQ(windowUnderPointer(150, 140), ours);
+    EXPECT_NE(windowUnderPointer(101, 101), ours) << "the rounded corner is cut away";
+    ASSERT_TRUE(loop->setShape(window, std::nullopt));
+    pumpFor(50ms);
+    EXPECT_EQ(windowUnderPointer(101, 101), ours) << "the whole window is back";
 }
 
 TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
