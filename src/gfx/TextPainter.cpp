@@ -72,26 +72,23 @@ RectF measureString(const Painter& painter, const Text& text, const Font& font, 
     return laidOut.extent();
 }
 
-void drawHalo(Painter& painter, const RectF& rect, const Text& text, const Font& font, const StringFormat& format,
-              Argb effectColour, double scale)
+namespace {
+
+// The halo of an already laid-out text whose box is `box` (whole pixels).
+void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, Argb effectColour, double scale)
 {
-    if (!painter.isValid() || !(scale > 0.0)) {
-        return;
-    }
-    const int width = static_cast<int>(rect.width);
-    const int height = static_cast<int>(rect.height);
+    const int width = static_cast<int>(box.width);
+    const int height = static_cast<int>(box.height);
     Surface work = Surface::create(width + 7, height + 7);
     if (work.isNull()) {
         return;
     }
     {
         cairo_t* cr = cairo_create(work.native());
-        const TextLayout laidOut(cr, encoding::toUtf8(text.view()), font, format,
-                                 {0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)});
         // The glyphs at (4, 4) and shifted one pixel left, right, up and down.
         static constexpr std::array<std::pair<int, int>, 5> kOffsets{{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
         for (const auto& [dx, dy] : kOffsets) {
-            laidOut.draw(cr, effectColour, dx, dy);
+            laidOut.draw(cr, effectColour, dx - box.x, dy - box.y);
         }
         cairo_destroy(cr);
     }
@@ -111,8 +108,21 @@ void drawHalo(Painter& painter, const RectF& rect, const Text& text, const Font&
         cairo_paint(cr);
         cairo_destroy(cr);
     }
-    painter.drawSurface(reduced, {rect.x - 4.0f, rect.y - 4.0f, static_cast<float>(width + 7), static_cast<float>(height + 7)},
+    painter.drawSurface(reduced, {box.x - 4.0f, box.y - 4.0f, static_cast<float>(width + 7), static_cast<float>(height + 7)},
                         {0.0f, 0.0f, static_cast<float>(smallWidth), static_cast<float>(smallHeight)});
+}
+
+}  // namespace
+
+void drawHalo(Painter& painter, const RectF& rect, const Text& text, const Font& font, const StringFormat& format,
+              Argb effectColour, double scale)
+{
+    if (!painter.isValid() || !(scale > 0.0)) {
+        return;
+    }
+    const RectF box = wholePixelRect(rect);
+    const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
+    drawHaloOf(painter, box, laidOut, effectColour, scale);
 }
 
 void drawText(Painter& painter, const RectF& rect, const Text& text, const Font& font, Argb colour,
@@ -123,12 +133,13 @@ void drawText(Painter& painter, const RectF& rect, const Text& text, const Font&
     }
     const Argb halo = effectColour.value_or(haloColourFor(colour));
     const RectF box = wholePixelRect(rect);
-    if (effect == texteffect::Glow) {
-        drawHalo(painter, box, text, font, format, halo, 3.0);
-    } else if (effect == texteffect::Outline) {
-        drawHalo(painter, box, text, font, format, halo, 1.0);
-    }
+    // One layout serves the halo and the text.
     const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
+    if (effect == texteffect::Glow) {
+        drawHaloOf(painter, box, laidOut, halo, 3.0);
+    } else if (effect == texteffect::Outline) {
+        drawHaloOf(painter, box, laidOut, halo, 1.0);
+    }
     laidOut.draw(painter.native(), colour);
 }
 
