@@ -123,6 +123,40 @@ TEST(LoadImage, GifTransparentIndexStaysTransparent)
     EXPECT_EQ(image.activeFrame().pixel(1, 0), 0xFFFFFFFFu);
 }
 
+TEST(LoadImage, InterlacedGifRowsComeBackInPlace)
+{
+    // Each row its own colour index, so a row read into the wrong place shows.
+    samples::GifFrame frame{0, 0, 3, 13, {}, 0, -1, 0, true};
+    for (int y = 0; y < 13; ++y) {
+        frame.indexes.insert(frame.indexes.end(), 3, static_cast<std::uint8_t>(y));
+    }
+    std::vector<std::uint32_t> palette;
+    for (std::uint32_t i = 0; i < 16; ++i) {
+        palette.push_back(i * 0x100010u + 0x000800u);
+    }
+    const Image image = loadImage(samples::encodeGif(3, 13, palette, {frame}));
+    ASSERT_FALSE(image.isNull());
+    for (int y = 0; y < 13; ++y) {
+        const Argb expected = 0xFF000000u | palette[static_cast<std::size_t>(y)];
+        EXPECT_EQ(image.activeFrame().pixel(1, y), expected) << "row " << y;
+    }
+}
+
+TEST(LoadImage, GifDisposeToPreviousRestoresTheCanvas)
+{
+    samples::GifFrame base{0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 5, -1, 1};
+    samples::GifFrame temporary{0, 0, 2, 2, std::vector<std::uint8_t>(4, 2), 5, -1, 3};
+    samples::GifFrame dot{3, 3, 1, 1, {3}, 5, -1, 1};
+    Image image = loadImage(samples::encodeGif(4, 4, {0, 0xFF0000, 0x00FF00, 0x0000FF}, {base, temporary, dot}), false,
+                            ImageKind::Animated);
+    ASSERT_EQ(frameCount(image), 3);
+    ASSERT_TRUE(selectFrame(image, 1));
+    EXPECT_EQ(image.activeFrame().pixel(0, 0), 0xFF00FF00u);
+    ASSERT_TRUE(selectFrame(image, 2));
+    EXPECT_EQ(image.activeFrame().pixel(0, 0), 0xFFFF0000u) << "the temporary frame was undone";
+    EXPECT_EQ(image.activeFrame().pixel(3, 3), 0xFF0000FFu);
+}
+
 class DrawImageTest : public ::testing::Test {
 protected:
     Image image = loadImage(quadrantPng());

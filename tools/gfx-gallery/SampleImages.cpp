@@ -94,9 +94,23 @@ std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& p
         GifByteType extension[4];
         const size_t length = EGifGCBToExtension(&block, extension);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, nullptr);
+        std::vector<int> rows;
+        if (frame.interlaced) {
+            constexpr int starts[4] = {0, 4, 2, 1};
+            constexpr int steps[4] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass) {
+                for (int y = starts[pass]; y < frame.height; y += steps[pass]) {
+                    rows.push_back(y);
+                }
+            }
+        } else {
+            for (int y = 0; y < frame.height; ++y) {
+                rows.push_back(y);
+            }
+        }
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.width));
-        for (int y = 0; y < frame.height; ++y) {
+        for (int y : rows) {
             std::memcpy(line.data(), frame.indexes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width),
                         line.size());
             EGifPutLine(gif, line.data(), frame.width);
