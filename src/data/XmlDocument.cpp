@@ -151,13 +151,14 @@ bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAwar
 }
 
 bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const {
-    const Text asText = Text::fromBytes(data);
-    const int64_t at = text::find(asText.view(), "encoding", 1, CaseSensitivity::Insensitive);
+    // The data is read as text, so it ends at the first NUL byte.
+    const std::string_view asText(data.data(), std::min(data.find('\0'), data.size()));
+    const int64_t at = text::find(asText, "encoding", 1, CaseSensitivity::Insensitive);
     // An absent declaration reads as position -1, so the test then looks at
     // the text from byte 7 on, as the rule has always done.
     const int64_t start = at + 8;
-    const int64_t end = text::find(asText.view(), "?>", start);
-    Text declared = end == -1 ? Text() : text::mid(asText.view(), start, end - start);
+    const int64_t end = text::find(asText, "?>", start);
+    Text declared = end == -1 ? Text() : text::mid(asText, start, end - start);
     declared = text::replaceAll(declared.view(), "=", "");
     declared = text::replaceAll(declared.view(), "\"", "");
     declared = text::toLower(text::trim(declared.view()).view());
@@ -168,7 +169,7 @@ bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const {
     if (declared != "utf-8" && !convertUndeclared) {
         return false;
     }
-    std::string_view utf8 = asText.view();
+    std::string_view utf8 = asText;
     if (utf8.starts_with(utf8ByteOrderMark)) {
         // The mark has no place in program text; left in, it would be a
         // stray piece before the first tag.
@@ -196,6 +197,9 @@ Bytes XmlDocument::makeMarker(std::string_view data, int letterCount) {
 
 int XmlDocument::extractCdata(Bytes& data) {
     m_cdataMarker = makeMarker(data);
+    if (data.find(cdataOpen) == Bytes::npos) {
+        return 0;
+    }
     Bytes out;
     out.reserve(data.size());
     int count = 0;

@@ -48,6 +48,17 @@ TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer) {
     EXPECT_LT(took, 6500);
 }
 
+TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer) {
+    LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
+    HttpOptions options;
+    options.timeoutSeconds = 10;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(HttpClient::request(server.url("/"), options), "");
+    const long took = elapsedMs(start);
+    EXPECT_GE(took, 3300);
+    EXPECT_LT(took, 4800);
+}
+
 TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
     LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nfirst half");
@@ -144,7 +155,8 @@ TEST(HttpFaults, EndlessHeaderStreamIsCutOff) {
 
 TEST(HttpFaults, GarbageInsteadOfStatusLineGivesEmptyResult) {
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
-        LoopbackServer::send(socket, std::string("\0\xFF\xFE garbage\r\n\r\nbody", 22));
+        static constexpr char garbage[] = "\0\xFF\xFE garbage\r\n\r\nbody";
+        LoopbackServer::send(socket, std::string(garbage, sizeof garbage - 1));
     });
     EXPECT_EQ(HttpClient::request(server.url("/")), "");
 }
@@ -208,6 +220,25 @@ TEST(HttpFaults, HeaderLineWithBareLineBreakIsRefused) {
     options.headers = "X-A: 1\nX-Injected: 2\r\n";
     EXPECT_EQ(HttpClient::request(server.url("/"), options), "");
     EXPECT_TRUE(server.requests().empty());
+}
+
+TEST(HttpSecure, HttpsAnywhereInTheUrlMakesTheExchangeTls) {
+    LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply("plain"));
+    });
+    HttpOptions options;
+    options.timeoutSeconds = 3;
+    EXPECT_EQ(HttpClient::request(Text(server.url("/go?to=https://elsewhere/")), options), "");
+    // The server records what it read once the client has given up.
+    for (int i = 0; i < 200 && server.requests().empty(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(server.requests().size(), 1U);
+    const std::string hello = server.requests()[0];
+    // A TLS handshake record, not a request line.
+    ASSERT_GE(hello.size(), 3U);
+    EXPECT_EQ(hello[0], '\x16');
+    EXPECT_EQ(hello[1], '\x03');
 }
 
 TEST(HttpRedirects, FollowedByDefaultToHttp) {
