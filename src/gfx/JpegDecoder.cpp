@@ -20,6 +20,7 @@ struct JpegState {
     jpeg_error_mgr errors;
     std::jmp_buf escape;
     bool truncated;
+    bool cmyk;
 };
 
 JpegState* stateOf(j_common_ptr info) { return reinterpret_cast<JpegState*>(info->client_data); }
@@ -43,7 +44,9 @@ bool readHeader(JpegState& state, std::string_view data)
     if (jpeg_read_header(&state.info, TRUE) != JPEG_HEADER_OK) {
         return false;
     }
-    state.info.out_color_space = JCS_EXT_BGRA;
+    // libjpeg cannot turn CMYK into BGRA: take the four inks, convert after.
+    state.cmyk = state.info.jpeg_color_space == JCS_CMYK || state.info.jpeg_color_space == JCS_YCCK;
+    state.info.out_color_space = state.cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     return true;
 }
 
@@ -98,6 +101,28 @@ private:
     bool m_created = false;
 };
 
+// Four ink bytes per pixel, in place, to opaque BGRA. Adobe writes its CMYK
+// inverted (255 = no ink), which is what the product formula wants.
+void cmykToBgra(unsigned char* pixels, int width, int height, int stride, bool inverted)
+{
+    for (int y = 0; y < height; ++y) {
+        unsigned char* pixel = pixels + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x, pixel += 4) {
+            unsigned ink[4] = {pixel[0], pixel[1], pixel[2], pixel[3]};
+            if (!inverted) {
+                for (unsigned& value : ink) {
+                    value = 255 - value;
+                }
+            }
+            const unsigned k = ink[3];
+            pixel[2] = static_cast<unsigned char>((ink[0] * k + 127) / 255);  // red
+            pixel[1] = static_cast<unsigned char>((ink[1] * k + 127) / 255);  // green
+            pixel[0] = static_cast<unsigned char>((ink[2] * k + 127) / 255);  // blue
+            pixel[3] = 255;
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<Image::Frames> decodeJpeg(std::string_view data)
@@ -122,6 +147,10 @@ std::optional<Image::Frames> decodeJpeg(std::string_view data)
     if (static_cast<int>(state.info.output_width) != surface.width()
         || static_cast<int>(state.info.output_height) != surface.height()) {
         return std::nullopt;
+    }
+    if (state.cmyk) {
+        cmykToBgra(cairo_image_surface_get_data(surface.native()), surface.width(), surface.height(), surface.stride(),
+                   state.info.saw_Adobe_marker != 0);
     }
     cairo_surface_mark_dirty(surface.native());
     Image::Frames frames;

@@ -60,6 +60,14 @@ TEST(LoadImage, DecodesAJpeg)
     EXPECT_LE(colourDistance(image.activeFrame().pixel(20, 12), 0xFF2080C0), 4) << hex(image.activeFrame().pixel(20, 12));
 }
 
+TEST(LoadImage, DecodesACmykJpeg)
+{
+    const std::string jpeg = samples::encodeJpeg(16, 16, [](int, int) { return 0xFF2080C0; }, 95, true);
+    const Image image = loadImage(jpeg);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_LE(colourDistance(image.activeFrame().pixel(8, 8), 0xFF2080C0), 6) << hex(image.activeFrame().pixel(8, 8));
+}
+
 std::string threeFrameGif()
 {
     // Frame 1 red, frame 2 green in the left half (disposed to background), frame 3 blue dot.

@@ -22,7 +22,7 @@ std::string encodePng(int width, int height, const PixelFunction& pixel)
     return surface.encodePng();
 }
 
-std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int quality)
+std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int quality, bool cmyk)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -33,18 +33,32 @@ std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int qu
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    const int components = cmyk ? 4 : 3;
+    info.input_components = components;
+    info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
+    if (cmyk) {
+        // Writes the Adobe marker, so readers know the inks are inverted.
+        jpeg_set_colorspace(&info, JCS_YCCK);
+    }
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const gfx::Argb colour = pixel(x, y);
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(gfx::redOf(colour));
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>(gfx::greenOf(colour));
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(gfx::blueOf(colour));
+            unsigned char* out = row.data() + static_cast<std::size_t>(x) * static_cast<std::size_t>(components);
+            if (cmyk) {
+                // No black ink (inverted K = 255); the colour inks carry everything.
+                out[0] = static_cast<unsigned char>(gfx::redOf(colour));
+                out[1] = static_cast<unsigned char>(gfx::greenOf(colour));
+                out[2] = static_cast<unsigned char>(gfx::blueOf(colour));
+                out[3] = 255;
+            } else {
+                out[0] = static_cast<unsigned char>(gfx::redOf(colour));
+                out[1] = static_cast<unsigned char>(gfx::greenOf(colour));
+                out[2] = static_cast<unsigned char>(gfx::blueOf(colour));
+            }
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);

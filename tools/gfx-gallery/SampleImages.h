@@ -15,8 +15,9 @@ namespace quorvo::samples {
 using PixelFunction = std::function<gfx::Argb(int x, int y)>;
 
 std::string encodePng(int width, int height, const PixelFunction& pixel);
-// Opaque; alpha is ignored.
-std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int quality = 95);
+// Opaque; alpha is ignored. With cmyk the picture is stored as four inks
+// (Adobe-style, inverted), as print-oriented programs write it.
+std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int quality = 95, bool cmyk = false);
 
 struct GifFrame {
     int left = 0;
