@@ -1,6 +1,7 @@
 // Posting and sending from other threads: order, results, and never hanging.
 
 #include "LoopFixture.h"
+#include "platform/window/SyntheticInput.h"
 
 #include <atomic>
 #include <map>
@@ -168,8 +169,10 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
 {
     const WindowId window = makeWindow();
     std::atomic<long> delivered{0};
-    loop->setWindowProcedure(window, [&](const Message&) -> LResult {
+    bool keyArrived = false;
+    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         ++delivered;
+        keyArrived = keyArrived || message.message == WM_KEYDOWN;
         return 0;
     });
     std::atomic<bool> stop{false};
@@ -187,7 +190,11 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     int ticks = 0;
     std::chrono::steady_clock::time_point quitAt;
     loop->setTimer(window, 7, std::chrono::milliseconds(20), [&](WindowId, TimerId) {
-        if (++ticks == 5) {
+        ++ticks;
+        if (ticks == 2) {
+            synthetic::key(*loop, window, 'K', true);  // input must get through the flood
+        }
+        if (ticks >= 5 && keyArrived && quitAt == std::chrono::steady_clock::time_point{}) {
             quitAt = std::chrono::steady_clock::now();
             loop->quit(42);
         }
@@ -197,6 +204,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     stop = true;
     flooders.clear();
     EXPECT_GE(ticks, 5);
+    EXPECT_TRUE(keyArrived);
     EXPECT_GT(delivered.load(), 1000) << "posts were not delivered during the flood";
     EXPECT_GT(postedCount.load(), 1000);
     EXPECT_LT(took, std::chrono::seconds(3)) << "quit waited behind the flood far too long";
