@@ -9,6 +9,7 @@
 #include "service/FileNames.h"
 #include "service/Search.h"
 #include "ReferenceServer.h"
+#include "SongCache.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +213,91 @@ TEST_F(PipelineTest, ErrorStatusesStopTheRowWithoutTouchingTheSongFile)
     EXPECT_EQ(row(0).status, Text(status::kStopped));
     EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac")));
     EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac.tmp")));
+}
+
+}  // namespace
+}  // namespace quorvo
+
+namespace quorvo {
+namespace {
+
+// Every fault song of the catalogue through the whole worker: the row ends in
+// the specified status, nothing hangs, and no song file is ever written with
+// anything but the server's exact bytes.
+struct FaultCase {
+    const char* songId;
+    const char* query;
+    std::string_view status;
+    const char* extension;
+};
+
+void PrintTo(const FaultCase& fault, std::ostream* out)
+{
+    *out << fault.songId;
+}
+
+class FaultSongTest : public PipelineTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultSongTest, RowEndsInItsStatusAndNoSongFileIsCorrupted)
+{
+    const FaultCase& fault = GetParam();
+    const std::vector<SongRecord> picked = only(search(fault.query), {fault.songId});
+    ASSERT_EQ(picked.size(), 1u);
+    m_queue.addTickedSongs(picked);
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    const DownloadTask task = row(0);
+    EXPECT_EQ(task.status, Text(fault.status));
+    EXPECT_EQ(task.failed, fault.status == status::kFailed);
+
+    const std::string name = encoding::toUtf8(task.name.view());
+    const std::string song = m_dir.file(name + fault.extension);
+    const std::string expected = test::readWholeFile(test::cachedSongFile(m_server, fault.songId, fault.extension + 1));
+    if (fault.status == status::kCompleted) {
+        EXPECT_EQ(test::readWholeFile(song), expected);
+    } else {
+        EXPECT_FALSE(fs::exists(song));
+        // Whatever reached the partial file is the start of the song, never an error page.
+        if (fs::exists(song + ".tmp")) {
+            const std::string partial = test::readWholeFile(song + ".tmp");
+            EXPECT_EQ(partial, expected.substr(0, partial.size()));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogue, FaultSongTest,
+    ::testing::Values(FaultCase{"9900040", "Fault Delay", status::kCompleted, ".flac"},
+                      FaultCase{"9900042", "Fault Drop", status::kStopped, ".flac"},
+                      FaultCase{"9900043", "IgnoreRange", status::kCompleted, ".flac"},
+                      FaultCase{"9900044", "Status500", status::kStopped, ".flac"},
+                      FaultCase{"9900045", "Status404", status::kStopped, ".flac"},
+                      FaultCase{"9900046", "Fault Redirect", status::kCompleted, ".flac"},
+                      FaultCase{"9900047", "Fault Chunked", status::kStopped, ".flac"},
+                      FaultCase{"9900048", "Fault Cookie", status::kCompleted, ".flac"},
+                      FaultCase{"9900049", "FtpRedirect", status::kStopped, ".flac"},
+                      FaultCase{"9900050", "LinkDelay", status::kCompleted, ".flac"},
+                      FaultCase{"9900051", "LinkStatus", status::kFailed, ".flac"},
+                      FaultCase{"9900052", "LyricMissing", status::kCompleted, ".flac"},
+                      FaultCase{"9900053", "Mp3Drop", status::kStopped, ".mp3"}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.songId); });
+
+TEST_F(PipelineTest, MissingLyricFileLeavesAnEmptyLrcNotAnErrorPage)
+{
+    m_queue.addTickedSongs(only(search("LyricMissing"), {"9900052"}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(test::readWholeFile(m_dir.file("Fault Tester - Fault LyricMissing.lrc")), "");
+}
+
+TEST_F(PipelineTest, PauseDuringAServerThrottledTransferIsAnsweredPromptly)
+{
+    m_queue.addTickedSongs(only(search("Fault Throttle"), {"9900041"}));
+    const std::string partial = m_dir.file("Fault Tester - Fault Throttle.flac.tmp");
+    for (int i = 0; i < 1000 && !(fs::exists(partial) && fs::file_size(partial) > 0); ++i)
+        std::this_thread::sleep_for(10ms);
+    m_queue.stopWorker(true);
+    EXPECT_FALSE(m_queue.isRunning());
+    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    EXPECT_FALSE(m_queue.abortFlag().isRaised());
 }
 
 }  // namespace
