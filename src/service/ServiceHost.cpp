@@ -6,12 +6,30 @@
 
 namespace quorvo {
 
+namespace {
+
+// "host[:port]"; a pasted "http://host:port/" is taken for what it means.
+Text cleanHost(std::string_view given)
+{
+    Text host = text::trim(given);
+    if (text::startsWith(host.view(), "http://", CaseSensitivity::Insensitive))
+        host = text::mid(host.view(), 8, static_cast<int64_t>(host.size()));
+    while (text::endsWith(host.view(), "/"))
+        host = text::left(host.view(), static_cast<int64_t>(host.size()) - 1);
+    return host;
+}
+
+}  // namespace
+
 Text resolveServiceHost(const std::optional<Text>& option)
 {
-    if (option && !text::trim(option->view()).empty())
-        return text::trim(option->view());
+    if (option) {
+        const Text host = cleanHost(option->view());
+        if (!host.empty())
+            return host;
+    }
     if (const char* fromEnvironment = std::getenv("QUORVO_API_HOST")) {
-        const Text host = text::trim(fromEnvironment);
+        const Text host = cleanHost(fromEnvironment);
         if (!host.empty())
             return host;
     }

@@ -14,7 +14,8 @@ namespace quorvo {
 // The reference service's default address (quorvo-server without --port).
 inline constexpr std::string_view kDefaultServiceHost = "127.0.0.1:8080";
 
-// `option` (when given and not blank) wins over the environment.
+// `option` (when given and not blank) wins over the environment. A leading
+// "http://" and trailing "/" are dropped.
 Text resolveServiceHost(const std::optional<Text>& option = std::nullopt);
 
 class ServiceEndpoints {

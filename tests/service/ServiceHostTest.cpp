@@ -53,6 +53,13 @@ TEST_F(ServiceHostEnvironment, BlankValuesAreIgnored)
     EXPECT_EQ(resolveServiceHost(Text(" ")), Text(kDefaultServiceHost));
 }
 
+TEST_F(ServiceHostEnvironment, PastedAddressIsReducedToTheHost)
+{
+    EXPECT_EQ(resolveServiceHost(Text("http://127.0.0.1:9000/")), "127.0.0.1:9000");
+    ::setenv("QUORVO_API_HOST", "HTTP://music.example", 1);
+    EXPECT_EQ(resolveServiceHost(), "music.example");
+}
+
 TEST(ServiceEndpoints, LyricBaseAddressIsHttpAndTheHost)
 {
     EXPECT_EQ(ServiceEndpoints("h:1").baseAddress(), "http://h:1");
