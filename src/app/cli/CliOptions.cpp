@@ -98,8 +98,9 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
         return failure("no command given");
     if (positional[0] == "search") {
         options.command = Command::Search;
-        if (options.all || picked || options.directory || options.limit)
-            return failure("--pick, --all, --dir and --limit belong to get");
+        // --dir is accepted so that the bypass test (and so the numbering) can match a later get.
+        if (options.all || picked || options.limit)
+            return failure("--pick, --all and --limit belong to get");
     } else if (positional[0] == "get") {
         options.command = Command::Get;
         if (options.all == picked)
@@ -115,7 +116,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
 
 const char* usageText()
 {
-    return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY\n"
+    return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n";
 }
 

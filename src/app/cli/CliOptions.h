@@ -1,7 +1,7 @@
 #pragma once
 
 // The command line of quorvo-cli:
-//   quorvo-cli [--service HOST[:PORT]] search QUERY
+//   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
 
 #include <cstdint>

@@ -64,9 +64,21 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
     return runSearch(service, encoding::fromUtf8(options.query), filter);
 }
 
-int runSearchCommand(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
-                     const DownloadSettings& settings)
+// --dir: the save directory for this run (a missing "/" is added); get creates it.
+void applyDirectory(const Options& options, ConfigDownloadSettings& settings, bool create)
 {
+    if (options.directory) {
+        const Text directory = files::fromNativePath(*options.directory);
+        if (create)
+            files::createDirectories(directory);
+        settings.overrideSaveDirectory(directory);
+    }
+}
+
+int runSearchCommand(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
+                     ConfigDownloadSettings& settings)
+{
+    applyDirectory(options, settings, false);
     const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SongRecord& row = rows[i];
@@ -79,11 +91,7 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options, co
 int runGetCommand(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
                   ConfigDownloadSettings& settings)
 {
-    if (options.directory) {
-        const Text directory = files::fromNativePath(*options.directory);
-        files::createDirectories(directory);
-        settings.overrideSaveDirectory(directory);
-    }
+    applyDirectory(options, settings, true);
     if (options.limit)
         settings.overrideSpeedLimit(*options.limit);
 
