@@ -193,10 +193,12 @@ private:
         std::shared_ptr<RequestLog::Entry> entry;
         if (m_server.m_logFilter(request))
             entry = m_server.m_log.add(request, response.status);
+        // Say so when this response ends the connection.
+        response.closeAfter = response.closeAfter || request.wantsClose();
         const bool keepOpen = deliver(response, request.method != "HEAD", request.version, entry.get());
         if (entry)
             m_server.m_log.finished(*entry);
-        return keepOpen && !response.closeAfter && !request.wantsClose();
+        return keepOpen && !response.closeAfter;
     }
 
     // A handler that fails unexpectedly (out of memory, say) costs one 500,

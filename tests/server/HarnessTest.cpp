@@ -43,6 +43,15 @@ TEST(Echo, AnswersWithTheRequestHeadByteForByte)
     EXPECT_EQ(reply.body, request);
 }
 
+TEST(Echo, ResponseToAClosingRequestSaysConnectionClose)
+{
+    ReferenceServer server;
+    EXPECT_EQ(server.get("/echo").header("Connection"), "close");
+    const RawResponse http10 = server.exchange("GET /echo HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(http10.header("Connection"), "close");
+    EXPECT_TRUE(http10.complete);
+}
+
 TEST(Echo, IncludesARequestBody)
 {
     ReferenceServer server;
