@@ -10,6 +10,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace quorvo {
 namespace {
@@ -21,6 +22,7 @@ enum class Script {
     BadLink,          // link reply unreadable
     TransferFails,    // the transfer fails on its own (network error)
     WaitForAbort,     // transfers until the abort flag is raised, then acknowledges
+    Brief,            // a few milliseconds, stopping early (and acknowledging) on abort
 };
 
 class ScriptedFetcher final : public SongFetcher {
@@ -79,6 +81,14 @@ public:
             abortFlag.clear();
             ++m_acknowledged;
             return TransferResult::Aborted;
+        case Script::Brief:
+            progress(1, 2);
+            if (abortFlag.sleepUntil(AbortFlag::Clock::now() + 2ms)) {
+                abortFlag.clear();
+                return TransferResult::Aborted;
+            }
+            progress(2, 2);
+            return TransferResult::Completed;
         case Script::BadLink:
             break;
         }
@@ -324,6 +334,51 @@ TEST_F(DownloadQueueTest, NoSoundIsRequestedWhenNoneIsChosenOrTheSongFails)
     ASSERT_TRUE(waitIdle());
     for (const QueueEvent& event : m_mailbox.takeAll())
         EXPECT_FALSE(std::holds_alternative<SoundRequested>(event));
+}
+
+// Start, pause and stop racing each other from several threads: the queue
+// must end idle, with no flag left raised, and finish every row afterwards.
+TEST_F(DownloadQueueTest, StartAndStopRacingFromSeveralThreadsLeaveAConsistentQueue)
+{
+    std::vector<SongRecord> songs;
+    for (int i = 0; i < 40; ++i) {
+        const std::string id = std::to_string(100 + i);
+        m_fetcher.script(Text(id), Script::Brief);
+        songs.push_back(song(id.c_str()));
+    }
+    m_queue.addTickedSongs(songs);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < 30; ++i) {
+                switch ((i + t) % 3) {
+                case 0:
+                    m_queue.startWorker();
+                    break;
+                case 1:
+                    m_queue.requestPause();
+                    break;
+                default:
+                    m_queue.stopWorker(i % 2 == 0);
+                    break;
+                }
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    m_queue.stopWorker(true);
+    EXPECT_FALSE(m_queue.isRunning());
+    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+
+    // Whatever was interrupted resumes: every row finishes.
+    for (int round = 0; round < 100 && m_queue.list().firstPending(); ++round) {
+        m_queue.startWorker();
+        ASSERT_TRUE(waitIdle());
+    }
+    for (const DownloadTask& task : m_queue.list().rows())
+        EXPECT_EQ(task.status, Text(status::kCompleted)) << task.name.str();
 }
 
 TEST(CompletionSound, WavSettingPicksTheSound)
