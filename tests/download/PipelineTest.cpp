@@ -106,6 +106,7 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     const std::string lyrics = test::readWholeFile(m_dir.file(name + ".lrc"));
     EXPECT_FALSE(lyrics.empty());
     EXPECT_TRUE(encoding::isValidUtf8(lyrics));
+    EXPECT_EQ(lyrics, m_server.get("/data2/lrc/9900001/9900001.lrc").body);
 
     const std::vector<QueueEvent> events = m_mailbox.takeAll();
     const std::vector<Text> statuses = statusesOf(events, task.id);
