@@ -90,10 +90,13 @@ public:
     }
 
 private:
-    enum class ReadResult { Ok, Closed, TooLarge };
+    enum class ReadResult { Ok, Closed, TooLarge, TooSlow };
 
     ReadResult readHead(std::string& head)
     {
+        // Once a head has begun it must be complete within the idle timeout,
+        // so a client trickling bytes cannot hold its thread for ever.
+        std::optional<std::chrono::steady_clock::time_point> started;
         for (;;) {
             // Empty lines before a request line are allowed and skipped.
             while (m_buffer.size() >= 2 && m_buffer.compare(0, 2, "\r\n") == 0)
@@ -110,25 +113,43 @@ private:
             }
             if (m_buffer.size() > m_server.m_limits.maxHeadBytes)
                 return ReadResult::TooLarge;
-            if (!receiveMore())
+            const auto now = std::chrono::steady_clock::now();
+            if (!m_buffer.empty() && !started)
+                started = now;
+            if (started && now - *started > m_server.m_limits.idleTimeout)
+                return ReadResult::TooSlow;
+            switch (receive()) {
+            case Received::Data:
+                break;
+            case Received::PeerClosed:
                 return ReadResult::Closed;
+            case Received::TimedOut:
+                // Silence between requests just ends the connection.
+                return m_buffer.empty() ? ReadResult::Closed : ReadResult::TooSlow;
+            }
         }
     }
 
-    bool receiveMore()
+    enum class Received { Data, PeerClosed, TimedOut };
+
+    Received receive()
     {
         char chunk[16 * 1024];
         for (;;) {
             const ssize_t received = ::recv(m_socket.get(), chunk, sizeof chunk, 0);
             if (received > 0) {
                 m_buffer.append(chunk, static_cast<std::size_t>(received));
-                return true;
+                return Received::Data;
             }
             if (received < 0 && errno == EINTR)
                 continue;
-            return false;
+            if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return Received::TimedOut;
+            return Received::PeerClosed;
         }
     }
+
+    bool receiveMore() { return receive() == Received::Data; }
 
     bool readBody(std::size_t length, std::string& body)
     {
@@ -163,6 +184,8 @@ private:
             return false;
         case ReadResult::TooLarge:
             return refuse(431, nullptr);
+        case ReadResult::TooSlow:
+            return refuse(408, nullptr);
         case ReadResult::Ok:
             break;
         }

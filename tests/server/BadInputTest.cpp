@@ -240,6 +240,34 @@ TEST(ServerLimits, SilentConnectionsAreClosedAfterTheIdleTimeout)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+TEST(ServerLimits, AHeadTrickledByteByByteTimesOutWith408)
+{
+    ReferenceServer server({"--idle-timeout-s", "1"});
+    Client slow(server.port());
+    ASSERT_TRUE(slow.connected());
+    const auto start = std::chrono::steady_clock::now();
+    const std::string head = "GET /echo HTTP/1.1\r\nX-Slow: " + std::string(40, 'a');
+    std::string reply;
+    // One byte every 100 ms: each read is well inside the idle timeout.
+    for (std::size_t i = 0; i < head.size() && reply.empty(); ++i) {
+        if (!slow.send(head.substr(i, 1)))
+            break;
+        reply = slow.readAll(std::chrono::milliseconds(100));
+    }
+    if (reply.empty())
+        reply = slow.readAll(std::chrono::seconds(5));
+    EXPECT_EQ(statusOf(reply), 408);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST(ServerLimits, AHalfSentHeadTimesOutWith408)
+{
+    ReferenceServer server({"--idle-timeout-s", "1"});
+    Client stalled(server.port());
+    ASSERT_TRUE(stalled.send("GET /echo HTTP/1.1\r\nHost: x\r\n"));
+    EXPECT_EQ(statusOf(stalled.readAll(std::chrono::seconds(5))), 408);
+}
+
 TEST(ServerLifecycle, SigintStopsTheServerCleanlyDuringATransfer)
 {
     ReferenceServer server({"--fault-rate", "1000", "--fault-on", "files"});
