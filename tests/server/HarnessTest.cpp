@@ -2,6 +2,11 @@
 
 #include "ReferenceServer.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace quorvo::test {
@@ -59,16 +64,23 @@ TEST(Echo, IncludesARequestBody)
     EXPECT_EQ(server.exchange(request).body, request);
 }
 
-TEST(Harness, ServerStopsOnDestructionAndFreesItsPort)
+TEST(Harness, StoppedServerExitsCleanlyAndFreesItsPort)
 {
-    std::uint16_t port = 0;
-    {
-        ReferenceServer server;
-        port = server.port();
-        EXPECT_NE(port, 0);
-        EXPECT_EQ(server.baseUrl(), "http://127.0.0.1:" + std::to_string(port));
-        EXPECT_EQ(server.stop(), 0);
-    }
+    ReferenceServer server;
+    const std::uint16_t port = server.port();
+    EXPECT_NE(port, 0);
+    EXPECT_EQ(server.host(), "127.0.0.1:" + std::to_string(port));
+    EXPECT_EQ(server.baseUrl(), "http://127.0.0.1:" + std::to_string(port));
+    EXPECT_EQ(server.stop(), 0);  // exited with status 0, not killed
+
+    // Nothing listens there any more: the port can be bound again.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
 }
 
 }  // namespace
