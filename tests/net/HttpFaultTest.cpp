@@ -1,5 +1,6 @@
 // Servers that misbehave: every case ends in the documented empty result,
-// within the time limit, without hanging or crashing the client.
+// within the time limit, without hanging or crashing the client. Upper
+// bounds leave room for a loaded machine; lower bounds are exact.
 
 #include "LoopbackServer.h"
 #include "net/ConnectionLimit.h"
@@ -34,7 +35,7 @@ TEST(HttpTimeouts, ServerThatNeverAnswersFailsAfterOnePhase) {
     EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
     const long took = elapsedMs(start);
     EXPECT_GE(took, 950);
-    EXPECT_LT(took, 2500);
+    EXPECT_LT(took, 3500);
     EXPECT_EQ(exchange.responseHeaders, blankHeaders);
     EXPECT_EQ(exchange.cookies, "");
 }
@@ -45,7 +46,7 @@ TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer) {
     EXPECT_EQ(HttpClient::request(server.url("/")), "");
     const long took = elapsedMs(start);
     EXPECT_GE(took, 4950);
-    EXPECT_LT(took, 6500);
+    EXPECT_LT(took, 8000);
 }
 
 TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer) {
@@ -56,7 +57,7 @@ TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer) {
     EXPECT_EQ(HttpClient::request(server.url("/"), options), "");
     const long took = elapsedMs(start);
     EXPECT_GE(took, 3300);
-    EXPECT_LT(took, 4800);
+    EXPECT_LT(took, 6000);
 }
 
 TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
@@ -69,7 +70,7 @@ TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
     HttpExchange exchange;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
-    EXPECT_LT(elapsedMs(start), 1500);
+    EXPECT_LT(elapsedMs(start), 3000);
     EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 200 OK\r\n"));
 }
 
@@ -90,7 +91,7 @@ TEST(HttpTimeouts, ReadDeadlineDiscardsBodyButKeepsHeadersAndCookies) {
     EXPECT_EQ(HttpClient::request(server.url("/"), options, &exchange), "");
     const long took = elapsedMs(start);
     EXPECT_GE(took, 1000);
-    EXPECT_LT(took, 2000);
+    EXPECT_LT(took, 3000);
     EXPECT_EQ(exchange.cookies, "T=9;");
 }
 
@@ -101,7 +102,7 @@ TEST(HttpFaults, ConnectionClosedMidHeaderGivesEmptyResult) {
     HttpExchange exchange;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(HttpClient::request(server.url("/"), {}, &exchange), "");
-    EXPECT_LT(elapsedMs(start), 2000);
+    EXPECT_LT(elapsedMs(start), 4000);
     EXPECT_EQ(exchange.responseHeaders, blankHeaders);
 }
 
