@@ -37,4 +37,8 @@ if [ -z "${QUORVO_API_HOST:-}" ] && [ -x "$build/bin/quorvo-server" ]; then
     echo "run: reference service at $QUORVO_API_HOST"
 fi
 
-"$build/bin/quorvo" "$@"
+status=0
+"$build/bin/quorvo" "$@" || status=$?
+echo "run: quorvo ended with status $status; until its window exists it only prepares config.ini and Download/."
+echo "run: the whole pipeline without a window is quorvo-cli (see README.md, Programs)."
+exit $status
