@@ -5,8 +5,8 @@
 
 // The symbols come from the generated assembler file, which includes each
 // file's bytes between a begin and an end label.
-#define QUORVO_ASSET(index, name)                        \
-    extern "C" const std::byte quorvo_asset_##index##_begin[]; \
+#define QUORVO_ASSET(index, name)                                                                                      \
+    extern "C" const std::byte quorvo_asset_##index##_begin[];                                                         \
     extern "C" const std::byte quorvo_asset_##index##_end[];
 #include "AssetList.inc"
 #undef QUORVO_ASSET
@@ -15,9 +15,9 @@ namespace quorvo::assets {
 
 namespace {
 
-#define QUORVO_ASSET(index, name) \
-    Asset{name, std::span<const std::byte>(quorvo_asset_##index##_begin, quorvo_asset_##index##_end)},
-const std::array index{
+#define QUORVO_ASSET(index, name)                                                                                      \
+    Asset {name, std::span<const std::byte>(quorvo_asset_##index##_begin, quorvo_asset_##index##_end)},
+const std::array index {
 #include "AssetList.inc"
 };
 #undef QUORVO_ASSET
@@ -27,7 +27,7 @@ const std::array index{
 std::span<const std::byte> find(std::string_view name)
 {
     const auto found = std::ranges::find(index, name, &Asset::name);
-    return found == index.end() ? std::span<const std::byte>{} : found->bytes;
+    return found == index.end() ? std::span<const std::byte> {} : found->bytes;
 }
 
 std::span<const Asset> all()

@@ -25,11 +25,12 @@ struct ReplyServer {
     std::mutex mutex;
     std::string reply;
 
-    ReplyServer() {
+    ReplyServer()
+    {
         listener = ::socket(AF_INET, SOCK_STREAM, 0);
         const int yes = 1;
         ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -40,7 +41,8 @@ struct ReplyServer {
         std::thread([this] { serve(); }).detach();
     }
 
-    void serve() {
+    void serve()
+    {
         while (true) {
             const int socket = ::accept(listener, nullptr, nullptr);
             if (socket < 0) {
@@ -49,7 +51,7 @@ struct ReplyServer {
             std::string request;
             char buffer[4096];
             while (request.find("\r\n\r\n") == std::string::npos) {
-                pollfd readable{socket, POLLIN, 0};
+                pollfd readable {socket, POLLIN, 0};
                 if (::poll(&readable, 1, 1000) <= 0) {
                     break;
                 }
@@ -78,14 +80,16 @@ struct ReplyServer {
     }
 };
 
-ReplyServer& server() {
+ReplyServer& server()
+{
     static ReplyServer* instance = new ReplyServer;  // lives for the whole fuzzing process
     return *instance;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     ReplyServer& replies = server();
     {

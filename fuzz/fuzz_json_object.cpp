@@ -11,7 +11,8 @@
 using quorvo::JsonObject;
 using quorvo::Text;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const Text text = Text::fromBytes(bytes);
 

@@ -12,7 +12,8 @@ using quorvo::Bytes;
 using quorvo::Text;
 using quorvo::XmlDocument;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
     const Bytes bytes(reinterpret_cast<const char*>(data), size);
     // Options from the last byte, so that seed files are loaded as-is.
     const unsigned options = size == 0 ? 0 : data[size - 1];

@@ -18,8 +18,7 @@ LinePrinter::LinePrinter(int fd, std::size_t maxWaiting)
     : m_fd(fd)
     , m_maxWaiting(maxWaiting)
     , m_thread([this] { run(); })
-{
-}
+{ }
 
 LinePrinter::~LinePrinter()
 {
@@ -68,7 +67,7 @@ bool LinePrinter::writeLine(const std::string& line)
 {
     std::size_t done = 0;
     while (done < line.size()) {
-        pollfd wait{m_fd, POLLOUT, 0};
+        pollfd wait {m_fd, POLLOUT, 0};
         const int ready = ::poll(&wait, 1, 200);
         if (ready < 0 && errno != EINTR)
             return false;

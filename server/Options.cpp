@@ -6,10 +6,9 @@ namespace quorvo::server {
 
 namespace {
 
-template <typename Number>
-std::optional<Number> parseNumber(const std::string& text)
+template <typename Number> std::optional<Number> parseNumber(const std::string& text)
 {
-    Number value{};
+    Number value {};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;

@@ -20,8 +20,8 @@ struct Options {
     FaultSettings faults;
     FaultScope faultScope;
     std::vector<std::string> pregenerate;  // song ids to generate before listening
-    std::size_t maxConnections = 8192;      // more at once are answered 503
-    unsigned idleTimeoutSeconds = 15;       // a connection silent this long is closed
+    std::size_t maxConnections = 8192;     // more at once are answered 503
+    unsigned idleTimeoutSeconds = 15;      // a connection silent this long is closed
     bool help = false;
 };
 

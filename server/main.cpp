@@ -75,8 +75,8 @@ int main(int argc, char** argv)
         std::cerr << "quorvo-server: catalogue " << cataloguePath << ": " << error << "\n";
         return 1;
     }
-    const std::filesystem::path dataDirectory =
-        options->dataDirectory.empty() ? defaultDataDirectory() : options->dataDirectory;
+    const std::filesystem::path dataDirectory
+        = options->dataDirectory.empty() ? defaultDataDirectory() : options->dataDirectory;
     std::error_code created;
     std::filesystem::create_directories(dataDirectory, created);
     if (created) {
@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     const std::string address = urlHost(options->host) + ":" + std::to_string(server.port());
     service.setFallbackHost(address);
 
-    std::atomic<bool> signalled{false};
+    std::atomic<bool> signalled {false};
     std::thread signalWatcher([&server, &signalled, stopSignals] {
         int received = 0;
         sigwait(&stopSignals, &received);
@@ -143,8 +143,8 @@ int main(int argc, char** argv)
     if (!options->quiet) {
         accessLines.emplace(STDOUT_FILENO);
         log.setObserver([&accessLines](const RequestLog::Entry& entry) {
-            accessLines->print(escapeLogField(entry.method) + ' ' + escapeLogField(entry.target) + ' ' +
-                               std::to_string(entry.status) + ' ' + std::to_string(entry.bodyBytes.load()));
+            accessLines->print(escapeLogField(entry.method) + ' ' + escapeLogField(entry.target) + ' '
+                               + std::to_string(entry.status) + ' ' + std::to_string(entry.bodyBytes.load()));
         });
     }
     if (!options->quiet)

@@ -20,12 +20,13 @@ using quorvo::HttpClient;
 using quorvo::Text;
 using quorvo::XmlDocument;
 
-const Bytes& searchReply() {
+const Bytes& searchReply()
+{
     static const Bytes reply = [] {
         quorvo::test::ReferenceServer server;
-        const Bytes body = HttpClient::request(Text(
-            server.baseUrl() +
-            "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml"));
+        const Bytes body = HttpClient::request(
+            Text(server.baseUrl()
+                 + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml"));
         XmlDocument check;
         const auto list = check.load(body) ? check.getNodeByPath("<#0/song_list/") : std::nullopt;
         if (!list || list->children.size() != 60) {
@@ -37,7 +38,8 @@ const Bytes& searchReply() {
     return reply;
 }
 
-void searchRead(benchmark::State& state) {
+void searchRead(benchmark::State& state)
+{
     const Bytes& reply = searchReply();
     for (auto _ : state) {
         XmlDocument document;
@@ -64,7 +66,8 @@ void searchRead(benchmark::State& state) {
 }
 BENCHMARK(searchRead)->Unit(benchmark::kMicrosecond);
 
-void searchLoadOnly(benchmark::State& state) {
+void searchLoadOnly(benchmark::State& state)
+{
     const Bytes& reply = searchReply();
     for (auto _ : state) {
         XmlDocument document;
@@ -74,7 +77,8 @@ void searchLoadOnly(benchmark::State& state) {
 }
 BENCHMARK(searchLoadOnly)->Unit(benchmark::kMicrosecond);
 
-void pugixmlParseOnly(benchmark::State& state) {
+void pugixmlParseOnly(benchmark::State& state)
+{
     const Bytes& reply = searchReply();
     for (auto _ : state) {
         pugi::xml_document document;

@@ -8,9 +8,9 @@
 
 #include "download/Transfer.h"
 
-#include "platform/Files.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
+#include "platform/Files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,7 +62,7 @@ double seconds(Clock::duration duration)
 
 double threadCpuSeconds()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }

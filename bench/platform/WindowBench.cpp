@@ -46,19 +46,19 @@ void presentFrame(benchmark::State& state, std::uint32_t fill, Rect area)
 
 void BM_PresentOpaqueFrame410x650(benchmark::State& state)
 {
-    presentFrame(state, 0xFF336699, Rect{0, 0, 410, 650});
+    presentFrame(state, 0xFF336699, Rect {0, 0, 410, 650});
 }
 BENCHMARK(BM_PresentOpaqueFrame410x650);
 
 void BM_PresentTranslucentFrame410x650(benchmark::State& state)
 {
-    presentFrame(state, 0xC0264C73, Rect{0, 0, 410, 650});
+    presentFrame(state, 0xC0264C73, Rect {0, 0, 410, 650});
 }
 BENCHMARK(BM_PresentTranslucentFrame410x650);
 
 void BM_PresentCaptionRect120x25(benchmark::State& state)
 {
-    presentFrame(state, 0xC0264C73, Rect{20, 10, 120, 25});
+    presentFrame(state, 0xC0264C73, Rect {20, 10, 120, 25});
 }
 BENCHMARK(BM_PresentCaptionRect120x25);
 

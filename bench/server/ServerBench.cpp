@@ -25,7 +25,7 @@ constexpr const char* kLargeSong = "/data2/music/9900030/9900030.flac";
 std::uint64_t download(std::uint16_t port, const std::string& target)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -89,8 +89,8 @@ BENCHMARK(BM_StreamThrottlePathUnlimited)->Unit(benchmark::kMillisecond)->MinTim
 void BM_SearchSixtySongs(benchmark::State& state)
 {
     ReferenceServer server;
-    const std::string target =
-        "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=%B0%AE&page_size=60&page_no=1&format=xml";
+    const std::string target
+        = "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=%B0%AE&page_size=60&page_no=1&format=xml";
     for (auto _ : state)
         benchmark::DoNotOptimize(download(server.port(), target));
 }
@@ -117,9 +117,18 @@ void generate(benchmark::State& state, const char* allRate, bool large)
     state.counters["audio_seconds"] = static_cast<double>(song.seconds);
 }
 
-void BM_GenerateFlac(benchmark::State& state) { generate(state, "flac", false); }
-void BM_GenerateMp3(benchmark::State& state) { generate(state, "128,192,320", false); }
-void BM_GenerateLargeFlac(benchmark::State& state) { generate(state, "flac", true); }
+void BM_GenerateFlac(benchmark::State& state)
+{
+    generate(state, "flac", false);
+}
+void BM_GenerateMp3(benchmark::State& state)
+{
+    generate(state, "128,192,320", false);
+}
+void BM_GenerateLargeFlac(benchmark::State& state)
+{
+    generate(state, "flac", true);
+}
 BENCHMARK(BM_GenerateFlac)->Arg(240)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GenerateMp3)->Arg(240)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GenerateLargeFlac)->Arg(240)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

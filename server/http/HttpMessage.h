@@ -26,8 +26,8 @@ struct HttpRequest {
     std::string rawHead;
     std::string body;
     std::string method;
-    std::string target;  // raw: not percent-decoded
-    std::string version; // "HTTP/1.0" or "HTTP/1.1"
+    std::string target;   // raw: not percent-decoded
+    std::string version;  // "HTTP/1.0" or "HTTP/1.1"
     std::vector<HttpHeader> headers;
 
     // First header of that name (ASCII case-insensitive), or nothing.
@@ -39,10 +39,10 @@ struct HttpRequest {
 
 // How a response goes over the wire: the fault switches act here.
 struct Delivery {
-    std::chrono::milliseconds delay{0};        // before the status line
-    std::uint64_t bytesPerSecond = 0;          // 0: unthrottled
-    std::optional<std::uint64_t> dropAfter;    // body bytes, then the connection is cut
-    bool chunked = false;                      // Transfer-Encoding: chunked, no Content-Length
+    std::chrono::milliseconds delay {0};     // before the status line
+    std::uint64_t bytesPerSecond = 0;        // 0: unthrottled
+    std::optional<std::uint64_t> dropAfter;  // body bytes, then the connection is cut
+    bool chunked = false;                    // Transfer-Encoding: chunked, no Content-Length
 };
 
 // A byte range of an open file that the connection streams without reading
@@ -57,7 +57,7 @@ struct Response {
     int status = 200;
     std::vector<HttpHeader> headers;  // Content-Length and Connection are added by the server
     std::string body;
-    std::optional<FileBody> file;     // when set, replaces `body`
+    std::optional<FileBody> file;  // when set, replaces `body`
     Delivery delivery;
     bool closeAfter = false;
 

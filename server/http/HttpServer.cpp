@@ -15,10 +15,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <exception>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <variant>
 
@@ -32,7 +32,7 @@ constexpr std::size_t kSendfileBytes = 4 * 1024 * 1024;
 
 void setTimeout(int socket, int option, std::chrono::seconds timeout)
 {
-    timeval value{};
+    timeval value {};
     value.tv_sec = static_cast<time_t>(timeout.count());
     ::setsockopt(socket, SOL_SOCKET, option, &value, sizeof value);
 }
@@ -75,7 +75,10 @@ std::string errorText(int error)
 // server stops.
 class HttpServer::Connection {
 public:
-    Connection(HttpServer& server, UniqueFd socket) : m_server(server), m_socket(std::move(socket)) {}
+    Connection(HttpServer& server, UniqueFd socket)
+        : m_server(server)
+        , m_socket(std::move(socket))
+    { }
 
     void run()
     {
@@ -205,8 +208,8 @@ private:
                 return refuse(413, &request);
             // libcurl waits a second for this before sending a body of more than 1 KB.
             const auto expect = request.header("Expect");
-            if (expect && equalsIgnoringCase(*expect, "100-continue") && value > m_buffer.size() &&
-                !sendAll("HTTP/1.1 100 Continue\r\n\r\n", nullptr, false))
+            if (expect && equalsIgnoringCase(*expect, "100-continue") && value > m_buffer.size()
+                && !sendAll("HTTP/1.1 100 Continue\r\n\r\n", nullptr, false))
                 return false;
             if (!readBody(static_cast<std::size_t>(value), request.body))
                 return false;
@@ -333,8 +336,8 @@ private:
         const bool cut = delivery.dropAfter && *delivery.dropAfter < total && withBody;
         const bool closing = response.closeAfter || closeDelimited || cut || m_server.m_stopping.load();
 
-        std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
-                           std::string(reasonPhrase(response.status)) + "\r\n";
+        std::string head
+            = "HTTP/1.1 " + std::to_string(response.status) + " " + std::string(reasonPhrase(response.status)) + "\r\n";
         for (const HttpHeader& header : response.headers)
             head += header.name + ": " + header.value + "\r\n";
         if (chunked)
@@ -391,8 +394,7 @@ private:
             if (rate > 0 && sent < limit) {
                 const auto due = start + std::chrono::microseconds(sent * 1000000 / rate);
                 const auto now = std::chrono::steady_clock::now();
-                if (due > now &&
-                    !m_server.sleepFor(std::chrono::ceil<std::chrono::milliseconds>(due - now)))
+                if (due > now && !m_server.sleepFor(std::chrono::ceil<std::chrono::milliseconds>(due - now)))
                     return false;
             }
         }
@@ -409,8 +411,7 @@ HttpServer::HttpServer(Handler handler, RequestLog& log, LogFilter logFilter, Li
     , m_log(log)
     , m_logFilter(std::move(logFilter))
     , m_limits(limits)
-{
-}
+{ }
 
 HttpServer::~HttpServer()
 {
@@ -421,7 +422,7 @@ HttpServer::~HttpServer()
 
 std::optional<std::string> HttpServer::listen(const std::string& host, std::uint16_t port)
 {
-    addrinfo hints{};
+    addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
@@ -444,7 +445,7 @@ std::optional<std::string> HttpServer::listen(const std::string& host, std::uint
             lastError = errorText(errno);
             continue;
         }
-        sockaddr_storage bound{};
+        sockaddr_storage bound {};
         socklen_t boundLength = sizeof bound;
         ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&bound), &boundLength);
         m_port = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port)
@@ -542,8 +543,8 @@ void HttpServer::startConnection(UniqueFd socket)
 
 void HttpServer::rejectBusy(int socket)
 {
-    static constexpr std::string_view kBusy =
-        "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\nRetry-After: 1\r\n\r\n";
+    static constexpr std::string_view kBusy
+        = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\nRetry-After: 1\r\n\r\n";
     // Best effort and never blocking: the accept loop must not stall.
     [[maybe_unused]] const auto sent = ::send(socket, kBusy.data(), kBusy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     m_log.addUnparsed(503);

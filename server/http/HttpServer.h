@@ -27,8 +27,8 @@ public:
         std::size_t maxConnections = 8192;
         std::size_t maxHeadBytes = 64 * 1024;
         std::size_t maxBodyBytes = 1024 * 1024;
-        std::chrono::seconds idleTimeout{15};
-        std::chrono::seconds sendTimeout{60};
+        std::chrono::seconds idleTimeout {15};
+        std::chrono::seconds sendTimeout {60};
     };
 
     // Handles a parsed request. Runs on the connection's thread.
@@ -71,7 +71,7 @@ private:
     UniqueFd m_wakeWrite;
     std::uint16_t m_port = 0;
 
-    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_stopping {false};
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::condition_variable m_stopSignal;

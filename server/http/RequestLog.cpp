@@ -83,16 +83,19 @@ std::string escapeLogField(std::string_view bytes)
 std::string unescapeLogField(std::string_view text)
 {
     const auto hexValue = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
         return -1;
     };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hexValue(text[i + 2]) >= 0 &&
-            hexValue(text[i + 3]) >= 0) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hexValue(text[i + 2]) >= 0
+            && hexValue(text[i + 3]) >= 0) {
             out += static_cast<char>(hexValue(text[i + 2]) * 16 + hexValue(text[i + 3]));
             i += 3;
         } else {

@@ -24,10 +24,12 @@ public:
         std::string target;
         std::vector<HttpHeader> headers;
         int status = 0;
-        std::atomic<std::uint64_t> bodyBytes{0};
+        std::atomic<std::uint64_t> bodyBytes {0};
     };
 
-    explicit RequestLog(std::size_t capacity = 200000) : m_capacity(capacity) {}
+    explicit RequestLog(std::size_t capacity = 200000)
+        : m_capacity(capacity)
+    { }
 
     using Observer = std::function<void(const Entry&)>;
 

@@ -10,12 +10,28 @@ constexpr std::size_t kMaxTargetLength = 16 * 1024;
 
 bool isTokenChar(unsigned char c)
 {
-    if (c >= '0' && c <= '9') return true;
-    if (c >= 'a' && c <= 'z') return true;
-    if (c >= 'A' && c <= 'Z') return true;
+    if (c >= '0' && c <= '9')
+        return true;
+    if (c >= 'a' && c <= 'z')
+        return true;
+    if (c >= 'A' && c <= 'Z')
+        return true;
     switch (c) {
-    case '!': case '#': case '$': case '%': case '&': case '\'': case '*': case '+':
-    case '-': case '.': case '^': case '_': case '`': case '|': case '~':
+    case '!':
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '\'':
+    case '*':
+    case '+':
+    case '-':
+    case '.':
+    case '^':
+    case '_':
+    case '`':
+    case '|':
+    case '~':
         return true;
     default:
         return false;
@@ -90,31 +106,31 @@ std::variant<HttpRequest, ParseFailure> parseRequestHead(std::string_view head)
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
     if (lines.empty())
-        return ParseFailure{400};
+        return ParseFailure {400};
 
     const std::string_view requestLine = lines.front();
     const auto firstSpace = requestLine.find(' ');
     const auto lastSpace = requestLine.rfind(' ');
     if (firstSpace == std::string_view::npos || lastSpace == firstSpace)
-        return ParseFailure{400};
+        return ParseFailure {400};
     const std::string_view method = requestLine.substr(0, firstSpace);
     const std::string_view target = requestLine.substr(firstSpace + 1, lastSpace - firstSpace - 1);
     const std::string_view version = requestLine.substr(lastSpace + 1);
     if (!isToken(method) || target.empty())
-        return ParseFailure{400};
+        return ParseFailure {400};
     for (const char c : target) {
         if (!isTargetByte(static_cast<unsigned char>(c)))
-            return ParseFailure{400};
+            return ParseFailure {400};
     }
     if (target.size() > kMaxTargetLength)
-        return ParseFailure{414};
-    if (version.size() != 8 || version.substr(0, 5) != "HTTP/" || version[6] != '.' ||
-        version[5] < '0' || version[5] > '9' || version[7] < '0' || version[7] > '9')
-        return ParseFailure{400};
+        return ParseFailure {414};
+    if (version.size() != 8 || version.substr(0, 5) != "HTTP/" || version[6] != '.' || version[5] < '0'
+        || version[5] > '9' || version[7] < '0' || version[7] > '9')
+        return ParseFailure {400};
     if (version != "HTTP/1.1" && version != "HTTP/1.0")
-        return ParseFailure{505};
+        return ParseFailure {505};
     if (target.front() != '/' && !(method == "OPTIONS" && target == "*"))
-        return ParseFailure{400};
+        return ParseFailure {400};
 
     request.method = std::string(method);
     request.target = std::string(target);
@@ -124,13 +140,13 @@ std::variant<HttpRequest, ParseFailure> parseRequestHead(std::string_view head)
         const std::string_view line = lines[i];
         // Folded continuation lines are obsolete and ambiguous: refuse them.
         if (line.front() == ' ' || line.front() == '\t')
-            return ParseFailure{400};
+            return ParseFailure {400};
         const auto colon = line.find(':');
         if (colon == std::string_view::npos)
-            return ParseFailure{400};
+            return ParseFailure {400};
         const std::string_view name = line.substr(0, colon);
         if (!isToken(name))
-            return ParseFailure{400};
+            return ParseFailure {400};
         request.headers.push_back({std::string(name), std::string(trimBlanks(line.substr(colon + 1)))});
     }
     return request;

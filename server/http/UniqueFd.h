@@ -11,9 +11,13 @@ namespace quorvo::server {
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    { }
     ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd(UniqueFd&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    { }
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         if (this != &other) {

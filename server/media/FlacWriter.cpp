@@ -49,9 +49,10 @@ std::optional<std::string> writeFlac(const std::string& path, SignalSource& sour
     MetadataBlock padding(FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING));
     if (!comments || !padding)
         return "out of memory for FLAC metadata";
-    if (!addComment(comments.get(), "TITLE", tags.title) || !addComment(comments.get(), "ARTIST", tags.artist) ||
-        !addComment(comments.get(), "ALBUM", tags.album) || !addComment(comments.get(), "TRACKNUMBER", tags.trackNumber) ||
-        !addComment(comments.get(), "DATE", tags.year))
+    if (!addComment(comments.get(), "TITLE", tags.title) || !addComment(comments.get(), "ARTIST", tags.artist)
+        || !addComment(comments.get(), "ALBUM", tags.album)
+        || !addComment(comments.get(), "TRACKNUMBER", tags.trackNumber)
+        || !addComment(comments.get(), "DATE", tags.year))
         return "cannot build the FLAC tags";
     padding->length = 1024;
     FLAC__StreamMetadata* blocks[] = {comments.get(), padding.get()};
@@ -68,8 +69,8 @@ std::optional<std::string> writeFlac(const std::string& path, SignalSource& sour
             break;
         if (!FLAC__stream_encoder_process_interleaved(raw, buffer.data(), static_cast<unsigned>(frames))) {
             FLAC__stream_encoder_finish(raw);
-            return std::string("FLAC encoding failed: ") +
-                   FLAC__StreamEncoderStateString[FLAC__stream_encoder_get_state(raw)];
+            return std::string("FLAC encoding failed: ")
+                + FLAC__StreamEncoderStateString[FLAC__stream_encoder_get_state(raw)];
         }
     }
     if (!FLAC__stream_encoder_finish(raw))

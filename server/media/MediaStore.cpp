@@ -30,13 +30,15 @@ SignalShape shapeFor(const Song& song)
 
 }  // namespace
 
-MediaStore::MediaStore(std::filesystem::path dataDirectory) : m_directory(std::move(dataDirectory)) {}
+MediaStore::MediaStore(std::filesystem::path dataDirectory)
+    : m_directory(std::move(dataDirectory))
+{ }
 
 std::string MediaStore::fileName(const Song& song)
 {
-    std::string shaping = std::string(kGeneratorVersion) + '\n' + song.title + '\n' + song.artist + '\n' + song.album +
-                          '\n' + std::to_string(song.seconds) + '\n' + (song.large ? "L" : "N") + '\n' +
-                          song.extension() + '\n' + std::to_string(song.mp3Kbps());
+    std::string shaping = std::string(kGeneratorVersion) + '\n' + song.title + '\n' + song.artist + '\n' + song.album
+        + '\n' + std::to_string(song.seconds) + '\n' + (song.large ? "L" : "N") + '\n' + song.extension() + '\n'
+        + std::to_string(song.mp3Kbps());
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fnv1a(shaping)));
     return song.id + "-" + hash + "." + song.extension();
@@ -58,7 +60,7 @@ std::optional<MediaStore::MediaFile> MediaStore::ensure(const Song& song, std::s
     const std::filesystem::path path = m_directory / fileName(song);
     std::error_code failure;
     if (const auto size = std::filesystem::file_size(path, failure); !failure)
-        return MediaFile{path, size};
+        return MediaFile {path, size};
 
     std::filesystem::create_directories(m_directory, failure);
     // Written beside its final name and renamed into place, so a reader never
@@ -80,7 +82,7 @@ std::optional<MediaStore::MediaFile> MediaStore::ensure(const Song& song, std::s
         error = "cannot read back " + path.string();
         return std::nullopt;
     }
-    return MediaFile{path, size};
+    return MediaFile {path, size};
 }
 
 std::optional<std::string> generateSongFile(const Song& song, const std::filesystem::path& path)

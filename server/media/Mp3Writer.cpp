@@ -22,7 +22,7 @@ struct LameDeleter {
 // ID3v2 text setter takes for non-Latin text.
 std::vector<unsigned short> toUtf16(const std::string& utf8)
 {
-    std::vector<unsigned short> out{0xFEFF};
+    std::vector<unsigned short> out {0xFEFF};
     for (std::size_t i = 0; i < utf8.size();) {
         const auto byte = static_cast<unsigned char>(utf8[i]);
         std::uint32_t code = byte;

@@ -19,7 +19,8 @@ SignalSource::SignalSource(SignalShape shape, std::uint64_t seed)
     , m_sineTable(1u << kTableBits)
 {
     for (std::size_t i = 0; i < m_sineTable.size(); ++i)
-        m_sineTable[i] = static_cast<float>(std::sin(2 * std::numbers::pi * static_cast<double>(i) / m_sineTable.size()));
+        m_sineTable[i]
+            = static_cast<float>(std::sin(2 * std::numbers::pi * static_cast<double>(i) / m_sineTable.size()));
 }
 
 std::uint64_t SignalSource::random()
@@ -65,8 +66,9 @@ std::size_t SignalSource::next(std::span<std::int32_t> interleaved)
         for (unsigned channel = 0; channel < channels; ++channel) {
             const std::uint64_t noiseBits = random();
             // Sum of two uniforms: a soft, centred noise.
-            const double noise = (static_cast<double>(noiseBits & 0xFFFF) + static_cast<double>((noiseBits >> 16) & 0xFFFF)) /
-                                     65535.0 - 1.0;
+            const double noise
+                = (static_cast<double>(noiseBits & 0xFFFF) + static_cast<double>((noiseBits >> 16) & 0xFFFF)) / 65535.0
+                - 1.0;
             const double pan = channel == 0 ? 1.0 : 0.85;
             const double value = std::clamp(mix * pan * fullScale + noise * noiseScale, -fullScale, fullScale);
             interleaved[frame * channels + channel] = static_cast<std::int32_t>(std::lround(value));

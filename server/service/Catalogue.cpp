@@ -66,11 +66,16 @@ FaultSettings readFaults(const json& object)
 
 LinkReplyKind readLinkReply(const std::string& text)
 {
-    if (text == "normal") return LinkReplyKind::Normal;
-    if (text == "not_json") return LinkReplyKind::NotJson;
-    if (text == "object") return LinkReplyKind::Object;
-    if (text == "no_file_list") return LinkReplyKind::NoFileList;
-    if (text == "empty_file_list") return LinkReplyKind::EmptyFileList;
+    if (text == "normal")
+        return LinkReplyKind::Normal;
+    if (text == "not_json")
+        return LinkReplyKind::NotJson;
+    if (text == "object")
+        return LinkReplyKind::Object;
+    if (text == "no_file_list")
+        return LinkReplyKind::NoFileList;
+    if (text == "empty_file_list")
+        return LinkReplyKind::EmptyFileList;
     throw std::runtime_error("unknown link_reply \"" + text + "\"");
 }
 

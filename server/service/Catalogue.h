@@ -22,9 +22,9 @@ enum class AudioFormat { Flac, Mp3 };
 
 struct Song {
     std::string id;
-    std::string title;   // UTF-8
-    std::string artist;  // UTF-8
-    std::string album;   // UTF-8
+    std::string title;                   // UTF-8
+    std::string artist;                  // UTF-8
+    std::string album;                   // UTF-8
     std::optional<std::string> allRate;  // absent: the element is left out
     bool hasLyrics = true;
     bool cdata = false;  // text fields sent as CDATA sections instead of escaped text

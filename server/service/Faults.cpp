@@ -23,7 +23,7 @@ void FaultSettings::mergeFrom(const FaultSettings& other)
 
 std::optional<FaultScope> parseFaultScope(const std::string& list)
 {
-    FaultScope scope{false, false, false, false, false};
+    FaultScope scope {false, false, false, false, false};
     std::istringstream in(list);
     std::string item;
     bool any = false;
@@ -39,7 +39,7 @@ std::optional<FaultScope> parseFaultScope(const std::string& list)
         else if (item == "echo")
             scope.echo = true;
         else if (item == "all")
-            scope = FaultScope{true, true, true, true, true};
+            scope = FaultScope {true, true, true, true, true};
         else
             return std::nullopt;
         any = true;

@@ -12,16 +12,16 @@
 namespace quorvo::server {
 
 struct FaultSettings {
-    std::optional<std::chrono::milliseconds> delay;   // before the status line
-    std::optional<std::uint64_t> bytesPerSecond;      // throttled body
-    std::optional<std::uint64_t> dropAfter;           // cut the connection after N body bytes
-    bool ignoreRange = false;                         // 200 with the whole file despite Range
-    std::optional<int> status;                        // answer with this status instead
+    std::optional<std::chrono::milliseconds> delay;  // before the status line
+    std::optional<std::uint64_t> bytesPerSecond;     // throttled body
+    std::optional<std::uint64_t> dropAfter;          // cut the connection after N body bytes
+    bool ignoreRange = false;                        // 200 with the whole file despite Range
+    std::optional<int> status;                       // answer with this status instead
     // Redirect: an empty text sends the client to the same resource under
     // "/_r" on this server; any other text is the Location verbatim.
     std::optional<std::string> redirect;
-    bool chunked = false;                             // no Content-Length
-    std::vector<std::string> setCookies;              // one Set-Cookie header each
+    bool chunked = false;                 // no Content-Length
+    std::vector<std::string> setCookies;  // one Set-Cookie header each
 
     // Values set in `other` replace ours; cookies are added.
     void mergeFrom(const FaultSettings& other);

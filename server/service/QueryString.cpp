@@ -6,9 +6,12 @@ namespace {
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -80,8 +83,8 @@ bool isValidGb18030(std::string_view bytes)
             i += 2;
             continue;
         }
-        if (second >= 0x30 && second <= 0x39 && i + 3 < bytes.size() && at(i + 2) >= 0x81 && at(i + 2) <= 0xFE &&
-            at(i + 3) >= 0x30 && at(i + 3) <= 0x39) {
+        if (second >= 0x30 && second <= 0x39 && i + 3 < bytes.size() && at(i + 2) >= 0x81 && at(i + 2) <= 0xFE
+            && at(i + 3) >= 0x30 && at(i + 3) <= 0x39) {
             i += 4;
             continue;
         }

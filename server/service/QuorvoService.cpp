@@ -38,7 +38,8 @@ Response textReply(int status, std::string body, std::string contentType)
 Response htmlError(int status)
 {
     const std::string title = std::to_string(status) + " " + std::string(reasonPhrase(status));
-    return textReply(status, "<html><head><title>" + title + "</title></head><body><h1>" + title + "</h1></body></html>\n",
+    return textReply(status,
+                     "<html><head><title>" + title + "</title></head><body><h1>" + title + "</h1></body></html>\n",
                      "text/html");
 }
 
@@ -118,8 +119,7 @@ QuorvoService::QuorvoService(const Catalogue& catalogue, MediaStore& media, Requ
     , m_media(media)
     , m_log(log)
     , m_settings(std::move(settings))
-{
-}
+{ }
 
 bool QuorvoService::isLogged(const HttpRequest& request)
 {
@@ -131,9 +131,9 @@ FaultSettings QuorvoService::faultsFor(Endpoint endpoint, const FaultSettings* s
 {
     FaultSettings faults;
     const FaultScope& scope = m_settings.globalScope;
-    const bool global = (endpoint == Endpoint::Search && scope.search) || (endpoint == Endpoint::Link && scope.link) ||
-                        (endpoint == Endpoint::Lyrics && scope.lyrics) || (endpoint == Endpoint::Files && scope.files) ||
-                        (endpoint == Endpoint::Echo && scope.echo);
+    const bool global = (endpoint == Endpoint::Search && scope.search) || (endpoint == Endpoint::Link && scope.link)
+        || (endpoint == Endpoint::Lyrics && scope.lyrics) || (endpoint == Endpoint::Files && scope.files)
+        || (endpoint == Endpoint::Echo && scope.echo);
     if (global)
         faults = m_settings.globalFaults;
     if (songFaults)
@@ -147,8 +147,8 @@ std::string QuorvoService::hostFor(const HttpRequest& request) const
     if (!host || host->empty())
         return m_settings.fallbackHost;
     for (const char c : *host) {
-        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                             c == '-' || c == ':' || c == '[' || c == ']';
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '-' || c == ':' || c == '[' || c == ']';
         if (!allowed)
             return m_settings.fallbackHost;
     }
@@ -163,9 +163,9 @@ std::optional<Response> QuorvoService::faultReply(const HttpRequest& request, co
         reply = htmlError(*faults.status);
     } else if (faults.redirect && !redirected) {
         reply = htmlError(302);
-        const std::string location =
-            faults.redirect->empty() ? "http://" + hostFor(request) + std::string(kRedirectPrefix) + request.target
-                                     : *faults.redirect;
+        const std::string location = faults.redirect->empty()
+            ? "http://" + hostFor(request) + std::string(kRedirectPrefix) + request.target
+            : *faults.redirect;
         reply->setHeader("Location", location);
     }
     if (reply) {
@@ -246,11 +246,13 @@ Response QuorvoService::search(const HttpRequest& request)
 
     const std::vector<const Song*> matches = matchSongs(m_catalogue, words);
     page.total = matches.size();
-    const unsigned long long skip = static_cast<unsigned long long>(number - 1) * static_cast<unsigned long long>(page.pageSize);
+    const unsigned long long skip
+        = static_cast<unsigned long long>(number - 1) * static_cast<unsigned long long>(page.pageSize);
     if (skip < matches.size()) {
         const std::size_t from = static_cast<std::size_t>(skip);
         const std::size_t to = std::min(matches.size(), from + static_cast<std::size_t>(page.pageSize));
-        page.songs.assign(matches.begin() + static_cast<std::ptrdiff_t>(from), matches.begin() + static_cast<std::ptrdiff_t>(to));
+        page.songs.assign(matches.begin() + static_cast<std::ptrdiff_t>(from),
+                          matches.begin() + static_cast<std::ptrdiff_t>(to));
     }
     return xmlReply(200, searchReplyXml(page, words));
 }
@@ -284,8 +286,8 @@ Response QuorvoService::link(const HttpRequest& request, bool redirected)
             using Json = nlohmann::ordered_json;
             const std::string extension = song->extension();
             Json file;
-            file["url"] = "http://" + hostFor(request) + std::string(kMusicPrefix) + song->id + "/" + song->id + "." +
-                          extension + "?xcode=" + hexFingerprint(song->id);
+            file["url"] = "http://" + hostFor(request) + std::string(kMusicPrefix) + song->id + "/" + song->id + "."
+                + extension + "?xcode=" + hexFingerprint(song->id);
             file["size"] = media->size;
             file["format"] = extension;
             file["rate"] = song->format() == AudioFormat::Flac ? 1000 : song->mp3Kbps();
@@ -298,7 +300,8 @@ Response QuorvoService::link(const HttpRequest& request, bool redirected)
             item["album_name"] = song->album;
             item["lrc_link"] = song->hasLyrics ? lyricPath(*song) : "";
             if (song->linkReply != LinkReplyKind::NoFileList)
-                item["file_list"] = song->linkReply == LinkReplyKind::EmptyFileList ? Json::array() : Json::array({file});
+                item["file_list"]
+                    = song->linkReply == LinkReplyKind::EmptyFileList ? Json::array() : Json::array({file});
             item["link_code"] = 22000;
             const Json reply = song->linkReply == LinkReplyKind::Object ? item : Json::array({item});
             response = jsonReply(200, reply.dump());
@@ -317,8 +320,8 @@ Response QuorvoService::lyrics(const HttpRequest& request, std::string_view rest
         return std::move(*fault);
     if (!isGetOrHead(request))
         return methodNotAllowed();
-    Response response = (song && song->hasLyrics) ? textReply(200, lyricsFor(*song), "text/plain; charset=utf-8")
-                                                  : htmlError(404);
+    Response response
+        = (song && song->hasLyrics) ? textReply(200, lyricsFor(*song), "text/plain; charset=utf-8") : htmlError(404);
     applyDelivery(response, faults);
     return response;
 }
@@ -347,7 +350,7 @@ Response QuorvoService::songFile(const HttpRequest& request, std::string_view re
         std::fprintf(stderr, "quorvo-server: song %s: %s\n", song->id.c_str(), error.c_str());
         return htmlError(500);
     }
-    struct stat status{};
+    struct stat status { };
     if (::fstat(fd->get(), &status) != 0)
         return htmlError(500);
     const auto size = static_cast<std::uint64_t>(status.st_size);
@@ -356,7 +359,7 @@ Response QuorvoService::songFile(const HttpRequest& request, std::string_view re
     response.setHeader("Content-Type", song->format() == AudioFormat::Flac ? "audio/flac" : "audio/mpeg");
     response.setHeader("Accept-Ranges", faults.ignoreRange ? "none" : "bytes");
     response.setHeader("ETag", "\"" + hexFingerprint(MediaStore::fileName(*song)) + "\"");
-    response.file = FileBody{fd, 0, size};
+    response.file = FileBody {fd, 0, size};
 
     const auto range = request.header("Range");
     if (range && !faults.ignoreRange) {
@@ -369,9 +372,10 @@ Response QuorvoService::songFile(const HttpRequest& request, std::string_view re
         }
         if (decision.kind == RangeDecision::Kind::Partial) {
             response.status = 206;
-            response.setHeader("Content-Range", "bytes " + std::to_string(decision.first) + "-" +
-                                                    std::to_string(decision.last) + "/" + std::to_string(size));
-            response.file = FileBody{fd, decision.first, decision.last - decision.first + 1};
+            response.setHeader("Content-Range",
+                               "bytes " + std::to_string(decision.first) + "-" + std::to_string(decision.last) + "/"
+                                   + std::to_string(size));
+            response.file = FileBody {fd, decision.first, decision.last - decision.first + 1};
         }
     }
     applyDelivery(response, faults);

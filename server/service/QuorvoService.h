@@ -14,9 +14,9 @@
 namespace quorvo::server {
 
 struct ServiceSettings {
-    FaultSettings globalFaults;   // from the command line
-    FaultScope globalScope;       // which replies they touch
-    std::string fallbackHost;     // "HOST:PORT" for absolute URLs when a request has no usable Host
+    FaultSettings globalFaults;  // from the command line
+    FaultScope globalScope;      // which replies they touch
+    std::string fallbackHost;    // "HOST:PORT" for absolute URLs when a request has no usable Host
 };
 
 class QuorvoService {

@@ -84,8 +84,8 @@ std::vector<const Song*> matchSongs(const Catalogue& catalogue, const std::vecto
         return matches;
     for (const Song& song : catalogue.songs()) {
         const bool all = std::all_of(words.begin(), words.end(), [&](const std::string& word) {
-            return containsIgnoringCase(song.title, word) || containsIgnoringCase(song.artist, word) ||
-                   containsIgnoringCase(song.album, word);
+            return containsIgnoringCase(song.title, word) || containsIgnoringCase(song.artist, word)
+                || containsIgnoringCase(song.album, word);
         });
         if (all)
             matches.push_back(&song);
@@ -99,10 +99,17 @@ std::string escapeXmlText(std::string_view text)
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

@@ -13,21 +13,30 @@ namespace quorvo {
 namespace json_detail {
 namespace {
 
-std::optional<Path> pathOf(const Text& path, PathForm form) { return parsePath(encoding::toUtf8(path.view()), form); }
+std::optional<Path> pathOf(const Text& path, PathForm form)
+{
+    return parsePath(encoding::toUtf8(path.view()), form);
+}
 
-const Json* lookup(const Json& root, const Text& path, PathForm form) {
+const Json* lookup(const Json& root, const Text& path, PathForm form)
+{
     const auto steps = pathOf(path, form);
     return steps ? find(root, *steps) : nullptr;
 }
 
-Text programText(const std::string& utf8) { return encoding::fromUtf8(utf8); }
+Text programText(const std::string& utf8)
+{
+    return encoding::fromUtf8(utf8);
+}
 
-std::optional<Json> parseProgramText(const Text& text) {
+std::optional<Json> parseProgramText(const Text& text)
+{
     return parseText(encoding::toUtf8(text.view()), JsonObject::maximumDepth);
 }
 
 // A value to store: the text as a string, or (raw) the text parsed as a value.
-std::optional<Json> valueFrom(const Text& text, bool raw) {
+std::optional<Json> valueFrom(const Text& text, bool raw)
+{
     if (raw) {
         return parseProgramText(text);
     }
@@ -36,7 +45,8 @@ std::optional<Json> valueFrom(const Text& text, bool raw) {
 
 // Stores at the end of a non-empty path, if its parent exists and the result
 // stays within the nesting limit.
-bool storeAt(Json& root, const Path& path, Json value) {
+bool storeAt(Json& root, const Path& path, Json value)
+{
     if (path.empty() || static_cast<int>(path.size()) + depthOf(value) > JsonObject::maximumDepth) {
         return false;
     }
@@ -46,7 +56,8 @@ bool storeAt(Json& root, const Path& path, Json value) {
 }
 
 // UTF-16 code units, the way a script counts a string's length.
-int64_t scriptLength(const std::string& utf8) {
+int64_t scriptLength(const std::string& utf8)
+{
     int64_t units = 0;
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -57,7 +68,8 @@ int64_t scriptLength(const std::string& utf8) {
     return units;
 }
 
-bool truthy(const Json& value) {
+bool truthy(const Json& value)
+{
     switch (value.type()) {
     case Json::value_t::boolean:
         return value.get<bool>();
@@ -82,17 +94,28 @@ bool truthy(const Json& value) {
 
 using namespace json_detail;
 
-JsonObject::JsonObject() : m_value(std::make_shared<Value>()) {}
-JsonObject::JsonObject(std::shared_ptr<Value> value) : m_value(std::move(value)) {}
+JsonObject::JsonObject()
+    : m_value(std::make_shared<Value>())
+{ }
+JsonObject::JsonObject(std::shared_ptr<Value> value)
+    : m_value(std::move(value))
+{ }
 JsonObject::~JsonObject() = default;
 JsonObject::JsonObject(JsonObject&&) noexcept = default;
 JsonObject& JsonObject::operator=(JsonObject&&) noexcept = default;
 
-JsonObject JsonObject::clone() const { return JsonObject(m_value); }
+JsonObject JsonObject::clone() const
+{
+    return JsonObject(m_value);
+}
 
-void JsonObject::init() { m_value = std::make_shared<Value>(); }
+void JsonObject::init()
+{
+    m_value = std::make_shared<Value>();
+}
 
-bool JsonObject::parse(const Text& text) {
+bool JsonObject::parse(const Text& text)
+{
     m_value->json = nullptr;
     auto parsed = parseProgramText(text);
     if (!parsed || parsed->is_null()) {
@@ -102,15 +125,20 @@ bool JsonObject::parse(const Text& text) {
     return true;
 }
 
-Text JsonObject::toText() const { return programText(toJsonText(m_value->json)); }
+Text JsonObject::toText() const
+{
+    return programText(toJsonText(m_value->json));
+}
 
-void JsonObject::setText(const Text& path, const Text& value) {
+void JsonObject::setText(const Text& path, const Text& value)
+{
     if (const auto steps = pathOf(path, PathForm::Dot)) {
         storeAt(m_value->json, *steps, Json(encoding::toUtf8(value.view())));
     }
 }
 
-void JsonObject::setJson(const Text& path, const Text& json) {
+void JsonObject::setJson(const Text& path, const Text& json)
+{
     const auto steps = pathOf(path, PathForm::Dot);
     auto parsed = parseProgramText(json);
     if (steps && parsed) {
@@ -118,7 +146,8 @@ void JsonObject::setJson(const Text& path, const Text& json) {
     }
 }
 
-void JsonObject::setNumber(const Text& path, double value) {
+void JsonObject::setNumber(const Text& path, double value)
+{
     if (!std::isfinite(value)) {
         return;  // "nan" and "inf" are not numbers a script can be written with
     }
@@ -132,7 +161,8 @@ void JsonObject::setNumber(const Text& path, double value) {
     storeAt(m_value->json, *steps, numberValue(std::strtod(written.c_str(), nullptr)));
 }
 
-double JsonObject::getNumber(const Text& path) const {
+double JsonObject::getNumber(const Text& path) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::Dot);
     if (found == nullptr) {
         return 0;
@@ -146,12 +176,14 @@ double JsonObject::getNumber(const Text& path) const {
     return 0;
 }
 
-Text JsonObject::getJson(const Text& path) const {
+Text JsonObject::getJson(const Text& path) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::Dot);
     return found == nullptr ? Text() : programText(toJsonText(*found));
 }
 
-Text JsonObject::getText(const Text& path, bool asJson) const {
+Text JsonObject::getText(const Text& path, bool asJson) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::IndexAware);
     if (found == nullptr) {
         return {};
@@ -159,14 +191,16 @@ Text JsonObject::getText(const Text& path, bool asJson) const {
     return programText(asJson ? toJsonText(*found) : toScriptText(*found));
 }
 
-JsonObject JsonObject::getObject(const Text& path) const {
+JsonObject JsonObject::getObject(const Text& path) const
+{
     JsonObject copy;
     const Json* found = lookup(m_value->json, path, PathForm::IndexAware);
     copy.m_value->json = found == nullptr ? Json(nullptr) : *found;
     return copy;
 }
 
-int64_t JsonObject::length(const Text& path) const {
+int64_t JsonObject::length(const Text& path) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::Optional);
     if (found == nullptr) {
         return 0;
@@ -187,7 +221,8 @@ int64_t JsonObject::length(const Text& path) const {
     return 0;
 }
 
-void JsonObject::push(const Text& value, const Text& path, bool raw) {
+void JsonObject::push(const Text& value, const Text& path, bool raw)
+{
     const auto steps = pathOf(path, PathForm::Optional);
     auto element = valueFrom(value, raw);
     if (!steps || !element) {
@@ -213,14 +248,16 @@ void JsonObject::push(const Text& value, const Text& path, bool raw) {
     target->push_back(std::move(*element));
 }
 
-JsonObject JsonObject::getItemObject(int64_t index, const Text& path) const {
+JsonObject JsonObject::getItemObject(int64_t index, const Text& path) const
+{
     JsonObject copy;
     const Json* found = elementOf(lookup(m_value->json, path, PathForm::Optional), index);
     copy.m_value->json = found == nullptr ? Json(nullptr) : *found;
     return copy;
 }
 
-Text JsonObject::getItem(int64_t index, const Text& path, bool asJson) const {
+Text JsonObject::getItem(int64_t index, const Text& path, bool asJson) const
+{
     const Json* found = elementOf(lookup(m_value->json, path, PathForm::Optional), index);
     if (found == nullptr) {
         return {};
@@ -228,7 +265,8 @@ Text JsonObject::getItem(int64_t index, const Text& path, bool asJson) const {
     return programText(asJson ? toJsonText(*found) : toScriptText(*found));
 }
 
-void JsonObject::setItem(int64_t index, const Text& value, bool raw) {
+void JsonObject::setItem(int64_t index, const Text& value, bool raw)
+{
     auto element = valueFrom(value, raw);
     if (!element || 1 + depthOf(*element) > maximumDepth) {
         return;
@@ -239,7 +277,8 @@ void JsonObject::setItem(int64_t index, const Text& value, bool raw) {
     store(m_value->json, step, std::move(*element));
 }
 
-void JsonObject::removeItem(int64_t index) {
+void JsonObject::removeItem(int64_t index)
+{
     Json& root = m_value->json;
     if (!root.is_array()) {
         return;
@@ -252,7 +291,8 @@ void JsonObject::removeItem(int64_t index) {
     }
 }
 
-void JsonObject::reset(int typeCode) {
+void JsonObject::reset(int typeCode)
+{
     if (typeCode == typeNone || typeCode == typeObject) {
         m_value->json = Json::object();
     } else if (typeCode == typeArray) {
@@ -260,7 +300,8 @@ void JsonObject::reset(int typeCode) {
     }
 }
 
-bool JsonObject::assign(const Text& value, bool raw) {
+bool JsonObject::assign(const Text& value, bool raw)
+{
     auto parsed = valueFrom(value, raw);
     if (!parsed) {
         return false;
@@ -269,12 +310,14 @@ bool JsonObject::assign(const Text& value, bool raw) {
     return truthy(m_value->json);
 }
 
-bool JsonObject::has(const Text& path) const {
+bool JsonObject::has(const Text& path) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::Dot);
     return found != nullptr && !found->is_null();
 }
 
-std::vector<Text> JsonObject::keys(const Text& path) const {
+std::vector<Text> JsonObject::keys(const Text& path) const
+{
     std::vector<Text> names;
     const Json* found = lookup(m_value->json, path, PathForm::Optional);
     if (found == nullptr) {
@@ -297,7 +340,8 @@ std::vector<Text> JsonObject::keys(const Text& path) const {
     return names;
 }
 
-int JsonObject::typeOf(const Text& path) const {
+int JsonObject::typeOf(const Text& path) const
+{
     const Json* found = lookup(m_value->json, path, PathForm::Optional);
     if (found == nullptr || found->is_null()) {
         return typeNone;

@@ -26,7 +26,7 @@ struct Value;
 class JsonObject {
 public:
     // Type codes of typeOf and reset.
-    static constexpr int typeNone = 0;    // missing, null or undefined
+    static constexpr int typeNone = 0;  // missing, null or undefined
     static constexpr int typeNumber = 2;
     static constexpr int typeObject = 4;  // also booleans
     static constexpr int typeArray = 5;

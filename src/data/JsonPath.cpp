@@ -7,9 +7,13 @@ namespace {
 // arrays do; a gap wider than this is refused rather than allocated.
 constexpr int64_t maximumArrayGap = 65536;
 
-bool isNameByte(char c) { return c != '.' && c != '[' && c != ']' && c != ' ' && c != '\t'; }
+bool isNameByte(char c)
+{
+    return c != '.' && c != '[' && c != ']' && c != ' ' && c != '\t';
+}
 
-bool parseBracket(std::string_view text, std::size_t& at, PathStep& step) {
+bool parseBracket(std::string_view text, std::size_t& at, PathStep& step)
+{
     ++at;  // "["
     if (at < text.size() && (text[at] == '\'' || text[at] == '"')) {
         const char quote = text[at++];
@@ -42,7 +46,8 @@ bool parseBracket(std::string_view text, std::size_t& at, PathStep& step) {
     return true;
 }
 
-bool parseName(std::string_view text, std::size_t& at, PathStep& step) {
+bool parseName(std::string_view text, std::size_t& at, PathStep& step)
+{
     const std::size_t start = at;
     while (at < text.size() && isNameByte(text[at])) {
         ++at;
@@ -56,7 +61,8 @@ bool parseName(std::string_view text, std::size_t& at, PathStep& step) {
 
 }  // namespace
 
-std::optional<Path> parsePath(std::string_view text, PathForm form) {
+std::optional<Path> parsePath(std::string_view text, PathForm form)
+{
     Path path;
     if (text.empty()) {
         if (form == PathForm::Optional) {
@@ -95,7 +101,8 @@ std::optional<Path> parsePath(std::string_view text, PathForm form) {
 
 namespace {
 
-const Json* child(const Json& parent, const PathStep& step) {
+const Json* child(const Json& parent, const PathStep& step)
+{
     if (parent.is_object()) {
         const std::string key = step.isIndex ? std::to_string(step.index) : step.name;
         const auto found = parent.find(key);
@@ -112,7 +119,8 @@ const Json* child(const Json& parent, const PathStep& step) {
 
 }  // namespace
 
-const Json* find(const Json& root, const Path& path) {
+const Json* find(const Json& root, const Path& path)
+{
     const Json* current = &root;
     for (const PathStep& step : path) {
         current = child(*current, step);
@@ -123,9 +131,13 @@ const Json* find(const Json& root, const Path& path) {
     return current;
 }
 
-Json* find(Json& root, const Path& path) { return const_cast<Json*>(find(static_cast<const Json&>(root), path)); }
+Json* find(Json& root, const Path& path)
+{
+    return const_cast<Json*>(find(static_cast<const Json&>(root), path));
+}
 
-const Json* elementOf(const Json* value, int64_t index) {
+const Json* elementOf(const Json* value, int64_t index)
+{
     if (value == nullptr) {
         return nullptr;
     }
@@ -135,7 +147,8 @@ const Json* elementOf(const Json* value, int64_t index) {
     return child(*value, step);
 }
 
-bool store(Json& parent, const PathStep& step, Json value) {
+bool store(Json& parent, const PathStep& step, Json value)
+{
     if (parent.is_object()) {
         parent[step.isIndex ? std::to_string(step.index) : step.name] = std::move(value);
         return true;

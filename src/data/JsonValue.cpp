@@ -15,7 +15,9 @@ namespace {
 // as a script object literal does.
 class Builder final : public nlohmann::json_sax<Json> {
 public:
-    explicit Builder(int maximumDepth) : m_maximumDepth(maximumDepth) {}
+    explicit Builder(int maximumDepth)
+        : m_maximumDepth(maximumDepth)
+    { }
 
     bool null() override { return add(Json(nullptr)); }
     bool boolean(bool value) override { return add(Json(value)); }
@@ -25,7 +27,8 @@ public:
     bool string(string_t& value) override { return add(Json(std::move(value))); }
     bool binary(binary_t& /*value*/) override { return false; }
     bool start_object(std::size_t /*count*/) override { return open(Json::object()); }
-    bool key(string_t& name) override {
+    bool key(string_t& name) override
+    {
         m_key = std::move(name);
         return true;
     }
@@ -33,7 +36,8 @@ public:
     bool start_array(std::size_t /*count*/) override { return open(Json::array()); }
     bool end_array() override { return close(); }
     bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
-                     const nlohmann::detail::exception& /*error*/) override {
+                     const nlohmann::detail::exception& /*error*/) override
+    {
         return false;
     }
 
@@ -45,12 +49,14 @@ private:
         std::unordered_map<std::string, std::size_t> memberAt;  // objects only
     };
 
-    bool add(Json value) {
+    bool add(Json value)
+    {
         put(std::move(value));
         return true;
     }
 
-    Json* put(Json value) {
+    Json* put(Json value)
+    {
         if (m_open.empty()) {
             m_root = std::move(value);
             return &m_root;
@@ -71,16 +77,18 @@ private:
         return &members.back().second;
     }
 
-    bool open(Json container) {
+    bool open(Json container)
+    {
         if (static_cast<int>(m_open.size()) >= m_maximumDepth) {
             return false;
         }
         Json* placed = put(std::move(container));
-        m_open.push_back(Frame{placed, {}});
+        m_open.push_back(Frame {placed, {}});
         return true;
     }
 
-    bool close() {
+    bool close()
+    {
         m_open.pop_back();
         return true;
     }
@@ -91,17 +99,22 @@ private:
     std::string m_key;
 };
 
-bool isIdentifierStart(char c) {
+bool isIdentifierStart(char c)
+{
     const auto byte = static_cast<unsigned char>(c);
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || byte >= 0x80;
 }
 
-bool isIdentifierPart(char c) { return isIdentifierStart(c) || (c >= '0' && c <= '9'); }
+bool isIdentifierPart(char c)
+{
+    return isIdentifierStart(c) || (c >= '0' && c <= '9');
+}
 
 // Rewrites the script-literal conveniences into JSON: single-quoted strings
 // become double-quoted ones, bare member names get quotes. Everything else is
 // copied, so real syntax errors stay errors.
-std::string scriptLiteralToJson(std::string_view text) {
+std::string scriptLiteralToJson(std::string_view text)
+{
     std::string out;
     out.reserve(text.size() + 16);
     std::size_t i = 0;
@@ -136,8 +149,9 @@ std::string scriptLiteralToJson(std::string_view text) {
             i = std::min(i + 1, text.size());
         } else if ((c >= '0' && c <= '9') || c == '.') {
             // A number, exponent letters included.
-            while (i < text.size() && (isIdentifierPart(text[i]) || text[i] == '.' ||
-                                       ((text[i] == '+' || text[i] == '-') && (text[i - 1] == 'e' || text[i - 1] == 'E')))) {
+            while (i < text.size()
+                   && (isIdentifierPart(text[i]) || text[i] == '.'
+                       || ((text[i] == '+' || text[i] == '-') && (text[i - 1] == 'e' || text[i - 1] == 'E')))) {
                 out += text[i++];
             }
         } else if (isIdentifierStart(c)) {
@@ -147,7 +161,8 @@ std::string scriptLiteralToJson(std::string_view text) {
             }
             const std::string_view word = text.substr(start, i - start);
             std::size_t next = i;
-            while (next < text.size() && (text[next] == ' ' || text[next] == '\t' || text[next] == '\r' || text[next] == '\n')) {
+            while (next < text.size()
+                   && (text[next] == ' ' || text[next] == '\t' || text[next] == '\r' || text[next] == '\n')) {
                 ++next;
             }
             const bool isMemberName = next < text.size() && text[next] == ':';
@@ -166,7 +181,8 @@ std::string scriptLiteralToJson(std::string_view text) {
     return out;
 }
 
-std::optional<Json> parseStrict(std::string_view utf8, int maximumDepth) {
+std::optional<Json> parseStrict(std::string_view utf8, int maximumDepth)
+{
     Builder builder(maximumDepth);
     const bool ok = Json::sax_parse(utf8, &builder, nlohmann::detail::input_format_t::json, true, false);
     if (!ok) {
@@ -175,7 +191,8 @@ std::optional<Json> parseStrict(std::string_view utf8, int maximumDepth) {
     return builder.takeRoot();
 }
 
-void appendScriptText(const Json& value, std::string& out, int depth) {
+void appendScriptText(const Json& value, std::string& out, int depth)
+{
     switch (value.type()) {
     case Json::value_t::string:
         out += value.get_ref<const std::string&>();
@@ -216,24 +233,28 @@ void appendScriptText(const Json& value, std::string& out, int depth) {
 
 }  // namespace
 
-std::optional<Json> parseText(std::string_view utf8, int maximumDepth) {
+std::optional<Json> parseText(std::string_view utf8, int maximumDepth)
+{
     if (auto value = parseStrict(utf8, maximumDepth)) {
         return value;
     }
     return parseStrict(scriptLiteralToJson(utf8), maximumDepth);
 }
 
-std::string toJsonText(const Json& value) {
+std::string toJsonText(const Json& value)
+{
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string toScriptText(const Json& value) {
+std::string toScriptText(const Json& value)
+{
     std::string out;
     appendScriptText(value, out, 0);
     return out;
 }
 
-std::string numberText(double value) {
+std::string numberText(double value)
+{
     if (std::isnan(value)) {
         return "NaN";
     }
@@ -247,8 +268,8 @@ std::string numberText(double value) {
         return buffer;
     }
     const bool fixed = magnitude >= 1e-6 && magnitude < 1e21;
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, fixed ? std::chars_format::fixed : std::chars_format::scientific);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      fixed ? std::chars_format::fixed : std::chars_format::scientific);
     std::string text(buffer, result.ptr);
     const auto e = text.find('e');
     if (e != std::string::npos) {
@@ -259,10 +280,11 @@ std::string numberText(double value) {
     return text;
 }
 
-int depthOf(const Json& value) {
+int depthOf(const Json& value)
+{
     // Iterative: a value built by many edits must not exhaust the stack here.
     int deepest = 0;
-    std::vector<std::pair<const Json*, int>> pending{{&value, 0}};
+    std::vector<std::pair<const Json*, int>> pending {{&value, 0}};
     while (!pending.empty()) {
         const auto [current, depth] = pending.back();
         pending.pop_back();
@@ -277,7 +299,8 @@ int depthOf(const Json& value) {
     return deepest;
 }
 
-Json numberValue(double value) {
+Json numberValue(double value)
+{
     constexpr double largestExactInteger = 9007199254740992.0;  // 2^53
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) <= largestExactInteger) {
         return Json(static_cast<int64_t>(value));

@@ -18,9 +18,13 @@ constexpr std::string_view cdataOpen = "<![CDATA[";
 constexpr std::string_view cdataClose = "]]>";
 constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool isAllBlank(std::string_view bytes) {
+bool isAllBlank(std::string_view bytes)
+{
     for (const char c : bytes) {
         if (!isBlank(c)) {
             return false;
@@ -29,7 +33,8 @@ bool isAllBlank(std::string_view bytes) {
     return true;
 }
 
-std::string_view trimBlanks(std::string_view bytes) {
+std::string_view trimBlanks(std::string_view bytes)
+{
     while (!bytes.empty() && isBlank(bytes.front())) {
         bytes.remove_prefix(1);
     }
@@ -43,7 +48,8 @@ std::string_view trimBlanks(std::string_view bytes) {
 // first), optionally not splitting inside double quotes. Returns false as soon
 // as `onPiece` does.
 template <typename OnPiece>
-bool forEachPiece(std::string_view data, std::string_view delimiter, bool quoteAware, OnPiece&& onPiece) {
+bool forEachPiece(std::string_view data, std::string_view delimiter, bool quoteAware, OnPiece&& onPiece)
+{
     if (delimiter.empty()) {
         return onPiece(data);
     }
@@ -82,8 +88,8 @@ bool forEachPiece(std::string_view data, std::string_view delimiter, bool quoteA
 
 // Calls `onToken` for each piece of a tag's text between ASCII spaces that
 // are not inside double quotes.
-template <typename OnToken>
-void forEachTagToken(std::string_view tagText, OnToken&& onToken) {
+template <typename OnToken> void forEachTagToken(std::string_view tagText, OnToken&& onToken)
+{
     bool inQuotes = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < tagText.size(); ++i) {
@@ -99,7 +105,8 @@ void forEachTagToken(std::string_view tagText, OnToken&& onToken) {
 
 // UTF-8 to program text. ASCII is the same in both, so only the runs of
 // other bytes go through the converter; a reply is mostly ASCII markup.
-Bytes programTextFromUtf8(std::string_view utf8) {
+Bytes programTextFromUtf8(std::string_view utf8)
+{
     Bytes out;
     out.reserve(utf8.size());
     std::size_t i = 0;
@@ -122,7 +129,8 @@ Bytes programTextFromUtf8(std::string_view utf8) {
 }
 
 // closingTagName(piece) == name, without building the name.
-bool closingNameEquals(std::string_view piece, std::string_view name) {
+bool closingNameEquals(std::string_view piece, std::string_view name)
+{
     std::size_t matched = 0;
     for (const char c : piece) {
         if (isBlank(c) || c == '/' || c == '>') {
@@ -141,7 +149,8 @@ bool closingNameEquals(std::string_view piece, std::string_view name) {
 
 }  // namespace
 
-bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAware) {
+bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAware)
+{
     clear();
     m_sourceData = data;
     Bytes work = data;
@@ -150,7 +159,8 @@ bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAwar
     return parse(work, quoteAware);
 }
 
-bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const {
+bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const
+{
     // The data is read as text, so it ends at the first NUL byte.
     const std::string_view asText(data.data(), std::min(data.find('\0'), data.size()));
     const int64_t at = text::find(asText, "encoding", 1, CaseSensitivity::Insensitive);
@@ -179,9 +189,10 @@ bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const {
     return true;
 }
 
-Bytes XmlDocument::makeMarker(std::string_view data, int letterCount) {
-    std::mt19937 generator(static_cast<std::mt19937::result_type>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+Bytes XmlDocument::makeMarker(std::string_view data, int letterCount)
+{
+    std::mt19937 generator(
+        static_cast<std::mt19937::result_type>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     std::uniform_int_distribution<int> letter('A', 'Z');
     for (int attempt = 0; attempt < 100; ++attempt) {
         Bytes candidate = "@";
@@ -195,7 +206,8 @@ Bytes XmlDocument::makeMarker(std::string_view data, int letterCount) {
     return {};
 }
 
-int XmlDocument::extractCdata(Bytes& data) {
+int XmlDocument::extractCdata(Bytes& data)
+{
     m_cdataMarker = makeMarker(data);
     if (data.find(cdataOpen) == Bytes::npos) {
         return 0;
@@ -228,7 +240,8 @@ int XmlDocument::extractCdata(Bytes& data) {
     return count;
 }
 
-Text XmlDocument::resolveCdata(std::string_view bytes) const {
+Text XmlDocument::resolveCdata(std::string_view bytes) const
+{
     if (m_cdataMarker.empty()) {
         return Text(bytes);
     }
@@ -248,7 +261,8 @@ Text XmlDocument::resolveCdata(std::string_view bytes) const {
     return Text(m_cdataSections[static_cast<std::size_t>(number - 1)]);
 }
 
-std::vector<Bytes> XmlDocument::splitOutsideQuotes(std::string_view data, std::string_view delimiter) {
+std::vector<Bytes> XmlDocument::splitOutsideQuotes(std::string_view data, std::string_view delimiter)
+{
     std::vector<Bytes> pieces;
     forEachPiece(data, delimiter, true, [&pieces](std::string_view piece) {
         pieces.emplace_back(piece);
@@ -257,7 +271,8 @@ std::vector<Bytes> XmlDocument::splitOutsideQuotes(std::string_view data, std::s
     return pieces;
 }
 
-Bytes XmlDocument::stripBlanks(std::string_view bytes) {
+Bytes XmlDocument::stripBlanks(std::string_view bytes)
+{
     Bytes out;
     out.reserve(bytes.size());
     for (const char c : bytes) {
@@ -268,7 +283,8 @@ Bytes XmlDocument::stripBlanks(std::string_view bytes) {
     return out;
 }
 
-Text XmlDocument::closingTagName(std::string_view piece) {
+Text XmlDocument::closingTagName(std::string_view piece)
+{
     Bytes name;
     for (const char c : piece) {
         if (!isBlank(c) && c != '/' && c != '>') {
@@ -278,7 +294,8 @@ Text XmlDocument::closingTagName(std::string_view piece) {
     return Text(name);
 }
 
-bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode& record, bool opening) const {
+bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode& record, bool opening) const
+{
     record.name = Text();
     record.value = Text();
     record.attributes.clear();
@@ -328,7 +345,8 @@ bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode&
     return !failed;
 }
 
-bool XmlDocument::parse(const Bytes& data, bool quoteAware) {
+bool XmlDocument::parse(const Bytes& data, bool quoteAware)
+{
     // Bottom entry: the document pseudo-element that collects the top level.
     std::vector<XmlNode> open(1);
     std::vector<XmlNode> nodes;

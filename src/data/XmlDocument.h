@@ -60,7 +60,8 @@ public:
     [[nodiscard]] std::optional<XmlNode> getNode(int node) const;
     int removeNode(int node);
     int releaseNode(int node);
-    void setNode(int node, const std::optional<Text>& name = std::nullopt, const std::optional<Text>& value = std::nullopt,
+    void setNode(int node, const std::optional<Text>& name = std::nullopt,
+                 const std::optional<Text>& value = std::nullopt,
                  const std::optional<std::vector<XmlAttribute>>& attributes = std::nullopt);
     int addNode(int parent);
 

@@ -13,7 +13,8 @@ namespace quorvo {
 namespace {
 
 // Leading decimal digits; nullopt when there are none or they overflow an int.
-std::optional<int> leadingNumber(std::string_view text) {
+std::optional<int> leadingNumber(std::string_view text)
+{
     int64_t value = 0;
     bool digits = false;
     for (const char c : text) {
@@ -34,7 +35,8 @@ std::optional<int> leadingNumber(std::string_view text) {
 
 }  // namespace
 
-int XmlDocument::resolveStep(int current, std::string_view step) const {
+int XmlDocument::resolveStep(int current, std::string_view step) const
+{
     const bool atDocumentLevel = current == -1;
     if (step.starts_with("<#")) {
         const int number = leadingNumber(step.substr(2)).value_or(0);
@@ -79,7 +81,8 @@ int XmlDocument::resolveStep(int current, std::string_view step) const {
     return -1;
 }
 
-int XmlDocument::indexByPath(const Text& path) const {
+int XmlDocument::indexByPath(const Text& path) const
+{
     if (m_rootIndex == 0 || !isValid(m_rootIndex)) {
         return -1;
     }
@@ -106,7 +109,8 @@ int XmlDocument::indexByPath(const Text& path) const {
     return isValid(index) ? index : -1;
 }
 
-bool XmlDocument::getNodeByPath(const Text& path, XmlNode& out) const {
+bool XmlDocument::getNodeByPath(const Text& path, XmlNode& out) const
+{
     const int index = indexByPath(path);
     if (index == -1) {
         return false;
@@ -115,7 +119,8 @@ bool XmlDocument::getNodeByPath(const Text& path, XmlNode& out) const {
     return true;
 }
 
-std::optional<XmlNode> XmlDocument::getNodeByPath(const Text& path) const {
+std::optional<XmlNode> XmlDocument::getNodeByPath(const Text& path) const
+{
     XmlNode out;
     if (!getNodeByPath(path, out)) {
         return std::nullopt;
@@ -123,7 +128,8 @@ std::optional<XmlNode> XmlDocument::getNodeByPath(const Text& path) const {
     return out;
 }
 
-Text XmlDocument::valueAt(const Text& path) const {
+Text XmlDocument::valueAt(const Text& path) const
+{
     const int index = indexByPath(path);
     return index == -1 ? Text() : m_nodes[static_cast<std::size_t>(index - 1)].value;
 }

@@ -12,7 +12,8 @@ constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"gb231
 
 }  // namespace
 
-void XmlDocument::clear() {
+void XmlDocument::clear()
+{
     m_sourceData.clear();
     m_nodes.clear();
     m_cdataSections.clear();
@@ -22,7 +23,8 @@ void XmlDocument::clear() {
     m_released.assign(1, false);
 }
 
-int XmlDocument::checkNode(int node) const {
+int XmlDocument::checkNode(int node) const
+{
     if (node <= 0 || static_cast<std::size_t>(node) > m_nodes.size()) {
         return -1;
     }
@@ -32,7 +34,8 @@ int XmlDocument::checkNode(int node) const {
     return node == m_rootIndex ? 0 : 1;
 }
 
-bool XmlDocument::getNode(int node, XmlNode& out) const {
+bool XmlDocument::getNode(int node, XmlNode& out) const
+{
     const int index = mapRoot(node);
     if (!isValid(index)) {
         return false;
@@ -41,7 +44,8 @@ bool XmlDocument::getNode(int node, XmlNode& out) const {
     return true;
 }
 
-std::optional<XmlNode> XmlDocument::getNode(int node) const {
+std::optional<XmlNode> XmlDocument::getNode(int node) const
+{
     XmlNode out;
     if (!getNode(node, out)) {
         return std::nullopt;
@@ -49,7 +53,8 @@ std::optional<XmlNode> XmlDocument::getNode(int node) const {
     return out;
 }
 
-Text XmlDocument::getName(int node) const {
+Text XmlDocument::getName(int node) const
+{
     if (m_rootIndex == 0) {
         return {};
     }
@@ -57,18 +62,19 @@ Text XmlDocument::getName(int node) const {
     return isValid(index) ? m_nodes[static_cast<std::size_t>(index - 1)].name : Text();
 }
 
-int XmlDocument::releaseNode(int node) {
+int XmlDocument::releaseNode(int node)
+{
     if (node <= 0 || static_cast<std::size_t>(node) > m_nodes.size() || m_released[static_cast<std::size_t>(node)]) {
         return -1;
     }
     const int direct = static_cast<int>(m_nodes[static_cast<std::size_t>(node - 1)].children.size());
     // Depth first, the node before its children, children in order.
-    std::vector<int> pending{node};
+    std::vector<int> pending {node};
     while (!pending.empty()) {
         const int current = pending.back();
         pending.pop_back();
-        if (current <= 0 || static_cast<std::size_t>(current) > m_nodes.size() ||
-            m_released[static_cast<std::size_t>(current)]) {
+        if (current <= 0 || static_cast<std::size_t>(current) > m_nodes.size()
+            || m_released[static_cast<std::size_t>(current)]) {
             continue;
         }
         m_released[static_cast<std::size_t>(current)] = true;
@@ -79,7 +85,8 @@ int XmlDocument::releaseNode(int node) {
     return direct;
 }
 
-int XmlDocument::removeNode(int node) {
+int XmlDocument::removeNode(int node)
+{
     const int check = checkNode(node);
     if (check < 1) {
         return check;
@@ -96,7 +103,8 @@ int XmlDocument::removeNode(int node) {
 }
 
 void XmlDocument::setNode(int node, const std::optional<Text>& name, const std::optional<Text>& value,
-                          const std::optional<std::vector<XmlAttribute>>& attributes) {
+                          const std::optional<std::vector<XmlAttribute>>& attributes)
+{
     const int index = mapRoot(node);
     if (!isValid(index)) {
         return;
@@ -113,7 +121,8 @@ void XmlDocument::setNode(int node, const std::optional<Text>& name, const std::
     }
 }
 
-int XmlDocument::addNode(int parent) {
+int XmlDocument::addNode(int parent)
+{
     const int parentIndex = mapRoot(parent);
     if (!isValid(parentIndex)) {
         return -1;
@@ -144,9 +153,13 @@ int XmlDocument::addNode(int parent) {
     return index;
 }
 
-XmlTables XmlDocument::exportTables() const { return {m_nodes, m_freeList, m_rootIndex}; }
+XmlTables XmlDocument::exportTables() const
+{
+    return {m_nodes, m_freeList, m_rootIndex};
+}
 
-void XmlDocument::importTables(XmlTables tables) {
+void XmlDocument::importTables(XmlTables tables)
+{
     clear();
     m_nodes = std::move(tables.nodes);
     m_freeList = std::move(tables.freeList);
@@ -159,7 +172,8 @@ void XmlDocument::importTables(XmlTables tables) {
     }
 }
 
-void XmlDocument::serializeNode(int node, Text& out) const {
+void XmlDocument::serializeNode(int node, Text& out) const
+{
     if (node == 0) {
         if (getName(0).empty()) {
             return;
@@ -214,7 +228,8 @@ void XmlDocument::serializeNode(int node, Text& out) const {
     out = Text(text);
 }
 
-Text XmlDocument::toText() const {
+Text XmlDocument::toText() const
+{
     Text out;
     serializeNode(0, out);
     return out;

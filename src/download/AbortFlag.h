@@ -30,7 +30,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::atomic<bool> m_raised{false};
+    std::atomic<bool> m_raised {false};
 };
 
 }  // namespace quorvo

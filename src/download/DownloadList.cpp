@@ -46,7 +46,7 @@ uint64_t DownloadList::append(DownloadTask task)
     const std::lock_guard lock(m_mutex);
     task.id = m_nextId++;
     m_rows.push_back(task);
-    emit(RowAppended{m_rows.size(), std::move(task)});
+    emit(RowAppended {m_rows.size(), std::move(task)});
     return m_rows.back().id;
 }
 
@@ -57,7 +57,7 @@ bool DownloadList::setCell(uint64_t taskId, DownloadColumn column, const Text& t
     if (index == m_rows.size())
         return false;
     m_rows[index].cell(column) = text;
-    emit(CellChanged{index + 1, taskId, column, text});
+    emit(CellChanged {index + 1, taskId, column, text});
     return true;
 }
 
@@ -68,7 +68,7 @@ bool DownloadList::markFailed(uint64_t taskId)
     if (index == m_rows.size())
         return false;
     m_rows[index].failed = true;
-    emit(RowMarkedFailed{index + 1, taskId});
+    emit(RowMarkedFailed {index + 1, taskId});
     return true;
 }
 
@@ -92,8 +92,8 @@ std::size_t DownloadList::removeRows(const std::function<bool(const DownloadTask
 
 std::size_t DownloadList::indexOf(uint64_t taskId) const
 {
-    const auto found =
-        std::find_if(m_rows.begin(), m_rows.end(), [&](const DownloadTask& row) { return row.id == taskId; });
+    const auto found
+        = std::find_if(m_rows.begin(), m_rows.end(), [&](const DownloadTask& row) { return row.id == taskId; });
     return static_cast<std::size_t>(found - m_rows.begin());
 }
 

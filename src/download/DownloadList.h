@@ -19,7 +19,9 @@ namespace quorvo {
 
 class DownloadList {
 public:
-    explicit DownloadList(QueueListener* listener = nullptr) : m_listener(listener) {}
+    explicit DownloadList(QueueListener* listener = nullptr)
+        : m_listener(listener)
+    { }
 
     [[nodiscard]] std::size_t size() const;
     [[nodiscard]] std::vector<DownloadTask> rows() const;

@@ -12,8 +12,7 @@ DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& setti
     , m_nameBuilder(std::move(nameBuilder))
     , m_listener(listener)
     , m_list(listener)
-{
-}
+{ }
 
 DownloadQueue::~DownloadQueue()
 {
@@ -67,7 +66,7 @@ bool DownloadQueue::startWorker()
     m_workerActive = true;
     m_stopRequested.store(false, std::memory_order_release);
     m_abortFlag.clear();
-    emit(WorkerStateChanged{true});
+    emit(WorkerStateChanged {true});
     m_worker = std::thread([this] { runWorker(); });
     return true;
 }
@@ -171,7 +170,7 @@ bool DownloadQueue::workSong(const DownloadTask& row)
         const ProgressTexts texts = reporter.report(done, total);
         m_list.setCell(row.id, DownloadColumn::Status, texts.percent);
         const std::lock_guard lock(m_mutex);
-        emit(SpeedChanged{texts.speed});
+        emit(SpeedChanged {texts.speed});
     };
     const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag);
     if (result != TransferResult::Completed) {
@@ -181,7 +180,7 @@ bool DownloadQueue::workSong(const DownloadTask& row)
     m_list.setCell(row.id, DownloadColumn::Status, Text(status::kCompleted));
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
-        emit(SoundRequested{sound});
+        emit(SoundRequested {sound});
     }
     return true;
 }
@@ -199,8 +198,8 @@ void DownloadQueue::workerEnded()
 void DownloadQueue::becomeIdle()
 {
     m_running = false;
-    emit(WorkerStateChanged{false});
-    emit(SpeedChanged{Text()});
+    emit(WorkerStateChanged {false});
+    emit(SpeedChanged {Text()});
     m_changed.notify_all();
 }
 

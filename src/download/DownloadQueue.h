@@ -96,7 +96,7 @@ private:
     bool m_running = false;        // started and not yet back to idle
     bool m_workerActive = false;   // the worker thread has not finished its loop
     bool m_stopperActive = false;  // a stopper owns the way back to idle
-    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_stopRequested {false};
 
     std::mutex m_stopMutex;  // one stopper at a time
 

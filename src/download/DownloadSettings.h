@@ -29,7 +29,9 @@ public:
 // config.ini (read afresh on every call), with per-run overrides.
 class ConfigDownloadSettings final : public DownloadSettings {
 public:
-    explicit ConfigDownloadSettings(ConfigStore config) : m_config(std::move(config)) {}
+    explicit ConfigDownloadSettings(ConfigStore config)
+        : m_config(std::move(config))
+    { }
 
     // A trailing "/" is added when missing.
     void overrideSaveDirectory(Text directory);

@@ -12,11 +12,11 @@ enum class DownloadColumn { Name = 1, Quality = 2, Size = 3, Status = 4, SongId 
 
 // One row of the download list.
 struct DownloadTask {
-    uint64_t id = 0;   // stable identity; row numbers shift when rows go
-    Text name;         // built file name: the key for duplicates and deletion
-    Text quality;      // "flac" selects ".flac"
-    Text size{"-"};    // "-" until the link is resolved
-    Text status{status::kWaiting};
+    uint64_t id = 0;  // stable identity; row numbers shift when rows go
+    Text name;        // built file name: the key for duplicates and deletion
+    Text quality;     // "flac" selects ".flac"
+    Text size {"-"};  // "-" until the link is resolved
+    Text status {status::kWaiting};
     Text songId;
     Text lyricUrl;
     bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)

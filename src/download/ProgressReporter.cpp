@@ -12,7 +12,7 @@ ProgressTexts ProgressReporter::report(int64_t done, int64_t total)
     // The first report of a transfer shows speed 0, also when it resumes.
     if (m_lastProgressBytes == 0)
         m_lastProgressBytes = done;
-    ProgressTexts texts{percentText(done, total), speedText(done - m_lastProgressBytes)};
+    ProgressTexts texts {percentText(done, total), speedText(done - m_lastProgressBytes)};
     m_lastProgressBytes = done;
     return texts;
 }
@@ -22,8 +22,9 @@ Text percentText(int64_t done, int64_t total)
     if (total <= 0)
         return "100%";
     constexpr int64_t kLargest = std::numeric_limits<int64_t>::max() / 100;
-    const int64_t percent = done <= kLargest ? done * 100 / total
-                                             : static_cast<int64_t>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+    const int64_t percent = done <= kLargest
+        ? done * 100 / total
+        : static_cast<int64_t>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
     return numbers::fromInteger(percent) + "%";
 }
 

@@ -50,8 +50,8 @@ struct SoundRequested {
     CompletionSound sound = CompletionSound::None;
 };
 
-using QueueEvent =
-    std::variant<RowAppended, RowsRemoved, CellChanged, RowMarkedFailed, SpeedChanged, WorkerStateChanged, SoundRequested>;
+using QueueEvent = std::variant<RowAppended, RowsRemoved, CellChanged, RowMarkedFailed, SpeedChanged,
+                                WorkerStateChanged, SoundRequested>;
 
 // Receives events on whatever thread made the change, while the queue holds
 // its lock: an implementation must be quick, thread-safe, and must not call
@@ -66,7 +66,9 @@ public:
 // called after each event, e.g. to wake the user-interface thread's loop.
 class QueueMailbox final : public QueueListener {
 public:
-    explicit QueueMailbox(std::function<void()> wake = {}) : m_wake(std::move(wake)) {}
+    explicit QueueMailbox(std::function<void()> wake = {})
+        : m_wake(std::move(wake))
+    { }
 
     void onQueueEvent(const QueueEvent& event) override;
     // Everything posted so far, oldest first.

@@ -12,13 +12,12 @@ public:
     explicit ServiceSongFetcher(ServiceEndpoints service, TransferTimeouts timeouts = {})
         : m_service(std::move(service))
         , m_timeouts(timeouts)
-    {
-    }
+    { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
     std::optional<ResolvedLink> resolveLink(const Text& songId) override;
-    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag) override;
+    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+                            AbortFlag& abortFlag) override;
 
 private:
     ServiceEndpoints m_service;

@@ -20,7 +20,8 @@ public:
     // nullopt: the link reply is not readable (the row fails for good).
     virtual std::optional<ResolvedLink> resolveLink(const Text& songId) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                    int64_t limitKBps, AbortFlag& abortFlag) = 0;
+                                    int64_t limitKBps, AbortFlag& abortFlag)
+        = 0;
 };
 
 }  // namespace quorvo

@@ -85,7 +85,8 @@ long receiveBufferBytes(int64_t limitBytes)
     constexpr int64_t kLargest = 256 * 1024;
     if (limitBytes <= 0)
         return kLargest;
-    const auto reads = (limitBytes + static_cast<int64_t>(kTransferReadBytes) - 1) / static_cast<int64_t>(kTransferReadBytes);
+    const auto reads
+        = (limitBytes + static_cast<int64_t>(kTransferReadBytes) - 1) / static_cast<int64_t>(kTransferReadBytes);
     return static_cast<long>(std::min(kLargest, reads * static_cast<int64_t>(kTransferReadBytes)));
 }
 
@@ -96,15 +97,13 @@ class TransferAttempt {
 public:
     enum class Outcome { Completed, Aborted, Failed, RestartFromZero };
 
-    TransferAttempt(const Text& finalPath, const ProgressCallback& progress, int64_t limitBytes,
-                    AbortFlag& abortFlag)
+    TransferAttempt(const Text& finalPath, const ProgressCallback& progress, int64_t limitBytes, AbortFlag& abortFlag)
         : m_finalPath(finalPath)
         , m_partialPath(partialPathOf(finalPath))
         , m_progress(progress)
         , m_limit(limitBytes)
         , m_abortFlag(abortFlag)
-    {
-    }
+    { }
 
     Outcome run(const Text& url, int64_t offset, const TransferTimeouts& timeouts)
     {
@@ -126,8 +125,7 @@ public:
         // The handle's own agent; the header block's User-Agent line replaces
         // it on the wire, as it does for the URL-level calls it stands for.
         const Text agent = transferAgentText();
-        const bool configured =
-            curl_easy_setopt(handle, CURLOPT_URL, url.c_str()) == CURLE_OK
+        const bool configured = curl_easy_setopt(handle, CURLOPT_URL, url.c_str()) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
@@ -136,7 +134,8 @@ public:
             && curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, receiveBufferBytes(m_limit)) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count())) == CURLE_OK
+            && curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()))
+                == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts.stall.count())) == CURLE_OK
             && curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &TransferAttempt::onHeader) == CURLE_OK
@@ -369,8 +368,8 @@ Text transferHeaderBlock(int64_t resumeOffset)
 
 Text transferAgentText()
 {
-    const auto milliseconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    const auto milliseconds
+        = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     return "Agent" + numbers::fromInteger(static_cast<uint32_t>(milliseconds));
 }
 
@@ -379,8 +378,8 @@ Text partialPathOf(const Text& finalPath)
     return finalPath + ".tmp";
 }
 
-TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferTimeouts& timeouts)
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+                            AbortFlag& abortFlag, const TransferTimeouts& timeouts)
 {
     initialiseCurlOnce();
     // A negative limit is no limit, like 0: it cannot mean "read nothing".

@@ -27,15 +27,15 @@ enum class TransferResult {
 using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
 
 struct TransferTimeouts {
-    std::chrono::milliseconds connect{15000};
+    std::chrono::milliseconds connect {15000};
     // A reply that delivers no byte for this long has failed (whole seconds).
-    std::chrono::seconds stall{30};
+    std::chrono::seconds stall {30};
 };
 
 // One read takes at most this many bytes; the rate quota is checked between reads.
 inline constexpr std::size_t kTransferReadBytes = 10240;
 // Reports and rate quotas are per window of this length.
-inline constexpr std::chrono::milliseconds kReportWindow{1000};
+inline constexpr std::chrono::milliseconds kReportWindow {1000};
 inline constexpr int64_t kBytesPerKB = 1024;
 
 // The request header lines, without a trailing line break; with a resume
@@ -52,7 +52,7 @@ Text partialPathOf(const Text& finalPath);
 // The abort flag is looked at after every read and while the loop waits for
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
-TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferTimeouts& timeouts = {});
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+                            AbortFlag& abortFlag, const TransferTimeouts& timeouts = {});
 
 }  // namespace quorvo

@@ -22,15 +22,27 @@ constexpr Argb toArgb(std::uint32_t rgb, int alpha = 255)
     return (a << 24) | (red << 16) | (green << 8) | blue;
 }
 
-constexpr int alphaOf(Argb colour) { return static_cast<int>(colour >> 24); }
-constexpr int redOf(Argb colour) { return static_cast<int>((colour >> 16) & 0xFFu); }
-constexpr int greenOf(Argb colour) { return static_cast<int>((colour >> 8) & 0xFFu); }
-constexpr int blueOf(Argb colour) { return static_cast<int>(colour & 0xFFu); }
+constexpr int alphaOf(Argb colour)
+{
+    return static_cast<int>(colour >> 24);
+}
+constexpr int redOf(Argb colour)
+{
+    return static_cast<int>((colour >> 16) & 0xFFu);
+}
+constexpr int greenOf(Argb colour)
+{
+    return static_cast<int>((colour >> 8) & 0xFFu);
+}
+constexpr int blueOf(Argb colour)
+{
+    return static_cast<int>(colour & 0xFFu);
+}
 
 constexpr Argb argb(int alpha, int red, int green, int blue)
 {
     return (static_cast<Argb>(alpha & 0xFF) << 24) | (static_cast<Argb>(red & 0xFF) << 16)
-         | (static_cast<Argb>(green & 0xFF) << 8) | static_cast<Argb>(blue & 0xFF);
+        | (static_cast<Argb>(green & 0xFF) << 8) | static_cast<Argb>(blue & 0xFF);
 }
 
 // Luminance 0.299 R + 0.587 G + 0.114 B below 192 (exactly 192 is light).

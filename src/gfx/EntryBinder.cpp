@@ -12,7 +12,10 @@ namespace quorvo::gfx {
 
 namespace {
 
-Text fromUtf8Literal(std::string_view utf8) { return encoding::fromUtf8(utf8); }
+Text fromUtf8Literal(std::string_view utf8)
+{
+    return encoding::fromUtf8(utf8);
+}
 
 }  // namespace
 
@@ -42,7 +45,7 @@ Text missingLibraryMessage(std::string_view module)
 Text missingEntryMessage(std::string_view module, std::string_view entry)
 {
     return fromUtf8Literal("无法定位DLL文件:\"") + module + fromUtf8Literal("\"当中的\"") + entry
-         + fromUtf8Literal("\"函数.");
+        + fromUtf8Literal("\"函数.");
 }
 
 EntryBinder::Reporter EntryBinder::exitingReporter()
@@ -54,7 +57,9 @@ EntryBinder::Reporter EntryBinder::exitingReporter()
     };
 }
 
-EntryBinder::EntryBinder(Reporter reporter) : m_reporter(std::move(reporter)) {}
+EntryBinder::EntryBinder(Reporter reporter)
+    : m_reporter(std::move(reporter))
+{ }
 
 EntryBinder::~EntryBinder()
 {

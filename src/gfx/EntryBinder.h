@@ -63,16 +63,15 @@ private:
 };
 
 // One late-bound slot: bound on first call, called directly afterwards.
-template <typename Signature>
-class LateBound;
+template <typename Signature> class LateBound;
 
-template <typename Result, typename... Args>
-class LateBound<Result(Args...)> {
+template <typename Result, typename... Args> class LateBound<Result(Args...)> {
 public:
     LateBound(EntryBinder& binder, std::string module, std::string entry)
-        : m_binder(binder), m_module(std::move(module)), m_entry(std::move(entry))
-    {
-    }
+        : m_binder(binder)
+        , m_module(std::move(module))
+        , m_entry(std::move(entry))
+    { }
 
     // False when the entry could not be bound (and the failure was reported).
     bool resolve()

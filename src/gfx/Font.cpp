@@ -11,7 +11,10 @@ namespace {
 
 constexpr float kDefaultFontSize = 12.0f;
 
-Text song() { return encoding::fromUtf8("宋体"); }
+Text song()
+{
+    return encoding::fromUtf8("宋体");
+}
 
 Font makeFont(const std::string& utf8Family, float size, int style)
 {
@@ -32,10 +35,22 @@ Font makeFont(const std::string& utf8Family, float size, int style)
 
 }  // namespace
 
-Text Font::familyName() const { return isNull() ? Text() : encoding::fromUtf8(m_data->family); }
-float Font::size() const { return isNull() ? 0.0f : m_data->size; }
-int Font::style() const { return isNull() ? 0 : m_data->style; }
-std::string Font::resolvedFamilies() const { return isNull() ? std::string() : m_data->resolved; }
+Text Font::familyName() const
+{
+    return isNull() ? Text() : encoding::fromUtf8(m_data->family);
+}
+float Font::size() const
+{
+    return isNull() ? 0.0f : m_data->size;
+}
+int Font::style() const
+{
+    return isNull() ? 0 : m_data->style;
+}
+std::string Font::resolvedFamilies() const
+{
+    return isNull() ? std::string() : m_data->resolved;
+}
 
 Text systemFontName(int /*which*/)
 {
@@ -48,7 +63,10 @@ Text systemFontName(int /*which*/)
     return encoding::fromUtf8(face);
 }
 
-bool familyExists(const Text& family) { return FontSystem::instance().familyExists(encoding::toUtf8(family.view())); }
+bool familyExists(const Text& family)
+{
+    return FontSystem::instance().familyExists(encoding::toUtf8(family.view()));
+}
 
 Font createDefaultFont()
 {
@@ -91,9 +109,18 @@ void releaseTextEngine()
     FontSystem::release();
 }
 
-Text familyNameOf(const Font& font) { return font.familyName(); }
-float fontSize(const Font& font) { return font.size(); }
-int fontStyle(const Font& font) { return font.style(); }
+Text familyNameOf(const Font& font)
+{
+    return font.familyName();
+}
+float fontSize(const Font& font)
+{
+    return font.size();
+}
+int fontStyle(const Font& font)
+{
+    return font.style();
+}
 
 float fontHeight(const Painter& painter, const Font& font)
 {

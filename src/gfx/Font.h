@@ -24,7 +24,9 @@ struct FontData;
 class Font {
 public:
     Font() = default;
-    explicit Font(std::shared_ptr<const FontData> data) : m_data(std::move(data)) {}
+    explicit Font(std::shared_ptr<const FontData> data)
+        : m_data(std::move(data))
+    { }
 
     [[nodiscard]] bool isNull() const { return m_data == nullptr; }
     explicit operator bool() const { return !isNull(); }

@@ -10,11 +10,11 @@ namespace quorvo::gfx {
 namespace {
 
 // The names the program asks for that mean "the system's Song face".
-constexpr std::array<std::string_view, 4> kSongAliases{"宋体", "simsun", "新宋体", "nsimsun"};
+constexpr std::array<std::string_view, 4> kSongAliases {"宋体", "simsun", "新宋体", "nsimsun"};
 
 // Installed faces that carry both Latin and CJK glyphs, most Song-like first.
-constexpr std::array<std::string_view, 6> kCjkFaces{"SimSun",           "AR PL UMing CN",     "AR PL UMing TW",
-                                                    "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
+constexpr std::array<std::string_view, 6> kCjkFaces {
+    "SimSun", "AR PL UMing CN", "AR PL UMing TW", "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
 
 bool isSongAlias(const std::string& folded)
 {
@@ -65,7 +65,10 @@ FontSystem& FontSystem::instance()
     return *system;
 }
 
-void FontSystem::release() { holder().reset(); }
+void FontSystem::release()
+{
+    holder().reset();
+}
 
 FontSystem::FontSystem()
 {

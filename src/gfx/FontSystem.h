@@ -46,7 +46,6 @@ public:
     FontSystem();
 
 private:
-
     PangoFontMap* m_fontMap = nullptr;
     PangoContext* m_context = nullptr;
     std::unordered_set<std::string> m_families;  // folded to lower case

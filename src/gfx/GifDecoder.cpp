@@ -14,7 +14,7 @@ namespace {
 
 // Frames are kept decoded; refuse animations whose frames together would need
 // more than this.
-constexpr std::int64_t kMaxAnimationBytes = std::int64_t{256} << 20;
+constexpr std::int64_t kMaxAnimationBytes = std::int64_t {256} << 20;
 constexpr int kMaxFrames = 4096;
 
 struct MemoryReader {
@@ -55,7 +55,7 @@ private:
 };
 
 struct FrameControl {
-    int delay = 0;            // hundredths of a second
+    int delay = 0;  // hundredths of a second
     int transparent = NO_TRANSPARENT_COLOR;
     int disposal = DISPOSAL_UNSPECIFIED;
 };
@@ -110,7 +110,7 @@ Surface snapshot(const std::vector<std::uint32_t>& canvas, int width, int height
 
 std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
 {
-    MemoryReader reader{data};
+    MemoryReader reader {data};
     GifFile file(reader);
     GifFileType* gif = file.get();
     if (gif == nullptr) {
@@ -121,7 +121,7 @@ std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
     if (!dimensionsAllowed(width, height)) {
         return std::nullopt;
     }
-    const std::int64_t frameBytes = std::int64_t{width} * height * 4;
+    const std::int64_t frameBytes = std::int64_t {width} * height * 4;
 
     std::vector<std::uint32_t> canvas(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     std::vector<std::uint32_t> previous;
@@ -146,7 +146,7 @@ std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
                 break;
             }
             if (code == GRAPHICS_EXT_FUNC_CODE && extension != nullptr && extension[0] >= 4) {
-                GraphicsControlBlock block{};
+                GraphicsControlBlock block {};
                 if (DGifExtensionToGCB(extension[0], extension + 1, &block) == GIF_OK) {
                     control = {block.DelayTime, block.TransparentColor, block.DisposalMode};
                 }
@@ -202,7 +202,8 @@ std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
                 }
                 const GifColorType colour = colours->Colors[index];
                 canvas[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
-                    = 0xFF000000u | (std::uint32_t{colour.Red} << 16) | (std::uint32_t{colour.Green} << 8) | colour.Blue;
+                    = 0xFF000000u | (std::uint32_t {colour.Red} << 16) | (std::uint32_t {colour.Green} << 8)
+                    | colour.Blue;
             }
         }
         Surface frame = snapshot(canvas, width, height);
@@ -218,7 +219,8 @@ std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
             // The background of an animation is transparent.
             for (int y = std::max(top, 0); y < std::min(top + desc.Height, height); ++y) {
                 for (int x = std::max(left, 0); x < std::min(left + desc.Width, width); ++x) {
-                    canvas[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = 0;
+                    canvas[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
+                        = 0;
                 }
             }
         } else if (control.disposal == DISPOSE_PREVIOUS && !previous.empty()) {

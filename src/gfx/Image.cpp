@@ -55,9 +55,18 @@ const Surface& nullSurface()
 
 }  // namespace
 
-int Image::width() const { return isNull() ? 0 : m_frames->frames.front().width(); }
-int Image::height() const { return isNull() ? 0 : m_frames->frames.front().height(); }
-int Image::frameCount() const { return isNull() ? 0 : static_cast<int>(m_frames->frames.size()); }
+int Image::width() const
+{
+    return isNull() ? 0 : m_frames->frames.front().width();
+}
+int Image::height() const
+{
+    return isNull() ? 0 : m_frames->frames.front().height();
+}
+int Image::frameCount() const
+{
+    return isNull() ? 0 : static_cast<int>(m_frames->frames.size());
+}
 
 bool Image::selectFrame(int index)
 {
@@ -118,8 +127,14 @@ Image loadImage(std::string_view data, bool addSignature, ImageKind kind)
     return Image(std::make_shared<const Image::Frames>(std::move(*frames)));
 }
 
-int imageWidth(const Image& image) { return image.width(); }
-int imageHeight(const Image& image) { return image.height(); }
+int imageWidth(const Image& image)
+{
+    return image.width();
+}
+int imageHeight(const Image& image)
+{
+    return image.height();
+}
 
 void drawImage(Painter& painter, const Image& image, const RectF& dest, std::optional<RectF> source,
                std::optional<ImageAttributes> attributes)
@@ -127,12 +142,15 @@ void drawImage(Painter& painter, const Image& image, const RectF& dest, std::opt
     if (image.isNull()) {
         return;
     }
-    const RectF from = source.value_or(
-        RectF{0.0f, 0.0f, static_cast<float>(image.width()), static_cast<float>(image.height())});
+    const RectF from
+        = source.value_or(RectF {0.0f, 0.0f, static_cast<float>(image.width()), static_cast<float>(image.height())});
     painter.drawSurface(image.activeFrame(), dest, from, attributes ? attributes->alphaScale : 1.0);
 }
 
-void disposeImage(Image& image) { image.reset(); }
+void disposeImage(Image& image)
+{
+    image.reset();
+}
 
 std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const RectF& dest, const RectF& centre)
 {
@@ -157,14 +175,16 @@ std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const
     slices.reserve(9);
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
-            slices.push_back({{sourceColumns[column][0], sourceRows[row][0], sourceColumns[column][1], sourceRows[row][1]},
-                              {destColumns[column][0], destRows[row][0], destColumns[column][1], destRows[row][1]}});
+            slices.push_back(
+                {{sourceColumns[column][0], sourceRows[row][0], sourceColumns[column][1], sourceRows[row][1]},
+                 {destColumns[column][0], destRows[row][0], destColumns[column][1], destRows[row][1]}});
         }
     }
     return slices;
 }
 
-void drawNineGrid(Painter& painter, const Image& image, const RectF& dest, const RectF& centre, std::optional<int> alpha)
+void drawNineGrid(Painter& painter, const Image& image, const RectF& dest, const RectF& centre,
+                  std::optional<int> alpha)
 {
     if (!painter.isValid() || image.isNull()) {
         return;
@@ -179,8 +199,14 @@ void drawNineGrid(Painter& painter, const Image& image, const RectF& dest, const
     }
 }
 
-int frameCount(const Image& image) { return image.frameCount(); }
-bool selectFrame(Image& image, int index) { return image.selectFrame(index); }
+int frameCount(const Image& image)
+{
+    return image.frameCount();
+}
+bool selectFrame(Image& image, int index)
+{
+    return image.selectFrame(index);
+}
 
 bool frameDelays(const Image& image, std::vector<int>& delays)
 {

@@ -15,7 +15,7 @@
 namespace quorvo::gfx {
 
 // The standard 8-byte PNG signature; some embedded pictures are stored without it.
-inline constexpr std::string_view kPngSignature{"\x89PNG\r\n\x1a\n", 8};
+inline constexpr std::string_view kPngSignature {"\x89PNG\r\n\x1a\n", 8};
 
 enum class ImageKind {
     // A plain 32-bit ARGB bitmap of the first frame; the encoded data is not kept.
@@ -33,7 +33,9 @@ public:
     };
 
     Image() = default;
-    explicit Image(std::shared_ptr<const Frames> frames) : m_frames(std::move(frames)) {}
+    explicit Image(std::shared_ptr<const Frames> frames)
+        : m_frames(std::move(frames))
+    { }
 
     [[nodiscard]] bool isNull() const { return m_frames == nullptr; }
     explicit operator bool() const { return !isNull(); }
@@ -70,8 +72,8 @@ int imageWidth(const Image& image);
 int imageHeight(const Image& image);
 
 // Draws the image's source rectangle (default: all of it) scaled into dest.
-void drawImage(Painter& painter, const Image& image, const RectF& dest,
-               std::optional<RectF> source = std::nullopt, std::optional<ImageAttributes> attributes = std::nullopt);
+void drawImage(Painter& painter, const Image& image, const RectF& dest, std::optional<RectF> source = std::nullopt,
+               std::optional<ImageAttributes> attributes = std::nullopt);
 
 void disposeImage(Image& image);
 

@@ -5,8 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace quorvo::gfx::detail {
 
@@ -23,9 +23,15 @@ struct JpegState {
     bool cmyk;
 };
 
-JpegState* stateOf(j_common_ptr info) { return reinterpret_cast<JpegState*>(info->client_data); }
+JpegState* stateOf(j_common_ptr info)
+{
+    return reinterpret_cast<JpegState*>(info->client_data);
+}
 
-[[noreturn]] void onError(j_common_ptr info) { std::longjmp(stateOf(info)->escape, 1); }
+[[noreturn]] void onError(j_common_ptr info)
+{
+    std::longjmp(stateOf(info)->escape, 1);
+}
 
 void onMessage(j_common_ptr info, int level)
 {
@@ -40,7 +46,8 @@ bool readHeader(JpegState& state, std::string_view data)
     if (setjmp(state.escape) != 0) {
         return false;
     }
-    jpeg_mem_src(&state.info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
+    jpeg_mem_src(&state.info, reinterpret_cast<const unsigned char*>(data.data()),
+                 static_cast<unsigned long>(data.size()));
     if (jpeg_read_header(&state.info, TRUE) != JPEG_HEADER_OK) {
         return false;
     }
@@ -71,7 +78,8 @@ bool readPixels(JpegState& state, unsigned char* pixels, int stride)
 
 class JpegDecompressor {
 public:
-    explicit JpegDecompressor(JpegState& state) : m_state(state)
+    explicit JpegDecompressor(JpegState& state)
+        : m_state(state)
     {
         m_state.info.err = jpeg_std_error(&m_state.errors);
         m_state.errors.error_exit = onError;
@@ -127,7 +135,7 @@ void cmykToBgra(unsigned char* pixels, int width, int height, int stride, bool i
 
 std::optional<Image::Frames> decodeJpeg(std::string_view data)
 {
-    JpegState state{};
+    JpegState state {};
     JpegDecompressor decompressor(state);
     if (!decompressor.create() || !readHeader(state, data)) {
         return std::nullopt;
@@ -136,7 +144,8 @@ std::optional<Image::Frames> decodeJpeg(std::string_view data)
     if (!dimensionsAllowed(state.info.image_width, state.info.image_height)) {
         return std::nullopt;
     }
-    Surface surface = Surface::create(static_cast<int>(state.info.image_width), static_cast<int>(state.info.image_height));
+    Surface surface
+        = Surface::create(static_cast<int>(state.info.image_width), static_cast<int>(state.info.image_height));
     if (surface.isNull()) {
         return std::nullopt;
     }

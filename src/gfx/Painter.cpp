@@ -142,7 +142,8 @@ void Painter::drawSurface(const Surface& source, const RectF& dest, const RectF&
     const double scaleX = dest.width / sourceRect.width;
     const double scaleY = dest.height / sourceRect.height;
     const bool unscaled = scaleX == 1.0 && scaleY == 1.0;
-    if (unscaled && sourceRect.x == 0.0f && sourceRect.y == 0.0f && sourceRect.width == static_cast<float>(source.width())
+    if (unscaled && sourceRect.x == 0.0f && sourceRect.y == 0.0f
+        && sourceRect.width == static_cast<float>(source.width())
         && sourceRect.height == static_cast<float>(source.height())) {
         // The common case of composing a control's surface: a plain blit.
         cairo_save(m_cr);

@@ -64,7 +64,9 @@ private:
 // Restores the painter's state (clip, translation, antialias) at scope end.
 class PainterStateSaver {
 public:
-    explicit PainterStateSaver(Painter& painter) : m_painter(painter), m_antialias(painter.antialias())
+    explicit PainterStateSaver(Painter& painter)
+        : m_painter(painter)
+        , m_antialias(painter.antialias())
     {
         m_painter.save();
     }

@@ -24,10 +24,10 @@ constexpr Argb kDashedFrameDefault = toArgb(0x000000, 120);
 
 void applyDash(cairo_t* cr, DashStyle dash, double width)
 {
-    static constexpr std::array<double, 2> kDash{3, 1};
-    static constexpr std::array<double, 2> kDot{1, 1};
-    static constexpr std::array<double, 4> kDashDot{3, 1, 1, 1};
-    static constexpr std::array<double, 6> kDashDotDot{3, 1, 1, 1, 1, 1};
+    static constexpr std::array<double, 2> kDash {3, 1};
+    static constexpr std::array<double, 2> kDot {1, 1};
+    static constexpr std::array<double, 4> kDashDot {3, 1, 1, 1};
+    static constexpr std::array<double, 6> kDashDotDot {3, 1, 1, 1, 1, 1};
     std::span<const double> pattern;
     switch (dash) {
     case DashStyle::Solid:
@@ -47,7 +47,7 @@ void applyDash(cairo_t* cr, DashStyle dash, double width)
         break;
     }
     // Dash lengths are multiples of the pen width.
-    std::array<double, 6> scaled{};
+    std::array<double, 6> scaled {};
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         scaled[i] = pattern[i] * width;
     }

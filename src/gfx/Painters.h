@@ -42,8 +42,8 @@ void drawFrame(Painter& painter, const RectF& rect, std::uint32_t style, std::op
 
 // The diameter is truncated to whole pixels.
 void fillRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour);
-void drawRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour,
-                   DashStyle dash = DashStyle::Solid, float width = 1.0f);
+void drawRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour, DashStyle dash = DashStyle::Solid,
+                   float width = 1.0f);
 
 // False when the combine mode is not supported (union, xor, complement).
 bool clipToPath(Painter& painter, const Path& path, CombineMode mode);

@@ -8,7 +8,10 @@ namespace quorvo::gfx {
 
 namespace {
 
-double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double radians(double degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
 
 void appendArc(cairo_t* cr, const RectF& box, double startDegrees, double sweepDegrees, bool newSubPath)
 {
@@ -37,14 +40,29 @@ void appendArc(cairo_t* cr, const RectF& box, double startDegrees, double sweepD
     cairo_restore(cr);
 }
 
-RectF shifted(RectF box, float dx, float dy) { return {box.x + dx, box.y + dy, box.width, box.height}; }
+RectF shifted(RectF box, float dx, float dy)
+{
+    return {box.x + dx, box.y + dy, box.width, box.height};
+}
 
 }  // namespace
 
-void Path::addArc(RectF box, float startAngle, float sweepAngle) { m_elements.emplace_back(Arc{box, startAngle, sweepAngle}); }
-void Path::addEllipse(RectF box) { m_elements.emplace_back(Ellipse{box}); }
-void Path::addRectangle(RectF box) { m_elements.emplace_back(Rectangle{box}); }
-void Path::closeFigure() { m_elements.emplace_back(Close{}); }
+void Path::addArc(RectF box, float startAngle, float sweepAngle)
+{
+    m_elements.emplace_back(Arc {box, startAngle, sweepAngle});
+}
+void Path::addEllipse(RectF box)
+{
+    m_elements.emplace_back(Ellipse {box});
+}
+void Path::addRectangle(RectF box)
+{
+    m_elements.emplace_back(Rectangle {box});
+}
+void Path::closeFigure()
+{
+    m_elements.emplace_back(Close {});
+}
 
 std::vector<Path::Arc> Path::arcs() const
 {
@@ -69,7 +87,8 @@ void Path::appendTo(cairo_t* cr, float dx, float dy) const
             cairo_close_path(cr);
             figureOpen = false;
         } else if (const auto* rectangle = std::get_if<Rectangle>(&element)) {
-            cairo_rectangle(cr, rectangle->box.x + dx, rectangle->box.y + dy, rectangle->box.width, rectangle->box.height);
+            cairo_rectangle(cr, rectangle->box.x + dx, rectangle->box.y + dy, rectangle->box.width,
+                            rectangle->box.height);
             figureOpen = false;
         } else {
             if (figureOpen) {

@@ -28,10 +28,12 @@ public:
     struct Rectangle {
         RectF box;
     };
-    struct Close {};
+    struct Close { };
     using Element = std::variant<Arc, Ellipse, Rectangle, Close>;
 
-    explicit Path(FillMode mode = FillMode::Alternate) : m_fillMode(mode) {}
+    explicit Path(FillMode mode = FillMode::Alternate)
+        : m_fillMode(mode)
+    { }
 
     void addArc(RectF box, float startAngle, float sweepAngle);
     void addEllipse(RectF box);

@@ -7,11 +7,12 @@
 
 namespace quorvo::gfx::detail {
 
-static_assert(std::endian::native == std::endian::little, "BGRA bytes are cairo's ARGB32 only on little-endian machines");
+static_assert(std::endian::native == std::endian::little,
+              "BGRA bytes are cairo's ARGB32 only on little-endian machines");
 
 std::optional<Image::Frames> decodePng(std::string_view data)
 {
-    png_image image{};
+    png_image image {};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_memory(&image, data.data(), data.size()) == 0) {
         return std::nullopt;

@@ -15,7 +15,10 @@ int update(int& member, std::optional<int> value, int lowest, int highest)
 
 }  // namespace
 
-int StringFormat::align(std::optional<int> value) { return update(m_align, value, stringformat::Near, stringformat::Far); }
+int StringFormat::align(std::optional<int> value)
+{
+    return update(m_align, value, stringformat::Near, stringformat::Far);
+}
 
 int StringFormat::trimming(std::optional<int> value)
 {

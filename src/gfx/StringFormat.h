@@ -34,7 +34,9 @@ inline constexpr int NoClip = 0x4000;
 
 class StringFormat {
 public:
-    explicit StringFormat(int flags = 0) : m_flags(flags) {}
+    explicit StringFormat(int flags = 0)
+        : m_flags(flags)
+    { }
 
     int align(std::optional<int> value = std::nullopt);
     int trimming(std::optional<int> value = std::nullopt);

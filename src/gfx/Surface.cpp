@@ -12,12 +12,13 @@ namespace {
 bool sizeAllowed(int width, int height)
 {
     return width > 0 && height > 0 && width <= kMaxSurfaceEdge && height <= kMaxSurfaceEdge
-        && std::int64_t{width} * height <= kMaxSurfacePixels;
+        && std::int64_t {width} * height <= kMaxSurfacePixels;
 }
 
 }  // namespace
 
-Surface::Surface(cairo_surface_t* surface) : m_surface(surface)
+Surface::Surface(cairo_surface_t* surface)
+    : m_surface(surface)
 {
     if (m_surface != nullptr && cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(m_surface);
@@ -43,16 +44,15 @@ Surface Surface::wrap(std::uint32_t* pixels, int width, int height, int stride)
     if (pixels == nullptr || !sizeAllowed(width, height) || stride < width * 4 || stride % 4 != 0) {
         return {};
     }
-    return Surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
-                                                       CAIRO_FORMAT_ARGB32, width, height, stride));
+    return Surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32,
+                                                       width, height, stride));
 }
 
 Surface::Surface(Surface&& other) noexcept
-    : m_surface(std::exchange(other.m_surface, nullptr)),
-      m_width(std::exchange(other.m_width, 0)),
-      m_height(std::exchange(other.m_height, 0))
-{
-}
+    : m_surface(std::exchange(other.m_surface, nullptr))
+    , m_width(std::exchange(other.m_width, 0))
+    , m_height(std::exchange(other.m_height, 0))
+{ }
 
 Surface& Surface::operator=(Surface&& other) noexcept
 {
@@ -107,11 +107,9 @@ Argb Surface::pixel(int x, int y) const
     if (alpha == 0) {
         return 0;
     }
-    const auto unpremultiply = [alpha](std::uint32_t channel) {
-        return (channel * 255u + alpha / 2u) / alpha;
-    };
+    const auto unpremultiply = [alpha](std::uint32_t channel) { return (channel * 255u + alpha / 2u) / alpha; };
     return (alpha << 24) | (unpremultiply((raw >> 16) & 0xFFu) << 16) | (unpremultiply((raw >> 8) & 0xFFu) << 8)
-         | unpremultiply(raw & 0xFFu);
+        | unpremultiply(raw & 0xFFu);
 }
 
 void Surface::setPixel(int x, int y, Argb colour)
@@ -123,7 +121,7 @@ void Surface::setPixel(int x, int y, Argb colour)
     const std::uint32_t alpha = colour >> 24;
     const auto premultiply = [alpha](std::uint32_t channel) { return (channel * alpha + 127u) / 255u; };
     const std::uint32_t value = (alpha << 24) | (premultiply((colour >> 16) & 0xFFu) << 16)
-                              | (premultiply((colour >> 8) & 0xFFu) << 8) | premultiply(colour & 0xFFu);
+        | (premultiply((colour >> 8) & 0xFFu) << 8) | premultiply(colour & 0xFFu);
     unsigned char* row = cairo_image_surface_get_data(m_surface) + static_cast<std::ptrdiff_t>(y) * stride();
     std::memcpy(row + static_cast<std::ptrdiff_t>(x) * 4, &value, sizeof value);
     cairo_surface_mark_dirty_rectangle(m_surface, x, y, 1, 1);

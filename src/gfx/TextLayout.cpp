@@ -24,7 +24,10 @@ std::size_t utf8Length(std::string_view text, std::size_t offset)
     return std::min(length, text.size() - offset);
 }
 
-int pangoUnits(double pixels) { return static_cast<int>(std::lround(pixels * PANGO_SCALE)); }
+int pangoUnits(double pixels)
+{
+    return static_cast<int>(std::lround(pixels * PANGO_SCALE));
+}
 
 PangoTabArray* tabArrayFor(const StringFormat& format)
 {
@@ -74,7 +77,9 @@ PreparedText prepareText(std::string_view utf8, int prefixMode)
 
 TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, const StringFormat& format,
                        const RectF& box)
-    : m_text(prepareText(utf8, format.hotkeyPrefix())), m_box(box), m_flags(format.flags())
+    : m_text(prepareText(utf8, format.hotkeyPrefix()))
+    , m_box(box)
+    , m_flags(format.flags())
 {
     PangoContext* context = FontSystem::instance().context();
     pango_cairo_update_context(cr, context);
@@ -139,7 +144,7 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
         m_originX = box.x;
     } else {
         // Unwrapped: align the whole block within the box ourselves.
-        PangoRectangle logical{};
+        PangoRectangle logical {};
         pango_layout_get_extents(m_layout, nullptr, &logical);
         const double width = static_cast<double>(logical.width) / PANGO_SCALE;
         double factor = 0.0;
@@ -148,7 +153,8 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
         } else if (format.align() == stringformat::Far) {
             factor = 1.0;
         }
-        m_originX = box.x + (bounded ? (box.width - width) * factor : 0.0) - static_cast<double>(logical.x) / PANGO_SCALE;
+        m_originX
+            = box.x + (bounded ? (box.width - width) * factor : 0.0) - static_cast<double>(logical.x) / PANGO_SCALE;
     }
     m_originY = box.y;
 
@@ -206,9 +212,10 @@ std::vector<bool> TextLayout::trailingSpaceBytes() const
     for (GSList* item = pango_layout_get_lines_readonly(m_layout); item != nullptr; item = item->next) {
         const auto* line = static_cast<PangoLayoutLine*>(item->data);
         int end = line->start_index + line->length;
-        while (end > line->start_index && (m_text.display[static_cast<std::size_t>(end - 1)] == ' '
-                                           || m_text.display[static_cast<std::size_t>(end - 1)] == '\n'
-                                           || m_text.display[static_cast<std::size_t>(end - 1)] == '\r')) {
+        while (end > line->start_index
+               && (m_text.display[static_cast<std::size_t>(end - 1)] == ' '
+                   || m_text.display[static_cast<std::size_t>(end - 1)] == '\n'
+                   || m_text.display[static_cast<std::size_t>(end - 1)] == '\r')) {
             --end;
             trailing[static_cast<std::size_t>(end)] = true;
         }
@@ -221,8 +228,8 @@ std::optional<RectF> TextLayout::rangeBox(int first, int count) const
     if (first < 0 || count < 0 || first + count > characterCount()) {
         return std::nullopt;
     }
-    const std::vector<bool> trailing =
-        (m_flags & stringformat::MeasureTrailingSpaces) != 0 ? std::vector<bool>() : trailingSpaceBytes();
+    const std::vector<bool> trailing
+        = (m_flags & stringformat::MeasureTrailingSpaces) != 0 ? std::vector<bool>() : trailingSpaceBytes();
     bool any = false;
     double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
     for (int i = first; i < first + count; ++i) {
@@ -230,7 +237,7 @@ std::optional<RectF> TextLayout::rangeBox(int first, int count) const
         if (offset < 0 || (!trailing.empty() && trailing[static_cast<std::size_t>(offset)])) {
             continue;
         }
-        PangoRectangle pos{};
+        PangoRectangle pos {};
         pango_layout_index_to_pos(m_layout, offset, &pos);
         const double x1 = std::min(pos.x, pos.x + pos.width) / static_cast<double>(PANGO_SCALE);
         const double x2 = std::max(pos.x, pos.x + pos.width) / static_cast<double>(PANGO_SCALE);
@@ -250,15 +257,15 @@ std::optional<RectF> TextLayout::rangeBox(int first, int count) const
         }
     }
     if (!any) {
-        return RectF{};
+        return RectF {};
     }
-    return RectF{static_cast<float>(m_originX + left), static_cast<float>(m_originY + top),
-                 static_cast<float>(right - left), static_cast<float>(bottom - top)};
+    return RectF {static_cast<float>(m_originX + left), static_cast<float>(m_originY + top),
+                  static_cast<float>(right - left), static_cast<float>(bottom - top)};
 }
 
 RectF TextLayout::extent() const
 {
-    PangoRectangle logical{};
+    PangoRectangle logical {};
     pango_layout_get_extents(m_layout, nullptr, &logical);
     return {static_cast<float>(m_originX + static_cast<double>(logical.x) / PANGO_SCALE),
             static_cast<float>(m_originY + static_cast<double>(logical.y) / PANGO_SCALE),

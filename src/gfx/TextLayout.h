@@ -20,8 +20,8 @@ namespace quorvo::gfx {
 // The text as shown once hot-key prefixes are handled: "&x" becomes "x"
 // (underlined when shown), "&&" becomes "&".
 struct PreparedText {
-    std::string display;                 // UTF-8
-    std::vector<int> displayOffset;      // per source character: its byte offset in `display`, or -1 when removed
+    std::string display;             // UTF-8
+    std::vector<int> displayOffset;  // per source character: its byte offset in `display`, or -1 when removed
     std::vector<std::pair<int, int>> underlined;  // byte ranges [start, end) in `display`
 };
 PreparedText prepareText(std::string_view utf8, int prefixMode);

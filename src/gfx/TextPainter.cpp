@@ -86,7 +86,7 @@ void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, A
     {
         cairo_t* cr = cairo_create(work.native());
         // The glyphs at (4, 4) and shifted one pixel left, right, up and down.
-        static constexpr std::array<std::pair<int, int>, 5> kOffsets{{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
+        static constexpr std::array<std::pair<int, int>, 5> kOffsets {{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
         for (const auto& [dx, dy] : kOffsets) {
             laidOut.draw(cr, effectColour, dx - box.x, dy - box.y);
         }
@@ -100,7 +100,8 @@ void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, A
     }
     {
         cairo_t* cr = cairo_create(reduced.native());
-        cairo_scale(cr, static_cast<double>(smallWidth) / work.width(), static_cast<double>(smallHeight) / work.height());
+        cairo_scale(cr, static_cast<double>(smallWidth) / work.width(),
+                    static_cast<double>(smallHeight) / work.height());
         cairo_set_source_surface(cr, work.native(), 0.0, 0.0);
         // GOOD averages every covered pixel when shrinking: the blur of the glow.
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
@@ -108,7 +109,8 @@ void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, A
         cairo_paint(cr);
         cairo_destroy(cr);
     }
-    painter.drawSurface(reduced, {box.x - 4.0f, box.y - 4.0f, static_cast<float>(width + 7), static_cast<float>(height + 7)},
+    painter.drawSurface(reduced,
+                        {box.x - 4.0f, box.y - 4.0f, static_cast<float>(width + 7), static_cast<float>(height + 7)},
                         {0.0f, 0.0f, static_cast<float>(smallWidth), static_cast<float>(smallHeight)});
 }
 

@@ -39,7 +39,8 @@ RectF measureString(const Painter& painter, const Text& text, const Font& font, 
 
 // A null font means the default font.
 void drawText(Painter& painter, const RectF& rect, const Text& text, const Font& font, Argb colour,
-              const StringFormat& format, int effect = texteffect::None, std::optional<Argb> effectColour = std::nullopt);
+              const StringFormat& format, int effect = texteffect::None,
+              std::optional<Argb> effectColour = std::nullopt);
 
 // The halo alone: the text five times (centred and shifted one pixel each way)
 // in a work surface 7 pixels larger, shrunk by `scale` and stretched back over

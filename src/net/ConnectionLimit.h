@@ -13,7 +13,9 @@ namespace quorvo::net {
 
 class ConnectionLimit {
 public:
-    explicit ConnectionLimit(int perServer) : m_perServer(perServer) {}
+    explicit ConnectionLimit(int perServer)
+        : m_perServer(perServer)
+    { }
 
     // The limit every HttpClient exchange shares.
     static ConnectionLimit& processWide();
@@ -22,8 +24,14 @@ public:
     class Slot {
     public:
         Slot() = default;
-        Slot(ConnectionLimit* owner, std::string server) : m_owner(owner), m_server(std::move(server)) {}
-        Slot(Slot&& other) noexcept : m_owner(std::exchange(other.m_owner, nullptr)), m_server(std::move(other.m_server)) {}
+        Slot(ConnectionLimit* owner, std::string server)
+            : m_owner(owner)
+            , m_server(std::move(server))
+        { }
+        Slot(Slot&& other) noexcept
+            : m_owner(std::exchange(other.m_owner, nullptr))
+            , m_server(std::move(other.m_server))
+        { }
         Slot& operator=(Slot&&) = delete;
         Slot(const Slot&) = delete;
         Slot& operator=(const Slot&) = delete;

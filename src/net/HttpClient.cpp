@@ -28,7 +28,8 @@ constexpr std::size_t maximumHeaderStreamBytes = 1024 * 1024;
 constexpr long maximumRedirects = 10;
 constexpr int pollIntervalMs = 20;
 
-void initialiseCurlOnce() {
+void initialiseCurlOnce()
+{
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -58,11 +59,12 @@ struct Transfer {
     bool deadlinePassed = false;
     bool oversized = false;
     curl_off_t uploaded = 0;
-    std::string headerBlock;      // current response, lines ended by CR LF
+    std::string headerBlock;  // current response, lines ended by CR LF
     std::size_t headerStreamBytes = 0;
     Bytes body;
 
-    [[nodiscard]] long msSince(Clock::time_point from) const {
+    [[nodiscard]] long msSince(Clock::time_point from) const
+    {
         return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count());
     }
 
@@ -70,7 +72,8 @@ struct Transfer {
     [[nodiscard]] bool pastDeadline() const { return headersComplete && msSince(bodyStarted) > totalMs; }
 };
 
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
+{
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     transfer.lastActivity = Clock::now();
@@ -100,7 +103,8 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     return length;
 }
 
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
+{
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     transfer.lastActivity = Clock::now();
@@ -117,7 +121,8 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
 }
 
 // Called once a connection is up, right before each request goes out.
-int onConnected(void* user, char* /*primaryIp*/, char* /*localIp*/, int /*primaryPort*/, int /*localPort*/) {
+int onConnected(void* user, char* /*primaryIp*/, char* /*localIp*/, int /*primaryPort*/, int /*localPort*/)
+{
     auto& transfer = *static_cast<Transfer*>(user);
     transfer.connected = true;
     transfer.lastActivity = Clock::now();
@@ -125,7 +130,8 @@ int onConnected(void* user, char* /*primaryIp*/, char* /*localIp*/, int /*primar
 }
 
 int onProgress(void* user, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded*/, curl_off_t /*uploadTotal*/,
-               curl_off_t uploaded) {
+               curl_off_t uploaded)
+{
     auto& transfer = *static_cast<Transfer*>(user);
     // Upload progress is activity on the send side.
     if (uploaded != transfer.uploaded) {
@@ -138,7 +144,8 @@ int onProgress(void* user, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded
 // Why the loop stopped the transfer itself, if it did.
 enum class Stop { None, Deadline, TimedOut };
 
-Stop checkLimits(Transfer& transfer) {
+Stop checkLimits(Transfer& transfer)
+{
     if (transfer.pastDeadline()) {
         transfer.deadlinePassed = true;
         return Stop::Deadline;
@@ -156,7 +163,8 @@ Stop checkLimits(Transfer& transfer) {
     return Stop::None;
 }
 
-bool isAllowedProxy(const Text& server) {
+bool isAllowedProxy(const Text& server)
+{
     const Text lower = text::toLower(server.view());
     if (!text::contains(lower.view(), "://")) {
         return true;
@@ -166,7 +174,8 @@ bool isAllowedProxy(const Text& server) {
 
 // A header line curl should send as given. "Name:" with nothing after it
 // would make curl drop the header instead; "Name;" is its way to send it empty.
-std::string curlHeaderLine(const std::string& line) {
+std::string curlHeaderLine(const std::string& line)
+{
     const auto colon = line.find(':');
     if (colon != std::string::npos && text::trim(std::string_view(line).substr(colon + 1)).empty()) {
         return line.substr(0, colon) + ";";
@@ -174,7 +183,8 @@ std::string curlHeaderLine(const std::string& line) {
     return line;
 }
 
-bool appendHeader(HeaderList& list, const std::string& line) {
+bool appendHeader(HeaderList& list, const std::string& line)
+{
     curl_slist* grown = curl_slist_append(list.get(), line.c_str());
     if (grown == nullptr) {
         return false;
@@ -189,7 +199,8 @@ struct Outcome {
     Transfer transfer;
 };
 
-Outcome perform(const net::RequestPlan& plan) {
+Outcome perform(const net::RequestPlan& plan)
+{
     Outcome outcome;
     Transfer& transfer = outcome.transfer;
     transfer.totalMs = plan.totalMs;
@@ -311,18 +322,19 @@ Outcome perform(const net::RequestPlan& plan) {
         // Checked once more after the last read, as every read is.
         transfer.deadlinePassed = true;
     }
-    outcome.completed = stop == Stop::None && finished && result == CURLE_OK && transfer.headersComplete &&
-                        !transfer.deadlinePassed && !transfer.oversized;
+    outcome.completed = stop == Stop::None && finished && result == CURLE_OK && transfer.headersComplete
+        && !transfer.deadlinePassed && !transfer.oversized;
     return outcome;
 }
 
 }  // namespace
 
-Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExchange* exchange) {
+Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExchange* exchange)
+{
     initialiseCurlOnce();
     HttpExchange local;
     HttpExchange& out = exchange != nullptr ? *exchange : local;
-    out = HttpExchange{};
+    out = HttpExchange {};
 
     const net::RequestPlan plan = net::planRequest(url, options);
     if (!plan.valid) {
@@ -331,8 +343,8 @@ Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExcha
     }
     out.sentHeaders = plan.headerBlock;
 
-    const std::string server = (plan.secure ? "https://" : "http://") + plan.host.str() + ":" +
-                               std::to_string(plan.port);
+    const std::string server
+        = (plan.secure ? "https://" : "http://") + plan.host.str() + ":" + std::to_string(plan.port);
     const auto slot = net::ConnectionLimit::processWide().acquire(server, std::chrono::milliseconds(plan.phaseMs));
     if (!slot.held()) {
         out.responseHeaders = Text(std::string(responseHeaderLimit, ' '));

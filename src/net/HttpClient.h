@@ -14,9 +14,9 @@ namespace quorvo {
 // What the caller may give besides the URL; every field has the default the
 // exchange applies when it is left alone.
 struct HttpOptions {
-    Text method;              // empty means "GET"; upper-cased before use
-    Text proxy;               // server, user name, password separated by "\x01"
-    Text userName;            // server logon; blank means none
+    Text method;    // empty means "GET"; upper-cased before use
+    Text proxy;     // server, user name, password separated by "\x01"
+    Text userName;  // server logon; blank means none
     Text password;
     Text userAgent;           // blank means HttpClient::defaultUserAgent
     Text headers;             // caller's header lines, each ended by "\r\n"

@@ -7,18 +7,20 @@
 namespace quorvo::net {
 namespace {
 
-constexpr std::string_view defaultAccept =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
-    "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
+constexpr std::string_view defaultAccept
+    = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+      "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
 constexpr std::string_view fullWidthSpace = "\xA1\xA1";
 
-bool blockHas(const Text& block, std::string_view nameWithColon) {
+bool blockHas(const Text& block, std::string_view nameWithColon)
+{
     return text::contains(block.view(), nameWithColon, CaseSensitivity::Insensitive);
 }
 
 // An HTTP method is a token; anything else would let the caller rewrite the
 // request line.
-bool isToken(std::string_view word) {
+bool isToken(std::string_view word)
+{
     if (word.empty()) {
         return false;
     }
@@ -28,7 +30,8 @@ bool isToken(std::string_view word) {
     });
 }
 
-ProxySettings proxyFrom(const Text& proxyText) {
+ProxySettings proxyFrom(const Text& proxyText)
+{
     ProxySettings proxy;
     if (isBlankAfterRemovingSpaces(proxyText)) {
         return proxy;
@@ -46,12 +49,14 @@ ProxySettings proxyFrom(const Text& proxyText) {
 
 }  // namespace
 
-bool isBlankAfterRemovingSpaces(const Text& text) {
+bool isBlankAfterRemovingSpaces(const Text& text)
+{
     const Text withoutAscii = text::replaceAll(text.view(), " ", "");
     return text::replaceAll(withoutAscii.view(), fullWidthSpace, "").empty();
 }
 
-RequestPlan planRequest(const Text& url, const HttpOptions& options) {
+RequestPlan planRequest(const Text& url, const HttpOptions& options)
+{
     RequestPlan plan;
     const int seconds = options.timeoutSeconds > 0 ? options.timeoutSeconds : HttpClient::defaultTimeoutSeconds;
     plan.totalMs = static_cast<long>(seconds) * 1000;
@@ -64,8 +69,8 @@ RequestPlan planRequest(const Text& url, const HttpOptions& options) {
     plan.proxy = proxyFrom(options.proxy);
 
     plan.method = text::toUpper(options.method.empty() ? std::string_view("GET") : options.method.view());
-    plan.userAgent = text::trim(options.userAgent.view()).empty() ? Text(HttpClient::defaultUserAgent)
-                                                                   : options.userAgent;
+    plan.userAgent
+        = text::trim(options.userAgent.view()).empty() ? Text(HttpClient::defaultUserAgent) : options.userAgent;
     if (!isBlankAfterRemovingSpaces(options.userName)) {
         plan.userName = options.userName;
     }
@@ -76,8 +81,8 @@ RequestPlan planRequest(const Text& url, const HttpOptions& options) {
 
     // The connection goes where host, port and the secure test point, which
     // is not always what the URL's own scheme says.
-    plan.target = Text(plan.secure ? "https://" : "http://") + plan.host + ":" + numbers::fromInteger(plan.port) +
-                  plan.path;
+    plan.target
+        = Text(plan.secure ? "https://" : "http://") + plan.host + ":" + numbers::fromInteger(plan.port) + plan.path;
 
     Text block = options.headers;
     if (!blockHas(block, "Accept: ")) {
@@ -102,12 +107,13 @@ RequestPlan planRequest(const Text& url, const HttpOptions& options) {
     }
     plan.headerBlock = block;
 
-    plan.valid = isToken(plan.method.view()) && !plan.host.empty() &&
-                 (!plan.proxy.used || !text::trim(plan.proxy.server.view()).empty());
+    plan.valid = isToken(plan.method.view()) && !plan.host.empty()
+        && (!plan.proxy.used || !text::trim(plan.proxy.server.view()).empty());
     return plan;
 }
 
-std::vector<std::string> wireHeaderLines(const RequestPlan& plan) {
+std::vector<std::string> wireHeaderLines(const RequestPlan& plan)
+{
     std::vector<std::string> lines;
     auto addBlock = [&lines](std::string_view block) {
         for (const Text& line : text::split(block, "\r\n")) {
@@ -124,7 +130,8 @@ std::vector<std::string> wireHeaderLines(const RequestPlan& plan) {
     return lines;
 }
 
-Text cookiesFromResponseHeaders(const Text& responseHeaders) {
+Text cookiesFromResponseHeaders(const Text& responseHeaders)
+{
     Text cookies;
     if (!text::contains(responseHeaders.view(), "Set-Cookie: ", CaseSensitivity::Insensitive)) {
         return cookies;

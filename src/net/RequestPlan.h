@@ -21,22 +21,22 @@ struct ProxySettings {
 };
 
 struct RequestPlan {
-    bool valid = false;       // false: the exchange fails before any connection
-    bool secure = false;      // "https://" appears anywhere in the URL
+    bool valid = false;   // false: the exchange fails before any connection
+    bool secure = false;  // "https://" appears anywhere in the URL
     Text method;
     Text host;
     int64_t port = 80;
     Text path;
-    Text target;              // scheme, host, port and path handed to libcurl
-    Text headerBlock;         // caller lines + defaults + POST lines: what `sentHeaders` reports
-    Text cookieLine;          // "Cookie: ...\r\n" or empty
+    Text target;       // scheme, host, port and path handed to libcurl
+    Text headerBlock;  // caller lines + defaults + POST lines: what `sentHeaders` reports
+    Text cookieLine;   // "Cookie: ...\r\n" or empty
     Text userAgent;
-    bool sendBody = false;    // POST with a non-empty body
+    bool sendBody = false;  // POST with a non-empty body
     Text body;
-    long totalMs = 15000;     // whole-exchange limit, also the read deadline
-    long phaseMs = 5000;      // connect, send and receive each get a third
+    long totalMs = 15000;  // whole-exchange limit, also the read deadline
+    long phaseMs = 5000;   // connect, send and receive each get a third
     ProxySettings proxy;
-    Text userName;            // empty: no server logon
+    Text userName;  // empty: no server logon
     Text password;
     bool allowRedirect = true;
 };

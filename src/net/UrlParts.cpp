@@ -11,7 +11,8 @@ namespace {
 // after each match; replaced text is not rescanned. The patterns start with
 // "&", which is never part of a multi-byte character, so a byte search
 // cannot match inside one.
-Text replaceEach(const Text& text, std::string_view from, std::string_view to) {
+Text replaceEach(const Text& text, std::string_view from, std::string_view to)
+{
     std::string_view rest = text.view();
     std::size_t at = rest.find(from);
     if (at == std::string_view::npos) {
@@ -31,7 +32,8 @@ Text replaceEach(const Text& text, std::string_view from, std::string_view to) {
 
 }  // namespace
 
-Text HttpClient::hostOf(const Text& url, bool keepPort) {
+Text HttpClient::hostOf(const Text& url, bool keepPort)
+{
     const Text lower = text::toLower(url.view());
     int64_t start = 1;
     if (text::startsWith(lower.view(), "http://")) {
@@ -51,7 +53,8 @@ Text HttpClient::hostOf(const Text& url, bool keepPort) {
     return host;
 }
 
-Text HttpClient::pathOf(const Text& url) {
+Text HttpClient::pathOf(const Text& url)
+{
     const Text host = hostOf(url, false);
     const int64_t hostAt = text::find(url.view(), host.view(), 1, CaseSensitivity::Insensitive);
     // An empty host is never found; the search for "/" then starts at the beginning.
@@ -62,7 +65,8 @@ Text HttpClient::pathOf(const Text& url) {
     return text::mid(url.view(), slash, static_cast<int64_t>(url.size()));
 }
 
-int64_t HttpClient::portOf(const Text& url) {
+int64_t HttpClient::portOf(const Text& url)
+{
     const Text host = hostOf(url, true);
     const int64_t colon = text::find(host.view(), ":");
     if (colon != -1) {
@@ -83,7 +87,8 @@ int64_t HttpClient::portOf(const Text& url) {
     return text::contains(text::toLower(url.view()).view(), "https") ? 443 : 80;
 }
 
-Text HttpClient::cookieValueOf(const Text& line) {
+Text HttpClient::cookieValueOf(const Text& line)
+{
     const int64_t semicolon = text::find(line.view(), ";", 1, CaseSensitivity::Insensitive);
     if (semicolon == -1) {
         return {};
@@ -91,7 +96,8 @@ Text HttpClient::cookieValueOf(const Text& line) {
     return text::left(line.view(), semicolon - 1);
 }
 
-Text HttpClient::stripHighlightMarkup(const Text& text) {
+Text HttpClient::stripHighlightMarkup(const Text& text)
+{
     Text result = replaceEach(text, "&lt;em&gt;", "");
     result = replaceEach(result, "&lt;/em&gt;", "");
     return replaceEach(result, "&amp;", "&");

@@ -15,13 +15,11 @@ const Text kSection("Main");
 
 ConfigStore::ConfigStore()
     : m_path(runPath("config.ini"))
-{
-}
+{ }
 
 ConfigStore::ConfigStore(Text iniPath)
     : m_path(std::move(iniPath))
-{
-}
+{ }
 
 Text ConfigStore::read(const Text& key) const
 {

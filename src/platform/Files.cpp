@@ -15,7 +15,9 @@ namespace {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    { }
     ~FileDescriptor()
     {
         if (m_fd >= 0)
@@ -71,13 +73,13 @@ Text fromNativePath(std::string_view native)
 
 bool exists(const Text& path)
 {
-    struct stat info {};
+    struct stat info { };
     return statPath(path, info);
 }
 
 bool isDirectory(const Text& path)
 {
-    struct stat info {};
+    struct stat info { };
     return statPath(path, info) && S_ISDIR(info.st_mode);
 }
 
@@ -122,7 +124,7 @@ bool moveFile(const Text& from, const Text& to)
     if (errno == EEXIST)
         return false;
     // Directories and file systems without hard links: fall back to a checked rename.
-    struct stat info {};
+    struct stat info { };
     if (::lstat(target.c_str(), &info) == 0)
         return false;
     return ::rename(source.c_str(), target.c_str()) == 0;
@@ -135,7 +137,7 @@ bool replaceFile(const Text& from, const Text& to)
 
 int64_t fileSize(const Text& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (!statPath(path, info) || S_ISDIR(info.st_mode))
         return -1;
     return static_cast<int64_t>(info.st_size);
@@ -153,7 +155,7 @@ std::optional<Bytes> readFile(const Text& path)
     FileDescriptor fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return std::nullopt;
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
         return std::nullopt;
     Bytes data;
@@ -178,7 +180,7 @@ bool writeFile(const Text& path, std::string_view data)
     if (path.empty())
         return false;
     const std::string target = nativePath(path);
-    struct stat existing {};
+    struct stat existing { };
     const bool hadFile = ::stat(target.c_str(), &existing) == 0;
     if (hadFile && S_ISDIR(existing.st_mode))
         return false;

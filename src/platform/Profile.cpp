@@ -21,7 +21,10 @@ std::mutex& profileMutex()
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trimBlanks(std::string_view s)
 {
@@ -85,7 +88,7 @@ std::optional<KeyValue> keyValue(std::string_view line)
     const std::size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return KeyValue{trimBlanks(trimmed.substr(0, equals)), trimBlanks(trimmed.substr(equals + 1))};
+    return KeyValue {trimBlanks(trimmed.substr(0, equals)), trimBlanks(trimmed.substr(equals + 1))};
 }
 
 std::string_view unquote(std::string_view value)
@@ -110,7 +113,7 @@ std::optional<SectionSpan> locate(const std::vector<Line>& lines, std::string_vi
             if (found)
                 break;  // the first matching section wins
             if (equalsIgnoringAsciiCase(*name, section))
-                found = SectionSpan{i, i, std::nullopt};
+                found = SectionSpan {i, i, std::nullopt};
             continue;
         }
         if (!found)
@@ -149,7 +152,8 @@ Text read(const Text& file, const Text& section, const Text& key)
     if (!data)
         return {};
     const std::vector<Line> lines = splitLines(*data);
-    const std::optional<SectionSpan> span = locate(lines, encoding::toUtf8(section.view()), encoding::toUtf8(key.view()));
+    const std::optional<SectionSpan> span
+        = locate(lines, encoding::toUtf8(section.view()), encoding::toUtf8(key.view()));
     if (!span || !span->keyLine)
         return {};
     const std::optional<KeyValue> entry = keyValue(lines[*span->keyLine].content);
@@ -165,7 +169,7 @@ bool write(const Text& file, const Text& section, const Text& key, const Text& v
     const std::string keyUtf8 = singleLine(encoding::toUtf8(key.view()));
     const std::string valueUtf8 = singleLine(encoding::toUtf8(value.view()));
 
-    const Bytes original = files::readFile(file).value_or(Bytes{});
+    const Bytes original = files::readFile(file).value_or(Bytes {});
     const std::vector<Line> lines = splitLines(original);
     const std::string_view eol = lineEndingOf(original);
     const std::optional<SectionSpan> span = locate(lines, sectionUtf8, keyUtf8);
@@ -174,8 +178,8 @@ bool write(const Text& file, const Text& section, const Text& key, const Text& v
     updated.reserve(original.size() + keyUtf8.size() + valueUtf8.size() + 16);
     if (span && span->keyLine) {
         const Line& line = lines[*span->keyLine];
-        const std::string_view originalEnd = std::string_view(original).substr(line.begin + line.content.size(),
-                                                                               line.end - line.begin - line.content.size());
+        const std::string_view originalEnd = std::string_view(original).substr(
+            line.begin + line.content.size(), line.end - line.begin - line.content.size());
         updated.append(original, 0, line.begin);
         // The key keeps the spelling it already has in the file.
         updated += std::string(keyValue(line.content)->key) + "=" + valueUtf8;

@@ -14,8 +14,7 @@ class Converter {
 public:
     Converter(const char* to, const char* from)
         : m_handle(iconv_open(to, from))
-    {
-    }
+    { }
     ~Converter()
     {
         if (m_handle != invalidHandle())
@@ -107,8 +106,8 @@ bool isValidUtf8(std::string_view bytes)
                 return false;
             code = (code << 6) | (at(i + k) & 0x3F);
         }
-        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
-            (code >= 0xD800 && code <= 0xDFFF))
+        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))
+            || (code >= 0xD800 && code <= 0xDFFF))
             return false;
         i += length;
     }

@@ -59,13 +59,11 @@ Text changeCase(std::string_view input, bool upper)
 
 Text::Text(std::string_view bytes)
     : m_bytes(bytes.substr(0, std::min(bytes.find('\0'), bytes.size())))
-{
-}
+{ }
 
 Text::Text(const char* bytes)
     : m_bytes(bytes ? bytes : "")
-{
-}
+{ }
 
 Text& Text::operator+=(const Text& other)
 {
@@ -203,8 +201,14 @@ Text replaceAll(std::string_view text, std::string_view from, std::string_view t
     return Text(out);
 }
 
-Text toUpper(std::string_view text) { return changeCase(text, true); }
-Text toLower(std::string_view text) { return changeCase(text, false); }
+Text toUpper(std::string_view text)
+{
+    return changeCase(text, true);
+}
+Text toLower(std::string_view text)
+{
+    return changeCase(text, false);
+}
 
 Text trimLeft(std::string_view text)
 {

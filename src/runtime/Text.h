@@ -7,8 +7,8 @@
 // never match inside one, and case folding touches ASCII letters only.
 
 #include <compare>
-#include <iosfwd>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +24,9 @@ public:
     // Copies bytes up to (not including) the first NUL.
     Text(std::string_view bytes);  // NOLINT(google-explicit-constructor): text literals read naturally
     Text(const char* bytes);       // NOLINT(google-explicit-constructor)
-    Text(const std::string& bytes) : Text(std::string_view(bytes)) {}  // NOLINT
+    Text(const std::string& bytes)
+        : Text(std::string_view(bytes))
+    { }  // NOLINT
 
     // Converting Bytes to Text stops at the first NUL byte.
     static Text fromBytes(std::string_view bytes) { return Text(bytes); }
@@ -86,10 +88,8 @@ bool contains(std::string_view haystack, std::string_view needle,
               CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
 bool startsWith(std::string_view text, std::string_view prefix,
                 CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
-bool endsWith(std::string_view text, std::string_view suffix,
-              CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
-bool equals(std::string_view left, std::string_view right,
-            CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
+bool endsWith(std::string_view text, std::string_view suffix, CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
+bool equals(std::string_view left, std::string_view right, CaseSensitivity sensitivity = CaseSensitivity::Sensitive);
 
 // Replaces every occurrence of `from` (matched on character boundaries).
 Text replaceAll(std::string_view text, std::string_view from, std::string_view to,

@@ -24,7 +24,7 @@ std::optional<ResolvedLink> readLinkReply(const Text& body)
     song.parse(reply.getItem(0, "", true));
     JsonObject file;
     file.parse(song.getItem(0, "file_list", true));
-    return ResolvedLink{file.getText("url"), file.getNumber("size")};
+    return ResolvedLink {file.getText("url"), file.getNumber("size")};
 }
 
 }  // namespace quorvo

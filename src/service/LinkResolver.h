@@ -8,8 +8,8 @@
 namespace quorvo {
 
 struct ResolvedLink {
-    Text url;          // the song file's address; empty when the reply lacks it
-    double size = 0;   // bytes; 0 when the reply lacks it
+    Text url;         // the song file's address; empty when the reply lacks it
+    double size = 0;  // bytes; 0 when the reply lacks it
 };
 
 // Asks the link endpoint for a song's file. nullopt when the reply is not

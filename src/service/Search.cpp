@@ -64,14 +64,15 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         bool listed = !rates.empty();
         if (listed && filter.bypass) {
             const Text& quality = rates.back();
-            const Text name = filter.buildName ? filter.buildName(title, artist) : buildFileName(title, artist, ConfigStore());
+            const Text name
+                = filter.buildName ? filter.buildName(title, artist) : buildFileName(title, artist, ConfigStore());
             // The save directory already ends in "/": the doubled separator is harmless.
             const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
             if (files::exists(path) || (filter.isQueued && filter.isQueued(name)))
                 listed = false;
         }
         if (listed)
-            rows.push_back(SongRecord{title, album, artist, rates.back(), songId, lyricUrl});
+            rows.push_back(SongRecord {title, album, artist, rates.back(), songId, lyricUrl});
         if (progress)
             progress(i, count);
     }

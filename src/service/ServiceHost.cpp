@@ -45,8 +45,8 @@ Text ServiceEndpoints::searchUrl(const Text& query) const
 {
     // The query is percent-encoded: typed as is, an "&" or "#" would end the
     // query parameter early and a blank would make the URL invalid.
-    return baseAddress() + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query="
-        + percentEncode(query.view()) + "&page_size=60&page_no=1&format=xml";
+    return baseAddress() + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=" + percentEncode(query.view())
+        + "&page_size=60&page_no=1&format=xml";
 }
 
 Text ServiceEndpoints::linkUrl(const Text& songId) const

@@ -20,7 +20,9 @@ Text resolveServiceHost(const std::optional<Text>& option = std::nullopt);
 
 class ServiceEndpoints {
 public:
-    explicit ServiceEndpoints(Text host) : m_host(std::move(host)) {}
+    explicit ServiceEndpoints(Text host)
+        : m_host(std::move(host))
+    { }
 
     [[nodiscard]] const Text& host() const { return m_host; }
     // "http://" + host: the base of lyric links.

@@ -71,7 +71,8 @@ TEST(Startup, MissingPathKeyIsRepaired)
     TempDir dir;
     writeWholeFile(dir.path() / "config.ini", "[Main]\nsType=1\n");
     quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
-    EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), "[Main]\nsType=1\npath=" + dir.path().string() + "/Download/\n");
+    EXPECT_EQ(readWholeFile(dir.path() / "config.ini"),
+              "[Main]\nsType=1\npath=" + dir.path().string() + "/Download/\n");
 }
 
 TEST(Startup, PathPointingAtAFileIsRepaired)
@@ -116,13 +117,15 @@ TEST(QuorvoExecutable, RunsStartupInAnEmptyCopyOfItsDirectory)
 
     // Point path at a directory that is then deleted: the next run repairs it only.
     fs::create_directory(dir.path() / "elsewhere");
-    writeWholeFile(dir.path() / "config.ini", "[Main]\npath=" + dir.path().string() +
-                                                  "/elsewhere/\nsType=1\nlrc=0\nwav=2\nbypass=0\ndelete=0\nspeed=42\n");
+    writeWholeFile(dir.path() / "config.ini",
+                   "[Main]\npath=" + dir.path().string()
+                       + "/elsewhere/\nsType=1\nlrc=0\nwav=2\nbypass=0\ndelete=0\nspeed=42\n");
     fs::remove(dir.path() / "elsewhere");
     fs::remove(dir.path() / "Download");
     ASSERT_EQ(run(shellQuote((dir.path() / "quorvo").string())), 0);
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"),
-              "[Main]\npath=" + dir.path().string() + "/Download/\nsType=1\nlrc=0\nwav=2\nbypass=0\ndelete=0\nspeed=42\n");
+              "[Main]\npath=" + dir.path().string()
+                  + "/Download/\nsType=1\nlrc=0\nwav=2\nbypass=0\ndelete=0\nspeed=42\n");
     EXPECT_TRUE(fs::is_directory(dir.path() / "Download"));
 }
 
@@ -143,8 +146,8 @@ TEST(QuorvoExecutable, UnwritableDirectoryFallsBackToTheDataHome)
     } else {
         fs::permissions(dir.path() / "bin", fs::perms::owner_read | fs::perms::owner_exec);
     }
-    const std::string command = "env XDG_DATA_HOME=" + shellQuote((dir.path() / "data").string()) + " " + prefix +
-                                shellQuote((dir.path() / "bin" / "quorvo").string());
+    const std::string command = "env XDG_DATA_HOME=" + shellQuote((dir.path() / "data").string()) + " " + prefix
+        + shellQuote((dir.path() / "bin" / "quorvo").string());
     ASSERT_EQ(run(command), 0);
     EXPECT_FALSE(fs::exists(dir.path() / "bin" / "config.ini"));
     const fs::path runDir = dir.path() / "data" / "quorvo";
@@ -161,12 +164,13 @@ TEST(QuorvoExecutable, KeepsRunningWhenNothingCanBeWritten)
     fs::copy_file(QUORVO_EXECUTABLE, dir.path() / "bin" / "quorvo");
     fs::permissions(dir.path(), fs::perms::all);
     // Neither the executable's directory nor the data home is writable.
-    fs::permissions(dir.path() / "bin", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                            fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir.path() / "bin",
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+                        | fs::perms::others_exec);
     const std::string prefix = ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
     if (::geteuid() != 0)
         fs::permissions(dir.path() / "bin", fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string command = "env XDG_DATA_HOME=/proc/nonexistent " + prefix +
-                                shellQuote((dir.path() / "bin" / "quorvo").string());
+    const std::string command
+        = "env XDG_DATA_HOME=/proc/nonexistent " + prefix + shellQuote((dir.path() / "bin" / "quorvo").string());
     EXPECT_EQ(run(command), 0);
 }

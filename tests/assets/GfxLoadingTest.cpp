@@ -17,9 +17,9 @@ using quorvo::assets::lacksPngSignature;
 
 uint32_t readBigEndian32(std::string_view bytes, size_t at)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) << 24 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 8 | static_cast<uint8_t>(bytes[at + 3]);
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) << 24
+        | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 16
+        | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 8 | static_cast<uint8_t>(bytes[at + 3]);
 }
 
 TEST(AssetsThroughGfx, EveryPictureLoadsAtTheSizeItsHeaderStates)

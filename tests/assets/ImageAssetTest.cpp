@@ -20,7 +20,7 @@ namespace {
 using quorvo::assets::asStringView;
 using quorvo::assets::find;
 
-constexpr std::string_view pngSignature{"\x89PNG\r\n\x1a\n", 8};
+constexpr std::string_view pngSignature {"\x89PNG\r\n\x1a\n", 8};
 
 struct Pixels {
     int width = 0;
@@ -49,7 +49,7 @@ struct Pixels {
 
 std::optional<Pixels> decodePng(std::string_view bytes)
 {
-    png_image image{};
+    png_image image {};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
         return std::nullopt;
@@ -76,7 +76,7 @@ Pixels loadPng(const std::string& name)
         data.insert(0, pngSignature);
     auto pixels = decodePng(data);
     EXPECT_TRUE(pixels.has_value()) << name << " does not decode";
-    return pixels.value_or(Pixels{});
+    return pixels.value_or(Pixels {});
 }
 
 struct ExpectedSize {
@@ -86,15 +86,31 @@ struct ExpectedSize {
 };
 
 constexpr ExpectedSize pngSizes[] = {
-    {"tab_search.png", 26, 26},          {"tab_download.png", 26, 26},      {"tab_settings.png", 26, 26},
-    {"tab_strip.png.nosig", 180, 45},    {"button_add.png", 80, 20},        {"button_start.png", 80, 20},
-    {"button_pause.png", 80, 20},        {"button_delete.png", 80, 20},     {"button_open_folder.png", 80, 20},
-    {"button_play.png", 80, 20},         {"button_search.png", 80, 20},     {"button_copy_to.png", 112, 20},
-    {"menu_author.png", 18, 18},         {"check_box.png.nosig", 68, 17},   {"radio.png.nosig", 68, 17},
-    {"caption_buttons.png.nosig", 156, 95}, {"msgbox_icons.png.nosig", 200, 40},
-    {"msgbox_decoration.png.nosig", 48, 24}, {"combo_frame.png.nosig", 40, 26},
-    {"combo_arrow.png.nosig", 30, 12},   {"icon_16.png", 16, 16},           {"icon_24.png", 24, 24},
-    {"icon_32.png", 32, 32},             {"icon_48.png", 48, 48},           {"icon_64.png", 64, 64},
+    {"tab_search.png", 26, 26},
+    {"tab_download.png", 26, 26},
+    {"tab_settings.png", 26, 26},
+    {"tab_strip.png.nosig", 180, 45},
+    {"button_add.png", 80, 20},
+    {"button_start.png", 80, 20},
+    {"button_pause.png", 80, 20},
+    {"button_delete.png", 80, 20},
+    {"button_open_folder.png", 80, 20},
+    {"button_play.png", 80, 20},
+    {"button_search.png", 80, 20},
+    {"button_copy_to.png", 112, 20},
+    {"menu_author.png", 18, 18},
+    {"check_box.png.nosig", 68, 17},
+    {"radio.png.nosig", 68, 17},
+    {"caption_buttons.png.nosig", 156, 95},
+    {"msgbox_icons.png.nosig", 200, 40},
+    {"msgbox_decoration.png.nosig", 48, 24},
+    {"combo_frame.png.nosig", 40, 26},
+    {"combo_arrow.png.nosig", 30, 12},
+    {"icon_16.png", 16, 16},
+    {"icon_24.png", 24, 24},
+    {"icon_32.png", 32, 32},
+    {"icon_48.png", 48, 48},
+    {"icon_64.png", 64, 64},
     {"icon_128.png", 128, 128},
 };
 
@@ -148,8 +164,8 @@ TEST(ImageAssets, BackgroundIsAnOpaque410By650Jpeg)
 {
     const std::string_view bytes = asStringView(find("background.jpg"));
     ASSERT_GT(bytes.size(), 1000u);
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
@@ -193,8 +209,8 @@ TEST(ImageAssets, ButtonStatesAreFourDistinctFrames)
 
 TEST(ImageAssets, ButtonGlyphsDifferFromEachOther)
 {
-    const char* names[] = {"button_add.png", "button_start.png", "button_pause.png", "button_delete.png",
-                           "button_open_folder.png", "button_play.png", "button_search.png"};
+    const char* names[] = {"button_add.png",         "button_start.png", "button_pause.png", "button_delete.png",
+                           "button_open_folder.png", "button_play.png",  "button_search.png"};
     for (size_t a = 0; a < std::size(names); ++a)
         for (size_t b = a + 1; b < std::size(names); ++b)
             EXPECT_NE(loadPng(names[a]).region(0, 0, 20, 20), loadPng(names[b]).region(0, 0, 20, 20))

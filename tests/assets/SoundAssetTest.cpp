@@ -61,7 +61,7 @@ TEST(SoundAssets, FirstSoundIsStereoMicrosoftAdpcmAt22050Hz)
     const std::string_view bytes = sound("completion_1.wav");
     EXPECT_EQ(bytes.size(), 21594u);
     const Riff riff = parseRiff(bytes);
-    ASSERT_EQ(riff.order, (std::vector<std::string>{"fmt ", "fact", "data"}));
+    ASSERT_EQ(riff.order, (std::vector<std::string> {"fmt ", "fact", "data"}));
     const std::string_view fmt = riff.chunks.at("fmt ");
     ASSERT_EQ(fmt.size(), 50u);
     EXPECT_EQ(read16(fmt, 0), 2u) << "format tag: Microsoft ADPCM";
@@ -94,7 +94,7 @@ TEST(SoundAssets, SecondSoundIsMono8BitPcmAt22050Hz)
     const std::string_view bytes = sound("completion_2.wav");
     EXPECT_NEAR(static_cast<double>(bytes.size()), 24637.0, 8.0);
     const Riff riff = parseRiff(bytes);
-    ASSERT_EQ(riff.order, (std::vector<std::string>{"fmt ", "data"}));
+    ASSERT_EQ(riff.order, (std::vector<std::string> {"fmt ", "data"}));
     const std::string_view fmt = riff.chunks.at("fmt ");
     ASSERT_EQ(fmt.size(), 16u);
     EXPECT_EQ(read16(fmt, 0), 1u) << "format tag: PCM";

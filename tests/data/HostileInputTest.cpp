@@ -11,7 +11,8 @@ namespace {
 
 constexpr int deep = 100'000;
 
-std::string repeated(std::string_view piece, int count) {
+std::string repeated(std::string_view piece, int count)
+{
     std::string out;
     out.reserve(piece.size() * static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -20,7 +21,8 @@ std::string repeated(std::string_view piece, int count) {
     return out;
 }
 
-TEST(XmlHostile, HundredThousandLevelsLoadSerialiseAndRelease) {
+TEST(XmlHostile, HundredThousandLevelsLoadSerialiseAndRelease)
+{
     const Bytes data = repeated("<a>", deep) + repeated("</a>", deep);
     XmlDocument document;
     ASSERT_TRUE(document.load(data));
@@ -31,27 +33,31 @@ TEST(XmlHostile, HundredThousandLevelsLoadSerialiseAndRelease) {
     EXPECT_EQ(static_cast<int>(document.freeList().size()), deep - 1);
 }
 
-TEST(XmlHostile, HundredThousandOpenLevelsWithoutEndTags) {
+TEST(XmlHostile, HundredThousandOpenLevelsWithoutEndTags)
+{
     XmlDocument document;
     EXPECT_TRUE(document.load(repeated("<a>", deep)));
     EXPECT_EQ(document.rootIndex(), 0);
 }
 
-TEST(XmlHostile, FiftyMegabyteValueLoads) {
+TEST(XmlHostile, FiftyMegabyteValueLoads)
+{
     const Bytes data = "<a>" + std::string(50 * 1024 * 1024, 'v') + "</a>";
     XmlDocument document;
     ASSERT_TRUE(document.load(data));
     EXPECT_EQ(document.getNode(0)->value.size(), 50U * 1024 * 1024);
 }
 
-TEST(XmlHostile, TooManyElementsFailCleanly) {
+TEST(XmlHostile, TooManyElementsFailCleanly)
+{
     const Bytes data = "<r>" + repeated("<e/>", static_cast<int>(XmlDocument::maximumNodes)) + "</r>";
     XmlDocument document;
     EXPECT_FALSE(document.load(data));
     EXPECT_EQ(document.nodeTableSize(), 0);
 }
 
-TEST(XmlHostile, ManyCdataSectionsTakeLinearTime) {
+TEST(XmlHostile, ManyCdataSectionsTakeLinearTime)
+{
     const Bytes data = "<a>" + repeated("<![CDATA[x]]>", 200'000) + "</a>";
     XmlDocument document;
     ASSERT_TRUE(document.load(data));
@@ -59,7 +65,8 @@ TEST(XmlHostile, ManyCdataSectionsTakeLinearTime) {
     EXPECT_EQ(document.getNode(0)->value, "x");
 }
 
-TEST(XmlHostile, NulBytesCutTextButNotTheLoad) {
+TEST(XmlHostile, NulBytesCutTextButNotTheLoad)
+{
     Bytes data = "<a n=\"x";
     data += '\0';
     data += "y\">v";
@@ -71,13 +78,15 @@ TEST(XmlHostile, NulBytesCutTextButNotTheLoad) {
     EXPECT_EQ(document.getNode(0)->attributes.at(0).value, "\"x");
 }
 
-TEST(XmlHostile, InvalidGbkBytesAreCarriedThrough) {
+TEST(XmlHostile, InvalidGbkBytesAreCarriedThrough)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a>\x81\xFF\x80</a>"));
     EXPECT_EQ(document.getName(0), "a");
 }
 
-TEST(JsonHostile, HundredThousandLevelsAreRefusedWithoutOverflow) {
+TEST(JsonHostile, HundredThousandLevelsAreRefusedWithoutOverflow)
+{
     JsonObject json;
     EXPECT_FALSE(json.parse(Text(repeated("[", deep) + repeated("]", deep))));
     EXPECT_FALSE(json.parse(Text(repeated("{\"a\":", deep) + "1" + repeated("}", deep))));
@@ -86,14 +95,16 @@ TEST(JsonHostile, HundredThousandLevelsAreRefusedWithoutOverflow) {
     EXPECT_EQ(json.toText(), "null");
 }
 
-TEST(JsonHostile, NestingUpToTheLimitIsAccepted) {
+TEST(JsonHostile, NestingUpToTheLimitIsAccepted)
+{
     const int depth = JsonObject::maximumDepth;
     JsonObject json;
     EXPECT_TRUE(json.parse(Text(repeated("[", depth) + repeated("]", depth))));
     EXPECT_FALSE(json.parse(Text(repeated("[", depth + 1) + repeated("]", depth + 1))));
 }
 
-TEST(JsonHostile, EditsCannotBuildPastTheLimit) {
+TEST(JsonHostile, EditsCannotBuildPastTheLimit)
+{
     const int depth = JsonObject::maximumDepth;
     JsonObject json;
     json.setJson("a", Text(repeated("[", depth - 1) + repeated("]", depth - 1)));
@@ -107,7 +118,8 @@ TEST(JsonHostile, EditsCannotBuildPastTheLimit) {
     EXPECT_FALSE(json.toText().empty());
 }
 
-TEST(JsonHostile, ManyMembersParseInLinearTime) {
+TEST(JsonHostile, ManyMembersParseInLinearTime)
+{
     std::string text = "{";
     for (int i = 0; i < 300'000; ++i) {
         text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":" + std::to_string(i);
@@ -118,13 +130,15 @@ TEST(JsonHostile, ManyMembersParseInLinearTime) {
     EXPECT_EQ(json.getNumber("k299999"), 299999);
 }
 
-TEST(JsonHostile, FiftyMegabyteStringParses) {
+TEST(JsonHostile, FiftyMegabyteStringParses)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(Text("[\"" + std::string(50 * 1024 * 1024, 's') + "\"]")));
     EXPECT_EQ(json.getItem(0).size(), 50U * 1024 * 1024);
 }
 
-TEST(JsonHostile, InvalidUtf8AndGbkNeverThrow) {
+TEST(JsonHostile, InvalidUtf8AndGbkNeverThrow)
+{
     JsonObject json;
     EXPECT_TRUE(json.parse("{\"a\":\"\xFF\xFE\x81\"}"));
     EXPECT_FALSE(json.toText().empty());
@@ -135,13 +149,15 @@ TEST(JsonHostile, InvalidUtf8AndGbkNeverThrow) {
     EXPECT_NO_THROW(static_cast<void>(json.getJson("c")));
 }
 
-TEST(JsonHostile, EscapedNulInsideAStringCutsTheText) {
+TEST(JsonHostile, EscapedNulInsideAStringCutsTheText)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":"x\u0000y"})"));
     EXPECT_EQ(json.getText("a"), "x");
 }
 
-TEST(JsonHostile, OddPathsAreJustMissing) {
+TEST(JsonHostile, OddPathsAreJustMissing)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":[1]})"));
     for (const char* path : {"a[", "a]", "a[x]", "a..b", ".a", "1a", "a[-1]", "a[99999999999999999999]", "[0", "a b"}) {

@@ -7,7 +7,8 @@
 namespace quorvo {
 namespace {
 
-TEST(JsonSetters, NumbersAreWrittenWithSixDecimalsAtMost) {
+TEST(JsonSetters, NumbersAreWrittenWithSixDecimalsAtMost)
+{
     JsonObject json;
     json.setNumber("n", 2.5);
     EXPECT_EQ(json.toText(), R"({"n":2.5})");
@@ -19,7 +20,8 @@ TEST(JsonSetters, NumbersAreWrittenWithSixDecimalsAtMost) {
     EXPECT_EQ(json.getNumber("n"), 0.123457);
 }
 
-TEST(JsonSetters, QuotesAndBackslashesAreStoredAsGiven) {
+TEST(JsonSetters, QuotesAndBackslashesAreStoredAsGiven)
+{
     JsonObject json;
     json.setText("s", "it's a \"test\" \\ done");
     EXPECT_EQ(json.getText("s"), "it's a \"test\" \\ done");
@@ -31,7 +33,8 @@ TEST(JsonSetters, QuotesAndBackslashesAreStoredAsGiven) {
     EXPECT_EQ(json.getItem(0), "a'b");
 }
 
-TEST(JsonSetters, NoIntermediateObjectsAreCreated) {
+TEST(JsonSetters, NoIntermediateObjectsAreCreated)
+{
     JsonObject json;
     json.setText("a.b", "x");
     EXPECT_EQ(json.toText(), "{}");
@@ -40,7 +43,8 @@ TEST(JsonSetters, NoIntermediateObjectsAreCreated) {
     EXPECT_EQ(json.toText(), R"({"a":{"b":"x"}})");
 }
 
-TEST(JsonSetters, SetJsonParsesTheValue) {
+TEST(JsonSetters, SetJsonParsesTheValue)
+{
     JsonObject json;
     json.setJson("v", "[1,{\"k\":true}]");
     EXPECT_EQ(json.getJson("v"), "[1,{\"k\":true}]");
@@ -48,7 +52,8 @@ TEST(JsonSetters, SetJsonParsesTheValue) {
     EXPECT_EQ(json.getJson("v"), "[1,{\"k\":true}]");
 }
 
-TEST(JsonSetters, ArrayElementsByIndex) {
+TEST(JsonSetters, ArrayElementsByIndex)
+{
     JsonObject json;
     json.setJson("a", "[1,2]");
     json.setNumber("a[1]", 5);
@@ -59,14 +64,16 @@ TEST(JsonSetters, ArrayElementsByIndex) {
     EXPECT_EQ(json.length("a"), 5);
 }
 
-TEST(JsonSetters, PropertiesOnScalarsAreNotKept) {
+TEST(JsonSetters, PropertiesOnScalarsAreNotKept)
+{
     JsonObject json;
     json.setText("s", "x");
     json.setText("s.t", "y");
     EXPECT_EQ(json.toText(), R"({"s":"x"})");
 }
 
-TEST(JsonPush, CreatesTheArrayThenAppendsStringsOrRawValues) {
+TEST(JsonPush, CreatesTheArrayThenAppendsStringsOrRawValues)
+{
     JsonObject json;
     json.push("x", "list");
     EXPECT_EQ(json.toText(), R"({"list":["x"]})");
@@ -76,7 +83,8 @@ TEST(JsonPush, CreatesTheArrayThenAppendsStringsOrRawValues) {
     EXPECT_EQ(json.getJson("list"), R"(["x",5,{"a":1}])");
 }
 
-TEST(JsonPush, NonArrayIsReplacedAndRootCanBePushedTo) {
+TEST(JsonPush, NonArrayIsReplacedAndRootCanBePushedTo)
+{
     JsonObject json;
     json.setText("s", "text");
     json.push("y", "s");
@@ -87,7 +95,8 @@ TEST(JsonPush, NonArrayIsReplacedAndRootCanBePushedTo) {
     EXPECT_EQ(json.toText(), R"(["z"])");
 }
 
-TEST(JsonItems, SetAndRemoveOnTheRootArray) {
+TEST(JsonItems, SetAndRemoveOnTheRootArray)
+{
     JsonObject json;
     json.reset(JsonObject::typeArray);
     json.setItem(0, "a");
@@ -103,14 +112,16 @@ TEST(JsonItems, SetAndRemoveOnTheRootArray) {
     EXPECT_EQ(json.getItem(0, "", true), "\"a\"");
 }
 
-TEST(JsonItems, RemoveOnAnObjectDoesNothing) {
+TEST(JsonItems, RemoveOnAnObjectDoesNothing)
+{
     JsonObject json;
     json.setText("a", "1");
     json.removeItem(0);
     EXPECT_EQ(json.toText(), R"({"a":"1"})");
 }
 
-TEST(JsonReset, OnlyKnownCodesReplaceTheValue) {
+TEST(JsonReset, OnlyKnownCodesReplaceTheValue)
+{
     JsonObject json;
     json.setText("a", "1");
     json.reset(JsonObject::typeString);
@@ -119,7 +130,8 @@ TEST(JsonReset, OnlyKnownCodesReplaceTheValue) {
     EXPECT_EQ(json.toText(), "{}");
 }
 
-TEST(JsonAssign, ReplacesTheWholeValue) {
+TEST(JsonAssign, ReplacesTheWholeValue)
+{
     JsonObject json;
     EXPECT_TRUE(json.assign("text"));
     EXPECT_EQ(json.toText(), "\"text\"");

@@ -9,7 +9,8 @@ namespace {
 
 const Text linkReply = R"([{"song_id":"7","file_list":[{"url":"http://h/u1.flac","size":2048,"rate":"flac"}]}])";
 
-TEST(JsonLinkResolution, NarrowsToFirstFileAndReadsUrlAndSize) {
+TEST(JsonLinkResolution, NarrowsToFirstFileAndReadsUrlAndSize)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(linkReply));
     const Text first = json.getItem(0, "", true);
@@ -21,7 +22,8 @@ TEST(JsonLinkResolution, NarrowsToFirstFileAndReadsUrlAndSize) {
     EXPECT_EQ(json.getText("size"), "2048");
 }
 
-TEST(JsonLinkResolution, ObjectAtTopLevelHasNoElementZero) {
+TEST(JsonLinkResolution, ObjectAtTopLevelHasNoElementZero)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"file_list":[{"url":"u"}]})"));
     EXPECT_EQ(json.getItem(0, "", true), "");
@@ -29,7 +31,8 @@ TEST(JsonLinkResolution, ObjectAtTopLevelHasNoElementZero) {
     EXPECT_EQ(json.getText("url"), "");
 }
 
-TEST(JsonParse, NullAndEmptyTextAreFalseAndLeaveNull) {
+TEST(JsonParse, NullAndEmptyTextAreFalseAndLeaveNull)
+{
     JsonObject json;
     EXPECT_FALSE(json.parse("null"));
     EXPECT_EQ(json.toText(), "null");
@@ -38,7 +41,8 @@ TEST(JsonParse, NullAndEmptyTextAreFalseAndLeaveNull) {
     EXPECT_EQ(json.typeOf(), JsonObject::typeNone);
 }
 
-TEST(JsonParse, ScalarsAreValues) {
+TEST(JsonParse, ScalarsAreValues)
+{
     JsonObject json;
     EXPECT_TRUE(json.parse("0"));
     EXPECT_TRUE(json.parse("\"\""));
@@ -46,7 +50,8 @@ TEST(JsonParse, ScalarsAreValues) {
     EXPECT_EQ(json.typeOf(), JsonObject::typeObject);
 }
 
-TEST(JsonParse, ScriptLiteralFormsAreAccepted) {
+TEST(JsonParse, ScriptLiteralFormsAreAccepted)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse("{url:'http://h/a?b=\"c\"', size: 1e3, 'q': [1,'x']}"));
     EXPECT_EQ(json.getText("url"), "http://h/a?b=\"c\"");
@@ -54,26 +59,30 @@ TEST(JsonParse, ScriptLiteralFormsAreAccepted) {
     EXPECT_EQ(json.getText("q[1]"), "x");
 }
 
-TEST(JsonParse, TextIsNeverRunAsScript) {
+TEST(JsonParse, TextIsNeverRunAsScript)
+{
     JsonObject json;
     EXPECT_FALSE(json.parse("(function(){return {a:1}})()"));
     EXPECT_FALSE(json.parse("1+1"));
     EXPECT_FALSE(json.parse("{\"a\":1} trailing"));
 }
 
-TEST(JsonParse, MemberOrderIsKept) {
+TEST(JsonParse, MemberOrderIsKept)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"z":1,"a":2,"m":{"y":1,"b":2}})"));
     EXPECT_EQ(json.toText(), R"({"z":1,"a":2,"m":{"y":1,"b":2}})");
 }
 
-TEST(JsonParse, DuplicateNameKeepsFirstPlaceAndLastValue) {
+TEST(JsonParse, DuplicateNameKeepsFirstPlaceAndLastValue)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":1,"b":2,"a":3})"));
     EXPECT_EQ(json.toText(), R"({"a":3,"b":2})");
 }
 
-TEST(JsonParse, ProgramTextIsConvertedBothWays) {
+TEST(JsonParse, ProgramTextIsConvertedBothWays)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse("{\"t\":\"\xC4\xE3\xBA\xC3\"}"));
     EXPECT_EQ(json.getText("t"), "\xC4\xE3\xBA\xC3");
@@ -81,7 +90,8 @@ TEST(JsonParse, ProgramTextIsConvertedBothWays) {
     EXPECT_EQ(json.toText(), "{\"t\":\"\xC4\xE3\xBA\xC3\"}");
 }
 
-TEST(JsonPathForms, IndexAwareFormReadsRootArrayElements) {
+TEST(JsonPathForms, IndexAwareFormReadsRootArrayElements)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"(["a",{"b":[10,20]}])"));
     EXPECT_EQ(json.getText("[0]"), "a");
@@ -91,7 +101,8 @@ TEST(JsonPathForms, IndexAwareFormReadsRootArrayElements) {
     EXPECT_FALSE(json.has("[0]"));
 }
 
-TEST(JsonPathForms, DotFormNeedsAPath) {
+TEST(JsonPathForms, DotFormNeedsAPath)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":1})"));
     EXPECT_EQ(json.getJson(""), "");
@@ -99,7 +110,8 @@ TEST(JsonPathForms, DotFormNeedsAPath) {
     EXPECT_EQ(json.typeOf(""), JsonObject::typeObject);
 }
 
-TEST(JsonPathForms, BracketNamesAndObjectIndexes) {
+TEST(JsonPathForms, BracketNamesAndObjectIndexes)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"odd name":{"0":"zero"}})"));
     EXPECT_EQ(json.getText("['odd name'][0]"), "zero");
@@ -110,7 +122,8 @@ TEST(JsonPathForms, BracketNamesAndObjectIndexes) {
     EXPECT_EQ(other.getText("o['k']"), "v");
 }
 
-TEST(JsonMissing, MissingMembersGiveEmptyResults) {
+TEST(JsonMissing, MissingMembersGiveEmptyResults)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":{"b":null},"n":[]})"));
     EXPECT_FALSE(json.has("a.b"));
@@ -124,13 +137,15 @@ TEST(JsonMissing, MissingMembersGiveEmptyResults) {
     EXPECT_TRUE(json.keys("x.y").empty());
 }
 
-TEST(JsonMissing, HasOnEmptyObjectIsFalseNotAnError) {
+TEST(JsonMissing, HasOnEmptyObjectIsFalseNotAnError)
+{
     JsonObject json;
     EXPECT_FALSE(json.has("a.b"));
     EXPECT_EQ(json.toText(), "{}");
 }
 
-TEST(JsonNumbers, BooleansReadAsMinusOneAndZero) {
+TEST(JsonNumbers, BooleansReadAsMinusOneAndZero)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"t":true,"f":false,"s":"12","n":-2.5})"));
     EXPECT_EQ(json.getNumber("t"), -1);
@@ -139,9 +154,11 @@ TEST(JsonNumbers, BooleansReadAsMinusOneAndZero) {
     EXPECT_EQ(json.getNumber("n"), -2.5);
 }
 
-TEST(JsonText, ValuesAsAScriptWritesThem) {
+TEST(JsonText, ValuesAsAScriptWritesThem)
+{
     JsonObject json;
-    ASSERT_TRUE(json.parse(R"({"i":2048,"f":2.5,"w":3.0,"t":true,"z":null,"o":{"a":1},"a":[1,"x",[2,3],null],"e":1e-7,"big":1e21})"));
+    ASSERT_TRUE(json.parse(
+        R"({"i":2048,"f":2.5,"w":3.0,"t":true,"z":null,"o":{"a":1},"a":[1,"x",[2,3],null],"e":1e-7,"big":1e21})"));
     EXPECT_EQ(json.getText("i"), "2048");
     EXPECT_EQ(json.getText("f"), "2.5");
     EXPECT_EQ(json.getText("w"), "3");
@@ -155,7 +172,8 @@ TEST(JsonText, ValuesAsAScriptWritesThem) {
     EXPECT_EQ(json.getJson("w"), "3");
 }
 
-TEST(JsonTypes, TypeCodes) {
+TEST(JsonTypes, TypeCodes)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"s":"x","n":1,"o":{},"a":[],"b":true,"z":null})"));
     EXPECT_EQ(json.typeOf("s"), JsonObject::typeString);
@@ -168,15 +186,17 @@ TEST(JsonTypes, TypeCodes) {
     EXPECT_EQ(json.typeOf(), JsonObject::typeObject);
 }
 
-TEST(JsonKeys, ObjectNamesInOrderAndArrayIndexes) {
+TEST(JsonKeys, ObjectNamesInOrderAndArrayIndexes)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":1,"b":[5,6,7],"c,d":0})"));
-    EXPECT_EQ(json.keys(), (std::vector<Text>{"a", "b", "c,d"}));
-    EXPECT_EQ(json.keys("b"), (std::vector<Text>{"0", "1", "2"}));
+    EXPECT_EQ(json.keys(), (std::vector<Text> {"a", "b", "c,d"}));
+    EXPECT_EQ(json.keys("b"), (std::vector<Text> {"0", "1", "2"}));
     EXPECT_TRUE(json.keys("a").empty());
 }
 
-TEST(JsonLength, ArraysStringsAndOthers) {
+TEST(JsonLength, ArraysStringsAndOthers)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"a":[1,2,3],"s":"abc","o":{"length":4.9},"n":5})"));
     EXPECT_EQ(json.length("a"), 3);
@@ -186,7 +206,8 @@ TEST(JsonLength, ArraysStringsAndOthers) {
     EXPECT_EQ(json.length(), 0);
 }
 
-TEST(JsonObjects, GetObjectAndGetItemObjectAreIndependentCopies) {
+TEST(JsonObjects, GetObjectAndGetItemObjectAreIndependentCopies)
+{
     JsonObject json;
     ASSERT_TRUE(json.parse(R"({"list":[{"u":"a"},{"u":"b"}]})"));
     JsonObject second = json.getItemObject(1, "list");
@@ -199,7 +220,8 @@ TEST(JsonObjects, GetObjectAndGetItemObjectAreIndependentCopies) {
     EXPECT_EQ(missing.typeOf(), JsonObject::typeNone);
 }
 
-TEST(JsonObjects, CloneSharesTheValue) {
+TEST(JsonObjects, CloneSharesTheValue)
+{
     JsonObject json;
     JsonObject twin = json.clone();
     twin.setNumber("n", 1);

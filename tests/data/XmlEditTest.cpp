@@ -9,7 +9,8 @@ namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
 
-TEST(XmlCheckNode, RootInvalidAndOrdinaryNodes) {
+TEST(XmlCheckNode, RootInvalidAndOrdinaryNodes)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_EQ(document.checkNode(6), 0);
@@ -19,31 +20,34 @@ TEST(XmlCheckNode, RootInvalidAndOrdinaryNodes) {
     EXPECT_EQ(document.checkNode(-3), -1);
 }
 
-TEST(XmlEdit, RemovedLeafIndexIsReusedByTheNextAdd) {
+TEST(XmlEdit, RemovedLeafIndexIsReusedByTheNextAdd)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_EQ(document.removeNode(3), 0);
     EXPECT_EQ(document.checkNode(3), -1);
-    EXPECT_EQ(document.freeList(), (std::vector<int>{3}));
+    EXPECT_EQ(document.freeList(), (std::vector<int> {3}));
     EXPECT_EQ(document.addNode(2), 3);
     EXPECT_EQ(document.checkNode(3), 1);
     EXPECT_EQ(document.getNode(3)->parent, 2);
     EXPECT_EQ(document.getNode(3)->name, "");
-    EXPECT_EQ(document.getNode(2)->children, (std::vector<int>{1, 3}));
+    EXPECT_EQ(document.getNode(2)->children, (std::vector<int> {1, 3}));
     EXPECT_TRUE(document.freeList().empty());
 }
 
-TEST(XmlEdit, RemovingASubtreeFreesItsNodesParentFirst) {
+TEST(XmlEdit, RemovingASubtreeFreesItsNodesParentFirst)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_EQ(document.removeNode(5), 2);
-    EXPECT_EQ(document.freeList(), (std::vector<int>{5, 2, 1, 4, 3}));
+    EXPECT_EQ(document.freeList(), (std::vector<int> {5, 2, 1, 4, 3}));
     EXPECT_EQ(document.getNode(0)->children.size(), 0U);
     EXPECT_EQ(document.nodeTableSize(), 6);
     EXPECT_EQ(document.toText(), "<?xml version=\"1.0\" encoding=\"gb2312\" ?><r></r>");
 }
 
-TEST(XmlEdit, DocumentElementAndInvalidNodesCannotBeRemoved) {
+TEST(XmlEdit, DocumentElementAndInvalidNodesCannotBeRemoved)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_EQ(document.removeNode(6), 0);
@@ -52,31 +56,35 @@ TEST(XmlEdit, DocumentElementAndInvalidNodesCannotBeRemoved) {
     EXPECT_EQ(document.checkNode(6), 0);
 }
 
-TEST(XmlEdit, NothingCanBeAddedToAnEmptyDocument) {
+TEST(XmlEdit, NothingCanBeAddedToAnEmptyDocument)
+{
     XmlDocument document;
     EXPECT_EQ(document.addNode(0), -1);
     EXPECT_EQ(document.nodeTableSize(), 0);
 }
 
-TEST(XmlEdit, AddSetAndSerialise) {
+TEST(XmlEdit, AddSetAndSerialise)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<r/>"));
     const int child = document.addNode(0);
     EXPECT_EQ(child, 2);
-    document.setNode(child, Text("item"), Text("a<b"), std::vector<XmlAttribute>{{"id", "\"1\""}, {"k", "v"}});
+    document.setNode(child, Text("item"), Text("a<b"), std::vector<XmlAttribute> {{"id", "\"1\""}, {"k", "v"}});
     document.setNode(0, std::nullopt, Text("x & y"));
     EXPECT_EQ(document.toText(),
               "<?xml version=\"1.0\" encoding=\"gb2312\" ?><r>x & y<item id=\"1\" k=v><![CDATA[a<b]]></item></r>");
 }
 
-TEST(XmlEdit, SetNodeOnInvalidNodeDoesNothing) {
+TEST(XmlEdit, SetNodeOnInvalidNodeDoesNothing)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<r/>"));
     document.setNode(9, Text("x"));
     EXPECT_EQ(document.getName(0), "r");
 }
 
-TEST(XmlSerialise, SubtreeAppendsWithoutDeclaration) {
+TEST(XmlSerialise, SubtreeAppendsWithoutDeclaration)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     Text out = "prefix:";
@@ -84,13 +92,15 @@ TEST(XmlSerialise, SubtreeAppendsWithoutDeclaration) {
     EXPECT_EQ(out, "prefix:<song><title>A</title></song>");
 }
 
-TEST(XmlSerialise, RoundTripKeepsAttributesAsWritten) {
+TEST(XmlSerialise, RoundTripKeepsAttributesAsWritten)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<?xml version=\"1.0\" encoding=\"gb2312\" ?><a x=\"1\" y='2'><b>t</b></a>"));
     EXPECT_EQ(document.toText(), "<?xml version=\"1.0\" encoding=\"gb2312\" ?><a x=\"1\" y='2'><b>t</b></a>");
 }
 
-TEST(XmlSerialise, EmptyDocumentWritesNothing) {
+TEST(XmlSerialise, EmptyDocumentWritesNothing)
+{
     XmlDocument document;
     EXPECT_EQ(document.toText(), "");
     Text out = "kept";
@@ -98,7 +108,8 @@ TEST(XmlSerialise, EmptyDocumentWritesNothing) {
     EXPECT_EQ(out, "kept");
 }
 
-TEST(XmlTables, ExportImportRoundTrip) {
+TEST(XmlTables, ExportImportRoundTrip)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     document.removeNode(2);
@@ -110,7 +121,8 @@ TEST(XmlTables, ExportImportRoundTrip) {
     EXPECT_EQ(other.addNode(0), 2);
 }
 
-TEST(XmlTables, ImportedCycleDoesNotHangSerialisationOrRelease) {
+TEST(XmlTables, ImportedCycleDoesNotHangSerialisationOrRelease)
+{
     XmlTables tables;
     tables.nodes.resize(2);
     tables.nodes[0] = {"a", "", {}, {2}, 2, 1};
@@ -123,7 +135,8 @@ TEST(XmlTables, ImportedCycleDoesNotHangSerialisationOrRelease) {
     EXPECT_EQ(document.freeList().size(), 2U);
 }
 
-TEST(XmlClone, CopyIsIndependent) {
+TEST(XmlClone, CopyIsIndependent)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     XmlDocument copy = document.clone();

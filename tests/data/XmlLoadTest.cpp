@@ -12,13 +12,14 @@ namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
 
-TEST(XmlNumbering, NodesAreNumberedAsTheirElementsClose) {
+TEST(XmlNumbering, NodesAreNumberedAsTheirElementsClose)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_EQ(document.rootIndex(), 6);
     EXPECT_EQ(document.nodeTableSize(), 6);
-    const std::vector<std::pair<int, std::string>> expected = {
-        {1, "title"}, {2, "song"}, {3, "title"}, {4, "song"}, {5, "song_list"}, {6, "r"}};
+    const std::vector<std::pair<int, std::string>> expected
+        = {{1, "title"}, {2, "song"}, {3, "title"}, {4, "song"}, {5, "song_list"}, {6, "r"}};
     for (const auto& [index, name] : expected) {
         EXPECT_EQ(document.getName(index), name) << index;
     }
@@ -26,17 +27,19 @@ TEST(XmlNumbering, NodesAreNumberedAsTheirElementsClose) {
     EXPECT_EQ(document.getNode(3)->value, "B");
 }
 
-TEST(XmlNumbering, ParentsAndChildrenAreLinked) {
+TEST(XmlNumbering, ParentsAndChildrenAreLinked)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
-    EXPECT_EQ(document.getNode(5)->children, (std::vector<int>{2, 4}));
+    EXPECT_EQ(document.getNode(5)->children, (std::vector<int> {2, 4}));
     EXPECT_EQ(document.getNode(1)->parent, 2);
     EXPECT_EQ(document.getNode(5)->parent, 6);
     EXPECT_EQ(document.getNode(6)->parent, 0);
     EXPECT_EQ(document.getNode(0)->index, 6);
 }
 
-TEST(XmlNumbering, SelfClosingElementsCountWhereTheyStand) {
+TEST(XmlNumbering, SelfClosingElementsCountWhereTheyStand)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a><b/><c></c><d x=\"1\"/></a>"));
     EXPECT_EQ(document.getName(1), "b");
@@ -47,7 +50,8 @@ TEST(XmlNumbering, SelfClosingElementsCountWhereTheyStand) {
     EXPECT_EQ(document.getNode(1)->parent, 4);
 }
 
-TEST(XmlValues, TextIsKeptUntrimmedButBlankTextBecomesEmpty) {
+TEST(XmlValues, TextIsKeptUntrimmedButBlankTextBecomesEmpty)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a> hello </a>"));
     EXPECT_EQ(document.getNode(0)->value, " hello ");
@@ -55,25 +59,29 @@ TEST(XmlValues, TextIsKeptUntrimmedButBlankTextBecomesEmpty) {
     EXPECT_EQ(document.getNode(0)->value, "");
 }
 
-TEST(XmlValues, ValueEndsAtTheFirstChild) {
+TEST(XmlValues, ValueEndsAtTheFirstChild)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a>head<b>x</b>  </a>"));
     EXPECT_EQ(document.getNode(0)->value, "head");
 }
 
-TEST(XmlValues, EntitiesAreNotDecoded) {
+TEST(XmlValues, EntitiesAreNotDecoded)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a>1 &amp; 2</a>"));
     EXPECT_EQ(document.getNode(0)->value, "1 &amp; 2");
 }
 
-TEST(XmlValues, MixedContentAfterAnEndTagFailsTheLoad) {
+TEST(XmlValues, MixedContentAfterAnEndTagFailsTheLoad)
+{
     XmlDocument document;
     EXPECT_FALSE(document.load("<a><b>x</b>tail</a>"));
     EXPECT_TRUE(document.load("<a><b>x</b>  \r\n</a>"));
 }
 
-TEST(XmlAttributes, QuotedSpacesStayInOneAttributeWithItsQuotes) {
+TEST(XmlAttributes, QuotedSpacesStayInOneAttributeWithItsQuotes)
+{
     for (const bool quoteAware : {false, true}) {
         XmlDocument document;
         ASSERT_TRUE(document.load("<a title=\"x y z\" n=\"1\">v</a>", false, quoteAware));
@@ -85,19 +93,22 @@ TEST(XmlAttributes, QuotedSpacesStayInOneAttributeWithItsQuotes) {
     }
 }
 
-TEST(XmlAttributes, EverythingAfterTheFirstEqualsSignIsTheValue) {
+TEST(XmlAttributes, EverythingAfterTheFirstEqualsSignIsTheValue)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a k=\"a=b\" q='s'/>"));
     EXPECT_EQ(document.getNode(0)->attributes[0].value, "\"a=b\"");
     EXPECT_EQ(document.getNode(0)->attributes[1].value, "'s'");
 }
 
-TEST(XmlAttributes, TokenWithoutEqualsSignFailsTheLoad) {
+TEST(XmlAttributes, TokenWithoutEqualsSignFailsTheLoad)
+{
     XmlDocument document;
     EXPECT_FALSE(document.load("<a checked>x</a>"));
 }
 
-TEST(XmlAttributes, SlashOfSelfClosingTagBelongsToNeitherNameNorValue) {
+TEST(XmlAttributes, SlashOfSelfClosingTagBelongsToNeitherNameNorValue)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<r><br/><img src=\"p\"/><hr /></r>"));
     EXPECT_EQ(document.getName(1), "br");
@@ -105,7 +116,8 @@ TEST(XmlAttributes, SlashOfSelfClosingTagBelongsToNeitherNameNorValue) {
     EXPECT_EQ(document.getName(3), "hr");
 }
 
-TEST(XmlAttributes, StartTagMayBreakAcrossLines) {
+TEST(XmlAttributes, StartTagMayBreakAcrossLines)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<song\r\n  id=\"7\"\r\n  rate=\"flac\">x</song>"));
     EXPECT_EQ(document.getName(0), "song");
@@ -113,7 +125,8 @@ TEST(XmlAttributes, StartTagMayBreakAcrossLines) {
     EXPECT_EQ(document.getNode(0)->attributes[1].value, "\"flac\"");
 }
 
-TEST(XmlCdata, SectionIsResolvedAndWrittenBackAsCdata) {
+TEST(XmlCdata, SectionIsResolvedAndWrittenBackAsCdata)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a><![CDATA[x<y]]></a>"));
     EXPECT_EQ(document.getNode(0)->value, "x<y");
@@ -122,20 +135,23 @@ TEST(XmlCdata, SectionIsResolvedAndWrittenBackAsCdata) {
     EXPECT_EQ(document.toText(), "<?xml version=\"1.0\" encoding=\"gb2312\" ?><a><![CDATA[x<y]]></a>");
 }
 
-TEST(XmlCdata, TextAroundThePlaceholderIsDropped) {
+TEST(XmlCdata, TextAroundThePlaceholderIsDropped)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<a>pre<![CDATA[mid]]>post</a><!-- -->"));
     EXPECT_EQ(document.getNode(0)->value, "mid");
 }
 
-TEST(XmlCdata, SeveralSectionsKeepTheirOrder) {
+TEST(XmlCdata, SeveralSectionsKeepTheirOrder)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<r><a><![CDATA[1]]></a><b><![CDATA[<2>]]></b></r>"));
     EXPECT_EQ(document.getNode(1)->value, "1");
     EXPECT_EQ(document.getNode(2)->value, "<2>");
 }
 
-TEST(XmlCdata, UnterminatedSectionEndsExtractionWithoutLooping) {
+TEST(XmlCdata, UnterminatedSectionEndsExtractionWithoutLooping)
+{
     XmlDocument document;
     Bytes data = "<a><![CDATA[x]]></a><b><![CDATA[never closed";
     EXPECT_EQ(document.extractCdata(data), 1);
@@ -145,7 +161,8 @@ TEST(XmlCdata, UnterminatedSectionEndsExtractionWithoutLooping) {
     EXPECT_TRUE(document.load("<a></a><![CDATA[never closed"));
 }
 
-TEST(XmlCdata, MarkerNeverOccursInTheData) {
+TEST(XmlCdata, MarkerNeverOccursInTheData)
+{
     const Bytes data = "@ABCDE @QWERT";
     for (int i = 0; i < 50; ++i) {
         const Bytes marker = XmlDocument::makeMarker(data);
@@ -155,7 +172,8 @@ TEST(XmlCdata, MarkerNeverOccursInTheData) {
     }
 }
 
-TEST(XmlCdata, NoFreeMarkerGivesEmptyMarker) {
+TEST(XmlCdata, NoFreeMarkerGivesEmptyMarker)
+{
     // Every one-letter candidate occurs, so all 100 attempts fail.
     std::string alphabet;
     for (char c = 'A'; c <= 'Z'; ++c) {
@@ -164,7 +182,8 @@ TEST(XmlCdata, NoFreeMarkerGivesEmptyMarker) {
     EXPECT_EQ(XmlDocument::makeMarker(alphabet, 1), "");
 }
 
-TEST(XmlEncoding, Utf8DeclarationConvertsToProgramText) {
+TEST(XmlEncoding, Utf8DeclarationConvertsToProgramText)
+{
     XmlDocument document;
     const Bytes utf8 = "<?xml version=\"1.0\" encoding=\"utf-8\"?><t>\xE4\xBD\xA0\xE5\xA5\xBD</t>";
     ASSERT_TRUE(document.load(utf8));
@@ -172,13 +191,15 @@ TEST(XmlEncoding, Utf8DeclarationConvertsToProgramText) {
     EXPECT_EQ(document.getSourceData(), utf8);
 }
 
-TEST(XmlEncoding, Gb2312DeclarationIsKept) {
+TEST(XmlEncoding, Gb2312DeclarationIsKept)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<?xml version=\"1.0\" encoding = \"GB2312\" ?><t>\xC4\xE3</t>", true));
     EXPECT_EQ(document.getNode(0)->value, "\xC4\xE3");
 }
 
-TEST(XmlEncoding, UndeclaredConvertsOnlyWhenAsked) {
+TEST(XmlEncoding, UndeclaredConvertsOnlyWhenAsked)
+{
     const Bytes utf8 = "<t>\xE4\xBD\xA0</t>";
     XmlDocument document;
     ASSERT_TRUE(document.load(utf8));
@@ -187,7 +208,8 @@ TEST(XmlEncoding, UndeclaredConvertsOnlyWhenAsked) {
     EXPECT_EQ(document.getNode(0)->value, "\xC4\xE3");
 }
 
-TEST(XmlEncoding, ConvertingStopsAtNulByte) {
+TEST(XmlEncoding, ConvertingStopsAtNulByte)
+{
     Bytes data = "<?xml encoding=\"utf-8\"?><t>a</t>";
     data += '\0';
     data += "<u>";
@@ -196,26 +218,30 @@ TEST(XmlEncoding, ConvertingStopsAtNulByte) {
     EXPECT_EQ(data, "<?xml encoding=\"utf-8\"?><t>a</t>");
 }
 
-TEST(XmlEncoding, ByteOrderMarkBeforeTheDeclarationIsHarmless) {
+TEST(XmlEncoding, ByteOrderMarkBeforeTheDeclarationIsHarmless)
+{
     XmlDocument document;
     EXPECT_TRUE(document.load("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><t>x</t>"));
     EXPECT_EQ(document.getName(0), "t");
 }
 
-TEST(XmlEncoding, InvalidUtf8DoesNotBreakTheLoad) {
+TEST(XmlEncoding, InvalidUtf8DoesNotBreakTheLoad)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load("<?xml encoding=\"utf-8\"?><t>\xFF\xC0\x80</t>"));
     EXPECT_FALSE(document.getNode(0)->value.empty());
 }
 
-TEST(XmlMalformed, EndTagWhileAnotherElementIsOpenFails) {
+TEST(XmlMalformed, EndTagWhileAnotherElementIsOpenFails)
+{
     XmlDocument document;
     EXPECT_FALSE(document.load("<a><b></a>"));
     EXPECT_EQ(document.rootIndex(), 0);
     EXPECT_EQ(document.getSourceData(), "");
 }
 
-TEST(XmlMalformed, UnclosedElementsLoadAsAnEmptyDocument) {
+TEST(XmlMalformed, UnclosedElementsLoadAsAnEmptyDocument)
+{
     XmlDocument document;
     EXPECT_TRUE(document.load("<a><b>"));
     EXPECT_EQ(document.rootIndex(), 0);
@@ -223,7 +249,8 @@ TEST(XmlMalformed, UnclosedElementsLoadAsAnEmptyDocument) {
     EXPECT_FALSE(document.getNodeByPath("<#0").has_value());
 }
 
-TEST(XmlMalformed, EachFaultFailsTheWholeLoad) {
+TEST(XmlMalformed, EachFaultFailsTheWholeLoad)
+{
     for (const char* text : {"<a", "<a></a", "</a>", "<a></a/>", "<a><b/></c></a>", "junk<a/>"}) {
         XmlDocument document;
         EXPECT_FALSE(document.load(text)) << text;
@@ -231,7 +258,8 @@ TEST(XmlMalformed, EachFaultFailsTheWholeLoad) {
     }
 }
 
-TEST(XmlMalformed, FailedLoadReplacesTheEarlierDocument) {
+TEST(XmlMalformed, FailedLoadReplacesTheEarlierDocument)
+{
     XmlDocument document;
     ASSERT_TRUE(document.load(songs));
     EXPECT_FALSE(document.load("<a><b></a>"));
@@ -239,7 +267,8 @@ TEST(XmlMalformed, FailedLoadReplacesTheEarlierDocument) {
     EXPECT_FALSE(document.getNodeByPath("<#0/song_list").has_value());
 }
 
-TEST(XmlMalformed, TextWithoutElementsIsAnEmptyDocument) {
+TEST(XmlMalformed, TextWithoutElementsIsAnEmptyDocument)
+{
     XmlDocument document;
     EXPECT_TRUE(document.load(""));
     EXPECT_TRUE(document.load("  \r\n"));
@@ -247,20 +276,23 @@ TEST(XmlMalformed, TextWithoutElementsIsAnEmptyDocument) {
     EXPECT_EQ(document.rootIndex(), 0);
 }
 
-TEST(XmlQuoteAware, LessThanInsideQuotesDoesNotSplit) {
+TEST(XmlQuoteAware, LessThanInsideQuotesDoesNotSplit)
+{
     XmlDocument document;
     EXPECT_FALSE(document.load("<a t=\"1<2\">x</a>"));
     ASSERT_TRUE(document.load("<a t=\"1<2\">x</a>", false, true));
     EXPECT_EQ(document.getNode(0)->attributes.at(0).value, "\"1<2\"");
 }
 
-TEST(XmlSplit, SplitOutsideQuotesHonoursQuotes) {
+TEST(XmlSplit, SplitOutsideQuotesHonoursQuotes)
+{
     const auto pieces = XmlDocument::splitOutsideQuotes("a,\"b,c\",d", ",");
     ASSERT_EQ(pieces.size(), 3U);
     EXPECT_EQ(pieces[1], "\"b,c\"");
 }
 
-TEST(XmlSplit, ClosingTagNameDropsBlanksSlashesAndBrackets) {
+TEST(XmlSplit, ClosingTagNameDropsBlanksSlashesAndBrackets)
+{
     EXPECT_EQ(XmlDocument::closingTagName("/ song_list >\r\n"), "song_list");
     EXPECT_EQ(XmlDocument::closingTagName("/a>tail"), "atail");
     EXPECT_EQ(XmlDocument::stripBlanks(" a\tb\r\nc "), "abc");

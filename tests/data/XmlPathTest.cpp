@@ -9,20 +9,23 @@ namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
 
-XmlDocument loaded(const Bytes& data) {
+XmlDocument loaded(const Bytes& data)
+{
     XmlDocument document;
     EXPECT_TRUE(document.load(data));
     return document;
 }
 
-TEST(XmlPath, SearchStylePathReadsTheKthSongsField) {
+TEST(XmlPath, SearchStylePathReadsTheKthSongsField)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.valueAt("<#0/song_list/<@2</title/"), "B");
     EXPECT_EQ(document.valueAt("<#0/song_list/<@1</title/"), "A");
     EXPECT_FALSE(document.getNodeByPath("<#0/song_list/<@3</title/").has_value());
 }
 
-TEST(XmlPath, SongListChildCountIsTheSongCount) {
+TEST(XmlPath, SongListChildCountIsTheSongCount)
+{
     const XmlDocument document = loaded(songs);
     const auto list = document.getNodeByPath("<#0/song_list/");
     ASSERT_TRUE(list.has_value());
@@ -30,26 +33,30 @@ TEST(XmlPath, SongListChildCountIsTheSongCount) {
     EXPECT_EQ(list->name, "song_list");
 }
 
-TEST(XmlPath, AbsoluteIndexWinsWhateverTheCurrentNode) {
+TEST(XmlPath, AbsoluteIndexWinsWhateverTheCurrentNode)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.valueAt("<#3"), "B");
     EXPECT_EQ(document.valueAt("<#0/song_list/<#1"), "A");
     EXPECT_FALSE(document.getNodeByPath("<#7").has_value());
 }
 
-TEST(XmlPath, DocumentElementByNameOnlyAtTheStart) {
+TEST(XmlPath, DocumentElementByNameOnlyAtTheStart)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_TRUE(document.getNodeByPath("r/song_list").has_value());
     EXPECT_FALSE(document.getNodeByPath("x/song_list").has_value());
     EXPECT_FALSE(document.getNodeByPath("song_list").has_value());
 }
 
-TEST(XmlPath, NamesMatchCaseSensitively) {
+TEST(XmlPath, NamesMatchCaseSensitively)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_FALSE(document.getNodeByPath("r/Song_List").has_value());
 }
 
-TEST(XmlPath, PositionalStepAtDocumentLevelOnlySelectsTheFirst) {
+TEST(XmlPath, PositionalStepAtDocumentLevelOnlySelectsTheFirst)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.indexByPath("<@1"), 6);
     EXPECT_EQ(document.indexByPath("<@2"), -1);
@@ -57,7 +64,8 @@ TEST(XmlPath, PositionalStepAtDocumentLevelOnlySelectsTheFirst) {
     EXPECT_EQ(document.indexByPath("<#0/<@0"), -1);
 }
 
-TEST(XmlPath, AbsoluteStepNeedsANumberUnlessItIsExactlyZero) {
+TEST(XmlPath, AbsoluteStepNeedsANumberUnlessItIsExactlyZero)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.indexByPath("<#"), -1);
     EXPECT_EQ(document.indexByPath("<#x"), -1);
@@ -67,18 +75,21 @@ TEST(XmlPath, AbsoluteStepNeedsANumberUnlessItIsExactlyZero) {
     EXPECT_EQ(document.indexByPath("<#99999999999999999999"), -1);
 }
 
-TEST(XmlPath, OtherStepsStartingWithLessThanFail) {
+TEST(XmlPath, OtherStepsStartingWithLessThanFail)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.indexByPath("<r"), -1);
     EXPECT_EQ(document.indexByPath("<#0/<song_list"), -1);
 }
 
-TEST(XmlPath, FirstChildWithTheNameWins) {
+TEST(XmlPath, FirstChildWithTheNameWins)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.indexByPath("<#0/song_list/song"), 2);
 }
 
-TEST(XmlPath, EmptyPathAndEmptyDocumentFail) {
+TEST(XmlPath, EmptyPathAndEmptyDocumentFail)
+{
     const XmlDocument document = loaded(songs);
     EXPECT_EQ(document.indexByPath(""), -1);
     EXPECT_EQ(document.indexByPath("/"), -1);
@@ -88,7 +99,8 @@ TEST(XmlPath, EmptyPathAndEmptyDocumentFail) {
     EXPECT_EQ(empty.valueAt("<#0/song_list/<@1</title/"), "");
 }
 
-TEST(XmlPath, StepsBelowAReleasedNodeFail) {
+TEST(XmlPath, StepsBelowAReleasedNodeFail)
+{
     XmlDocument document = loaded(songs);
     ASSERT_EQ(document.removeNode(4), 1);
     EXPECT_EQ(document.indexByPath("<#4/title"), -1);
@@ -96,7 +108,8 @@ TEST(XmlPath, StepsBelowAReleasedNodeFail) {
     EXPECT_EQ(document.indexByPath("<#0/song_list/<@1</title"), 1);
 }
 
-TEST(XmlPath, ResultIsADeepCopy) {
+TEST(XmlPath, ResultIsADeepCopy)
+{
     const XmlDocument document = loaded(songs);
     XmlNode node;
     ASSERT_TRUE(document.getNodeByPath("<#0/song_list/<@1</title/", node));

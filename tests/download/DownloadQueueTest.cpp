@@ -18,11 +18,11 @@ namespace {
 using namespace std::chrono_literals;
 
 enum class Script {
-    Complete,         // two progress reports, then done
-    BadLink,          // link reply unreadable
-    TransferFails,    // the transfer fails on its own (network error)
-    WaitForAbort,     // transfers until the abort flag is raised, then acknowledges
-    Brief,            // a few milliseconds, stopping early (and acknowledging) on abort
+    Complete,       // two progress reports, then done
+    BadLink,        // link reply unreadable
+    TransferFails,  // the transfer fails on its own (network error)
+    WaitForAbort,   // transfers until the abort flag is raised, then acknowledges
+    Brief,          // a few milliseconds, stopping early (and acknowledging) on abort
 };
 
 class ScriptedFetcher final : public SongFetcher {
@@ -55,11 +55,11 @@ public:
     {
         if (scriptFor(songId) == Script::BadLink)
             return std::nullopt;
-        return ResolvedLink{songId, 1572864};  // the "URL" names the script
+        return ResolvedLink {songId, 1572864};  // the "URL" names the script
     }
 
-    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag) override
+    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+                            AbortFlag& abortFlag) override
     {
         {
             const std::lock_guard lock(m_mutex);
@@ -76,8 +76,7 @@ public:
         case Script::WaitForAbort:
             progress(100, 1000);
             m_started.set_value();
-            while (!abortFlag.sleepUntil(AbortFlag::Clock::now() + 1s)) {
-            }
+            while (!abortFlag.sleepUntil(AbortFlag::Clock::now() + 1s)) { }
             abortFlag.clear();
             ++m_acknowledged;
             return TransferResult::Aborted;
@@ -108,7 +107,7 @@ private:
     std::vector<Text> m_lyricPaths;
     std::vector<std::pair<Text, int64_t>> m_transfers;
     std::promise<void> m_started;
-    std::atomic<int> m_acknowledged{0};
+    std::atomic<int> m_acknowledged {0};
 };
 
 class FixedSettings final : public DownloadSettings {
@@ -125,7 +124,7 @@ public:
 
 SongRecord song(const char* id, const char* quality = "flac")
 {
-    return SongRecord{Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
+    return SongRecord {Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
 }
 
 Text joinTitleAndArtist(const Text& title, const Text& artist)
@@ -154,29 +153,29 @@ protected:
     ScriptedFetcher m_fetcher;
     FixedSettings m_settings;
     QueueMailbox m_mailbox;
-    DownloadQueue m_queue{m_fetcher, m_settings, joinTitleAndArtist, &m_mailbox};
+    DownloadQueue m_queue {m_fetcher, m_settings, joinTitleAndArtist, &m_mailbox};
 };
 
 TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
 {
-    const std::vector<SongRecord> ticked{song("1")};
+    const std::vector<SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const std::vector<DownloadTask> rows = m_queue.list().rows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name, "Artist - Title1");
     EXPECT_EQ(rows[0].size, "1.5M");
-    EXPECT_EQ(statusesOf(m_mailbox.takeAll(), rows[0].id),
-              (std::vector<Text>{Text(status::kWaiting), Text(status::kStarting), "50%", "100%",
-                                 Text(status::kCompleted)}));
-    EXPECT_EQ(m_fetcher.lyricPaths(), std::vector<Text>{"/music/Artist - Title1.lrc"});
+    EXPECT_EQ(
+        statusesOf(m_mailbox.takeAll(), rows[0].id),
+        (std::vector<Text> {Text(status::kWaiting), Text(status::kStarting), "50%", "100%", Text(status::kCompleted)}));
+    EXPECT_EQ(m_fetcher.lyricPaths(), std::vector<Text> {"/music/Artist - Title1.lrc"});
     ASSERT_EQ(m_fetcher.transfers().size(), 1u);
     EXPECT_EQ(m_fetcher.transfers()[0].first, "/music/Artist - Title1.flac");
 }
 
 TEST_F(DownloadQueueTest, WorkerTakesRowsTopToBottomAndReturnsToIdleWhenNothingIsPending)
 {
-    const std::vector<SongRecord> ticked{song("1", "320"), song("2")};
+    const std::vector<SongRecord> ticked {song("1", "320"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const auto transfers = m_fetcher.transfers();
@@ -188,13 +187,13 @@ TEST_F(DownloadQueueTest, WorkerTakesRowsTopToBottomAndReturnsToIdleWhenNothingI
         if (const auto* state = std::get_if<WorkerStateChanged>(&event))
             states.push_back(state->running);
     }
-    EXPECT_EQ(states, (std::vector<bool>{true, false}));
+    EXPECT_EQ(states, (std::vector<bool> {true, false}));
 }
 
 TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
 {
     m_fetcher.script("1", Script::BadLink);
-    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    const std::vector<SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const std::vector<DownloadTask> rows = m_queue.list().rows();
@@ -215,7 +214,7 @@ TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
 TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
 {
     m_fetcher.script("1", Script::TransferFails);
-    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    const std::vector<SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     std::vector<DownloadTask> rows = m_queue.list().rows();
@@ -233,7 +232,7 @@ TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
 TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)
 {
     m_fetcher.script("1", Script::TransferFails);
-    const std::vector<SongRecord> ticked{song("1")};
+    const std::vector<SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     auto stopped = std::async(std::launch::async, [this] { m_queue.stopWorker(true); });
@@ -246,7 +245,7 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
 {
     m_fetcher.script("1", Script::WaitForAbort);
     auto started = m_fetcher.transferStarted();
-    const std::vector<SongRecord> ticked{song("1")};
+    const std::vector<SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
     EXPECT_FALSE(m_queue.startWorker());  // already running
@@ -278,14 +277,14 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
 
 TEST_F(DownloadQueueTest, DuplicateNamesAreCountedAndNotAdded)
 {
-    const std::vector<SongRecord> first{song("1"), song("2")};
+    const std::vector<SongRecord> first {song("1"), song("2")};
     m_queue.addTickedSongs(first);
     ASSERT_TRUE(waitIdle());
-    const std::vector<SongRecord> second{song("1"), song("2"), song("3"), song("4"), song("5")};
+    const std::vector<SongRecord> second {song("1"), song("2"), song("3"), song("4"), song("5")};
     const AddOutcome outcome = m_queue.addTickedSongs(second);
     EXPECT_EQ(outcome.ticked, 5);
     EXPECT_EQ(outcome.duplicates, 2);
-    EXPECT_EQ(outcome.added, (std::vector<bool>{false, false, true, true, true}));
+    EXPECT_EQ(outcome.added, (std::vector<bool> {false, false, true, true, true}));
     EXPECT_EQ(outcome.message.text, composeAddMessage(5, 2).text);
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(m_queue.list().size(), 5u);
@@ -302,7 +301,7 @@ TEST_F(DownloadQueueTest, NothingTickedStillStartsAWorkerThatEndsAtOnce)
 TEST_F(DownloadQueueTest, UntickedLyricsBoxSkipsTheLyricFile)
 {
     m_settings.m_lyrics = false;
-    const std::vector<SongRecord> ticked{song("1")};
+    const std::vector<SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(m_fetcher.lyricPaths().empty());
@@ -313,7 +312,7 @@ TEST_F(DownloadQueueTest, SpeedLimitAndSoundAreTakenFromTheSettings)
 {
     m_settings.m_limit = 300;
     m_settings.m_sound = CompletionSound::Thunder;
-    const std::vector<SongRecord> ticked{song("1")};
+    const std::vector<SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(m_fetcher.transfers()[0].second, 300);
@@ -322,14 +321,14 @@ TEST_F(DownloadQueueTest, SpeedLimitAndSoundAreTakenFromTheSettings)
         if (const auto* sound = std::get_if<SoundRequested>(&event))
             sounds.push_back(sound->sound);
     }
-    EXPECT_EQ(sounds, std::vector<CompletionSound>{CompletionSound::Thunder});
+    EXPECT_EQ(sounds, std::vector<CompletionSound> {CompletionSound::Thunder});
 }
 
 TEST_F(DownloadQueueTest, NoSoundIsRequestedWhenNoneIsChosenOrTheSongFails)
 {
     m_fetcher.script("2", Script::TransferFails);
     m_settings.m_sound = CompletionSound::None;
-    const std::vector<SongRecord> ticked{song("1"), song("2")};
+    const std::vector<SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     for (const QueueEvent& event : m_mailbox.takeAll())
@@ -398,7 +397,7 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
     auto started = fetcher.transferStarted();
     {
         DownloadQueue queue(fetcher, settings, joinTitleAndArtist, nullptr);
-        const std::vector<SongRecord> ticked{song("1")};
+        const std::vector<SongRecord> ticked {song("1")};
         queue.addTickedSongs(ticked);
         ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
     }

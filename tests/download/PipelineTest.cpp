@@ -4,13 +4,13 @@
 #include "download/DownloadQueue.h"
 #include "download/ServiceSongFetcher.h"
 
+#include "ReferenceServer.h"
+#include "SongCache.h"
+#include "TempDir.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
 #include "service/FileNames.h"
 #include "service/Search.h"
-#include "ReferenceServer.h"
-#include "SongCache.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,8 @@ protected:
     {
         std::vector<SongRecord> picked;
         for (const char* id : ids) {
-            const auto found = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == id; });
+            const auto found
+                = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == id; });
             EXPECT_NE(found, rows.end()) << id;
             if (found != rows.end())
                 picked.push_back(*found);
@@ -75,15 +76,14 @@ protected:
 
     test::TempDir m_dir;
     test::ReferenceServer m_server;
-    ServiceEndpoints m_service{Text(m_server.host())};
-    ConfigStore m_config{files::fromNativePath(m_dir.file("config.ini"))};
-    ConfigDownloadSettings m_settings{m_config};
-    NameBuilder m_nameBuilder = [this](const Text& title, const Text& artist) {
-        return buildFileName(title, artist, m_config);
-    };
+    ServiceEndpoints m_service {Text(m_server.host())};
+    ConfigStore m_config {files::fromNativePath(m_dir.file("config.ini"))};
+    ConfigDownloadSettings m_settings {m_config};
+    NameBuilder m_nameBuilder
+        = [this](const Text& title, const Text& artist) { return buildFileName(title, artist, m_config); };
     QueueMailbox m_mailbox;
-    ServiceSongFetcher m_fetcher{m_service, TransferTimeouts{5000ms, 10s}};
-    DownloadQueue m_queue{m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
+    ServiceSongFetcher m_fetcher {m_service, TransferTimeouts {5000ms, 10s}};
+    DownloadQueue m_queue {m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
 };
 
 TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical)
@@ -91,7 +91,7 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     const std::vector<SongRecord> picked = only(search("夜色温柔"), {"9900001"});
     ASSERT_EQ(picked.size(), 1u);
     const AddOutcome outcome = m_queue.addTickedSongs(picked);
-    EXPECT_EQ(outcome.message.colour, (MessageColour{69, 186, 107}));
+    EXPECT_EQ(outcome.message.colour, (MessageColour {69, 186, 107}));
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
 
     const DownloadTask task = row(0);
@@ -177,7 +177,7 @@ TEST_F(PipelineTest, DuplicateNamesUnderTheTitleOnlyScheme)
     const std::vector<SongRecord> twins = only(search("Twin Title"), {"9900006", "9900007"});
     const AddOutcome outcome = m_queue.addTickedSongs(twins);
     EXPECT_EQ(outcome.duplicates, 1);
-    EXPECT_EQ(outcome.message.colour, (MessageColour{74, 131, 163}));
+    EXPECT_EQ(outcome.message.colour, (MessageColour {74, 131, 163}));
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
     EXPECT_EQ(m_queue.list().size(), 1u);
 }
@@ -237,7 +237,7 @@ void PrintTo(const FaultCase& fault, std::ostream* out)
     *out << fault.songId;
 }
 
-class FaultSongTest : public PipelineTest, public ::testing::WithParamInterface<FaultCase> {};
+class FaultSongTest : public PipelineTest, public ::testing::WithParamInterface<FaultCase> { };
 
 TEST_P(FaultSongTest, RowEndsInItsStatusAndNoSongFileIsCorrupted)
 {
@@ -265,22 +265,23 @@ TEST_P(FaultSongTest, RowEndsInItsStatusAndNoSongFileIsCorrupted)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Catalogue, FaultSongTest,
-    ::testing::Values(FaultCase{"9900040", "Fault Delay", status::kCompleted, ".flac"},
-                      FaultCase{"9900042", "Fault Drop", status::kStopped, ".flac"},
-                      FaultCase{"9900043", "IgnoreRange", status::kCompleted, ".flac"},
-                      FaultCase{"9900044", "Status500", status::kStopped, ".flac"},
-                      FaultCase{"9900045", "Status404", status::kStopped, ".flac"},
-                      FaultCase{"9900046", "Fault Redirect", status::kCompleted, ".flac"},
-                      FaultCase{"9900047", "Fault Chunked", status::kStopped, ".flac"},
-                      FaultCase{"9900048", "Fault Cookie", status::kCompleted, ".flac"},
-                      FaultCase{"9900049", "FtpRedirect", status::kStopped, ".flac"},
-                      FaultCase{"9900050", "LinkDelay", status::kCompleted, ".flac"},
-                      FaultCase{"9900051", "LinkStatus", status::kFailed, ".flac"},
-                      FaultCase{"9900052", "LyricMissing", status::kCompleted, ".flac"},
-                      FaultCase{"9900053", "Mp3Drop", status::kStopped, ".mp3"}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.songId); });
+INSTANTIATE_TEST_SUITE_P(Catalogue, FaultSongTest,
+                         ::testing::Values(FaultCase {"9900040", "Fault Delay", status::kCompleted, ".flac"},
+                                           FaultCase {"9900042", "Fault Drop", status::kStopped, ".flac"},
+                                           FaultCase {"9900043", "IgnoreRange", status::kCompleted, ".flac"},
+                                           FaultCase {"9900044", "Status500", status::kStopped, ".flac"},
+                                           FaultCase {"9900045", "Status404", status::kStopped, ".flac"},
+                                           FaultCase {"9900046", "Fault Redirect", status::kCompleted, ".flac"},
+                                           FaultCase {"9900047", "Fault Chunked", status::kStopped, ".flac"},
+                                           FaultCase {"9900048", "Fault Cookie", status::kCompleted, ".flac"},
+                                           FaultCase {"9900049", "FtpRedirect", status::kStopped, ".flac"},
+                                           FaultCase {"9900050", "LinkDelay", status::kCompleted, ".flac"},
+                                           FaultCase {"9900051", "LinkStatus", status::kFailed, ".flac"},
+                                           FaultCase {"9900052", "LyricMissing", status::kCompleted, ".flac"},
+                                           FaultCase {"9900053", "Mp3Drop", status::kStopped, ".mp3"}),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             return std::string(info.param.songId);
+                         });
 
 TEST_F(PipelineTest, MissingLyricFileLeavesAnEmptyLrcNotAnErrorPage)
 {

@@ -16,7 +16,7 @@ TEST(PercentText, TruncatesTowardZero)
 
 TEST(PercentText, HugeFilesDoNotOverflow)
 {
-    const int64_t total = int64_t{1} << 61;
+    const int64_t total = int64_t {1} << 61;
     EXPECT_EQ(percentText(total / 2, total), "50%");
 }
 

@@ -4,11 +4,11 @@
 
 #include "download/Transfer.h"
 
-#include "platform/Files.h"
-#include "service/LinkResolver.h"
 #include "ReferenceServer.h"
 #include "SongCache.h"
 #include "TempDir.h"
+#include "platform/Files.h"
+#include "service/LinkResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +26,14 @@ using Clock = std::chrono::steady_clock;
 
 // Special songs of the demo catalogue (server/README.md).
 constexpr const char* kPlainSong = "9900001";
-constexpr const char* kDropSong = "9900042";        // connection cut after 100000 body bytes
-constexpr const char* kIgnoreRangeSong = "9900043"; // 200 with the whole file despite Range
+constexpr const char* kDropSong = "9900042";         // connection cut after 100000 body bytes
+constexpr const char* kIgnoreRangeSong = "9900043";  // 200 with the whole file despite Range
 constexpr const char* kStatus500Song = "9900044";
 constexpr const char* kStatus404Song = "9900045";
 constexpr const char* kRedirectSong = "9900046";
 constexpr const char* kChunkedSong = "9900047";
 constexpr const char* kFtpRedirectSong = "9900049";
-constexpr const char* kDelaySong = "9900040";       // 2 s before the reply
+constexpr const char* kDelaySong = "9900040";  // 2 s before the reply
 
 struct Report {
     int64_t done = 0;
@@ -47,8 +47,7 @@ public:
     explicit Recorder(AbortFlag* abortAfter = nullptr, std::size_t afterReports = 0)
         : m_abortFlag(abortAfter)
         , m_abortAfter(afterReports)
-    {
-    }
+    { }
 
     ProgressCallback callback()
     {
@@ -99,7 +98,7 @@ protected:
     test::TempDir m_dir;
     test::ReferenceServer m_server;
     AbortFlag m_abortFlag;
-    TransferTimeouts m_timeouts{5000ms, 10s};
+    TransferTimeouts m_timeouts {5000ms, 10s};
 };
 
 TEST_F(TransferTest, FinishedFileIsByteIdenticalAndThePartialFileIsGone)
@@ -288,9 +287,9 @@ TEST_F(TransferTest, ServerIgnoringTheRangeRestartsThePartialFileInsteadOfAppend
     const std::string expected = serverBytes(kIgnoreRangeSong);
     test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, 5000));
     Recorder recorder;
-    ASSERT_EQ(transferFile(songUrl(kIgnoreRangeSong), target("song.flac"), recorder.callback(), 0, m_abortFlag,
-                           m_timeouts),
-              TransferResult::Completed);
+    ASSERT_EQ(
+        transferFile(songUrl(kIgnoreRangeSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+        TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
     EXPECT_EQ(recorder.reports().back().total, static_cast<int64_t>(expected.size()));
     const auto requests = fileRequests(kIgnoreRangeSong);

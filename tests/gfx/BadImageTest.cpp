@@ -42,7 +42,7 @@ std::string smallJpeg()
 
 std::string smallGif()
 {
-    samples::GifFrame frame{0, 0, 16, 16, std::vector<std::uint8_t>(256, 1), 5, -1, 0};
+    samples::GifFrame frame {0, 0, 16, 16, std::vector<std::uint8_t>(256, 1), 5, -1, 0};
     return samples::encodeGif(16, 16, {0x000000, 0x336699}, {frame, frame});
 }
 
@@ -108,7 +108,7 @@ TEST(BadImage, GifScreenOf30000By30000IsRefused)
 
 TEST(BadImage, GifFrameLargerThanAnyPictureIsRefused)
 {
-    samples::GifFrame frame{0, 0, 16, 16, std::vector<std::uint8_t>(256, 1), 5, -1, 0};
+    samples::GifFrame frame {0, 0, 16, 16, std::vector<std::uint8_t>(256, 1), 5, -1, 0};
     std::string gif = samples::encodeGif(16, 16, {0x000000, 0x336699}, {frame});
     const std::size_t descriptor = gif.find('\x2C');  // image separator
     ASSERT_NE(descriptor, std::string::npos);

@@ -12,24 +12,24 @@ namespace {
 
 TEST(EntryName, DoubledAtCutsTheName)
 {
-    EXPECT_EQ(parseEntryName("Func@@8"), (EntryName{"Func", std::nullopt}));
+    EXPECT_EQ(parseEntryName("Func@@8"), (EntryName {"Func", std::nullopt}));
 }
 
 TEST(EntryName, SingleAtIsPartOfTheName)
 {
-    EXPECT_EQ(parseEntryName("Func@8"), (EntryName{"Func@8", std::nullopt}));
+    EXPECT_EQ(parseEntryName("Func@8"), (EntryName {"Func@8", std::nullopt}));
 }
 
 TEST(EntryName, HashIntroducesAnOrdinal)
 {
-    EXPECT_EQ(parseEntryName("#12"), (EntryName{"#12", 12ul}));
+    EXPECT_EQ(parseEntryName("#12"), (EntryName {"#12", 12ul}));
     EXPECT_FALSE(parseEntryName("#").ordinal);
     EXPECT_FALSE(parseEntryName("#1x").ordinal);
 }
 
 struct RecordingBinder {
     std::vector<BindFailure> failures;
-    EntryBinder binder{[this](const BindFailure& failure) { failures.push_back(failure); }};
+    EntryBinder binder {[this](const BindFailure& failure) { failures.push_back(failure); }};
 };
 
 TEST(EntryBinder, BindsAnEntryOfALibraryLoadedAtRunTime)

@@ -20,7 +20,10 @@ Argb quadrant(int x, int y)
     return x < 16 ? 0xFF0000FF : 0x80FFFFFF;
 }
 
-std::string quadrantPng() { return samples::encodePng(32, 32, quadrant); }
+std::string quadrantPng()
+{
+    return samples::encodePng(32, 32, quadrant);
+}
 
 TEST(LoadImage, DecodesAPngIntoAnArgbBitmapOfTheSameSize)
 {
@@ -57,12 +60,14 @@ TEST(LoadImage, DecodesAJpeg)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.width(), 40);
     EXPECT_EQ(image.height(), 24);
-    EXPECT_LE(colourDistance(image.activeFrame().pixel(20, 12), 0xFF2080C0), 4) << hex(image.activeFrame().pixel(20, 12));
+    EXPECT_LE(colourDistance(image.activeFrame().pixel(20, 12), 0xFF2080C0), 4)
+        << hex(image.activeFrame().pixel(20, 12));
 }
 
 TEST(LoadImage, DecodesACmykJpeg)
 {
-    const std::string jpeg = samples::encodeJpeg(16, 16, [](int, int) { return 0xFF2080C0; }, 95, true);
+    const std::string jpeg = samples::encodeJpeg(
+        16, 16, [](int, int) { return 0xFF2080C0; }, 95, true);
     const Image image = loadImage(jpeg);
     ASSERT_FALSE(image.isNull());
     EXPECT_LE(colourDistance(image.activeFrame().pixel(8, 8), 0xFF2080C0), 6) << hex(image.activeFrame().pixel(8, 8));
@@ -71,9 +76,9 @@ TEST(LoadImage, DecodesACmykJpeg)
 std::string threeFrameGif()
 {
     // Frame 1 red, frame 2 green in the left half (disposed to background), frame 3 blue dot.
-    samples::GifFrame red{0, 0, 8, 8, std::vector<std::uint8_t>(64, 1), 10, -1, 1};
-    samples::GifFrame green{0, 0, 4, 8, std::vector<std::uint8_t>(32, 2), 20, -1, 2};
-    samples::GifFrame blue{6, 6, 2, 2, std::vector<std::uint8_t>(4, 3), 30, -1, 1};
+    samples::GifFrame red {0, 0, 8, 8, std::vector<std::uint8_t>(64, 1), 10, -1, 1};
+    samples::GifFrame green {0, 0, 4, 8, std::vector<std::uint8_t>(32, 2), 20, -1, 2};
+    samples::GifFrame blue {6, 6, 2, 2, std::vector<std::uint8_t>(4, 3), 30, -1, 1};
     return samples::encodeGif(8, 8, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, {red, green, blue});
 }
 
@@ -82,9 +87,9 @@ TEST(LoadImage, AnimatedGifKeepsItsFramesAndDelays)
     Image image = loadImage(threeFrameGif(), false, ImageKind::Animated);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(frameCount(image), 3);
-    std::vector<int> delays{99};
+    std::vector<int> delays {99};
     ASSERT_TRUE(frameDelays(image, delays));
-    EXPECT_EQ(delays, (std::vector<int>{10, 20, 30}));
+    EXPECT_EQ(delays, (std::vector<int> {10, 20, 30}));
 
     EXPECT_EQ(image.activeFrame().pixel(1, 1), 0xFFFF0000u);
     ASSERT_TRUE(selectFrame(image, 1));
@@ -109,7 +114,7 @@ TEST(LoadImage, DetachedGifIsItsFirstFrameWithoutDelays)
     const Image image = loadImage(threeFrameGif());
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(frameCount(image), 1);
-    std::vector<int> delays{1, 2};
+    std::vector<int> delays {1, 2};
     EXPECT_FALSE(frameDelays(image, delays));
     EXPECT_TRUE(delays.empty()) << "the output is cleared even on failure";
 }
@@ -124,7 +129,7 @@ TEST(LoadImage, StillPicturesHaveNoFrameDelays)
 
 TEST(LoadImage, GifTransparentIndexStaysTransparent)
 {
-    samples::GifFrame frame{0, 0, 2, 1, {0, 1}, 0, 0, 0};
+    samples::GifFrame frame {0, 0, 2, 1, {0, 1}, 0, 0, 0};
     const Image image = loadImage(samples::encodeGif(2, 1, {0x000000, 0xFFFFFF}, {frame}));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.activeFrame().pixel(0, 0), 0u);
@@ -134,7 +139,7 @@ TEST(LoadImage, GifTransparentIndexStaysTransparent)
 TEST(LoadImage, InterlacedGifRowsComeBackInPlace)
 {
     // Each row its own colour index, so a row read into the wrong place shows.
-    samples::GifFrame frame{0, 0, 3, 13, {}, 0, -1, 0, true};
+    samples::GifFrame frame {0, 0, 3, 13, {}, 0, -1, 0, true};
     for (int y = 0; y < 13; ++y) {
         frame.indexes.insert(frame.indexes.end(), 3, static_cast<std::uint8_t>(y));
     }
@@ -152,9 +157,9 @@ TEST(LoadImage, InterlacedGifRowsComeBackInPlace)
 
 TEST(LoadImage, GifDisposeToPreviousRestoresTheCanvas)
 {
-    samples::GifFrame base{0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 5, -1, 1};
-    samples::GifFrame temporary{0, 0, 2, 2, std::vector<std::uint8_t>(4, 2), 5, -1, 3};
-    samples::GifFrame dot{3, 3, 1, 1, {3}, 5, -1, 1};
+    samples::GifFrame base {0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 5, -1, 1};
+    samples::GifFrame temporary {0, 0, 2, 2, std::vector<std::uint8_t>(4, 2), 5, -1, 3};
+    samples::GifFrame dot {3, 3, 1, 1, {3}, 5, -1, 1};
     Image image = loadImage(samples::encodeGif(4, 4, {0, 0xFF0000, 0x00FF00, 0x0000FF}, {base, temporary, dot}), false,
                             ImageKind::Animated);
     ASSERT_EQ(frameCount(image), 3);
@@ -169,7 +174,7 @@ class DrawImageTest : public ::testing::Test {
 protected:
     Image image = loadImage(quadrantPng());
     Surface target = Surface::create(64, 64);
-    Painter painter{target};
+    Painter painter {target};
 };
 
 TEST_F(DrawImageTest, WithoutSourceRectangleTheWholeImageIsScaledIntoTheDestination)
@@ -178,19 +183,19 @@ TEST_F(DrawImageTest, WithoutSourceRectangleTheWholeImageIsScaledIntoTheDestinat
     EXPECT_EQ(target.pixel(5, 5), 0xFFFF0000u);
     EXPECT_EQ(target.pixel(58, 5), 0xFF00FF00u);
     EXPECT_EQ(target.pixel(5, 58), 0xFF0000FFu);
-    EXPECT_EQ(test::drawnBox(target), (test::PixelBox{0, 0, 63, 63}));
+    EXPECT_EQ(test::drawnBox(target), (test::PixelBox {0, 0, 63, 63}));
 }
 
 TEST_F(DrawImageTest, SourceRectangleDrawsOnlyThatPart)
 {
-    drawImage(painter, image, {0, 0, 64, 64}, RectF{0, 0, 16, 16});
+    drawImage(painter, image, {0, 0, 64, 64}, RectF {0, 0, 16, 16});
     EXPECT_EQ(test::countPixels(target, [](Argb c) { return c == 0xFFFF0000u; }), 64 * 64)
         << "only the red top-left 16 x 16, stretched";
 }
 
 TEST_F(DrawImageTest, AttributesScaleAlpha)
 {
-    drawImage(painter, image, {0, 0, 32, 32}, std::nullopt, ImageAttributes{0.5});
+    drawImage(painter, image, {0, 0, 32, 32}, std::nullopt, ImageAttributes {0.5});
     EXPECT_NEAR(alphaOf(target.pixel(3, 3)), 128, 2);
     EXPECT_EQ(target.pixel(3, 3) & 0x00FFFFFFu, 0x00FF0000u);
 }

@@ -19,13 +19,13 @@ constexpr Argb kOpaqueBlue = 0xFF336699;
 class PainterTest : public ::testing::Test {
 protected:
     Surface surface = Surface::create(200, 120);
-    Painter painter{surface};
+    Painter painter {surface};
 };
 
 TEST_F(PainterTest, FillRectCoversWidthMinusOneByHeightMinusOne)
 {
     fillRect(painter, {10, 10, 100, 20}, kOpaqueBlue);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{10, 10, 108, 28}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {10, 10, 108, 28}));
     EXPECT_EQ(countDrawn(surface), 99 * 19) << "every pixel of the box is covered, none outside";
     EXPECT_EQ(surface.pixel(10, 10), kOpaqueBlue);
     EXPECT_EQ(surface.pixel(108, 28), kOpaqueBlue);
@@ -48,7 +48,7 @@ TEST_F(PainterTest, FillRectKeepsTheColoursAlpha)
 TEST_F(PainterTest, HorizontalLineCoversOneRowIncludingBothEnds)
 {
     drawLine(painter, kOpaqueBlue, 10, 20, 50, 20);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{10, 20, 50, 20}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {10, 20, 50, 20}));
     EXPECT_EQ(countDrawn(surface), 41);
     EXPECT_EQ(surface.pixel(30, 20), kOpaqueBlue);
 }
@@ -70,7 +70,7 @@ TEST_F(PainterTest, FrameStyleZeroDrawsNothing)
 TEST_F(PainterTest, SolidFrameWithoutColourIsGreyOfAlpha254OnTheControlsEdge)
 {
     drawFrame(painter, {5, 5, 20, 10}, frame::Solid);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{5, 5, 24, 14}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {5, 5, 24, 14}));
     EXPECT_EQ(countDrawn(surface), 2 * 20 + 2 * 8) << "a one-pixel ring, nothing inside";
     EXPECT_LE(colourDistance(surface.pixel(5, 5), 0xFE646464), 1) << hex(surface.pixel(5, 5));
     EXPECT_LE(colourDistance(surface.pixel(24, 14), 0xFE646464), 1) << hex(surface.pixel(24, 14));
@@ -80,7 +80,7 @@ TEST_F(PainterTest, SolidFrameWithoutColourIsGreyOfAlpha254OnTheControlsEdge)
 TEST_F(PainterTest, StyleValueThatIsAColourDrawsASolidFrameInThatColour)
 {
     drawFrame(painter, {5, 5, 20, 10}, 0xFF336699u, 0xFFFF0000u);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{5, 5, 24, 14}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {5, 5, 24, 14}));
     EXPECT_EQ(surface.pixel(5, 5), 0xFF336699u) << "the colour argument is ignored";
     EXPECT_EQ(surface.pixel(24, 10), 0xFF336699u);
 }
@@ -136,7 +136,7 @@ TEST_F(PainterTest, RaisedFrameIsLightTopLeftAndDarkBottomRight)
 TEST_F(PainterTest, VerticalGradientRunsTopToBottomOverWidthMinusOne)
 {
     fillGradient(painter, {0, 0, 50, 101}, 0xFF000000, 0xFFFFFFFF, GradientMode::Vertical);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{0, 0, 48, 99}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {0, 0, 48, 99}));
     EXPECT_LE(redOf(surface.pixel(20, 0)), 3);
     EXPECT_GE(redOf(surface.pixel(20, 99)), 245);
     for (int y = 1; y < 100; ++y) {
@@ -173,7 +173,7 @@ TEST_F(PainterTest, BackwardDiagonalGradientStartsTopRight)
 TEST_F(PainterTest, RoundRectFillStaysInsideWidthMinusOneWithEmptyCorners)
 {
     fillRoundRect(painter, {0, 0, 40, 20}, 8.9f, kOpaqueBlue);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{0, 0, 38, 18}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {0, 0, 38, 18}));
     EXPECT_EQ(surface.pixel(0, 0), 0u);
     EXPECT_EQ(surface.pixel(38, 18), 0u);
     EXPECT_EQ(surface.pixel(20, 10), kOpaqueBlue);
@@ -183,7 +183,7 @@ TEST_F(PainterTest, RoundRectFillStaysInsideWidthMinusOneWithEmptyCorners)
 TEST_F(PainterTest, RoundRectOutlineCoversTheControlsEdgePixels)
 {
     drawRoundRect(painter, {0, 0, 40, 20}, 8, kOpaqueBlue);
-    EXPECT_EQ(drawnBox(surface), (PixelBox{0, 0, 39, 19}));
+    EXPECT_EQ(drawnBox(surface), (PixelBox {0, 0, 39, 19}));
     EXPECT_EQ(surface.pixel(20, 0), kOpaqueBlue);
     EXPECT_EQ(surface.pixel(20, 19), kOpaqueBlue);
     EXPECT_EQ(surface.pixel(20, 10), 0u);
@@ -291,7 +291,7 @@ TEST(Surface, PaintingAControlSurfaceKeepsItsPixels)
     EXPECT_EQ(frame.rawPixel(40, 30), control.rawPixel(0, 0));
     EXPECT_EQ(frame.rawPixel(69, 49), control.rawPixel(29, 19));
     EXPECT_EQ(frame.rawPixel(70, 50), 0u);
-    EXPECT_EQ(drawnBox(frame), (PixelBox{40, 30, 69, 49}));
+    EXPECT_EQ(drawnBox(frame), (PixelBox {40, 30, 69, 49}));
 }
 
 TEST(Surface, WrapsForeignMemoryInPlace)

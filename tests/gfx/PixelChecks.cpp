@@ -15,7 +15,7 @@ std::optional<PixelBox> drawnBox(const Surface& surface)
                 continue;
             }
             if (!box) {
-                box = PixelBox{x, y, x, y};
+                box = PixelBox {x, y, x, y};
             } else {
                 box->left = std::min(box->left, x);
                 box->top = std::min(box->top, y);
@@ -69,8 +69,8 @@ std::string hex(Argb colour)
 
 int colourDistance(Argb a, Argb b)
 {
-    return std::max({std::abs(alphaOf(a) - alphaOf(b)), std::abs(redOf(a) - redOf(b)), std::abs(greenOf(a) - greenOf(b)),
-                     std::abs(blueOf(a) - blueOf(b))});
+    return std::max({std::abs(alphaOf(a) - alphaOf(b)), std::abs(redOf(a) - redOf(b)),
+                     std::abs(greenOf(a) - greenOf(b)), std::abs(blueOf(a) - blueOf(b))});
 }
 
 }  // namespace quorvo::gfx::test

@@ -32,14 +32,14 @@ TEST(HaloColour, LightTextGetsABlackHaloOfAlpha75)
 
 TEST(TextRect, FractionsAreCutTowardZero)
 {
-    EXPECT_EQ(wholePixelRect({10.7f, 5.2f, 100.9f, 20.5f}), (RectF{10, 5, 100, 20}));
-    EXPECT_EQ(wholePixelRect({-1.5f, 0.9f, 3.99f, 0.5f}), (RectF{-1, 0, 3, 0}));
+    EXPECT_EQ(wholePixelRect({10.7f, 5.2f, 100.9f, 20.5f}), (RectF {10, 5, 100, 20}));
+    EXPECT_EQ(wholePixelRect({-1.5f, 0.9f, 3.99f, 0.5f}), (RectF {-1, 0, 3, 0}));
 }
 
 class TextDrawTest : public ::testing::Test {
 protected:
     Surface surface = Surface::create(200, 60);
-    Painter painter{surface};
+    Painter painter {surface};
     const Font& font = defaultFont();
 };
 
@@ -105,7 +105,7 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
 {
     const Text text = "first\nsecond\nthird";
     const float line = fontHeight(painter, font);
-    const RectF box{0, 0, 200, line * 1.6f};
+    const RectF box {0, 0, 200, line * 1.6f};
     StringFormat clipped;
     drawText(painter, box, text, font, kBlack, clipped);
     const int partialBottom = drawnBox(surface)->bottom;
@@ -170,7 +170,8 @@ TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
 TEST_F(TextDrawTest, GivenEffectColourReplacesTheDefault)
 {
     drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), texteffect::Glow, 0xC0FF0000u);
-    EXPECT_GT(test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) > 200 && greenOf(c) < 60; }), 10);
+    EXPECT_GT(test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) > 200 && greenOf(c) < 60; }),
+              10);
 }
 
 TEST_F(TextDrawTest, OtherEffectNumbersDrawPlainText)

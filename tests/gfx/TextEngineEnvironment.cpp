@@ -13,8 +13,8 @@ public:
 };
 
 // gtest owns registered environments.
-[[maybe_unused]] ::testing::Environment* const kTextEngine =
-    ::testing::AddGlobalTestEnvironment(new TextEngineEnvironment);
+[[maybe_unused]] ::testing::Environment* const kTextEngine
+    = ::testing::AddGlobalTestEnvironment(new TextEngineEnvironment);
 
 }  // namespace
 

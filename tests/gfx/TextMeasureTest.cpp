@@ -13,15 +13,15 @@ using namespace stringformat;
 class MeasureTest : public ::testing::Test {
 protected:
     Surface surface = Surface::create(10, 10);
-    Painter painter{surface};
+    Painter painter {surface};
     const Font& font = defaultFont();
-    const RectF wide{0, 0, 400, 100};
+    const RectF wide {0, 0, 400, 100};
 
     RectF measure(const Text& text, const StringFormat& format, int first, int count, RectF layout)
     {
         const auto box = measureText(painter, text, font, format, first, count, layout);
         EXPECT_TRUE(box) << "range " << first << "+" << count;
-        return box.value_or(RectF{});
+        return box.value_or(RectF {});
     }
 };
 

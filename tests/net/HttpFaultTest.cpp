@@ -21,12 +21,14 @@ using namespace std::chrono_literals;
 
 const Text blankHeaders(std::string(HttpClient::responseHeaderLimit, ' '));
 
-long elapsedMs(std::chrono::steady_clock::time_point since) {
+long elapsedMs(std::chrono::steady_clock::time_point since)
+{
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
 }
 
-TEST(HttpTimeouts, ServerThatNeverAnswersFailsAfterOnePhase) {
+TEST(HttpTimeouts, ServerThatNeverAnswersFailsAfterOnePhase)
+{
     LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
     HttpOptions options;
     options.timeoutSeconds = 3;  // 1000 ms per phase
@@ -40,7 +42,8 @@ TEST(HttpTimeouts, ServerThatNeverAnswersFailsAfterOnePhase) {
     EXPECT_EQ(exchange.cookies, "");
 }
 
-TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer) {
+TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer)
+{
     LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(HttpClient::request(server.url("/")), "");
@@ -49,7 +52,8 @@ TEST(HttpTimeouts, DefaultLimitWaitsFiveSecondsForAnAnswer) {
     EXPECT_LT(took, 8000);
 }
 
-TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer) {
+TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer)
+{
     LoopbackServer server([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
     HttpOptions options;
     options.timeoutSeconds = 10;
@@ -60,7 +64,8 @@ TEST(HttpTimeouts, TenSecondLimitWaitsAThirdOfItForAnAnswer) {
     EXPECT_LT(took, 6000);
 }
 
-TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
+TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix)
+{
     LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nfirst half");
         self.hold(20s);
@@ -74,7 +79,8 @@ TEST(HttpTimeouts, BodyThatStallsMidwayGivesEmptyResultNotAPrefix) {
     EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 200 OK\r\n"));
 }
 
-TEST(HttpTimeouts, ReadDeadlineDiscardsBodyButKeepsHeadersAndCookies) {
+TEST(HttpTimeouts, ReadDeadlineDiscardsBodyButKeepsHeadersAndCookies)
+{
     // A body that keeps trickling never trips the per-phase time-out, only
     // the whole-exchange deadline.
     LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
@@ -95,7 +101,8 @@ TEST(HttpTimeouts, ReadDeadlineDiscardsBodyButKeepsHeadersAndCookies) {
     EXPECT_EQ(exchange.cookies, "T=9;");
 }
 
-TEST(HttpFaults, ConnectionClosedMidHeaderGivesEmptyResult) {
+TEST(HttpFaults, ConnectionClosedMidHeaderGivesEmptyResult)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Le");
     });
@@ -106,21 +113,24 @@ TEST(HttpFaults, ConnectionClosedMidHeaderGivesEmptyResult) {
     EXPECT_EQ(exchange.responseHeaders, blankHeaders);
 }
 
-TEST(HttpFaults, ConnectionClosedBeforeBodyEndsGivesEmptyResult) {
+TEST(HttpFaults, ConnectionClosedBeforeBodyEndsGivesEmptyResult)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nshort");
     });
     EXPECT_EQ(HttpClient::request(server.url("/")), "");
 }
 
-TEST(HttpFaults, BodyWithoutLengthEndsWhenTheServerCloses) {
+TEST(HttpFaults, BodyWithoutLengthEndsWhenTheServerCloses)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nuntil close");
     });
     EXPECT_EQ(HttpClient::request(server.url("/")), "until close");
 }
 
-TEST(HttpFaults, HeaderBlockOverBufferLeavesBlanksButBodyArrives) {
+TEST(HttpFaults, HeaderBlockOverBufferLeavesBlanksButBodyArrives)
+{
     const std::string filler = "X-Filler: " + std::string(5000, 'f') + "\r\n";
     LoopbackServer server([filler](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply("body", "Set-Cookie: Z=1;\r\n" + filler));
@@ -131,7 +141,8 @@ TEST(HttpFaults, HeaderBlockOverBufferLeavesBlanksButBodyArrives) {
     EXPECT_EQ(exchange.cookies, "");
 }
 
-TEST(HttpFaults, HeaderBlockJustUnderBufferIsReturned) {
+TEST(HttpFaults, HeaderBlockJustUnderBufferIsReturned)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\nX-Pad: ";
         const std::size_t pad = HttpClient::responseHeaderLimit - 1 - head.size() - 4;
@@ -142,7 +153,8 @@ TEST(HttpFaults, HeaderBlockJustUnderBufferIsReturned) {
     EXPECT_EQ(exchange.responseHeaders.size(), HttpClient::responseHeaderLimit - 1);
 }
 
-TEST(HttpFaults, EndlessHeaderStreamIsCutOff) {
+TEST(HttpFaults, EndlessHeaderStreamIsCutOff)
+{
     LoopbackServer server([](LoopbackServer& self, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 200 OK\r\n");
         for (int i = 0; i < 100000 && !self.stopping(); ++i) {
@@ -154,7 +166,8 @@ TEST(HttpFaults, EndlessHeaderStreamIsCutOff) {
     EXPECT_LT(elapsedMs(start), 5000);
 }
 
-TEST(HttpFaults, GarbageInsteadOfStatusLineGivesEmptyResult) {
+TEST(HttpFaults, GarbageInsteadOfStatusLineGivesEmptyResult)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         static constexpr char garbage[] = "\0\xFF\xFE garbage\r\n\r\nbody";
         LoopbackServer::send(socket, std::string(garbage, sizeof garbage - 1));
@@ -162,7 +175,8 @@ TEST(HttpFaults, GarbageInsteadOfStatusLineGivesEmptyResult) {
     EXPECT_EQ(HttpClient::request(server.url("/")), "");
 }
 
-TEST(HttpFaults, NulBytesInBodyArriveIntact) {
+TEST(HttpFaults, NulBytesInBodyArriveIntact)
+{
     const std::string body("a\0b\0\xFF", 5);
     LoopbackServer server([body](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply(body));
@@ -170,7 +184,8 @@ TEST(HttpFaults, NulBytesInBodyArriveIntact) {
     EXPECT_EQ(HttpClient::request(server.url("/")), body);
 }
 
-TEST(HttpFaults, FiftyMegabyteBodyIsReturnedWhole) {
+TEST(HttpFaults, FiftyMegabyteBodyIsReturnedWhole)
+{
     const std::string body(50 * 1024 * 1024, 'z');
     LoopbackServer server([&body](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply(body));
@@ -180,7 +195,8 @@ TEST(HttpFaults, FiftyMegabyteBodyIsReturnedWhole) {
     EXPECT_EQ(received == body, true);
 }
 
-TEST(HttpFaults, RefusedConnectionFailsQuickly) {
+TEST(HttpFaults, RefusedConnectionFailsQuickly)
+{
     int port = 0;
     {
         LoopbackServer gone([](LoopbackServer&, int, const std::string&) {});
@@ -191,13 +207,15 @@ TEST(HttpFaults, RefusedConnectionFailsQuickly) {
     EXPECT_EQ(exchange.responseHeaders, blankHeaders);
 }
 
-TEST(HttpFaults, UrlThatCannotBeSentFailsWithoutThrowing) {
+TEST(HttpFaults, UrlThatCannotBeSentFailsWithoutThrowing)
+{
     EXPECT_EQ(HttpClient::request("http://127.0.0.1:1/with space"), "");
     EXPECT_EQ(HttpClient::request(""), "");
     EXPECT_EQ(HttpClient::request("http:///"), "");
 }
 
-TEST(HttpFaults, InvalidMethodFailsBeforeAnyConnection) {
+TEST(HttpFaults, InvalidMethodFailsBeforeAnyConnection)
+{
     auto server = LoopbackServer([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply("x"));
     });
@@ -213,7 +231,8 @@ TEST(HttpFaults, InvalidMethodFailsBeforeAnyConnection) {
     EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(HttpFaults, HeaderLineWithBareLineBreakIsRefused) {
+TEST(HttpFaults, HeaderLineWithBareLineBreakIsRefused)
+{
     auto server = LoopbackServer([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply("x"));
     });
@@ -223,7 +242,8 @@ TEST(HttpFaults, HeaderLineWithBareLineBreakIsRefused) {
     EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(HttpSecure, HttpsAnywhereInTheUrlMakesTheExchangeTls) {
+TEST(HttpSecure, HttpsAnywhereInTheUrlMakesTheExchangeTls)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply("plain"));
     });
@@ -242,14 +262,16 @@ TEST(HttpSecure, HttpsAnywhereInTheUrlMakesTheExchangeTls) {
     EXPECT_EQ(hello[1], '\x03');
 }
 
-TEST(HttpRedirects, FollowedByDefaultToHttp) {
+TEST(HttpRedirects, FollowedByDefaultToHttp)
+{
     LoopbackServer target([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply("arrived"));
     });
     const std::string location = target.url("/there");
     LoopbackServer origin([location](LoopbackServer&, int socket, const std::string&) {
-        LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: " + location +
-                                         "\r\nSet-Cookie: R=1;\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        LoopbackServer::send(socket,
+                             "HTTP/1.1 302 Found\r\nLocation: " + location
+                                 + "\r\nSet-Cookie: R=1;\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     });
     HttpExchange exchange;
     EXPECT_EQ(HttpClient::request(origin.url("/here"), {}, &exchange), "arrived");
@@ -257,10 +279,12 @@ TEST(HttpRedirects, FollowedByDefaultToHttp) {
     EXPECT_EQ(exchange.cookies, "");
 }
 
-TEST(HttpRedirects, NotFollowedWhenDisallowed) {
+TEST(HttpRedirects, NotFollowedWhenDisallowed)
+{
     LoopbackServer origin([](LoopbackServer&, int socket, const std::string&) {
-        LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/\r\nSet-Cookie: R=1;\r\n"
-                                     "Content-Length: 5\r\nConnection: close\r\n\r\nmoved");
+        LoopbackServer::send(socket,
+                             "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/\r\nSet-Cookie: R=1;\r\n"
+                             "Content-Length: 5\r\nConnection: close\r\n\r\nmoved");
     });
     HttpOptions options;
     options.allowRedirect = false;
@@ -269,32 +293,34 @@ TEST(HttpRedirects, NotFollowedWhenDisallowed) {
     EXPECT_EQ(exchange.cookies, "R=1;");
 }
 
-TEST(HttpRedirects, NeverToAnotherProtocol) {
+TEST(HttpRedirects, NeverToAnotherProtocol)
+{
     for (const std::string location : {"file:///etc/passwd", "ftp://127.0.0.1/x", "gopher://127.0.0.1/"}) {
         LoopbackServer origin([location](LoopbackServer&, int socket, const std::string&) {
-            LoopbackServer::send(socket, "HTTP/1.1 302 Found\r\nLocation: " + location +
-                                             "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            LoopbackServer::send(socket,
+                                 "HTTP/1.1 302 Found\r\nLocation: " + location
+                                     + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         });
         EXPECT_EQ(HttpClient::request(origin.url("/")), "") << location;
     }
 }
 
-TEST(HttpConnectionLimit, AtMostTenExchangesWithOneServerAtOnce) {
+TEST(HttpConnectionLimit, AtMostTenExchangesWithOneServerAtOnce)
+{
     // Counted between a request's arrival and its answer: a client cannot have finished an
     // exchange the server has not answered yet, so this never over-counts, unlike open sockets
     // (a finished client may already start its next exchange while the server closes the last).
-    std::atomic<int> waiting{0};
-    std::atomic<int> peak{0};
+    std::atomic<int> waiting {0};
+    std::atomic<int> peak {0};
     LoopbackServer server([&](LoopbackServer& self, int socket, const std::string&) {
         const int now = ++waiting;
-        for (int seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
-        }
+        for (int seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) { }
         // Hold the answers until ten are waiting at once (bounded well inside the 5 s phase
         // limit) so that the peak shows the limit even when client threads start slowly on a
         // busy machine; the extra 200 ms gives any exchange beyond the limit time to arrive.
         const auto until = std::chrono::steady_clock::now() + 3s;
-        while (peak < HttpClient::connectionsPerServer && !self.stopping() &&
-               std::chrono::steady_clock::now() < until) {
+        while (peak < HttpClient::connectionsPerServer && !self.stopping()
+               && std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(5ms);
         }
         self.hold(200ms);
@@ -311,7 +337,8 @@ TEST(HttpConnectionLimit, AtMostTenExchangesWithOneServerAtOnce) {
     EXPECT_EQ(peak.load(), HttpClient::connectionsPerServer);
 }
 
-TEST(HttpConnectionLimit, SlotsAreCountedPerServer) {
+TEST(HttpConnectionLimit, SlotsAreCountedPerServer)
+{
     net::ConnectionLimit limit(2);
     auto a = limit.acquire("http://a:80", 0ms);
     auto b = limit.acquire("http://a:80", 0ms);

@@ -11,9 +11,9 @@
 namespace quorvo {
 namespace {
 
-constexpr std::string_view defaultAccept =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
-    "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
+constexpr std::string_view defaultAccept
+    = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+      "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
 constexpr std::string_view defaultAgent = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n";
 
 class HttpReference : public ::testing::Test {
@@ -23,33 +23,40 @@ protected:
     std::string hostLine() const { return "Host: " + m_server.host() + "\r\n"; }
 };
 
-TEST_F(HttpReference, PlainGetEchoesExactlyTheDefaultHeaderBlock) {
+TEST_F(HttpReference, PlainGetEchoesExactlyTheDefaultHeaderBlock)
+{
     const std::string target = url("/echo/a?x=1");
     const Bytes echo = HttpClient::request(Text(target));
-    EXPECT_EQ(echo, "GET /echo/a?x=1 HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + target +
-                        "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
+    EXPECT_EQ(echo,
+              "GET /echo/a?x=1 HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + target
+                  + "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
 }
 
-TEST_F(HttpReference, CallerAcceptReplacesTheDefaultOne) {
+TEST_F(HttpReference, CallerAcceptReplacesTheDefaultOne)
+{
     HttpOptions options;
     options.headers = "accept: text/xml\r\n";
     const Bytes echo = HttpClient::request(Text(url("/echo")), options);
-    EXPECT_EQ(echo, "GET /echo HTTP/1.1\r\n" + hostLine() + "accept: text/xml\r\nReferer: " + url("/echo") +
-                        "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
+    EXPECT_EQ(echo,
+              "GET /echo HTTP/1.1\r\n" + hostLine() + "accept: text/xml\r\nReferer: " + url("/echo")
+                  + "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
 }
 
-TEST_F(HttpReference, PostEchoesFormHeadersAndBody) {
+TEST_F(HttpReference, PostEchoesFormHeadersAndBody)
+{
     HttpOptions options;
     options.method = "POST";
     options.body = "a=1";
     options.userAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";
     const Bytes echo = HttpClient::request(Text(url("/echo")), options);
-    EXPECT_EQ(echo, "POST /echo HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + url("/echo") +
-                        "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-                        "Content-Length: 3\r\nUser-Agent: Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8\r\n\r\na=1");
+    EXPECT_EQ(echo,
+              "POST /echo HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + url("/echo")
+                  + "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                    "Content-Length: 3\r\nUser-Agent: Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8\r\n\r\na=1");
 }
 
-TEST_F(HttpReference, CookieLineComesBeforeTheAgent) {
+TEST_F(HttpReference, CookieLineComesBeforeTheAgent)
+{
     HttpOptions options;
     options.cookies = "A=1;B=2;";
     const Bytes echo = HttpClient::request(Text(url("/echo")), options);
@@ -58,7 +65,8 @@ TEST_F(HttpReference, CookieLineComesBeforeTheAgent) {
         << echo;
 }
 
-TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage) {
+TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
+{
     const Bytes reply = HttpClient::request(
         Text(url("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml")));
     XmlDocument document;
@@ -74,7 +82,8 @@ TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage) {
     }
 }
 
-TEST_F(HttpReference, LinkReplyReadsThroughJsonPaths) {
+TEST_F(HttpReference, LinkReplyReadsThroughJsonPaths)
+{
     const Bytes reply = HttpClient::request(Text(url("/app/link/getLinks.php?songId=9900001&linkType=1")));
     JsonObject json;
     ASSERT_TRUE(json.parse(Text::fromBytes(reply)));
@@ -84,7 +93,8 @@ TEST_F(HttpReference, LinkReplyReadsThroughJsonPaths) {
     EXPECT_GT(json.getNumber("size"), 0);
 }
 
-TEST(HttpReferenceFaults, CookiesOfTheResponseAreExtractedInOrder) {
+TEST(HttpReferenceFaults, CookiesOfTheResponseAreExtractedInOrder)
+{
     test::ReferenceServer server({"--fault-set-cookie", "A=1; path=/", "--fault-set-cookie", "B=2; HttpOnly",
                                   "--fault-set-cookie", "C=3", "--fault-on", "echo"});
     HttpExchange exchange;
@@ -92,7 +102,8 @@ TEST(HttpReferenceFaults, CookiesOfTheResponseAreExtractedInOrder) {
     EXPECT_EQ(exchange.cookies, "A=1;B=2;;");
 }
 
-TEST(HttpReferenceFaults, RedirectIsFollowedUnlessDisallowed) {
+TEST(HttpReferenceFaults, RedirectIsFollowedUnlessDisallowed)
+{
     test::ReferenceServer server({"--fault-redirect", "--fault-on", "echo"});
     HttpExchange followed;
     HttpClient::request(Text(server.baseUrl() + "/echo/x"), {}, &followed);
@@ -106,21 +117,24 @@ TEST(HttpReferenceFaults, RedirectIsFollowedUnlessDisallowed) {
     EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 302")) << exchange.responseHeaders.str();
 }
 
-TEST(HttpReferenceFaults, SlowServerHitsTheTimeLimit) {
+TEST(HttpReferenceFaults, SlowServerHitsTheTimeLimit)
+{
     test::ReferenceServer server({"--fault-delay-ms", "3000", "--fault-on", "echo"});
     HttpOptions options;
     options.timeoutSeconds = 3;  // 1000 ms for the answer to start
     EXPECT_EQ(HttpClient::request(Text(server.baseUrl() + "/echo"), options), "");
 }
 
-TEST(HttpReferenceFaults, DroppedBodyGivesEmptyResult) {
+TEST(HttpReferenceFaults, DroppedBodyGivesEmptyResult)
+{
     test::ReferenceServer server({"--fault-drop-after", "10", "--fault-on", "search"});
-    EXPECT_EQ(HttpClient::request(Text(server.baseUrl() +
-                                       "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=xml")),
+    EXPECT_EQ(HttpClient::request(
+                  Text(server.baseUrl() + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=xml")),
               "");
 }
 
-TEST(HttpReferenceFaults, ChunkedBodyIsReassembled) {
+TEST(HttpReferenceFaults, ChunkedBodyIsReassembled)
+{
     test::ReferenceServer server({"--fault-chunked", "--fault-on", "echo"});
     const Bytes echo = HttpClient::request(Text(server.baseUrl() + "/echo"));
     EXPECT_TRUE(text::startsWith(echo, "GET /echo HTTP/1.1\r\n")) << echo;

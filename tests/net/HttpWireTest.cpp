@@ -12,9 +12,9 @@ namespace {
 
 using test::LoopbackServer;
 
-constexpr std::string_view defaultAccept =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
-    "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*";
+constexpr std::string_view defaultAccept
+    = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+      "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*";
 constexpr std::string_view defaultAgent = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 
 struct CapturedRequest {
@@ -23,7 +23,8 @@ struct CapturedRequest {
     std::string body;
 };
 
-CapturedRequest captured(const std::string& raw) {
+CapturedRequest captured(const std::string& raw)
+{
     CapturedRequest request;
     const auto headEnd = raw.find("\r\n\r\n");
     std::string head = raw.substr(0, headEnd);
@@ -47,13 +48,15 @@ CapturedRequest captured(const std::string& raw) {
     return request;
 }
 
-LoopbackServer answering(const std::string& body, const std::string& extraHeaders = {}) {
+LoopbackServer answering(const std::string& body, const std::string& extraHeaders = {})
+{
     return LoopbackServer([body, extraHeaders](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, LoopbackServer::reply(body, extraHeaders));
     });
 }
 
-TEST(HttpWire, PlainGetSendsHostThenExactlyTheThreeDefaultsAndTheAgent) {
+TEST(HttpWire, PlainGetSendsHostThenExactlyTheThreeDefaultsAndTheAgent)
+{
     auto server = answering("hello");
     const std::string url = server.url("/v1/x?a=1&b=2");
     EXPECT_EQ(HttpClient::request(url), "hello");
@@ -70,7 +73,8 @@ TEST(HttpWire, PlainGetSendsHostThenExactlyTheThreeDefaultsAndTheAgent) {
     EXPECT_EQ(request.headers, expected);
 }
 
-TEST(HttpWire, CallerAcceptSuppressesTheDefaultAndLibcurlsOwn) {
+TEST(HttpWire, CallerAcceptSuppressesTheDefaultAndLibcurlsOwn)
+{
     auto server = answering("x");
     HttpOptions options;
     options.headers = "accept: text/xml\r\n";
@@ -87,7 +91,8 @@ TEST(HttpWire, CallerAcceptSuppressesTheDefaultAndLibcurlsOwn) {
     EXPECT_EQ(request.headers, expected);
 }
 
-TEST(HttpWire, PostSendsFormTypeLengthAndBodyWithoutExpect) {
+TEST(HttpWire, PostSendsFormTypeLengthAndBodyWithoutExpect)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.method = "post";
@@ -105,7 +110,8 @@ TEST(HttpWire, PostSendsFormTypeLengthAndBodyWithoutExpect) {
     EXPECT_TRUE(text::endsWith(exchange.sentHeaders.view(), "Content-Length: 3\r\n"));
 }
 
-TEST(HttpWire, LargePostIsNotHeldBackForContinue) {
+TEST(HttpWire, LargePostIsNotHeldBackForContinue)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.method = "POST";
@@ -115,7 +121,8 @@ TEST(HttpWire, LargePostIsNotHeldBackForContinue) {
     EXPECT_EQ(raw.find("Expect:"), std::string::npos);
 }
 
-TEST(HttpWire, PostWithCallerLengthSendsASecondLength) {
+TEST(HttpWire, PostWithCallerLengthSendsASecondLength)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.method = "POST";
@@ -130,7 +137,8 @@ TEST(HttpWire, PostWithCallerLengthSendsASecondLength) {
     EXPECT_EQ(lengths, 2);
 }
 
-TEST(HttpWire, PostWithEmptyBodyCarriesNoContentHeaders) {
+TEST(HttpWire, PostWithEmptyBodyCarriesNoContentHeaders)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.method = "POST";
@@ -143,7 +151,8 @@ TEST(HttpWire, PostWithEmptyBodyCarriesNoContentHeaders) {
     }
 }
 
-TEST(HttpWire, CookiesGoOutVerbatimBeforeTheAgent) {
+TEST(HttpWire, CookiesGoOutVerbatimBeforeTheAgent)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.cookies = "A=1;B=2;";
@@ -154,7 +163,8 @@ TEST(HttpWire, CookiesGoOutVerbatimBeforeTheAgent) {
     EXPECT_EQ(request.headers[5], defaultAgent);
 }
 
-TEST(HttpWire, ResponseCookiesAreOnlyThoseThisResponseSet) {
+TEST(HttpWire, ResponseCookiesAreOnlyThoseThisResponseSet)
+{
     auto server = answering("ok", "Set-Cookie: A=1; path=/\r\nSet-Cookie: B=2; HttpOnly\r\n");
     HttpOptions options;
     options.cookies = "OLD=0;";
@@ -165,7 +175,8 @@ TEST(HttpWire, ResponseCookiesAreOnlyThoseThisResponseSet) {
     EXPECT_TRUE(text::endsWith(exchange.responseHeaders.view(), "\r\n\r\n"));
 }
 
-TEST(HttpWire, EmptyHeaderValueFromCallerStillGoesOut) {
+TEST(HttpWire, EmptyHeaderValueFromCallerStillGoesOut)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.headers = "X-Empty:\r\n";
@@ -174,7 +185,8 @@ TEST(HttpWire, EmptyHeaderValueFromCallerStillGoesOut) {
     EXPECT_EQ(request.headers.at(1), "X-Empty:");
 }
 
-TEST(HttpWire, OtherMethodsAreSentUpperCasedWithoutBody) {
+TEST(HttpWire, OtherMethodsAreSentUpperCasedWithoutBody)
+{
     auto server = answering("ok");
     HttpOptions options;
     options.method = "delete";
@@ -185,14 +197,16 @@ TEST(HttpWire, OtherMethodsAreSentUpperCasedWithoutBody) {
     EXPECT_TRUE(request.body.empty());
 }
 
-TEST(HttpWire, ErrorStatusBodyIsReturnedLikeAnyOther) {
+TEST(HttpWire, ErrorStatusBodyIsReturnedLikeAnyOther)
+{
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
         LoopbackServer::send(socket, "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\nConnection: close\r\n\r\nnope");
     });
     EXPECT_EQ(HttpClient::request(server.url("/missing")), "nope");
 }
 
-TEST(HttpWire, ProxyGetsTheAbsoluteUrlAndTheSameHeaderBlock) {
+TEST(HttpWire, ProxyGetsTheAbsoluteUrlAndTheSameHeaderBlock)
+{
     auto proxy = answering("via proxy");
     HttpOptions options;
     options.proxy = Text("127.0.0.1:" + std::to_string(proxy.port()) + "\x01" + "pu\x01pp");

@@ -11,19 +11,21 @@
 
 namespace quorvo::test {
 
-LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler)
+    : m_handler(std::move(handler))
+{
     m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
     if (m_listener < 0) {
         throw std::runtime_error("socket");
     }
     const int yes = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listener, 64) != 0) {
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(m_listener, 64) != 0) {
         ::close(m_listener);
         throw std::runtime_error("bind/listen");
     }
@@ -33,7 +35,8 @@ LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler)) 
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 
-LoopbackServer::~LoopbackServer() {
+LoopbackServer::~LoopbackServer()
+{
     m_stopping = true;
     ::shutdown(m_listener, SHUT_RDWR);
     m_acceptor.join();
@@ -48,16 +51,19 @@ LoopbackServer::~LoopbackServer() {
     ::close(m_listener);
 }
 
-std::string LoopbackServer::url(const std::string& path) const {
+std::string LoopbackServer::url(const std::string& path) const
+{
     return "http://127.0.0.1:" + std::to_string(m_port) + path;
 }
 
-std::vector<std::string> LoopbackServer::requests() const {
+std::vector<std::string> LoopbackServer::requests() const
+{
     std::lock_guard lock(m_mutex);
     return m_requests;
 }
 
-void LoopbackServer::send(int socket, const std::string& bytes) {
+void LoopbackServer::send(int socket, const std::string& bytes)
+{
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -68,21 +74,24 @@ void LoopbackServer::send(int socket, const std::string& bytes) {
     }
 }
 
-void LoopbackServer::hold(std::chrono::milliseconds limit) const {
+void LoopbackServer::hold(std::chrono::milliseconds limit) const
+{
     const auto until = std::chrono::steady_clock::now() + limit;
     while (!m_stopping && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
-std::string LoopbackServer::reply(const std::string& body, const std::string& extraHeaders) {
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extraHeaders +
-           "Connection: close\r\n\r\n" + body;
+std::string LoopbackServer::reply(const std::string& body, const std::string& extraHeaders)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extraHeaders
+        + "Connection: close\r\n\r\n" + body;
 }
 
-void LoopbackServer::acceptLoop() {
+void LoopbackServer::acceptLoop()
+{
     while (!m_stopping) {
-        pollfd waiting{m_listener, POLLIN, 0};
+        pollfd waiting {m_listener, POLLIN, 0};
         if (::poll(&waiting, 1, 50) <= 0) {
             continue;
         }
@@ -95,11 +104,11 @@ void LoopbackServer::acceptLoop() {
     }
 }
 
-void LoopbackServer::serve(int socket) {
+void LoopbackServer::serve(int socket)
+{
     const int open = ++m_open;
     int peak = m_peak.load();
-    while (open > peak && !m_peak.compare_exchange_weak(peak, open)) {
-    }
+    while (open > peak && !m_peak.compare_exchange_weak(peak, open)) { }
     std::string request;
     char buffer[4096];
     std::size_t headEnd = std::string::npos;
@@ -109,7 +118,7 @@ void LoopbackServer::serve(int socket) {
         if (headEnd != std::string::npos && request.size() >= headEnd + 4 + wanted) {
             break;
         }
-        pollfd readable{socket, POLLIN, 0};
+        pollfd readable {socket, POLLIN, 0};
         if (::poll(&readable, 1, 20) <= 0) {
             continue;
         }

@@ -46,9 +46,9 @@ private:
     Handler m_handler;
     int m_listener = -1;
     int m_port = 0;
-    std::atomic<bool> m_stopping{false};
-    std::atomic<int> m_open{0};
-    std::atomic<int> m_peak{0};
+    std::atomic<bool> m_stopping {false};
+    std::atomic<int> m_open {0};
+    std::atomic<int> m_peak {0};
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
     std::vector<std::thread> m_workers;

@@ -5,17 +5,19 @@
 namespace quorvo::net {
 namespace {
 
-constexpr std::string_view defaultAccept =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
-    "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
+constexpr std::string_view defaultAccept
+    = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+      "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*\r\n";
 
-TEST(RequestTimeLimits, DefaultIsFifteenSecondsAndFiveThousandMsPerPhase) {
+TEST(RequestTimeLimits, DefaultIsFifteenSecondsAndFiveThousandMsPerPhase)
+{
     const RequestPlan plan = planRequest("http://h/", {});
     EXPECT_EQ(plan.totalMs, 15000);
     EXPECT_EQ(plan.phaseMs, 5000);
 }
 
-TEST(RequestTimeLimits, TenSecondsGiveTruncatedThirds) {
+TEST(RequestTimeLimits, TenSecondsGiveTruncatedThirds)
+{
     HttpOptions options;
     options.timeoutSeconds = 10;
     const RequestPlan plan = planRequest("http://h/", options);
@@ -23,7 +25,8 @@ TEST(RequestTimeLimits, TenSecondsGiveTruncatedThirds) {
     EXPECT_EQ(plan.phaseMs, 3333);
 }
 
-TEST(RequestTimeLimits, ZeroOrNegativeMeansDefault) {
+TEST(RequestTimeLimits, ZeroOrNegativeMeansDefault)
+{
     HttpOptions options;
     options.timeoutSeconds = 0;
     EXPECT_EQ(planRequest("http://h/", options).totalMs, 15000);
@@ -31,40 +34,46 @@ TEST(RequestTimeLimits, ZeroOrNegativeMeansDefault) {
     EXPECT_EQ(planRequest("http://h/", options).phaseMs, 5000);
 }
 
-TEST(RequestHeaderBlock, GetWithoutCallerLinesGetsThreeDefaultsInOrder) {
+TEST(RequestHeaderBlock, GetWithoutCallerLinesGetsThreeDefaultsInOrder)
+{
     const RequestPlan plan = planRequest("http://h/x?y=1", {});
     EXPECT_EQ(plan.headerBlock.str(),
               std::string(defaultAccept) + "Referer: http://h/x?y=1\r\nAccept-Language: zh-cn\r\n");
 }
 
-TEST(RequestHeaderBlock, CallerAcceptInAnyCaseSuppressesDefaultAccept) {
+TEST(RequestHeaderBlock, CallerAcceptInAnyCaseSuppressesDefaultAccept)
+{
     HttpOptions options;
     options.headers = "accept: text/xml\r\n";
     const RequestPlan plan = planRequest("http://h/", options);
     EXPECT_EQ(plan.headerBlock, "accept: text/xml\r\nReferer: http://h/\r\nAccept-Language: zh-cn\r\n");
 }
 
-TEST(RequestHeaderBlock, CallerLinesComeFirst) {
+TEST(RequestHeaderBlock, CallerLinesComeFirst)
+{
     HttpOptions options;
     options.headers = "X-One: 1\r\nReferer: r\r\n";
     const RequestPlan plan = planRequest("http://h/", options);
-    EXPECT_EQ(plan.headerBlock.str(), "X-One: 1\r\nReferer: r\r\n" + std::string(defaultAccept) +
-                                          "Accept-Language: zh-cn\r\n");
+    EXPECT_EQ(plan.headerBlock.str(),
+              "X-One: 1\r\nReferer: r\r\n" + std::string(defaultAccept) + "Accept-Language: zh-cn\r\n");
 }
 
-TEST(RequestHeaderBlock, PostWithBodyAppendsFormTypeAndLength) {
+TEST(RequestHeaderBlock, PostWithBodyAppendsFormTypeAndLength)
+{
     HttpOptions options;
     options.method = "post";
     options.body = "a=1";
     const RequestPlan plan = planRequest("http://h/", options);
     EXPECT_EQ(plan.method, "POST");
     EXPECT_TRUE(plan.sendBody);
-    EXPECT_EQ(plan.headerBlock.str(), std::string(defaultAccept) +
-                                          "Referer: http://h/\r\nAccept-Language: zh-cn\r\n"
-                                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 3\r\n");
+    EXPECT_EQ(plan.headerBlock.str(),
+              std::string(defaultAccept)
+                  + "Referer: http://h/\r\nAccept-Language: zh-cn\r\n"
+                    "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 3\r\n");
 }
 
-TEST(RequestHeaderBlock, PostKeepsCallerContentTypeButAlwaysAddsLength) {
+TEST(RequestHeaderBlock, PostKeepsCallerContentTypeButAlwaysAddsLength)
+{
     HttpOptions options;
     options.method = "POST";
     options.body = "{}";
@@ -74,7 +83,8 @@ TEST(RequestHeaderBlock, PostKeepsCallerContentTypeButAlwaysAddsLength) {
     EXPECT_FALSE(text::contains(plan.headerBlock.view(), "x-www-form-urlencoded"));
 }
 
-TEST(RequestHeaderBlock, PostWithEmptyBodyAddsNeither) {
+TEST(RequestHeaderBlock, PostWithEmptyBodyAddsNeither)
+{
     HttpOptions options;
     options.method = "POST";
     const RequestPlan plan = planRequest("http://h/", options);
@@ -82,7 +92,8 @@ TEST(RequestHeaderBlock, PostWithEmptyBodyAddsNeither) {
     EXPECT_FALSE(text::contains(plan.headerBlock.view(), "Content-"));
 }
 
-TEST(RequestHeaderBlock, BodyIsIgnoredForOtherMethods) {
+TEST(RequestHeaderBlock, BodyIsIgnoredForOtherMethods)
+{
     HttpOptions options;
     options.body = "a=1";
     const RequestPlan plan = planRequest("http://h/", options);
@@ -90,7 +101,8 @@ TEST(RequestHeaderBlock, BodyIsIgnoredForOtherMethods) {
     EXPECT_FALSE(text::contains(plan.headerBlock.view(), "Content-Length"));
 }
 
-TEST(RequestWireLines, CookieLineThenUserAgentAfterTheBlock) {
+TEST(RequestWireLines, CookieLineThenUserAgentAfterTheBlock)
+{
     HttpOptions options;
     options.cookies = "A=1;B=2;";
     const auto lines = wireHeaderLines(planRequest("http://h/", options));
@@ -100,7 +112,8 @@ TEST(RequestWireLines, CookieLineThenUserAgentAfterTheBlock) {
     EXPECT_EQ(lines[4], "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)");
 }
 
-TEST(RequestWireLines, BlankCookiesSendNoCookieLine) {
+TEST(RequestWireLines, BlankCookiesSendNoCookieLine)
+{
     HttpOptions options;
     options.cookies = " \xA1\xA1 ";
     const auto lines = wireHeaderLines(planRequest("http://h/", options));
@@ -108,7 +121,8 @@ TEST(RequestWireLines, BlankCookiesSendNoCookieLine) {
     EXPECT_EQ(lines[3].rfind("User-Agent: ", 0), 0U);
 }
 
-TEST(RequestWireLines, BlankUserAgentMeansDefault) {
+TEST(RequestWireLines, BlankUserAgentMeansDefault)
+{
     HttpOptions options;
     options.userAgent = "  ";
     EXPECT_EQ(planRequest("http://h/", options).userAgent, HttpClient::defaultUserAgent);
@@ -116,20 +130,23 @@ TEST(RequestWireLines, BlankUserAgentMeansDefault) {
     EXPECT_EQ(planRequest("http://h/", options).userAgent, "Quorvo\xD2\xF4\xC0\xD6");
 }
 
-TEST(RequestTarget, HttpsAnywhereMakesTheExchangeSecure) {
+TEST(RequestTarget, HttpsAnywhereMakesTheExchangeSecure)
+{
     const RequestPlan plan = planRequest("http://music.example/go?to=https://x", {});
     EXPECT_TRUE(plan.secure);
     EXPECT_EQ(plan.port, 443);
     EXPECT_EQ(plan.target, "https://music.example:443/go?to=https://x");
 }
 
-TEST(RequestTarget, BuiltFromHostPortAndPath) {
+TEST(RequestTarget, BuiltFromHostPortAndPath)
+{
     const RequestPlan plan = planRequest("HTTP://Host:8080/a/B?x=Y", {});
     EXPECT_FALSE(plan.secure);
     EXPECT_EQ(plan.target, "http://host:8080/a/B?x=Y");
 }
 
-TEST(RequestValidation, MethodThatIsNotATokenFailsBeforeSending) {
+TEST(RequestValidation, MethodThatIsNotATokenFailsBeforeSending)
+{
     HttpOptions options;
     options.method = "GET / HTTP/1.1\r\nX:";
     EXPECT_FALSE(planRequest("http://h/", options).valid);
@@ -137,7 +154,8 @@ TEST(RequestValidation, MethodThatIsNotATokenFailsBeforeSending) {
     EXPECT_TRUE(planRequest("http://h/", options).valid);
 }
 
-TEST(RequestProxy, FieldsSplitAtControlOne) {
+TEST(RequestProxy, FieldsSplitAtControlOne)
+{
     HttpOptions options;
     options.proxy = "proxy:3128\x01user\x01pw";
     const RequestPlan plan = planRequest("http://h/", options);
@@ -153,7 +171,8 @@ TEST(RequestProxy, FieldsSplitAtControlOne) {
     EXPECT_FALSE(planRequest("http://h/", options).proxy.used);
 }
 
-TEST(RequestLogon, BlankAfterRemovingSpacesMeansNone) {
+TEST(RequestLogon, BlankAfterRemovingSpacesMeansNone)
+{
     HttpOptions options;
     options.userName = " \xA1\xA1 ";
     options.password = "p w";
@@ -162,21 +181,25 @@ TEST(RequestLogon, BlankAfterRemovingSpacesMeansNone) {
     EXPECT_EQ(plan.password, "p w");
 }
 
-TEST(ResponseCookies, NameValuePartsInHeaderOrder) {
+TEST(ResponseCookies, NameValuePartsInHeaderOrder)
+{
     EXPECT_EQ(cookiesFromResponseHeaders("HTTP/1.1 200 OK\r\nSet-Cookie: A=1; path=/\r\n"
                                          "X: y\r\nset-cookie: B=2; HttpOnly\r\n\r\n"),
               "A=1;B=2;");
 }
 
-TEST(ResponseCookies, LineWithoutSemicolonContributesOnlySemicolon) {
+TEST(ResponseCookies, LineWithoutSemicolonContributesOnlySemicolon)
+{
     EXPECT_EQ(cookiesFromResponseHeaders("HTTP/1.1 200 OK\r\nSet-Cookie: C=3\r\n\r\n"), ";");
 }
 
-TEST(ResponseCookies, NameSetTwiceIsListedTwice) {
+TEST(ResponseCookies, NameSetTwiceIsListedTwice)
+{
     EXPECT_EQ(cookiesFromResponseHeaders("Set-Cookie: A=1;\r\nSet-Cookie: A=2;\r\n"), "A=1;A=2;");
 }
 
-TEST(ResponseCookies, FirstTwelveBytesAreCutWhereverTheNameStands) {
+TEST(ResponseCookies, FirstTwelveBytesAreCutWhereverTheNameStands)
+{
     // The rule cuts 12 bytes from the start of the line, not at the name.
     EXPECT_EQ(cookiesFromResponseHeaders("X-Set-Cookie: Q=1;\r\n"), ": Q=1;");
 }

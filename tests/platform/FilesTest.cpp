@@ -92,8 +92,8 @@ TEST(Files, UnwritablePlacesFailWithoutThrowing)
     fs::permissions(dir.path(), fs::perms::all);
     const Text locked = files::fromNativePath(dir.file("locked"));
     ASSERT_TRUE(files::createDirectory(locked));
-    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                            fs::perms::others_exec);
+    fs::permissions(dir.file("locked"),
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
     const std::string failure = quorvo::test::runUnprivileged([&]() -> std::string {
         if (files::isWritableDirectory(locked))
             return "directory should not be writable";

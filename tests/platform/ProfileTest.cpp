@@ -1,6 +1,6 @@
+#include "platform/Profile.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
-#include "platform/Profile.h"
 
 #include "TempDir.h"
 #include "Unprivileged.h"
@@ -73,15 +73,17 @@ TEST(Profile, WriteCreatesFileSectionAndKey)
 TEST(Profile, WriteKeepsEveryOtherLineInPlace)
 {
     ProfileFile ini;
-    const std::string before =
-        "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\n  speed = 10\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n";
+    const std::string before = "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\n  speed = "
+                               "10\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n";
     ini.put(before);
     ASSERT_TRUE(profile::write(ini.path, "MAIN", "SPEED", "20"));
-    EXPECT_EQ(ini.raw(),
-              "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(
+        ini.raw(),
+        "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n");
     ASSERT_TRUE(profile::write(ini.path, "Main", "wav", "2"));
-    EXPECT_EQ(ini.raw(), "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\nwav=2\r\n\r\n"
-                         "[Other]\r\nx=1\r\n");
+    EXPECT_EQ(ini.raw(),
+              "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\nwav=2\r\n\r\n"
+              "[Other]\r\nx=1\r\n");
     EXPECT_EQ(profile::read(ini.path, "Main", "path"), "/a/");
 }
 

@@ -26,9 +26,13 @@ TEST(Encoding, CharactersOutsideGbkSurviveThroughFourByteSequences)
 TEST(Encoding, InvalidInputBecomesQuestionMarksWithoutLosingTheRest)
 {
     EXPECT_EQ(encoding::toUtf8("ab\xD6"), "ab?");
-    EXPECT_EQ(encoding::toUtf8("\xFF" "a"), "?a");
+    EXPECT_EQ(encoding::toUtf8("\xFF"
+                               "a"),
+              "?a");
     EXPECT_EQ(encoding::fromUtf8("a\xC3"), "a?");
-    EXPECT_EQ(encoding::fromUtf8("\xE4\xB8" "x"), "??x");
+    EXPECT_EQ(encoding::fromUtf8("\xE4\xB8"
+                                 "x"),
+              "??x");
     EXPECT_EQ(encoding::toUtf8(""), "");
 }
 

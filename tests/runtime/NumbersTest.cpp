@@ -18,7 +18,9 @@ TEST(Numbers, TextToIntegerTakesTheLeadingDigits)
     EXPECT_EQ(numbers::toInteger("-"), 0);
     // Full-width digits count: "１２" is A3 B1 A3 B2.
     EXPECT_EQ(numbers::toInteger("\xA3\xB1\xA3\xB2"), 12);
-    EXPECT_EQ(numbers::toInteger("1\xA3\xB0" "0"), 100);
+    EXPECT_EQ(numbers::toInteger("1\xA3\xB0"
+                                 "0"),
+              100);
     // A lone A3 at the end is not a digit.
     EXPECT_EQ(numbers::toInteger("5\xA3"), 5);
 }

@@ -22,9 +22,10 @@ namespace {
 // An open client socket that is closed on destruction.
 class Client {
 public:
-    explicit Client(std::uint16_t port) : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    explicit Client(std::uint16_t port)
+        : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -55,9 +56,9 @@ public:
         std::string out;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (true) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd wait{m_fd, POLLIN, 0};
+            const auto left
+                = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd wait {m_fd, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
                 return out;
             char buffer[8192];
@@ -81,19 +82,16 @@ int statusOf(const std::string& response)
 class BadInput : public ::testing::Test {
 protected:
     // The server still answers normally.
-    void expectAlive() const
-    {
-        EXPECT_EQ(m_server.get("/data2/lrc/9900001/9900001.lrc").status, 200);
-    }
+    void expectAlive() const { EXPECT_EQ(m_server.get("/data2/lrc/9900001/9900001.lrc").status, 200); }
 
     ReferenceServer m_server;
 };
 
 TEST_F(BadInput, MalformedRequestLinesGet400AndTheConnectionCloses)
 {
-    for (const char* request : {"GARBAGE\r\n\r\n", "GET\r\n\r\n", "GET / HTTP/1.1 extra\r\n\r\n",
-                                "GET nopath HTTP/1.1\r\n\r\n", "\x01\x02\x03 / HTTP/1.1\r\n\r\n",
-                                "GET / HTTP/1.1\r\nBroken header line\r\n\r\n"}) {
+    for (const char* request :
+         {"GARBAGE\r\n\r\n", "GET\r\n\r\n", "GET / HTTP/1.1 extra\r\n\r\n", "GET nopath HTTP/1.1\r\n\r\n",
+          "\x01\x02\x03 / HTTP/1.1\r\n\r\n", "GET / HTTP/1.1\r\nBroken header line\r\n\r\n"}) {
         const RawResponse reply = m_server.exchange(request, std::chrono::seconds(5));
         EXPECT_EQ(reply.status, 400) << request;
         EXPECT_TRUE(reply.complete) << request;
@@ -191,7 +189,8 @@ TEST_F(BadInput, ThousandsOfConcurrentConnectionsAreAllAnswered)
         ASSERT_TRUE(clients.back()->connected()) << i;
     }
     for (int i = 0; i < kConnections; ++i)
-        ASSERT_TRUE(clients[i]->send("GET /echo/" + std::to_string(i) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"));
+        ASSERT_TRUE(
+            clients[i]->send("GET /echo/" + std::to_string(i) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"));
     int answered = 0;
     for (int i = 0; i < kConnections; ++i) {
         const std::string reply = clients[i]->readAll();

@@ -32,8 +32,8 @@ TEST(Catalogue, FormatFollowsTheLastRateIgnoringCase)
 TEST(Catalogue, RejectsDuplicateIdsUnknownFaultsAndBadIds)
 {
     std::string error;
-    EXPECT_FALSE(parse(R"({"id":"1","title":"a","artist":"b","album":"c"},{"id":"1","title":"a","artist":"b","album":"c"})",
-                       error));
+    EXPECT_FALSE(parse(
+        R"({"id":"1","title":"a","artist":"b","album":"c"},{"id":"1","title":"a","artist":"b","album":"c"})", error));
     EXPECT_NE(error.find("duplicate"), std::string::npos);
     EXPECT_FALSE(parse(R"({"id":"1","title":"a","artist":"b","album":"c","faults":{"explode":true}})", error));
     EXPECT_FALSE(parse(R"({"id":"x1","title":"a","artist":"b","album":"c"})", error));
@@ -43,10 +43,10 @@ TEST(Catalogue, RejectsDuplicateIdsUnknownFaultsAndBadIds)
 TEST(Catalogue, ReadsPerSongFaults)
 {
     std::string error;
-    const auto catalogue = parse(
-        R"({"id":"1","title":"a","artist":"b","album":"c","faults":{"delay_ms":5,"rate":100,"drop_after":7,)"
-        R"("ignore_range":true,"status":503,"redirect":true,"chunked":true,"set_cookie":"A=1"}})",
-        error);
+    const auto catalogue
+        = parse(R"({"id":"1","title":"a","artist":"b","album":"c","faults":{"delay_ms":5,"rate":100,"drop_after":7,)"
+                R"("ignore_range":true,"status":503,"redirect":true,"chunked":true,"set_cookie":"A=1"}})",
+                error);
     ASSERT_TRUE(catalogue) << error;
     const FaultSettings& faults = catalogue->songs()[0].fileFaults;
     EXPECT_EQ(faults.delay, std::chrono::milliseconds(5));
@@ -56,7 +56,7 @@ TEST(Catalogue, ReadsPerSongFaults)
     EXPECT_EQ(faults.status, 503);
     EXPECT_EQ(faults.redirect, std::optional<std::string>(""));
     EXPECT_TRUE(faults.chunked);
-    EXPECT_EQ(faults.setCookies, std::vector<std::string>{"A=1"});
+    EXPECT_EQ(faults.setCookies, std::vector<std::string> {"A=1"});
 }
 
 TEST(Catalogue, DemoCatalogueIsLargeAndCoversTheSpecialCases)

@@ -88,7 +88,8 @@ TEST_F(SongFaults, ThrottleHoldsTheRate)
     const std::uint64_t size = linkedSize("9900041");
     // The last 128 KiB at 64 KiB/s take about two seconds.
     const auto start = Clock::now();
-    const RawResponse reply = m_server.get(musicPath("9900041"), "Range: bytes=" + std::to_string(size - 131072) + "-\r\n");
+    const RawResponse reply
+        = m_server.get(musicPath("9900041"), "Range: bytes=" + std::to_string(size - 131072) + "-\r\n");
     EXPECT_GE(secondsSince(start), 1.5);
     EXPECT_EQ(reply.status, 206);
     EXPECT_EQ(reply.body.size(), 131072u);
@@ -177,7 +178,7 @@ TEST_F(SongFaults, CookiesAreSetInOrder)
 {
     const RawResponse reply = m_server.get(musicPath("9900048"));
     EXPECT_EQ(headerValues(reply, "Set-Cookie"),
-              (std::vector<std::string>{"QSID=abc123; path=/", "QTRACK=9900048; HttpOnly"}));
+              (std::vector<std::string> {"QSID=abc123; path=/", "QTRACK=9900048; HttpOnly"}));
 }
 
 TEST_F(SongFaults, LinkReplyFaults)
@@ -193,8 +194,8 @@ TEST_F(SongFaults, LinkReplyFaults)
 
 TEST_F(SongFaults, LyricFaultAnswers404ThoughTheSearchNamesTheFile)
 {
-    const RawResponse search =
-        m_server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=LyricMissing&format=xml");
+    const RawResponse search
+        = m_server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=LyricMissing&format=xml");
     EXPECT_NE(search.body.find("<lrclink>/data2/lrc/9900052/9900052.lrc</lrclink>"), std::string::npos);
     EXPECT_EQ(m_server.get("/data2/lrc/9900052/9900052.lrc").status, 404);
 }
@@ -242,7 +243,7 @@ TEST(GlobalFaults, CookiesAndDelayOnTheEchoEndpoint)
     const auto start = Clock::now();
     const RawResponse reply = server.get("/echo");
     EXPECT_GE(secondsSince(start), 0.29);
-    EXPECT_EQ(headerValues(reply, "Set-Cookie"), (std::vector<std::string>{"A=1; path=/", "B=2; HttpOnly", "C=3"}));
+    EXPECT_EQ(headerValues(reply, "Set-Cookie"), (std::vector<std::string> {"A=1; path=/", "B=2; HttpOnly", "C=3"}));
     EXPECT_EQ(reply.body.rfind("GET /echo HTTP/1.1\r\n", 0), 0u);
 }
 

@@ -75,7 +75,7 @@ TEST(Harness, StoppedServerExitsCleanlyAndFreesItsPort)
 
     // Nothing listens there any more: the port can be bound again.
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -42,11 +42,11 @@ bool decodeFlac(const std::string& path, FlacCheck& check)
     std::unique_ptr<FLAC__StreamDecoder, Deleter> decoder(FLAC__stream_decoder_new());
     FLAC__stream_decoder_set_md5_checking(decoder.get(), true);
     FLAC__stream_decoder_set_metadata_respond(decoder.get(), FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    const auto write = [](const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const[],
-                          void* data) {
-        static_cast<FlacCheck*>(data)->frames += frame->header.blocksize;
-        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
-    };
+    const auto write
+        = [](const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const[], void* data) {
+              static_cast<FlacCheck*>(data)->frames += frame->header.blocksize;
+              return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+          };
     const auto metadata = [](const FLAC__StreamDecoder*, const FLAC__StreamMetadata* block, void* data) {
         auto* check = static_cast<FlacCheck*>(data);
         if (block->type == FLAC__METADATA_TYPE_STREAMINFO) {
@@ -62,8 +62,8 @@ bool decodeFlac(const std::string& path, FlacCheck& check)
     const auto error = [](const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* data) {
         static_cast<FlacCheck*>(data)->error = true;
     };
-    if (FLAC__stream_decoder_init_file(decoder.get(), path.c_str(), write, metadata, error, &check) !=
-        FLAC__STREAM_DECODER_INIT_STATUS_OK)
+    if (FLAC__stream_decoder_init_file(decoder.get(), path.c_str(), write, metadata, error, &check)
+        != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         return false;
     const bool decoded = FLAC__stream_decoder_process_until_end_of_stream(decoder.get());
     return FLAC__stream_decoder_finish(decoder.get()) && decoded && !check.error;

@@ -35,17 +35,17 @@ TEST(QueryString, MissingNameGivesNothingAndFirstValueWins)
 TEST(QueryString, Gb18030ValidationAcceptsGbkAndFourByteCharacters)
 {
     EXPECT_TRUE(isValidGb18030("plain ascii"));
-    EXPECT_TRUE(isValidGb18030("\xD2\xB9\xC9\xAB"));          // 夜色
-    EXPECT_TRUE(isValidGb18030("\x81\x30\x81\x30"));          // a four-byte sequence
-    EXPECT_TRUE(isValidGb18030("\xA1\x40"));                  // trail byte below 0x7F
+    EXPECT_TRUE(isValidGb18030("\xD2\xB9\xC9\xAB"));  // 夜色
+    EXPECT_TRUE(isValidGb18030("\x81\x30\x81\x30"));  // a four-byte sequence
+    EXPECT_TRUE(isValidGb18030("\xA1\x40"));          // trail byte below 0x7F
 }
 
 TEST(QueryString, Gb18030ValidationRejectsBrokenSequences)
 {
-    EXPECT_FALSE(isValidGb18030("\xD2"));                     // cut short
-    EXPECT_FALSE(isValidGb18030("\x80\x41"));                 // 0x80 is no lead byte
+    EXPECT_FALSE(isValidGb18030("\xD2"));      // cut short
+    EXPECT_FALSE(isValidGb18030("\x80\x41"));  // 0x80 is no lead byte
     EXPECT_FALSE(isValidGb18030("\xFF\xA1"));
-    EXPECT_FALSE(isValidGb18030("\xD2\x20"));                 // blank is no trail byte
+    EXPECT_FALSE(isValidGb18030("\xD2\x20"));  // blank is no trail byte
     EXPECT_FALSE(isValidGb18030("\x81\x30\x20\x30"));
 }
 

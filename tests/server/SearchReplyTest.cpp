@@ -10,7 +10,7 @@ Catalogue catalogueOf(const std::string& songsJson)
     std::string error;
     auto catalogue = Catalogue::parse(R"({"songs": [)" + songsJson + "]}", error);
     EXPECT_TRUE(catalogue.has_value()) << error;
-    return catalogue.value_or(Catalogue{});
+    return catalogue.value_or(Catalogue {});
 }
 
 TEST(SearchReply, MatchedWordIsWrappedInEscapedEmphasisKeepingItsCase)
@@ -33,15 +33,16 @@ TEST(SearchReply, AmpersandAndBracketsAreEscapedOutsideTheEmphasis)
 
 TEST(SearchReply, QueryWordsSplitAtAsciiAndIdeographicSpaces)
 {
-    EXPECT_EQ(queryWords("  a  b\xE3\x80\x80" "c "), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(queryWords("  a  b\xE3\x80\x80"
+                         "c "),
+              (std::vector<std::string> {"a", "b", "c"}));
     EXPECT_TRUE(queryWords(" \xE3\x80\x80 ").empty());
 }
 
 TEST(SearchReply, EveryWordMustMatchSomeFieldIgnoringAsciiCase)
 {
-    const Catalogue catalogue = catalogueOf(
-        R"({"id":"1","title":"Paper Lanterns","artist":"Velvet","album":"Season"},)"
-        R"({"id":"2","title":"Paper Moon","artist":"Other","album":"Season"})");
+    const Catalogue catalogue = catalogueOf(R"({"id":"1","title":"Paper Lanterns","artist":"Velvet","album":"Season"},)"
+                                            R"({"id":"2","title":"Paper Moon","artist":"Other","album":"Season"})");
     EXPECT_EQ(matchSongs(catalogue, {"PAPER"}).size(), 2u);
     const auto both = matchSongs(catalogue, {"paper", "velvet"});
     ASSERT_EQ(both.size(), 1u);
@@ -51,8 +52,7 @@ TEST(SearchReply, EveryWordMustMatchSomeFieldIgnoringAsciiCase)
 
 TEST(SearchReply, MissingAllRateAndLyricsLeaveTheirElementsOut)
 {
-    const Catalogue catalogue =
-        catalogueOf(R"({"id":"7","title":"T","artist":"A","album":"B","lrc":false})");
+    const Catalogue catalogue = catalogueOf(R"({"id":"7","title":"T","artist":"A","album":"B","lrc":false})");
     SearchPage page;
     page.songs = {&catalogue.songs()[0]};
     page.total = 1;
@@ -83,8 +83,7 @@ TEST(SearchReply, ReplyIsDeclaredUtf8AndHasNoTextBetweenClosingTags)
 
 TEST(SearchReply, CdataSongsCarryBracketsUnescaped)
 {
-    const Catalogue catalogue =
-        catalogueOf(R"({"id":"9","title":"<Intro>","artist":"A","album":"B","cdata":true})");
+    const Catalogue catalogue = catalogueOf(R"({"id":"9","title":"<Intro>","artist":"A","album":"B","cdata":true})");
     SearchPage page;
     page.songs = {&catalogue.songs()[0]};
     const std::string xml = searchReplyXml(page, {"intro"});

@@ -29,8 +29,8 @@ std::string percentEncoded(std::string_view bytes)
 
 std::string searchTarget(std::string_view queryBytes, int pageSize = 60, int pageNo = 1)
 {
-    return "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=" + std::string(queryBytes) +
-           "&page_size=" + std::to_string(pageSize) + "&page_no=" + std::to_string(pageNo) + "&format=xml";
+    return "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=" + std::string(queryBytes)
+        + "&page_size=" + std::to_string(pageSize) + "&page_no=" + std::to_string(pageNo) + "&format=xml";
 }
 
 int countOf(const std::string& text, std::string_view needle)
@@ -102,8 +102,7 @@ TEST_F(ServiceEndpoints, UnknownMethodAndFormatAnswerWithAnErrorDocument)
     const RawResponse method = m_server.get("/v1/restserver/vesk?method=Nope&query=a&format=xml");
     EXPECT_EQ(method.status, 400);
     EXPECT_NE(method.body.find("<error_code>22005</error_code>"), std::string::npos);
-    const RawResponse format =
-        m_server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=json");
+    const RawResponse format = m_server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=json");
     EXPECT_EQ(format.status, 400);
     EXPECT_NE(format.body.find("<error_code>"), std::string::npos);
 }
@@ -135,8 +134,8 @@ TEST_F(ServiceEndpoints, LinkReplyNamesTheFileOnThisServerWithItsSize)
 TEST_F(ServiceEndpoints, LinkReplyVariantsForBrokenSongs)
 {
     const auto link = [&](const char* id) {
-        return m_server.get(std::string("/app/link/getLinks.php?songId=") + id +
-                            "&linkType=1&isLogin=1&clientVer=8.0.0.5&isHq=0&isCloud=0&hasMV=1");
+        return m_server.get(std::string("/app/link/getLinks.php?songId=") + id
+                            + "&linkType=1&isLogin=1&clientVer=8.0.0.5&isHq=0&isCloud=0&hasMV=1");
     };
     EXPECT_FALSE(nlohmann::json::accept(link("9900021").body));
     const auto object = nlohmann::json::parse(link("9900022").body);

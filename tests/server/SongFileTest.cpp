@@ -86,8 +86,8 @@ TEST_F(SongFiles, AbsurdRangesGetProperAnswers)
 TEST_F(SongFiles, HeadAnswersTheLengthWithoutABody)
 {
     const std::string whole = m_server.get(kFlacSong).body;
-    const RawResponse head =
-        m_server.exchange("HEAD " + std::string(kFlacSong) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    const RawResponse head
+        = m_server.exchange("HEAD " + std::string(kFlacSong) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(head.status, 200);
     EXPECT_EQ(head.header("Content-Length"), std::to_string(whole.size()));
     EXPECT_TRUE(head.body.empty());

@@ -1,9 +1,9 @@
 #include "service/FileNames.h"
 
+#include "TempDir.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -119,9 +119,9 @@ TEST(SizeText, MegabytesRoundedHalfUpToOneDecimalWithoutTrailingZeros)
     EXPECT_EQ(sizeText(36906000), "35.2M");
     EXPECT_EQ(sizeText(1048576), "1M");
     EXPECT_EQ(sizeText(0), "0M");
-    EXPECT_EQ(sizeText(1572864), "1.5M");   // exactly 1.5
-    EXPECT_EQ(sizeText(1100000), "1M");     // 1.049 rounds down
-    EXPECT_EQ(sizeText(1101005), "1.1M");   // 1.05000 rounds half up
+    EXPECT_EQ(sizeText(1572864), "1.5M");  // exactly 1.5
+    EXPECT_EQ(sizeText(1100000), "1M");    // 1.049 rounds down
+    EXPECT_EQ(sizeText(1101005), "1.1M");  // 1.05000 rounds half up
 }
 
 }  // namespace

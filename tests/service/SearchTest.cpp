@@ -2,13 +2,13 @@
 
 #include "service/Search.h"
 
+#include "ReferenceServer.h"
+#include "TempDir.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
 #include "service/FileNames.h"
 #include "service/LinkResolver.h"
 #include "service/Lyrics.h"
-#include "ReferenceServer.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,8 @@ Text gbk(const char* utf8)
 
 const SongRecord* findSong(const std::vector<SongRecord>& rows, const char* songId)
 {
-    const auto found = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == songId; });
+    const auto found
+        = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == songId; });
     return found == rows.end() ? nullptr : &*found;
 }
 
@@ -91,8 +92,8 @@ TEST_F(SearchTest, QualityIsTheLastRateAndSongsWithoutRatesGetNoRow)
     EXPECT_EQ(findSong(rows, "9900014")->quality, "128");
     EXPECT_EQ(findSong(rows, "9900017")->quality, "320");  // "128,,320"
     EXPECT_EQ(findSong(rows, "9900018")->quality, "192");  // "128,192,": trailing piece dropped
-    EXPECT_EQ(findSong(rows, "9900015"), nullptr);          // empty
-    EXPECT_EQ(findSong(rows, "9900016"), nullptr);          // missing
+    EXPECT_EQ(findSong(rows, "9900015"), nullptr);         // empty
+    EXPECT_EQ(findSong(rows, "9900016"), nullptr);         // missing
 }
 
 TEST_F(SearchTest, BypassLeavesOutSongsOnDiskAndQueuedOnesButProgressCountsThemAll)

@@ -29,7 +29,9 @@ constexpr auto kStartTimeout = std::chrono::seconds(30);
 
 class Descriptor {
 public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    { }
     ~Descriptor()
     {
         if (m_fd >= 0)
@@ -75,15 +77,18 @@ std::vector<std::string_view> split(std::string_view text, char delimiter)
 std::string unescape(std::string_view text)
 {
     const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
         return -1;
     };
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0 &&
-            hex(text[i + 3]) >= 0) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0
+            && hex(text[i + 3]) >= 0) {
             out += static_cast<char>(hex(text[i + 2]) * 16 + hex(text[i + 3]));
             i += 3;
         } else {
@@ -135,7 +140,8 @@ ReferenceServer::ReferenceServer(std::vector<std::string> extraArgs)
     const std::string executable = referenceServerExecutable().string();
     if (executable.empty())
         throw std::runtime_error("this build has no quorvo-server");
-    std::vector<std::string> arguments = {executable, "--port", "0", "--quiet", "--data-dir", m_dataDir.path().string()};
+    std::vector<std::string> arguments
+        = {executable, "--port", "0", "--quiet", "--data-dir", m_dataDir.path().string()};
     arguments.insert(arguments.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments)
@@ -163,8 +169,9 @@ ReferenceServer::ReferenceServer(std::vector<std::string> extraArgs)
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd wait{readEnd.get(), POLLIN, 0};
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd wait {readEnd.get(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
             stop();
             throw std::runtime_error("quorvo-server did not report its port in time");
@@ -227,7 +234,7 @@ RawResponse ReferenceServer::exchange(std::string_view rawRequest, std::chrono::
 {
     RawResponse response;
     const Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(m_port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -242,8 +249,9 @@ RawResponse ReferenceServer::exchange(std::string_view rawRequest, std::chrono::
     std::string received;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd wait{socket.get(), POLLIN, 0};
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd wait {socket.get(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
             break;
         char buffer[64 * 1024];

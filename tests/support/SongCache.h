@@ -15,6 +15,7 @@ namespace quorvo::test {
 // The cache file of song `id` (ID-FINGERPRINT.EXT in the server's data
 // directory), generating it first through the link endpoint when needed.
 // Empty when there is none.
-std::filesystem::path cachedSongFile(const ReferenceServer& server, const std::string& id, const std::string& extension);
+std::filesystem::path cachedSongFile(const ReferenceServer& server, const std::string& id,
+                                     const std::string& extension);
 
 }  // namespace quorvo::test

@@ -49,8 +49,8 @@ TEST(MakeAssets, TwoRunsProduceIdenticalFiles)
     ASSERT_EQ(run(std::string("'") + QUORVO_MAKE_ASSETS + "' '" + first.path().string() + "'"), 0);
     ASSERT_EQ(run(std::string("'") + QUORVO_MAKE_ASSETS + "' '" + second.path().string() + "'"), 0);
     for (const auto& name : namesIn(first.path()))
-        EXPECT_TRUE(quorvo::test::readWholeFile(first.path() / name) ==
-                    quorvo::test::readWholeFile(second.path() / name))
+        EXPECT_TRUE(quorvo::test::readWholeFile(first.path() / name)
+                    == quorvo::test::readWholeFile(second.path() / name))
             << name;
 }
 
@@ -62,7 +62,7 @@ TEST(MakeAssets, ContactSheetIsAPngAndIsNotWrittenAmongTheAssets)
     const std::string bytes = quorvo::test::readWholeFile(sheet);
     ASSERT_GT(bytes.size(), 8u);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(namesIn(out.path()), std::set<std::string>{"sheet.png"});
+    EXPECT_EQ(namesIn(out.path()), std::set<std::string> {"sheet.png"});
 }
 
 TEST(MakeAssets, RefusesToRunWithoutAnOutput)

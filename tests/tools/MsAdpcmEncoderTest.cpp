@@ -23,8 +23,8 @@ std::vector<int16_t> testSignal(size_t frames, int channels)
     for (size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / 22050.0;
         for (int c = 0; c < channels; ++c) {
-            const double value = 0.5 * std::sin(2 * std::numbers::pi * (440.0 + 220.0 * c) * t) +
-                                 0.2 * std::sin(2 * std::numbers::pi * 3100.0 * t) * std::exp(-3 * t);
+            const double value = 0.5 * std::sin(2 * std::numbers::pi * (440.0 + 220.0 * c) * t)
+                + 0.2 * std::sin(2 * std::numbers::pi * 3100.0 * t) * std::exp(-3 * t);
             out.push_back(static_cast<int16_t>(std::lround(value * 32767)));
         }
     }
@@ -33,11 +33,11 @@ std::vector<int16_t> testSignal(size_t frames, int channels)
 
 std::vector<int16_t> decodeWithSdl(const std::string& wave)
 {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec spec {};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size())), 1, &spec, &buffer, &length) ==
-        nullptr)
+    if (SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size())), 1, &spec, &buffer, &length)
+        == nullptr)
         return {};
     std::vector<int16_t> out(length / 2);
     std::memcpy(out.data(), buffer, out.size() * 2);
@@ -67,8 +67,8 @@ TEST(MsAdpcmEncoder, SdlDecodesExactlyWhatOurDecoderDoes)
         const std::vector<int16_t> sdl = decodeWithSdl(wave);
         ASSERT_EQ(sdl.size(), signal.size()) << "channels " << channels << ": " << SDL_GetError();
         const std::string data = encodeMsAdpcm(signal, channels, blockAlign);
-        const std::vector<int16_t> ours =
-            decodeMsAdpcm({reinterpret_cast<const uint8_t*>(data.data()), data.size()}, channels, blockAlign);
+        const std::vector<int16_t> ours
+            = decodeMsAdpcm({reinterpret_cast<const uint8_t*>(data.data()), data.size()}, channels, blockAlign);
         EXPECT_EQ(ours, sdl) << "channels " << channels;
     }
 }
@@ -104,7 +104,8 @@ TEST(MsAdpcmEncoder, ShortInputIsPaddedToAWholeBlockOfSilence)
     const std::vector<int16_t> signal(100, 1000);
     const std::string data = encodeMsAdpcm(signal, 1, 256);
     EXPECT_EQ(data.size(), 256u);
-    const std::vector<int16_t> decoded = decodeMsAdpcm({reinterpret_cast<const uint8_t*>(data.data()), data.size()}, 1, 256);
+    const std::vector<int16_t> decoded
+        = decodeMsAdpcm({reinterpret_cast<const uint8_t*>(data.data()), data.size()}, 1, 256);
     ASSERT_EQ(decoded.size(), static_cast<size_t>(adpcmSamplesPerBlock(256, 1)));
     EXPECT_NEAR(decoded[50], 1000, 60);
     EXPECT_NEAR(decoded.back(), 0, 60);

@@ -14,11 +14,17 @@ namespace {
 
 using namespace gfx;
 
-Text zh(std::string_view utf8) { return encoding::fromUtf8(utf8); }
+Text zh(std::string_view utf8)
+{
+    return encoding::fromUtf8(utf8);
+}
 
 class Sheet {
 public:
-    explicit Sheet(Painter& painter) : m_painter(painter), m_label(createFont("DejaVu Sans", 9.0f, 0)) {}
+    explicit Sheet(Painter& painter)
+        : m_painter(painter)
+        , m_label(createFont("DejaVu Sans", 9.0f, 0))
+    { }
 
     Painter& painter() { return m_painter; }
 
@@ -42,7 +48,10 @@ private:
     Font m_label;
 };
 
-Argb checker(int x, int y) { return ((x / 4 + y / 4) % 2) != 0 ? 0xFFDDDDDD : 0xFFFFFFFF; }
+Argb checker(int x, int y)
+{
+    return ((x / 4 + y / 4) % 2) != 0 ? 0xFFDDDDDD : 0xFFFFFFFF;
+}
 
 void paintBackground(Painter& painter)
 {
@@ -124,20 +133,19 @@ void paintImages(Sheet& sheet, float y)
     const Image png = loadImage(quadrants);
     drawImage(p, png, {8, y, 40, 40});
     sheet.label(4, y + 42, 48, "whole");
-    drawImage(p, png, {54, y, 40, 40}, RectF{0, 0, 16, 16});
+    drawImage(p, png, {54, y, 40, 40}, RectF {0, 0, 16, 16});
     sheet.label(50, y + 42, 48, "src 16²");
     const Image noSignature = loadImage(quadrants.substr(kPngSignature.size()), true);
     drawImage(p, noSignature, {100, y, 32, 32});
     sheet.label(96, y + 42, 40, noSignature ? "+sig ok" : "+sig FAIL");
-    const Image jpeg = loadImage(samples::encodeJpeg(40, 40, [](int x, int yy) {
-        return argb(255, x * 6, yy * 6, 160);
-    }));
+    const Image jpeg
+        = loadImage(samples::encodeJpeg(40, 40, [](int x, int yy) { return argb(255, x * 6, yy * 6, 160); }));
     drawImage(p, jpeg, {140, y, 40, 40});
     sheet.label(136, y + 42, 48, "JPEG");
 
-    samples::GifFrame first{0, 0, 12, 12, std::vector<std::uint8_t>(144, 1), 10, -1, 1};
-    samples::GifFrame second{4, 4, 8, 8, std::vector<std::uint8_t>(64, 2), 20, -1, 2};
-    samples::GifFrame third{0, 0, 6, 6, std::vector<std::uint8_t>(36, 3), 30, -1, 1};
+    samples::GifFrame first {0, 0, 12, 12, std::vector<std::uint8_t>(144, 1), 10, -1, 1};
+    samples::GifFrame second {4, 4, 8, 8, std::vector<std::uint8_t>(64, 2), 20, -1, 2};
+    samples::GifFrame third {0, 0, 6, 6, std::vector<std::uint8_t>(36, 3), 30, -1, 1};
     Image gif = loadImage(samples::encodeGif(12, 12, {0, 0xE0A020, 0x20A0E0, 0xA020E0}, {first, second, third}), false,
                           ImageKind::Animated);
     std::vector<int> delays;
@@ -146,7 +154,8 @@ void paintImages(Sheet& sheet, float y)
         selectFrame(gif, frame);
         const float x = 190.0f + static_cast<float>(frame) * 30.0f;
         drawImage(p, gif, {x, y + 4, 24, 24});
-        sheet.label(x - 3, y + 30, 30, std::to_string(delays.size() > static_cast<std::size_t>(frame) ? delays[frame] : -1) + "cs");
+        sheet.label(x - 3, y + 30, 30,
+                    std::to_string(delays.size() > static_cast<std::size_t>(frame) ? delays[frame] : -1) + "cs");
     }
     sheet.label(190, y + 42, 84, "GIF 3 frames");
 
@@ -176,8 +185,10 @@ void paintFonts(Sheet& sheet, float y)
     const struct {
         int style;
         const char* name;
-    } styles[] = {{fontstyle::Bold, "粗体 Bold"}, {fontstyle::Italic, "斜体 Italic"},
-                  {fontstyle::Underline, "下划线 Under"}, {fontstyle::Strikeout, "删除线 Strike"}};
+    } styles[] = {{fontstyle::Bold, "粗体 Bold"},
+                  {fontstyle::Italic, "斜体 Italic"},
+                  {fontstyle::Underline, "下划线 Under"},
+                  {fontstyle::Strikeout, "删除线 Strike"}};
     float x = 8;
     for (const auto& style : styles) {
         drawText(p, {x, y, 100, 16}, zh(style.name), createFont(zh("宋体"), 12.0f, style.style), 0xFF102040, plain);
@@ -185,9 +196,8 @@ void paintFonts(Sheet& sheet, float y)
     }
     y += 17;
     const Font fallback = createFont("No Such Font", 16.0f, fontstyle::Regular);
-    drawText(p, {8, y, 396, 20},
-             zh("createFont(\"No Such Font\", 16) → ") + familyNameOf(fallback) + zh(" 16px 歌曲"), fallback,
-             0xFF603010, plain);
+    drawText(p, {8, y, 396, 20}, zh("createFont(\"No Such Font\", 16) → ") + familyNameOf(fallback) + zh(" 16px 歌曲"),
+             fallback, 0xFF603010, plain);
     y += 20;
     drawText(p, {8, y, 396, 18}, zh("DejaVu Sans 13px + 中文 from the same CJK face"),
              createFont("DejaVu Sans", 13.0f, 0), 0xFF204020, plain);
@@ -210,7 +220,8 @@ void paintTextFormats(Sheet& sheet, float y)
     }
     y += 22;
     const Text longText = zh("很长的歌曲名称 A very long song title.flac");
-    const int trims[3] = {stringformat::TrimCharacter, stringformat::TrimEllipsisCharacter, stringformat::TrimEllipsisPath};
+    const int trims[3]
+        = {stringformat::TrimCharacter, stringformat::TrimEllipsisCharacter, stringformat::TrimEllipsisPath};
     const char* trimNames[3] = {"1 char", "3 ellipsis", "5 path"};
     for (int i = 0; i < 3; ++i) {
         const float x = 8.0f + static_cast<float>(i) * 132.0f;
@@ -234,8 +245,8 @@ void paintTextFormats(Sheet& sheet, float y)
     drawText(p, {10, y + 1, 126, 38}, zh("自动换行 word wrap in a narrow box keeps going"), font, 0xFF000000,
              StringFormat());
     fillRect(p, {142, y, 130, 40}, 0xFFFFFFFF);
-    drawText(p, {144, y + 1, 126, 38}, zh("line limit 行数限制 shows only the lines that fit whole"), font,
-             0xFF000000, StringFormat(stringformat::LineLimit));
+    drawText(p, {144, y + 1, 126, 38}, zh("line limit 行数限制 shows only the lines that fit whole"), font, 0xFF000000,
+             StringFormat(stringformat::LineLimit));
     StringFormat tabs(stringformat::NoWrap);
     tabs.setTabStops(0.0f, {40.0f});
     fillRect(p, {276, y, 128, 40}, 0xFFFFFFFF);

@@ -23,7 +23,7 @@ int showInWindow(const gfx::Surface& picture, std::optional<std::chrono::millise
         return 1;
     }
     constexpr TimerId kCloseTimer = 1;
-    const PixelView pixels{picture.data(), picture.width(), picture.height(), picture.stride()};
+    const PixelView pixels {picture.data(), picture.width(), picture.height(), picture.stride()};
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         switch (message.message) {
         case WM_DESTROY:

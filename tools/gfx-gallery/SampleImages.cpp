@@ -24,8 +24,8 @@ std::string encodePng(int width, int height, const PixelFunction& pixel)
 
 std::string encodeJpeg(int width, int height, const PixelFunction& pixel, int quality, bool cmyk)
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;
@@ -74,13 +74,15 @@ namespace {
 
 int writeToString(GifFileType* gif, const GifByteType* data, int length)
 {
-    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
+    static_cast<std::string*>(gif->UserData)
+        ->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
     return length;
 }
 
 }  // namespace
 
-std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& palette, const std::vector<GifFrame>& frames)
+std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& palette,
+                      const std::vector<GifFrame>& frames)
 {
     std::string bytes;
     int error = 0;
@@ -93,7 +95,7 @@ std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& p
     while ((1 << bits) < static_cast<int>(palette.size())) {
         ++bits;
     }
-    std::vector<GifColorType> colours(static_cast<std::size_t>(1 << bits), GifColorType{0, 0, 0});
+    std::vector<GifColorType> colours(static_cast<std::size_t>(1 << bits), GifColorType {0, 0, 0});
     for (std::size_t i = 0; i < palette.size(); ++i) {
         colours[i] = {static_cast<GifByteType>(palette[i] >> 16), static_cast<GifByteType>(palette[i] >> 8),
                       static_cast<GifByteType>(palette[i])};
@@ -101,7 +103,7 @@ std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& p
     ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
     EGifPutScreenDesc(gif, width, height, bits, 0, map);
     for (const GifFrame& frame : frames) {
-        GraphicsControlBlock block{};
+        GraphicsControlBlock block {};
         block.DisposalMode = frame.disposal;
         block.DelayTime = frame.delay;
         block.TransparentColor = frame.transparentIndex;
@@ -125,7 +127,8 @@ std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& p
         }
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.width));
         for (int y : rows) {
-            std::memcpy(line.data(), frame.indexes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width),
+            std::memcpy(line.data(),
+                        frame.indexes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width),
                         line.size());
             EGifPutLine(gif, line.data(), frame.width);
         }

@@ -27,8 +27,8 @@ struct GifFrame {
     std::vector<std::uint8_t> indexes;  // width * height palette indexes
     int delay = 0;                      // hundredths of a second
     int transparentIndex = -1;
-    int disposal = 0;                   // 0 none, 1 keep, 2 background, 3 previous
-    bool interlaced = false;            // rows stored in the four-pass order
+    int disposal = 0;         // 0 none, 1 keep, 2 background, 3 previous
+    bool interlaced = false;  // rows stored in the four-pass order
 };
 // palette: RGB colours (0xRRGGBB), at most 256.
 std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& palette,

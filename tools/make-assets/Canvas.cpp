@@ -8,8 +8,7 @@ namespace quorvo::art {
 
 Canvas::Canvas(int width, int height)
     : Canvas(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height))
-{
-}
+{ }
 
 Canvas::Canvas(cairo_surface_t* adopted)
     : m_surface(adopted)

@@ -18,10 +18,7 @@ struct Colour {
     double blue = 0;
     double alpha = 1;
 
-    static constexpr Colour rgb(int r, int g, int b, double a = 1.0)
-    {
-        return {r / 255.0, g / 255.0, b / 255.0, a};
-    }
+    static constexpr Colour rgb(int r, int g, int b, double a = 1.0) { return {r / 255.0, g / 255.0, b / 255.0, a}; }
     [[nodiscard]] constexpr Colour withAlpha(double a) const { return {red, green, blue, a}; }
 };
 
@@ -53,7 +50,11 @@ private:
 // cairo_save/cairo_restore as a scope.
 class SavedState {
 public:
-    explicit SavedState(cairo_t* cr) : m_cr(cr) { cairo_save(m_cr); }
+    explicit SavedState(cairo_t* cr)
+        : m_cr(cr)
+    {
+        cairo_save(m_cr);
+    }
     ~SavedState() { cairo_restore(m_cr); }
     SavedState(const SavedState&) = delete;
     SavedState& operator=(const SavedState&) = delete;

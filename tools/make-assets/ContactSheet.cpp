@@ -61,9 +61,9 @@ void waveform(cairo_t* cr, std::span<const double> samples, double x, double y, 
 
 uint32_t read32(std::string_view bytes, size_t at)
 {
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8
+        | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16
+        | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
 }
 
 // Finds a chunk's body in a RIFF WAVE image.
@@ -193,8 +193,9 @@ bool writeContactSheet(const std::vector<GeneratedAsset>& assets, const std::str
                 samples.push_back((static_cast<uint8_t>(c) - 128) / 128.0);
             description = "PCM 8-bit, 1 channel, 22050 Hz";
         }
-        label(cr, gap, soundY + 16, sounds[i]->name + "  " + std::to_string(wave.size()) + " bytes  " + description + "  " +
-                                        std::to_string(samples.size() * 1000 / 22050) + " ms",
+        label(cr, gap, soundY + 16,
+              sounds[i]->name + "  " + std::to_string(wave.size()) + " bytes  " + description + "  "
+                  + std::to_string(samples.size() * 1000 / 22050) + " ms",
               13, palette::black.withAlpha(0.85));
         waveform(cr, samples, gap, soundY + 24, 1200, 80);
         soundY += 120;

@@ -104,10 +104,8 @@ Canvas captionButtons()
         int width;
         bool danger;
     } rows[] = {
-        {glyphs::close, closeWidth, true},
-        {glyphs::maximise, otherWidth, false},
-        {glyphs::restore, otherWidth, false},
-        {glyphs::minimise, otherWidth, false},
+        {glyphs::close, closeWidth, true},    {glyphs::maximise, otherWidth, false},
+        {glyphs::restore, otherWidth, false}, {glyphs::minimise, otherWidth, false},
         {glyphs::menu, otherWidth, false},
     };
     Canvas canvas(closeWidth * 4, height * 5);
@@ -165,13 +163,14 @@ Canvas messageBoxIcons()
         cairo_pattern_t* fill = cairo_pattern_create_linear(0, 3, 0, 37);
         cairo_pattern_add_color_stop_rgb(fill, 0, cell.colour.red * 0.85 + 0.15, cell.colour.green * 0.85 + 0.15,
                                          cell.colour.blue * 0.85 + 0.15);
-        cairo_pattern_add_color_stop_rgb(fill, 1, cell.colour.red * 0.9, cell.colour.green * 0.9, cell.colour.blue * 0.9);
+        cairo_pattern_add_color_stop_rgb(fill, 1, cell.colour.red * 0.9, cell.colour.green * 0.9,
+                                         cell.colour.blue * 0.9);
         cairo_set_source(cr, fill);
         if (cell.triangle)
             cairo_stroke_preserve(cr);
         cairo_fill_preserve(cr);
         cairo_pattern_destroy(fill);
-        setColour(cr, Colour{cell.colour.red * 0.7, cell.colour.green * 0.7, cell.colour.blue * 0.7, 0.6});
+        setColour(cr, Colour {cell.colour.red * 0.7, cell.colour.green * 0.7, cell.colour.blue * 0.7, 0.6});
         cairo_set_line_width(cr, 1);
         if (!cell.triangle)
             cairo_stroke(cr);

@@ -16,7 +16,11 @@ constexpr double pi = std::numbers::pi;
 // whatever lies below the glyph rather than punching through a button plate.
 class Group {
 public:
-    explicit Group(cairo_t* cr) : m_cr(cr) { cairo_push_group(m_cr); }
+    explicit Group(cairo_t* cr)
+        : m_cr(cr)
+    {
+        cairo_push_group(m_cr);
+    }
     ~Group()
     {
         cairo_pop_group_to_source(m_cr);
@@ -225,8 +229,8 @@ void tabSettings(cairo_t* cr)
     constexpr double outer = 10;
     constexpr double inner = 7.4;
     constexpr int teeth = 8;
-    constexpr double toothHalf = 0.2;   // radians at the tip
-    constexpr double rootHalf = 0.3;    // radians at the root
+    constexpr double toothHalf = 0.2;  // radians at the tip
+    constexpr double rootHalf = 0.3;   // radians at the root
     for (int i = 0; i < teeth; ++i) {
         const double a = i * 2 * pi / teeth - pi / 2;
         const double next = (i + 1) * 2 * pi / teeth - pi / 2;
@@ -356,7 +360,7 @@ void speechBubble(cairo_t* cr)
 void beamedNotes(cairo_t* cr)
 {
     // Note heads, tilted like written ones.
-    for (const auto& [x, y] : {std::pair{0.33, 0.71}, std::pair{0.69, 0.63}}) {
+    for (const auto& [x, y] : {std::pair {0.33, 0.71}, std::pair {0.69, 0.63}}) {
         cairo_save(cr);
         cairo_translate(cr, x, y);
         cairo_rotate(cr, -0.38);

@@ -19,7 +19,7 @@ void appendToString(png_structp png, png_bytep data, png_size_t length)
     out->append(reinterpret_cast<const char*>(data), length);
 }
 
-void flushNothing(png_structp) {}
+void flushNothing(png_structp) { }
 
 struct PngWriteGuard {
     png_structp png = nullptr;
@@ -91,8 +91,8 @@ std::string encodeJpeg(const Canvas& canvas, int quality)
         rgb[i * 3 + 2] = rgba[i * 4 + 2];
     }
 
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;
@@ -126,14 +126,14 @@ Canvas decodePng(std::string_view bytes)
         complete.append(bytes);
         bytes = complete;
     }
-    StringSource source{bytes};
+    StringSource source {bytes};
     return Canvas(cairo_image_surface_create_from_png_stream(readFromString, &source));
 }
 
 Canvas decodeJpeg(std::string_view bytes)
 {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
@@ -153,7 +153,7 @@ Canvas decodeJpeg(std::string_view bytes)
         jpeg_read_scanlines(&info, &rowPointer, 1);
         auto* out = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
         for (int x = 0; x < w; ++x)
-            out[x] = 0xFF000000u | (uint32_t{row[x * 3]} << 16) | (uint32_t{row[x * 3 + 1]} << 8) | row[x * 3 + 2];
+            out[x] = 0xFF000000u | (uint32_t {row[x * 3]} << 16) | (uint32_t {row[x * 3 + 1]} << 8) | row[x * 3 + 2];
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);

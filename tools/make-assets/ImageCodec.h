@@ -10,7 +10,7 @@
 
 namespace quorvo::art {
 
-inline constexpr std::string_view pngSignature{"\x89PNG\r\n\x1a\n", 8};
+inline constexpr std::string_view pngSignature {"\x89PNG\r\n\x1a\n", 8};
 
 // An 8-bit RGBA PNG; without the signature when asked (the framework's own
 // strips are stored that way and loaded with it restored).

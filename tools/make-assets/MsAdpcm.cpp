@@ -8,8 +8,7 @@ namespace quorvo::sound {
 
 namespace {
 
-constexpr int adaptationTable[16] = {230, 230, 230, 230, 307, 409, 512, 614,
-                                     768, 614, 512, 409, 307, 230, 230, 230};
+constexpr int adaptationTable[16] = {230, 230, 230, 230, 307, 409, 512, 614, 768, 614, 512, 409, 307, 230, 230, 230};
 
 struct ChannelState {
     int coefficient1 = 256;
@@ -63,7 +62,7 @@ ChannelBlock encodeChannelBlock(std::span<const int16_t> samples)
             state.delta = delta;
             state.sample2 = samples[0];
             state.sample1 = samples[1];
-            ChannelBlock candidate{predictor, delta, samples[0], samples[1], {}};
+            ChannelBlock candidate {predictor, delta, samples[0], samples[1], {}};
             candidate.nibbles.reserve(samples.size() - 2);
             int64_t error = 0;
             for (size_t i = 2; i < samples.size() && error < bestError; ++i) {
@@ -138,7 +137,8 @@ std::vector<int16_t> decodeMsAdpcm(std::span<const uint8_t> data, int channels, 
 {
     const auto channelCount = static_cast<size_t>(channels);
     std::vector<int16_t> out;
-    for (size_t offset = 0; offset + static_cast<size_t>(blockAlign) <= data.size(); offset += static_cast<size_t>(blockAlign)) {
+    for (size_t offset = 0; offset + static_cast<size_t>(blockAlign) <= data.size();
+         offset += static_cast<size_t>(blockAlign)) {
         std::vector<ChannelState> states(channelCount);
         size_t at = offset;
         for (auto& state : states) {

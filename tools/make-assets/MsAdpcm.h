@@ -17,8 +17,8 @@ struct AdpcmCoefficients {
 };
 
 // The seven predictor pairs every decoder knows.
-inline constexpr AdpcmCoefficients standardCoefficients[7] = {
-    {256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}};
+inline constexpr AdpcmCoefficients standardCoefficients[7]
+    = {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}};
 
 inline constexpr int adpcmHeaderBytesPerChannel = 7;
 

@@ -35,9 +35,9 @@ void PageMockup::window(int selectedTab)
 
     label(cr, 28, 24, "Quorvo无损音乐下载器", 13, palette::white);
     const Canvas& caption = image("caption_buttons.png.nosig");
-    drawPart(cr, caption, 0, 0, 39, 19, 359, 7);         // close
-    drawPart(cr, caption, 0, 3 * 19, 28, 19, 331, 7);    // minimise
-    drawPart(cr, caption, 28, 4 * 19, 28, 19, 303, 7);   // menu, hovered
+    drawPart(cr, caption, 0, 0, 39, 19, 359, 7);        // close
+    drawPart(cr, caption, 0, 3 * 19, 28, 19, 331, 7);   // minimise
+    drawPart(cr, caption, 28, 4 * 19, 28, 19, 303, 7);  // menu, hovered
 
     const char* icons[] = {"tab_search.png", "tab_download.png", "tab_settings.png"};
     const char* captions[] = {"搜索", "下载", "设置"};
@@ -58,8 +58,9 @@ void PageMockup::searchPage()
     cairo_translate(m_cr, m_x, m_y);
     label(m_cr, 14, 107, "巴赫 大提琴", 12, Colour::rgb(128, 0, 0, 168 / 255.0));
     button("button_search.png", 1, 378, 92);
-    const char* rows[] = {"G大调第一号大提琴组曲  巴赫  马友友     flac", "D小调第二号大提琴组曲  巴赫  马友友     flac",
-                          "C大调第三号大提琴组曲  巴赫  罗斯特罗波维奇  flac", "降E大调第四号组曲     巴赫  卡萨尔斯    320"};
+    const char* rows[]
+        = {"G大调第一号大提琴组曲  巴赫  马友友     flac", "D小调第二号大提琴组曲  巴赫  马友友     flac",
+           "C大调第三号大提琴组曲  巴赫  罗斯特罗波维奇  flac", "降E大调第四号组曲     巴赫  卡萨尔斯    320"};
     for (int i = 0; i < 4; ++i) {
         const double y = 120 + i * 24;
         if (i == 1)

@@ -13,9 +13,11 @@ namespace quorvo::art::sheet {
 class PageMockup {
 public:
     PageMockup(cairo_t* cr, const std::map<std::string, const Canvas*>& images, double x, double y)
-        : m_cr(cr), m_images(images), m_x(x), m_y(y)
-    {
-    }
+        : m_cr(cr)
+        , m_images(images)
+        , m_x(x)
+        , m_y(y)
+    { }
 
     // The picture, the panels, caption, caption buttons and tabs.
     void window(int selectedTab);

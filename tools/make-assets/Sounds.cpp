@@ -81,10 +81,10 @@ std::string firstCompletionSound()
     const size_t frames = static_cast<size_t>(adpcmSamplesPerBlock(firstSoundBlockAlign, 2)) * firstSoundBlocks;
     constexpr Partial bell[] = {{1.0, 1.0, 0.30}, {2.0, 0.32, 0.12}, {3.01, 0.12, 0.06}, {4.2, 0.03, 0.03}};
     constexpr Note notes[] = {
-        {0.000, 659.26, 0.70, -0.70},   // E5
-        {0.070, 830.61, 0.66, -0.25},   // G#5
-        {0.140, 987.77, 0.66, 0.25},    // B5
-        {0.210, 1318.51, 0.80, 0.70},   // E6
+        {0.000, 659.26, 0.70, -0.70},  // E5
+        {0.070, 830.61, 0.66, -0.25},  // G#5
+        {0.140, 987.77, 0.66, 0.25},   // B5
+        {0.210, 1318.51, 0.80, 0.70},  // E6
     };
     constexpr double echoDelay = 0.105;
     constexpr double echoLevel = 0.28;
@@ -103,7 +103,8 @@ std::string firstCompletionSound()
                 shaped[p] = {bell[p].ratio, bell[p].amplitude, bell[p].decay * sustain};
             const double direct = note.amplitude * tone(t - note.onset, note.frequency, shaped, 0.004);
             // The echo comes back from the other side.
-            const double echo = echoLevel * note.amplitude * tone(t - note.onset - echoDelay, note.frequency, shaped, 0.004);
+            const double echo
+                = echoLevel * note.amplitude * tone(t - note.onset - echoDelay, note.frequency, shaped, 0.004);
             const double panLeft = std::cos((note.pan + 1) * pi / 4);
             const double panRight = std::sin((note.pan + 1) * pi / 4);
             left += direct * panLeft + echo * panRight;
@@ -126,8 +127,8 @@ std::string secondCompletionSound()
     // A mallet on a wooden bar: the fourth partial is strong and short.
     constexpr Partial mallet[] = {{1.0, 1.0, 0.36}, {4.0, 0.30, 0.05}, {9.9, 0.06, 0.015}, {0.5, 0.12, 0.30}};
     constexpr Note notes[] = {
-        {0.000, 783.99, 0.80, 0},   // G5
-        {0.200, 523.25, 1.00, 0},   // C5
+        {0.000, 783.99, 0.80, 0},  // G5
+        {0.200, 523.25, 1.00, 0},  // C5
     };
 
     std::vector<double> mix(frames, 0.0);

@@ -52,7 +52,7 @@ std::string msAdpcmWave(std::span<const int16_t> interleaved, int channels, int 
     put32(format, static_cast<uint32_t>(sampleRate));
     put32(format, static_cast<uint32_t>(static_cast<int64_t>(sampleRate) * blockAlign / samplesPerBlock));
     put16(format, static_cast<uint32_t>(blockAlign));
-    put16(format, 4);  // bits per sample
+    put16(format, 4);          // bits per sample
     put16(format, 4 + 4 * 7);  // extra bytes: samples per block, count, table
     put16(format, static_cast<uint32_t>(samplesPerBlock));
     put16(format, 7);

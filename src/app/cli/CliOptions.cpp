@@ -85,7 +85,8 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             if (!options.limit)
                 return failure("--limit needs a whole number of KB/s (0: no limit)");
         } else if (argument == "--") {
-            positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                              arguments.end());
             break;
         } else if (argument.starts_with("--")) {
             return failure("unknown option " + argument);

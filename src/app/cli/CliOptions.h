@@ -15,12 +15,12 @@ enum class Command { Search, Get };
 
 struct Options {
     Command command = Command::Search;
-    std::string query;                    // UTF-8, as typed
-    std::optional<std::string> service;   // --service
-    bool all = false;                     // --all
-    std::vector<int64_t> picks;           // --pick, 1-based result numbers
-    std::optional<std::string> directory; // --dir (UTF-8)
-    std::optional<int64_t> limit;         // --limit, KB/s
+    std::string query;                     // UTF-8, as typed
+    std::optional<std::string> service;    // --service
+    bool all = false;                      // --all
+    std::vector<int64_t> picks;            // --pick, 1-based result numbers
+    std::optional<std::string> directory;  // --dir (UTF-8)
+    std::optional<int64_t> limit;          // --limit, KB/s
 };
 
 struct ParseResult {

@@ -14,7 +14,10 @@ namespace quorvo::cli {
 
 class ProgressView {
 public:
-    ProgressView(std::FILE* out, bool terminal) : m_out(out), m_terminal(terminal) {}
+    ProgressView(std::FILE* out, bool terminal)
+        : m_out(out)
+        , m_terminal(terminal)
+    { }
 
     void show(const QueueEvent& event);
     // Ends a bar that is still on screen.

@@ -28,7 +28,7 @@ using namespace std::chrono_literals;
 
 enum ExitStatus { kAllFinished = 0, kNotAllFinished = 1, kUsage = 2 };
 
-std::atomic<bool> g_interrupted{false};
+std::atomic<bool> g_interrupted {false};
 
 extern "C" void onInterrupt(int)
 {
@@ -39,7 +39,7 @@ extern "C" void onInterrupt(int)
 // once (the partial file stays either way).
 void catchInterrupt()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onInterrupt;
     action.sa_flags = static_cast<int>(SA_RESETHAND);
     sigemptyset(&action.sa_mask);
@@ -58,7 +58,8 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
     SearchFilter filter;
     filter.bypass = config.read("bypass") == "1";
     filter.saveDirectory = settings.saveDirectory();
-    filter.buildName = [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); };
+    filter.buildName
+        = [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); };
     if (queued)
         filter.isQueued = [queued](const Text& name) { return queued->containsName(name); };
     return runSearch(service, encoding::fromUtf8(options.query), filter);
@@ -97,9 +98,9 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
 
     QueueMailbox mailbox;
     ServiceSongFetcher fetcher(service);
-    DownloadQueue queue(fetcher, settings,
-                        [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); },
-                        &mailbox);
+    DownloadQueue queue(
+        fetcher, settings,
+        [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); }, &mailbox);
 
     const std::vector<SongRecord> rows = search(service, options, config, settings, &queue.list());
     std::vector<SongRecord> picked;

@@ -32,13 +32,13 @@ std::optional<std::vector<Uint8>> decodeForOutput(std::span<const std::byte> wav
     SDL_RWops* stream = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
     if (stream == nullptr)
         return std::nullopt;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec spec {};
     WaveBuffer buffer;
     // freesrc = 1: the stream is closed whether or not decoding succeeds.
     if (SDL_LoadWAV_RW(stream, 1, &spec, &buffer.data, &buffer.length) == nullptr)
         return std::nullopt;
 
-    SDL_AudioCVT conversion{};
+    SDL_AudioCVT conversion {};
     const int needed = SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, outputFormat,
                                          outputChannels, outputRate);
     if (needed < 0)
@@ -62,7 +62,7 @@ std::optional<std::vector<Uint8>> decodeForOutput(std::span<const std::byte> wav
 // program that merely has no sound must stay quiet, so while a device is open
 // or being looked for, ALSA's diagnostics go nowhere. SDL loads the library
 // itself at run time; we load the same copy only to install the handler.
-void ignoreAlsaDiagnostic(const char*, int, const char*, int, const char*, ...) {}
+void ignoreAlsaDiagnostic(const char*, int, const char*, int, const char*, ...) { }
 
 class QuietAlsa {
 public:
@@ -137,7 +137,7 @@ private:
                 return false;
             m_subsystemUp = true;
         }
-        SDL_AudioSpec wanted{};
+        SDL_AudioSpec wanted {};
         wanted.freq = outputRate;
         wanted.format = outputFormat;
         wanted.channels = outputChannels;
@@ -155,8 +155,7 @@ private:
 
 SoundPlayer::SoundPlayer()
     : m_device(std::make_unique<Device>())
-{
-}
+{ }
 
 SoundPlayer::~SoundPlayer() = default;
 

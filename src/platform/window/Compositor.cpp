@@ -27,7 +27,7 @@ CompositorProbe probeCompositor()
     const Atom atom = XInternAtom(display, selection.c_str(), False);
     CompositorProbe probe;
     if (XGetSelectionOwner(display, atom) != None) {
-        XVisualInfo info{};
+        XVisualInfo info {};
         if (XMatchVisualInfo(display, screen, 32, TrueColor, &info) != 0) {
             probe.present = true;
             probe.argbVisual = info.visualid;

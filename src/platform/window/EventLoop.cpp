@@ -12,7 +12,7 @@ namespace quorvo::platform {
 namespace {
 
 // SDL's video subsystem is process-wide, so only one loop may own it at a time.
-std::atomic<bool> g_loopExists{false};
+std::atomic<bool> g_loopExists {false};
 
 bool isFilteredInput(MessageId message)
 {
@@ -23,8 +23,7 @@ bool isFilteredInput(MessageId message)
 
 EventLoop::Impl::Impl()
     : translator([this](Uint32 sdlWindowId) { return lookupSdl(sdlWindowId); })
-{
-}
+{ }
 
 EventLoop::Impl::~Impl()
 {
@@ -92,7 +91,9 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     return std::unique_ptr<EventLoop>(new EventLoop(std::move(impl)));
 }
 
-EventLoop::EventLoop(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+EventLoop::EventLoop(std::unique_ptr<Impl> impl)
+    : m_impl(std::move(impl))
+{ }
 
 EventLoop::~EventLoop()
 {
@@ -122,7 +123,7 @@ const WindowRecord* EventLoop::Impl::find(WindowId window) const
 WindowId EventLoop::Impl::lookupSdl(Uint32 sdlWindowId) const
 {
     const auto it = bySdlId.find(sdlWindowId);
-    return it == bySdlId.end() ? WindowId{} : WindowId{it->second};
+    return it == bySdlId.end() ? WindowId {} : WindowId {it->second};
 }
 
 bool EventLoop::isWindow(WindowId window) const
@@ -224,7 +225,7 @@ bool EventLoop::destroyWindow(WindowId window)
 void EventLoop::Impl::wake()
 {
     if (!wakePending.exchange(true)) {
-        SDL_Event event{};
+        SDL_Event event {};
         event.type = wakeEventType;
         if (SDL_PushEvent(&event) != 1) {
             // SDL's queue is full: the loop still looks at our queue on its
@@ -289,7 +290,7 @@ void EventLoop::Impl::failPendingSends(std::optional<WindowId> window)
 
 bool EventLoop::post(WindowId window, MessageId message, WParam wParam, LParam lParam)
 {
-    return post(Message{window, message, wParam, lParam, {}});
+    return post(Message {window, message, wParam, lParam, {}});
 }
 
 bool EventLoop::post(Message message)
@@ -317,7 +318,7 @@ bool EventLoop::post(std::function<void()> task)
 
 std::optional<LResult> EventLoop::send(WindowId window, MessageId message, WParam wParam, LParam lParam)
 {
-    return send(Message{window, message, wParam, lParam, {}});
+    return send(Message {window, message, wParam, lParam, {}});
 }
 
 std::optional<LResult> EventLoop::send(Message message)
@@ -421,10 +422,10 @@ void EventLoop::Impl::refill()
 
     SDL_PumpEvents();
     eventBuffer.clear();
-    std::array<SDL_Event, 128> chunk{};
+    std::array<SDL_Event, 128> chunk {};
     for (;;) {
-        const int count = SDL_PeepEvents(chunk.data(), static_cast<int>(chunk.size()), SDL_GETEVENT, SDL_FIRSTEVENT,
-                                         SDL_LASTEVENT);
+        const int count
+            = SDL_PeepEvents(chunk.data(), static_cast<int>(chunk.size()), SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
         if (count <= 0) {
             break;
         }
@@ -467,7 +468,7 @@ void EventLoop::Impl::refill()
             timer.due = now + timer.interval;
             QueueItem item;
             item.kind = ItemKind::Timer;
-            item.message = {WindowId{key.first}, WM_TIMER, key.second, 0, {}};
+            item.message = {WindowId {key.first}, WM_TIMER, key.second, 0, {}};
             item.timerGeneration = timer.generation;
             ready.push_back(std::move(item));
         }
@@ -620,8 +621,7 @@ EventLoop::Impl::Step EventLoop::Impl::step(bool mayWait, LoopFilter filter, Win
 int EventLoop::run()
 {
     assert(isUiThread() && "the loop runs on the thread that created it");
-    while (m_impl->step(true, LoopFilter::None, {}) != Impl::Step::Quit) {
-    }
+    while (m_impl->step(true, LoopFilter::None, {}) != Impl::Step::Quit) { }
     m_impl->failPendingSends(std::nullopt);
     return m_impl->exitCode;
 }

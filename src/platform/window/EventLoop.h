@@ -88,7 +88,16 @@ enum class LoopFilter {
 };
 
 // Resize zones, numbered as the framework's resize borders are.
-enum class ResizeZone { Left = 1, Right = 2, Top = 3, TopLeft = 4, TopRight = 5, Bottom = 6, BottomLeft = 7, BottomRight = 8 };
+enum class ResizeZone {
+    Left = 1,
+    Right = 2,
+    Top = 3,
+    TopLeft = 4,
+    TopRight = 5,
+    Bottom = 6,
+    BottomLeft = 7,
+    BottomRight = 8
+};
 
 using TimerId = std::intptr_t;
 // Called instead of delivering WM_TIMER when a timer was set with a callback.
@@ -182,7 +191,7 @@ public:
     // Our visible window at a screen point (popups above top-level windows,
     // later above earlier); empty when none is there.
     [[nodiscard]] WindowId windowAt(Point screen) const;
-    void setCursor(SystemCursor cursor);          // a cursor the system lacks is ignored
+    void setCursor(SystemCursor cursor);  // a cursor the system lacks is ignored
     // Moves the window with the pointer while the left button stays down
     // (no window manager needed). Call on the left press.
     bool beginDrag(WindowId window);

@@ -81,7 +81,7 @@ struct QueueItem {
 };
 
 struct TimerRecord {
-    std::chrono::milliseconds interval{0};
+    std::chrono::milliseconds interval {0};
     std::chrono::steady_clock::time_point due;
     TimerCallback callback;
     std::uint64_t generation = 0;
@@ -138,12 +138,12 @@ struct EventLoop::Impl {
     std::map<TimerKey, TimerRecord> timers;
     std::uint64_t nextTimerGeneration = 1;
 
-    std::atomic<bool> wakePending{false};
+    std::atomic<bool> wakePending {false};
     // quit() was called: new sends are refused. The loops end when its
     // queued quit item is reached (quitFlag), after what was posted before it.
-    std::atomic<bool> quitCalled{false};
-    std::atomic<bool> quitFlag{false};
-    std::atomic<int> exitCode{0};
+    std::atomic<bool> quitCalled {false};
+    std::atomic<bool> quitFlag {false};
+    std::atomic<int> exitCode {0};
 
     // User-interface thread only.
     std::deque<QueueItem> ready;
@@ -156,7 +156,7 @@ struct EventLoop::Impl {
     WindowId capture;
     std::optional<DragState> drag;
     std::array<std::unique_ptr<SDL_Cursor, SdlCursorDeleter>, 10> cursors;
-    std::array<bool, 10> cursorTried{};
+    std::array<bool, 10> cursorTried {};
 };
 
 }  // namespace quorvo::platform

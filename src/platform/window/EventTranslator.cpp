@@ -15,34 +15,54 @@ struct KeyPair {
     WParam vk;
 };
 
-constexpr std::array kKeyTable{
-    KeyPair{SDLK_BACKSPACE, VK_BACK},     KeyPair{SDLK_TAB, VK_TAB},
-    KeyPair{SDLK_RETURN, VK_RETURN},      KeyPair{SDLK_KP_ENTER, VK_RETURN},
-    KeyPair{SDLK_LSHIFT, VK_SHIFT},       KeyPair{SDLK_RSHIFT, VK_SHIFT},
-    KeyPair{SDLK_LCTRL, VK_CONTROL},      KeyPair{SDLK_RCTRL, VK_CONTROL},
-    KeyPair{SDLK_LALT, VK_MENU},          KeyPair{SDLK_RALT, VK_MENU},
-    KeyPair{SDLK_PAUSE, VK_PAUSE},        KeyPair{SDLK_CAPSLOCK, VK_CAPITAL},
-    KeyPair{SDLK_ESCAPE, VK_ESCAPE},      KeyPair{SDLK_SPACE, VK_SPACE},
-    KeyPair{SDLK_PAGEUP, VK_PRIOR},       KeyPair{SDLK_PAGEDOWN, VK_NEXT},
-    KeyPair{SDLK_END, VK_END},            KeyPair{SDLK_HOME, VK_HOME},
-    KeyPair{SDLK_LEFT, VK_LEFT},          KeyPair{SDLK_UP, VK_UP},
-    KeyPair{SDLK_RIGHT, VK_RIGHT},        KeyPair{SDLK_DOWN, VK_DOWN},
-    KeyPair{SDLK_INSERT, VK_INSERT},      KeyPair{SDLK_DELETE, VK_DELETE},
-    KeyPair{SDLK_KP_MULTIPLY, VK_MULTIPLY}, KeyPair{SDLK_KP_PLUS, VK_ADD},
-    KeyPair{SDLK_KP_MINUS, VK_SUBTRACT},  KeyPair{SDLK_KP_PERIOD, VK_DECIMAL},
-    KeyPair{SDLK_KP_DIVIDE, VK_DIVIDE},   KeyPair{SDLK_SEMICOLON, VK_OEM_1},
-    KeyPair{SDLK_EQUALS, VK_OEM_PLUS},    KeyPair{SDLK_COMMA, VK_OEM_COMMA},
-    KeyPair{SDLK_MINUS, VK_OEM_MINUS},    KeyPair{SDLK_PERIOD, VK_OEM_PERIOD},
-    KeyPair{SDLK_SLASH, VK_OEM_2},        KeyPair{SDLK_BACKQUOTE, VK_OEM_3},
-    KeyPair{SDLK_LEFTBRACKET, VK_OEM_4},  KeyPair{SDLK_BACKSLASH, VK_OEM_5},
-    KeyPair{SDLK_RIGHTBRACKET, VK_OEM_6}, KeyPair{SDLK_QUOTE, VK_OEM_7},
+constexpr std::array kKeyTable {
+    KeyPair {SDLK_BACKSPACE, VK_BACK},
+    KeyPair {SDLK_TAB, VK_TAB},
+    KeyPair {SDLK_RETURN, VK_RETURN},
+    KeyPair {SDLK_KP_ENTER, VK_RETURN},
+    KeyPair {SDLK_LSHIFT, VK_SHIFT},
+    KeyPair {SDLK_RSHIFT, VK_SHIFT},
+    KeyPair {SDLK_LCTRL, VK_CONTROL},
+    KeyPair {SDLK_RCTRL, VK_CONTROL},
+    KeyPair {SDLK_LALT, VK_MENU},
+    KeyPair {SDLK_RALT, VK_MENU},
+    KeyPair {SDLK_PAUSE, VK_PAUSE},
+    KeyPair {SDLK_CAPSLOCK, VK_CAPITAL},
+    KeyPair {SDLK_ESCAPE, VK_ESCAPE},
+    KeyPair {SDLK_SPACE, VK_SPACE},
+    KeyPair {SDLK_PAGEUP, VK_PRIOR},
+    KeyPair {SDLK_PAGEDOWN, VK_NEXT},
+    KeyPair {SDLK_END, VK_END},
+    KeyPair {SDLK_HOME, VK_HOME},
+    KeyPair {SDLK_LEFT, VK_LEFT},
+    KeyPair {SDLK_UP, VK_UP},
+    KeyPair {SDLK_RIGHT, VK_RIGHT},
+    KeyPair {SDLK_DOWN, VK_DOWN},
+    KeyPair {SDLK_INSERT, VK_INSERT},
+    KeyPair {SDLK_DELETE, VK_DELETE},
+    KeyPair {SDLK_KP_MULTIPLY, VK_MULTIPLY},
+    KeyPair {SDLK_KP_PLUS, VK_ADD},
+    KeyPair {SDLK_KP_MINUS, VK_SUBTRACT},
+    KeyPair {SDLK_KP_PERIOD, VK_DECIMAL},
+    KeyPair {SDLK_KP_DIVIDE, VK_DIVIDE},
+    KeyPair {SDLK_SEMICOLON, VK_OEM_1},
+    KeyPair {SDLK_EQUALS, VK_OEM_PLUS},
+    KeyPair {SDLK_COMMA, VK_OEM_COMMA},
+    KeyPair {SDLK_MINUS, VK_OEM_MINUS},
+    KeyPair {SDLK_PERIOD, VK_OEM_PERIOD},
+    KeyPair {SDLK_SLASH, VK_OEM_2},
+    KeyPair {SDLK_BACKQUOTE, VK_OEM_3},
+    KeyPair {SDLK_LEFTBRACKET, VK_OEM_4},
+    KeyPair {SDLK_BACKSLASH, VK_OEM_5},
+    KeyPair {SDLK_RIGHTBRACKET, VK_OEM_6},
+    KeyPair {SDLK_QUOTE, VK_OEM_7},
 };
 
-constexpr std::array kKeypadDigits{SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
-                                   SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
+constexpr std::array kKeypadDigits {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
+                                    SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
 
-constexpr std::array kFunctionKeys{SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
-                                   SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10, SDLK_F11, SDLK_F12};
+constexpr std::array kFunctionKeys {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
+                                    SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10, SDLK_F11, SDLK_F12};
 
 // Number of bytes at the end of `text` that start a UTF-8 sequence not yet complete.
 std::size_t incompleteTail(std::string_view text)
@@ -361,7 +381,8 @@ void EventTranslator::translateText(WindowId window, std::string utf8, std::vect
     if (!window || utf8.empty()) {
         return;
     }
-    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii
+        = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
         for (const char c : utf8) {
             if (c >= 32 && c != 127) {
@@ -395,8 +416,11 @@ void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::sp
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         const bool maximised = sdlWindow != nullptr && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
-        out.push_back({window, WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                       makePointParam(event.data1, event.data2), {}});
+        out.push_back({window,
+                       WM_SIZE,
+                       maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                       makePointParam(event.data1, event.data2),
+                       {}});
         break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:

@@ -24,7 +24,9 @@ public:
     // Our window for an SDL window id; empty when the window is not ours.
     using WindowLookup = std::function<WindowId(Uint32 sdlWindowId)>;
 
-    explicit EventTranslator(WindowLookup lookup) : m_lookup(std::move(lookup)) {}
+    explicit EventTranslator(WindowLookup lookup)
+        : m_lookup(std::move(lookup))
+    { }
 
     // Appends the messages for a run of events. Consecutive text-input events
     // of one window are one commit (SDL splits long input-method text).
@@ -44,8 +46,8 @@ private:
     [[nodiscard]] WParam mouseKeyState() const;
 
     WindowLookup m_lookup;
-    Uint16 m_modifiers = 0;           // KMOD_* as the last key event said
-    Uint32 m_buttons = 0;             // SDL_BUTTON masks as the mouse events said
+    Uint16 m_modifiers = 0;  // KMOD_* as the last key event said
+    Uint32 m_buttons = 0;    // SDL_BUTTON masks as the mouse events said
     std::vector<bool> m_keysDown = std::vector<bool>(256, false);
     int m_lastMouseX = 0;
     int m_lastMouseY = 0;

@@ -22,8 +22,7 @@ GlobalPointer queryGlobalPointer(SDL_Window* window)
         int windowX = 0;
         int windowY = 0;
         unsigned int mask = 0;
-        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY,
-                          &mask)
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask)
             != 0) {
             return {{rootX, rootY}, (mask & Button1Mask) != 0};
         }

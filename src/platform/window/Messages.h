@@ -49,7 +49,7 @@ struct WindowId {
     [[nodiscard]] explicit operator bool() const { return value != 0; }
     friend auto operator<=>(WindowId, WindowId) = default;
     [[nodiscard]] LParam asParam() const { return static_cast<LParam>(value); }
-    static WindowId fromParam(LParam param) { return WindowId{static_cast<std::uint32_t>(param)}; }
+    static WindowId fromParam(LParam param) { return WindowId {static_cast<std::uint32_t>(param)}; }
 };
 
 struct Message {

@@ -21,8 +21,7 @@ PixelBuffer::PixelBuffer(int width, int height)
     : m_pixels(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0u)
     , m_width(std::max(width, 0))
     , m_height(std::max(height, 0))
-{
-}
+{ }
 
 void PixelBuffer::fill(std::uint32_t argb)
 {
@@ -53,7 +52,7 @@ std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse)
             const double dy = radius - fromEdge;
             inset = static_cast<int>(std::ceil(radius - std::sqrt(radius * radius - dy * dy) - 0.5));
         }
-        const Rect row{area.x + inset, area.y + y, area.width - 2 * inset, 1};
+        const Rect row {area.x + inset, area.y + y, area.width - 2 * inset, 1};
         if (row.empty()) {
             continue;
         }

@@ -39,10 +39,7 @@ struct PixelView {
     int height = 0;
     int stride = 0;
 
-    [[nodiscard]] bool valid() const
-    {
-        return data != nullptr && width > 0 && height > 0 && stride >= width * 4;
-    }
+    [[nodiscard]] bool valid() const { return data != nullptr && width > 0 && height > 0 && stride >= width * 4; }
     [[nodiscard]] const std::uint32_t* row(int y) const
     {
         return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);

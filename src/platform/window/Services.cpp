@@ -100,7 +100,7 @@ bool EventLoop::setFocus(WindowId window)
 WindowId EventLoop::focusedWindow() const
 {
     SDL_Window* focus = SDL_GetKeyboardFocus();
-    return focus == nullptr ? WindowId{} : m_impl->lookupSdl(SDL_GetWindowID(focus));
+    return focus == nullptr ? WindowId {} : m_impl->lookupSdl(SDL_GetWindowID(focus));
 }
 
 bool EventLoop::setCapture(WindowId window)
@@ -283,14 +283,14 @@ bool EventLoop::setTextInputRect(WindowId window, const Rect& caret)
     if (m_impl->find(window) == nullptr) {
         return false;
     }
-    SDL_Rect rect{caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)};
+    SDL_Rect rect {caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)};
     SDL_SetTextInputRect(&rect);
     return true;
 }
 
 Rect EventLoop::workArea() const
 {
-    SDL_Rect area{};
+    SDL_Rect area {};
     if (SDL_GetDisplayUsableBounds(0, &area) != 0 && SDL_GetDisplayBounds(0, &area) != 0) {
         return {0, 0, 1024, 768};
     }

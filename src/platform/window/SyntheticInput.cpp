@@ -31,7 +31,7 @@ Uint8 sdlButton(MouseButton button)
 
 bool pushText(Uint32 windowId, std::string_view piece)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = SDL_TEXTINPUT;
     event.text.windowID = windowId;
     const std::size_t length = std::min(piece.size(), sizeof(event.text.text) - 1);
@@ -44,7 +44,7 @@ bool pushText(Uint32 windowId, std::string_view piece)
 
 bool mouseMove(EventLoop& loop, WindowId window, int x, int y, bool leftHeld)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = SDL_MOUSEMOTION;
     event.motion.windowID = loop.systemWindowId(window);
     event.motion.x = x;
@@ -55,7 +55,7 @@ bool mouseMove(EventLoop& loop, WindowId window, int x, int y, bool leftHeld)
 
 bool mouseButton(EventLoop& loop, WindowId window, MouseButton button, bool pressed, int x, int y, int clicks)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = pressed ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     event.button.windowID = loop.systemWindowId(window);
     event.button.button = sdlButton(button);
@@ -68,7 +68,7 @@ bool mouseButton(EventLoop& loop, WindowId window, MouseButton button, bool pres
 
 bool mouseWheel(EventLoop& loop, WindowId window, int notches)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = SDL_MOUSEWHEEL;
     event.wheel.windowID = loop.systemWindowId(window);
     event.wheel.y = notches;
@@ -79,7 +79,7 @@ bool mouseWheel(EventLoop& loop, WindowId window, int notches)
 
 bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modifiers modifiers, bool repeat)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = pressed ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.windowID = loop.systemWindowId(window);
     event.key.state = pressed ? SDL_PRESSED : SDL_RELEASED;
@@ -129,7 +129,7 @@ bool textPieces(EventLoop& loop, WindowId window, std::span<const std::string_vi
 
 bool windowEvent(EventLoop& loop, WindowId window, WindowEvent kind, int data1, int data2)
 {
-    SDL_Event event{};
+    SDL_Event event {};
     event.type = SDL_WINDOWEVENT;
     event.window.windowID = loop.systemWindowId(window);
     event.window.data1 = data1;

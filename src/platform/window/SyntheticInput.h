@@ -19,7 +19,18 @@ struct Modifiers {
     bool alt = false;
 };
 
-enum class WindowEvent { Close, FocusGained, FocusLost, SizeChanged, Moved, Minimized, Maximized, Restored, Leave, Exposed };
+enum class WindowEvent {
+    Close,
+    FocusGained,
+    FocusLost,
+    SizeChanged,
+    Moved,
+    Minimized,
+    Maximized,
+    Restored,
+    Leave,
+    Exposed
+};
 
 bool mouseMove(EventLoop& loop, WindowId window, int x, int y, bool leftHeld = false);
 // `clicks` is the system's click count: 2 (4, ...) on the second press of a double click.

@@ -2,7 +2,6 @@
 
 #include <SDL_syswm.h>
 
-
 #if QUORVO_HAVE_X11
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>

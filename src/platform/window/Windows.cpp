@@ -34,7 +34,7 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
         return {};
     }
     auto record = std::make_unique<WindowRecord>();
-    record->id = WindowId{impl.nextWindowId++};
+    record->id = WindowId {impl.nextWindowId++};
     record->sdl.reset(sdl);
     record->kind = options.kind;
     record->owner = options.owner;
@@ -331,7 +331,7 @@ std::uint32_t EventLoop::systemWindowId(WindowId window) const
 
 bool EventLoop::present(WindowId window, const PixelView& image)
 {
-    return present(window, image, Rect{0, 0, image.width, image.height});
+    return present(window, image, Rect {0, 0, image.width, image.height});
 }
 
 bool EventLoop::present(WindowId window, const PixelView& image, const Rect& area)
@@ -344,8 +344,8 @@ bool EventLoop::present(WindowId window, const PixelView& image, const Rect& are
     if (surface == nullptr) {
         return false;
     }
-    const Rect target =
-        area.intersected(Rect{0, 0, surface->w, surface->h}).intersected(Rect{0, 0, image.width, image.height});
+    const Rect target
+        = area.intersected(Rect {0, 0, surface->w, surface->h}).intersected(Rect {0, 0, image.width, image.height});
     if (target.empty()) {
         return true;
     }
@@ -371,22 +371,24 @@ bool EventLoop::present(WindowId window, const PixelView& image, const Rect& are
             composeRowOverOpaque(image.row(y) + target.x, row + target.x, target.width, backdrop);
         }
     } else {
-        std::vector<std::uint32_t> composed(static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height));
+        std::vector<std::uint32_t> composed(static_cast<std::size_t>(target.width)
+                                            * static_cast<std::size_t>(target.height));
         for (int y = 0; y < target.height; ++y) {
             composeRowOverOpaque(image.row(target.y + y) + target.x,
-                                 composed.data() + static_cast<std::ptrdiff_t>(y) * target.width, target.width, backdrop);
+                                 composed.data() + static_cast<std::ptrdiff_t>(y) * target.width, target.width,
+                                 backdrop);
         }
         auto* destination = static_cast<std::uint8_t*>(surface->pixels)
-                            + static_cast<std::ptrdiff_t>(target.y) * surface->pitch
-                            + static_cast<std::ptrdiff_t>(target.x) * surface->format->BytesPerPixel;
+            + static_cast<std::ptrdiff_t>(target.y) * surface->pitch
+            + static_cast<std::ptrdiff_t>(target.x) * surface->format->BytesPerPixel;
         converted = SDL_ConvertPixels(target.width, target.height, SDL_PIXELFORMAT_ARGB8888, composed.data(),
                                       target.width * 4, format, destination, surface->pitch)
-                    == 0;
+            == 0;
     }
     if (SDL_MUSTLOCK(surface)) {
         SDL_UnlockSurface(surface);
     }
-    const SDL_Rect rect{target.x, target.y, target.width, target.height};
+    const SDL_Rect rect {target.x, target.y, target.width, target.height};
     const bool shown = SDL_UpdateWindowSurfaceRects(record->sdl.get(), &rect, 1) == 0;
     record->presented = true;
     return converted && shown;
@@ -408,7 +410,7 @@ std::optional<PixelBuffer> EventLoop::surfaceSnapshot(WindowId window) const
     }
     const bool ok = SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
                                       SDL_PIXELFORMAT_ARGB8888, snapshot.data(), snapshot.stride())
-                    == 0;
+        == 0;
     if (SDL_MUSTLOCK(surface)) {
         SDL_UnlockSurface(surface);
     }

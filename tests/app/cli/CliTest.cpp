@@ -59,7 +59,8 @@ std::vector<std::string> fields(const std::string& line)
 // One run of the copied binary; output is collected while it runs.
 class CliProcess {
 public:
-    CliProcess(const fs::path& binary, const std::vector<std::string>& args, const std::vector<std::string>& environment)
+    CliProcess(const fs::path& binary, const std::vector<std::string>& args,
+               const std::vector<std::string>& environment)
     {
         int outPipe[2];
         int errPipe[2];
@@ -69,7 +70,7 @@ public:
         if (m_pid == 0) {
             ::dup2(outPipe[1], STDOUT_FILENO);
             ::dup2(errPipe[1], STDERR_FILENO);
-            std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+            std::vector<char*> argv {const_cast<char*>(binary.c_str())};
             for (const std::string& arg : args)
                 argv.push_back(const_cast<char*>(arg.c_str()));
             argv.push_back(nullptr);
@@ -120,7 +121,7 @@ private:
     // False at end of file.
     static bool drain(int fd, std::string& into)
     {
-        pollfd ready{fd, POLLIN, 0};
+        pollfd ready {fd, POLLIN, 0};
         if (::poll(&ready, 1, 0) <= 0)
             return true;
         char buffer[4096];
@@ -196,8 +197,8 @@ TEST_F(CliTest, SearchPrintsOneTabSeparatedUtf8LinePerRowAndNothingElse)
 
 TEST_F(CliTest, ServiceHostComesFromTheEnvironmentWithoutOption)
 {
-    const Outcome outcome =
-        CliProcess(m_binary, {"search", "Paper Lanterns"}, {"QUORVO_API_HOST=" + m_server.host()}).wait();
+    const Outcome outcome
+        = CliProcess(m_binary, {"search", "Paper Lanterns"}, {"QUORVO_API_HOST=" + m_server.host()}).wait();
     EXPECT_EQ(outcome.exitStatus, 0);
     EXPECT_NE(outcome.out.find("\t9900002\n"), std::string::npos);
 }
@@ -207,8 +208,10 @@ TEST_F(CliTest, GetDownloadsThePickedSongIntoDirAndExitsZero)
     const std::string number = numberOf("Paper Lanterns", "9900002");
     const Outcome outcome = run({"get", "Paper Lanterns", "--pick", number, "--dir", saveDir()});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
-    EXPECT_EQ(lines(outcome.out), std::vector<std::string>{std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kCompleted});
-    EXPECT_EQ(test::readWholeFile(saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3"), serverFile("9900002", "mp3"));
+    EXPECT_EQ(lines(outcome.out),
+              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kCompleted});
+    EXPECT_EQ(test::readWholeFile(saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3"),
+              serverFile("9900002", "mp3"));
     EXPECT_TRUE(fs::exists(saveDir() + "/The Velvet Orchard - Paper Lanterns.lrc"));
     // Not a terminal: plain progress lines on standard error.
     EXPECT_NE(outcome.err.find("The Velvet Orchard - Paper Lanterns\t开始下载"), std::string::npos) << outcome.err;
@@ -224,7 +227,8 @@ TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
     std::map<std::string, int> statuses;
     for (const std::string& row : rows)
         ++statuses[fields(row).at(1)];
-    EXPECT_NE(outcome.out.find(std::string("Link Tester - Broken Link Html.flac\t") + kFailed + "\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find(std::string("Link Tester - Broken Link Html.flac\t") + kFailed + "\n"),
+              std::string::npos);
     // The first JSON reply without a file address stops the worker; the rest wait.
     EXPECT_EQ(statuses[kFailed], 1);
     EXPECT_EQ(statuses[kStopped], 1);
@@ -242,7 +246,7 @@ TEST_F(CliTest, SearchWithDirLeavesOutSongsAlreadyThere)
 
 TEST_F(CliTest, BadCommandLinesExitTwo)
 {
-    EXPECT_EQ(run({"get", "Paper"}).exitStatus, 2);              // neither --pick nor --all
+    EXPECT_EQ(run({"get", "Paper"}).exitStatus, 2);  // neither --pick nor --all
     EXPECT_EQ(run({"get", "Paper", "--pick", "0"}).exitStatus, 2);
     EXPECT_EQ(run({"get", "Paper", "--pick", "999"}).exitStatus, 2);
     EXPECT_EQ(run({"search"}).exitStatus, 2);
@@ -257,11 +261,11 @@ protected:
     std::unique_ptr<CliProcess> startSlowGet()
     {
         const std::string number = numberOf("Paper Lanterns", "9900002");
-        auto process = std::make_unique<CliProcess>(
-            m_binary,
-            std::vector<std::string>{"--service", m_server.host(), "get", "Paper Lanterns", "--pick", number, "--dir",
-                                     saveDir(), "--limit", "20"},
-            std::vector<std::string>{});
+        auto process = std::make_unique<CliProcess>(m_binary,
+                                                    std::vector<std::string> {"--service", m_server.host(), "get",
+                                                                              "Paper Lanterns", "--pick", number,
+                                                                              "--dir", saveDir(), "--limit", "20"},
+                                                    std::vector<std::string> {});
         for (int i = 0; i < 3000 && !(fs::exists(partial()) && fs::file_size(partial()) >= 20480); ++i)
             std::this_thread::sleep_for(10ms);
         EXPECT_TRUE(fs::exists(partial()));
@@ -291,7 +295,7 @@ TEST_F(CliResumeTest, CtrlCPausesLeavesThePartialFileAndTheNextGetResumes)
     const Outcome outcome = process->wait();
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(lines(outcome.out),
-              std::vector<std::string>{std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kStopped});
+              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kStopped});
     ASSERT_TRUE(fs::exists(partial()));
     expectResumeWithOneRangeRequest(fs::file_size(partial()));
 }

@@ -1,7 +1,7 @@
 #include "app/sound/CompletionSound.h"
 
-#include "assets/Assets.h"
 #include "TempDir.h"
+#include "assets/Assets.h"
 
 #include <gtest/gtest.h>
 

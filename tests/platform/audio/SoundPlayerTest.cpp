@@ -3,8 +3,8 @@
 
 #include "platform/audio/SoundPlayer.h"
 
-#include "assets/Assets.h"
 #include "TempDir.h"
+#include "assets/Assets.h"
 
 #include <SDL.h>
 
@@ -77,10 +77,10 @@ void waitUntilFinished(const SoundPlayer& player)
 
 struct Loudness {
     int peak = 0;
-    size_t audibleFrames = 0;    // frames with either side above the floor
+    size_t audibleFrames = 0;  // frames with either side above the floor
     size_t firstAudible = 0;
     size_t lastAudible = 0;
-    size_t stereoFrames = 0;     // audible frames whose sides differ clearly
+    size_t stereoFrames = 0;  // audible frames whose sides differ clearly
 };
 
 Loudness measure(const std::vector<int16_t>& interleaved)
@@ -116,12 +116,12 @@ TEST(SoundPlayerDecoding, SdlDecodesBothStoredFormats)
     const Case cases[] = {{"completion_1.wav", AUDIO_S16LSB, 2, 21252 * 4}, {"completion_2.wav", AUDIO_U8, 1, 24592}};
     for (const auto& c : cases) {
         const auto wave = embedded(c.name);
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec spec {};
         Uint8* buffer = nullptr;
         Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size())), 1, &spec, &buffer,
-                                 &length),
-                  nullptr)
+        ASSERT_NE(
+            SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size())), 1, &spec, &buffer, &length),
+            nullptr)
             << c.name << ": " << SDL_GetError();
         EXPECT_EQ(spec.freq, 22050) << c.name;
         EXPECT_EQ(spec.channels, c.channels) << c.name;

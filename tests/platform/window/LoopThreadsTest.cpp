@@ -58,8 +58,8 @@ TEST_F(LoopTest, SendsFromSeveralThreadsGetTheirOwnResults)
         procedureThread = std::this_thread::get_id();
         return message.wParam * 1000 + message.lParam;
     });
-    std::atomic<int> wrong{0};
-    std::atomic<int> finished{0};
+    std::atomic<int> wrong {0};
+    std::atomic<int> finished {0};
     std::vector<std::jthread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
@@ -128,7 +128,7 @@ TEST_F(LoopTest, SendToAWindowDestroyedWhileWaitingFailsInsteadOfHanging)
 {
     const WindowId window = makeWindow();
     std::optional<LResult> answer = 99;
-    std::atomic<bool> sending{false};
+    std::atomic<bool> sending {false};
     std::jthread worker([&] {
         sending = true;
         answer = loop->send(window, kWork);
@@ -168,15 +168,15 @@ TEST_F(LoopTest, SendAfterQuitFailsAtOnce)
 TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
 {
     const WindowId window = makeWindow();
-    std::atomic<long> delivered{0};
+    std::atomic<long> delivered {0};
     bool keyArrived = false;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         ++delivered;
         keyArrived = keyArrived || message.message == WM_KEYDOWN;
         return 0;
     });
-    std::atomic<bool> stop{false};
-    std::atomic<long> postedCount{0};
+    std::atomic<bool> stop {false};
+    std::atomic<long> postedCount {0};
     std::vector<std::jthread> flooders;
     for (int t = 0; t < 2; ++t) {
         flooders.emplace_back([&] {
@@ -194,7 +194,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
         if (ticks == 2) {
             synthetic::key(*loop, window, 'K', true);  // input must get through the flood
         }
-        if (ticks >= 5 && keyArrived && quitAt == std::chrono::steady_clock::time_point{}) {
+        if (ticks >= 5 && keyArrived && quitAt == std::chrono::steady_clock::time_point {}) {
             quitAt = std::chrono::steady_clock::now();
             loop->quit(42);
         }
@@ -212,7 +212,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
 
 TEST_F(LoopTest, PostedQuitMessageEndsTheLoopWithItsCode)
 {
-    std::jthread worker([&] { loop->post(WindowId{}, WM_QUIT, 9); });
+    std::jthread worker([&] { loop->post(WindowId {}, WM_QUIT, 9); });
     EXPECT_EQ(runWithLimit(), 9);
 }
 

@@ -1,7 +1,7 @@
 // Pixel arithmetic used when presenting and for system icons.
 
-#include "platform/window/Messages.h"
 #include "platform/window/Pixels.h"
+#include "platform/window/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +36,8 @@ TEST(Unpremultiply, RecoversStraightColour)
 
 TEST(RectIntersection, DisjointRectanglesGiveEmpty)
 {
-    EXPECT_TRUE((Rect{0, 0, 10, 10}.intersected(Rect{10, 0, 5, 5})).empty());
-    EXPECT_EQ((Rect{0, 0, 10, 10}.intersected(Rect{5, -5, 10, 10})), (Rect{5, 0, 5, 5}));
+    EXPECT_TRUE((Rect {0, 0, 10, 10}.intersected(Rect {10, 0, 5, 5})).empty());
+    EXPECT_EQ((Rect {0, 0, 10, 10}.intersected(Rect {5, -5, 10, 10})), (Rect {5, 0, 5, 5}));
 }
 
 TEST(PointParam, SignedWordsRoundTrip)
@@ -74,23 +74,23 @@ bool covers(const std::vector<Rect>& rows, Point p)
 
 TEST(RoundedRectangleRows, SquareCornersAreTheWholeRectangle)
 {
-    const auto rows = roundedRectangleRows(Rect{6, 6, 398, 638}, 0);
+    const auto rows = roundedRectangleRows(Rect {6, 6, 398, 638}, 0);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], (Rect{6, 6, 398, 638}));
+    EXPECT_EQ(rows[0], (Rect {6, 6, 398, 638}));
 }
 
 TEST(RoundedRectangleRows, CornersAreCutSymmetricallyAndTheMiddleIsFull)
 {
-    const Rect area{6, 6, 398, 638};
+    const Rect area {6, 6, 398, 638};
     const auto rows = roundedRectangleRows(area, 10);
-    EXPECT_FALSE(covers(rows, Point{6, 6})) << "the very corner is outside";
-    EXPECT_FALSE(covers(rows, Point{403, 643}));
-    EXPECT_TRUE(covers(rows, Point{6, 320})) << "the left edge is inside away from corners";
-    EXPECT_TRUE(covers(rows, Point{200, 6})) << "the top edge is inside away from corners";
-    EXPECT_TRUE(covers(rows, Point{403, 320}));
+    EXPECT_FALSE(covers(rows, Point {6, 6})) << "the very corner is outside";
+    EXPECT_FALSE(covers(rows, Point {403, 643}));
+    EXPECT_TRUE(covers(rows, Point {6, 320})) << "the left edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, Point {200, 6})) << "the top edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, Point {403, 320}));
     // Mirror symmetry: what is cut at the top left is cut at the bottom right.
     for (int d = 0; d < 5; ++d) {
-        EXPECT_EQ(covers(rows, Point{6 + d, 6}), covers(rows, Point{403 - d, 643})) << d;
+        EXPECT_EQ(covers(rows, Point {6 + d, 6}), covers(rows, Point {403 - d, 643})) << d;
     }
     const int cut = area.width * area.height - coveredPixels(rows);
     EXPECT_GT(cut, 4);
@@ -102,7 +102,7 @@ TEST(RoundedRectangleRows, CornersAreCutSymmetricallyAndTheMiddleIsFull)
 
 TEST(RoundedRectangleRows, EmptyAreaHasNoRows)
 {
-    EXPECT_TRUE(roundedRectangleRows(Rect{0, 0, 0, 10}, 5).empty());
+    EXPECT_TRUE(roundedRectangleRows(Rect {0, 0, 0, 10}, 5).empty());
 }
 
 }  // namespace

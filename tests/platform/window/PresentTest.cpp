@@ -41,7 +41,7 @@ TEST_F(PresentTest, TranslucentPixelsAreComposedOverTheBackdrop)
     loop->setBackdrop(window, 0xFFFFFF);
     PixelBuffer image(120, 80);
     image.fill(0x80800000);  // red at half alpha, premultiplied
-    image.at(1, 1) = 0;       // fully transparent
+    image.at(1, 1) = 0;      // fully transparent
     ASSERT_TRUE(loop->present(window, image.view()));
     EXPECT_EQ(shown(0, 0), 0xFFFF7F7Fu);
     EXPECT_EQ(shown(1, 1), 0xFFFFFFFFu);
@@ -54,7 +54,7 @@ TEST_F(PresentTest, PresentingARectangleLeavesTheRestAlone)
     loop->present(window, first.view());
     PixelBuffer second(120, 80);
     second.fill(0xFFFFFFFF);
-    ASSERT_TRUE(loop->present(window, second.view(), Rect{10, 20, 30, 5}));
+    ASSERT_TRUE(loop->present(window, second.view(), Rect {10, 20, 30, 5}));
     EXPECT_EQ(shown(10, 20), 0xFFFFFFFFu);
     EXPECT_EQ(shown(39, 24), 0xFFFFFFFFu);
     EXPECT_EQ(shown(40, 24), 0xFF000000u);
@@ -66,7 +66,7 @@ TEST_F(PresentTest, ImagesAndRectanglesBeyondTheWindowAreClipped)
 {
     PixelBuffer large(500, 500);
     large.fill(0xFF00FF00);
-    EXPECT_TRUE(loop->present(window, large.view(), Rect{-50, -50, 1000, 1000}));
+    EXPECT_TRUE(loop->present(window, large.view(), Rect {-50, -50, 1000, 1000}));
     EXPECT_EQ(shown(119, 79), 0xFF00FF00u);
     PixelBuffer small(10, 10);
     small.fill(0xFF0000FF);
@@ -83,7 +83,7 @@ TEST_F(PresentTest, StrideWiderThanTheRowIsHonoured)
             memory[static_cast<std::size_t>(y * 16 + x)] = 0xFF00AA00;
         }
     }
-    const PixelView view{reinterpret_cast<const std::uint8_t*>(memory.data()), 8, 80, 16 * 4};
+    const PixelView view {reinterpret_cast<const std::uint8_t*>(memory.data()), 8, 80, 16 * 4};
     ASSERT_TRUE(loop->present(window, view));
     EXPECT_EQ(shown(7, 79), 0xFF00AA00u);
     EXPECT_NE(shown(8, 0), 0xFFAA0000u) << "pixels beyond the width are padding";
@@ -92,8 +92,8 @@ TEST_F(PresentTest, StrideWiderThanTheRowIsHonoured)
 TEST_F(PresentTest, BadImagesAndDeadWindowsAreRefused)
 {
     PixelBuffer image(4, 4);
-    EXPECT_FALSE(loop->present(window, PixelView{}));
-    EXPECT_FALSE(loop->present(window, PixelView{image.data(), 4, 4, 8}));  // stride too small
+    EXPECT_FALSE(loop->present(window, PixelView {}));
+    EXPECT_FALSE(loop->present(window, PixelView {image.data(), 4, 4, 8}));  // stride too small
     loop->destroyWindow(window);
     EXPECT_FALSE(loop->present(window, image.view()));
     EXPECT_FALSE(loop->surfaceSnapshot(window).has_value());

@@ -107,7 +107,7 @@ TEST_F(TranslationTest, KeysBecomeKeyCodesWithReleaseBits)
     EXPECT_EQ(log[1].wParam, VK_LEFT);
     EXPECT_NE(log[1].lParam & (1 << 30), 0) << "auto-repeat sets the previous-state bit";
     EXPECT_EQ(log[2].message, WM_KEYUP);
-    EXPECT_NE(log[2].lParam & (LParam{1} << 31), 0);
+    EXPECT_NE(log[2].lParam & (LParam {1} << 31), 0);
 }
 
 TEST_F(TranslationTest, ControlLettersAndEditingKeysAlsoGiveCharacters)

@@ -20,11 +20,11 @@ TEST_F(LoopTest, WindowStartsHiddenAndShowsAndHides)
 TEST_F(LoopTest, WindowIsCreatedWhereAskedOrCentredInTheWorkArea)
 {
     WindowOptions placed;
-    placed.position = Point{30, 40};
+    placed.position = Point {30, 40};
     placed.width = 410;
     placed.height = 650;
     const WindowId window = loop->createWindow(placed);
-    EXPECT_EQ(loop->bounds(window), (Rect{30, 40, 410, 650}));
+    EXPECT_EQ(loop->bounds(window), (Rect {30, 40, 410, 650}));
 
     WindowOptions centred;
     centred.width = 200;
@@ -32,15 +32,16 @@ TEST_F(LoopTest, WindowIsCreatedWhereAskedOrCentredInTheWorkArea)
     const WindowId middle = loop->createWindow(centred);
     const Rect area = loop->workArea();
     ASSERT_FALSE(area.empty());
-    EXPECT_EQ(loop->bounds(middle), (Rect{area.x + (area.width - 200) / 2, area.y + (area.height - 100) / 2, 200, 100}));
+    EXPECT_EQ(loop->bounds(middle),
+              (Rect {area.x + (area.width - 200) / 2, area.y + (area.height - 100) / 2, 200, 100}));
 }
 
 TEST_F(LoopTest, MoveAndResizeChangeTheBounds)
 {
     const WindowId window = makeWindow();
-    loop->move(window, Point{5, 6});
+    loop->move(window, Point {5, 6});
     loop->resize(window, 90, 70);
-    EXPECT_EQ(loop->bounds(window), (Rect{5, 6, 90, 70}));
+    EXPECT_EQ(loop->bounds(window), (Rect {5, 6, 90, 70}));
     loop->setMinimumSize(window, 50, 40);
     loop->resize(window, 10, 10);
     EXPECT_EQ(loop->bounds(window).width, 50);
@@ -158,40 +159,40 @@ TEST_F(LoopTest, IconAndInputMethodPositionAreAccepted)
     PixelBuffer icon(16, 16);
     icon.fill(0x80402010);
     EXPECT_TRUE(loop->setIcon(window, icon.view()));
-    EXPECT_FALSE(loop->setIcon(window, PixelView{}));
-    EXPECT_TRUE(loop->setTextInputRect(window, Rect{10, 10, 1, 15}));
+    EXPECT_FALSE(loop->setIcon(window, PixelView {}));
+    EXPECT_TRUE(loop->setTextInputRect(window, Rect {10, 10, 1, 15}));
 }
 
 TEST_F(LoopTest, WindowAtPrefersPopupsThenLaterWindowsAndSkipsHiddenOnes)
 {
     WindowOptions options;
-    options.position = Point{0, 0};
+    options.position = Point {0, 0};
     options.width = 100;
     options.height = 100;
     const WindowId back = loop->createWindow(options);
     options.kind = WindowKind::Popup;
-    options.position = Point{50, 50};
+    options.position = Point {50, 50};
     const WindowId popup = loop->createWindow(options);
     options.kind = WindowKind::TopLevel;
-    options.position = Point{40, 40};
+    options.position = Point {40, 40};
     const WindowId front = loop->createWindow(options);
     for (const WindowId window : {back, popup, front}) {
         loop->show(window);
     }
-    EXPECT_EQ(loop->windowAt(Point{10, 10}), back);
-    EXPECT_EQ(loop->windowAt(Point{45, 45}), front);
-    EXPECT_EQ(loop->windowAt(Point{60, 60}), popup);
+    EXPECT_EQ(loop->windowAt(Point {10, 10}), back);
+    EXPECT_EQ(loop->windowAt(Point {45, 45}), front);
+    EXPECT_EQ(loop->windowAt(Point {60, 60}), popup);
     loop->hide(popup);
-    EXPECT_EQ(loop->windowAt(Point{60, 60}), front);
-    EXPECT_FALSE(loop->windowAt(Point{500, 500}));
+    EXPECT_EQ(loop->windowAt(Point {60, 60}), front);
+    EXPECT_FALSE(loop->windowAt(Point {500, 500}));
 }
 
 TEST_F(LoopTest, ShapesAreRefusedHarmlesslyWithoutAWindowSystemForThem)
 {
     const WindowId window = makeWindow();
-    EXPECT_FALSE(loop->setShape(window, EventLoop::Shape{Rect{6, 6, 100, 60}, 5}));
+    EXPECT_FALSE(loop->setShape(window, EventLoop::Shape {Rect {6, 6, 100, 60}, 5}));
     EXPECT_FALSE(loop->setShape(window, std::nullopt));
-    EXPECT_FALSE(loop->setShape(WindowId{999}, std::nullopt));
+    EXPECT_FALSE(loop->setShape(WindowId {999}, std::nullopt));
 }
 
 TEST_F(LoopTest, DragWithoutAHeldButtonEndsAtOnce)

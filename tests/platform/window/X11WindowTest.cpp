@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 namespace quorvo::platform::test {
@@ -55,7 +55,7 @@ protected:
         WindowOptions options;
         options.kind = kind;
         options.owner = owner;
-        options.position = Point{where.x, where.y};
+        options.position = Point {where.x, where.y};
         options.width = where.width;
         options.height = where.height;
         const WindowId window = loop->createWindow(options);
@@ -77,8 +77,7 @@ protected:
         }
     }
 
-    template <typename Predicate>
-    bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 3s)
+    template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 3s)
     {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (!done()) {
@@ -101,7 +100,7 @@ protected:
                     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(step[1].c_str())));
                     continue;
                 }
-                std::vector<std::string> command{"xdotool"};
+                std::vector<std::string> command {"xdotool"};
                 command.insert(command.end(), step.begin(), step.end());
                 EXPECT_EQ(runProgram(command), 0);
             }
@@ -117,16 +116,23 @@ protected:
 
 TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
 {
-    const WindowId window = makeShownWindow(Rect{100, 100, 200, 150});
+    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_LBUTTONDOWN) {
             loop->beginDrag(window);
         }
         return loop->defaultProcedure(message);
     });
-    driveWithXdotool({{"mousemove", "150", "150"}, {"sleep", "100"}, {"mousedown", "1"}, {"sleep", "100"},
-                      {"mousemove", "200", "180"}, {"sleep", "60"}, {"mousemove", "250", "200"}, {"sleep", "150"},
-                      {"mouseup", "1"}, {"sleep", "60"}});
+    driveWithXdotool({{"mousemove", "150", "150"},
+                      {"sleep", "100"},
+                      {"mousedown", "1"},
+                      {"sleep", "100"},
+                      {"mousemove", "200", "180"},
+                      {"sleep", "60"},
+                      {"mousemove", "250", "200"},
+                      {"sleep", "150"},
+                      {"mouseup", "1"},
+                      {"sleep", "60"}});
     EXPECT_FALSE(loop->isDragging()) << "the drag ends with the button";
     const Rect moved = loop->bounds(window);
     EXPECT_EQ(moved.x, 200);
@@ -135,7 +141,7 @@ TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
 
 TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
 {
-    const WindowId window = makeShownWindow(Rect{100, 100, 200, 150});
+    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
     std::vector<Message> sizes;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_LBUTTONDOWN) {
@@ -145,9 +151,15 @@ TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
         }
         return loop->defaultProcedure(message);
     });
-    driveWithXdotool({{"mousemove", "295", "245"}, {"sleep", "100"}, {"mousedown", "1"}, {"sleep", "100"},
-                      {"mousemove", "335", "275"}, {"sleep", "150"}, {"mouseup", "1"}, {"sleep", "60"}});
-    EXPECT_EQ(loop->bounds(window), (Rect{100, 100, 240, 180}));
+    driveWithXdotool({{"mousemove", "295", "245"},
+                      {"sleep", "100"},
+                      {"mousedown", "1"},
+                      {"sleep", "100"},
+                      {"mousemove", "335", "275"},
+                      {"sleep", "150"},
+                      {"mouseup", "1"},
+                      {"sleep", "60"}});
+    EXPECT_EQ(loop->bounds(window), (Rect {100, 100, 240, 180}));
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes.back().lParam, makePointParam(240, 180));
 }
@@ -181,7 +193,7 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
 {
     WindowOptions options;
     options.title = "quorvo-shape-probe";
-    options.position = Point{100, 100};
+    options.position = Point {100, 100};
     options.width = 100;
     options.height = 80;
     const WindowId window = loop->createWindow(options);
@@ -189,7 +201,7 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
     PixelBuffer picture(100, 80);
     picture.fill(0xFF336699);
     loop->present(window, picture.view());
-    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape{Rect{0, 0, 100, 80}, 40}));
+    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {Rect {0, 0, 100, 80}, 40}));
     pumpFor(100ms);
     const auto ours = xWindowId("quorvo-shape-probe");
     if (!ours || !windowUnderPointer(0, 0)) {
@@ -204,10 +216,10 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
 
 TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
 {
-    const WindowId main = makeShownWindow(Rect{50, 50, 200, 200});
+    const WindowId main = makeShownWindow(Rect {50, 50, 200, 200});
     loop->setFocus(main);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == main; }));
-    const WindowId popup = makeShownWindow(Rect{60, 60, 80, 80}, WindowKind::Popup, main);
+    const WindowId popup = makeShownWindow(Rect {60, 60, 80, 80}, WindowKind::Popup, main);
     loop->setFocus(popup);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == popup; }));
     loop->destroyWindow(popup);
@@ -216,7 +228,7 @@ TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
 
 TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
 {
-    const WindowId window = makeShownWindow(Rect{100, 100, 200, 150});
+    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
     Text typed;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_IME_COMPOSITION) {
@@ -295,7 +307,7 @@ protected:
     std::uint32_t presentAndRead(bool translucent, std::uint32_t pixel)
     {
         WindowOptions options;
-        options.position = Point{20, 20};
+        options.position = Point {20, 20};
         options.width = 40;
         options.height = 30;
         options.backdrop = 0xFFFFFF;

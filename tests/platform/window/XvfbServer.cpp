@@ -45,8 +45,8 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& whyNot)
     posix_spawn_file_actions_adddup2(&actions, fds[1], kDisplayFd);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int pid = spawn({"Xvfb", "-displayfd", std::to_string(kDisplayFd), "-screen", "0", "800x600x24",
-                           "-nolisten", "tcp", "-noreset"},
+    const int pid = spawn({"Xvfb", "-displayfd", std::to_string(kDisplayFd), "-screen", "0", "800x600x24", "-nolisten",
+                           "tcp", "-noreset"},
                           &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -56,7 +56,7 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& whyNot)
         return nullptr;
     }
     std::string number;
-    pollfd waitFor{fds[0], POLLIN, 0};
+    pollfd waitFor {fds[0], POLLIN, 0};
     while (number.find('\n') == std::string::npos && poll(&waitFor, 1, 10000) > 0) {
         char buffer[32];
         const ssize_t got = read(fds[0], buffer, sizeof buffer);

@@ -21,7 +21,10 @@ public:
     [[nodiscard]] const std::string& display() const { return m_display; }
 
 private:
-    XvfbServer(int pid, std::string display) : m_pid(pid), m_display(std::move(display)) {}
+    XvfbServer(int pid, std::string display)
+        : m_pid(pid)
+        , m_display(std::move(display))
+    { }
 
     int m_pid = 0;
     std::string m_display;
@@ -37,7 +40,9 @@ public:
     BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
 private:
-    explicit BackgroundProgram(int pid) : m_pid(pid) {}
+    explicit BackgroundProgram(int pid)
+        : m_pid(pid)
+    { }
     int m_pid = 0;
 };
 
