@@ -21,8 +21,8 @@ ListLayout computeListLayout(const ListLayoutInput& input)
     if (!headerHidden)
         layout.headerHeight = std::max(rowHeight, input.headerIconHeight) + 6;
     layout.header = {0, 0, input.client.width, layout.headerHeight};
-    layout.itemArea = {0, layout.headerHeight, input.client.width,
-                       std::max(input.client.height - layout.headerHeight, 0)};
+    layout.itemArea
+        = {0, layout.headerHeight, input.client.width, std::max(input.client.height - layout.headerHeight, 0)};
 
     if (input.mode == ListViewMode::Icons) {
         rowHeight += input.rowIconHeight + 8;
@@ -48,8 +48,8 @@ ListLayout computeListLayout(const ListLayoutInput& input)
     layout.horizontalBar = layout.contentWidth > area.width;
     layout.verticalBarRect = {area.right() - listScrollBarThickness, area.y, listScrollBarThickness, area.height};
     const int horizontalWidth = area.width - (layout.verticalBar ? listScrollBarThickness : 0);
-    layout.horizontalBarRect = {area.x, area.bottom() - listScrollBarThickness, horizontalWidth,
-                                listScrollBarThickness};
+    layout.horizontalBarRect
+        = {area.x, area.bottom() - listScrollBarThickness, horizontalWidth, listScrollBarThickness};
     return layout;
 }
 

@@ -39,7 +39,10 @@ struct ListLayout {
     IntRect horizontalBarRect;
 
     // Largest downward scroll (scroll y runs from -maxScrollY to 0).
-    [[nodiscard]] int maxScrollY() const { return contentHeight > itemArea.height ? contentHeight - itemArea.height : 0; }
+    [[nodiscard]] int maxScrollY() const
+    {
+        return contentHeight > itemArea.height ? contentHeight - itemArea.height : 0;
+    }
     [[nodiscard]] int maxScrollX() const { return contentWidth > itemArea.width ? contentWidth - itemArea.width : 0; }
 };
 
