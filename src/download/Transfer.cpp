@@ -1,13 +1,11 @@
 #include "download/Transfer.h"
 
 #include "download/PartialFile.h"
+#include "net/HttpStream.h"
 #include "platform/Files.h"
 #include "runtime/Numbers.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,33 +16,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct EasyHandleDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct HeaderListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
-using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
-
-void initialiseCurlOnce()
-{
-    // Thread-safe since libcurl 7.84; the static makes it happen once.
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    (void)initialised;
-}
-
+// A field of ASCII digits and nothing else.
 std::optional<int64_t> parseDecimal(std::string_view digits)
 {
-    if (digits.empty() || digits.size() > 18)
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
-    int64_t value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return numbers::toInteger(digits);
 }
 
 // "Content-Range: bytes 100-199/200" or "bytes */200".
@@ -108,59 +85,29 @@ public:
     Outcome run(const Text& url, int64_t offset, const TransferTimeouts& timeouts)
     {
         m_offset = offset;
-        EasyHandle easy(curl_easy_init());
-        if (!easy)
-            return Outcome::Failed;
-        curl_slist* lines = nullptr;
-        for (const Text& line : text::split(transferHeaderBlock(offset).view(), "\r\n")) {
-            curl_slist* appended = curl_slist_append(lines, line.c_str());
-            if (!appended) {
-                curl_slist_free_all(lines);
-                return Outcome::Failed;
-            }
-            lines = appended;
-        }
-        const HeaderList headers(lines);
-        CURL* handle = easy.get();
-        // The handle's own agent; the header block's User-Agent line replaces
+        net::RequestPlan plan = net::planStream(url, transferHeaderBlock(0) + "\r\n");
+        plan.rangeFrom = offset;
+        // The plan's own agent; the header block's User-Agent line replaces
         // it on the wire, as it does for the URL-level calls it stands for.
-        const Text agent = transferAgentText();
-        const bool configured = curl_easy_setopt(handle, CURLOPT_URL, url.c_str()) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, receiveBufferBytes(m_limit)) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()))
-                == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts.stall.count())) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &TransferAttempt::onHeader) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_HEADERDATA, this) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &TransferAttempt::onBody) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_WRITEDATA, this) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferAttempt::onIdle) == CURLE_OK
-            && curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this) == CURLE_OK;
-        if (!configured)
-            return Outcome::Failed;
-        m_easy = handle;
+        plan.userAgent = transferAgentText();
+        net::StreamSettings settings;
+        settings.connectTimeout = timeouts.connect;
+        settings.receiveBufferBytes = receiveBufferBytes(m_limit);
+        settings.lowSpeedBytesPerSecond = 1;
+        settings.lowSpeedTime = timeouts.stall;
+        net::StreamHandlers handlers;
+        handlers.reply = [this](const net::StreamReply& reply) { return beginBody(reply); };
+        handlers.body = [this](std::string_view bytes) { return deliver(bytes); };
+        handlers.abort = [this] { return m_abortFlag.isRaised(); };
 
-        const CURLcode code = curl_easy_perform(handle);
-        // A reply without a body (or whose body never reached the callback)
-        // is judged here.
-        if (code == CURLE_OK && !m_bodyBegun && !m_rejected)
-            beginBody();
+        const net::StreamEnd end = net::streamRequest(plan, settings, handlers);
         const bool closed = m_file.close();
 
         if (m_rangeNotSatisfiable)
             return settleUnsatisfiableRange();
         if (m_rejected || m_writeFailed || !closed)
             return Outcome::Failed;
-        if (code == CURLE_OK && m_bodyBegun && m_done == m_total) {
+        if (end == net::StreamEnd::Completed && m_bodyBegun && m_done == m_total) {
             report(m_total, m_total);
             return files::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
         }
@@ -170,49 +117,15 @@ public:
     }
 
 private:
-    static size_t onHeader(char* data, size_t size, size_t count, void* self)
-    {
-        const std::string_view line(data, size * count);
-        static_cast<TransferAttempt*>(self)->takeHeader(line);
-        return size * count;
-    }
-
-    static size_t onBody(char* data, size_t size, size_t count, void* self)
-    {
-        const std::size_t length = size * count;
-        // Any count other than `length` makes libcurl stop with a write error.
-        return static_cast<TransferAttempt*>(self)->deliver(std::string_view(data, length)) ? length : 0;
-    }
-
-    // Called by libcurl while it waits for the network as well as during reads.
-    static int onIdle(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-    {
-        return static_cast<TransferAttempt*>(self)->m_abortFlag.isRaised() ? 1 : 0;
-    }
-
-    void takeHeader(std::string_view line)
-    {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.remove_suffix(1);
-        if (text::startsWith(line, "HTTP/", CaseSensitivity::Insensitive)) {
-            // A new reply (after a redirect or an interim reply): forget the last one's fields.
-            m_contentRange = {};
-            return;
-        }
-        constexpr std::string_view kContentRange = "content-range:";
-        if (text::startsWith(line, kContentRange, CaseSensitivity::Insensitive))
-            m_contentRange = parseContentRange(line.substr(kContentRange.size()));
-    }
-
     // The first body bytes (or the end of a reply without body): decide
     // whether this reply may go into the partial file at all.
-    bool beginBody()
+    bool beginBody(const net::StreamReply& reply)
     {
         m_bodyBegun = true;
-        long status = 0;
-        curl_off_t contentLength = -1;
-        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
-        curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &contentLength);
+        const long status = reply.status;
+        const int64_t contentLength = reply.contentLength;
+        if (const std::optional<Text> range = net::headerField(reply.headers.view(), "Content-Range"))
+            m_contentRange = parseContentRange(range->view());
 
         if (status == 416) {
             m_rangeNotSatisfiable = true;
@@ -245,7 +158,7 @@ private:
             return false;
         }
         m_done = m_offset;
-        m_total = m_offset + static_cast<int64_t>(contentLength);
+        m_total = m_offset + contentLength;
         return true;
     }
 
@@ -259,8 +172,6 @@ private:
     // current window is checked, after each read the window and the abort flag.
     bool deliver(std::string_view bytes)
     {
-        if (!m_bodyBegun && !beginBody())
-            return false;
         if (m_rejected || m_writeFailed)
             return false;
         while (!bytes.empty()) {
@@ -340,7 +251,6 @@ private:
     const int64_t m_limit;
     AbortFlag& m_abortFlag;
 
-    CURL* m_easy = nullptr;
     PartialFile m_file;
     ContentRange m_contentRange;
     int64_t m_offset = 0;
@@ -362,7 +272,7 @@ Text transferHeaderBlock(int64_t resumeOffset)
     Text block("Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
                "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
     if (resumeOffset > 0)
-        block += "\r\nRange:bytes=" + numbers::fromInteger(resumeOffset) + "-";
+        block += "\r\n" + net::openRangeLine(resumeOffset);
     return block;
 }
 
@@ -381,7 +291,6 @@ Text partialPathOf(const Text& finalPath)
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferTimeouts& timeouts)
 {
-    initialiseCurlOnce();
     // A negative limit is no limit, like 0: it cannot mean "read nothing".
     const int64_t limitBytes = limitKBps > 0 ? limitKBps * kBytesPerKB : 0;
     const Text partialPath = partialPathOf(finalPath);

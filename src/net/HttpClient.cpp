@@ -5,15 +5,11 @@
 #include "net/HttpClient.h"
 
 #include "net/ConnectionLimit.h"
+#include "net/CurlEasy.h"
 #include "net/RequestPlan.h"
 
-#include <curl/curl.h>
-
 #include <chrono>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 namespace quorvo {
 namespace {
@@ -25,27 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr curl_off_t maximumBodyBytes = 256LL * 1024 * 1024;
 // Past this the header stream is an attack, not a header block.
 constexpr std::size_t maximumHeaderStreamBytes = 1024 * 1024;
-constexpr long maximumRedirects = 10;
 constexpr int pollIntervalMs = 20;
-
-void initialiseCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct EasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct MultiDeleter {
-    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
-};
-struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
-using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
-using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
 // What the callbacks learn while the transfer runs.
 struct Transfer {
@@ -163,37 +139,6 @@ Stop checkLimits(Transfer& transfer)
     return Stop::None;
 }
 
-bool isAllowedProxy(const Text& server)
-{
-    const Text lower = text::toLower(server.view());
-    if (!text::contains(lower.view(), "://")) {
-        return true;
-    }
-    return text::startsWith(lower.view(), "http://") || text::startsWith(lower.view(), "https://");
-}
-
-// A header line curl should send as given. "Name:" with nothing after it
-// would make curl drop the header instead; "Name;" is its way to send it empty.
-std::string curlHeaderLine(const std::string& line)
-{
-    const auto colon = line.find(':');
-    if (colon != std::string::npos && text::trim(std::string_view(line).substr(colon + 1)).empty()) {
-        return line.substr(0, colon) + ";";
-    }
-    return line;
-}
-
-bool appendHeader(HeaderList& list, const std::string& line)
-{
-    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) {
-        return false;
-    }
-    static_cast<void>(list.release());
-    list.reset(grown);
-    return true;
-}
-
 struct Outcome {
     bool completed = false;  // a final response came and its body was read to the end
     Transfer transfer;
@@ -206,86 +151,34 @@ Outcome perform(const net::RequestPlan& plan)
     transfer.totalMs = plan.totalMs;
     transfer.phaseMs = plan.phaseMs;
 
-    EasyHandle easy(curl_easy_init());
-    MultiHandle multi(curl_multi_init());
+    const net::curl::EasyHandle easy(curl_easy_init());
+    const net::curl::MultiHandle multi(curl_multi_init());
     if (!easy || !multi) {
         return outcome;
     }
     CURL* handle = easy.get();
 
-    HeaderList headers;
-    for (const std::string& line : net::wireHeaderLines(plan)) {
-        if (line.find_first_of("\r\n") != std::string::npos || !appendHeader(headers, curlHeaderLine(line))) {
-            return outcome;
-        }
+    net::curl::HeaderList headers;
+    if (!net::curl::buildHeaderList(plan, headers)) {
+        return outcome;
     }
-    // Headers libcurl would otherwise add of its own accord.
-    std::vector<std::string> suppressed = {"Expect:", "Proxy-Connection:"};
-    if (plan.method == "POST") {
-        if (!text::contains(plan.headerBlock.view(), "Content-Type: ", CaseSensitivity::Insensitive)) {
-            suppressed.emplace_back("Content-Type:");
-        }
-        if (!text::contains(plan.headerBlock.view(), "Content-Length: ", CaseSensitivity::Insensitive)) {
-            suppressed.emplace_back("Content-Length:");
-        }
+    net::curl::Options options(handle);
+    net::curl::applyPlan(options, plan, headers);
+    options.set(CURLOPT_CONNECTTIMEOUT_MS, plan.phaseMs)
+        .set(CURLOPT_MAXFILESIZE_LARGE, maximumBodyBytes)
+        .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
+        .set(CURLOPT_HEADERFUNCTION, &onHeader)
+        .set(CURLOPT_HEADERDATA, &transfer)
+        .set(CURLOPT_WRITEFUNCTION, &onBody)
+        .set(CURLOPT_WRITEDATA, &transfer)
+        .set(CURLOPT_PREREQFUNCTION, &onConnected)
+        .set(CURLOPT_PREREQDATA, &transfer)
+        .set(CURLOPT_XFERINFOFUNCTION, &onProgress)
+        .set(CURLOPT_XFERINFODATA, &transfer)
+        .set(CURLOPT_NOPROGRESS, 0L);
+    if (!options.ok()) {
+        return outcome;
     }
-    for (const std::string& line : suppressed) {
-        if (!appendHeader(headers, line)) {
-            return outcome;
-        }
-    }
-
-    curl_easy_setopt(handle, CURLOPT_URL, plan.target.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, plan.allowRedirect ? 1L : 0L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, maximumRedirects);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, plan.phaseMs);
-    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, maximumBodyBytes);
-    curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    // An empty proxy also keeps libcurl from taking one from the environment.
-    curl_easy_setopt(handle, CURLOPT_PROXY, plan.proxy.used ? plan.proxy.server.c_str() : "");
-    if (plan.proxy.used) {
-        if (!isAllowedProxy(plan.proxy.server)) {
-            return outcome;
-        }
-        curl_easy_setopt(handle, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
-        if (plan.proxy.hasCredentials) {
-            curl_easy_setopt(handle, CURLOPT_PROXYUSERNAME, plan.proxy.userName.c_str());
-            curl_easy_setopt(handle, CURLOPT_PROXYPASSWORD, plan.proxy.password.c_str());
-        }
-    }
-    if (!plan.userName.empty()) {
-        // More than one method: credentials go out only when the server asks.
-        curl_easy_setopt(handle, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-        curl_easy_setopt(handle, CURLOPT_USERNAME, plan.userName.c_str());
-        curl_easy_setopt(handle, CURLOPT_PASSWORD, plan.password.c_str());
-    }
-
-    if (plan.method == "POST") {
-        curl_easy_setopt(handle, CURLOPT_POST, 1L);
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(plan.body.size()));
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDS, plan.body.c_str());
-    } else if (plan.method == "GET") {
-        curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-    } else if (plan.method == "HEAD") {
-        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    } else {
-        curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, plan.method.c_str());
-    }
-
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &onHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &onBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &onConnected);
-    curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &onProgress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
 
     if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
         return outcome;
@@ -331,7 +224,7 @@ Outcome perform(const net::RequestPlan& plan)
 
 Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExchange* exchange)
 {
-    initialiseCurlOnce();
+    net::curl::initialiseOnce();
     HttpExchange local;
     HttpExchange& out = exchange != nullptr ? *exchange : local;
     out = HttpExchange {};

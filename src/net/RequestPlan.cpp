@@ -112,6 +112,23 @@ RequestPlan planRequest(const Text& url, const HttpOptions& options)
     return plan;
 }
 
+RequestPlan planStream(const Text& url, const Text& headerLines)
+{
+    RequestPlan plan;
+    plan.method = "GET";
+    plan.target = url;
+    plan.headerBlock = headerLines;
+    plan.http11Only = false;
+    plan.proxyFromEnvironment = true;
+    plan.valid = !url.empty();
+    return plan;
+}
+
+Text openRangeLine(int64_t offset)
+{
+    return "Range:bytes=" + numbers::fromInteger(offset) + "-";
+}
+
 std::vector<std::string> wireHeaderLines(const RequestPlan& plan)
 {
     std::vector<std::string> lines;
@@ -126,6 +143,9 @@ std::vector<std::string> wireHeaderLines(const RequestPlan& plan)
     addBlock(plan.cookieLine.view());
     if (!blockHas(plan.headerBlock, "User-Agent: ")) {
         lines.push_back("User-Agent: " + plan.userAgent.str());
+    }
+    if (plan.rangeFrom > 0) {
+        lines.push_back(openRangeLine(plan.rangeFrom).str());
     }
     return lines;
 }

@@ -39,9 +39,19 @@ struct RequestPlan {
     Text userName;  // empty: no server logon
     Text password;
     bool allowRedirect = true;
+    bool http11Only = true;             // false: libcurl's own choice of HTTP version
+    bool proxyFromEnvironment = false;  // no proxy given: take libcurl's from the environment
+    int64_t rangeFrom = 0;              // above 0: an open-ended byte range from here, as the last line
 };
 
 RequestPlan planRequest(const Text& url, const HttpOptions& options);
+
+// A streamed GET of `url` as given, with exactly the caller's header lines
+// (each ended by "\r\n") and no defaults added.
+RequestPlan planStream(const Text& url, const Text& headerLines);
+
+// "Range:bytes=" offset "-": the open-ended range line, without a line end.
+Text openRangeLine(int64_t offset);
 
 // Header lines as they go on the wire after the Host line, without line ends:
 // the header block, then the cookie line, then the user agent.

@@ -142,6 +142,25 @@ TEST(TransferHeaderBlock, ResumeAddsAnOpenRangeWithoutBlankAfterTheColon)
     EXPECT_EQ(partialPathOf("a/b.flac"), "a/b.flac.tmp");
 }
 
+// The server's /echo answers with the request head byte for byte, so the
+// "song" it sends is exactly what went on the wire.
+TEST_F(TransferTest, RequestHeadOnTheWireIsExactlyTheFixedBlockWithOrWithoutARange)
+{
+    const std::string fixed
+        = "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
+          "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)\r\n";
+    const std::string head = "GET /echo/song.flac HTTP/1.1\r\nHost: " + m_server.host() + "\r\n";
+    const Text url(m_server.baseUrl() + "/echo/song.flac");
+    ASSERT_EQ(transferFile(url, target("song.flac"), {}, 0, m_abortFlag, m_timeouts), TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), head + fixed + "\r\n");
+
+    // A resume: the echo ignores the range (200), so the partial file restarts
+    // and holds the ranged request.
+    test::writeWholeFile(m_dir.file("song.flac.tmp"), "12345");
+    ASSERT_EQ(transferFile(url, target("song.flac"), {}, 0, m_abortFlag, m_timeouts), TransferResult::Completed);
+    EXPECT_EQ(read("song.flac"), head + fixed + "Range:bytes=5-\r\n\r\n");
+}
+
 TEST_F(TransferTest, ResumeSendsOneRangeRequestAndEndsByteIdentical)
 {
     const std::string expected = serverBytes(kPlainSong);
