@@ -5,6 +5,7 @@
 // for success.
 
 #include "runtime/Text.h"
+#include "runtime/UniqueFd.h"
 
 #include <string_view>
 
@@ -12,21 +13,16 @@ namespace quorvo {
 
 class PartialFile {
 public:
-    PartialFile() = default;
-    ~PartialFile();
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
     // Opens (creating it when missing) for appending, or emptied when `restart`.
     bool open(const Text& path, bool restart);
     bool write(std::string_view bytes);
     // Flushes to the kernel and closes; false when an earlier write or the
     // close itself failed. Closing a file that is not open is a success.
     bool close();
-    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
+    [[nodiscard]] bool isOpen() const { return m_fd.valid(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 }  // namespace quorvo

@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include "runtime/Encoding.h"
+#include "runtime/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,45 +13,6 @@
 namespace quorvo::files {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-    [[nodiscard]] bool valid() const { return m_fd >= 0; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 bool statPath(const Text& path, struct stat& info)
 {
@@ -152,7 +114,7 @@ std::optional<Bytes> readFile(const Text& path)
 {
     if (path.empty())
         return std::nullopt;
-    FileDescriptor fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return std::nullopt;
     struct stat info { };
@@ -186,7 +148,7 @@ bool writeFile(const Text& path, std::string_view data)
         return false;
 
     std::string temporary = target + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
+    UniqueFd fd(::mkstemp(temporary.data()));
     if (fd.valid()) {
         ::fchmod(fd.get(), hadFile ? (existing.st_mode & 07777) : 0644);
         const bool ok = writeAll(fd.get(), data) && ::fsync(fd.get()) == 0;
@@ -195,7 +157,7 @@ bool writeFile(const Text& path, std::string_view data)
         ::unlink(temporary.c_str());
     }
     // A directory we cannot create files in may still hold a writable file.
-    FileDescriptor direct(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    UniqueFd direct(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!direct.valid())
         return false;
     const bool ok = writeAll(direct.get(), data);
@@ -206,7 +168,7 @@ bool appendFile(const Text& path, std::string_view data)
 {
     if (path.empty())
         return false;
-    FileDescriptor fd(::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    UniqueFd fd(::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
     if (!fd.valid())
         return false;
     const bool ok = writeAll(fd.get(), data);
