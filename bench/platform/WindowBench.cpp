@@ -11,6 +11,7 @@
 
 namespace {
 
+using namespace quorvo;
 using namespace quorvo::platform;
 
 std::unique_ptr<EventLoop> makeLoop()
@@ -24,7 +25,7 @@ std::unique_ptr<EventLoop> makeLoop()
     return loop;
 }
 
-void presentFrame(benchmark::State& state, std::uint32_t fill, Rect area)
+void presentFrame(benchmark::State& state, std::uint32_t fill, IntRect area)
 {
     auto loop = makeLoop();
     if (!loop) {
@@ -46,19 +47,19 @@ void presentFrame(benchmark::State& state, std::uint32_t fill, Rect area)
 
 void BM_PresentOpaqueFrame410x650(benchmark::State& state)
 {
-    presentFrame(state, 0xFF336699, Rect {0, 0, 410, 650});
+    presentFrame(state, 0xFF336699, IntRect {0, 0, 410, 650});
 }
 BENCHMARK(BM_PresentOpaqueFrame410x650);
 
 void BM_PresentTranslucentFrame410x650(benchmark::State& state)
 {
-    presentFrame(state, 0xC0264C73, Rect {0, 0, 410, 650});
+    presentFrame(state, 0xC0264C73, IntRect {0, 0, 410, 650});
 }
 BENCHMARK(BM_PresentTranslucentFrame410x650);
 
 void BM_PresentCaptionRect120x25(benchmark::State& state)
 {
-    presentFrame(state, 0xC0264C73, Rect {20, 10, 120, 25});
+    presentFrame(state, 0xC0264C73, IntRect {20, 10, 120, 25});
 }
 BENCHMARK(BM_PresentCaptionRect120x25);
 

@@ -136,14 +136,14 @@ int imageHeight(const Image& image)
     return image.height();
 }
 
-void drawImage(Painter& painter, const Image& image, const RectF& dest, std::optional<RectF> source,
+void drawImage(Painter& painter, const Image& image, const FloatRect& dest, std::optional<FloatRect> source,
                std::optional<ImageAttributes> attributes)
 {
     if (image.isNull()) {
         return;
     }
-    const RectF from
-        = source.value_or(RectF {0.0f, 0.0f, static_cast<float>(image.width()), static_cast<float>(image.height())});
+    const FloatRect from = source.value_or(
+        FloatRect {0.0f, 0.0f, static_cast<float>(image.width()), static_cast<float>(image.height())});
     painter.drawSurface(image.activeFrame(), dest, from, attributes ? attributes->alphaScale : 1.0);
 }
 
@@ -152,7 +152,8 @@ void disposeImage(Image& image)
     image.reset();
 }
 
-std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const RectF& dest, const RectF& centre)
+std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const FloatRect& dest,
+                                          const FloatRect& centre)
 {
     const auto whole = [](float value) { return static_cast<float>(static_cast<int>(value)); };
     const float iw = static_cast<float>(imageWidth);
@@ -183,7 +184,7 @@ std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const
     return slices;
 }
 
-void drawNineGrid(Painter& painter, const Image& image, const RectF& dest, const RectF& centre,
+void drawNineGrid(Painter& painter, const Image& image, const FloatRect& dest, const FloatRect& centre,
                   std::optional<int> alpha)
 {
     if (!painter.isValid() || image.isNull()) {

@@ -3,9 +3,9 @@
 // Pictures decoded from memory (PNG, JPEG, GIF with its frames and delays),
 // drawn whole, in part, or stretched as a nine-grid around fixed corners.
 
-#include "gfx/Geometry.h"
 #include "gfx/Painter.h"
 #include "gfx/Surface.h"
+#include "runtime/Geometry.h"
 
 #include <memory>
 #include <optional>
@@ -72,7 +72,8 @@ int imageWidth(const Image& image);
 int imageHeight(const Image& image);
 
 // Draws the image's source rectangle (default: all of it) scaled into dest.
-void drawImage(Painter& painter, const Image& image, const RectF& dest, std::optional<RectF> source = std::nullopt,
+void drawImage(Painter& painter, const Image& image, const FloatRect& dest,
+               std::optional<FloatRect> source = std::nullopt,
                std::optional<ImageAttributes> attributes = std::nullopt);
 
 void disposeImage(Image& image);
@@ -82,15 +83,16 @@ void disposeImage(Image& image);
 // truncated to whole pixels. Slices may be empty or negative; they are skipped
 // when drawn.
 struct NineGridSlice {
-    RectF source;
-    RectF dest;
+    FloatRect source;
+    FloatRect dest;
 };
-std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const RectF& dest, const RectF& centre);
+std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const FloatRect& dest,
+                                          const FloatRect& centre);
 
 // Stretches the image around its centre rectangle (source pixels) so that the
 // corners keep their size. An alpha of 0..254 scales every slice's alpha by
 // alpha / 255; 255 or none draws unchanged.
-void drawNineGrid(Painter& painter, const Image& image, const RectF& dest, const RectF& centre,
+void drawNineGrid(Painter& painter, const Image& image, const FloatRect& dest, const FloatRect& centre,
                   std::optional<int> alpha = std::nullopt);
 
 int frameCount(const Image& image);

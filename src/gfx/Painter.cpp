@@ -69,7 +69,7 @@ void Painter::translate(float dx, float dy)
     }
 }
 
-void Painter::clipRect(const RectF& rect)
+void Painter::clipRect(const FloatRect& rect)
 {
     if (m_cr == nullptr) {
         return;
@@ -133,7 +133,7 @@ void Painter::clear(Argb colour)
     cairo_restore(m_cr);
 }
 
-void Painter::drawSurface(const Surface& source, const RectF& dest, const RectF& sourceRect, double alphaScale)
+void Painter::drawSurface(const Surface& source, const FloatRect& dest, const FloatRect& sourceRect, double alphaScale)
 {
     if (m_cr == nullptr || source.isNull() || dest.width <= 0.0f || dest.height <= 0.0f || sourceRect.width <= 0.0f
         || sourceRect.height <= 0.0f || alphaScale <= 0.0) {

@@ -5,7 +5,7 @@
 
 #include "gfx/CairoFwd.h"
 #include "gfx/Color.h"
-#include "gfx/Geometry.h"
+#include "runtime/Geometry.h"
 
 namespace quorvo::gfx {
 
@@ -34,7 +34,7 @@ public:
 
     void translate(float dx, float dy);
     // Intersects the clip with a rectangle (pixel edges, no adjustment).
-    void clipRect(const RectF& rect);
+    void clipRect(const FloatRect& rect);
     // Combines the clip with a filled path. Replace, Intersect and Exclude are
     // supported; the others leave the clip unchanged and return false.
     bool clipPath(const Path& path, CombineMode mode);
@@ -46,7 +46,8 @@ public:
     // Draws `source` (a part of it, in pixels) scaled into `dest`, its alpha
     // multiplied by alphaScale (0..1). Slices are sampled without bleeding
     // pixels from outside the source rectangle.
-    void drawSurface(const Surface& source, const RectF& dest, const RectF& sourceRect, double alphaScale = 1.0);
+    void drawSurface(const Surface& source, const FloatRect& dest, const FloatRect& sourceRect,
+                     double alphaScale = 1.0);
     // Draws all of `source` at its own size.
     void drawSurface(const Surface& source, float x, float y, double alphaScale = 1.0);
 

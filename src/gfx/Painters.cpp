@@ -69,7 +69,7 @@ void strokeLine(cairo_t* cr, Argb colour, double x1, double y1, double x2, doubl
     cairo_restore(cr);
 }
 
-void strokeRectangle(cairo_t* cr, const RectF& rect, Argb colour, double width, DashStyle dash)
+void strokeRectangle(cairo_t* cr, const FloatRect& rect, Argb colour, double width, DashStyle dash)
 {
     const double w = rect.width - 1.0;
     const double h = rect.height - 1.0;
@@ -89,7 +89,7 @@ void strokeRectangle(cairo_t* cr, const RectF& rect, Argb colour, double width, 
 
 }  // namespace
 
-void fillRect(Painter& painter, const RectF& rect, Argb colour)
+void fillRect(Painter& painter, const FloatRect& rect, Argb colour)
 {
     cairo_t* cr = painter.native();
     const double w = rect.width - 1.0;
@@ -105,7 +105,7 @@ void fillRect(Painter& painter, const RectF& rect, Argb colour)
     cairo_restore(cr);
 }
 
-void fillGradient(Painter& painter, const RectF& rect, Argb start, Argb end, GradientMode mode)
+void fillGradient(Painter& painter, const FloatRect& rect, Argb start, Argb end, GradientMode mode)
 {
     cairo_t* cr = painter.native();
     const double w = rect.width - 1.0;
@@ -159,7 +159,7 @@ void drawLine(Painter& painter, Argb colour, float x1, float y1, float x2, float
     strokeLine(painter.native(), colour, x1, y1, x2, y2, width);
 }
 
-void drawFrame(Painter& painter, const RectF& rect, std::uint32_t style, std::optional<Argb> colour, float width)
+void drawFrame(Painter& painter, const FloatRect& rect, std::uint32_t style, std::optional<Argb> colour, float width)
 {
     cairo_t* cr = painter.native();
     if (cr == nullptr || style == frame::None || width <= 0.0f) {
@@ -195,7 +195,7 @@ void drawFrame(Painter& painter, const RectF& rect, std::uint32_t style, std::op
     }
 }
 
-void fillRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour)
+void fillRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb colour)
 {
     cairo_t* cr = painter.native();
     if (cr == nullptr) {
@@ -211,7 +211,7 @@ void fillRoundRect(Painter& painter, const RectF& rect, float diameter, Argb col
     cairo_restore(cr);
 }
 
-void drawRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour, DashStyle dash, float width)
+void drawRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb colour, DashStyle dash, float width)
 {
     cairo_t* cr = painter.native();
     if (cr == nullptr || width <= 0.0f) {

@@ -6,9 +6,9 @@
 // 1-pixel line at y covers exactly row y and includes both end pixels.
 
 #include "gfx/Color.h"
-#include "gfx/Geometry.h"
 #include "gfx/Painter.h"
 #include "gfx/Path.h"
+#include "runtime/Geometry.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,22 +28,22 @@ inline constexpr std::uint32_t Solid = 3;
 inline constexpr std::uint32_t Dashed = 4;
 }  // namespace frame
 
-void fillRect(Painter& painter, const RectF& rect, Argb colour);
+void fillRect(Painter& painter, const FloatRect& rect, Argb colour);
 
 // A two-colour linear gradient laid over the whole rectangle, mirrored (not
 // clamped) beyond it; fills width - 1 by height - 1.
-void fillGradient(Painter& painter, const RectF& rect, Argb start, Argb end,
+void fillGradient(Painter& painter, const FloatRect& rect, Argb start, Argb end,
                   GradientMode mode = GradientMode::Vertical);
 
 void drawLine(Painter& painter, Argb colour, float x1, float y1, float x2, float y2, float width = 1.0f);
 
-void drawFrame(Painter& painter, const RectF& rect, std::uint32_t style, std::optional<Argb> colour = std::nullopt,
+void drawFrame(Painter& painter, const FloatRect& rect, std::uint32_t style, std::optional<Argb> colour = std::nullopt,
                float width = 1.0f);
 
 // The diameter is truncated to whole pixels.
-void fillRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour);
-void drawRoundRect(Painter& painter, const RectF& rect, float diameter, Argb colour, DashStyle dash = DashStyle::Solid,
-                   float width = 1.0f);
+void fillRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb colour);
+void drawRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb colour,
+                   DashStyle dash = DashStyle::Solid, float width = 1.0f);
 
 // False when the combine mode is not supported (union, xor, complement).
 bool clipToPath(Painter& painter, const Path& path, CombineMode mode);

@@ -13,7 +13,7 @@ double radians(double degrees)
     return degrees * std::numbers::pi / 180.0;
 }
 
-void appendArc(cairo_t* cr, const RectF& box, double startDegrees, double sweepDegrees, bool newSubPath)
+void appendArc(cairo_t* cr, const FloatRect& box, double startDegrees, double sweepDegrees, bool newSubPath)
 {
     if (box.width <= 0.0f || box.height <= 0.0f) {
         // A degenerate corner is a point: keep the figure connected through it.
@@ -40,22 +40,22 @@ void appendArc(cairo_t* cr, const RectF& box, double startDegrees, double sweepD
     cairo_restore(cr);
 }
 
-RectF shifted(RectF box, float dx, float dy)
+FloatRect shifted(FloatRect box, float dx, float dy)
 {
     return {box.x + dx, box.y + dy, box.width, box.height};
 }
 
 }  // namespace
 
-void Path::addArc(RectF box, float startAngle, float sweepAngle)
+void Path::addArc(FloatRect box, float startAngle, float sweepAngle)
 {
     m_elements.emplace_back(Arc {box, startAngle, sweepAngle});
 }
-void Path::addEllipse(RectF box)
+void Path::addEllipse(FloatRect box)
 {
     m_elements.emplace_back(Ellipse {box});
 }
-void Path::addRectangle(RectF box)
+void Path::addRectangle(FloatRect box)
 {
     m_elements.emplace_back(Rectangle {box});
 }
@@ -99,7 +99,7 @@ void Path::appendTo(cairo_t* cr, float dx, float dy) const
     }
 }
 
-Path roundRectPath(const RectF& rect, int diameter, FillMode mode)
+Path roundRectPath(const FloatRect& rect, int diameter, FillMode mode)
 {
     const auto d = static_cast<float>(diameter);
     const float right = rect.x + rect.width - d - 1.0f;

@@ -5,7 +5,7 @@
 // onto any painter.
 
 #include "gfx/CairoFwd.h"
-#include "gfx/Geometry.h"
+#include "runtime/Geometry.h"
 
 #include <variant>
 #include <vector>
@@ -18,15 +18,15 @@ class Path {
 public:
     // An elliptical arc inside `box`; angles in degrees, clockwise from +x.
     struct Arc {
-        RectF box;
+        FloatRect box;
         float startAngle = 0.0f;
         float sweepAngle = 0.0f;
     };
     struct Ellipse {
-        RectF box;
+        FloatRect box;
     };
     struct Rectangle {
-        RectF box;
+        FloatRect box;
     };
     struct Close { };
     using Element = std::variant<Arc, Ellipse, Rectangle, Close>;
@@ -35,9 +35,9 @@ public:
         : m_fillMode(mode)
     { }
 
-    void addArc(RectF box, float startAngle, float sweepAngle);
-    void addEllipse(RectF box);
-    void addRectangle(RectF box);
+    void addArc(FloatRect box, float startAngle, float sweepAngle);
+    void addEllipse(FloatRect box);
+    void addRectangle(FloatRect box);
     void closeFigure();
 
     [[nodiscard]] FillMode fillMode() const { return m_fillMode; }
@@ -56,6 +56,6 @@ private:
 // The rounded rectangle of every rounded control: four d x d arcs whose right
 // and bottom ones sit at x + width - d - 1 and y + height - d - 1, so the
 // outline stays within width - 1 and height - 1 like the other painters.
-Path roundRectPath(const RectF& rect, int diameter, FillMode mode = FillMode::Alternate);
+Path roundRectPath(const FloatRect& rect, int diameter, FillMode mode = FillMode::Alternate);
 
 }  // namespace quorvo::gfx

@@ -76,7 +76,7 @@ PreparedText prepareText(std::string_view utf8, int prefixMode)
 }
 
 TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, const StringFormat& format,
-                       const RectF& box)
+                       const FloatRect& box)
     : m_text(prepareText(utf8, format.hotkeyPrefix()))
     , m_box(box)
     , m_flags(format.flags())
@@ -223,7 +223,7 @@ std::vector<bool> TextLayout::trailingSpaceBytes() const
     return trailing;
 }
 
-std::optional<RectF> TextLayout::rangeBox(int first, int count) const
+std::optional<FloatRect> TextLayout::rangeBox(int first, int count) const
 {
     if (first < 0 || count < 0 || first + count > characterCount()) {
         return std::nullopt;
@@ -257,13 +257,13 @@ std::optional<RectF> TextLayout::rangeBox(int first, int count) const
         }
     }
     if (!any) {
-        return RectF {};
+        return FloatRect {};
     }
-    return RectF {static_cast<float>(m_originX + left), static_cast<float>(m_originY + top),
-                  static_cast<float>(right - left), static_cast<float>(bottom - top)};
+    return FloatRect {static_cast<float>(m_originX + left), static_cast<float>(m_originY + top),
+                      static_cast<float>(right - left), static_cast<float>(bottom - top)};
 }
 
-RectF TextLayout::extent() const
+FloatRect TextLayout::extent() const
 {
     PangoRectangle logical {};
     pango_layout_get_extents(m_layout, nullptr, &logical);

@@ -5,8 +5,8 @@
 
 #include "gfx/Color.h"
 #include "gfx/Font.h"
-#include "gfx/Geometry.h"
 #include "gfx/StringFormat.h"
+#include "runtime/Geometry.h"
 
 #include <pango/pangocairo.h>
 
@@ -28,7 +28,7 @@ PreparedText prepareText(std::string_view utf8, int prefixMode);
 
 class TextLayout {
 public:
-    TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, const StringFormat& format, const RectF& box);
+    TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, const StringFormat& format, const FloatRect& box);
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
     ~TextLayout();
@@ -36,9 +36,9 @@ public:
     // Draws in `colour`, shifted by (dx, dy), clipped to the box unless the format says otherwise.
     void draw(cairo_t* cr, Argb colour, double dx = 0.0, double dy = 0.0) const;
     // Box of source characters [first, first + count); nullopt when the range is outside the text.
-    [[nodiscard]] std::optional<RectF> rangeBox(int first, int count) const;
+    [[nodiscard]] std::optional<FloatRect> rangeBox(int first, int count) const;
     // Box of everything laid out.
-    [[nodiscard]] RectF extent() const;
+    [[nodiscard]] FloatRect extent() const;
     [[nodiscard]] int characterCount() const { return static_cast<int>(m_text.displayOffset.size()); }
 
 private:
@@ -46,7 +46,7 @@ private:
 
     PangoLayout* m_layout = nullptr;
     PreparedText m_text;
-    RectF m_box;
+    FloatRect m_box;
     double m_originX = 0.0;
     double m_originY = 0.0;
     double m_clipHeight = 0.0;  // 0: unbounded

@@ -50,22 +50,22 @@ Argb haloColourFor(Argb textColour)
     return isDark(textColour) ? toArgb(0xFFFFFF, 85) : toArgb(0x000000, 75);
 }
 
-RectF wholePixelRect(const RectF& rect)
+FloatRect wholePixelRect(const FloatRect& rect)
 {
     const auto whole = [](float value) { return static_cast<float>(static_cast<int>(value)); };
     return {whole(rect.x), whole(rect.y), whole(rect.width), whole(rect.height)};
 }
 
-std::optional<RectF> measureText(const Painter& painter, const Text& text, const Font& font, const StringFormat& format,
-                                 int first, int count, const RectF& layout)
+std::optional<FloatRect> measureText(const Painter& painter, const Text& text, const Font& font,
+                                     const StringFormat& format, int first, int count, const FloatRect& layout)
 {
     const MeasureContext context(painter);
     const TextLayout laidOut(context.get(), encoding::toUtf8(text.view()), font, format, layout);
     return laidOut.rangeBox(first, count);
 }
 
-RectF measureString(const Painter& painter, const Text& text, const Font& font, const StringFormat& format,
-                    const RectF& layout)
+FloatRect measureString(const Painter& painter, const Text& text, const Font& font, const StringFormat& format,
+                        const FloatRect& layout)
 {
     const MeasureContext context(painter);
     const TextLayout laidOut(context.get(), encoding::toUtf8(text.view()), font, format, layout);
@@ -75,7 +75,7 @@ RectF measureString(const Painter& painter, const Text& text, const Font& font, 
 namespace {
 
 // The halo of an already laid-out text whose box is `box` (whole pixels).
-void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, Argb effectColour, double scale)
+void drawHaloOf(Painter& painter, const FloatRect& box, const TextLayout& laidOut, Argb effectColour, double scale)
 {
     const int width = static_cast<int>(box.width);
     const int height = static_cast<int>(box.height);
@@ -116,25 +116,25 @@ void drawHaloOf(Painter& painter, const RectF& box, const TextLayout& laidOut, A
 
 }  // namespace
 
-void drawHalo(Painter& painter, const RectF& rect, const Text& text, const Font& font, const StringFormat& format,
+void drawHalo(Painter& painter, const FloatRect& rect, const Text& text, const Font& font, const StringFormat& format,
               Argb effectColour, double scale)
 {
     if (!painter.isValid() || !(scale > 0.0)) {
         return;
     }
-    const RectF box = wholePixelRect(rect);
+    const FloatRect box = wholePixelRect(rect);
     const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
     drawHaloOf(painter, box, laidOut, effectColour, scale);
 }
 
-void drawText(Painter& painter, const RectF& rect, const Text& text, const Font& font, Argb colour,
+void drawText(Painter& painter, const FloatRect& rect, const Text& text, const Font& font, Argb colour,
               const StringFormat& format, int effect, std::optional<Argb> effectColour)
 {
     if (!painter.isValid() || text.empty()) {
         return;
     }
     const Argb halo = effectColour.value_or(haloColourFor(colour));
-    const RectF box = wholePixelRect(rect);
+    const FloatRect box = wholePixelRect(rect);
     // One layout serves the halo and the text.
     const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
     if (effect == texteffect::Glow) {

@@ -188,7 +188,7 @@ TEST_F(DrawImageTest, WithoutSourceRectangleTheWholeImageIsScaledIntoTheDestinat
 
 TEST_F(DrawImageTest, SourceRectangleDrawsOnlyThatPart)
 {
-    drawImage(painter, image, {0, 0, 64, 64}, RectF {0, 0, 16, 16});
+    drawImage(painter, image, {0, 0, 64, 64}, FloatRect {0, 0, 16, 16});
     EXPECT_EQ(test::countPixels(target, [](Argb c) { return c == 0xFFFF0000u; }), 64 * 64)
         << "only the red top-left 16 x 16, stretched";
 }

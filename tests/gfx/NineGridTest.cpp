@@ -14,7 +14,7 @@ TEST(NineGridSlices, CornersKeepTheirSizeAndTheMiddleStretches)
 {
     const auto slices = nineGridSlices(30, 30, {0, 0, 100, 50}, {10, 10, 10, 10});
     ASSERT_EQ(slices.size(), 9u);
-    const RectF expectedDest[9] = {
+    const FloatRect expectedDest[9] = {
         {0, 0, 10, 10},   {10, 0, 80, 10}, {90, 0, 10, 10},  {0, 10, 10, 30},  {10, 10, 80, 30},
         {90, 10, 10, 30}, {0, 40, 10, 10}, {10, 40, 80, 10}, {90, 40, 10, 10},
     };
@@ -22,18 +22,18 @@ TEST(NineGridSlices, CornersKeepTheirSizeAndTheMiddleStretches)
         EXPECT_EQ(slices[i].dest, expectedDest[i]) << "slice " << i;
         const int column = static_cast<int>(i % 3);
         const int row = static_cast<int>(i / 3);
-        EXPECT_EQ(slices[i].source, (RectF {column * 10.0f, row * 10.0f, 10, 10})) << "slice " << i;
+        EXPECT_EQ(slices[i].source, (FloatRect {column * 10.0f, row * 10.0f, 10, 10})) << "slice " << i;
     }
 }
 
 TEST(NineGridSlices, TruncatesEveryCoordinateToWholePixels)
 {
     const auto slices = nineGridSlices(30, 30, {0.9f, 1.7f, 100.6f, 50.2f}, {10.8f, 10.2f, 9.5f, 10});
-    EXPECT_EQ(slices[0].dest, (RectF {0, 1, 10, 10}));
+    EXPECT_EQ(slices[0].dest, (FloatRect {0, 1, 10, 10}));
     // R = 30 - 10.8 - 9.5 = 9.7 -> 9
-    EXPECT_EQ(slices[2].dest, (RectF {100 - 9, 1, 9, 10}));
+    EXPECT_EQ(slices[2].dest, (FloatRect {100 - 9, 1, 9, 10}));
     // B = 30 - 10.2 - 10 = 9.8 -> 9
-    EXPECT_EQ(slices[4].dest, (RectF {10, 11, 100 - 10 - 9, 50 - 10 - 9}));
+    EXPECT_EQ(slices[4].dest, (FloatRect {10, 11, 100 - 10 - 9, 50 - 10 - 9}));
 }
 
 class NineGridTest : public ::testing::Test {

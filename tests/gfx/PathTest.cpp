@@ -10,10 +10,10 @@ TEST(RoundRectPath, PlacesItsFourArcsInsideWidthAndHeightMinusOne)
     const Path path = roundRectPath({0, 0, 100, 30}, 8);
     const std::vector<Path::Arc> arcs = path.arcs();
     ASSERT_EQ(arcs.size(), 4u);
-    EXPECT_EQ(arcs[0].box, (RectF {0, 0, 8, 8}));
-    EXPECT_EQ(arcs[1].box, (RectF {91, 0, 8, 8}));
-    EXPECT_EQ(arcs[2].box, (RectF {91, 21, 8, 8}));
-    EXPECT_EQ(arcs[3].box, (RectF {0, 21, 8, 8}));
+    EXPECT_EQ(arcs[0].box, (FloatRect {0, 0, 8, 8}));
+    EXPECT_EQ(arcs[1].box, (FloatRect {91, 0, 8, 8}));
+    EXPECT_EQ(arcs[2].box, (FloatRect {91, 21, 8, 8}));
+    EXPECT_EQ(arcs[3].box, (FloatRect {0, 21, 8, 8}));
 }
 
 TEST(RoundRectPath, RunsClockwiseFromTheTopLeftCorner)

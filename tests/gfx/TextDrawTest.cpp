@@ -32,8 +32,8 @@ TEST(HaloColour, LightTextGetsABlackHaloOfAlpha75)
 
 TEST(TextRect, FractionsAreCutTowardZero)
 {
-    EXPECT_EQ(wholePixelRect({10.7f, 5.2f, 100.9f, 20.5f}), (RectF {10, 5, 100, 20}));
-    EXPECT_EQ(wholePixelRect({-1.5f, 0.9f, 3.99f, 0.5f}), (RectF {-1, 0, 3, 0}));
+    EXPECT_EQ(wholePixelRect({10.7f, 5.2f, 100.9f, 20.5f}), (FloatRect {10, 5, 100, 20}));
+    EXPECT_EQ(wholePixelRect({-1.5f, 0.9f, 3.99f, 0.5f}), (FloatRect {-1, 0, 3, 0}));
 }
 
 class TextDrawTest : public ::testing::Test {
@@ -105,7 +105,7 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
 {
     const Text text = "first\nsecond\nthird";
     const float line = fontHeight(painter, font);
-    const RectF box {0, 0, 200, line * 1.6f};
+    const FloatRect box {0, 0, 200, line * 1.6f};
     StringFormat clipped;
     drawText(painter, box, text, font, kBlack, clipped);
     const int partialBottom = drawnBox(surface)->bottom;

@@ -15,22 +15,22 @@ protected:
     Surface surface = Surface::create(10, 10);
     Painter painter {surface};
     const Font& font = defaultFont();
-    const RectF wide {0, 0, 400, 100};
+    const FloatRect wide {0, 0, 400, 100};
 
-    RectF measure(const Text& text, const StringFormat& format, int first, int count, RectF layout)
+    FloatRect measure(const Text& text, const StringFormat& format, int first, int count, FloatRect layout)
     {
         const auto box = measureText(painter, text, font, format, first, count, layout);
         EXPECT_TRUE(box) << "range " << first << "+" << count;
-        return box.value_or(RectF {});
+        return box.value_or(FloatRect {});
     }
 };
 
 TEST_F(MeasureTest, RangesFollowEachOtherAlongTheLine)
 {
     const StringFormat format;
-    const RectF a = measure("abcd", format, 0, 1, wide);
-    const RectF b = measure("abcd", format, 1, 1, wide);
-    const RectF ab = measure("abcd", format, 0, 2, wide);
+    const FloatRect a = measure("abcd", format, 0, 1, wide);
+    const FloatRect b = measure("abcd", format, 1, 1, wide);
+    const FloatRect ab = measure("abcd", format, 0, 2, wide);
     EXPECT_GT(a.width, 0.0f);
     EXPECT_NEAR(b.x, a.x + a.width, 0.01f);
     EXPECT_NEAR(ab.x, a.x, 0.01f);
@@ -42,8 +42,8 @@ TEST_F(MeasureTest, RangesFollowEachOtherAlongTheLine)
 TEST_F(MeasureTest, RangesCountCharactersNotBytes)
 {
     const Text text = encoding::fromUtf8("中文ab");
-    const RectF chinese = measure(text, StringFormat(), 0, 2, wide);
-    const RectF latin = measure(text, StringFormat(), 2, 1, wide);
+    const FloatRect chinese = measure(text, StringFormat(), 0, 2, wide);
+    const FloatRect latin = measure(text, StringFormat(), 2, 1, wide);
     EXPECT_NEAR(latin.x, chinese.x + chinese.width, 0.01f);
     EXPECT_GT(chinese.width, 2 * latin.width) << "CJK glyphs are full width";
 }
@@ -59,8 +59,8 @@ TEST_F(MeasureTest, RangeOutsideTheTextFailsAndEmptyRangeIsEmpty)
 
 TEST_F(MeasureTest, RangesAreOffsetByTheLayoutBox)
 {
-    const RectF here = measure("abc", StringFormat(), 1, 1, wide);
-    const RectF there = measure("abc", StringFormat(), 1, 1, {30, 40, 400, 100});
+    const FloatRect here = measure("abc", StringFormat(), 1, 1, wide);
+    const FloatRect there = measure("abc", StringFormat(), 1, 1, {30, 40, 400, 100});
     EXPECT_NEAR(there.x, here.x + 30, 0.01f);
     EXPECT_NEAR(there.y, here.y + 40, 0.01f);
 }
@@ -68,11 +68,11 @@ TEST_F(MeasureTest, RangesAreOffsetByTheLayoutBox)
 TEST_F(MeasureTest, AlignmentPlacesTheTextInItsBox)
 {
     StringFormat format;
-    const RectF near = measureString(painter, "Quorvo", font, format, wide);
+    const FloatRect near = measureString(painter, "Quorvo", font, format, wide);
     format.align(Center);
-    const RectF centre = measureString(painter, "Quorvo", font, format, wide);
+    const FloatRect centre = measureString(painter, "Quorvo", font, format, wide);
     format.align(Far);
-    const RectF far = measureString(painter, "Quorvo", font, format, wide);
+    const FloatRect far = measureString(painter, "Quorvo", font, format, wide);
     EXPECT_NEAR(near.x, 0.0f, 0.01f);
     EXPECT_NEAR(centre.x, (400 - near.width) / 2, 1.0f);
     EXPECT_NEAR(far.x + far.width, 400.0f, 1.0f);
@@ -82,10 +82,10 @@ TEST_F(MeasureTest, NoWrapFlagKeepsALongTextOnOneLine)
 {
     const Text text = "one two three four five six seven eight nine ten";
     StringFormat wrapping;
-    const RectF wrapped = measureString(painter, text, font, wrapping, {0, 0, 60, 200});
+    const FloatRect wrapped = measureString(painter, text, font, wrapping, {0, 0, 60, 200});
     StringFormat single(NoWrap);
     single.trimming(TrimNone);
-    const RectF line = measureString(painter, text, font, single, {0, 0, 60, 200});
+    const FloatRect line = measureString(painter, text, font, single, {0, 0, 60, 200});
     EXPECT_GT(wrapped.height, 3 * line.height);
     EXPECT_GT(line.width, 60.0f);
     EXPECT_LE(wrapped.width, 60.0f);
@@ -95,7 +95,8 @@ TEST_F(MeasureTest, EllipsisTrimmingFitsTheBoxWidth)
 {
     StringFormat format(NoWrap);
     format.trimming(TrimEllipsisCharacter);
-    const RectF trimmed = measureString(painter, "a rather long caption that cannot fit", font, format, {0, 0, 80, 20});
+    const FloatRect trimmed
+        = measureString(painter, "a rather long caption that cannot fit", font, format, {0, 0, 80, 20});
     EXPECT_LE(trimmed.width, 80.0f);
     EXPECT_GT(trimmed.width, 40.0f);
 }
@@ -120,8 +121,8 @@ TEST_F(MeasureTest, HotkeyRangesIndexTheTextAsGiven)
 {
     StringFormat format;
     format.hotkeyPrefix(PrefixShow);
-    const RectF ampersand = measure("&File", format, 0, 1, wide);
-    const RectF f = measure("&File", format, 1, 1, wide);
+    const FloatRect ampersand = measure("&File", format, 0, 1, wide);
+    const FloatRect f = measure("&File", format, 1, 1, wide);
     EXPECT_EQ(ampersand.width, 0.0f) << "the prefix takes no room";
     EXPECT_NEAR(f.x, 0.0f, 0.01f);
     EXPECT_GT(f.width, 0.0f);
@@ -141,7 +142,7 @@ TEST_F(MeasureTest, TabStopsMoveTextToTheStop)
 {
     StringFormat format;
     format.setTabStops(0.0f, {100.0f});
-    const RectF afterTab = measure("a\tb", format, 2, 1, wide);
+    const FloatRect afterTab = measure("a\tb", format, 2, 1, wide);
     EXPECT_NEAR(afterTab.x, 100.0f, 1.0f);
 }
 

@@ -133,7 +133,7 @@ void paintImages(Sheet& sheet, float y)
     const Image png = loadImage(quadrants);
     drawImage(p, png, {8, y, 40, 40});
     sheet.label(4, y + 42, 48, "whole");
-    drawImage(p, png, {54, y, 40, 40}, RectF {0, 0, 16, 16});
+    drawImage(p, png, {54, y, 40, 40}, FloatRect {0, 0, 16, 16});
     sheet.label(50, y + 42, 48, "src 16²");
     const Image noSignature = loadImage(quadrants.substr(kPngSignature.size()), true);
     drawImage(p, noSignature, {100, y, 32, 32});

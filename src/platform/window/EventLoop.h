@@ -61,7 +61,7 @@ struct WindowOptions {
     WindowKind kind = WindowKind::TopLevel;
     Text title;
     // Screen position; none = centred in the work area.
-    std::optional<Point> position;
+    std::optional<IntPoint> position;
     int width = 380;
     int height = 250;
     // Owned windows are destroyed with their owner.
@@ -135,8 +135,8 @@ public:
     [[nodiscard]] bool isMaximised(WindowId window) const;
 
     // Screen rectangle of the window (borderless: client = window).
-    [[nodiscard]] Rect bounds(WindowId window) const;
-    bool move(WindowId window, Point position);
+    [[nodiscard]] IntRect bounds(WindowId window) const;
+    bool move(WindowId window, IntPoint position);
     // WM_SIZE reaches the window procedure before this returns when the size changed.
     bool resize(WindowId window, int width, int height);
     bool setMinimumSize(WindowId window, int width, int height);
@@ -158,7 +158,7 @@ public:
     // does; std::nullopt gives the whole window back. False where the window
     // system has no shapes (the dummy driver).
     struct Shape {
-        Rect area;
+        IntRect area;
         int ellipse = 0;
     };
     bool setShape(WindowId window, std::optional<Shape> shape);
@@ -173,7 +173,7 @@ public:
     // top-left) on the window, whole or only `area` (window coordinates).
     // Parts outside the image or the window are left alone.
     bool present(WindowId window, const PixelView& image);
-    bool present(WindowId window, const PixelView& image, const Rect& area);
+    bool present(WindowId window, const PixelView& image, const IntRect& area);
     // What the window surface shows now (opaque ARGB32), for tests and
     // screenshots; none when the window has no surface.
     [[nodiscard]] std::optional<PixelBuffer> surfaceSnapshot(WindowId window) const;
@@ -187,10 +187,10 @@ public:
     // Whether a key (VK_SHIFT, VK_CONTROL, VK_MENU or any VK code) is held, as
     // the key messages delivered so far say.
     [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
-    [[nodiscard]] Point cursorPosition() const;  // screen coordinates
+    [[nodiscard]] IntPoint cursorPosition() const;  // screen coordinates
     // Our visible window at a screen point (popups above top-level windows,
     // later above earlier); empty when none is there.
-    [[nodiscard]] WindowId windowAt(Point screen) const;
+    [[nodiscard]] WindowId windowAt(IntPoint screen) const;
     void setCursor(SystemCursor cursor);  // a cursor the system lacks is ignored
     // Moves the window with the pointer while the left button stays down
     // (no window manager needed). Call on the left press.
@@ -203,9 +203,9 @@ public:
     [[nodiscard]] Text clipboardText() const;  // "\n" becomes "\r\n"
     bool setClipboardText(const Text& text);   // "\r\n" becomes "\n"
     // Where the input method should show its candidates (window coordinates).
-    bool setTextInputRect(WindowId window, const Rect& caret);
+    bool setTextInputRect(WindowId window, const IntRect& caret);
     // The desktop minus panels, in screen coordinates.
-    [[nodiscard]] Rect workArea() const;
+    [[nodiscard]] IntRect workArea() const;
 
     // ---- the loop ----
     // Runs until quit(); returns its exit code. Returns at once if quit was

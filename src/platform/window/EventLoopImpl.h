@@ -45,7 +45,7 @@ struct WindowRecord {
     WParam reportedSizeKind = SIZE_RESTORED;
     // Maximised by us (borderless windows without a window manager cannot ask one).
     bool maximised = false;
-    Rect restoreBounds;
+    IntRect restoreBounds;
     bool presented = false;
     // The pointer left while the window held the capture: told on release.
     bool leavePending = false;
@@ -91,8 +91,8 @@ struct TimerRecord {
 struct DragState {
     WindowId window;
     int zone = 0;  // 0 = move, else a ResizeZone
-    Point startPointer;
-    Rect startBounds;
+    IntPoint startPointer;
+    IntRect startBounds;
 };
 
 struct EventLoop::Impl {

@@ -10,7 +10,7 @@
 namespace quorvo::platform {
 
 struct GlobalPointer {
-    Point position;
+    IntPoint position;
     bool leftDown = false;
 };
 

@@ -5,18 +5,6 @@
 
 namespace quorvo::platform {
 
-Rect Rect::intersected(const Rect& other) const
-{
-    const int left = std::max(x, other.x);
-    const int top = std::max(y, other.y);
-    const int r = std::min(right(), other.right());
-    const int b = std::min(bottom(), other.bottom());
-    if (r <= left || b <= top) {
-        return {};
-    }
-    return {left, top, r - left, b - top};
-}
-
 PixelBuffer::PixelBuffer(int width, int height)
     : m_pixels(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0u)
     , m_width(std::max(width, 0))
@@ -33,9 +21,9 @@ PixelView PixelBuffer::view() const
     return {reinterpret_cast<const std::uint8_t*>(m_pixels.data()), m_width, m_height, stride()};
 }
 
-std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse)
+std::vector<IntRect> roundedRectangleRows(const IntRect& area, int ellipse)
 {
-    std::vector<Rect> rows;
+    std::vector<IntRect> rows;
     if (area.empty()) {
         return rows;
     }
@@ -52,7 +40,7 @@ std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse)
             const double dy = radius - fromEdge;
             inset = static_cast<int>(std::ceil(radius - std::sqrt(radius * radius - dy * dy) - 0.5));
         }
-        const Rect row {area.x + inset, area.y + y, area.width - 2 * inset, 1};
+        const IntRect row {area.x + inset, area.y + y, area.width - 2 * inset, 1};
         if (row.empty()) {
             continue;
         }

@@ -5,32 +5,13 @@
 // the byte layout of cairo's ARGB32 image surfaces, so a cairo surface's data
 // can be handed over as is (cairo_image_surface_get_data/_get_stride).
 
+#include "runtime/Geometry.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace quorvo::platform {
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Rect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-
-    [[nodiscard]] bool empty() const { return width <= 0 || height <= 0; }
-    [[nodiscard]] int right() const { return x + width; }
-    [[nodiscard]] int bottom() const { return y + height; }
-    [[nodiscard]] bool contains(Point p) const { return p.x >= x && p.x < right() && p.y >= y && p.y < bottom(); }
-    // The common part of two rectangles; empty (0 × 0) when they do not meet.
-    [[nodiscard]] Rect intersected(const Rect& other) const;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // A read-only view of premultiplied ARGB32 pixels. `stride` is in bytes.
 struct PixelView {
@@ -76,7 +57,7 @@ private:
 // The rows of a rounded rectangle as horizontal bands (equal rows merged),
 // like a rounded-rectangle region: `ellipse` is the corner ellipse's width
 // and height (0 = square corners).
-[[nodiscard]] std::vector<Rect> roundedRectangleRows(const Rect& area, int ellipse);
+[[nodiscard]] std::vector<IntRect> roundedRectangleRows(const IntRect& area, int ellipse);
 
 // Premultiplied source over an opaque backdrop colour (its alpha is ignored):
 // the result is opaque (alpha 255).

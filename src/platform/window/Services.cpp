@@ -146,13 +146,13 @@ bool EventLoop::isKeyDown(WParam virtualKey) const
     return m_impl->translator.isKeyDown(virtualKey);
 }
 
-Point EventLoop::cursorPosition() const
+IntPoint EventLoop::cursorPosition() const
 {
     SDL_Window* any = m_impl->windows.empty() ? nullptr : m_impl->windows.begin()->second->sdl.get();
     return queryGlobalPointer(any).position;
 }
 
-WindowId EventLoop::windowAt(Point screen) const
+WindowId EventLoop::windowAt(IntPoint screen) const
 {
     WindowId found;
     bool foundPopup = false;
@@ -227,10 +227,10 @@ void EventLoop::Impl::updateDrag()
         drag.reset();
         return;
     }
-    const Point pointer = global.position;
+    const IntPoint pointer = global.position;
     const int dx = pointer.x - drag->startPointer.x;
     const int dy = pointer.y - drag->startPointer.y;
-    const Rect start = drag->startBounds;
+    const IntRect start = drag->startBounds;
     if (drag->zone == 0) {
         SDL_SetWindowPosition(record->sdl.get(), start.x + dx, start.y + dy);
         return;
@@ -278,7 +278,7 @@ bool EventLoop::setClipboardText(const Text& text)
     return SDL_SetClipboardText(utf8.c_str()) == 0;
 }
 
-bool EventLoop::setTextInputRect(WindowId window, const Rect& caret)
+bool EventLoop::setTextInputRect(WindowId window, const IntRect& caret)
 {
     if (m_impl->find(window) == nullptr) {
         return false;
@@ -288,7 +288,7 @@ bool EventLoop::setTextInputRect(WindowId window, const Rect& caret)
     return true;
 }
 
-Rect EventLoop::workArea() const
+IntRect EventLoop::workArea() const
 {
     SDL_Rect area {};
     if (SDL_GetDisplayUsableBounds(0, &area) != 0 && SDL_GetDisplayBounds(0, &area) != 0) {

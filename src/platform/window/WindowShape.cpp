@@ -9,7 +9,7 @@
 
 namespace quorvo::platform {
 
-bool applyWindowShape(SDL_Window* window, const std::vector<Rect>& rectangles, bool clear)
+bool applyWindowShape(SDL_Window* window, const std::vector<IntRect>& rectangles, bool clear)
 {
 #if QUORVO_HAVE_X11
     SDL_SysWMinfo info;
@@ -29,7 +29,7 @@ bool applyWindowShape(SDL_Window* window, const std::vector<Rect>& rectangles, b
     } else {
         std::vector<XRectangle> xrects;
         xrects.reserve(rectangles.size());
-        for (const Rect& rect : rectangles) {
+        for (const IntRect& rect : rectangles) {
             xrects.push_back({static_cast<short>(rect.x), static_cast<short>(rect.y),
                               static_cast<unsigned short>(rect.width), static_cast<unsigned short>(rect.height)});
         }

@@ -13,6 +13,6 @@ namespace quorvo::platform {
 
 // Applies (or with no rectangles, removes) the bounding shape; false where
 // the window system has no shapes.
-bool applyWindowShape(SDL_Window* window, const std::vector<Rect>& rectangles, bool clear);
+bool applyWindowShape(SDL_Window* window, const std::vector<IntRect>& rectangles, bool clear);
 
 }  // namespace quorvo::platform

@@ -16,11 +16,11 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     Impl& impl = *m_impl;
     const int width = std::max(options.width, 1);
     const int height = std::max(options.height, 1);
-    Point position;
+    IntPoint position;
     if (options.position) {
         position = *options.position;
     } else {
-        const Rect area = workArea();
+        const IntRect area = workArea();
         position = {area.x + (area.width - width) / 2, area.y + (area.height - height) / 2};
     }
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
@@ -89,7 +89,7 @@ bool EventLoop::maximise(WindowId window)
     }
     record->restoreBounds = bounds(window);
     record->maximised = true;
-    const Rect area = workArea();
+    const IntRect area = workArea();
     SDL_SetWindowPosition(record->sdl.get(), area.x, area.y);
     SDL_SetWindowSize(record->sdl.get(), area.width, area.height);
     int width = 0;
@@ -111,7 +111,7 @@ bool EventLoop::restore(WindowId window)
     }
     if (record->maximised) {
         record->maximised = false;
-        const Rect previous = record->restoreBounds;
+        const IntRect previous = record->restoreBounds;
         SDL_SetWindowPosition(record->sdl.get(), previous.x, previous.y);
         SDL_SetWindowSize(record->sdl.get(), previous.width, previous.height);
         int width = 0;
@@ -140,19 +140,19 @@ bool EventLoop::isMaximised(WindowId window) const
     return record != nullptr && record->maximised;
 }
 
-Rect EventLoop::bounds(WindowId window) const
+IntRect EventLoop::bounds(WindowId window) const
 {
     const WindowRecord* record = m_impl->find(window);
     if (record == nullptr) {
         return {};
     }
-    Rect result;
+    IntRect result;
     SDL_GetWindowPosition(record->sdl.get(), &result.x, &result.y);
     SDL_GetWindowSize(record->sdl.get(), &result.width, &result.height);
     return result;
 }
 
-bool EventLoop::move(WindowId window, Point position)
+bool EventLoop::move(WindowId window, IntPoint position)
 {
     WindowRecord* record = m_impl->find(window);
     if (record == nullptr) {
@@ -331,10 +331,10 @@ std::uint32_t EventLoop::systemWindowId(WindowId window) const
 
 bool EventLoop::present(WindowId window, const PixelView& image)
 {
-    return present(window, image, Rect {0, 0, image.width, image.height});
+    return present(window, image, IntRect {0, 0, image.width, image.height});
 }
 
-bool EventLoop::present(WindowId window, const PixelView& image, const Rect& area)
+bool EventLoop::present(WindowId window, const PixelView& image, const IntRect& area)
 {
     WindowRecord* record = m_impl->find(window);
     if (record == nullptr || !image.valid()) {
@@ -344,8 +344,8 @@ bool EventLoop::present(WindowId window, const PixelView& image, const Rect& are
     if (surface == nullptr) {
         return false;
     }
-    const Rect target
-        = area.intersected(Rect {0, 0, surface->w, surface->h}).intersected(Rect {0, 0, image.width, image.height});
+    const IntRect target = area.intersected(IntRect {0, 0, surface->w, surface->h})
+                               .intersected(IntRect {0, 0, image.width, image.height});
     if (target.empty()) {
         return true;
     }

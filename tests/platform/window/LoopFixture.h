@@ -34,7 +34,7 @@ protected:
         options.owner = owner;
         options.width = 120;
         options.height = 80;
-        options.position = Point {10, 10};
+        options.position = IntPoint {10, 10};
         const WindowId window = loop->createWindow(options);
         EXPECT_TRUE(window);
         return window;

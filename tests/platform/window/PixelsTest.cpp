@@ -34,12 +34,6 @@ TEST(Unpremultiply, RecoversStraightColour)
     EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu) << "clamped, not wrapped";
 }
 
-TEST(RectIntersection, DisjointRectanglesGiveEmpty)
-{
-    EXPECT_TRUE((Rect {0, 0, 10, 10}.intersected(Rect {10, 0, 5, 5})).empty());
-    EXPECT_EQ((Rect {0, 0, 10, 10}.intersected(Rect {5, -5, 10, 10})), (Rect {5, 0, 5, 5}));
-}
-
 TEST(PointParam, SignedWordsRoundTrip)
 {
     EXPECT_EQ(pointX(makePointParam(-1, 32767)), -1);
@@ -53,18 +47,18 @@ TEST(PointParam, SignedWordsRoundTrip)
 namespace quorvo::platform {
 namespace {
 
-int coveredPixels(const std::vector<Rect>& rows)
+int coveredPixels(const std::vector<IntRect>& rows)
 {
     int total = 0;
-    for (const Rect& row : rows) {
+    for (const IntRect& row : rows) {
         total += row.width * row.height;
     }
     return total;
 }
 
-bool covers(const std::vector<Rect>& rows, Point p)
+bool covers(const std::vector<IntRect>& rows, IntPoint p)
 {
-    for (const Rect& row : rows) {
+    for (const IntRect& row : rows) {
         if (row.contains(p)) {
             return true;
         }
@@ -74,23 +68,23 @@ bool covers(const std::vector<Rect>& rows, Point p)
 
 TEST(RoundedRectangleRows, SquareCornersAreTheWholeRectangle)
 {
-    const auto rows = roundedRectangleRows(Rect {6, 6, 398, 638}, 0);
+    const auto rows = roundedRectangleRows(IntRect {6, 6, 398, 638}, 0);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], (Rect {6, 6, 398, 638}));
+    EXPECT_EQ(rows[0], (IntRect {6, 6, 398, 638}));
 }
 
 TEST(RoundedRectangleRows, CornersAreCutSymmetricallyAndTheMiddleIsFull)
 {
-    const Rect area {6, 6, 398, 638};
+    const IntRect area {6, 6, 398, 638};
     const auto rows = roundedRectangleRows(area, 10);
-    EXPECT_FALSE(covers(rows, Point {6, 6})) << "the very corner is outside";
-    EXPECT_FALSE(covers(rows, Point {403, 643}));
-    EXPECT_TRUE(covers(rows, Point {6, 320})) << "the left edge is inside away from corners";
-    EXPECT_TRUE(covers(rows, Point {200, 6})) << "the top edge is inside away from corners";
-    EXPECT_TRUE(covers(rows, Point {403, 320}));
+    EXPECT_FALSE(covers(rows, IntPoint {6, 6})) << "the very corner is outside";
+    EXPECT_FALSE(covers(rows, IntPoint {403, 643}));
+    EXPECT_TRUE(covers(rows, IntPoint {6, 320})) << "the left edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, IntPoint {200, 6})) << "the top edge is inside away from corners";
+    EXPECT_TRUE(covers(rows, IntPoint {403, 320}));
     // Mirror symmetry: what is cut at the top left is cut at the bottom right.
     for (int d = 0; d < 5; ++d) {
-        EXPECT_EQ(covers(rows, Point {6 + d, 6}), covers(rows, Point {403 - d, 643})) << d;
+        EXPECT_EQ(covers(rows, IntPoint {6 + d, 6}), covers(rows, IntPoint {403 - d, 643})) << d;
     }
     const int cut = area.width * area.height - coveredPixels(rows);
     EXPECT_GT(cut, 4);
@@ -102,7 +96,7 @@ TEST(RoundedRectangleRows, CornersAreCutSymmetricallyAndTheMiddleIsFull)
 
 TEST(RoundedRectangleRows, EmptyAreaHasNoRows)
 {
-    EXPECT_TRUE(roundedRectangleRows(Rect {0, 0, 0, 10}, 5).empty());
+    EXPECT_TRUE(roundedRectangleRows(IntRect {0, 0, 0, 10}, 5).empty());
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(PresentTest, PresentingARectangleLeavesTheRestAlone)
     loop->present(window, first.view());
     PixelBuffer second(120, 80);
     second.fill(0xFFFFFFFF);
-    ASSERT_TRUE(loop->present(window, second.view(), Rect {10, 20, 30, 5}));
+    ASSERT_TRUE(loop->present(window, second.view(), IntRect {10, 20, 30, 5}));
     EXPECT_EQ(shown(10, 20), 0xFFFFFFFFu);
     EXPECT_EQ(shown(39, 24), 0xFFFFFFFFu);
     EXPECT_EQ(shown(40, 24), 0xFF000000u);
@@ -66,7 +66,7 @@ TEST_F(PresentTest, ImagesAndRectanglesBeyondTheWindowAreClipped)
 {
     PixelBuffer large(500, 500);
     large.fill(0xFF00FF00);
-    EXPECT_TRUE(loop->present(window, large.view(), Rect {-50, -50, 1000, 1000}));
+    EXPECT_TRUE(loop->present(window, large.view(), IntRect {-50, -50, 1000, 1000}));
     EXPECT_EQ(shown(119, 79), 0xFF00FF00u);
     PixelBuffer small(10, 10);
     small.fill(0xFF0000FF);

@@ -20,28 +20,28 @@ TEST_F(LoopTest, WindowStartsHiddenAndShowsAndHides)
 TEST_F(LoopTest, WindowIsCreatedWhereAskedOrCentredInTheWorkArea)
 {
     WindowOptions placed;
-    placed.position = Point {30, 40};
+    placed.position = IntPoint {30, 40};
     placed.width = 410;
     placed.height = 650;
     const WindowId window = loop->createWindow(placed);
-    EXPECT_EQ(loop->bounds(window), (Rect {30, 40, 410, 650}));
+    EXPECT_EQ(loop->bounds(window), (IntRect {30, 40, 410, 650}));
 
     WindowOptions centred;
     centred.width = 200;
     centred.height = 100;
     const WindowId middle = loop->createWindow(centred);
-    const Rect area = loop->workArea();
+    const IntRect area = loop->workArea();
     ASSERT_FALSE(area.empty());
     EXPECT_EQ(loop->bounds(middle),
-              (Rect {area.x + (area.width - 200) / 2, area.y + (area.height - 100) / 2, 200, 100}));
+              (IntRect {area.x + (area.width - 200) / 2, area.y + (area.height - 100) / 2, 200, 100}));
 }
 
 TEST_F(LoopTest, MoveAndResizeChangeTheBounds)
 {
     const WindowId window = makeWindow();
-    loop->move(window, Point {5, 6});
+    loop->move(window, IntPoint {5, 6});
     loop->resize(window, 90, 70);
-    EXPECT_EQ(loop->bounds(window), (Rect {5, 6, 90, 70}));
+    EXPECT_EQ(loop->bounds(window), (IntRect {5, 6, 90, 70}));
     loop->setMinimumSize(window, 50, 40);
     loop->resize(window, 10, 10);
     EXPECT_EQ(loop->bounds(window).width, 50);
@@ -52,7 +52,7 @@ TEST_F(LoopTest, MaximiseFillsTheWorkAreaAndRestoreGoesBack)
 {
     std::vector<Message> log;
     const WindowId window = makeRecordingWindow(log);
-    const Rect before = loop->bounds(window);
+    const IntRect before = loop->bounds(window);
     loop->maximise(window);
     EXPECT_TRUE(loop->isMaximised(window));
     EXPECT_EQ(loop->bounds(window), loop->workArea());
@@ -160,37 +160,37 @@ TEST_F(LoopTest, IconAndInputMethodPositionAreAccepted)
     icon.fill(0x80402010);
     EXPECT_TRUE(loop->setIcon(window, icon.view()));
     EXPECT_FALSE(loop->setIcon(window, PixelView {}));
-    EXPECT_TRUE(loop->setTextInputRect(window, Rect {10, 10, 1, 15}));
+    EXPECT_TRUE(loop->setTextInputRect(window, IntRect {10, 10, 1, 15}));
 }
 
 TEST_F(LoopTest, WindowAtPrefersPopupsThenLaterWindowsAndSkipsHiddenOnes)
 {
     WindowOptions options;
-    options.position = Point {0, 0};
+    options.position = IntPoint {0, 0};
     options.width = 100;
     options.height = 100;
     const WindowId back = loop->createWindow(options);
     options.kind = WindowKind::Popup;
-    options.position = Point {50, 50};
+    options.position = IntPoint {50, 50};
     const WindowId popup = loop->createWindow(options);
     options.kind = WindowKind::TopLevel;
-    options.position = Point {40, 40};
+    options.position = IntPoint {40, 40};
     const WindowId front = loop->createWindow(options);
     for (const WindowId window : {back, popup, front}) {
         loop->show(window);
     }
-    EXPECT_EQ(loop->windowAt(Point {10, 10}), back);
-    EXPECT_EQ(loop->windowAt(Point {45, 45}), front);
-    EXPECT_EQ(loop->windowAt(Point {60, 60}), popup);
+    EXPECT_EQ(loop->windowAt(IntPoint {10, 10}), back);
+    EXPECT_EQ(loop->windowAt(IntPoint {45, 45}), front);
+    EXPECT_EQ(loop->windowAt(IntPoint {60, 60}), popup);
     loop->hide(popup);
-    EXPECT_EQ(loop->windowAt(Point {60, 60}), front);
-    EXPECT_FALSE(loop->windowAt(Point {500, 500}));
+    EXPECT_EQ(loop->windowAt(IntPoint {60, 60}), front);
+    EXPECT_FALSE(loop->windowAt(IntPoint {500, 500}));
 }
 
 TEST_F(LoopTest, ShapesAreRefusedHarmlesslyWithoutAWindowSystemForThem)
 {
     const WindowId window = makeWindow();
-    EXPECT_FALSE(loop->setShape(window, EventLoop::Shape {Rect {6, 6, 100, 60}, 5}));
+    EXPECT_FALSE(loop->setShape(window, EventLoop::Shape {IntRect {6, 6, 100, 60}, 5}));
     EXPECT_FALSE(loop->setShape(window, std::nullopt));
     EXPECT_FALSE(loop->setShape(WindowId {999}, std::nullopt));
 }
@@ -198,7 +198,7 @@ TEST_F(LoopTest, ShapesAreRefusedHarmlesslyWithoutAWindowSystemForThem)
 TEST_F(LoopTest, DragWithoutAHeldButtonEndsAtOnce)
 {
     const WindowId window = makeWindow();
-    const Rect before = loop->bounds(window);
+    const IntRect before = loop->bounds(window);
     ASSERT_TRUE(loop->beginDrag(window));
     loop->processPending();
     EXPECT_FALSE(loop->isDragging());

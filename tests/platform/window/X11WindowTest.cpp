@@ -50,12 +50,12 @@ protected:
 
     void TearDown() override { loop.reset(); }
 
-    WindowId makeShownWindow(Rect where, WindowKind kind = WindowKind::TopLevel, WindowId owner = {})
+    WindowId makeShownWindow(IntRect where, WindowKind kind = WindowKind::TopLevel, WindowId owner = {})
     {
         WindowOptions options;
         options.kind = kind;
         options.owner = owner;
-        options.position = Point {where.x, where.y};
+        options.position = IntPoint {where.x, where.y};
         options.width = where.width;
         options.height = where.height;
         const WindowId window = loop->createWindow(options);
@@ -116,7 +116,7 @@ protected:
 
 TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
 {
-    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
+    const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_LBUTTONDOWN) {
             loop->beginDrag(window);
@@ -134,14 +134,14 @@ TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
                       {"mouseup", "1"},
                       {"sleep", "60"}});
     EXPECT_FALSE(loop->isDragging()) << "the drag ends with the button";
-    const Rect moved = loop->bounds(window);
+    const IntRect moved = loop->bounds(window);
     EXPECT_EQ(moved.x, 200);
     EXPECT_EQ(moved.y, 150);
 }
 
 TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
 {
-    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
+    const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
     std::vector<Message> sizes;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_LBUTTONDOWN) {
@@ -159,7 +159,7 @@ TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
                       {"sleep", "150"},
                       {"mouseup", "1"},
                       {"sleep", "60"}});
-    EXPECT_EQ(loop->bounds(window), (Rect {100, 100, 240, 180}));
+    EXPECT_EQ(loop->bounds(window), (IntRect {100, 100, 240, 180}));
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes.back().lParam, makePointParam(240, 180));
 }
@@ -193,7 +193,7 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
 {
     WindowOptions options;
     options.title = "quorvo-shape-probe";
-    options.position = Point {100, 100};
+    options.position = IntPoint {100, 100};
     options.width = 100;
     options.height = 80;
     const WindowId window = loop->createWindow(options);
@@ -201,7 +201,7 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
     PixelBuffer picture(100, 80);
     picture.fill(0xFF336699);
     loop->present(window, picture.view());
-    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {Rect {0, 0, 100, 80}, 40}));
+    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {IntRect {0, 0, 100, 80}, 40}));
     pumpFor(100ms);
     const auto ours = xWindowId("quorvo-shape-probe");
     if (!ours || !windowUnderPointer(0, 0)) {
@@ -216,10 +216,10 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
 
 TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
 {
-    const WindowId main = makeShownWindow(Rect {50, 50, 200, 200});
+    const WindowId main = makeShownWindow(IntRect {50, 50, 200, 200});
     loop->setFocus(main);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == main; }));
-    const WindowId popup = makeShownWindow(Rect {60, 60, 80, 80}, WindowKind::Popup, main);
+    const WindowId popup = makeShownWindow(IntRect {60, 60, 80, 80}, WindowKind::Popup, main);
     loop->setFocus(popup);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == popup; }));
     loop->destroyWindow(popup);
@@ -228,7 +228,7 @@ TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
 
 TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
 {
-    const WindowId window = makeShownWindow(Rect {100, 100, 200, 150});
+    const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
     Text typed;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_IME_COMPOSITION) {
@@ -307,7 +307,7 @@ protected:
     std::uint32_t presentAndRead(bool translucent, std::uint32_t pixel)
     {
         WindowOptions options;
-        options.position = Point {20, 20};
+        options.position = IntPoint {20, 20};
         options.width = 40;
         options.height = 30;
         options.backdrop = 0xFFFFFF;
