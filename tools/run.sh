@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds, starts the bundled reference service on
-# loopback and runs the program against it.
+# a free loopback port and opens the window against it; the service stops
+# when the window closes.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVO_BUILD_DIR:-$root/build}
@@ -39,6 +40,4 @@ fi
 
 status=0
 "$build/bin/quorvo" "$@" || status=$?
-echo "run: quorvo ended with status $status; until its window exists it only prepares config.ini and Download/."
-echo "run: the whole pipeline without a window is quorvo-cli (see README.md, Programs)."
 exit $status

@@ -7,11 +7,18 @@ namespace quorvo {
 
 void prepareConfiguration(const Text& runDir)
 {
+    prepareConfiguration(runDir, runDir + "/Download/");
+}
+
+void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir)
+{
     const ConfigStore config(runDir + "/config.ini");
-    const Text downloadDir = runDir + "/Download";
+    Text downloadDir = defaultSaveDir;
+    while (downloadDir.size() > 1 && downloadDir.view().ends_with('/'))
+        downloadDir = Text(downloadDir.view().substr(0, downloadDir.size() - 1));
 
     if (!files::exists(config.path())) {
-        files::createDirectory(downloadDir);
+        files::createDirectories(downloadDir);
         // The order of the defaults is the order of the keys in the new file.
         config.write("path", downloadDir + "/");
         config.write("sType", "0");
@@ -25,7 +32,7 @@ void prepareConfiguration(const Text& runDir)
     const Text savePath = config.read("path");
     // An empty path would otherwise pass as "/"; it means the key is missing.
     if (savePath.empty() || !ensureSaveDirectory(savePath)) {
-        files::createDirectory(downloadDir);
+        files::createDirectories(downloadDir);
         config.write("path", downloadDir + "/");
     }
 }

@@ -8,7 +8,10 @@
 
 namespace quorvo {
 
-// `runDir` is the run directory without a trailing "/".
+// `runDir` is the run directory without a trailing "/"; the save directory
+// is created as `defaultSaveDir` (ending in "/") when there is none,
+// runDir + "/Download/" unless given.
 void prepareConfiguration(const Text& runDir);
+void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir);
 
 }  // namespace quorvo

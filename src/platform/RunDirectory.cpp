@@ -33,10 +33,19 @@ std::string dataHomeDirectory()
     return "/tmp/quorvo";
 }
 
+bool installedBeside(const std::string& executableDir)
+{
+    constexpr std::string_view bin = "/bin";
+    if (executableDir.size() <= bin.size() || !executableDir.ends_with(bin))
+        return false;
+    const std::string prefix = executableDir.substr(0, executableDir.size() - bin.size());
+    return files::isDirectory(files::fromNativePath(prefix + "/share/quorvo"));
+}
+
 Text computeRunDirectory()
 {
     const std::string beside = executableDirectory();
-    if (!beside.empty() && ::access(beside.c_str(), W_OK | X_OK) == 0)
+    if (!beside.empty() && !installedBeside(beside) && ::access(beside.c_str(), W_OK | X_OK) == 0)
         return files::fromNativePath(beside == "/" ? "" : beside);
     const Text fallback = files::fromNativePath(dataHomeDirectory());
     files::createDirectories(fallback);
@@ -49,6 +58,12 @@ const Text& runDirectory()
 {
     static const Text directory = computeRunDirectory();
     return directory;
+}
+
+bool isInstalledLayout()
+{
+    static const bool installed = installedBeside(executableDirectory());
+    return installed;
 }
 
 Text runPath(const Text& name)

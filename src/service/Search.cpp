@@ -36,7 +36,7 @@ int64_t searchProgressWidth(int64_t done, int64_t count)
 }
 
 std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
-                                  const SearchProgress& progress)
+                                  const SearchProgress& progress, const SearchRowListed& listed)
 {
     std::vector<SongRecord> rows;
     if (query.empty())
@@ -61,18 +61,21 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         const Text lyricUrl = base + document.valueAt(song + "lrclink/");
         const std::vector<Text> rates = splitRates(document.valueAt(song + "all_rate/"));
 
-        bool listed = !rates.empty();
-        if (listed && filter.bypass) {
+        bool isListed = !rates.empty();
+        if (isListed && filter.bypass) {
             const Text& quality = rates.back();
             const Text name
                 = filter.buildName ? filter.buildName(title, artist) : buildFileName(title, artist, ConfigStore());
             // The save directory already ends in "/": the doubled separator is harmless.
             const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
             if (files::exists(path) || (filter.isQueued && filter.isQueued(name)))
-                listed = false;
+                isListed = false;
         }
-        if (listed)
+        if (isListed) {
             rows.push_back(SongRecord {title, album, artist, rates.back(), songId, lyricUrl});
+            if (listed)
+                listed(rows.back());
+        }
         if (progress)
             progress(i, count);
     }

@@ -41,6 +41,8 @@ struct SearchFilter {
 
 // Called after each song of the reply, listed or not: (i, count).
 using SearchProgress = std::function<void(int64_t done, int64_t count)>;
+// Called with each row as soon as it is made, before that song's progress.
+using SearchRowListed = std::function<void(const SongRecord& row)>;
 
 // The width of the search box's progress bar after song i of count.
 int64_t searchProgressWidth(int64_t done, int64_t count);
@@ -48,6 +50,6 @@ int64_t searchProgressWidth(int64_t done, int64_t count);
 // runSearch steps 2-6: the rows for `query`, in reply order. An empty query,
 // a failed request or a reply that is not a search document gives no rows.
 std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
-                                  const SearchProgress& progress = {});
+                                  const SearchProgress& progress = {}, const SearchRowListed& listed = {});
 
 }  // namespace quorvo

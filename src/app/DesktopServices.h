@@ -1,0 +1,50 @@
+#pragma once
+
+// What the program asks of the desktop: open a folder or a page in the
+// user's own program (xdg-open, started directly, never through a shell),
+// pick a folder with the desktop's chooser (zenity), find the user's music
+// folder (xdg-user-dir). Helpers that are missing simply do nothing.
+
+#include "runtime/Text.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quorvo::app {
+
+// Runs `argv` (looked up on PATH) with its output discarded and returns its
+// standard output when `captureOutput`; nullopt when it could not run or
+// exited with a status other than 0. Blocks until it ends.
+std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool captureOutput);
+// Whether `program` is an executable on PATH.
+bool programExists(const std::string& program);
+
+// Opens `target` (a folder path in program text, or a URL) with xdg-open on
+// a thread of its own; the program's result is not examined.
+class DesktopOpener {
+public:
+    DesktopOpener() = default;
+    // Waits for the openers still starting (xdg-open hands over and ends).
+    ~DesktopOpener();
+    DesktopOpener(const DesktopOpener&) = delete;
+    DesktopOpener& operator=(const DesktopOpener&) = delete;
+
+    void open(const Text& target);
+
+private:
+    std::vector<std::thread> m_threads;
+};
+
+// The desktop's folder chooser, when one is installed: zenity. Answers with
+// the chosen folder in program text, or an empty text when cancelled.
+[[nodiscard]] bool hasDesktopFolderChooser();
+// Blocks while the chooser is open: call it off the user-interface thread.
+Text chooseFolderWithDesktop(const Text& title, const Text& startFolder);
+
+// `xdg-user-dir MUSIC`, else ~/Music (a native path, no trailing "/").
+std::string musicDirectory();
+
+}  // namespace quorvo::app

@@ -1,0 +1,141 @@
+#include "app/DownloadPage.h"
+
+#include "platform/Files.h"
+#include "service/FileNames.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace quorvo::app {
+
+DownloadPage::DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
+    : m_post(std::move(post))
+    , m_view(view)
+    , m_settings(settings)
+    , m_playSound(std::move(playSound))
+{ }
+
+DownloadPage::~DownloadPage()
+{
+    waitForDeletion();
+}
+
+void DownloadPage::onQueueEvent(const QueueEvent& event)
+{
+    m_post([this, event] { apply(event); });
+}
+
+std::size_t DownloadPage::rowOf(uint64_t taskId) const
+{
+    const auto found = std::find(m_rowIds.begin(), m_rowIds.end(), taskId);
+    return found == m_rowIds.end() ? 0 : static_cast<std::size_t>(found - m_rowIds.begin()) + 1;
+}
+
+void DownloadPage::apply(const QueueEvent& event)
+{
+    struct Apply {
+        DownloadPage& page;
+        void operator()(const RowAppended& appended) const
+        {
+            page.m_rowIds.push_back(appended.task.id);
+            page.m_view.appendDownloadRow(appended.task);
+        }
+        void operator()(const RowsRemoved& removed) const
+        {
+            for (const uint64_t id : removed.taskIds) {
+                if (const std::size_t row = page.rowOf(id); row != 0) {
+                    page.m_rowIds.erase(page.m_rowIds.begin() + static_cast<std::ptrdiff_t>(row - 1));
+                    page.m_view.removeDownloadRow(row);
+                }
+            }
+        }
+        void operator()(const CellChanged& changed) const
+        {
+            if (const std::size_t row = page.rowOf(changed.taskId); row != 0)
+                page.m_view.setDownloadCell(row, changed.column, changed.text);
+        }
+        void operator()(const RowMarkedFailed& failed) const
+        {
+            if (const std::size_t row = page.rowOf(failed.taskId); row != 0)
+                page.m_view.markDownloadRowFailed(row);
+        }
+        void operator()(const SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
+        void operator()(const WorkerStateChanged& state) const { page.m_view.setWorkerButtons(state.running); }
+        void operator()(const SoundRequested& sound) const
+        {
+            if (page.m_playSound)
+                page.m_playSound(sound.sound);
+        }
+    };
+    std::visit(Apply {*this}, event);
+}
+
+AddOutcome DownloadPage::addTickedSongs(ResultListView& results, StatusToast& toast)
+{
+    assert(m_queue && "attach the queue first");
+    const std::vector<ResultListView::TickedRow> ticked = results.tickedResults();
+    std::vector<SongRecord> records;
+    records.reserve(ticked.size());
+    for (const auto& row : ticked) {
+        records.push_back(row.record);
+        results.greyResult(row.row);
+    }
+    AddOutcome outcome = m_queue->addTickedSongs(records);
+    if (m_settings.removeAdded()) {
+        // Bottom up, so the row numbers still to remove stay valid.
+        for (auto row = ticked.rbegin(); row != ticked.rend(); ++row)
+            results.removeResult(row->row);
+    }
+    toast.show(outcome.message);
+    return outcome;
+}
+
+void DownloadPage::downloadTickChanged(bool ticked)
+{
+    m_tickedCount += ticked ? 1 : -1;
+    m_view.setDeleteEnabled(m_tickedCount >= 1);
+}
+
+void DownloadPage::deleteRows(const std::vector<std::size_t>& rows)
+{
+    assert(m_queue && "attach the queue first");
+    std::vector<uint64_t> ids;
+    for (const std::size_t row : rows) {
+        if (row >= 1 && row <= m_rowIds.size())
+            ids.push_back(m_rowIds[row - 1]);
+    }
+    waitForDeletion();
+    m_deletion = std::thread([this, ids = std::move(ids)] {
+        m_queue->stopWorker(true);
+        const Text saveDirectory = m_settings.saveDirectory();
+        for (const uint64_t id : ids) {
+            const std::optional<DownloadTask> task = m_queue->list().task(id);
+            if (!task)
+                continue;
+            m_queue->list().removeRows([id](const DownloadTask& row) { return row.id == id; });
+            // A file that cannot be removed stays; the row goes anyway.
+            for (const Text& file : filesOfDownload(saveDirectory, *task))
+                files::deleteFile(file);
+        }
+        m_post([this] {
+            m_tickedCount = 0;
+            m_view.setDeleteEnabled(false);
+        });
+        m_queue->startWorker();
+    });
+}
+
+void DownloadPage::waitForDeletion()
+{
+    if (m_deletion.joinable())
+        m_deletion.join();
+}
+
+std::vector<Text> filesOfDownload(const Text& saveDirectory, const DownloadTask& task)
+{
+    const Text base = saveDirectory + task.name;
+    const Text song = base + songExtension(task.quality);
+    return {base + ".lrc", song, song + ".tmp"};
+}
+
+}  // namespace quorvo::app

@@ -1,0 +1,106 @@
+#pragma once
+
+// The download page and the add button without their controls. The queue's
+// threads describe each change as an event; this class carries the events
+// to the user-interface thread and applies them there to the page's view, in
+// the order they happened. It also owns what the page adds to the queue: the
+// add button's rules and message, the tick count that enables the delete
+// button, and the deletion of ticked songs with their files.
+
+#include "app/LiveSettings.h"
+#include "app/StatusToast.h"
+#include "app/UiPoster.h"
+#include "download/DownloadQueue.h"
+
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace quorvo::app {
+
+// The download list, its buttons and the speed label; every call comes on
+// the user-interface thread. Rows are numbered from 1 as the list shows them.
+class DownloadView {
+public:
+    virtual ~DownloadView() = default;
+    virtual void appendDownloadRow(const DownloadTask& task) = 0;
+    virtual void removeDownloadRow(std::size_t row) = 0;
+    virtual void setDownloadCell(std::size_t row, DownloadColumn column, const Text& text) = 0;
+    // "下载失败": the row turns red (RGB 255, 0, 0 at alpha 153).
+    virtual void markDownloadRowFailed(std::size_t row) = 0;
+    virtual void setSpeedText(const Text& text) = 0;
+    // running: "开始下载" disabled, "暂停下载" enabled; idle: the reverse.
+    virtual void setWorkerButtons(bool running) = 0;
+    virtual void setDeleteEnabled(bool enabled) = 0;
+};
+
+// The search result list as the add button sees it (user-interface thread).
+class ResultListView {
+public:
+    virtual ~ResultListView() = default;
+    // Ticked rows, top to bottom, with their cells.
+    struct TickedRow {
+        std::size_t row = 0;
+        SongRecord record;
+    };
+    [[nodiscard]] virtual std::vector<TickedRow> tickedResults() const = 0;
+    // Black at alpha 102: the list draws the row greyed.
+    virtual void greyResult(std::size_t row) = 0;
+    virtual void removeResult(std::size_t row) = 0;
+};
+
+class DownloadPage final : public QueueListener {
+public:
+    using SoundPlayer = std::function<void(CompletionSound)>;
+
+    DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound);
+    // Waits for a deletion still removing files.
+    ~DownloadPage() override;
+    DownloadPage(const DownloadPage&) = delete;
+    DownloadPage& operator=(const DownloadPage&) = delete;
+
+    // The queue this page shows; set once, before any event.
+    void attach(DownloadQueue& queue) { m_queue = &queue; }
+
+    // Any thread, from the queue.
+    void onQueueEvent(const QueueEvent& event) override;
+
+    // The add button (user-interface thread): ticked result rows are greyed,
+    // copied unless their name is queued already, removed from the results
+    // with the `delete` setting; then the message and the worker start.
+    AddOutcome addTickedSongs(ResultListView& results, StatusToast& toast);
+
+    // The download list's check box on `row` changed (user-interface thread).
+    void downloadTickChanged(bool ticked);
+    [[nodiscard]] int64_t tickedDownloadCount() const { return m_tickedCount; }
+
+    // Confirmed delete (user-interface thread): `rows` are the ticked rows.
+    // On a thread of its own: the worker is stopped (abort); the rows go, and
+    // with each its lyric, song and partial file; the delete button is
+    // disabled, the count reset, and the worker starts on what is left.
+    void deleteRows(const std::vector<std::size_t>& rows);
+    // Tests: waits until a deletion has finished.
+    void waitForDeletion();
+
+    // Row number (from 1) of a task, 0 when it is not shown.
+    [[nodiscard]] std::size_t rowOf(uint64_t taskId) const;
+
+private:
+    void apply(const QueueEvent& event);
+
+    UiPoster m_post;
+    DownloadView& m_view;
+    LiveSettings& m_settings;
+    SoundPlayer m_playSound;
+    DownloadQueue* m_queue = nullptr;
+    // The task id of each shown row, in list order (user-interface thread).
+    std::vector<uint64_t> m_rowIds;
+    int64_t m_tickedCount = 0;
+    std::thread m_deletion;
+};
+
+// The three files a download row may leave in `saveDirectory`: lyric, song, partial.
+std::vector<Text> filesOfDownload(const Text& saveDirectory, const DownloadTask& task);
+
+}  // namespace quorvo::app

@@ -1,0 +1,70 @@
+#include "app/LiveSettings.h"
+
+#include "runtime/Numbers.h"
+
+namespace quorvo::app {
+
+SettingsValues readSettings(const ConfigStore& config)
+{
+    SettingsValues values;
+    values.saveDirectory = withTrailingSlash(config.read("path"));
+    values.namingItem = config.readInteger("sType") + 1;
+    values.lyrics = config.read("lrc") == "1";
+    const Text wav = config.read("wav");
+    // An empty or odd value selects none of the three buttons.
+    values.sound = wav == "0" || wav == "1" || wav == "2" ? config.readInteger("wav") : -1;
+    values.bypass = config.read("bypass") == "1";
+    values.removeAdded = config.read("delete") == "1";
+    values.speed = config.read("speed");
+    return values;
+}
+
+SettingsValues LiveSettings::values() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values;
+}
+
+void LiveSettings::update(const SettingsValues& values)
+{
+    const std::lock_guard lock(m_mutex);
+    m_values = values;
+}
+
+Text LiveSettings::saveDirectory() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.saveDirectory;
+}
+
+int64_t LiveSettings::speedLimit() const
+{
+    const std::lock_guard lock(m_mutex);
+    return numbers::toInteger(m_values.speed.view());
+}
+
+bool LiveSettings::fetchLyrics() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.lyrics;
+}
+
+CompletionSound LiveSettings::completionSound() const
+{
+    const std::lock_guard lock(m_mutex);
+    return completionSoundFor(m_values.sound);
+}
+
+bool LiveSettings::bypass() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.bypass;
+}
+
+bool LiveSettings::removeAdded() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.removeAdded;
+}
+
+}  // namespace quorvo::app

@@ -1,0 +1,62 @@
+#pragma once
+
+// The search page's behaviour without its controls: the same-query rule, and
+// a search thread that reads the reply and posts every change of the page to
+// the user-interface thread, in this order: disable the box, show the bar,
+// clear the list; then per song its row (when listed) and the bar's width
+// i / count × 394; then, 200 ms later, hide the bar, enable and focus the box.
+
+#include "app/UiPoster.h"
+#include "service/Search.h"
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace quorvo::app {
+
+// The search page's controls; every call comes on the user-interface thread.
+class SearchView {
+public:
+    virtual ~SearchView() = default;
+    virtual void setSearchBoxEnabled(bool enabled) = 0;
+    virtual void setProgressBarVisible(bool visible) = 0;
+    virtual void setProgressBarWidth(int width) = 0;
+    virtual void clearResults() = 0;
+    virtual void appendResult(const SongRecord& row) = 0;
+    virtual void focusSearchBox() = 0;
+};
+
+class SearchController {
+public:
+    // The filter of the moment (bypass, save directory, names, the download
+    // list), taken on the user-interface thread when a search starts.
+    using FilterSource = std::function<SearchFilter()>;
+
+    SearchController(ServiceEndpoints service, UiPoster post, SearchView& view, FilterSource filter);
+    // Waits for a search still reading its reply.
+    ~SearchController();
+    SearchController(const SearchController&) = delete;
+    SearchController& operator=(const SearchController&) = delete;
+
+    // User-interface thread (Enter in the box, its embedded button). False
+    // when `query` repeats the last one byte for byte: nothing is sent.
+    bool startSearch(const Text& query);
+    [[nodiscard]] const Text& lastQuery() const { return m_gate.lastQuery(); }
+
+    // The pause before the bar goes; tests shorten it.
+    void setFinishPause(std::chrono::milliseconds pause) { m_finishPause = pause; }
+
+private:
+    void runSearchThread(const Text& query, const SearchFilter& filter);
+
+    ServiceEndpoints m_service;
+    UiPoster m_post;
+    SearchView& m_view;
+    FilterSource m_filter;
+    SearchGate m_gate;
+    std::chrono::milliseconds m_finishPause {200};
+    std::thread m_thread;
+};
+
+}  // namespace quorvo::app
