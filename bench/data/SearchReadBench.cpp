@@ -16,9 +16,9 @@
 namespace {
 
 using quorvo::Bytes;
-using quorvo::HttpClient;
 using quorvo::Text;
 using quorvo::XmlDocument;
+using quorvo::net::HttpClient;
 
 const Bytes& searchReply()
 {

@@ -26,17 +26,17 @@
 
 extern char** environ;
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-constexpr const char* kLargeSong = "9900030";  // a Hi-Res song of 100 MB+
+constexpr const char* largeSong = "9900030";  // a Hi-Res song of 100 MB+
 
 test::ReferenceServer& startServer()
 {
-    static test::ReferenceServer instance({"--quiet", "--pregenerate", kLargeSong});
+    static test::ReferenceServer instance({"--quiet", "--pregenerate", largeSong});
     // The song was just generated: get its pages to disk before anything is timed.
     ::sync();
     return instance;
@@ -51,8 +51,8 @@ test::ReferenceServer& server()
 std::string largeSongUrl()
 {
     if (const char* host = std::getenv("QUORVO_BENCH_HOST"))
-        return std::string("http://") + host + "/data2/music/" + kLargeSong + "/" + kLargeSong + ".flac";
-    return server().baseUrl() + "/data2/music/" + kLargeSong + "/" + kLargeSong + ".flac";
+        return std::string("http://") + host + "/data2/music/" + largeSong + "/" + largeSong + ".flac";
+    return server().baseUrl() + "/data2/music/" + largeSong + "/" + largeSong + ".flac";
 }
 
 double seconds(Clock::duration duration)
@@ -195,6 +195,6 @@ void pauseLatencyThrottled(benchmark::State& state)
 BENCHMARK(pauseLatencyThrottled)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download
 
 BENCHMARK_MAIN();

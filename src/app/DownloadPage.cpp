@@ -20,7 +20,7 @@ DownloadPage::~DownloadPage()
     waitForDeletion();
 }
 
-void DownloadPage::onQueueEvent(const QueueEvent& event)
+void DownloadPage::onQueueEvent(const download::QueueEvent& event)
 {
     m_post([this, event] { apply(event); });
 }
@@ -31,16 +31,16 @@ std::size_t DownloadPage::rowOf(uint64_t taskId) const
     return found == m_rowIds.end() ? 0 : static_cast<std::size_t>(found - m_rowIds.begin()) + 1;
 }
 
-void DownloadPage::apply(const QueueEvent& event)
+void DownloadPage::apply(const download::QueueEvent& event)
 {
     struct Apply {
         DownloadPage& page;
-        void operator()(const RowAppended& appended) const
+        void operator()(const download::RowAppended& appended) const
         {
             page.m_rowIds.push_back(appended.task.id);
             page.m_view.appendDownloadRow(appended.task);
         }
-        void operator()(const RowsRemoved& removed) const
+        void operator()(const download::RowsRemoved& removed) const
         {
             for (const uint64_t id : removed.taskIds) {
                 if (const std::size_t row = page.rowOf(id); row != 0) {
@@ -49,19 +49,22 @@ void DownloadPage::apply(const QueueEvent& event)
                 }
             }
         }
-        void operator()(const CellChanged& changed) const
+        void operator()(const download::CellChanged& changed) const
         {
             if (const std::size_t row = page.rowOf(changed.taskId); row != 0)
                 page.m_view.setDownloadCell(row, changed.column, changed.text);
         }
-        void operator()(const RowMarkedFailed& failed) const
+        void operator()(const download::RowMarkedFailed& failed) const
         {
             if (const std::size_t row = page.rowOf(failed.taskId); row != 0)
                 page.m_view.markDownloadRowFailed(row);
         }
-        void operator()(const SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
-        void operator()(const WorkerStateChanged& state) const { page.m_view.setWorkerButtons(state.running); }
-        void operator()(const SoundRequested& sound) const
+        void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
+        void operator()(const download::WorkerStateChanged& state) const
+        {
+            page.m_view.setWorkerButtons(state.running);
+        }
+        void operator()(const download::SoundRequested& sound) const
         {
             if (page.m_playSound)
                 page.m_playSound(sound.sound);
@@ -70,17 +73,17 @@ void DownloadPage::apply(const QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
-AddOutcome DownloadPage::addTickedSongs(ResultListView& results, StatusToast& toast)
+download::AddOutcome DownloadPage::addTickedSongs(ResultListView& results, StatusToast& toast)
 {
     assert(m_queue && "attach the queue first");
     const std::vector<ResultListView::TickedRow> ticked = results.tickedResults();
-    std::vector<SongRecord> records;
+    std::vector<service::SongRecord> records;
     records.reserve(ticked.size());
     for (const auto& row : ticked) {
         records.push_back(row.record);
         results.greyResult(row.row);
     }
-    AddOutcome outcome = m_queue->addTickedSongs(records);
+    download::AddOutcome outcome = m_queue->addTickedSongs(records);
     if (m_settings.removeAdded()) {
         // Bottom up, so the row numbers still to remove stay valid.
         for (auto row = ticked.rbegin(); row != ticked.rend(); ++row)
@@ -109,10 +112,10 @@ void DownloadPage::deleteRows(const std::vector<std::size_t>& rows)
         m_queue->stopWorker(true);
         const Text saveDirectory = m_settings.saveDirectory();
         for (const uint64_t id : ids) {
-            const std::optional<DownloadTask> task = m_queue->list().task(id);
+            const std::optional<download::DownloadTask> task = m_queue->list().task(id);
             if (!task)
                 continue;
-            m_queue->list().removeRows([id](const DownloadTask& row) { return row.id == id; });
+            m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
             // A file that cannot be removed stays; the row goes anyway.
             for (const Text& file : filesOfDownload(saveDirectory, *task))
                 files::deleteFile(file);
@@ -131,10 +134,10 @@ void DownloadPage::waitForDeletion()
         m_deletion.join();
 }
 
-std::vector<Text> filesOfDownload(const Text& saveDirectory, const DownloadTask& task)
+std::vector<Text> filesOfDownload(const Text& saveDirectory, const download::DownloadTask& task)
 {
     const Text base = saveDirectory + task.name;
-    const Text song = base + songExtension(task.quality);
+    const Text song = base + service::songExtension(task.quality);
     return {base + ".lrc", song, song + ".tmp"};
 }
 

@@ -24,9 +24,9 @@ namespace quorvo::app {
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
-    virtual void appendDownloadRow(const DownloadTask& task) = 0;
+    virtual void appendDownloadRow(const download::DownloadTask& task) = 0;
     virtual void removeDownloadRow(std::size_t row) = 0;
-    virtual void setDownloadCell(std::size_t row, DownloadColumn column, const Text& text) = 0;
+    virtual void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) = 0;
     // "下载失败": the row turns red (RGB 255, 0, 0 at alpha 153).
     virtual void markDownloadRowFailed(std::size_t row) = 0;
     virtual void setSpeedText(const Text& text) = 0;
@@ -42,7 +42,7 @@ public:
     // Ticked rows, top to bottom, with their cells.
     struct TickedRow {
         std::size_t row = 0;
-        SongRecord record;
+        service::SongRecord record;
     };
     [[nodiscard]] virtual std::vector<TickedRow> tickedResults() const = 0;
     // Black at alpha 102: the list draws the row greyed.
@@ -50,9 +50,9 @@ public:
     virtual void removeResult(std::size_t row) = 0;
 };
 
-class DownloadPage final : public QueueListener {
+class DownloadPage final : public download::QueueListener {
 public:
-    using SoundPlayer = std::function<void(CompletionSound)>;
+    using SoundPlayer = std::function<void(download::CompletionSound)>;
 
     DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound);
     // Waits for a deletion still removing files.
@@ -61,15 +61,15 @@ public:
     DownloadPage& operator=(const DownloadPage&) = delete;
 
     // The queue this page shows; set once, before any event.
-    void attach(DownloadQueue& queue) { m_queue = &queue; }
+    void attach(download::DownloadQueue& queue) { m_queue = &queue; }
 
     // Any thread, from the queue.
-    void onQueueEvent(const QueueEvent& event) override;
+    void onQueueEvent(const download::QueueEvent& event) override;
 
     // The add button (user-interface thread): ticked result rows are greyed,
     // copied unless their name is queued already, removed from the results
     // with the `delete` setting; then the message and the worker start.
-    AddOutcome addTickedSongs(ResultListView& results, StatusToast& toast);
+    download::AddOutcome addTickedSongs(ResultListView& results, StatusToast& toast);
 
     // The download list's check box on `row` changed (user-interface thread).
     void downloadTickChanged(bool ticked);
@@ -87,13 +87,13 @@ public:
     [[nodiscard]] std::size_t rowOf(uint64_t taskId) const;
 
 private:
-    void apply(const QueueEvent& event);
+    void apply(const download::QueueEvent& event);
 
     UiPoster m_post;
     DownloadView& m_view;
     LiveSettings& m_settings;
     SoundPlayer m_playSound;
-    DownloadQueue* m_queue = nullptr;
+    download::DownloadQueue* m_queue = nullptr;
     // The task id of each shown row, in list order (user-interface thread).
     std::vector<uint64_t> m_rowIds;
     int64_t m_tickedCount = 0;
@@ -101,6 +101,6 @@ private:
 };
 
 // The three files a download row may leave in `saveDirectory`: lyric, song, partial.
-std::vector<Text> filesOfDownload(const Text& saveDirectory, const DownloadTask& task);
+std::vector<Text> filesOfDownload(const Text& saveDirectory, const download::DownloadTask& task);
 
 }  // namespace quorvo::app

@@ -7,7 +7,7 @@ namespace quorvo::app {
 SettingsValues readSettings(const ConfigStore& config)
 {
     SettingsValues values;
-    values.saveDirectory = withTrailingSlash(config.read("path"));
+    values.saveDirectory = download::withTrailingSlash(config.read("path"));
     values.namingItem = config.readInteger("sType") + 1;
     values.lyrics = config.read("lrc") == "1";
     const Text wav = config.read("wav");
@@ -49,10 +49,10 @@ bool LiveSettings::fetchLyrics() const
     return m_values.lyrics;
 }
 
-CompletionSound LiveSettings::completionSound() const
+download::CompletionSound LiveSettings::completionSound() const
 {
     const std::lock_guard lock(m_mutex);
-    return completionSoundFor(m_values.sound);
+    return download::completionSoundFor(m_values.sound);
 }
 
 bool LiveSettings::bypass() const

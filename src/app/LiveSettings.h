@@ -25,7 +25,7 @@ struct SettingsValues {
 // The values the page shows at start-up, read from config.ini.
 SettingsValues readSettings(const ConfigStore& config);
 
-class LiveSettings final : public DownloadSettings {
+class LiveSettings final : public download::DownloadSettings {
 public:
     explicit LiveSettings(SettingsValues values = {})
         : m_values(std::move(values))
@@ -38,7 +38,7 @@ public:
     // The leading integer of the speed box's text; no leading integer: no limit.
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
-    [[nodiscard]] CompletionSound completionSound() const override;
+    [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;
 

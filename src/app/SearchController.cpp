@@ -2,7 +2,8 @@
 
 namespace quorvo::app {
 
-SearchController::SearchController(ServiceEndpoints service, UiPoster post, SearchView& view, FilterSource filter)
+SearchController::SearchController(service::ServiceEndpoints service, UiPoster post, SearchView& view,
+                                   FilterSource filter)
     : m_service(std::move(service))
     , m_post(std::move(post))
     , m_view(view)
@@ -23,12 +24,12 @@ bool SearchController::startSearch(const Text& query)
     // previous thread has at most its final return left to run.
     if (m_thread.joinable())
         m_thread.join();
-    SearchFilter filter = m_filter ? m_filter() : SearchFilter {};
+    service::SearchFilter filter = m_filter ? m_filter() : service::SearchFilter {};
     m_thread = std::thread([this, query, filter = std::move(filter)] { runSearchThread(query, filter); });
     return true;
 }
 
-void SearchController::runSearchThread(const Text& query, const SearchFilter& filter)
+void SearchController::runSearchThread(const Text& query, const service::SearchFilter& filter)
 {
     m_post([this] {
         m_view.setSearchBoxEnabled(false);
@@ -36,13 +37,13 @@ void SearchController::runSearchThread(const Text& query, const SearchFilter& fi
         m_view.setProgressBarVisible(true);
         m_view.clearResults();
     });
-    runSearch(
+    service::runSearch(
         m_service, query, filter,
         [this](int64_t done, int64_t count) {
-            const auto width = static_cast<int>(searchProgressWidth(done, count));
+            const auto width = static_cast<int>(service::searchProgressWidth(done, count));
             m_post([this, width] { m_view.setProgressBarWidth(width); });
         },
-        [this](const SongRecord& row) { m_post([this, row] { m_view.appendResult(row); }); });
+        [this](const service::SongRecord& row) { m_post([this, row] { m_view.appendResult(row); }); });
     std::this_thread::sleep_for(m_finishPause);
     m_post([this] {
         m_view.setProgressBarWidth(0);

@@ -23,7 +23,7 @@ public:
     virtual void setProgressBarVisible(bool visible) = 0;
     virtual void setProgressBarWidth(int width) = 0;
     virtual void clearResults() = 0;
-    virtual void appendResult(const SongRecord& row) = 0;
+    virtual void appendResult(const service::SongRecord& row) = 0;
     virtual void focusSearchBox() = 0;
 };
 
@@ -31,9 +31,9 @@ class SearchController {
 public:
     // The filter of the moment (bypass, save directory, names, the download
     // list), taken on the user-interface thread when a search starts.
-    using FilterSource = std::function<SearchFilter()>;
+    using FilterSource = std::function<service::SearchFilter()>;
 
-    SearchController(ServiceEndpoints service, UiPoster post, SearchView& view, FilterSource filter);
+    SearchController(service::ServiceEndpoints service, UiPoster post, SearchView& view, FilterSource filter);
     // Waits for a search still reading its reply.
     ~SearchController();
     SearchController(const SearchController&) = delete;
@@ -48,13 +48,13 @@ public:
     void setFinishPause(std::chrono::milliseconds pause) { m_finishPause = pause; }
 
 private:
-    void runSearchThread(const Text& query, const SearchFilter& filter);
+    void runSearchThread(const Text& query, const service::SearchFilter& filter);
 
-    ServiceEndpoints m_service;
+    service::ServiceEndpoints m_service;
     UiPoster m_post;
     SearchView& m_view;
     FilterSource m_filter;
-    SearchGate m_gate;
+    service::SearchGate m_gate;
     std::chrono::milliseconds m_finishPause {200};
     std::thread m_thread;
 };

@@ -53,7 +53,7 @@ Text SettingsBindings::folderChosen(const Text& folder)
 {
     if (folder.empty())
         return m_live.saveDirectory();
-    const Text stored = withTrailingSlash(folder);
+    const Text stored = download::withTrailingSlash(folder);
     m_config.write("path", stored);
     change([&](SettingsValues& values) { values.saveDirectory = stored; });
     return stored;

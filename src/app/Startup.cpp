@@ -3,7 +3,7 @@
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 
-namespace quorvo {
+namespace quorvo::app {
 
 void prepareConfiguration(const Text& runDir)
 {
@@ -37,4 +37,4 @@ void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir)
     }
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::app

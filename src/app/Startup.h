@@ -6,7 +6,7 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo {
+namespace quorvo::app {
 
 // `runDir` is the run directory without a trailing "/"; the save directory
 // is created as `defaultSaveDir` (ending in "/") when there is none,
@@ -14,4 +14,4 @@ namespace quorvo {
 void prepareConfiguration(const Text& runDir);
 void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir);
 
-}  // namespace quorvo
+}  // namespace quorvo::app

@@ -13,7 +13,7 @@ StatusToast::~StatusToast()
     stopRunning();
 }
 
-void StatusToast::show(const AddMessage& message)
+void StatusToast::show(const download::AddMessage& message)
 {
     stopRunning();
     {
@@ -41,7 +41,7 @@ bool StatusToast::hold(std::chrono::milliseconds duration)
     return !m_cancelled.wait_for(lock, duration, [this] { return m_cancel; });
 }
 
-void StatusToast::run(const AddMessage& message)
+void StatusToast::run(const download::AddMessage& message)
 {
     m_post([this, message] { m_view.showStatusMessage(message.text, message.colour); });
     if (!hold(m_timing.hold))

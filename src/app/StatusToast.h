@@ -21,7 +21,7 @@ class StatusLineView {
 public:
     virtual ~StatusLineView() = default;
     // Text in white over the colour (gradient and border), alpha 255, shown.
-    virtual void showStatusMessage(const Text& text, MessageColour colour) = 0;
+    virtual void showStatusMessage(const Text& text, download::MessageColour colour) = 0;
     virtual void setStatusAlpha(int alpha) = 0;
     virtual void hideStatusLine() = 0;
 };
@@ -40,11 +40,11 @@ public:
     StatusToast& operator=(const StatusToast&) = delete;
 
     // User-interface thread.
-    void show(const AddMessage& message);
+    void show(const download::AddMessage& message);
 
 private:
     void stopRunning();
-    void run(const AddMessage& message);
+    void run(const download::AddMessage& message);
     // Sleeps `duration`; false when the message was replaced meanwhile.
     bool hold(std::chrono::milliseconds duration);
 

@@ -30,7 +30,7 @@ int run(std::span<const char* const> args)
     }
 
     const app::AppLayout layout = app::detectLayout();
-    prepareConfiguration(layout.runDirectory, layout.defaultSaveDirectory);
+    app::prepareConfiguration(layout.runDirectory, layout.defaultSaveDirectory);
 
     std::string error;
     const std::unique_ptr<platform::EventLoop> loop = platform::EventLoop::create(&error);

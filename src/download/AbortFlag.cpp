@@ -1,6 +1,6 @@
 #include "download/AbortFlag.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 void AbortFlag::raise()
 {
@@ -32,4 +32,4 @@ bool AbortFlag::waitForClear(std::chrono::milliseconds timeout) const
     return m_changed.wait_for(lock, timeout, [this] { return !isRaised(); });
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

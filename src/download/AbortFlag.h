@@ -11,7 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace quorvo {
+namespace quorvo::download {
 
 class AbortFlag {
 public:
@@ -33,4 +33,4 @@ private:
     std::atomic<bool> m_raised {false};
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

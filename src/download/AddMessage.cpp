@@ -2,7 +2,7 @@
 
 #include "runtime/Numbers.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 AddMessage composeAddMessage(int64_t ticked, int64_t duplicates)
 {
@@ -20,4 +20,4 @@ AddMessage composeAddMessage(int64_t ticked, int64_t duplicates)
             {211, 111, 84}};
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace quorvo {
+namespace quorvo::download {
 
 struct MessageColour {
     uint8_t red = 0;
@@ -25,4 +25,4 @@ struct AddMessage {
 // nothing ticked: "请勾选欲下载的歌曲", red-orange.
 AddMessage composeAddMessage(int64_t ticked, int64_t duplicates);
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace quorvo {
+namespace quorvo::download {
 
 enum class CompletionSound {
     None = 0,       // "(无)"
@@ -27,4 +27,4 @@ inline CompletionSound completionSoundFor(int64_t wavSetting)
     }
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

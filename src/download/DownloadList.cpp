@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvo {
+namespace quorvo::download {
 
 std::size_t DownloadList::size() const
 {
@@ -103,4 +103,4 @@ void DownloadList::emit(const QueueEvent& event) const
         m_listener->onQueueEvent(event);
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

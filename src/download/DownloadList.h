@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::download {
 
 class DownloadList {
 public:
@@ -50,4 +50,4 @@ private:
     QueueListener* m_listener = nullptr;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -3,7 +3,7 @@
 #include "download/ProgressReporter.h"
 #include "service/FileNames.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, NameBuilder nameBuilder,
                              QueueListener* listener)
@@ -22,10 +22,10 @@ DownloadQueue::~DownloadQueue()
         stopper.thread.join();
 }
 
-AddOutcome DownloadQueue::addTickedSongs(std::span<const SongRecord> ticked)
+AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ticked)
 {
     AddOutcome outcome;
-    for (const SongRecord& song : ticked) {
+    for (const service::SongRecord& song : ticked) {
         ++outcome.ticked;
         const Text name = m_nameBuilder(song.title, song.artist);
         if (m_list.containsName(name)) {
@@ -142,28 +142,28 @@ void DownloadQueue::runWorker()
 bool DownloadQueue::workSong(const DownloadTask& row)
 {
     const Text saveDirectory = m_settings.saveDirectory();
-    m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStarting));
+    m_list.setCell(row.id, DownloadColumn::Status, Text(status::starting));
 
     if (m_settings.fetchLyrics())
         m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc");
     if (stopRequested()) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
         return false;
     }
 
-    const std::optional<ResolvedLink> link = m_fetcher.resolveLink(row.songId);
+    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId);
     if (!link) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kFailed));
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::failed));
         m_list.markFailed(row.id);
         return true;
     }
-    m_list.setCell(row.id, DownloadColumn::Size, sizeText(link->size));
+    m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
     if (stopRequested()) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
         return false;
     }
 
-    const Text path = saveDirectory + row.name + songExtension(row.quality);
+    const Text path = saveDirectory + row.name + service::songExtension(row.quality);
     const int64_t limit = m_settings.speedLimit();
     ProgressReporter reporter;
     const ProgressCallback progress = [&](int64_t done, int64_t total) {
@@ -174,10 +174,10 @@ bool DownloadQueue::workSong(const DownloadTask& row)
     };
     const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag);
     if (result != TransferResult::Completed) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::kStopped));
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
         return false;
     }
-    m_list.setCell(row.id, DownloadColumn::Status, Text(status::kCompleted));
+    m_list.setCell(row.id, DownloadColumn::Status, Text(status::completed));
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
         emit(SoundRequested {sound});
@@ -219,4 +219,4 @@ void DownloadQueue::joinFinishedStoppers()
     });
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -26,9 +26,9 @@
 #include <thread>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::download {
 
-// Builds a song's file name from title and artist (buildFileName with the
+// Builds a song's file name from title and artist (service::buildFileName with the
 // current naming scheme).
 using NameBuilder = std::function<Text(const Text& title, const Text& artist)>;
 
@@ -57,7 +57,7 @@ public:
     // Appends each ticked song whose built name is not in the list yet, then
     // starts the worker. The caller shows the message (and greys or removes
     // the result rows).
-    AddOutcome addTickedSongs(std::span<const SongRecord> ticked);
+    AddOutcome addTickedSongs(std::span<const service::SongRecord> ticked);
 
     // Does nothing (false) while a worker has been started and not stopped.
     bool startWorker();
@@ -108,4 +108,4 @@ private:
     std::vector<Stopper> m_stoppers;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -1,6 +1,6 @@
 #include "download/DownloadSettings.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 Text withTrailingSlash(Text directory)
 {
@@ -40,4 +40,4 @@ CompletionSound ConfigDownloadSettings::completionSound() const
     return completionSoundFor(m_config.readInteger("wav"));
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace quorvo {
+namespace quorvo::download {
 
 class DownloadSettings {
 public:
@@ -51,4 +51,4 @@ private:
 // "/" appended when `directory` does not end in one.
 Text withTrailingSlash(Text directory);
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -1,6 +1,6 @@
 #include "download/DownloadTask.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 const Text& DownloadTask::cell(DownloadColumn column) const
 {
@@ -26,4 +26,4 @@ Text& DownloadTask::cell(DownloadColumn column)
     return const_cast<Text&>(static_cast<const DownloadTask&>(*this).cell(column));
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace quorvo {
+namespace quorvo::download {
 
 // The cells of a download row, numbered from 1 as the list shows them.
 enum class DownloadColumn { Name = 1, Quality = 2, Size = 3, Status = 4, SongId = 5, LyricUrl = 6 };
@@ -16,7 +16,7 @@ struct DownloadTask {
     Text name;        // built file name: the key for duplicates and deletion
     Text quality;     // "flac" selects ".flac"
     Text size {"-"};  // "-" until the link is resolved
-    Text status {status::kWaiting};
+    Text status {status::waiting};
     Text songId;
     Text lyricUrl;
     bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
@@ -27,4 +27,4 @@ struct DownloadTask {
     friend bool operator==(const DownloadTask&, const DownloadTask&) = default;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

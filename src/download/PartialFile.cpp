@@ -4,7 +4,7 @@
 
 #include <fcntl.h>
 
-namespace quorvo {
+namespace quorvo::download {
 
 bool PartialFile::open(const Text& path, bool restart)
 {
@@ -24,4 +24,4 @@ bool PartialFile::close()
     return m_fd.close();
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-namespace quorvo {
+namespace quorvo::download {
 
 class PartialFile {
 public:
@@ -25,4 +25,4 @@ private:
     UniqueFd m_fd;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace quorvo {
+namespace quorvo::download {
 
 ProgressTexts ProgressReporter::report(int64_t done, int64_t total)
 {
@@ -21,8 +21,8 @@ Text percentText(int64_t done, int64_t total)
 {
     if (total <= 0)
         return "100%";
-    constexpr int64_t kLargest = std::numeric_limits<int64_t>::max() / 100;
-    const int64_t percent = done <= kLargest
+    constexpr int64_t largest = std::numeric_limits<int64_t>::max() / 100;
+    const int64_t percent = done <= largest
         ? done * 100 / total
         : static_cast<int64_t>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
     return numbers::fromInteger(percent) + "%";
@@ -34,4 +34,4 @@ Text speedText(int64_t bytesInWindow)
     return Text("\xCF\xC2\xD4\xD8\xCB\xD9\xB6\xC8:") + numbers::fromInteger(kilobytes) + " KB/s";  // 下载速度:
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace quorvo {
+namespace quorvo::download {
 
 struct ProgressTexts {
     Text percent;  // e.g. "42%"
@@ -31,4 +31,4 @@ Text percentText(int64_t done, int64_t total);
 // "下载速度:" + round-half-up(bytes / 1024) + " KB/s".
 Text speedText(int64_t bytesInWindow);
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -1,6 +1,6 @@
 #include "download/QueueEvents.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 void QueueMailbox::onQueueEvent(const QueueEvent& event)
 {
@@ -27,4 +27,4 @@ bool QueueMailbox::waitForEvent(std::chrono::milliseconds timeout)
     return m_posted.wait_for(lock, timeout, [this] { return !m_events.empty(); });
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

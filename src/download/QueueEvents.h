@@ -18,7 +18,7 @@
 #include <variant>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::download {
 
 // Row numbers are 1-based and valid at the moment of the event.
 struct RowAppended {
@@ -83,4 +83,4 @@ private:
     std::function<void()> m_wake;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -3,17 +3,17 @@
 #include "service/LinkResolver.h"
 #include "service/Lyrics.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 void ServiceSongFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
 {
     // A lyric file that cannot be written does not stop the song.
-    (void)quorvo::fetchLyrics(lyricUrl, lyricPath);
+    (void)service::fetchLyrics(lyricUrl, lyricPath);
 }
 
-std::optional<ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId)
+std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId)
 {
-    return quorvo::resolveLink(m_service, songId);
+    return service::resolveLink(m_service, songId);
 }
 
 TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
@@ -22,4 +22,4 @@ TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPa
     return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts);
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

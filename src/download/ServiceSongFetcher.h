@@ -5,23 +5,23 @@
 #include "download/SongFetcher.h"
 #include "service/ServiceHost.h"
 
-namespace quorvo {
+namespace quorvo::download {
 
 class ServiceSongFetcher final : public SongFetcher {
 public:
-    explicit ServiceSongFetcher(ServiceEndpoints service, TransferTimeouts timeouts = {})
+    explicit ServiceSongFetcher(service::ServiceEndpoints service, TransferTimeouts timeouts = {})
         : m_service(std::move(service))
         , m_timeouts(timeouts)
     { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
-    std::optional<ResolvedLink> resolveLink(const Text& songId) override;
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override;
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag) override;
 
 private:
-    ServiceEndpoints m_service;
+    service::ServiceEndpoints m_service;
     TransferTimeouts m_timeouts;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

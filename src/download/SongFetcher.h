@@ -11,17 +11,17 @@
 
 #include <optional>
 
-namespace quorvo {
+namespace quorvo::download {
 
 class SongFetcher {
 public:
     virtual ~SongFetcher() = default;
     virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) = 0;
     // nullopt: the link reply is not readable (the row fails for good).
-    virtual std::optional<ResolvedLink> resolveLink(const Text& songId) = 0;
+    virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
                                     int64_t limitKBps, AbortFlag& abortFlag)
         = 0;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorvo {
+namespace quorvo::download {
 
 namespace {
 
@@ -59,12 +59,12 @@ ContentRange parseContentRange(std::string_view value)
 // window and a server never sees a stalled client.
 long receiveBufferBytes(int64_t limitBytes)
 {
-    constexpr int64_t kLargest = 256 * 1024;
+    constexpr int64_t largest = 256 * 1024;
     if (limitBytes <= 0)
-        return kLargest;
+        return largest;
     const auto reads
-        = (limitBytes + static_cast<int64_t>(kTransferReadBytes) - 1) / static_cast<int64_t>(kTransferReadBytes);
-    return static_cast<long>(std::min(kLargest, reads * static_cast<int64_t>(kTransferReadBytes)));
+        = (limitBytes + static_cast<int64_t>(transferReadBytes) - 1) / static_cast<int64_t>(transferReadBytes);
+    return static_cast<long>(std::min(largest, reads * static_cast<int64_t>(transferReadBytes)));
 }
 
 // One request and its reply. libcurl hands the body over in chunks; each
@@ -184,7 +184,7 @@ private:
                 if (m_abortFlag.isRaised())
                     return false;
             }
-            const std::size_t piece = std::min(bytes.size(), kTransferReadBytes - m_readFill);
+            const std::size_t piece = std::min(bytes.size(), transferReadBytes - m_readFill);
             if (!m_file.write(bytes.substr(0, piece))) {
                 m_writeFailed = true;
                 return false;
@@ -192,7 +192,7 @@ private:
             bytes.remove_prefix(piece);
             m_done += static_cast<int64_t>(piece);
             m_windowBytes += static_cast<int64_t>(piece);
-            m_readFill = (m_readFill + piece) % kTransferReadBytes;
+            m_readFill = (m_readFill + piece) % transferReadBytes;
 
             const Clock::time_point now = Clock::now();
             if (windowEnded(now))
@@ -206,14 +206,14 @@ private:
     [[nodiscard]] bool windowEnded(Clock::time_point now) const
     {
         // No report yet: the first pass reports at once.
-        return !m_lastReport || now - *m_lastReport > kReportWindow;
+        return !m_lastReport || now - *m_lastReport > progressWindow;
     }
 
     // False when the abort flag was raised while waiting.
     bool sleepUntilWindowEnds()
     {
         while (!windowEnded(Clock::now())) {
-            const Clock::time_point windowEnd = *m_lastReport + kReportWindow + std::chrono::microseconds(1);
+            const Clock::time_point windowEnd = *m_lastReport + progressWindow + std::chrono::microseconds(1);
             if (m_abortFlag.sleepUntil(windowEnd))
                 return false;
         }
@@ -292,7 +292,7 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
                             AbortFlag& abortFlag, const TransferTimeouts& timeouts)
 {
     // A negative limit is no limit, like 0: it cannot mean "read nothing".
-    const int64_t limitBytes = limitKBps > 0 ? limitKBps * kBytesPerKB : 0;
+    const int64_t limitBytes = limitKBps > 0 ? limitKBps * bytesPerKB : 0;
     const Text partialPath = partialPathOf(finalPath);
 
     TransferResult result = TransferResult::Failed;
@@ -322,4 +322,4 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
     return result;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace quorvo {
+namespace quorvo::download {
 
 enum class TransferResult {
     Completed,  // the body was read to its end and the file is in place
@@ -33,10 +33,10 @@ struct TransferTimeouts {
 };
 
 // One read takes at most this many bytes; the rate quota is checked between reads.
-inline constexpr std::size_t kTransferReadBytes = 10240;
+inline constexpr std::size_t transferReadBytes = 10240;
 // Reports and rate quotas are per window of this length.
-inline constexpr std::chrono::milliseconds kReportWindow {1000};
-inline constexpr int64_t kBytesPerKB = 1024;
+inline constexpr std::chrono::milliseconds progressWindow {1000};
+inline constexpr int64_t bytesPerKB = 1024;
 
 // The request header lines, without a trailing line break; with a resume
 // offset above 0 the block ends with "\r\nRange:bytes=" offset "-".
@@ -55,4 +55,4 @@ Text partialPathOf(const Text& finalPath);
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferTimeouts& timeouts = {});
 
-}  // namespace quorvo
+}  // namespace quorvo::download

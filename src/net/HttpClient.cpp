@@ -11,7 +11,7 @@
 #include <chrono>
 #include <string>
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -260,4 +260,4 @@ Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExcha
     return std::move(outcome.transfer.body);
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::net

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace quorvo {
+namespace quorvo::net {
 
 // What the caller may give besides the URL; every field has the default the
 // exchange applies when it is left alone.
@@ -56,4 +56,4 @@ public:
     static Text stripHighlightMarkup(const Text& text);
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::net

@@ -4,7 +4,7 @@
 
 #include "runtime/Numbers.h"
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 // Replaces every `from` scanning left to right, case-sensitively, resuming
@@ -103,4 +103,4 @@ Text HttpClient::stripHighlightMarkup(const Text& text)
     return replaceEach(result, "&amp;", "&");
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::net

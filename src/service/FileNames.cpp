@@ -7,12 +7,12 @@
 #include <array>
 #include <string_view>
 
-namespace quorvo {
+namespace quorvo::service {
 
 namespace {
 
 // In this order, each wherever it occurs.
-constexpr std::array<std::string_view, 9> kRemovedCharacters = {"\\", "/", ":", "*", "?", "<", ">", "|", "\""};
+constexpr std::array<std::string_view, 9> removedCharacters = {"\\", "/", ":", "*", "?", "<", ">", "|", "\""};
 
 }  // namespace
 
@@ -30,11 +30,11 @@ Text buildFileName(const Text& title, const Text& artist, int64_t sType)
         name = artist + " - " + title;
         break;
     }
-    for (const std::string_view removed : kRemovedCharacters) {
+    for (const std::string_view removed : removedCharacters) {
         if (text::contains(name.view(), removed))
             name = text::replaceAll(name.view(), removed, "");
     }
-    return shortenToUtf8Length(name, kMaxBaseNameBytes);
+    return shortenToUtf8Length(name, maxBaseNameBytes);
 }
 
 Text buildFileName(const Text& title, const Text& artist, const ConfigStore& config)
@@ -70,4 +70,4 @@ Text sizeText(double sizeInBytes)
     return numbers::fromReal(numbers::roundHalfUp(sizeInBytes / 1048576.0, 1)) + "M";
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

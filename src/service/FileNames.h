@@ -4,19 +4,18 @@
 // the naming scheme `sType`, the extension from the quality, and the size
 // text the download list shows.
 
+#include "platform/ConfigStore.h"
 #include "runtime/Text.h"
 
 #include <cstddef>
 #include <cstdint>
 
-namespace quorvo {
-
-class ConfigStore;
+namespace quorvo::service {
 
 // sType: 0 artist - title, 1 title - artist, 2 title alone; any other value
 // behaves as 0. The characters \ / : * ? < > | and the double quote are
 // removed. A name whose file names would be too long for the file system is
-// shortened on a character boundary (see kMaxBaseNameBytes).
+// shortened on a character boundary (see maxBaseNameBytes).
 Text buildFileName(const Text& title, const Text& artist, int64_t sType);
 // Reads `sType` from `config` on every call, so a scheme change applies to
 // every name built afterwards.
@@ -25,8 +24,8 @@ Text buildFileName(const Text& title, const Text& artist, const ConfigStore& con
 // Linux file names hold at most 255 bytes (UTF-8 on disk). The longest name
 // derived from a base name is base + ".flac.tmp", so the base name keeps at
 // most 255 - 9 bytes; song, partial file and lyric file then share it.
-inline constexpr std::size_t kMaxFileNameBytes = 255;
-inline constexpr std::size_t kMaxBaseNameBytes = kMaxFileNameBytes - 9;
+inline constexpr std::size_t maxFileNameBytes = 255;
+inline constexpr std::size_t maxBaseNameBytes = maxFileNameBytes - 9;
 
 // Cuts `name` after its last whole character whose UTF-8 form still fits in
 // `maxUtf8Bytes`; a name that fits is returned unchanged.
@@ -39,4 +38,4 @@ Text songExtension(const Text& quality);
 // followed by "M": 36906000 gives "35.2M", 1048576 gives "1M".
 Text sizeText(double sizeInBytes);
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -4,13 +4,13 @@
 #include "net/HttpClient.h"
 #include "service/Search.h"
 
-namespace quorvo {
+namespace quorvo::service {
 
 std::optional<ResolvedLink> resolveLink(const ServiceEndpoints& service, const Text& songId)
 {
-    HttpOptions options;
-    options.userAgent = Text(kServiceUserAgent);
-    return readLinkReply(Text::fromBytes(HttpClient::request(service.linkUrl(songId), options)));
+    net::HttpOptions options;
+    options.userAgent = Text(serviceUserAgent);
+    return readLinkReply(Text::fromBytes(net::HttpClient::request(service.linkUrl(songId), options)));
 }
 
 std::optional<ResolvedLink> readLinkReply(const Text& body)
@@ -27,4 +27,4 @@ std::optional<ResolvedLink> readLinkReply(const Text& body)
     return ResolvedLink {file.getText("url"), file.getNumber("size")};
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

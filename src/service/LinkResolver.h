@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace quorvo {
+namespace quorvo::service {
 
 struct ResolvedLink {
     Text url;         // the song file's address; empty when the reply lacks it
@@ -20,4 +20,4 @@ std::optional<ResolvedLink> resolveLink(const ServiceEndpoints& service, const T
 // The reading of a link reply, for a body already fetched.
 std::optional<ResolvedLink> readLinkReply(const Text& body);
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -4,7 +4,7 @@
 #include "platform/Files.h"
 #include "runtime/Numbers.h"
 
-namespace quorvo {
+namespace quorvo::service {
 
 namespace {
 
@@ -27,8 +27,8 @@ int64_t lastStatus(const Text& responseHeaders)
 bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
 {
     // No user agent of its own: the request goes out with the default one.
-    HttpExchange exchange;
-    Bytes body = HttpClient::request(lyricUrl, {}, &exchange);
+    net::HttpExchange exchange;
+    Bytes body = net::HttpClient::request(lyricUrl, {}, &exchange);
     // An error page (a song without lyrics asks the bare service address) is
     // not a lyric file: it is treated like a failed request.
     const int64_t status = lastStatus(exchange.responseHeaders);
@@ -38,4 +38,4 @@ bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
     return files::writeFile(lyricPath, lyrics.view());
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

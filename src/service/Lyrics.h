@@ -2,7 +2,7 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo {
+namespace quorvo::service {
 
 // Fetches a song's lyric file and stores it at `lyricPath`, replacing an
 // existing file. The bytes are stored as received (UTF-8, what Linux players
@@ -10,4 +10,4 @@ namespace quorvo {
 // when the file could not be written.
 bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath);
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -7,7 +7,7 @@
 #include "runtime/Numbers.h"
 #include "service/FileNames.h"
 
-namespace quorvo {
+namespace quorvo::service {
 
 namespace {
 
@@ -42,9 +42,9 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     if (query.empty())
         return rows;
 
-    HttpOptions options;
-    options.userAgent = Text(kServiceUserAgent);
-    const Bytes reply = HttpClient::request(service.searchUrl(query), options);
+    net::HttpOptions options;
+    options.userAgent = Text(serviceUserAgent);
+    const Bytes reply = net::HttpClient::request(service.searchUrl(query), options);
     XmlDocument document;
     if (!document.load(reply) || document.getName(0).empty())
         return rows;
@@ -54,9 +54,9 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     const Text base = service.baseAddress();
     for (int64_t i = 1; i <= count; ++i) {
         const Text song = "<#0/song_list/<@" + numbers::fromInteger(i) + "</";
-        const Text title = HttpClient::stripHighlightMarkup(document.valueAt(song + "title/"));
-        const Text album = HttpClient::stripHighlightMarkup(document.valueAt(song + "album_title/"));
-        const Text artist = HttpClient::stripHighlightMarkup(document.valueAt(song + "author/"));
+        const Text title = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "title/"));
+        const Text album = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "album_title/"));
+        const Text artist = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "author/"));
         const Text songId = document.valueAt(song + "song_id/");
         const Text lyricUrl = base + document.valueAt(song + "lrclink/");
         const std::vector<Text> rates = splitRates(document.valueAt(song + "all_rate/"));
@@ -82,4 +82,4 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     return rows;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

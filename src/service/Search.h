@@ -11,10 +11,10 @@
 #include <functional>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::service {
 
 // The product text the search and link requests carry as user agent.
-inline constexpr std::string_view kServiceUserAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";  // Quorvo音乐下载
+inline constexpr std::string_view serviceUserAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";  // Quorvo音乐下载
 
 // startSearch's rule: repeating the last query does not search again.
 class SearchGate {
@@ -52,4 +52,4 @@ int64_t searchProgressWidth(int64_t done, int64_t count);
 std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
                                   const SearchProgress& progress = {}, const SearchRowListed& listed = {});
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-namespace quorvo {
+namespace quorvo::service {
 
 namespace {
 
@@ -33,7 +33,7 @@ Text resolveServiceHost(const std::optional<Text>& option)
         if (!host.empty())
             return host;
     }
-    return Text(kDefaultServiceHost);
+    return Text(defaultServiceHost);
 }
 
 Text ServiceEndpoints::baseAddress() const
@@ -57,4 +57,4 @@ Text ServiceEndpoints::linkUrl(const Text& songId) const
         + "&linkType=1&isLogin=1&clientVer=8.0.0.5&isHq=0&isCloud=0&hasMV=1";
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string_view>
 
-namespace quorvo {
+namespace quorvo::service {
 
 // The reference service's default address (quorvo-server without --port).
-inline constexpr std::string_view kDefaultServiceHost = "127.0.0.1:8080";
+inline constexpr std::string_view defaultServiceHost = "127.0.0.1:8080";
 
 // `option` (when given and not blank) wins over the environment. A leading
 // "http://" and trailing "/" are dropped.
@@ -36,4 +36,4 @@ private:
     Text m_host;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -2,7 +2,7 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo {
+namespace quorvo::service {
 
 // One row of the search result list; the cells are the record.
 struct SongRecord {
@@ -16,4 +16,4 @@ struct SongRecord {
     friend bool operator==(const SongRecord&, const SongRecord&) = default;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::service

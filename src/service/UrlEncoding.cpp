@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace quorvo {
+namespace quorvo::service {
 
 namespace {
 
@@ -16,7 +16,7 @@ bool isUnreserved(unsigned char byte)
 
 Text percentEncode(std::string_view bytes)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(bytes.size() * 3);
     for (const char c : bytes) {
@@ -25,11 +25,11 @@ Text percentEncode(std::string_view bytes)
             encoded += c;
         } else {
             encoded += '%';
-            encoded += kHex[byte >> 4];
-            encoded += kHex[byte & 0x0F];
+            encoded += hex[byte >> 4];
+            encoded += hex[byte & 0x0F];
         }
     }
     return Text(encoded);
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -60,7 +60,7 @@ TEST_F(SettingsBindingsTest, EachControlWritesItsKeyAtOnce)
     EXPECT_FALSE(m_live.fetchLyrics());
     EXPECT_FALSE(m_live.bypass());
     EXPECT_TRUE(m_live.removeAdded());
-    EXPECT_EQ(m_live.completionSound(), CompletionSound::Thunder);
+    EXPECT_EQ(m_live.completionSound(), download::CompletionSound::Thunder);
     EXPECT_EQ(m_live.speedLimit(), 1);  // a typed 1.5 limits to 1 KB/s
     m_bindings.speedTextChanged("abc");
     EXPECT_EQ(m_live.speedLimit(), 0);
@@ -205,7 +205,7 @@ TEST(WindowMessages, CloseAsksOnlyWhileAWorkerRuns)
 
 class RecordingStatusLine final : public StatusLineView {
 public:
-    void showStatusMessage(const Text& text, MessageColour) override
+    void showStatusMessage(const Text& text, download::MessageColour) override
     {
         m_log.push_back("show " + encoding::toUtf8(text.view()));
     }
@@ -220,7 +220,7 @@ TEST(StatusToast, HoldsThenFadesInTwentyFiveStepsThenHides)
     RecordingStatusLine line;
     {
         StatusToast toast(ui.poster(), line, ToastTiming {1ms, 1ms, 25});
-        toast.show(composeAddMessage(3, 0));
+        toast.show(download::composeAddMessage(3, 0));
         ASSERT_TRUE(ui.runUntil([&] { return !line.m_log.empty() && line.m_log.back() == "hide"; }));
     }
     ASSERT_EQ(line.m_log.size(), 27u);
@@ -235,8 +235,8 @@ TEST(StatusToast, ASecondMessageReplacesTheFirstWhoseFadeLeavesTheLabelAlone)
     RecordingStatusLine line;
     {
         StatusToast toast(ui.poster(), line, ToastTiming {10min, 1ms, 25});
-        toast.show(composeAddMessage(1, 0));
-        toast.show(composeAddMessage(0, 0));
+        toast.show(download::composeAddMessage(1, 0));
+        toast.show(download::composeAddMessage(0, 0));
     }
     ui.runPending();
     EXPECT_EQ(line.m_log, (std::vector<std::string> {"show 已添加1首歌曲至下载列表", "show 请勾选欲下载的歌曲"}));

@@ -29,15 +29,15 @@ namespace fs = std::filesystem;
 class RecordingDownloadView final : public DownloadView {
 public:
     struct Row {
-        DownloadTask task;
+        download::DownloadTask task;
         bool red = false;
     };
-    void appendDownloadRow(const DownloadTask& task) override { m_rows.push_back({task}); }
+    void appendDownloadRow(const download::DownloadTask& task) override { m_rows.push_back({task}); }
     void removeDownloadRow(std::size_t row) override { m_rows.erase(m_rows.begin() + static_cast<long>(row - 1)); }
-    void setDownloadCell(std::size_t row, DownloadColumn column, const Text& text) override
+    void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) override
     {
         m_rows.at(row - 1).task.cell(column) = text;
-        if (column == DownloadColumn::Status)
+        if (column == download::DownloadColumn::Status)
             m_statuses[std::string(m_rows.at(row - 1).task.songId.view())].push_back(text);
     }
     void markDownloadRowFailed(std::size_t row) override { m_rows.at(row - 1).red = true; }
@@ -70,17 +70,20 @@ public:
         m_ticked.erase(m_ticked.begin() + static_cast<long>(row - 1));
     }
 
-    std::vector<SongRecord> m_rows;
+    std::vector<service::SongRecord> m_rows;
     std::vector<bool> m_ticked;
     std::vector<Text> m_greyed;
 };
 
 class RecordingStatusLine final : public StatusLineView {
 public:
-    void showStatusMessage(const Text& text, MessageColour colour) override { m_shown.push_back({text, colour}); }
+    void showStatusMessage(const Text& text, download::MessageColour colour) override
+    {
+        m_shown.push_back({text, colour});
+    }
     void setStatusAlpha(int) override { }
     void hideStatusLine() override { }
-    std::vector<AddMessage> m_shown;
+    std::vector<download::AddMessage> m_shown;
 };
 
 class DownloadPageTest : public ::testing::Test {
@@ -98,7 +101,7 @@ protected:
     // Fills the fake result list with a search's rows.
     void searchFor(const char* utf8Query)
     {
-        m_results.m_rows = runSearch(m_service, encoding::fromUtf8(utf8Query), SearchFilter {});
+        m_results.m_rows = service::runSearch(m_service, encoding::fromUtf8(utf8Query), service::SearchFilter {});
         m_results.m_ticked.assign(m_results.m_rows.size(), false);
         ASSERT_FALSE(m_results.m_rows.empty());
     }
@@ -119,39 +122,39 @@ protected:
 
     quorvo::test::TempDir m_dir;
     quorvo::test::ReferenceServer m_server;
-    ServiceEndpoints m_service {Text(m_server.host())};
+    service::ServiceEndpoints m_service {Text(m_server.host())};
     test::UiQueue m_ui;
     RecordingDownloadView m_view;
     RecordingStatusLine m_statusLine;
     FakeResults m_results;
     LiveSettings m_settings;
-    std::vector<CompletionSound> m_sounds;
+    std::vector<download::CompletionSound> m_sounds;
     DownloadPage m_page {m_ui.poster(), m_view, m_settings,
-                         [this](CompletionSound sound) { m_sounds.push_back(sound); }};
+                         [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
     StatusToast m_toast {m_ui.poster(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
-    ServiceSongFetcher m_fetcher {m_service, TransferTimeouts {5000ms, 10s}};
-    DownloadQueue m_queue {m_fetcher, m_settings,
-                           [](const Text& title, const Text& artist) { return buildFileName(title, artist, 0); },
-                           &m_page};
+    download::ServiceSongFetcher m_fetcher {m_service, download::TransferTimeouts {5000ms, 10s}};
+    download::DownloadQueue m_queue {
+        m_fetcher, m_settings,
+        [](const Text& title, const Text& artist) { return service::buildFileName(title, artist, 0); }, &m_page};
 };
 
 TEST_F(DownloadPageTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
 {
     searchFor("夜色温柔");
     tickOnly({"9900001"});
-    const AddOutcome outcome = m_page.addTickedSongs(m_results, m_toast);
+    const download::AddOutcome outcome = m_page.addTickedSongs(m_results, m_toast);
     EXPECT_EQ(outcome.ticked, 1);
     EXPECT_EQ(m_results.m_greyed, (std::vector<Text> {"9900001"}));
     runUntilIdle();
 
     ASSERT_EQ(m_view.m_rows.size(), 1u);
-    const DownloadTask& task = m_view.m_rows[0].task;
+    const download::DownloadTask& task = m_view.m_rows[0].task;
     EXPECT_EQ(encoding::toUtf8(task.name.view()), "林晓风 - 夜色温柔");
-    EXPECT_EQ(task.status, Text(status::kCompleted));
+    EXPECT_EQ(task.status, Text(download::status::completed));
     EXPECT_NE(task.size, "-");
     const std::vector<Text>& statuses = m_view.m_statuses["9900001"];
     ASSERT_GE(statuses.size(), 3u);
-    EXPECT_EQ(statuses.front(), Text(status::kStarting));
+    EXPECT_EQ(statuses.front(), Text(download::status::starting));
     EXPECT_EQ(statuses[statuses.size() - 2], "100%");
     // The worker went idle: start enabled again and the speed label emptied last.
     EXPECT_FALSE(m_view.m_running);
@@ -159,14 +162,14 @@ TEST_F(DownloadPageTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
     EXPECT_TRUE(m_view.m_speed.back().empty());
     EXPECT_TRUE(std::any_of(m_view.m_speed.begin(), m_view.m_speed.end(),
                             [](const Text& speed) { return encoding::toUtf8(speed.view()).starts_with("下载速度:"); }));
-    EXPECT_EQ(m_sounds, (std::vector<CompletionSound> {CompletionSound::Thunder}));
+    EXPECT_EQ(m_sounds, (std::vector<download::CompletionSound> {download::CompletionSound::Thunder}));
     EXPECT_EQ(quorvo::test::readWholeFile(fileOf("林晓风 - 夜色温柔.flac")),
               m_server.get("/data2/music/9900001/9900001.flac").body);
     EXPECT_TRUE(fs::exists(fileOf("林晓风 - 夜色温柔.lrc")));
 
     ASSERT_TRUE(m_ui.runUntil([&] { return !m_statusLine.m_shown.empty(); }));
     EXPECT_EQ(encoding::toUtf8(m_statusLine.m_shown[0].text.view()), "已添加1首歌曲至下载列表");
-    EXPECT_EQ(m_statusLine.m_shown[0].colour, (MessageColour {69, 186, 107}));
+    EXPECT_EQ(m_statusLine.m_shown[0].colour, (download::MessageColour {69, 186, 107}));
 }
 
 TEST_F(DownloadPageTest, DuplicatesAndNothingTickedGiveTheirMessages)
@@ -181,9 +184,9 @@ TEST_F(DownloadPageTest, DuplicatesAndNothingTickedGiveTheirMessages)
     m_page.addTickedSongs(m_results, m_toast);
     ASSERT_TRUE(m_ui.runUntil([&] { return m_statusLine.m_shown.size() >= 3; }));
     EXPECT_EQ(encoding::toUtf8(m_statusLine.m_shown[1].text.view()), "0首已添加,1首重复.");
-    EXPECT_EQ(m_statusLine.m_shown[1].colour, (MessageColour {74, 131, 163}));
+    EXPECT_EQ(m_statusLine.m_shown[1].colour, (download::MessageColour {74, 131, 163}));
     EXPECT_EQ(encoding::toUtf8(m_statusLine.m_shown[2].text.view()), "请勾选欲下载的歌曲");
-    EXPECT_EQ(m_statusLine.m_shown[2].colour, (MessageColour {211, 111, 84}));
+    EXPECT_EQ(m_statusLine.m_shown[2].colour, (download::MessageColour {211, 111, 84}));
     runUntilIdle();
     EXPECT_EQ(m_view.m_rows.size(), 1u);
 }
@@ -205,7 +208,7 @@ TEST_F(DownloadPageTest, DeleteOptionRemovesTheAddedRowsAndKeepsTheOthersInOrder
     }
     m_page.addTickedSongs(m_results, m_toast);
     std::vector<Text> left;
-    for (const SongRecord& row : m_results.m_rows)
+    for (const service::SongRecord& row : m_results.m_rows)
         left.push_back(row.songId);
     EXPECT_EQ(left, kept);
     m_queue.stopWorker(true);
@@ -220,7 +223,7 @@ TEST_F(DownloadPageTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
     runUntilIdle();
     ASSERT_EQ(m_view.m_rows.size(), 1u);
     EXPECT_TRUE(m_view.m_rows[0].red);
-    EXPECT_EQ(m_view.m_rows[0].task.status, Text(status::kFailed));
+    EXPECT_EQ(m_view.m_rows[0].task.status, Text(download::status::failed));
 }
 
 TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)
@@ -315,7 +318,7 @@ TEST_F(DownloadPageTest, ConfirmedExitWaitsForTheAbortAndLeavesTheResumableParti
     EXPECT_GT(fs::file_size(partial), 0u);
     EXPECT_FALSE(fs::exists(fileOf("The Velvet Orchard - Paper Lanterns.mp3")));
     runUntilIdle();
-    EXPECT_EQ(m_view.m_rows.at(0).task.status, Text(status::kStopped));
+    EXPECT_EQ(m_view.m_rows.at(0).task.status, Text(download::status::stopped));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ public:
         m_log.push_back("clear");
         m_rows.clear();
     }
-    void appendResult(const SongRecord& row) override
+    void appendResult(const service::SongRecord& row) override
     {
         m_log.push_back("row " + std::string(row.songId.view()));
         m_rows.push_back(row);
@@ -42,7 +42,7 @@ public:
     }
 
     std::vector<std::string> m_log;
-    std::vector<SongRecord> m_rows;
+    std::vector<service::SongRecord> m_rows;
     int m_finished = 0;
 };
 
@@ -63,7 +63,7 @@ protected:
     quorvo::test::ReferenceServer m_server;
     test::UiQueue m_ui;
     RecordingSearchView m_view;
-    SearchController m_controller {ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, {}};
+    SearchController m_controller {service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, {}};
 };
 
 TEST_F(SearchControllerTest, PostsThePageChangesInOrderAndEndsWithTheFullBar)
@@ -128,14 +128,14 @@ TEST_F(SearchControllerTest, AnEmptiedBoxClearsTheListWithoutARequest)
 TEST_F(SearchControllerTest, BypassLeavesOutQueuedSongsButStillAdvancesTheBar)
 {
     ASSERT_TRUE(search("夜"));
-    const SongRecord first = m_view.m_rows.front();
+    const service::SongRecord first = m_view.m_rows.front();
     std::vector<Text> expected;
-    for (const SongRecord& row : m_view.m_rows)
+    for (const service::SongRecord& row : m_view.m_rows)
         if (row.title != first.title)
             expected.push_back(row.songId);
 
-    SearchController filtered(ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, [&] {
-        SearchFilter filter;
+    SearchController filtered(service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, [&] {
+        service::SearchFilter filter;
         filter.bypass = true;
         filter.saveDirectory = "/nonexistent/";
         filter.buildName = [](const Text& title, const Text&) { return title; };
@@ -148,7 +148,7 @@ TEST_F(SearchControllerTest, BypassLeavesOutQueuedSongsButStillAdvancesTheBar)
     ASSERT_TRUE(filtered.startSearch(encoding::fromUtf8("夜")));
     ASSERT_TRUE(m_ui.runUntil([&] { return m_view.m_finished > finished; }));
     std::vector<Text> listed;
-    for (const SongRecord& row : m_view.m_rows)
+    for (const service::SongRecord& row : m_view.m_rows)
         listed.push_back(row.songId);
     EXPECT_EQ(listed, expected);
     EXPECT_LT(listed.size(), 60u);

@@ -54,11 +54,11 @@ std::string shellQuote(const std::string& s)
 TEST(Startup, FirstRunWritesTheSevenDefaultsInOrderAndCreatesDownload)
 {
     TempDir dir;
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), defaultsFor(dir.path().string()));
     EXPECT_TRUE(fs::is_directory(dir.path() / "Download"));
     // A second run changes nothing.
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), defaultsFor(dir.path().string()));
 }
 
@@ -68,7 +68,7 @@ TEST(Startup, DeletedSaveDirectoryIsRepairedWithoutTouchingOtherKeys)
     const Text runDir = files::fromNativePath(dir.path().string());
     writeWholeFile(dir.path() / "config.ini",
                    "[Main]\r\n; mine\r\npath=" + dir.path().string() + "/gone/\r\nsType=2\r\nspeed=77\r\n");
-    quorvo::prepareConfiguration(runDir);
+    quorvo::app::prepareConfiguration(runDir);
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"),
               "[Main]\r\n; mine\r\npath=" + dir.path().string() + "/Download/\r\nsType=2\r\nspeed=77\r\n");
     EXPECT_TRUE(fs::is_directory(dir.path() / "Download"));
@@ -78,7 +78,7 @@ TEST(Startup, MissingPathKeyIsRepaired)
 {
     TempDir dir;
     writeWholeFile(dir.path() / "config.ini", "[Main]\nsType=1\n");
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"),
               "[Main]\nsType=1\npath=" + dir.path().string() + "/Download/\n");
 }
@@ -88,7 +88,7 @@ TEST(Startup, PathPointingAtAFileIsRepaired)
     TempDir dir;
     writeWholeFile(dir.path() / "notadir", "x");
     writeWholeFile(dir.path() / "config.ini", "[Main]\npath=" + dir.path().string() + "/notadir\n");
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(ConfigStore(files::fromNativePath(dir.file("config.ini"))).read("path"),
               files::fromNativePath(dir.path().string() + "/Download/"));
 }
@@ -99,7 +99,7 @@ TEST(Startup, StoredPathWithoutTrailingSeparatorIsLeftAsStored)
     fs::create_directory(dir.path() / "music");
     const std::string contents = "[Main]\npath=" + dir.path().string() + "/music\n";
     writeWholeFile(dir.path() / "config.ini", contents);
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), contents);
     EXPECT_FALSE(fs::exists(dir.path() / "Download"));
 }
@@ -111,7 +111,7 @@ TEST(Startup, ChineseSaveDirectoryIsKept)
     fs::create_directory(music);
     const std::string contents = "[Main]\npath=" + music + "/\n";
     writeWholeFile(dir.path() / "config.ini", contents);
-    quorvo::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), contents);
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 TEST(AddMessage, SomeDuplicatesGiveCountsRunTogetherInBlue)
@@ -35,4 +35,4 @@ TEST(AddMessage, NothingTickedAsksToTickInRedOrange)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
-DownloadTask taskNamed(const char* name, std::string_view state = status::kWaiting)
+DownloadTask taskNamed(const char* name, std::string_view state = status::waiting)
 {
     DownloadTask task;
     task.name = name;
@@ -15,32 +15,32 @@ DownloadTask taskNamed(const char* name, std::string_view state = status::kWaiti
 
 TEST(PendingRule, OnlyFinishedAndFailedRowsAreDone)
 {
-    EXPECT_TRUE(status::isPending(Text(status::kWaiting)));
-    EXPECT_TRUE(status::isPending(Text(status::kStarting)));
-    EXPECT_TRUE(status::isPending(Text(status::kStopped)));
+    EXPECT_TRUE(status::isPending(Text(status::waiting)));
+    EXPECT_TRUE(status::isPending(Text(status::starting)));
+    EXPECT_TRUE(status::isPending(Text(status::stopped)));
     EXPECT_TRUE(status::isPending("42%"));
     EXPECT_TRUE(status::isPending("100%"));
-    EXPECT_FALSE(status::isPending(Text(status::kCompleted)));
-    EXPECT_FALSE(status::isPending(Text(status::kFailed)));
+    EXPECT_FALSE(status::isPending(Text(status::completed)));
+    EXPECT_FALSE(status::isPending(Text(status::failed)));
 }
 
 TEST(DownloadList, FirstPendingSkipsFinishedAndFailedRowsTopToBottom)
 {
     DownloadList list;
-    list.append(taskNamed("a", status::kCompleted));
-    list.append(taskNamed("b", status::kFailed));
-    const uint64_t stopped = list.append(taskNamed("c", status::kStopped));
+    list.append(taskNamed("a", status::completed));
+    list.append(taskNamed("b", status::failed));
+    const uint64_t stopped = list.append(taskNamed("c", status::stopped));
     list.append(taskNamed("d"));
     ASSERT_TRUE(list.firstPending());
     EXPECT_EQ(list.firstPending()->id, stopped);
-    list.setCell(stopped, DownloadColumn::Status, Text(status::kCompleted));
+    list.setCell(stopped, DownloadColumn::Status, Text(status::completed));
     EXPECT_EQ(list.firstPending()->name, "d");
 }
 
 TEST(DownloadList, NewRowsStartWaitingWithUnknownSize)
 {
     const DownloadTask task;
-    EXPECT_EQ(task.status, Text(status::kWaiting));
+    EXPECT_EQ(task.status, Text(status::waiting));
     EXPECT_EQ(task.size, "-");
     EXPECT_FALSE(task.failed);
 }
@@ -92,4 +92,4 @@ TEST(DownloadList, ChangesToARemovedRowAreDropped)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 using namespace std::chrono_literals;
@@ -51,11 +51,11 @@ public:
         m_lyricPaths.push_back(lyricPath);
     }
 
-    std::optional<ResolvedLink> resolveLink(const Text& songId) override
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override
     {
         if (scriptFor(songId) == Script::BadLink)
             return std::nullopt;
-        return ResolvedLink {songId, 1572864};  // the "URL" names the script
+        return service::ResolvedLink {songId, 1572864};  // the "URL" names the script
     }
 
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
@@ -122,9 +122,9 @@ public:
     CompletionSound m_sound = CompletionSound::None;
 };
 
-SongRecord song(const char* id, const char* quality = "flac")
+service::SongRecord song(const char* id, const char* quality = "flac")
 {
-    return SongRecord {Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
+    return service::SongRecord {Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
 }
 
 Text joinTitleAndArtist(const Text& title, const Text& artist)
@@ -158,7 +158,7 @@ protected:
 
 TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
 {
-    const std::vector<SongRecord> ticked {song("1")};
+    const std::vector<service::SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const std::vector<DownloadTask> rows = m_queue.list().rows();
@@ -167,7 +167,7 @@ TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
     EXPECT_EQ(rows[0].size, "1.5M");
     EXPECT_EQ(
         statusesOf(m_mailbox.takeAll(), rows[0].id),
-        (std::vector<Text> {Text(status::kWaiting), Text(status::kStarting), "50%", "100%", Text(status::kCompleted)}));
+        (std::vector<Text> {Text(status::waiting), Text(status::starting), "50%", "100%", Text(status::completed)}));
     EXPECT_EQ(m_fetcher.lyricPaths(), std::vector<Text> {"/music/Artist - Title1.lrc"});
     ASSERT_EQ(m_fetcher.transfers().size(), 1u);
     EXPECT_EQ(m_fetcher.transfers()[0].first, "/music/Artist - Title1.flac");
@@ -175,7 +175,7 @@ TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
 
 TEST_F(DownloadQueueTest, WorkerTakesRowsTopToBottomAndReturnsToIdleWhenNothingIsPending)
 {
-    const std::vector<SongRecord> ticked {song("1", "320"), song("2")};
+    const std::vector<service::SongRecord> ticked {song("1", "320"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const auto transfers = m_fetcher.transfers();
@@ -193,14 +193,14 @@ TEST_F(DownloadQueueTest, WorkerTakesRowsTopToBottomAndReturnsToIdleWhenNothingI
 TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
 {
     m_fetcher.script("1", Script::BadLink);
-    const std::vector<SongRecord> ticked {song("1"), song("2")};
+    const std::vector<service::SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const std::vector<DownloadTask> rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::kFailed));
+    EXPECT_EQ(rows[0].status, Text(status::failed));
     EXPECT_TRUE(rows[0].failed);
     EXPECT_EQ(rows[0].size, "-");
-    EXPECT_EQ(rows[1].status, Text(status::kCompleted));
+    EXPECT_EQ(rows[1].status, Text(status::completed));
 
     // A later start does not retry the failed row.
     EXPECT_TRUE(m_queue.startWorker());
@@ -214,25 +214,25 @@ TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
 TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
 {
     m_fetcher.script("1", Script::TransferFails);
-    const std::vector<SongRecord> ticked {song("1"), song("2")};
+    const std::vector<service::SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     std::vector<DownloadTask> rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::kStopped));
-    EXPECT_EQ(rows[1].status, Text(status::kWaiting));  // the worker stopped at the failure
+    EXPECT_EQ(rows[0].status, Text(status::stopped));
+    EXPECT_EQ(rows[1].status, Text(status::waiting));  // the worker stopped at the failure
 
     m_fetcher.script("1", Script::Complete);
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(waitIdle());
     rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::kCompleted));
-    EXPECT_EQ(rows[1].status, Text(status::kCompleted));
+    EXPECT_EQ(rows[0].status, Text(status::completed));
+    EXPECT_EQ(rows[1].status, Text(status::completed));
 }
 
 TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)
 {
     m_fetcher.script("1", Script::TransferFails);
-    const std::vector<SongRecord> ticked {song("1")};
+    const std::vector<service::SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     auto stopped = std::async(std::launch::async, [this] { m_queue.stopWorker(true); });
@@ -245,13 +245,13 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
 {
     m_fetcher.script("1", Script::WaitForAbort);
     auto started = m_fetcher.transferStarted();
-    const std::vector<SongRecord> ticked {song("1")};
+    const std::vector<service::SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
     EXPECT_FALSE(m_queue.startWorker());  // already running
     m_queue.requestPause();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kStopped));
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::stopped));
     EXPECT_FALSE(m_queue.abortFlag().isRaised());
 
     const std::vector<QueueEvent> events = m_mailbox.takeAll();
@@ -271,16 +271,16 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
     m_fetcher.script("1", Script::Complete);
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(statusesOf(m_mailbox.takeAll(), m_queue.list().rows()[0].id).front(), Text(status::kStarting));
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kCompleted));
+    EXPECT_EQ(statusesOf(m_mailbox.takeAll(), m_queue.list().rows()[0].id).front(), Text(status::starting));
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::completed));
 }
 
 TEST_F(DownloadQueueTest, DuplicateNamesAreCountedAndNotAdded)
 {
-    const std::vector<SongRecord> first {song("1"), song("2")};
+    const std::vector<service::SongRecord> first {song("1"), song("2")};
     m_queue.addTickedSongs(first);
     ASSERT_TRUE(waitIdle());
-    const std::vector<SongRecord> second {song("1"), song("2"), song("3"), song("4"), song("5")};
+    const std::vector<service::SongRecord> second {song("1"), song("2"), song("3"), song("4"), song("5")};
     const AddOutcome outcome = m_queue.addTickedSongs(second);
     EXPECT_EQ(outcome.ticked, 5);
     EXPECT_EQ(outcome.duplicates, 2);
@@ -301,18 +301,18 @@ TEST_F(DownloadQueueTest, NothingTickedStillStartsAWorkerThatEndsAtOnce)
 TEST_F(DownloadQueueTest, UntickedLyricsBoxSkipsTheLyricFile)
 {
     m_settings.m_lyrics = false;
-    const std::vector<SongRecord> ticked {song("1")};
+    const std::vector<service::SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(m_fetcher.lyricPaths().empty());
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::kCompleted));
+    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::completed));
 }
 
 TEST_F(DownloadQueueTest, SpeedLimitAndSoundAreTakenFromTheSettings)
 {
     m_settings.m_limit = 300;
     m_settings.m_sound = CompletionSound::Thunder;
-    const std::vector<SongRecord> ticked {song("1")};
+    const std::vector<service::SongRecord> ticked {song("1")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(m_fetcher.transfers()[0].second, 300);
@@ -328,7 +328,7 @@ TEST_F(DownloadQueueTest, NoSoundIsRequestedWhenNoneIsChosenOrTheSongFails)
 {
     m_fetcher.script("2", Script::TransferFails);
     m_settings.m_sound = CompletionSound::None;
-    const std::vector<SongRecord> ticked {song("1"), song("2")};
+    const std::vector<service::SongRecord> ticked {song("1"), song("2")};
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     for (const QueueEvent& event : m_mailbox.takeAll())
@@ -339,7 +339,7 @@ TEST_F(DownloadQueueTest, NoSoundIsRequestedWhenNoneIsChosenOrTheSongFails)
 // must end idle, with no flag left raised, and finish every row afterwards.
 TEST_F(DownloadQueueTest, StartAndStopRacingFromSeveralThreadsLeaveAConsistentQueue)
 {
-    std::vector<SongRecord> songs;
+    std::vector<service::SongRecord> songs;
     for (int i = 0; i < 40; ++i) {
         const std::string id = std::to_string(100 + i);
         m_fetcher.script(Text(id), Script::Brief);
@@ -377,7 +377,7 @@ TEST_F(DownloadQueueTest, StartAndStopRacingFromSeveralThreadsLeaveAConsistentQu
         ASSERT_TRUE(waitIdle());
     }
     for (const DownloadTask& task : m_queue.list().rows())
-        EXPECT_EQ(task.status, Text(status::kCompleted)) << task.name.str();
+        EXPECT_EQ(task.status, Text(status::completed)) << task.name.str();
 }
 
 TEST(CompletionSound, WavSettingPicksTheSound)
@@ -397,7 +397,7 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
     auto started = fetcher.transferStarted();
     {
         DownloadQueue queue(fetcher, settings, joinTitleAndArtist, nullptr);
-        const std::vector<SongRecord> ticked {song("1")};
+        const std::vector<service::SongRecord> ticked {song("1")};
         queue.addTickedSongs(ticked);
         ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
     }
@@ -405,4 +405,4 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

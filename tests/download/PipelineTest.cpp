@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 using namespace std::chrono_literals;
@@ -35,21 +35,22 @@ protected:
         m_config.write("speed", "0");
     }
 
-    std::vector<SongRecord> search(const char* utf8Query)
+    std::vector<service::SongRecord> search(const char* utf8Query)
     {
-        SearchFilter filter;
+        service::SearchFilter filter;
         filter.bypass = true;
         filter.saveDirectory = m_settings.saveDirectory();
         filter.buildName = m_nameBuilder;
         filter.isQueued = [this](const Text& name) { return m_queue.list().containsName(name); };
-        return runSearch(m_service, encoding::fromUtf8(utf8Query), filter);
+        return service::runSearch(m_service, encoding::fromUtf8(utf8Query), filter);
     }
-    std::vector<SongRecord> only(const std::vector<SongRecord>& rows, std::initializer_list<const char*> ids)
+    std::vector<service::SongRecord> only(const std::vector<service::SongRecord>& rows,
+                                          std::initializer_list<const char*> ids)
     {
-        std::vector<SongRecord> picked;
+        std::vector<service::SongRecord> picked;
         for (const char* id : ids) {
-            const auto found
-                = std::find_if(rows.begin(), rows.end(), [&](const SongRecord& row) { return row.songId == id; });
+            const auto found = std::find_if(rows.begin(), rows.end(),
+                                            [&](const service::SongRecord& row) { return row.songId == id; });
             EXPECT_NE(found, rows.end()) << id;
             if (found != rows.end())
                 picked.push_back(*found);
@@ -76,11 +77,11 @@ protected:
 
     test::TempDir m_dir;
     test::ReferenceServer m_server;
-    ServiceEndpoints m_service {Text(m_server.host())};
+    service::ServiceEndpoints m_service {Text(m_server.host())};
     ConfigStore m_config {files::fromNativePath(m_dir.file("config.ini"))};
     ConfigDownloadSettings m_settings {m_config};
     NameBuilder m_nameBuilder
-        = [this](const Text& title, const Text& artist) { return buildFileName(title, artist, m_config); };
+        = [this](const Text& title, const Text& artist) { return service::buildFileName(title, artist, m_config); };
     QueueMailbox m_mailbox;
     ServiceSongFetcher m_fetcher {m_service, TransferTimeouts {5000ms, 10s}};
     DownloadQueue m_queue {m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
@@ -88,7 +89,7 @@ protected:
 
 TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical)
 {
-    const std::vector<SongRecord> picked = only(search("夜色温柔"), {"9900001"});
+    const std::vector<service::SongRecord> picked = only(search("夜色温柔"), {"9900001"});
     ASSERT_EQ(picked.size(), 1u);
     const AddOutcome outcome = m_queue.addTickedSongs(picked);
     EXPECT_EQ(outcome.message.colour, (MessageColour {69, 186, 107}));
@@ -97,9 +98,9 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     const DownloadTask task = row(0);
     const std::string name = encoding::toUtf8(task.name.view());
     EXPECT_EQ(name, "林晓风 - 夜色温柔");
-    EXPECT_EQ(task.status, Text(status::kCompleted));
+    EXPECT_EQ(task.status, Text(status::completed));
     const std::string song = serverFile("9900001", "flac");
-    EXPECT_EQ(task.size, sizeText(static_cast<double>(song.size())));
+    EXPECT_EQ(task.size, service::sizeText(static_cast<double>(song.size())));
     EXPECT_EQ(test::readWholeFile(m_dir.file(name + ".flac")), song);
     EXPECT_FALSE(fs::exists(m_dir.file(name + ".flac.tmp")));
 
@@ -111,12 +112,12 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     const std::vector<QueueEvent> events = m_mailbox.takeAll();
     const std::vector<Text> statuses = statusesOf(events, task.id);
     ASSERT_GE(statuses.size(), 4u);
-    EXPECT_EQ(statuses[0], Text(status::kWaiting));
-    EXPECT_EQ(statuses[1], Text(status::kStarting));
+    EXPECT_EQ(statuses[0], Text(status::waiting));
+    EXPECT_EQ(statuses[1], Text(status::starting));
     for (std::size_t i = 2; i + 1 < statuses.size(); ++i)
         EXPECT_TRUE(text::endsWith(statuses[i].view(), "%")) << i;
     EXPECT_EQ(statuses[statuses.size() - 2], "100%");
-    EXPECT_EQ(statuses.back(), Text(status::kCompleted));
+    EXPECT_EQ(statuses.back(), Text(status::completed));
     const bool soundRequested = std::any_of(events.begin(), events.end(), [](const QueueEvent& event) {
         const auto* sound = std::get_if<SoundRequested>(&event);
         return sound && sound->sound == CompletionSound::Whirlwind;
@@ -124,22 +125,23 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     EXPECT_TRUE(soundRequested);
 
     // With bypass on, the same search now leaves the song out.
-    const std::vector<SongRecord> again = search("夜色温柔");
-    EXPECT_TRUE(std::none_of(again.begin(), again.end(), [](const SongRecord& r) { return r.songId == "9900001"; }));
+    const std::vector<service::SongRecord> again = search("夜色温柔");
+    EXPECT_TRUE(
+        std::none_of(again.begin(), again.end(), [](const service::SongRecord& r) { return r.songId == "9900001"; }));
 }
 
 TEST_F(PipelineTest, Mp3SongAndForbiddenCharactersInItsName)
 {
-    const std::vector<SongRecord> picked = only(search("Paper Lanterns"), {"9900002"});
+    const std::vector<service::SongRecord> picked = only(search("Paper Lanterns"), {"9900002"});
     m_queue.addTickedSongs(picked);
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    EXPECT_EQ(row(0).status, Text(status::completed));
     EXPECT_EQ(test::readWholeFile(m_dir.file("The Velvet Orchard - Paper Lanterns.mp3")), serverFile("9900002", "mp3"));
 
-    const std::vector<SongRecord> symbols = only(search("Slash"), {"9900003"});
+    const std::vector<service::SongRecord> symbols = only(search("Slash"), {"9900003"});
     m_queue.addTickedSongs(symbols);
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(1).status, Text(status::kCompleted));
+    EXPECT_EQ(row(1).status, Text(status::completed));
     EXPECT_EQ(row(1).name, "SlashDotBand - WhyNot RunAway Now Go Back");
     EXPECT_TRUE(fs::exists(m_dir.file("SlashDotBand - WhyNot RunAway Now Go Back.flac")));
 }
@@ -149,7 +151,7 @@ TEST_F(PipelineTest, UntickedLyricsBoxWritesNoLyricFile)
     m_config.write("lrc", "0");
     m_queue.addTickedSongs(only(search("Paper Lanterns"), {"9900002"}));
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    EXPECT_EQ(row(0).status, Text(status::completed));
     EXPECT_FALSE(fs::exists(m_dir.file("The Velvet Orchard - Paper Lanterns.lrc")));
     for (const test::RequestLogEntry& request : m_server.requestLog())
         EXPECT_FALSE(request.path().starts_with("/data2/lrc/")) << request.target;
@@ -160,21 +162,21 @@ TEST_F(PipelineTest, LinkRepliesDecideBetweenFailedAndStopped)
     // Not JSON: failed for good, red, and the next row starts at once.
     m_queue.addTickedSongs(only(search("Broken Link"), {"9900021", "9900022"}));
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kFailed));
+    EXPECT_EQ(row(0).status, Text(status::failed));
     EXPECT_TRUE(row(0).failed);
     // JSON without a file address: the transfer fails and the worker stops.
-    EXPECT_EQ(row(1).status, Text(status::kStopped));
+    EXPECT_EQ(row(1).status, Text(status::stopped));
     EXPECT_FALSE(row(1).failed);
     // The queue is idle again, so it can be started (and stops at the same row).
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(1).status, Text(status::kStopped));
+    EXPECT_EQ(row(1).status, Text(status::stopped));
 }
 
 TEST_F(PipelineTest, DuplicateNamesUnderTheTitleOnlyScheme)
 {
     m_config.write("sType", "2");
-    const std::vector<SongRecord> twins = only(search("Twin Title"), {"9900006", "9900007"});
+    const std::vector<service::SongRecord> twins = only(search("Twin Title"), {"9900006", "9900007"});
     const AddOutcome outcome = m_queue.addTickedSongs(twins);
     EXPECT_EQ(outcome.duplicates, 1);
     EXPECT_EQ(outcome.message.colour, (MessageColour {74, 131, 163}));
@@ -192,7 +194,7 @@ TEST_F(PipelineTest, PauseLeavesThePartialFileAndStartResumesItWithOneRangeReque
         std::this_thread::sleep_for(10ms);
     m_queue.requestPause();
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    EXPECT_EQ(row(0).status, Text(status::stopped));
     ASSERT_TRUE(fs::exists(partial));
     const auto kept = fs::file_size(partial);
 
@@ -200,7 +202,7 @@ TEST_F(PipelineTest, PauseLeavesThePartialFileAndStartResumesItWithOneRangeReque
     m_config.write("speed", "0");
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kCompleted));
+    EXPECT_EQ(row(0).status, Text(status::completed));
     const auto requests = m_server.requestsTo("/data2/music/9900002/9900002.mp3");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(kept) + "-");
@@ -211,15 +213,15 @@ TEST_F(PipelineTest, ErrorStatusesStopTheRowWithoutTouchingTheSongFile)
 {
     m_queue.addTickedSongs(only(search("Fault Status"), {"9900044"}));
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
-    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    EXPECT_EQ(row(0).status, Text(status::stopped));
     EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac")));
     EXPECT_FALSE(fs::exists(m_dir.file("Fault Tester - Fault Status500.flac.tmp")));
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 // Every fault song of the catalogue through the whole worker: the row ends in
@@ -242,18 +244,18 @@ class FaultSongTest : public PipelineTest, public ::testing::WithParamInterface<
 TEST_P(FaultSongTest, RowEndsInItsStatusAndNoSongFileIsCorrupted)
 {
     const FaultCase& fault = GetParam();
-    const std::vector<SongRecord> picked = only(search(fault.query), {fault.songId});
+    const std::vector<service::SongRecord> picked = only(search(fault.query), {fault.songId});
     ASSERT_EQ(picked.size(), 1u);
     m_queue.addTickedSongs(picked);
     ASSERT_TRUE(m_queue.waitUntilIdle(60s));
     const DownloadTask task = row(0);
     EXPECT_EQ(task.status, Text(fault.status));
-    EXPECT_EQ(task.failed, fault.status == status::kFailed);
+    EXPECT_EQ(task.failed, fault.status == status::failed);
 
     const std::string name = encoding::toUtf8(task.name.view());
     const std::string song = m_dir.file(name + fault.extension);
     const std::string expected = test::readWholeFile(test::cachedSongFile(m_server, fault.songId, fault.extension + 1));
-    if (fault.status == status::kCompleted) {
+    if (fault.status == status::completed) {
         EXPECT_EQ(test::readWholeFile(song), expected);
     } else {
         EXPECT_FALSE(fs::exists(song));
@@ -266,19 +268,19 @@ TEST_P(FaultSongTest, RowEndsInItsStatusAndNoSongFileIsCorrupted)
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, FaultSongTest,
-                         ::testing::Values(FaultCase {"9900040", "Fault Delay", status::kCompleted, ".flac"},
-                                           FaultCase {"9900042", "Fault Drop", status::kStopped, ".flac"},
-                                           FaultCase {"9900043", "IgnoreRange", status::kCompleted, ".flac"},
-                                           FaultCase {"9900044", "Status500", status::kStopped, ".flac"},
-                                           FaultCase {"9900045", "Status404", status::kStopped, ".flac"},
-                                           FaultCase {"9900046", "Fault Redirect", status::kCompleted, ".flac"},
-                                           FaultCase {"9900047", "Fault Chunked", status::kStopped, ".flac"},
-                                           FaultCase {"9900048", "Fault Cookie", status::kCompleted, ".flac"},
-                                           FaultCase {"9900049", "FtpRedirect", status::kStopped, ".flac"},
-                                           FaultCase {"9900050", "LinkDelay", status::kCompleted, ".flac"},
-                                           FaultCase {"9900051", "LinkStatus", status::kFailed, ".flac"},
-                                           FaultCase {"9900052", "LyricMissing", status::kCompleted, ".flac"},
-                                           FaultCase {"9900053", "Mp3Drop", status::kStopped, ".mp3"}),
+                         ::testing::Values(FaultCase {"9900040", "Fault Delay", status::completed, ".flac"},
+                                           FaultCase {"9900042", "Fault Drop", status::stopped, ".flac"},
+                                           FaultCase {"9900043", "IgnoreRange", status::completed, ".flac"},
+                                           FaultCase {"9900044", "Status500", status::stopped, ".flac"},
+                                           FaultCase {"9900045", "Status404", status::stopped, ".flac"},
+                                           FaultCase {"9900046", "Fault Redirect", status::completed, ".flac"},
+                                           FaultCase {"9900047", "Fault Chunked", status::stopped, ".flac"},
+                                           FaultCase {"9900048", "Fault Cookie", status::completed, ".flac"},
+                                           FaultCase {"9900049", "FtpRedirect", status::stopped, ".flac"},
+                                           FaultCase {"9900050", "LinkDelay", status::completed, ".flac"},
+                                           FaultCase {"9900051", "LinkStatus", status::failed, ".flac"},
+                                           FaultCase {"9900052", "LyricMissing", status::completed, ".flac"},
+                                           FaultCase {"9900053", "Mp3Drop", status::stopped, ".mp3"}),
                          [](const ::testing::TestParamInfo<FaultCase>& info) {
                              return std::string(info.param.songId);
                          });
@@ -298,9 +300,9 @@ TEST_F(PipelineTest, PauseDuringAServerThrottledTransferIsAnsweredPromptly)
         std::this_thread::sleep_for(10ms);
     m_queue.stopWorker(true);
     EXPECT_FALSE(m_queue.isRunning());
-    EXPECT_EQ(row(0).status, Text(status::kStopped));
+    EXPECT_EQ(row(0).status, Text(status::stopped));
     EXPECT_FALSE(m_queue.abortFlag().isRaised());
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
-const Text kSpeedPrefix("\xCF\xC2\xD4\xD8\xCB\xD9\xB6\xC8:");  // 下载速度:
+const Text speedPrefix("\xCF\xC2\xD4\xD8\xCB\xD9\xB6\xC8:");  // 下载速度:
 
 TEST(PercentText, TruncatesTowardZero)
 {
@@ -27,10 +27,10 @@ TEST(PercentText, EmptyBodyShowsComplete)
 
 TEST(SpeedText, KilobytesRoundedHalfUpWithoutBlankAfterColon)
 {
-    EXPECT_EQ(speedText(0), kSpeedPrefix + "0 KB/s");
-    EXPECT_EQ(speedText(1535), kSpeedPrefix + "1 KB/s");
-    EXPECT_EQ(speedText(1536), kSpeedPrefix + "2 KB/s");
-    EXPECT_EQ(speedText(10240), kSpeedPrefix + "10 KB/s");
+    EXPECT_EQ(speedText(0), speedPrefix + "0 KB/s");
+    EXPECT_EQ(speedText(1535), speedPrefix + "1 KB/s");
+    EXPECT_EQ(speedText(1536), speedPrefix + "2 KB/s");
+    EXPECT_EQ(speedText(10240), speedPrefix + "10 KB/s");
 }
 
 TEST(ProgressReporter, FirstReportOfAResumedTransferShowsItsPercentAndSpeedZero)
@@ -38,9 +38,9 @@ TEST(ProgressReporter, FirstReportOfAResumedTransferShowsItsPercentAndSpeedZero)
     ProgressReporter reporter;
     const ProgressTexts first = reporter.report(5'010'240, 10'000'000);
     EXPECT_EQ(first.percent, "50%");
-    EXPECT_EQ(first.speed, kSpeedPrefix + "0 KB/s");
+    EXPECT_EQ(first.speed, speedPrefix + "0 KB/s");
     const ProgressTexts second = reporter.report(5'010'240 + 512 * 1024, 10'000'000);
-    EXPECT_EQ(second.speed, kSpeedPrefix + "512 KB/s");
+    EXPECT_EQ(second.speed, speedPrefix + "512 KB/s");
 }
 
 TEST(ProgressReporter, ResetMakesTheNextTransferStartAtSpeedZero)
@@ -49,7 +49,7 @@ TEST(ProgressReporter, ResetMakesTheNextTransferStartAtSpeedZero)
     reporter.report(100, 1000);
     reporter.report(2148, 4000);
     reporter.reset();
-    EXPECT_EQ(reporter.report(3000, 4000).speed, kSpeedPrefix + "0 KB/s");
+    EXPECT_EQ(reporter.report(3000, 4000).speed, speedPrefix + "0 KB/s");
 }
 
 TEST(ProgressReporter, FinalReportShowsOneHundredPercent)
@@ -60,4 +60,4 @@ TEST(ProgressReporter, FinalReportShowsOneHundredPercent)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

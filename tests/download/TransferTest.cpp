@@ -17,7 +17,7 @@
 #include <mutex>
 #include <thread>
 
-namespace quorvo {
+namespace quorvo::download {
 namespace {
 
 using namespace std::chrono_literals;
@@ -25,15 +25,15 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // Special songs of the demo catalogue (server/README.md).
-constexpr const char* kPlainSong = "9900001";
-constexpr const char* kDropSong = "9900042";         // connection cut after 100000 body bytes
-constexpr const char* kIgnoreRangeSong = "9900043";  // 200 with the whole file despite Range
-constexpr const char* kStatus500Song = "9900044";
-constexpr const char* kStatus404Song = "9900045";
-constexpr const char* kRedirectSong = "9900046";
-constexpr const char* kChunkedSong = "9900047";
-constexpr const char* kFtpRedirectSong = "9900049";
-constexpr const char* kDelaySong = "9900040";  // 2 s before the reply
+constexpr const char* plainSong = "9900001";
+constexpr const char* dropSong = "9900042";         // connection cut after 100000 body bytes
+constexpr const char* ignoreRangeSong = "9900043";  // 200 with the whole file despite Range
+constexpr const char* status500Song = "9900044";
+constexpr const char* status404Song = "9900045";
+constexpr const char* redirectSong = "9900046";
+constexpr const char* chunkedSong = "9900047";
+constexpr const char* ftpRedirectSong = "9900049";
+constexpr const char* delaySong = "9900040";  // 2 s before the reply
 
 struct Report {
     int64_t done = 0;
@@ -104,9 +104,9 @@ protected:
 TEST_F(TransferTest, FinishedFileIsByteIdenticalAndThePartialFileIsGone)
 {
     Recorder recorder;
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    const std::string expected = serverBytes(kPlainSong);
+    const std::string expected = serverBytes(plainSong);
     EXPECT_EQ(read("song.flac"), expected);
     EXPECT_FALSE(exists("song.flac.tmp"));
 
@@ -120,9 +120,9 @@ TEST_F(TransferTest, FinishedFileIsByteIdenticalAndThePartialFileIsGone)
 
 TEST_F(TransferTest, RequestCarriesTheFixedHeaderBlockAndNoRangeWithoutPartialFile)
 {
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    const auto requests = fileRequests(kPlainSong);
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].header("Accept"), "*/*");
     EXPECT_EQ(requests[0].header("Accept-Language"), "zh-cn");
@@ -163,15 +163,15 @@ TEST_F(TransferTest, RequestHeadOnTheWireIsExactlyTheFixedBlockWithOrWithoutARan
 
 TEST_F(TransferTest, ResumeSendsOneRangeRequestAndEndsByteIdentical)
 {
-    const std::string expected = serverBytes(kPlainSong);
+    const std::string expected = serverBytes(plainSong);
     const std::size_t offset = expected.size() / 2;
     test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, offset));
 
     Recorder recorder;
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
-    const auto requests = fileRequests(kPlainSong);
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(offset) + "-");
     EXPECT_EQ(requests[0].status, 206);
@@ -185,9 +185,9 @@ TEST_F(TransferTest, ResumeSendsOneRangeRequestAndEndsByteIdentical)
 TEST_F(TransferTest, EmptyPartialFileIsNotAResume)
 {
     test::writeWholeFile(m_dir.file("song.flac.tmp"), "");
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    const auto requests = fileRequests(kPlainSong);
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(requests[0].header("Range"));
 }
@@ -196,7 +196,7 @@ TEST_F(TransferTest, AbortStopsAfterAtMostOneMoreReadAndTheNextTransferResumes)
 {
     Recorder recorder(&m_abortFlag, 2);
     // 20 KB/s: two reports take about a second.
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 20, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 20, m_abortFlag, m_timeouts),
               TransferResult::Aborted);
     EXPECT_FALSE(m_abortFlag.isRaised()) << "the loop acknowledges by clearing the flag";
     EXPECT_FALSE(exists("song.flac"));
@@ -204,13 +204,13 @@ TEST_F(TransferTest, AbortStopsAfterAtMostOneMoreReadAndTheNextTransferResumes)
     ASSERT_EQ(reports.size(), 2u);
     const auto kept = static_cast<int64_t>(fs::file_size(m_dir.file("song.flac.tmp")));
     EXPECT_GE(kept, reports.back().done);
-    EXPECT_LE(kept, reports.back().done + static_cast<int64_t>(kTransferReadBytes));
+    EXPECT_LE(kept, reports.back().done + static_cast<int64_t>(transferReadBytes));
 
     m_server.clearRequestLog();
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
-    const auto requests = fileRequests(kPlainSong);
+    EXPECT_EQ(read("song.flac"), serverBytes(plainSong));
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].header("Range"), "bytes=" + std::to_string(kept) + "-");
 }
@@ -220,43 +220,43 @@ TEST_F(TransferTest, AbortStopsAfterAtMostOneMoreReadAndTheNextTransferResumes)
 TEST_F(TransferTest, OneKilobytePerSecondGivesOneReadPerWindowAndOneReportPerWindow)
 {
     Recorder recorder(&m_abortFlag, 5);
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts),
               TransferResult::Aborted);
     const std::vector<Report> reports = recorder.reports();
     ASSERT_EQ(reports.size(), 5u);
     // The first window reads twice (it reports at once, after its first read).
     for (std::size_t i = 2; i < reports.size(); ++i) {
-        EXPECT_EQ(reports[i].done - reports[i - 1].done, static_cast<int64_t>(kTransferReadBytes)) << i;
-        EXPECT_GT(reports[i].at - reports[i - 1].at, kReportWindow) << i;
-        EXPECT_LT(reports[i].at - reports[i - 1].at, kReportWindow * 3) << i;  // loose: a busy machine
+        EXPECT_EQ(reports[i].done - reports[i - 1].done, static_cast<int64_t>(transferReadBytes)) << i;
+        EXPECT_GT(reports[i].at - reports[i - 1].at, progressWindow) << i;
+        EXPECT_LT(reports[i].at - reports[i - 1].at, progressWindow * 3) << i;  // loose: a busy machine
     }
     EXPECT_LE(static_cast<int64_t>(fs::file_size(m_dir.file("song.flac.tmp"))),
-              reports.back().done + static_cast<int64_t>(kTransferReadBytes));
+              reports.back().done + static_cast<int64_t>(transferReadBytes));
 }
 
 TEST_F(TransferTest, UnlimitedTransferStillReportsOncePerWindow)
 {
     Recorder recorder;
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     const std::vector<Report> reports = recorder.reports();
     // A small song over loopback: the at-once first report, then the final one.
     for (std::size_t i = 1; i + 1 < reports.size(); ++i)
-        EXPECT_GT(reports[i].at - reports[i - 1].at, kReportWindow);
+        EXPECT_GT(reports[i].at - reports[i - 1].at, progressWindow);
 }
 
 TEST_F(TransferTest, NegativeLimitMeansNoLimitInsteadOfReadingNothing)
 {
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, -5, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, -5, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
+    EXPECT_EQ(read("song.flac"), serverBytes(plainSong));
 }
 
 TEST_F(TransferTest, AbortRaisedWhileWaitingForTheQuotaIsAnsweredWithoutWaitingForTheWindow)
 {
     Recorder recorder;
     auto transfer = std::async(std::launch::async, [&] {
-        return transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts);
+        return transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 1, m_abortFlag, m_timeouts);
     });
     while (recorder.reports().empty())
         std::this_thread::sleep_for(5ms);
@@ -270,7 +270,7 @@ TEST_F(TransferTest, AbortRaisedWhileWaitingForTheQuotaIsAnsweredWithoutWaitingF
 TEST_F(TransferTest, AbortRaisedWhileTheServerIsSilentIsAnswered)
 {
     auto transfer = std::async(std::launch::async, [&] {
-        return transferFile(songUrl(kDelaySong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
+        return transferFile(songUrl(delaySong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
     });
     std::this_thread::sleep_for(200ms);
     m_abortFlag.raise();
@@ -284,7 +284,7 @@ TEST_F(TransferTest, AbortRaisedWhileTheServerIsSilentIsAnswered)
 
 TEST_F(TransferTest, ErrorStatusFailsAndItsBodyNeverReachesTheSongFile)
 {
-    for (const char* id : {kStatus500Song, kStatus404Song}) {
+    for (const char* id : {status500Song, status404Song}) {
         EXPECT_EQ(transferFile(songUrl(id), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
                   TransferResult::Failed)
             << id;
@@ -296,22 +296,22 @@ TEST_F(TransferTest, ErrorStatusFailsAndItsBodyNeverReachesTheSongFile)
 TEST_F(TransferTest, ErrorStatusLeavesAnExistingPartialFileAsItWas)
 {
     test::writeWholeFile(m_dir.file("song.flac.tmp"), "partial bytes");
-    EXPECT_EQ(transferFile(songUrl(kStatus500Song), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(status500Song), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     EXPECT_EQ(read("song.flac.tmp"), "partial bytes");
 }
 
 TEST_F(TransferTest, ServerIgnoringTheRangeRestartsThePartialFileInsteadOfAppending)
 {
-    const std::string expected = serverBytes(kIgnoreRangeSong);
+    const std::string expected = serverBytes(ignoreRangeSong);
     test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, 5000));
     Recorder recorder;
     ASSERT_EQ(
-        transferFile(songUrl(kIgnoreRangeSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+        transferFile(songUrl(ignoreRangeSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
         TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
     EXPECT_EQ(recorder.reports().back().total, static_cast<int64_t>(expected.size()));
-    const auto requests = fileRequests(kIgnoreRangeSong);
+    const auto requests = fileRequests(ignoreRangeSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].status, 200);
 }
@@ -321,14 +321,14 @@ TEST_F(TransferTest, ServerIgnoringTheRangeRestartsThePartialFileInsteadOfAppend
 // must not stay stuck on "stopped" forever.
 TEST_F(TransferTest, UnsatisfiableRangeForACompletePartialFileFinishesTheSong)
 {
-    const std::string expected = serverBytes(kPlainSong);
+    const std::string expected = serverBytes(plainSong);
     test::writeWholeFile(m_dir.file("song.flac.tmp"), expected);
     Recorder recorder;
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
     EXPECT_FALSE(exists("song.flac.tmp"));
-    const auto requests = fileRequests(kPlainSong);
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].status, 416);
     ASSERT_FALSE(recorder.reports().empty());
@@ -337,12 +337,12 @@ TEST_F(TransferTest, UnsatisfiableRangeForACompletePartialFileFinishesTheSong)
 
 TEST_F(TransferTest, PartialFileLongerThanTheSongStartsOver)
 {
-    const std::string expected = serverBytes(kPlainSong);
+    const std::string expected = serverBytes(plainSong);
     test::writeWholeFile(m_dir.file("song.flac.tmp"), expected + "garbage");
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
-    const auto requests = fileRequests(kPlainSong);
+    const auto requests = fileRequests(plainSong);
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].status, 416);
     EXPECT_FALSE(requests[1].header("Range"));
@@ -350,9 +350,9 @@ TEST_F(TransferTest, PartialFileLongerThanTheSongStartsOver)
 
 TEST_F(TransferTest, DroppedConnectionFailsKeepsAGoodPrefixAndResumesToTheWholeFile)
 {
-    const std::string expected = serverBytes(kDropSong);
+    const std::string expected = serverBytes(dropSong);
     ASSERT_GT(expected.size(), 100000u);
-    EXPECT_EQ(transferFile(songUrl(kDropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(dropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     EXPECT_FALSE(exists("song.flac"));
     const std::string prefix = read("song.flac.tmp");
@@ -362,21 +362,21 @@ TEST_F(TransferTest, DroppedConnectionFailsKeepsAGoodPrefixAndResumesToTheWholeF
     // Every attempt cuts after another 100000 bytes; resuming gets there.
     TransferResult result = TransferResult::Failed;
     for (int attempt = 0; attempt < 200 && result != TransferResult::Completed; ++attempt)
-        result = transferFile(songUrl(kDropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
+        result = transferFile(songUrl(dropSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts);
     ASSERT_EQ(result, TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
 }
 
 TEST_F(TransferTest, RedirectIsFollowed)
 {
-    ASSERT_EQ(transferFile(songUrl(kRedirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(redirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    EXPECT_EQ(read("song.flac"), serverBytes(kRedirectSong));
+    EXPECT_EQ(read("song.flac"), serverBytes(redirectSong));
 }
 
 TEST_F(TransferTest, RedirectToAnotherSchemeIsRefused)
 {
-    EXPECT_EQ(transferFile(songUrl(kFtpRedirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(ftpRedirectSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     EXPECT_FALSE(exists("song.flac"));
     EXPECT_FALSE(exists("song.flac.tmp"));
@@ -384,7 +384,7 @@ TEST_F(TransferTest, RedirectToAnotherSchemeIsRefused)
 
 TEST_F(TransferTest, ReplyWithoutContentLengthFails)
 {
-    EXPECT_EQ(transferFile(songUrl(kChunkedSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(chunkedSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     EXPECT_FALSE(exists("song.flac"));
 }
@@ -402,34 +402,34 @@ TEST_F(TransferTest, DeadPortAndEmptyUrlFailWithoutCreatingThePartialFile)
 TEST_F(TransferTest, FullDiskFailsTheTransferInsteadOfReportingSuccess)
 {
     fs::create_symlink("/dev/full", m_dir.file("song.flac.tmp"));
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     EXPECT_FALSE(exists("song.flac"));
 }
 
 TEST_F(TransferTest, MissingSaveDirectoryFails)
 {
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("no/such/dir/song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("no/such/dir/song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
 }
 
 TEST_F(TransferTest, FinishedFileReplacesAnExistingFileOfTheFinalName)
 {
     test::writeWholeFile(m_dir.file("song.flac"), "an older, different file");
-    ASSERT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
-    EXPECT_EQ(read("song.flac"), serverBytes(kPlainSong));
+    EXPECT_EQ(read("song.flac"), serverBytes(plainSong));
     EXPECT_FALSE(exists("song.flac.tmp"));
 }
 
 TEST_F(TransferTest, FailedRenameIsAFailureNotASuccess)
 {
     fs::create_directories(m_dir.file("song.flac") + "/occupied");
-    EXPECT_EQ(transferFile(songUrl(kPlainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Failed);
     // The complete body stays in the partial file for a later attempt.
-    EXPECT_EQ(read("song.flac.tmp"), serverBytes(kPlainSong));
+    EXPECT_EQ(read("song.flac.tmp"), serverBytes(plainSong));
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::download

@@ -13,7 +13,7 @@
 #include <future>
 #include <thread>
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 using test::LoopbackServer;
@@ -352,4 +352,4 @@ TEST(HttpConnectionLimit, SlotsAreCountedPerServer)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::net

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 constexpr std::string_view defaultAccept
@@ -141,4 +141,4 @@ TEST(HttpReferenceFaults, ChunkedBodyIsReassembled)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::net

@@ -7,7 +7,7 @@
 
 #include <sstream>
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 using test::LoopbackServer;
@@ -222,4 +222,4 @@ TEST(HttpWire, ProxyGetsTheAbsoluteUrlAndTheSameHeaderBlock)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::net

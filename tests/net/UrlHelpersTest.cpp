@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::net {
 namespace {
 
 TEST(HostOf, LowerCasesHostAndDropsPortUnlessAsked)
@@ -79,4 +79,4 @@ TEST(StripHighlightMarkup, IsCaseSensitiveAndLeavesOtherEntities)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::net

@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace quorvo {
+namespace quorvo::service {
 namespace {
 
 TEST(BuildFileName, SchemeZeroPutsArtistFirstAndDropsForbiddenCharacters)
@@ -73,8 +73,8 @@ TEST(BuildFileName, OverlongNameIsShortenedOnACharacterBoundaryForEveryDerivedFi
         title += "\xD6\xD0";  // "中": 2 bytes here, 3 in UTF-8
     const Text name = buildFileName(title, "Artist", 1);
     const std::string utf8 = encoding::toUtf8(name.view());
-    EXPECT_LE(utf8.size(), kMaxBaseNameBytes);
-    EXPECT_GT(utf8.size(), kMaxBaseNameBytes - 3);
+    EXPECT_LE(utf8.size(), maxBaseNameBytes);
+    EXPECT_GT(utf8.size(), maxBaseNameBytes - 3);
     EXPECT_TRUE(encoding::isValidUtf8(utf8));
     EXPECT_EQ(utf8.find('?'), std::string::npos);
     EXPECT_TRUE(text::startsWith(title.view(), name.view()));
@@ -100,7 +100,7 @@ TEST(BuildFileName, ShorteningKeepsFourByteCharactersWhole)
 
 TEST(BuildFileName, NameThatFitsIsLeftAlone)
 {
-    const Text name(std::string(kMaxBaseNameBytes, 'x'));
+    const Text name(std::string(maxBaseNameBytes, 'x'));
     EXPECT_EQ(buildFileName(name, "", 2), name);
     EXPECT_EQ(buildFileName(name + "y", "", 2), name);
 }
@@ -125,4 +125,4 @@ TEST(SizeText, MegabytesRoundedHalfUpToOneDecimalWithoutTrailingZeros)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::service

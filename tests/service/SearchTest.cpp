@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace quorvo {
+namespace quorvo::service {
 namespace {
 
 Text gbk(const char* utf8)
@@ -62,7 +62,7 @@ TEST_F(SearchTest, RequestCarriesTheQueryAsPercentEncodedGbkAndTheProductUserAge
     const auto requests = m_server.requestsTo("/v1/restserver/vesk");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_NE(requests[0].target.find("query=%D2%B9%C9%AB&"), std::string::npos) << requests[0].target;
-    EXPECT_EQ(requests[0].header("User-Agent"), std::string(kServiceUserAgent));
+    EXPECT_EQ(requests[0].header("User-Agent"), std::string(serviceUserAgent));
 }
 
 TEST_F(SearchTest, AmpersandInTheQueryStaysPartOfTheQuery)
@@ -242,4 +242,4 @@ TEST_F(SearchTest, MissingLyricsLeaveAnEmptyFile)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-namespace quorvo {
+namespace quorvo::service {
 namespace {
 
 class ServiceHostEnvironment : public ::testing::Test {
@@ -31,8 +31,8 @@ private:
 
 TEST_F(ServiceHostEnvironment, DefaultsToTheReferenceServiceOnLoopback)
 {
-    EXPECT_EQ(resolveServiceHost(), Text(kDefaultServiceHost));
-    EXPECT_TRUE(text::startsWith(kDefaultServiceHost, "127.0.0.1:"));
+    EXPECT_EQ(resolveServiceHost(), Text(defaultServiceHost));
+    EXPECT_TRUE(text::startsWith(defaultServiceHost, "127.0.0.1:"));
 }
 
 TEST_F(ServiceHostEnvironment, EnvironmentVariableNamesTheHost)
@@ -50,7 +50,7 @@ TEST_F(ServiceHostEnvironment, OptionWinsOverTheEnvironment)
 TEST_F(ServiceHostEnvironment, BlankValuesAreIgnored)
 {
     ::setenv("QUORVO_API_HOST", "  ", 1);
-    EXPECT_EQ(resolveServiceHost(Text(" ")), Text(kDefaultServiceHost));
+    EXPECT_EQ(resolveServiceHost(Text(" ")), Text(defaultServiceHost));
 }
 
 TEST_F(ServiceHostEnvironment, PastedAddressIsReducedToTheHost)
@@ -103,4 +103,4 @@ TEST(PercentEncode, UnreservedCharactersStayEverythingElseIsEscaped)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::service

@@ -5,6 +5,8 @@
 
 namespace quorvo::cli {
 
+using namespace quorvo::download;
+
 namespace {
 
 constexpr int kBarWidth = 30;
@@ -16,7 +18,7 @@ bool isPercentage(const Text& status)
 
 }  // namespace
 
-void ProgressView::show(const QueueEvent& event)
+void ProgressView::show(const download::QueueEvent& event)
 {
     if (const auto* appended = std::get_if<RowAppended>(&event)) {
         m_names[appended->task.id] = encoding::toUtf8(appended->task.name.view());

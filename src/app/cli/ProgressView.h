@@ -19,7 +19,7 @@ public:
         , m_terminal(terminal)
     { }
 
-    void show(const QueueEvent& event);
+    void show(const download::QueueEvent& event);
     // Ends a bar that is still on screen.
     void finish();
 

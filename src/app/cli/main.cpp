@@ -22,6 +22,10 @@
 
 namespace quorvo::cli {
 
+using namespace quorvo::download;
+using namespace quorvo::service;
+using app::prepareConfiguration;
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -143,7 +147,7 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     bool allFinished = !tasks.empty();
     for (const DownloadTask& task : tasks) {
         std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(), utf8(task.status).c_str());
-        allFinished = allFinished && task.status.view() == status::kCompleted;
+        allFinished = allFinished && task.status.view() == status::completed;
     }
     std::fflush(stdout);
     return allFinished ? kAllFinished : kNotAllFinished;
