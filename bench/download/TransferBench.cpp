@@ -83,7 +83,7 @@ double curlSeconds(const std::string& url, const std::string& file)
 void unlimitedVersusCurl(benchmark::State& state)
 {
     const test::TempDir dir;
-    const Text target = files::fromNativePath(dir.file("song.flac"));
+    const Text target = platform::fromNativePath(dir.file("song.flac"));
     // Starting the server (and generating the song) must not count as transfer time.
     const std::string url = largeSongUrl();
     AbortFlag abortFlag;
@@ -124,7 +124,7 @@ BENCHMARK(unlimitedVersusCurl)->Iterations(6)->Unit(benchmark::kMillisecond)->Us
 void limited500KBpsFor20s(benchmark::State& state)
 {
     const test::TempDir dir;
-    const Text target = files::fromNativePath(dir.file("song.flac"));
+    const Text target = platform::fromNativePath(dir.file("song.flac"));
     for (auto _ : state) {
         AbortFlag abortFlag;
         int reports = 0;
@@ -170,7 +170,7 @@ double pauseLatency(int64_t limitKBps, std::chrono::milliseconds after)
         raisedAt = Clock::now();
         abortFlag.raise();
     });
-    transferFile(url, files::fromNativePath(dir.file("song.flac")), {}, limitKBps, abortFlag);
+    transferFile(url, platform::fromNativePath(dir.file("song.flac")), {}, limitKBps, abortFlag);
     const Clock::time_point returnedAt = Clock::now();
     stopper.join();
     return seconds(returnedAt - raisedAt) * 1000.0;

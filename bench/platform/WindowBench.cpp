@@ -73,17 +73,17 @@ void BM_PostAndDispatch(benchmark::State& state)
         ++delivered;
         return 0;
     });
-    constexpr int kBatch = 10000;
+    constexpr int batchSize = 10000;
     for (auto _ : state) {
-        const long target = delivered + kBatch;
-        for (int i = 0; i < kBatch; ++i) {
+        const long target = delivered + batchSize;
+        for (int i = 0; i < batchSize; ++i) {
             loop->post(window, 0x0400, i);
         }
         while (delivered < target) {
             loop->processPending();
         }
     }
-    state.SetItemsProcessed(state.iterations() * kBatch);
+    state.SetItemsProcessed(state.iterations() * batchSize);
 }
 BENCHMARK(BM_PostAndDispatch)->Unit(benchmark::kMillisecond);
 
@@ -91,19 +91,19 @@ BENCHMARK(BM_PostAndDispatch)->Unit(benchmark::kMillisecond);
 void BM_CrossThreadSendRoundTrip(benchmark::State& state)
 {
     auto loop = makeLoop();
-    constexpr int kSends = 2000;
+    constexpr int sends = 2000;
     for (auto _ : state) {
         const WindowId window = loop->createWindow({});
         loop->setWindowProcedure(window, [](const Message& message) -> LResult { return message.wParam; });
         std::jthread worker([&] {
-            for (int i = 0; i < kSends; ++i) {
+            for (int i = 0; i < sends; ++i) {
                 benchmark::DoNotOptimize(loop->send(window, 0x0400, i));
             }
             loop->send([&] { loop->destroyWindow(window); });
         });
         loop->runWhileAlive(window);
     }
-    state.SetItemsProcessed(state.iterations() * kSends);
+    state.SetItemsProcessed(state.iterations() * sends);
 }
 BENCHMARK(BM_CrossThreadSendRoundTrip)->Unit(benchmark::kMillisecond);
 

@@ -29,7 +29,7 @@ Text fileAddress(const std::string& nativePath)
     const std::filesystem::path path = std::filesystem::weakly_canonical(nativePath, error);
     if (error || !std::filesystem::is_regular_file(path, error))
         return {};
-    return "file://" + files::fromNativePath(path.string());
+    return "file://" + platform::fromNativePath(path.string());
 }
 
 }  // namespace
@@ -37,10 +37,10 @@ Text fileAddress(const std::string& nativePath)
 AppLayout detectLayout()
 {
     AppLayout layout;
-    layout.runDirectory = runDirectory();
-    layout.installed = isInstalledLayout();
+    layout.runDirectory = platform::runDirectory();
+    layout.installed = platform::isInstalledLayout();
     if (layout.installed) {
-        layout.defaultSaveDirectory = files::fromNativePath(musicDirectory() + "/Quorvo/");
+        layout.defaultSaveDirectory = platform::fromNativePath(musicDirectory() + "/Quorvo/");
         // PREFIX/bin/quorvo reads PREFIX/share/quorvo/README.md.
         layout.authorPage = fileAddress(executableDirectory() + "/../share/quorvo/README.md");
     } else {

@@ -130,7 +130,7 @@ void DesktopOpener::open(const Text& target)
 {
     if (target.empty())
         return;
-    std::string native = files::nativePath(target);
+    std::string native = platform::nativePath(target);
     m_threads.emplace_back([native = std::move(native)] { runProgram({"xdg-open", native}, false); });
 }
 
@@ -144,13 +144,13 @@ Text chooseFolderWithDesktop(const Text& title, const Text& startFolder)
     std::vector<std::string> argv {"zenity", "--file-selection", "--directory",
                                    "--title=" + encoding::toUtf8(title.view())};
     if (!startFolder.empty())
-        argv.push_back("--filename=" + files::nativePath(startFolder));
+        argv.push_back("--filename=" + platform::nativePath(startFolder));
     std::optional<std::string> chosen = runProgram(argv, true);
     if (!chosen)
         return {};
     while (!chosen->empty() && (chosen->back() == '\n' || chosen->back() == '\r'))
         chosen->pop_back();
-    return files::fromNativePath(*chosen);
+    return platform::fromNativePath(*chosen);
 }
 
 std::string musicDirectory()

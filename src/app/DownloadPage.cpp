@@ -118,7 +118,7 @@ void DownloadPage::deleteRows(const std::vector<std::size_t>& rows)
             m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
             // A file that cannot be removed stays; the row goes anyway.
             for (const Text& file : filesOfDownload(saveDirectory, *task))
-                files::deleteFile(file);
+                platform::deleteFile(file);
         }
         m_post([this] {
             m_tickedCount = 0;

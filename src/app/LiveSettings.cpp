@@ -4,7 +4,7 @@
 
 namespace quorvo::app {
 
-SettingsValues readSettings(const ConfigStore& config)
+SettingsValues readSettings(const platform::ConfigStore& config)
 {
     SettingsValues values;
     values.saveDirectory = download::withTrailingSlash(config.read("path"));

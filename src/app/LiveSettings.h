@@ -23,7 +23,7 @@ struct SettingsValues {
 };
 
 // The values the page shows at start-up, read from config.ini.
-SettingsValues readSettings(const ConfigStore& config);
+SettingsValues readSettings(const platform::ConfigStore& config);
 
 class LiveSettings final : public download::DownloadSettings {
 public:

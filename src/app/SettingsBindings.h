@@ -10,7 +10,7 @@ namespace quorvo::app {
 
 class SettingsBindings {
 public:
-    SettingsBindings(ConfigStore config, LiveSettings& live)
+    SettingsBindings(platform::ConfigStore config, LiveSettings& live)
         : m_config(std::move(config))
         , m_live(live)
     { }
@@ -25,12 +25,12 @@ public:
     // its trailing "/"). An empty choice (cancelled) changes nothing.
     Text folderChosen(const Text& folder);
 
-    [[nodiscard]] const ConfigStore& config() const { return m_config; }
+    [[nodiscard]] const platform::ConfigStore& config() const { return m_config; }
 
 private:
     template <typename Change> void change(Change&& apply);
 
-    ConfigStore m_config;
+    platform::ConfigStore m_config;
     LiveSettings& m_live;
 };
 

@@ -12,13 +12,13 @@ void prepareConfiguration(const Text& runDir)
 
 void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir)
 {
-    const ConfigStore config(runDir + "/config.ini");
+    const platform::ConfigStore config(runDir + "/config.ini");
     Text downloadDir = defaultSaveDir;
     while (downloadDir.size() > 1 && downloadDir.view().ends_with('/'))
         downloadDir = Text(downloadDir.view().substr(0, downloadDir.size() - 1));
 
-    if (!files::exists(config.path())) {
-        files::createDirectories(downloadDir);
+    if (!platform::exists(config.path())) {
+        platform::createDirectories(downloadDir);
         // The order of the defaults is the order of the keys in the new file.
         config.write("path", downloadDir + "/");
         config.write("sType", "0");
@@ -31,8 +31,8 @@ void prepareConfiguration(const Text& runDir, const Text& defaultSaveDir)
 
     const Text savePath = config.read("path");
     // An empty path would otherwise pass as "/"; it means the key is missing.
-    if (savePath.empty() || !ensureSaveDirectory(savePath)) {
-        files::createDirectories(downloadDir);
+    if (savePath.empty() || !platform::ensureSaveDirectory(savePath)) {
+        platform::createDirectories(downloadDir);
         config.write("path", downloadDir + "/");
     }
 }

@@ -29,7 +29,7 @@ public:
 // config.ini (read afresh on every call), with per-run overrides.
 class ConfigDownloadSettings final : public DownloadSettings {
 public:
-    explicit ConfigDownloadSettings(ConfigStore config)
+    explicit ConfigDownloadSettings(platform::ConfigStore config)
         : m_config(std::move(config))
     { }
 
@@ -43,7 +43,7 @@ public:
     [[nodiscard]] CompletionSound completionSound() const override;
 
 private:
-    ConfigStore m_config;
+    platform::ConfigStore m_config;
     std::optional<Text> m_saveDirectory;
     std::optional<int64_t> m_speedLimit;
 };

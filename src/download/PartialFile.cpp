@@ -10,7 +10,7 @@ bool PartialFile::open(const Text& path, bool restart)
 {
     close();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (restart ? O_TRUNC : O_APPEND);
-    m_fd.reset(::open(files::nativePath(path).c_str(), flags, 0644));
+    m_fd.reset(::open(platform::nativePath(path).c_str(), flags, 0644));
     return m_fd.valid();
 }
 

@@ -109,7 +109,7 @@ public:
             return Outcome::Failed;
         if (end == net::StreamEnd::Completed && m_bodyBegun && m_done == m_total) {
             report(m_total, m_total);
-            return files::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+            return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
         }
         if (m_abortFlag.isRaised())
             return Outcome::Aborted;
@@ -240,7 +240,7 @@ private:
     {
         if (m_offset > 0 && m_contentRange.completeLength && *m_contentRange.completeLength == m_offset) {
             report(m_offset, m_offset);
-            return files::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+            return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
         }
         return m_offset > 0 ? Outcome::RestartFromZero : Outcome::Failed;
     }
@@ -298,12 +298,12 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
     TransferResult result = TransferResult::Failed;
     // A second attempt only after a 416 showed that the partial file cannot be resumed.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int64_t size = files::fileSize(partialPath);
+        const int64_t size = platform::fileSize(partialPath);
         const int64_t offset = size > 0 ? size : 0;
         TransferAttempt transfer(finalPath, progress, limitBytes, abortFlag);
         const TransferAttempt::Outcome outcome = transfer.run(url, offset, timeouts);
         if (outcome == TransferAttempt::Outcome::RestartFromZero && !abortFlag.isRaised()) {
-            if (files::deleteFile(partialPath))
+            if (platform::deleteFile(partialPath))
                 continue;
             result = TransferResult::Failed;
             break;

@@ -11,7 +11,7 @@
 namespace quorvo::gfx {
 
 // Larger than any surface the layer allocates, small enough for cairo's fixed point.
-inline constexpr double kHugeCoordinate = 1 << 20;
+inline constexpr double hugeCoordinate = 1 << 20;
 
 inline void setSource(cairo_t* cr, Argb colour)
 {

@@ -9,7 +9,7 @@ namespace quorvo::gfx {
 
 namespace {
 
-constexpr float kDefaultFontSize = 12.0f;
+constexpr float defaultFontSize = 12.0f;
 
 Text song()
 {
@@ -71,11 +71,11 @@ bool familyExists(const Text& family)
 Font createDefaultFont()
 {
     if (familyExists(song())) {
-        return makeFont(encoding::toUtf8(song().view()), kDefaultFontSize, fontstyle::Regular);
+        return makeFont(encoding::toUtf8(song().view()), defaultFontSize, fontstyle::Regular);
     }
     const Text caption = systemFontName();
     if (familyExists(caption)) {
-        return makeFont(encoding::toUtf8(caption.view()), kDefaultFontSize, fontstyle::Regular);
+        return makeFont(encoding::toUtf8(caption.view()), defaultFontSize, fontstyle::Regular);
     }
     return {};
 }

@@ -10,15 +10,15 @@ namespace quorvo::gfx {
 namespace {
 
 // The names the program asks for that mean "the system's Song face".
-constexpr std::array<std::string_view, 4> kSongAliases {"宋体", "simsun", "新宋体", "nsimsun"};
+constexpr std::array<std::string_view, 4> songAliases {"宋体", "simsun", "新宋体", "nsimsun"};
 
 // Installed faces that carry both Latin and CJK glyphs, most Song-like first.
-constexpr std::array<std::string_view, 6> kCjkFaces {
+constexpr std::array<std::string_view, 6> cjkFaces {
     "SimSun", "AR PL UMing CN", "AR PL UMing TW", "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"};
 
 bool isSongAlias(const std::string& folded)
 {
-    for (std::string_view alias : kSongAliases) {
+    for (std::string_view alias : songAliases) {
         if (folded == alias) {
             return true;
         }
@@ -89,7 +89,7 @@ FontSystem::FontSystem()
         m_families.insert(foldFamily(pango_font_family_get_name(families[i])));
     }
     g_free(families);
-    for (std::string_view face : kCjkFaces) {
+    for (std::string_view face : cjkFaces) {
         if (m_families.contains(foldFamily(face))) {
             m_cjkFace = face;
             break;

@@ -14,8 +14,8 @@ namespace {
 
 // Frames are kept decoded; refuse animations whose frames together would need
 // more than this.
-constexpr std::int64_t kMaxAnimationBytes = std::int64_t {256} << 20;
-constexpr int kMaxFrames = 4096;
+constexpr std::int64_t maxAnimationBytes = std::int64_t {256} << 20;
+constexpr int maxFrames = 4096;
 
 struct MemoryReader {
     std::string_view data;
@@ -172,8 +172,8 @@ std::optional<Image::Frames> decodeGif(std::string_view data, bool allFrames)
         if (colours == nullptr) {
             return std::nullopt;
         }
-        if (static_cast<std::int64_t>(result.frames.size() + 1) * frameBytes > kMaxAnimationBytes
-            || static_cast<int>(result.frames.size()) >= kMaxFrames) {
+        if (static_cast<std::int64_t>(result.frames.size() + 1) * frameBytes > maxAnimationBytes
+            || static_cast<int>(result.frames.size()) >= maxFrames) {
             return std::nullopt;
         }
         // A frame whose data is cut short makes the whole picture unusable.

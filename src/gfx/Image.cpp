@@ -13,8 +13,8 @@ namespace detail {
 
 bool dimensionsAllowed(long long width, long long height)
 {
-    return width > 0 && height > 0 && width <= kMaxSurfaceEdge && height <= kMaxSurfaceEdge
-        && width * height <= kMaxSurfacePixels;
+    return width > 0 && height > 0 && width <= maxSurfaceEdge && height <= maxSurfaceEdge
+        && width * height <= maxSurfacePixels;
 }
 
 void premultiplyInPlace(Surface& surface)
@@ -103,12 +103,12 @@ Image loadImage(std::string_view data, bool addSignature, ImageKind kind)
     }
     std::string withSignature;
     if (addSignature) {
-        withSignature.reserve(kPngSignature.size() + data.size());
-        withSignature.append(kPngSignature).append(data);
+        withSignature.reserve(pngSignature.size() + data.size());
+        withSignature.append(pngSignature).append(data);
         data = withSignature;
     }
     std::optional<Image::Frames> frames;
-    if (startsWith(data, kPngSignature)) {
+    if (startsWith(data, pngSignature)) {
         frames = detail::decodePng(data);
     } else if (startsWith(data, "\xFF\xD8\xFF")) {
         frames = detail::decodeJpeg(data);

@@ -15,7 +15,7 @@
 namespace quorvo::gfx {
 
 // The standard 8-byte PNG signature; some embedded pictures are stored without it.
-inline constexpr std::string_view kPngSignature {"\x89PNG\r\n\x1a\n", 8};
+inline constexpr std::string_view pngSignature {"\x89PNG\r\n\x1a\n", 8};
 
 enum class ImageKind {
     // A plain 32-bit ARGB bitmap of the first frame; the encoded data is not kept.

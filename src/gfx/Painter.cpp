@@ -100,7 +100,7 @@ bool Painter::clipPath(const Path& path, CombineMode mode)
         path.appendTo(m_cr);
         cairo_save(m_cr);
         cairo_identity_matrix(m_cr);
-        cairo_rectangle(m_cr, -kHugeCoordinate, -kHugeCoordinate, 2 * kHugeCoordinate, 2 * kHugeCoordinate);
+        cairo_rectangle(m_cr, -hugeCoordinate, -hugeCoordinate, 2 * hugeCoordinate, 2 * hugeCoordinate);
         cairo_restore(m_cr);
         cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
         cairo_clip(m_cr);

@@ -13,37 +13,37 @@ namespace quorvo::gfx {
 namespace {
 
 // Strokes are placed on pixel centres.
-constexpr double kStrokeOffset = 0.5;
+constexpr double strokeOffset = 0.5;
 
-constexpr Argb kSunkenShadow = toArgb(0x000000, 160);
-constexpr Argb kSunkenLight = toArgb(0xFFFFFF, 245);
-constexpr Argb kRaisedLight = toArgb(0xFFFFFF, 245);
-constexpr Argb kRaisedShadow = toArgb(0x000000, 168);
-constexpr Argb kSolidFrameDefault = toArgb(0x646464, 255);
-constexpr Argb kDashedFrameDefault = toArgb(0x000000, 120);
+constexpr Argb sunkenShadow = toArgb(0x000000, 160);
+constexpr Argb sunkenLight = toArgb(0xFFFFFF, 245);
+constexpr Argb raisedLight = toArgb(0xFFFFFF, 245);
+constexpr Argb raisedShadow = toArgb(0x000000, 168);
+constexpr Argb solidFrameDefault = toArgb(0x646464, 255);
+constexpr Argb dashedFrameDefault = toArgb(0x000000, 120);
 
 void applyDash(cairo_t* cr, DashStyle dash, double width)
 {
-    static constexpr std::array<double, 2> kDash {3, 1};
-    static constexpr std::array<double, 2> kDot {1, 1};
-    static constexpr std::array<double, 4> kDashDot {3, 1, 1, 1};
-    static constexpr std::array<double, 6> kDashDotDot {3, 1, 1, 1, 1, 1};
+    static constexpr std::array<double, 2> dashPattern {3, 1};
+    static constexpr std::array<double, 2> dotPattern {1, 1};
+    static constexpr std::array<double, 4> dashDotPattern {3, 1, 1, 1};
+    static constexpr std::array<double, 6> dashDotDotPattern {3, 1, 1, 1, 1, 1};
     std::span<const double> pattern;
     switch (dash) {
     case DashStyle::Solid:
         cairo_set_dash(cr, nullptr, 0, 0);
         return;
     case DashStyle::Dash:
-        pattern = kDash;
+        pattern = dashPattern;
         break;
     case DashStyle::Dot:
-        pattern = kDot;
+        pattern = dotPattern;
         break;
     case DashStyle::DashDot:
-        pattern = kDashDot;
+        pattern = dashDotPattern;
         break;
     case DashStyle::DashDotDot:
-        pattern = kDashDotDot;
+        pattern = dashDotDotPattern;
         break;
     }
     // Dash lengths are multiples of the pen width.
@@ -53,7 +53,7 @@ void applyDash(cairo_t* cr, DashStyle dash, double width)
     }
     // Half a pixel into the pattern: dashes then start and end on pixel edges
     // of a path that runs through pixel centres.
-    cairo_set_dash(cr, scaled.data(), static_cast<int>(pattern.size()), kStrokeOffset);
+    cairo_set_dash(cr, scaled.data(), static_cast<int>(pattern.size()), strokeOffset);
 }
 
 void strokeLine(cairo_t* cr, Argb colour, double x1, double y1, double x2, double y2, double width)
@@ -63,8 +63,8 @@ void strokeLine(cairo_t* cr, Argb colour, double x1, double y1, double x2, doubl
     cairo_set_line_width(cr, width);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
     setSource(cr, colour);
-    cairo_move_to(cr, x1 + kStrokeOffset, y1 + kStrokeOffset);
-    cairo_line_to(cr, x2 + kStrokeOffset, y2 + kStrokeOffset);
+    cairo_move_to(cr, x1 + strokeOffset, y1 + strokeOffset);
+    cairo_line_to(cr, x2 + strokeOffset, y2 + strokeOffset);
     cairo_stroke(cr);
     cairo_restore(cr);
 }
@@ -82,7 +82,7 @@ void strokeRectangle(cairo_t* cr, const FloatRect& rect, Argb colour, double wid
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     applyDash(cr, dash, width);
     setSource(cr, colour);
-    cairo_rectangle(cr, rect.x + kStrokeOffset, rect.y + kStrokeOffset, w, h);
+    cairo_rectangle(cr, rect.x + strokeOffset, rect.y + strokeOffset, w, h);
     cairo_stroke(cr);
     cairo_restore(cr);
 }
@@ -171,22 +171,22 @@ void drawFrame(Painter& painter, const FloatRect& rect, std::uint32_t style, std
     const float bottom = rect.y + rect.height - 1.0f;
     switch (style) {
     case frame::Sunken:
-        strokeLine(cr, kSunkenShadow, x, y, right, y, width);
-        strokeLine(cr, kSunkenShadow, x, y, x, bottom, width);
-        strokeLine(cr, kSunkenLight, x, bottom, right, bottom, width / 2.0f);
-        strokeLine(cr, kSunkenLight, right, y, right, bottom, width / 2.0f);
+        strokeLine(cr, sunkenShadow, x, y, right, y, width);
+        strokeLine(cr, sunkenShadow, x, y, x, bottom, width);
+        strokeLine(cr, sunkenLight, x, bottom, right, bottom, width / 2.0f);
+        strokeLine(cr, sunkenLight, right, y, right, bottom, width / 2.0f);
         return;
     case frame::Raised:
-        strokeLine(cr, kRaisedLight, x, y, x + rect.width - 2.0f, y, width / 2.0f);
-        strokeLine(cr, kRaisedLight, x, y, x, y + rect.height - 2.0f, width / 2.0f);
-        strokeLine(cr, kRaisedShadow, x, bottom, right, bottom, width);
-        strokeLine(cr, kRaisedShadow, right, y, right, y + rect.height - 2.0f, width);
+        strokeLine(cr, raisedLight, x, y, x + rect.width - 2.0f, y, width / 2.0f);
+        strokeLine(cr, raisedLight, x, y, x, y + rect.height - 2.0f, width / 2.0f);
+        strokeLine(cr, raisedShadow, x, bottom, right, bottom, width);
+        strokeLine(cr, raisedShadow, right, y, right, y + rect.height - 2.0f, width);
         return;
     case frame::Solid:
-        strokeRectangle(cr, rect, colour.value_or(kSolidFrameDefault), width, DashStyle::Solid);
+        strokeRectangle(cr, rect, colour.value_or(solidFrameDefault), width, DashStyle::Solid);
         return;
     case frame::Dashed:
-        strokeRectangle(cr, rect, colour.value_or(kDashedFrameDefault), width, DashStyle::Dash);
+        strokeRectangle(cr, rect, colour.value_or(dashedFrameDefault), width, DashStyle::Dash);
         return;
     default:
         // Any other style value is the colour itself.
@@ -220,7 +220,7 @@ void drawRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb
     const Path path = roundRectPath(rect, static_cast<int>(diameter));
     cairo_save(cr);
     cairo_new_path(cr);
-    path.appendTo(cr, static_cast<float>(kStrokeOffset), static_cast<float>(kStrokeOffset));
+    path.appendTo(cr, static_cast<float>(strokeOffset), static_cast<float>(strokeOffset));
     cairo_set_line_width(cr, width);
     applyDash(cr, dash, width);
     setSource(cr, colour);

@@ -11,8 +11,8 @@ namespace {
 
 bool sizeAllowed(int width, int height)
 {
-    return width > 0 && height > 0 && width <= kMaxSurfaceEdge && height <= kMaxSurfaceEdge
-        && std::int64_t {width} * height <= kMaxSurfacePixels;
+    return width > 0 && height > 0 && width <= maxSurfaceEdge && height <= maxSurfaceEdge
+        && std::int64_t {width} * height <= maxSurfacePixels;
 }
 
 }  // namespace

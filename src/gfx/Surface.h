@@ -67,7 +67,7 @@ private:
 
 // Largest edge and area the graphics layer allocates; anything larger is
 // refused rather than attempted (a hostile image header, a runaway size).
-inline constexpr int kMaxSurfaceEdge = 16384;
-inline constexpr std::int64_t kMaxSurfacePixels = std::int64_t {8192} * 8192;
+inline constexpr int maxSurfaceEdge = 16384;
+inline constexpr std::int64_t maxSurfacePixels = std::int64_t {8192} * 8192;
 
 }  // namespace quorvo::gfx

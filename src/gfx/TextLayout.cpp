@@ -35,10 +35,10 @@ PangoTabArray* tabArrayFor(const StringFormat& format)
     if (distances.empty()) {
         return nullptr;
     }
-    constexpr int kStops = 32;
-    PangoTabArray* tabs = pango_tab_array_new(kStops, TRUE);
+    constexpr int stopCount = 32;
+    PangoTabArray* tabs = pango_tab_array_new(stopCount, TRUE);
     double position = format.tabOffset();
-    for (int i = 0; i < kStops; ++i) {
+    for (int i = 0; i < stopCount; ++i) {
         position += distances[std::min<std::size_t>(static_cast<std::size_t>(i), distances.size() - 1)];
         pango_tab_array_set_tab(tabs, i, PANGO_TAB_LEFT, static_cast<int>(std::lround(position)));
     }
@@ -192,10 +192,10 @@ void TextLayout::draw(cairo_t* cr, Argb colour, double dx, double dy) const
     cairo_save(cr);
     cairo_new_path(cr);
     if (m_clip) {
-        const double width = m_box.width > 0.0f ? m_box.width : 2 * kHugeCoordinate;
-        const double x = m_box.width > 0.0f ? m_box.x + dx : -kHugeCoordinate;
-        const double height = m_clipHeight > 0.0 ? m_clipHeight : 2 * kHugeCoordinate;
-        const double y = m_clipHeight > 0.0 ? m_box.y + dy : -kHugeCoordinate;
+        const double width = m_box.width > 0.0f ? m_box.width : 2 * hugeCoordinate;
+        const double x = m_box.width > 0.0f ? m_box.x + dx : -hugeCoordinate;
+        const double height = m_clipHeight > 0.0 ? m_clipHeight : 2 * hugeCoordinate;
+        const double y = m_clipHeight > 0.0 ? m_box.y + dy : -hugeCoordinate;
         cairo_rectangle(cr, x, y, width, height);
         cairo_clip(cr);
     }

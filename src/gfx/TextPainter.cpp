@@ -86,8 +86,8 @@ void drawHaloOf(Painter& painter, const FloatRect& box, const TextLayout& laidOu
     {
         cairo_t* cr = cairo_create(work.native());
         // The glyphs at (4, 4) and shifted one pixel left, right, up and down.
-        static constexpr std::array<std::pair<int, int>, 5> kOffsets {{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
-        for (const auto& [dx, dy] : kOffsets) {
+        static constexpr std::array<std::pair<int, int>, 5> haloOffsets {{{5, 4}, {3, 4}, {4, 3}, {4, 5}, {4, 4}}};
+        for (const auto& [dx, dy] : haloOffsets) {
             laidOut.draw(cr, effectColour, dx - box.x, dy - box.y);
         }
         cairo_destroy(cr);

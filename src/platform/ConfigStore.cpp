@@ -7,10 +7,10 @@
 
 #include <utility>
 
-namespace quorvo {
+namespace quorvo::platform {
 
 namespace {
-const Text kSection("Main");
+const Text mainSection("Main");
 }
 
 ConfigStore::ConfigStore()
@@ -23,7 +23,7 @@ ConfigStore::ConfigStore(Text iniPath)
 
 Text ConfigStore::read(const Text& key) const
 {
-    return profile::read(m_path, kSection, key);
+    return readProfile(m_path, mainSection, key);
 }
 
 int64_t ConfigStore::readInteger(const Text& key) const
@@ -33,7 +33,7 @@ int64_t ConfigStore::readInteger(const Text& key) const
 
 bool ConfigStore::write(const Text& key, const Text& value) const
 {
-    return profile::write(m_path, kSection, key, value);
+    return writeProfile(m_path, mainSection, key, value);
 }
 
 bool ConfigStore::writeInteger(const Text& key, int64_t value) const
@@ -50,7 +50,7 @@ bool ensureSaveDirectory(Text path)
 {
     if (!text::endsWith(path.view(), "/"))
         path += "/";
-    return files::isDirectory(path);
+    return isDirectory(path);
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::platform

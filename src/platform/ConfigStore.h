@@ -5,7 +5,7 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo {
+namespace quorvo::platform {
 
 class ConfigStore {
 public:
@@ -32,4 +32,4 @@ private:
 // Appends "/" to `path` when missing and tells whether that is a directory.
 bool ensureSaveDirectory(Text path);
 
-}  // namespace quorvo
+}  // namespace quorvo::platform

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace quorvo::files {
+namespace quorvo::platform {
 
 namespace {
 
@@ -175,4 +175,4 @@ bool appendFile(const Text& path, std::string_view data)
     return fd.close() && ok;
 }
 
-}  // namespace quorvo::files
+}  // namespace quorvo::platform

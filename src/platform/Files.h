@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-namespace quorvo::files {
+namespace quorvo::platform {
 
 // The UTF-8 form of a program-text path, for code that must call the system.
 std::string nativePath(const Text& path);
@@ -40,4 +40,4 @@ std::optional<Bytes> readFile(const Text& path);
 bool writeFile(const Text& path, std::string_view data);
 bool appendFile(const Text& path, std::string_view data);
 
-}  // namespace quorvo::files
+}  // namespace quorvo::platform

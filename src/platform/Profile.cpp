@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quorvo::profile {
+namespace quorvo::platform {
 
 namespace {
 
@@ -19,7 +19,7 @@ std::mutex& profileMutex()
     return mutex;
 }
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c)
 {
@@ -51,7 +51,7 @@ struct Line {
 std::vector<Line> splitLines(std::string_view data)
 {
     std::vector<Line> lines;
-    std::size_t start = data.starts_with(kBom) ? kBom.size() : 0;
+    std::size_t start = data.starts_with(utf8Bom) ? utf8Bom.size() : 0;
     while (start < data.size()) {
         std::size_t newline = data.find('\n', start);
         const std::size_t end = newline == std::string_view::npos ? data.size() : newline + 1;
@@ -145,10 +145,10 @@ std::string singleLine(std::string value)
 
 }  // namespace
 
-Text read(const Text& file, const Text& section, const Text& key)
+Text readProfile(const Text& file, const Text& section, const Text& key)
 {
     std::lock_guard lock(profileMutex());
-    const std::optional<Bytes> data = files::readFile(file);
+    const std::optional<Bytes> data = readFile(file);
     if (!data)
         return {};
     const std::vector<Line> lines = splitLines(*data);
@@ -160,7 +160,7 @@ Text read(const Text& file, const Text& section, const Text& key)
     return encoding::fromUtf8(unquote(entry->value));
 }
 
-bool write(const Text& file, const Text& section, const Text& key, const Text& value)
+bool writeProfile(const Text& file, const Text& section, const Text& key, const Text& value)
 {
     if (section.empty() || key.empty())
         return false;
@@ -169,7 +169,7 @@ bool write(const Text& file, const Text& section, const Text& key, const Text& v
     const std::string keyUtf8 = singleLine(encoding::toUtf8(key.view()));
     const std::string valueUtf8 = singleLine(encoding::toUtf8(value.view()));
 
-    const Bytes original = files::readFile(file).value_or(Bytes {});
+    const Bytes original = readFile(file).value_or(Bytes {});
     const std::vector<Line> lines = splitLines(original);
     const std::string_view eol = lineEndingOf(original);
     const std::optional<SectionSpan> span = locate(lines, sectionUtf8, keyUtf8);
@@ -202,7 +202,7 @@ bool write(const Text& file, const Text& section, const Text& key, const Text& v
         updated += keyUtf8 + "=" + valueUtf8;
         updated += eol;
     }
-    return files::writeFile(file, updated);
+    return writeFile(file, updated);
 }
 
-}  // namespace quorvo::profile
+}  // namespace quorvo::platform

@@ -9,14 +9,14 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo::profile {
+namespace quorvo::platform {
 
 // The value, trimmed of blanks and of one pair of surrounding quotes; empty
 // when the file, section or key is missing.
-Text read(const Text& file, const Text& section, const Text& key);
+Text readProfile(const Text& file, const Text& section, const Text& key);
 
 // False when the file cannot be written; the file then keeps its old contents.
 // CR and LF in the value are replaced by spaces so a value stays one line.
-bool write(const Text& file, const Text& section, const Text& key, const Text& value);
+bool writeProfile(const Text& file, const Text& section, const Text& key, const Text& value);
 
-}  // namespace quorvo::profile
+}  // namespace quorvo::platform

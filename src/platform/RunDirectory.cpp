@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace quorvo {
+namespace quorvo::platform {
 
 namespace {
 
@@ -39,16 +39,16 @@ bool installedBeside(const std::string& executableDir)
     if (executableDir.size() <= bin.size() || !executableDir.ends_with(bin))
         return false;
     const std::string prefix = executableDir.substr(0, executableDir.size() - bin.size());
-    return files::isDirectory(files::fromNativePath(prefix + "/share/quorvo"));
+    return isDirectory(fromNativePath(prefix + "/share/quorvo"));
 }
 
 Text computeRunDirectory()
 {
     const std::string beside = executableDirectory();
     if (!beside.empty() && !installedBeside(beside) && ::access(beside.c_str(), W_OK | X_OK) == 0)
-        return files::fromNativePath(beside == "/" ? "" : beside);
-    const Text fallback = files::fromNativePath(dataHomeDirectory());
-    files::createDirectories(fallback);
+        return fromNativePath(beside == "/" ? "" : beside);
+    const Text fallback = fromNativePath(dataHomeDirectory());
+    createDirectories(fallback);
     return fallback;
 }
 
@@ -71,4 +71,4 @@ Text runPath(const Text& name)
     return runDirectory() + "/" + name;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::platform

@@ -7,7 +7,7 @@
 
 #include "runtime/Text.h"
 
-namespace quorvo {
+namespace quorvo::platform {
 
 // The run directory, without a trailing "/". Worked out once per process.
 const Text& runDirectory();
@@ -18,4 +18,4 @@ bool isInstalledLayout();
 // run directory + "/" + name.
 Text runPath(const Text& name);
 
-}  // namespace quorvo
+}  // namespace quorvo::platform

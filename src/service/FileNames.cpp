@@ -37,7 +37,7 @@ Text buildFileName(const Text& title, const Text& artist, int64_t sType)
     return shortenToUtf8Length(name, maxBaseNameBytes);
 }
 
-Text buildFileName(const Text& title, const Text& artist, const ConfigStore& config)
+Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config)
 {
     return buildFileName(title, artist, config.readInteger("sType"));
 }

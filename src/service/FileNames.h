@@ -19,7 +19,7 @@ namespace quorvo::service {
 Text buildFileName(const Text& title, const Text& artist, int64_t sType);
 // Reads `sType` from `config` on every call, so a scheme change applies to
 // every name built afterwards.
-Text buildFileName(const Text& title, const Text& artist, const ConfigStore& config);
+Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config);
 
 // Linux file names hold at most 255 bytes (UTF-8 on disk). The longest name
 // derived from a base name is base + ".flac.tmp", so the base name keeps at

@@ -35,7 +35,7 @@ bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
     if (status != 0 && (status < 200 || status > 299))
         body.clear();
     const Text lyrics = Text::fromBytes(body);
-    return files::writeFile(lyricPath, lyrics.view());
+    return platform::writeFile(lyricPath, lyrics.view());
 }
 
 }  // namespace quorvo::service

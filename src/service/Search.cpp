@@ -64,11 +64,11 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         bool isListed = !rates.empty();
         if (isListed && filter.bypass) {
             const Text& quality = rates.back();
-            const Text name
-                = filter.buildName ? filter.buildName(title, artist) : buildFileName(title, artist, ConfigStore());
+            const Text name = filter.buildName ? filter.buildName(title, artist)
+                                               : buildFileName(title, artist, platform::ConfigStore());
             // The save directory already ends in "/": the doubled separator is harmless.
             const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
-            if (files::exists(path) || (filter.isQueued && filter.isQueued(name)))
+            if (platform::exists(path) || (filter.isQueued && filter.isQueued(name)))
                 isListed = false;
         }
         if (isListed) {

@@ -36,7 +36,7 @@ protected:
     }
 
     quorvo::test::TempDir m_dir;
-    ConfigStore m_config {files::fromNativePath(m_dir.file("config.ini"))};
+    platform::ConfigStore m_config {platform::fromNativePath(m_dir.file("config.ini"))};
     LiveSettings m_live;
     SettingsBindings m_bindings {m_config, m_live};
 };

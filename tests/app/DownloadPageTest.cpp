@@ -91,7 +91,7 @@ protected:
     DownloadPageTest()
     {
         SettingsValues values;
-        values.saveDirectory = files::fromNativePath(m_dir.path().string()) + "/";
+        values.saveDirectory = platform::fromNativePath(m_dir.path().string()) + "/";
         values.sound = 2;
         values.removeAdded = false;
         m_settings.update(values);
@@ -246,8 +246,8 @@ TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTicke
     std::vector<std::vector<Text>> filesOf;
     for (const auto& row : m_view.m_rows)
         filesOf.push_back(filesOfDownload(saveDirectory, row.task));
-    ASSERT_TRUE(files::writeFile(filesOf[0][2], "partial"));
-    ASSERT_TRUE(files::writeFile(filesOf[1][2], "partial"));
+    ASSERT_TRUE(platform::writeFile(filesOf[0][2], "partial"));
+    ASSERT_TRUE(platform::writeFile(filesOf[1][2], "partial"));
     const Text keptName = m_view.m_rows[2].task.name;
 
     m_page.deleteRows({1, 2});
@@ -259,9 +259,9 @@ TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTicke
     EXPECT_EQ(m_page.tickedDownloadCount(), 0);
     for (int song = 0; song < 2; ++song)
         for (const Text& file : filesOf[song])
-            EXPECT_FALSE(files::exists(file)) << encoding::toUtf8(file.view());
-    EXPECT_TRUE(files::exists(filesOf[2][0]));
-    EXPECT_TRUE(files::exists(filesOf[2][1]));
+            EXPECT_FALSE(platform::exists(file)) << encoding::toUtf8(file.view());
+    EXPECT_TRUE(platform::exists(filesOf[2][0]));
+    EXPECT_TRUE(platform::exists(filesOf[2][1]));
 }
 
 }  // namespace

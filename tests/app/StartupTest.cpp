@@ -11,12 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using quorvo::ConfigStore;
 using quorvo::Text;
+using quorvo::platform::ConfigStore;
 using quorvo::test::readWholeFile;
 using quorvo::test::TempDir;
 using quorvo::test::writeWholeFile;
-namespace files = quorvo::files;
+namespace platform = quorvo::platform;
 namespace fs = std::filesystem;
 
 namespace {
@@ -54,18 +54,18 @@ std::string shellQuote(const std::string& s)
 TEST(Startup, FirstRunWritesTheSevenDefaultsInOrderAndCreatesDownload)
 {
     TempDir dir;
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), defaultsFor(dir.path().string()));
     EXPECT_TRUE(fs::is_directory(dir.path() / "Download"));
     // A second run changes nothing.
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), defaultsFor(dir.path().string()));
 }
 
 TEST(Startup, DeletedSaveDirectoryIsRepairedWithoutTouchingOtherKeys)
 {
     TempDir dir;
-    const Text runDir = files::fromNativePath(dir.path().string());
+    const Text runDir = platform::fromNativePath(dir.path().string());
     writeWholeFile(dir.path() / "config.ini",
                    "[Main]\r\n; mine\r\npath=" + dir.path().string() + "/gone/\r\nsType=2\r\nspeed=77\r\n");
     quorvo::app::prepareConfiguration(runDir);
@@ -78,7 +78,7 @@ TEST(Startup, MissingPathKeyIsRepaired)
 {
     TempDir dir;
     writeWholeFile(dir.path() / "config.ini", "[Main]\nsType=1\n");
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"),
               "[Main]\nsType=1\npath=" + dir.path().string() + "/Download/\n");
 }
@@ -88,9 +88,9 @@ TEST(Startup, PathPointingAtAFileIsRepaired)
     TempDir dir;
     writeWholeFile(dir.path() / "notadir", "x");
     writeWholeFile(dir.path() / "config.ini", "[Main]\npath=" + dir.path().string() + "/notadir\n");
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
-    EXPECT_EQ(ConfigStore(files::fromNativePath(dir.file("config.ini"))).read("path"),
-              files::fromNativePath(dir.path().string() + "/Download/"));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
+    EXPECT_EQ(platform::ConfigStore(platform::fromNativePath(dir.file("config.ini"))).read("path"),
+              platform::fromNativePath(dir.path().string() + "/Download/"));
 }
 
 TEST(Startup, StoredPathWithoutTrailingSeparatorIsLeftAsStored)
@@ -99,7 +99,7 @@ TEST(Startup, StoredPathWithoutTrailingSeparatorIsLeftAsStored)
     fs::create_directory(dir.path() / "music");
     const std::string contents = "[Main]\npath=" + dir.path().string() + "/music\n";
     writeWholeFile(dir.path() / "config.ini", contents);
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), contents);
     EXPECT_FALSE(fs::exists(dir.path() / "Download"));
 }
@@ -111,7 +111,7 @@ TEST(Startup, ChineseSaveDirectoryIsKept)
     fs::create_directory(music);
     const std::string contents = "[Main]\npath=" + music + "/\n";
     writeWholeFile(dir.path() / "config.ini", contents);
-    quorvo::app::prepareConfiguration(files::fromNativePath(dir.path().string()));
+    quorvo::app::prepareConfiguration(platform::fromNativePath(dir.path().string()));
     EXPECT_EQ(readWholeFile(dir.path() / "config.ini"), contents);
 }
 

@@ -27,7 +27,7 @@ class PipelineTest : public ::testing::Test {
 protected:
     PipelineTest()
     {
-        m_config.write("path", files::fromNativePath(m_dir.path().string()) + "/");
+        m_config.write("path", platform::fromNativePath(m_dir.path().string()) + "/");
         m_config.write("sType", "0");
         m_config.write("lrc", "1");
         m_config.write("wav", "1");
@@ -78,7 +78,7 @@ protected:
     test::TempDir m_dir;
     test::ReferenceServer m_server;
     service::ServiceEndpoints m_service {Text(m_server.host())};
-    ConfigStore m_config {files::fromNativePath(m_dir.file("config.ini"))};
+    platform::ConfigStore m_config {platform::fromNativePath(m_dir.file("config.ini"))};
     ConfigDownloadSettings m_settings {m_config};
     NameBuilder m_nameBuilder
         = [this](const Text& title, const Text& artist) { return service::buildFileName(title, artist, m_config); };

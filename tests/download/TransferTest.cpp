@@ -87,7 +87,7 @@ protected:
     {
         return test::readWholeFile(test::cachedSongFile(m_server, id, extension));
     }
-    Text target(const char* name) const { return files::fromNativePath(m_dir.file(name)); }
+    Text target(const char* name) const { return platform::fromNativePath(m_dir.file(name)); }
     std::string read(const char* name) const { return test::readWholeFile(m_dir.file(name)); }
     bool exists(const char* name) const { return fs::exists(m_dir.file(name)); }
     std::vector<test::RequestLogEntry> fileRequests(const std::string& id, const char* extension = "flac") const

@@ -27,7 +27,7 @@ std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height)
     std::string chunk = "IHDR" + bigEndian32(width) + bigEndian32(height) + std::string("\x08\x06\x00\x00\x00", 5);
     const auto crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), static_cast<uInt>(chunk.size())));
-    return std::string(kPngSignature) + bigEndian32(13) + chunk + bigEndian32(crc);
+    return std::string(pngSignature) + bigEndian32(13) + chunk + bigEndian32(crc);
 }
 
 std::string smallPng()
@@ -56,7 +56,7 @@ TEST(BadImage, TextIsNoImage)
 {
     EXPECT_TRUE(loadImage("this is not a picture").isNull());
     EXPECT_TRUE(loadImage(std::string(1000, '\0')).isNull());
-    EXPECT_TRUE(loadImage(std::string(kPngSignature)).isNull()) << "a signature alone";
+    EXPECT_TRUE(loadImage(std::string(pngSignature)).isNull()) << "a signature alone";
     EXPECT_TRUE(loadImage("GIF89a").isNull());
     EXPECT_TRUE(loadImage("\xFF\xD8\xFF").isNull());
 }
@@ -168,7 +168,7 @@ TEST(BadImage, CorruptedBytesLoadOrFailWithoutCrashing)
             const Image image = loadImage(damaged, false, ImageKind::Animated);
             if (!image.isNull()) {
                 ASSERT_GT(image.width(), 0);
-                ASSERT_LE(image.width(), kMaxSurfaceEdge);
+                ASSERT_LE(image.width(), maxSurfaceEdge);
                 ASSERT_GE(image.frameCount(), 1);
             }
         }

@@ -8,20 +8,20 @@
 namespace quorvo::gfx {
 namespace {
 
-const Text kSong = encoding::fromUtf8("宋体");
+const Text songName = encoding::fromUtf8("宋体");
 
 TEST(DefaultFont, IsSongAtTwelvePixelsRegular)
 {
     const Font& font = defaultFont();
     ASSERT_FALSE(font.isNull());
-    EXPECT_EQ(familyNameOf(font), kSong);
+    EXPECT_EQ(familyNameOf(font), songName);
     EXPECT_FLOAT_EQ(fontSize(font), 12.0f);
     EXPECT_EQ(fontStyle(font), fontstyle::Regular);
 }
 
 TEST(DefaultFont, SongResolvesOntoOneInstalledCjkFace)
 {
-    ASSERT_TRUE(familyExists(kSong)) << "a CJK font must be installed (tools/deps)";
+    ASSERT_TRUE(familyExists(songName)) << "a CJK font must be installed (tools/deps)";
     const std::string faces = defaultFont().resolvedFamilies();
     EXPECT_EQ(faces.find(','), std::string::npos) << "one face for Latin and CJK, got " << faces;
     EXPECT_NE(faces, "宋体") << "mapped onto an installed face";
@@ -39,7 +39,7 @@ TEST(CreateFont, UnknownFamilyFallsBackToTheDefaultFamilyAtTheRequestedSizeAndSt
 {
     const Font font = createFont("Quorvo No Such Family", 20.0f, fontstyle::Bold | fontstyle::Italic);
     ASSERT_FALSE(font.isNull());
-    EXPECT_EQ(familyNameOf(font), kSong);
+    EXPECT_EQ(familyNameOf(font), songName);
     EXPECT_FLOAT_EQ(fontSize(font), 20.0f);
     EXPECT_EQ(fontStyle(font), fontstyle::Bold | fontstyle::Italic);
 }
@@ -69,7 +69,7 @@ TEST(SystemFontName, IsAnInstalledFaceOrSong)
 {
     const Text name = systemFontName();
     EXPECT_FALSE(name.empty());
-    EXPECT_TRUE(name == kSong || familyExists(name)) << encoding::toUtf8(name.view());
+    EXPECT_TRUE(name == songName || familyExists(name)) << encoding::toUtf8(name.view());
     EXPECT_NE(name, "Tahoma");
 }
 
@@ -80,7 +80,7 @@ TEST(FontHeight, IsTheLineSpacingInPixels)
     const float twelve = fontHeight(painter, defaultFont());
     EXPECT_GT(twelve, 12.0f);
     EXPECT_LT(twelve, 20.0f);
-    const float twentyFour = fontHeight(painter, createFont(kSong, 24.0f, 0));
+    const float twentyFour = fontHeight(painter, createFont(songName, 24.0f, 0));
     EXPECT_NEAR(twentyFour, 2.0f * twelve, 2.0f);
     EXPECT_EQ(fontHeight(painter, Font()), 0.0f);
 }

@@ -40,7 +40,7 @@ TEST(LoadImage, DecodesAPngIntoAnArgbBitmapOfTheSameSize)
 TEST(LoadImage, PngWithoutItsSignatureNeedsAddSignature)
 {
     const std::string png = quadrantPng();
-    const std::string stripped = png.substr(kPngSignature.size());
+    const std::string stripped = png.substr(pngSignature.size());
     EXPECT_TRUE(loadImage(stripped).isNull()) << "no signature, not a picture";
     const Image restored = loadImage(stripped, true);
     ASSERT_FALSE(restored.isNull());

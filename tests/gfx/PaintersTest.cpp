@@ -14,7 +14,7 @@ using test::drawnBox;
 using test::hex;
 using test::PixelBox;
 
-constexpr Argb kOpaqueBlue = 0xFF336699;
+constexpr Argb opaqueBlue = 0xFF336699;
 
 class PainterTest : public ::testing::Test {
 protected:
@@ -24,18 +24,18 @@ protected:
 
 TEST_F(PainterTest, FillRectCoversWidthMinusOneByHeightMinusOne)
 {
-    fillRect(painter, {10, 10, 100, 20}, kOpaqueBlue);
+    fillRect(painter, {10, 10, 100, 20}, opaqueBlue);
     EXPECT_EQ(drawnBox(surface), (PixelBox {10, 10, 108, 28}));
     EXPECT_EQ(countDrawn(surface), 99 * 19) << "every pixel of the box is covered, none outside";
-    EXPECT_EQ(surface.pixel(10, 10), kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(108, 28), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(10, 10), opaqueBlue);
+    EXPECT_EQ(surface.pixel(108, 28), opaqueBlue);
 }
 
 TEST_F(PainterTest, FillRectOfWidthOneDrawsNothing)
 {
-    fillRect(painter, {10, 10, 1, 20}, kOpaqueBlue);
-    fillRect(painter, {10, 10, 20, 1}, kOpaqueBlue);
-    fillRect(painter, {10, 10, -5, 20}, kOpaqueBlue);
+    fillRect(painter, {10, 10, 1, 20}, opaqueBlue);
+    fillRect(painter, {10, 10, 20, 1}, opaqueBlue);
+    fillRect(painter, {10, 10, -5, 20}, opaqueBlue);
     EXPECT_EQ(countDrawn(surface), 0);
 }
 
@@ -47,15 +47,15 @@ TEST_F(PainterTest, FillRectKeepsTheColoursAlpha)
 
 TEST_F(PainterTest, HorizontalLineCoversOneRowIncludingBothEnds)
 {
-    drawLine(painter, kOpaqueBlue, 10, 20, 50, 20);
+    drawLine(painter, opaqueBlue, 10, 20, 50, 20);
     EXPECT_EQ(drawnBox(surface), (PixelBox {10, 20, 50, 20}));
     EXPECT_EQ(countDrawn(surface), 41);
-    EXPECT_EQ(surface.pixel(30, 20), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(30, 20), opaqueBlue);
 }
 
 TEST_F(PainterTest, LineWidthWidensTheLine)
 {
-    drawLine(painter, kOpaqueBlue, 10, 20, 10, 60, 3.0f);
+    drawLine(painter, opaqueBlue, 10, 20, 10, 60, 3.0f);
     const auto box = drawnBox(surface);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->width(), 3);
@@ -63,7 +63,7 @@ TEST_F(PainterTest, LineWidthWidensTheLine)
 
 TEST_F(PainterTest, FrameStyleZeroDrawsNothing)
 {
-    drawFrame(painter, {5, 5, 20, 10}, frame::None, kOpaqueBlue);
+    drawFrame(painter, {5, 5, 20, 10}, frame::None, opaqueBlue);
     EXPECT_EQ(countDrawn(surface), 0);
 }
 
@@ -172,20 +172,20 @@ TEST_F(PainterTest, BackwardDiagonalGradientStartsTopRight)
 
 TEST_F(PainterTest, RoundRectFillStaysInsideWidthMinusOneWithEmptyCorners)
 {
-    fillRoundRect(painter, {0, 0, 40, 20}, 8.9f, kOpaqueBlue);
+    fillRoundRect(painter, {0, 0, 40, 20}, 8.9f, opaqueBlue);
     EXPECT_EQ(drawnBox(surface), (PixelBox {0, 0, 38, 18}));
     EXPECT_EQ(surface.pixel(0, 0), 0u);
     EXPECT_EQ(surface.pixel(38, 18), 0u);
-    EXPECT_EQ(surface.pixel(20, 10), kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(20, 0), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(20, 10), opaqueBlue);
+    EXPECT_EQ(surface.pixel(20, 0), opaqueBlue);
 }
 
 TEST_F(PainterTest, RoundRectOutlineCoversTheControlsEdgePixels)
 {
-    drawRoundRect(painter, {0, 0, 40, 20}, 8, kOpaqueBlue);
+    drawRoundRect(painter, {0, 0, 40, 20}, 8, opaqueBlue);
     EXPECT_EQ(drawnBox(surface), (PixelBox {0, 0, 39, 19}));
-    EXPECT_EQ(surface.pixel(20, 0), kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(20, 19), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(20, 0), opaqueBlue);
+    EXPECT_EQ(surface.pixel(20, 19), opaqueBlue);
     EXPECT_EQ(surface.pixel(20, 10), 0u);
     EXPECT_EQ(surface.pixel(0, 0), 0u) << "the corner is cut by the arc";
 }
@@ -200,10 +200,10 @@ TEST_F(PainterTest, DashedRoundRectOutlineHasGaps)
         });
         return sum;
     };
-    drawRoundRect(painter, {0, 0, 60, 30}, 6, kOpaqueBlue);
+    drawRoundRect(painter, {0, 0, 60, 30}, 6, opaqueBlue);
     const int solid = ink();
     surface.clear();
-    drawRoundRect(painter, {0, 0, 60, 30}, 6, kOpaqueBlue, DashStyle::Dot);
+    drawRoundRect(painter, {0, 0, 60, 30}, 6, opaqueBlue, DashStyle::Dot);
     const int dotted = ink();
     EXPECT_GT(dotted, solid * 4 / 10) << "dots and gaps of one pen width each";
     EXPECT_LT(dotted, solid * 6 / 10);
@@ -212,9 +212,9 @@ TEST_F(PainterTest, DashedRoundRectOutlineHasGaps)
 TEST_F(PainterTest, ClipToRoundedPathKeepsCornersClear)
 {
     ASSERT_TRUE(clipToPath(painter, roundRectPath({0, 0, 40, 20}, 10), CombineMode::Replace));
-    painter.clear(kOpaqueBlue);
+    painter.clear(opaqueBlue);
     EXPECT_EQ(surface.pixel(0, 0), 0u);
-    EXPECT_EQ(surface.pixel(20, 10), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(20, 10), opaqueBlue);
     EXPECT_EQ(surface.pixel(100, 100), 0u);
     painter.resetClip();
 }
@@ -224,10 +224,10 @@ TEST_F(PainterTest, ClipExcludeCutsAHole)
     Path hole;
     hole.addRectangle({10, 10, 10, 10});
     ASSERT_TRUE(clipToPath(painter, hole, CombineMode::Exclude));
-    painter.clear(kOpaqueBlue);
+    painter.clear(opaqueBlue);
     EXPECT_EQ(surface.pixel(15, 15), 0u);
-    EXPECT_EQ(surface.pixel(5, 5), kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(25, 25), kOpaqueBlue);
+    EXPECT_EQ(surface.pixel(5, 5), opaqueBlue);
+    EXPECT_EQ(surface.pixel(25, 25), opaqueBlue);
 }
 
 TEST_F(PainterTest, UnsupportedCombineModesLeaveTheClipAlone)
@@ -235,8 +235,8 @@ TEST_F(PainterTest, UnsupportedCombineModesLeaveTheClipAlone)
     Path path;
     path.addRectangle({10, 10, 10, 10});
     EXPECT_FALSE(clipToPath(painter, path, CombineMode::Union));
-    painter.clear(kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(150, 100), kOpaqueBlue);
+    painter.clear(opaqueBlue);
+    EXPECT_EQ(surface.pixel(150, 100), opaqueBlue);
 }
 
 TEST_F(PainterTest, StateSaverRestoresTheClip)
@@ -249,8 +249,8 @@ TEST_F(PainterTest, StateSaverRestoresTheClip)
     }
     EXPECT_EQ(painter.saveDepth(), 0);
     EXPECT_TRUE(painter.antialias());
-    fillRect(painter, {50, 50, 11, 11}, kOpaqueBlue);
-    EXPECT_EQ(surface.pixel(55, 55), kOpaqueBlue);
+    fillRect(painter, {50, 50, 11, 11}, opaqueBlue);
+    EXPECT_EQ(surface.pixel(55, 55), opaqueBlue);
 }
 
 TEST_F(PainterTest, SpotGlowIsAWhiteDiscFadingToAlpha50)

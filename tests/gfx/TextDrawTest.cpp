@@ -15,18 +15,18 @@ using test::hex;
 using test::PixelBox;
 using test::samePixels;
 
-constexpr Argb kBlack = 0xFF000000;
-constexpr Argb kWhite = 0xFFFFFFFF;
+constexpr Argb opaqueBlack = 0xFF000000;
+constexpr Argb opaqueWhite = 0xFFFFFFFF;
 
 TEST(HaloColour, DarkTextGetsAWhiteHaloOfAlpha85)
 {
-    EXPECT_EQ(haloColourFor(kBlack), 0x55FFFFFFu);
+    EXPECT_EQ(haloColourFor(opaqueBlack), 0x55FFFFFFu);
     EXPECT_EQ(haloColourFor(0xFF404040), 0x55FFFFFFu);
 }
 
 TEST(HaloColour, LightTextGetsABlackHaloOfAlpha75)
 {
-    EXPECT_EQ(haloColourFor(kWhite), 0x4B000000u);
+    EXPECT_EQ(haloColourFor(opaqueWhite), 0x4B000000u);
     EXPECT_EQ(haloColourFor(argb(255, 192, 192, 192)), 0x4B000000u) << "luminance 192 counts as light";
 }
 
@@ -48,11 +48,11 @@ TEST_F(TextDrawTest, FractionalRectangleDrawsExactlyAsItsWholePixelRectangle)
     const Text text = "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
     StringFormat format(NoWrap);
     format.trimming(TrimNone);
-    drawText(painter, {10.7f, 5.2f, 100.9f, 20.5f}, text, font, kBlack, format);
+    drawText(painter, {10.7f, 5.2f, 100.9f, 20.5f}, text, font, opaqueBlack, format);
     Surface expected = Surface::create(200, 60);
     {
         Painter other(expected);
-        drawText(other, {10, 5, 100, 20}, text, font, kBlack, format);
+        drawText(other, {10, 5, 100, 20}, text, font, opaqueBlack, format);
     }
     EXPECT_TRUE(samePixels(surface, expected));
     const auto box = drawnBox(surface);
@@ -67,7 +67,7 @@ TEST_F(TextDrawTest, NoClipFlagLetsTextRunPastItsBox)
 {
     StringFormat format(NoWrap | NoClip);
     format.trimming(TrimNone);
-    drawText(painter, {10, 5, 30, 20}, "WWWWWWWWWWWW", font, kBlack, format);
+    drawText(painter, {10, 5, 30, 20}, "WWWWWWWWWWWW", font, opaqueBlack, format);
     const auto box = drawnBox(surface);
     ASSERT_TRUE(box);
     EXPECT_GT(box->right, 60);
@@ -79,7 +79,7 @@ TEST_F(TextDrawTest, ShownHotkeyPrefixUnderlinesTheLetterHiddenDoesNot)
         surface.clear();
         StringFormat format;
         format.hotkeyPrefix(mode);
-        drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, format);
+        drawText(painter, {0, 0, 200, 30}, "&x", font, opaqueBlack, format);
         const auto box = drawnBox(surface);
         return box ? box->bottom : -1;
     };
@@ -93,10 +93,10 @@ TEST_F(TextDrawTest, ShownHotkeyDrawsTheLetterNotTheAmpersand)
 {
     StringFormat shown;
     shown.hotkeyPrefix(PrefixShow);
-    drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, shown);
+    drawText(painter, {0, 0, 200, 30}, "&x", font, opaqueBlack, shown);
     const int withPrefix = drawnBox(surface)->width();
     surface.clear();
-    drawText(painter, {0, 0, 200, 30}, "&x", font, kBlack, StringFormat());
+    drawText(painter, {0, 0, 200, 30}, "&x", font, opaqueBlack, StringFormat());
     const int literal = drawnBox(surface)->width();
     EXPECT_LT(withPrefix, literal) << "no & on screen";
 }
@@ -107,11 +107,11 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
     const float line = fontHeight(painter, font);
     const FloatRect box {0, 0, 200, line * 1.6f};
     StringFormat clipped;
-    drawText(painter, box, text, font, kBlack, clipped);
+    drawText(painter, box, text, font, opaqueBlack, clipped);
     const int partialBottom = drawnBox(surface)->bottom;
     surface.clear();
     StringFormat limited(LineLimit);
-    drawText(painter, box, text, font, kBlack, limited);
+    drawText(painter, box, text, font, opaqueBlack, limited);
     const int wholeBottom = drawnBox(surface)->bottom;
     EXPECT_LT(wholeBottom, static_cast<int>(line)) << "only the first line";
     EXPECT_GT(partialBottom, static_cast<int>(line)) << "without the flag the second line shows in part";
@@ -119,11 +119,11 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
 
 TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), texteffect::Glow);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), texteffect::Glow);
     Surface plain = Surface::create(200, 60);
     {
         Painter other(plain);
-        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat());
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat());
     }
     // Where the plain text left nothing, the glow alone shows: white, and no
     // denser than five overlapping copies of alpha 85.
@@ -135,7 +135,7 @@ TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
                 continue;
             }
             ++haloPixels;
-            ASSERT_LE(test::colourDistance(halo | 0xFF000000u, kWhite), 8) << x << "," << y << ": " << hex(halo);
+            ASSERT_LE(test::colourDistance(halo | 0xFF000000u, opaqueWhite), 8) << x << "," << y << ": " << hex(halo);
             ASSERT_LE(alphaOf(halo), 222);
         }
     }
@@ -149,19 +149,19 @@ TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
 
 TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kWhite, StringFormat(), texteffect::Outline);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueWhite, StringFormat(), texteffect::Outline);
     const PixelBox outlined = *drawnBox(surface);
     Surface plain = Surface::create(200, 60);
     {
         Painter other(plain);
-        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kWhite, StringFormat());
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, opaqueWhite, StringFormat());
     }
     const PixelBox text = *drawnBox(plain);
     EXPECT_EQ(outlined.left, text.left - 1) << "one pixel of outline";
     EXPECT_EQ(outlined.right, text.right + 1);
     const Argb edge = surface.pixel(outlined.left, (text.top + text.bottom) / 2);
     if (alphaOf(edge) != 0) {
-        EXPECT_LE(test::colourDistance(edge | 0xFF000000u, kBlack), 8) << hex(edge);
+        EXPECT_LE(test::colourDistance(edge | 0xFF000000u, opaqueBlack), 8) << hex(edge);
     }
     int dark = test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) < 40; });
     EXPECT_GT(dark, 20) << "black halo pixels around the white glyphs";
@@ -169,41 +169,41 @@ TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
 
 TEST_F(TextDrawTest, GivenEffectColourReplacesTheDefault)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), texteffect::Glow, 0xC0FF0000u);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), texteffect::Glow, 0xC0FF0000u);
     EXPECT_GT(test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) > 200 && greenOf(c) < 60; }),
               10);
 }
 
 TEST_F(TextDrawTest, OtherEffectNumbersDrawPlainText)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat(), 2);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), 2);
     Surface plain = Surface::create(200, 60);
     {
         Painter other(plain);
-        drawText(other, {20, 20, 120, 25}, "Quorvo", font, kBlack, StringFormat());
+        drawText(other, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat());
     }
     EXPECT_TRUE(samePixels(surface, plain));
 }
 
 TEST_F(TextDrawTest, LatinAndChineseDrawTogether)
 {
-    drawText(painter, {0, 0, 200, 30}, encoding::fromUtf8("下载 Quorvo 完毕"), font, kBlack, StringFormat());
+    drawText(painter, {0, 0, 200, 30}, encoding::fromUtf8("下载 Quorvo 完毕"), font, opaqueBlack, StringFormat());
     EXPECT_GT(test::countDrawn(surface), 100);
 }
 
 TEST_F(TextDrawTest, InvalidGbkDrawsWhatItCan)
 {
     const Text broken(std::string_view("ab\x81", 3));
-    drawText(painter, {0, 0, 200, 30}, broken, font, kBlack, StringFormat());
+    drawText(painter, {0, 0, 200, 30}, broken, font, opaqueBlack, StringFormat());
     EXPECT_GT(test::countDrawn(surface), 10);
     surface.clear();
-    drawText(painter, {0, 0, 200, 30}, Text(std::string_view("\xFF\xFF\x80", 3)), font, kBlack, StringFormat());
+    drawText(painter, {0, 0, 200, 30}, Text(std::string_view("\xFF\xFF\x80", 3)), font, opaqueBlack, StringFormat());
     EXPECT_GT(test::countDrawn(surface), 0) << "replacement marks, not nothing";
 }
 
 TEST_F(TextDrawTest, EmptyTextDrawsNothing)
 {
-    drawText(painter, {0, 0, 200, 30}, "", font, kBlack, StringFormat(), texteffect::Glow);
+    drawText(painter, {0, 0, 200, 30}, "", font, opaqueBlack, StringFormat(), texteffect::Glow);
     EXPECT_EQ(test::countDrawn(surface), 0);
 }
 
@@ -212,7 +212,7 @@ TEST(TextEngine, StartsAgainAfterRelease)
     releaseTextEngine();
     Surface surface = Surface::create(100, 30);
     Painter painter(surface);
-    drawText(painter, {0, 0, 100, 30}, encoding::fromUtf8("再来 again"), createFont("SimSun", 12.0f, 0), kBlack,
+    drawText(painter, {0, 0, 100, 30}, encoding::fromUtf8("再来 again"), createFont("SimSun", 12.0f, 0), opaqueBlack,
              StringFormat());
     EXPECT_GT(test::countDrawn(surface), 20);
 }

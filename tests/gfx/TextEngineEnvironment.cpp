@@ -13,7 +13,7 @@ public:
 };
 
 // gtest owns registered environments.
-[[maybe_unused]] ::testing::Environment* const kTextEngine
+[[maybe_unused]] ::testing::Environment* const textEngine
     = ::testing::AddGlobalTestEnvironment(new TextEngineEnvironment);
 
 }  // namespace

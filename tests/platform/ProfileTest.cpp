@@ -9,18 +9,17 @@
 #include <thread>
 #include <vector>
 
-using quorvo::ConfigStore;
 using quorvo::Text;
+using quorvo::platform::ConfigStore;
 using quorvo::test::readWholeFile;
 using quorvo::test::TempDir;
 using quorvo::test::writeWholeFile;
-namespace files = quorvo::files;
-namespace profile = quorvo::profile;
+namespace platform = quorvo::platform;
 
 namespace {
 struct ProfileFile {
     TempDir dir;
-    Text path = files::fromNativePath(dir.file("config.ini"));
+    Text path = platform::fromNativePath(dir.file("config.ini"));
     void put(const std::string& contents) const { writeWholeFile(dir.file("config.ini"), contents); }
     [[nodiscard]] std::string raw() const { return readWholeFile(dir.file("config.ini")); }
 };
@@ -29,44 +28,44 @@ struct ProfileFile {
 TEST(Profile, MissingFileSectionOrKeyReadsEmpty)
 {
     ProfileFile ini;
-    EXPECT_EQ(profile::read(ini.path, "Main", "path"), "");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "path"), "");
     ini.put("[Other]\npath=x\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "path"), "");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "path"), "");
     ini.put("[Main]\nspeed=1\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "path"), "");
-    EXPECT_FALSE(files::exists(ini.path + ".missing"));
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "path"), "");
+    EXPECT_FALSE(platform::exists(ini.path + ".missing"));
 }
 
 TEST(Profile, SectionsAndKeysIgnoreAsciiCaseAndFirstMatchWins)
 {
     ProfileFile ini;
     ini.put("; comment\n[main]\n  Speed = 5 \nspeed=6\n[MAIN]\nspeed=7\nlrc=1\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "SPEED"), "5");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "SPEED"), "5");
     // The later duplicate section is never consulted.
-    EXPECT_EQ(profile::read(ini.path, "Main", "lrc"), "");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "lrc"), "");
 }
 
 TEST(Profile, ValuesAreTrimmedAndUnquoted)
 {
     ProfileFile ini;
     ini.put("[Main]\na=\"quoted value\"\nb='single'\nc=\"unbalanced\nd=   \nnoequals\ne=x=y\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "a"), "quoted value");
-    EXPECT_EQ(profile::read(ini.path, "Main", "b"), "single");
-    EXPECT_EQ(profile::read(ini.path, "Main", "c"), "\"unbalanced");
-    EXPECT_EQ(profile::read(ini.path, "Main", "d"), "");
-    EXPECT_EQ(profile::read(ini.path, "Main", "noequals"), "");
-    EXPECT_EQ(profile::read(ini.path, "Main", "e"), "x=y");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "a"), "quoted value");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "b"), "single");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "c"), "\"unbalanced");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "d"), "");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "noequals"), "");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "e"), "x=y");
 }
 
 TEST(Profile, WriteCreatesFileSectionAndKey)
 {
     ProfileFile ini;
-    ASSERT_TRUE(profile::write(ini.path, "Main", "path", "/music/"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "path", "/music/"));
     EXPECT_EQ(ini.raw(), "[Main]\npath=/music/\n");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "sType", "0"));
-    ASSERT_TRUE(profile::write(ini.path, "Other", "k", "v"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "sType", "0"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Other", "k", "v"));
     EXPECT_EQ(ini.raw(), "[Main]\npath=/music/\nsType=0\n[Other]\nk=v\n");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "lrc", "1"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "lrc", "1"));
     EXPECT_EQ(ini.raw(), "[Main]\npath=/music/\nsType=0\nlrc=1\n[Other]\nk=v\n");
 }
 
@@ -76,15 +75,15 @@ TEST(Profile, WriteKeepsEveryOtherLineInPlace)
     const std::string before = "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\n  speed = "
                                "10\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n";
     ini.put(before);
-    ASSERT_TRUE(profile::write(ini.path, "MAIN", "SPEED", "20"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "MAIN", "SPEED", "20"));
     EXPECT_EQ(
         ini.raw(),
         "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\n\r\n[Other]\r\nx=1\r\n");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "wav", "2"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "wav", "2"));
     EXPECT_EQ(ini.raw(),
               "\xEF\xBB\xBF; settings\r\n[Main]\r\npath=/a/\r\n; keep me\r\nspeed=20\r\n\r\nlrc=0\r\nwav=2\r\n\r\n"
               "[Other]\r\nx=1\r\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "path"), "/a/");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "path"), "/a/");
 }
 
 TEST(Profile, ValuesAreReadWholeHoweverLong)
@@ -92,8 +91,8 @@ TEST(Profile, ValuesAreReadWholeHoweverLong)
     ProfileFile ini;
     for (std::size_t length : {1023u, 1024u, 1025u, 5000u, 100000u}) {
         const std::string value(length, 'v');
-        ASSERT_TRUE(profile::write(ini.path, "Main", "long", value));
-        EXPECT_EQ(profile::read(ini.path, "Main", "long").size(), length);
+        ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "long", value));
+        EXPECT_EQ(platform::readProfile(ini.path, "Main", "long").size(), length);
     }
 }
 
@@ -101,9 +100,9 @@ TEST(Profile, ChineseTextIsUtf8OnDiskAndRoundTrips)
 {
     ProfileFile ini;
     const Text gbkPath = "/home/\xD2\xF4\xC0\xD6/\xCF\xC2\xD4\xD8/";  // "/home/音乐/下载/"
-    ASSERT_TRUE(profile::write(ini.path, "Main", "path", gbkPath));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "path", gbkPath));
     EXPECT_EQ(ini.raw(), "[Main]\npath=/home/\xE9\x9F\xB3\xE4\xB9\x90/\xE4\xB8\x8B\xE8\xBD\xBD/\n");
-    EXPECT_EQ(profile::read(ini.path, "Main", "path"), gbkPath);
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "path"), gbkPath);
 }
 
 TEST(Profile, DamagedFilesAreReadAndWrittenWithoutLosingOtherKeys)
@@ -111,20 +110,20 @@ TEST(Profile, DamagedFilesAreReadAndWrittenWithoutLosingOtherKeys)
     ProfileFile ini;
     // Invalid UTF-8, a line without "=", a missing final newline.
     ini.put("[Main]\ngarbage \xFF\xFE line\nbad=\xC3\nspeed=3");
-    EXPECT_EQ(profile::read(ini.path, "Main", "speed"), "3");
-    EXPECT_EQ(profile::read(ini.path, "Main", "bad"), "?");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "lrc", "1"));
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "speed"), "3");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "bad"), "?");
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "lrc", "1"));
     EXPECT_EQ(ini.raw(), "[Main]\ngarbage \xFF\xFE line\nbad=\xC3\nspeed=3\nlrc=1\n");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "speed", "4"));
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "speed", "4"));
     EXPECT_EQ(ini.raw(), "[Main]\ngarbage \xFF\xFE line\nbad=\xC3\nspeed=4\nlrc=1\n");
 }
 
 TEST(Profile, ValuesWithLineBreaksStayOnOneLine)
 {
     ProfileFile ini;
-    ASSERT_TRUE(profile::write(ini.path, "Main", "a", "x\r\n[Evil]\r\nb=1"));
-    EXPECT_EQ(profile::read(ini.path, "Main", "a"), "x  [Evil]  b=1");
-    EXPECT_EQ(profile::read(ini.path, "Evil", "b"), "");
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "a", "x\r\n[Evil]\r\nb=1"));
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "a"), "x  [Evil]  b=1");
+    EXPECT_EQ(platform::readProfile(ini.path, "Evil", "b"), "");
 }
 
 TEST(Profile, TenMegabyteFileStillWorks)
@@ -135,9 +134,9 @@ TEST(Profile, TenMegabyteFileStillWorks)
         big += "filler" + std::to_string(big.size()) + "=some value that pads the file\n";
     big += "speed=9\n";
     ini.put(big);
-    EXPECT_EQ(profile::read(ini.path, "Main", "speed"), "9");
-    ASSERT_TRUE(profile::write(ini.path, "Main", "speed", "10"));
-    EXPECT_EQ(profile::read(ini.path, "Main", "speed"), "10");
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "speed"), "9");
+    ASSERT_TRUE(platform::writeProfile(ini.path, "Main", "speed", "10"));
+    EXPECT_EQ(platform::readProfile(ini.path, "Main", "speed"), "10");
     EXPECT_EQ(ini.raw().size(), big.size() + 1);
 }
 
@@ -148,19 +147,19 @@ TEST(Profile, ConcurrentWritersNeverLoseKeys)
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&ini, t] {
             for (int i = 0; i < 25; ++i)
-                profile::write(ini.path, "Main", "key" + std::to_string(t), std::to_string(i));
+                platform::writeProfile(ini.path, "Main", "key" + std::to_string(t), std::to_string(i));
         });
     }
     for (auto& thread : threads)
         thread.join();
     for (int t = 0; t < 4; ++t)
-        EXPECT_EQ(profile::read(ini.path, "Main", "key" + std::to_string(t)), "24");
+        EXPECT_EQ(platform::readProfile(ini.path, "Main", "key" + std::to_string(t)), "24");
 }
 
 TEST(ConfigStore, ReadsAndWritesSectionMain)
 {
     ProfileFile ini;
-    const ConfigStore config(ini.path);
+    const platform::ConfigStore config(ini.path);
     EXPECT_EQ(config.read("speed"), "");
     EXPECT_EQ(config.readInteger("speed"), 0);
     ASSERT_TRUE(config.writeInteger("speed", 250));
@@ -181,7 +180,7 @@ TEST(ConfigStore, UnwritableFileKeepsOldValue)
     fs::permissions(ini.dir.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(ini.dir.file("config.ini"), fs::perms::owner_read | fs::perms::others_read);
     const std::string failure = quorvo::test::runUnprivileged([&]() -> std::string {
-        const ConfigStore config(ini.path);
+        const platform::ConfigStore config(ini.path);
         if (config.write("speed", "2"))
             return "write reported success";
         if (config.read("speed") != "1")
@@ -197,10 +196,10 @@ TEST(ConfigStore, UnwritableFileKeepsOldValue)
 TEST(ConfigStore, SaveDirectoryCheckAddsTheSeparator)
 {
     TempDir dir;
-    const Text path = files::fromNativePath(dir.path().string());
-    EXPECT_TRUE(quorvo::ensureSaveDirectory(path));
-    EXPECT_TRUE(quorvo::ensureSaveDirectory(path + "/"));
-    EXPECT_FALSE(quorvo::ensureSaveDirectory(path + "/missing"));
-    ASSERT_TRUE(files::writeFile(path + "/file", "x"));
-    EXPECT_FALSE(quorvo::ensureSaveDirectory(path + "/file"));
+    const Text path = platform::fromNativePath(dir.path().string());
+    EXPECT_TRUE(quorvo::platform::ensureSaveDirectory(path));
+    EXPECT_TRUE(quorvo::platform::ensureSaveDirectory(path + "/"));
+    EXPECT_FALSE(quorvo::platform::ensureSaveDirectory(path + "/missing"));
+    ASSERT_TRUE(platform::writeFile(path + "/file", "x"));
+    EXPECT_FALSE(quorvo::platform::ensureSaveDirectory(path + "/file"));
 }

@@ -56,7 +56,7 @@ TEST(BuildFileName, RemovalNeverCutsIntoAChineseCharacter)
 TEST(BuildFileName, SchemeIsReadFromTheConfigurationOnEveryCall)
 {
     const test::TempDir dir;
-    const ConfigStore config(files::fromNativePath(dir.file("config.ini")));
+    const platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
     EXPECT_EQ(buildFileName("T", "A", config), "A - T");  // missing key: scheme 0
     config.write("sType", "1");
     EXPECT_EQ(buildFileName("T", "A", config), "T - A");

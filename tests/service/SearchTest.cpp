@@ -98,7 +98,7 @@ TEST_F(SearchTest, QualityIsTheLastRateAndSongsWithoutRatesGetNoRow)
 
 TEST_F(SearchTest, BypassLeavesOutSongsOnDiskAndQueuedOnesButProgressCountsThemAll)
 {
-    const Text saveDirectory = files::fromNativePath(m_dir.path().string()) + "/";
+    const Text saveDirectory = platform::fromNativePath(m_dir.path().string()) + "/";
     // Scheme 0: artist - title; the FLAC one exists on disk.
     test::writeWholeFile(m_dir.file("Rate Tester - Rate Flac Lower.flac"), "x");
     // An MP3 song's name with ".flac" does not count.
@@ -212,7 +212,7 @@ TEST_F(SearchTest, LyricFileIsStoredAsReceivedInUtf8)
     const std::vector<SongRecord> rows = runSearch(service(), gbk("夜色温柔"), noBypass());
     const SongRecord* song = findSong(rows, "9900001");
     ASSERT_NE(song, nullptr);
-    const Text path = files::fromNativePath(m_dir.file("song.lrc"));
+    const Text path = platform::fromNativePath(m_dir.file("song.lrc"));
     test::writeWholeFile(m_dir.file("song.lrc"), "an older lyric file that is longer than nothing");
     EXPECT_TRUE(fetchLyrics(song->lyricUrl, path));
 
@@ -233,10 +233,10 @@ TEST_F(SearchTest, MissingLyricsLeaveAnEmptyFile)
     const SongRecord* song = findSong(rows, "9900020");
     ASSERT_NE(song, nullptr);
     EXPECT_EQ(song->lyricUrl, "http://" + m_server.host());
-    EXPECT_TRUE(fetchLyrics(song->lyricUrl, files::fromNativePath(m_dir.file("none.lrc"))));
+    EXPECT_TRUE(fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("none.lrc"))));
     EXPECT_EQ(test::readWholeFile(m_dir.file("none.lrc")), "");
 
-    EXPECT_TRUE(fetchLyrics("http://127.0.0.1:1/x.lrc", files::fromNativePath(m_dir.file("dead.lrc"))));
+    EXPECT_TRUE(fetchLyrics("http://127.0.0.1:1/x.lrc", platform::fromNativePath(m_dir.file("dead.lrc"))));
     EXPECT_TRUE(std::filesystem::exists(m_dir.file("dead.lrc")));
     EXPECT_EQ(test::readWholeFile(m_dir.file("dead.lrc")), "");
 }

@@ -30,9 +30,9 @@ public:
 
     void heading(float y, std::string_view title)
     {
-        fillRect(m_painter, {4, y, kWidth - 7, 15}, 0xFF3A5F8A);
+        fillRect(m_painter, {4, y, sheetWidth - 7, 15}, 0xFF3A5F8A);
         StringFormat format(stringformat::NoWrap);
-        drawText(m_painter, {8, y + 1, kWidth - 16, 14}, zh(title), createFont(zh("宋体"), 12.0f, fontstyle::Bold),
+        drawText(m_painter, {8, y + 1, sheetWidth - 16, 14}, zh(title), createFont(zh("宋体"), 12.0f, fontstyle::Bold),
                  0xFFFFFFFF, format);
     }
 
@@ -55,7 +55,7 @@ Argb checker(int x, int y)
 
 void paintBackground(Painter& painter)
 {
-    fillGradient(painter, {0, 0, kWidth + 1, kHeight + 1}, 0xFFF4F6F9, 0xFFDCE3EC, GradientMode::Vertical);
+    fillGradient(painter, {0, 0, sheetWidth + 1, sheetHeight + 1}, 0xFFF4F6F9, 0xFFDCE3EC, GradientMode::Vertical);
 }
 
 void paintFills(Sheet& sheet, float y)
@@ -135,7 +135,7 @@ void paintImages(Sheet& sheet, float y)
     sheet.label(4, y + 42, 48, "whole");
     drawImage(p, png, {54, y, 40, 40}, FloatRect {0, 0, 16, 16});
     sheet.label(50, y + 42, 48, "src 16²");
-    const Image noSignature = loadImage(quadrants.substr(kPngSignature.size()), true);
+    const Image noSignature = loadImage(quadrants.substr(pngSignature.size()), true);
     drawImage(p, noSignature, {100, y, 32, 32});
     sheet.label(96, y + 42, 40, noSignature ? "+sig ok" : "+sig FAIL");
     const Image jpeg
@@ -280,7 +280,7 @@ void paintEffects(Sheet& sheet, float y)
 
 gfx::Surface drawGallery()
 {
-    Surface surface = Surface::create(kWidth, kHeight);
+    Surface surface = Surface::create(sheetWidth, sheetHeight);
     Painter painter(surface);
     paintBackground(painter);
     Sheet sheet(painter);
@@ -291,7 +291,7 @@ gfx::Surface drawGallery()
     paintFonts(sheet, 290);
     paintTextFormats(sheet, 384);
     paintEffects(sheet, 548);
-    drawFrame(painter, {0, 0, kWidth, kHeight}, frame::Solid);
+    drawFrame(painter, {0, 0, sheetWidth, sheetHeight}, frame::Solid);
     return surface;
 }
 

@@ -4,8 +4,8 @@
 
 namespace quorvo::gallery {
 
-inline constexpr int kWidth = 410;
-inline constexpr int kHeight = 650;
+inline constexpr int sheetWidth = 410;
+inline constexpr int sheetHeight = 650;
 
 // Draws every painter, frame style, gradient mode, nine-grid, image, font and
 // text effect of the graphics layer, labelled, into a 410 x 650 surface.

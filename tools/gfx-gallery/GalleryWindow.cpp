@@ -14,15 +14,15 @@ int showInWindow(const gfx::Surface& picture, std::optional<std::chrono::millise
     }
     WindowOptions options;
     options.title = "gfx-gallery";
-    options.width = kWidth;
-    options.height = kHeight;
+    options.width = sheetWidth;
+    options.height = sheetHeight;
     options.backdrop = 0xFFFFFF;
     const WindowId window = loop->createWindow(options);
     if (!window) {
         error = "the window system refused the window";
         return 1;
     }
-    constexpr TimerId kCloseTimer = 1;
+    constexpr TimerId closeTimer = 1;
     const PixelView pixels {picture.data(), picture.width(), picture.height(), picture.stride()};
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         switch (message.message) {
@@ -39,7 +39,7 @@ int showInWindow(const gfx::Surface& picture, std::optional<std::chrono::millise
             loop->beginDrag(window);
             return 0;
         case WM_TIMER:
-            if (message.wParam == kCloseTimer) {
+            if (message.wParam == closeTimer) {
                 loop->destroyWindow(window);
             }
             return 0;
@@ -50,7 +50,7 @@ int showInWindow(const gfx::Surface& picture, std::optional<std::chrono::millise
     loop->show(window);
     loop->present(window, pixels);
     if (closeAfter) {
-        loop->setTimer(window, kCloseTimer, *closeAfter);
+        loop->setTimer(window, closeTimer, *closeAfter);
     }
     return loop->run();
 }

@@ -140,12 +140,12 @@ std::string encodeGif(int width, int height, const std::vector<std::uint32_t>& p
 
 gfx::Argb nineBlockColour(int column, int row)
 {
-    static constexpr gfx::Argb kColours[3][3] = {
+    static constexpr gfx::Argb cellColours[3][3] = {
         {0xFFFF0000, 0xFF00FF00, 0xFF0000FF},
         {0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF},
         {0xFF800000, 0xFF008000, 0xFF000080},
     };
-    return kColours[row][column];
+    return cellColours[row][column];
 }
 
 std::string nineBlockPng()

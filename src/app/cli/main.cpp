@@ -56,8 +56,9 @@ std::string utf8(const Text& text)
     return encoding::toUtf8(text.view());
 }
 
-std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
-                               const DownloadSettings& settings, const DownloadList* queued)
+std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& options,
+                               const platform::ConfigStore& config, const DownloadSettings& settings,
+                               const DownloadList* queued)
 {
     SearchFilter filter;
     filter.bypass = config.read("bypass") == "1";
@@ -73,14 +74,14 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
 void applyDirectory(const Options& options, ConfigDownloadSettings& settings, bool create)
 {
     if (options.directory) {
-        const Text directory = files::fromNativePath(*options.directory);
+        const Text directory = platform::fromNativePath(*options.directory);
         if (create)
-            files::createDirectories(directory);
+            platform::createDirectories(directory);
         settings.overrideSaveDirectory(directory);
     }
 }
 
-int runSearchCommand(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
+int runSearchCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
                      ConfigDownloadSettings& settings)
 {
     applyDirectory(options, settings, false);
@@ -93,7 +94,7 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options, co
     return std::fflush(stdout) == 0 ? kAllFinished : kNotAllFinished;
 }
 
-int runGetCommand(const ServiceEndpoints& service, const Options& options, const ConfigStore& config,
+int runGetCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
                   ConfigDownloadSettings& settings)
 {
     applyDirectory(options, settings, true);
@@ -164,8 +165,8 @@ int run(int argc, char** argv)
     }
     const Options& options = *parsed.options;
 
-    prepareConfiguration(runDirectory());
-    const ConfigStore config;
+    prepareConfiguration(platform::runDirectory());
+    const platform::ConfigStore config;
     ConfigDownloadSettings settings(config);
     const ServiceEndpoints service(
         resolveServiceHost(options.service ? std::optional<Text>(encoding::fromUtf8(*options.service)) : std::nullopt));

@@ -19,7 +19,7 @@ std::span<const std::byte> completionSoundImage(download::CompletionSound sound)
     return {};
 }
 
-void playCompletionSound(audio::SoundPlayer& player, download::CompletionSound sound)
+void playCompletionSound(platform::SoundPlayer& player, download::CompletionSound sound)
 {
     const auto image = completionSoundImage(sound);
     if (image.empty())
@@ -33,7 +33,7 @@ void playCompletionSound(download::CompletionSound sound)
     // the worker and the preview buttons share it, so one sound cuts off the
     // other. It is never destroyed: the download worker may finish a song
     // while the process exits and must not find the player gone.
-    static audio::SoundPlayer& player = *std::make_unique<audio::SoundPlayer>().release();
+    static platform::SoundPlayer& player = *std::make_unique<platform::SoundPlayer>().release();
     playCompletionSound(player, sound);
 }
 
@@ -42,7 +42,7 @@ void playCompletionSound(int64_t wav)
     playCompletionSound(download::completionSoundFor(wav));
 }
 
-void playCompletionSound(audio::SoundPlayer& player, int64_t wav)
+void playCompletionSound(platform::SoundPlayer& player, int64_t wav)
 {
     playCompletionSound(player, download::completionSoundFor(wav));
 }

@@ -20,11 +20,11 @@ std::span<const std::byte> completionSoundImage(download::CompletionSound sound)
 // playing. Without an audio device nothing happens.
 void playCompletionSound(download::CompletionSound sound);
 // The same on a given player.
-void playCompletionSound(audio::SoundPlayer& player, download::CompletionSound sound);
+void playCompletionSound(platform::SoundPlayer& player, download::CompletionSound sound);
 
 // The same for a `wav` setting value (0 none, 1 and 2 the embedded sounds,
 // anything else none).
 void playCompletionSound(int64_t wav);
-void playCompletionSound(audio::SoundPlayer& player, int64_t wav);
+void playCompletionSound(platform::SoundPlayer& player, int64_t wav);
 
 }  // namespace quorvo::app

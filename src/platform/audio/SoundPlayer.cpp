@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace quorvo::audio {
+namespace quorvo::platform {
 
 namespace {
 
@@ -177,4 +177,4 @@ bool SoundPlayer::isPlaying() const
     return m_device->isPlaying();
 }
 
-}  // namespace quorvo::audio
+}  // namespace quorvo::platform

@@ -9,7 +9,7 @@
 #include <memory>
 #include <span>
 
-namespace quorvo::audio {
+namespace quorvo::platform {
 
 class SoundPlayer {
 public:
@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Device> m_device;
 };
 
-}  // namespace quorvo::audio
+}  // namespace quorvo::platform

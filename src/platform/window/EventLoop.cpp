@@ -248,7 +248,7 @@ bool EventLoop::Impl::enqueue(QueueItem item)
             return false;
         }
         // The quit item is never refused: a full queue must not keep the program alive.
-        if (posted.size() >= kQueueLimit && item.kind != ItemKind::Quit) {
+        if (posted.size() >= queueLimit && item.kind != ItemKind::Quit) {
             return false;
         }
         posted.push_back(std::move(item));
@@ -415,7 +415,7 @@ void EventLoop::Impl::refill()
     wakePending = false;
     {
         std::lock_guard lock(mutex);
-        const std::size_t count = std::min(posted.size(), kBatch);
+        const std::size_t count = std::min(posted.size(), batchSize);
         std::move(posted.begin(), posted.begin() + static_cast<std::ptrdiff_t>(count), std::back_inserter(ready));
         posted.erase(posted.begin(), posted.begin() + static_cast<std::ptrdiff_t>(count));
     }

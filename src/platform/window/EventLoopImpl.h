@@ -100,9 +100,9 @@ struct EventLoop::Impl {
     using TimerKey = std::pair<std::uint32_t, TimerId>;
 
     // Posted messages beyond this many wait in vain: post() says false.
-    static constexpr std::size_t kQueueLimit = 1u << 22;
+    static constexpr std::size_t queueLimit = 1u << 22;
     // Posted messages taken per turn, so that input is read between batches.
-    static constexpr std::size_t kBatch = 4096;
+    static constexpr std::size_t batchSize = 4096;
 
     Impl();
     ~Impl();

@@ -15,7 +15,7 @@ struct KeyPair {
     WParam vk;
 };
 
-constexpr std::array kKeyTable {
+constexpr std::array keyTable {
     KeyPair {SDLK_BACKSPACE, VK_BACK},
     KeyPair {SDLK_TAB, VK_TAB},
     KeyPair {SDLK_RETURN, VK_RETURN},
@@ -58,11 +58,11 @@ constexpr std::array kKeyTable {
     KeyPair {SDLK_QUOTE, VK_OEM_7},
 };
 
-constexpr std::array kKeypadDigits {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
-                                    SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
+constexpr std::array keypadDigits {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
+                                   SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
 
-constexpr std::array kFunctionKeys {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
-                                    SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10, SDLK_F11, SDLK_F12};
+constexpr std::array functionKeys {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,  SDLK_F5,  SDLK_F6,
+                                   SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10, SDLK_F11, SDLK_F12};
 
 // Number of bytes at the end of `text` that start a UTF-8 sequence not yet complete.
 std::size_t incompleteTail(std::string_view text)
@@ -108,18 +108,18 @@ WParam virtualKeyFromSdl(SDL_Keycode key)
     if (key >= SDLK_0 && key <= SDLK_9) {
         return key;
     }
-    for (const auto& pair : kKeyTable) {
+    for (const auto& pair : keyTable) {
         if (pair.sdl == key) {
             return pair.vk;
         }
     }
-    for (std::size_t i = 0; i < kKeypadDigits.size(); ++i) {
-        if (kKeypadDigits[i] == key) {
+    for (std::size_t i = 0; i < keypadDigits.size(); ++i) {
+        if (keypadDigits[i] == key) {
             return VK_NUMPAD0 + static_cast<WParam>(i);
         }
     }
-    for (std::size_t i = 0; i < kFunctionKeys.size(); ++i) {
-        if (kFunctionKeys[i] == key) {
+    for (std::size_t i = 0; i < functionKeys.size(); ++i) {
+        if (functionKeys[i] == key) {
             return VK_F1 + static_cast<WParam>(i);
         }
     }
@@ -134,16 +134,16 @@ SDL_Keycode sdlKeyFromVirtualKey(WParam vk)
     if (vk >= '0' && vk <= '9') {
         return static_cast<SDL_Keycode>(vk);
     }
-    for (const auto& pair : kKeyTable) {
+    for (const auto& pair : keyTable) {
         if (pair.vk == vk) {
             return pair.sdl;
         }
     }
     if (vk >= VK_NUMPAD0 && vk < VK_NUMPAD0 + 10) {
-        return kKeypadDigits[static_cast<std::size_t>(vk - VK_NUMPAD0)];
+        return keypadDigits[static_cast<std::size_t>(vk - VK_NUMPAD0)];
     }
     if (vk >= VK_F1 && vk < VK_F1 + 12) {
-        return kFunctionKeys[static_cast<std::size_t>(vk - VK_F1)];
+        return functionKeys[static_cast<std::size_t>(vk - VK_F1)];
     }
     return SDLK_UNKNOWN;
 }
@@ -257,7 +257,7 @@ void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, st
         if (down && event.clicks >= 2 && event.clicks % 2 == 0) {
             // Every second click of a series is a double click, as with the
             // classic double-click messages; the framework marks it by wParam.
-            out.push_back({window, WM_LBUTTONDOWN, kDoubleClickMarker, point, {}});
+            out.push_back({window, WM_LBUTTONDOWN, doubleClickMarker, point, {}});
         } else {
             out.push_back({window, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, mouseKeyState(), point, {}});
         }

@@ -10,7 +10,7 @@
 //                    lParam = makePointParam(x, y), client coordinates
 //                    (read back with pointX / pointY, signed 16-bit words).
 //                    The second press of a double click arrives as
-//                    WM_LBUTTONDOWN with wParam = kDoubleClickMarker (10086).
+//                    WM_LBUTTONDOWN with wParam = doubleClickMarker (10086).
 //   WM_MOUSEWHEEL    wParam = (delta << 16) | MK_* bits, delta ±120 per notch,
 //                    lParam = screen position of the pointer.
 //   WM_KEYDOWN/UP,   wParam = VK_* key code, lParam = repeat count 1 in the low
@@ -121,10 +121,10 @@ inline constexpr MessageId UIM_TRANSITIONSTART = 0x2817;
 inline constexpr MessageId UIM_TRANSITIONEND = 0x2818;
 
 // The tray icon's callback message, carrying the mouse message in lParam.
-inline constexpr MessageId kTrayMessage = 2258;
+inline constexpr MessageId trayMessage = 2258;
 
 // wParam of WM_LBUTTONDOWN that marks the second press of a double click.
-inline constexpr WParam kDoubleClickMarker = 10086;
+inline constexpr WParam doubleClickMarker = 10086;
 
 // Mouse-message key state bits (wParam).
 inline constexpr WParam MK_LBUTTON = 0x0001;

@@ -103,9 +103,9 @@ bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modi
 bool text(EventLoop& loop, WindowId window, std::string_view utf8)
 {
     const Uint32 windowId = loop.systemWindowId(window);
-    constexpr std::size_t kLimit = 31;
+    constexpr std::size_t limit = 31;
     while (!utf8.empty()) {
-        std::size_t length = std::min(utf8.size(), kLimit);
+        std::size_t length = std::min(utf8.size(), limit);
         // Back off to a character boundary, as SDL does.
         while (length < utf8.size() && length > 0 && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) {
             --length;

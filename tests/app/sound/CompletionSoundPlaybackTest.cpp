@@ -39,7 +39,7 @@ TEST(CompletionSoundPlayback, NoneDoesNotEvenOpenTheDevice)
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     {
-        quorvo::audio::SoundPlayer player;
+        quorvo::platform::SoundPlayer player;
         quorvo::app::playCompletionSound(player, 0);
         quorvo::app::playCompletionSound(player, 7);
         EXPECT_FALSE(player.isPlaying());
@@ -55,7 +55,7 @@ TEST(CompletionSoundPlayback, PlaysOnTheGivenPlayerAndReturnsAtOnce)
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", dir.file("output.raw").c_str(), 1);
     {
-        quorvo::audio::SoundPlayer player;
+        quorvo::platform::SoundPlayer player;
         quorvo::app::playCompletionSound(player, 2);
         EXPECT_TRUE(player.isPlaying());
         player.stop();
@@ -69,7 +69,7 @@ TEST(CompletionSoundPlayback, WithoutAnAudioDeviceIsSilentAndHarmless)
     setenv("SDL_AUDIODRIVER", "quorvo-no-such-driver", 1);
     testing::internal::CaptureStderr();
     {
-        quorvo::audio::SoundPlayer player;
+        quorvo::platform::SoundPlayer player;
         quorvo::app::playCompletionSound(player, 1);
         quorvo::app::playCompletionSound(player, 2);
         EXPECT_FALSE(player.isPlaying());

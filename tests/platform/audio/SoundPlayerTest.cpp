@@ -21,7 +21,7 @@
 
 namespace {
 
-using quorvo::audio::SoundPlayer;
+using quorvo::platform::SoundPlayer;
 using namespace std::chrono_literals;
 
 constexpr int outputRate = 44100;

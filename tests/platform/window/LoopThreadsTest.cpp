@@ -10,39 +10,39 @@
 namespace quorvo::platform::test {
 namespace {
 
-constexpr MessageId kWork = 0x0400;
-constexpr MessageId kDone = 0x0401;
+constexpr MessageId workMessage = 0x0400;
+constexpr MessageId doneMessage = 0x0401;
 
 TEST_F(LoopTest, PostsFromSeveralThreadsArriveInEachThreadsOrder)
 {
-    constexpr int kThreads = 4;
-    constexpr int kPerThread = 2000;
+    constexpr int threadCount = 4;
+    constexpr int perThread = 2000;
     std::map<WParam, std::vector<LParam>> seen;
     int done = 0;
     const WindowId window = makeWindow();
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == kWork) {
+        if (message.message == workMessage) {
             seen[message.wParam].push_back(message.lParam);
-        } else if (message.message == kDone && ++done == kThreads) {
+        } else if (message.message == doneMessage && ++done == threadCount) {
             loop->quit(0);
         }
         return 0;
     });
     std::vector<std::jthread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < threadCount; ++t) {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                EXPECT_TRUE(loop->post(window, kWork, t, i));
+            for (int i = 0; i < perThread; ++i) {
+                EXPECT_TRUE(loop->post(window, workMessage, t, i));
             }
-            loop->post(window, kDone);
+            loop->post(window, doneMessage);
         });
     }
     EXPECT_EQ(runWithLimit(), 0);
     threads.clear();
-    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kThreads));
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(threadCount));
     for (const auto& [thread, sequence] : seen) {
-        ASSERT_EQ(sequence.size(), static_cast<std::size_t>(kPerThread)) << "thread " << thread;
-        for (int i = 0; i < kPerThread; ++i) {
+        ASSERT_EQ(sequence.size(), static_cast<std::size_t>(perThread)) << "thread " << thread;
+        for (int i = 0; i < perThread; ++i) {
             ASSERT_EQ(sequence[static_cast<std::size_t>(i)], i) << "thread " << thread << " out of order";
         }
     }
@@ -50,8 +50,8 @@ TEST_F(LoopTest, PostsFromSeveralThreadsArriveInEachThreadsOrder)
 
 TEST_F(LoopTest, SendsFromSeveralThreadsGetTheirOwnResults)
 {
-    constexpr int kThreads = 4;
-    constexpr int kPerThread = 300;
+    constexpr int threadCount = 4;
+    constexpr int perThread = 300;
     const WindowId window = makeWindow();
     std::thread::id procedureThread;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
@@ -61,15 +61,15 @@ TEST_F(LoopTest, SendsFromSeveralThreadsGetTheirOwnResults)
     std::atomic<int> wrong {0};
     std::atomic<int> finished {0};
     std::vector<std::jthread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < threadCount; ++t) {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                const auto result = loop->send(window, kWork, t, i);
+            for (int i = 0; i < perThread; ++i) {
+                const auto result = loop->send(window, workMessage, t, i);
                 if (!result || *result != t * 1000 + i) {
                     ++wrong;
                 }
             }
-            if (++finished == kThreads) {
+            if (++finished == threadCount) {
                 loop->quit(3);
             }
         });
@@ -86,14 +86,14 @@ TEST_F(LoopTest, PostThenSendFromOneThreadArriveInThatOrder)
     const WindowId window = makeRecordingWindow(log, 5);
     std::optional<LResult> answer;
     std::jthread worker([&] {
-        loop->post(window, kWork, 1);
-        answer = loop->send(window, kWork, 2);
-        loop->post(window, kWork, 3);
+        loop->post(window, workMessage, 1);
+        answer = loop->send(window, workMessage, 2);
+        loop->post(window, workMessage, 3);
         loop->quit(0);
     });
     runWithLimit();
     worker.join();
-    const auto work = only(log, kWork);
+    const auto work = only(log, workMessage);
     ASSERT_EQ(work.size(), 3u);
     EXPECT_EQ(work[0].wParam, 1);
     EXPECT_EQ(work[1].wParam, 2);
@@ -106,7 +106,7 @@ TEST_F(LoopTest, SendOnTheLoopThreadCallsTheProcedureDirectly)
     const WindowId window = makeWindow();
     loop->setWindowProcedure(window, [](const Message& message) -> LResult { return message.wParam + 1; });
     // No loop is running: a queued send could never be answered.
-    EXPECT_EQ(loop->send(window, kWork, 41), 42);
+    EXPECT_EQ(loop->send(window, workMessage, 41), 42);
 }
 
 TEST_F(LoopTest, TasksRunOnTheLoopThread)
@@ -131,7 +131,7 @@ TEST_F(LoopTest, SendToAWindowDestroyedWhileWaitingFailsInsteadOfHanging)
     std::atomic<bool> sending {false};
     std::jthread worker([&] {
         sending = true;
-        answer = loop->send(window, kWork);
+        answer = loop->send(window, workMessage);
     });
     while (!sending) {
         std::this_thread::yield();
@@ -148,10 +148,10 @@ TEST_F(LoopTest, SendAndPostToADestroyedWindowFail)
     const WindowId window = makeWindow();
     ASSERT_TRUE(loop->destroyWindow(window));
     EXPECT_FALSE(loop->isWindow(window));
-    EXPECT_FALSE(loop->post(window, kWork));
-    EXPECT_FALSE(loop->send(window, kWork).has_value());
+    EXPECT_FALSE(loop->post(window, workMessage));
+    EXPECT_FALSE(loop->send(window, workMessage).has_value());
     std::optional<LResult> fromWorker = 1;
-    std::jthread([&] { fromWorker = loop->send(window, kWork); }).join();
+    std::jthread([&] { fromWorker = loop->send(window, workMessage); }).join();
     EXPECT_FALSE(fromWorker.has_value());
 }
 
@@ -160,7 +160,7 @@ TEST_F(LoopTest, SendAfterQuitFailsAtOnce)
     const WindowId window = makeWindow();
     loop->quit(1);
     std::optional<LResult> late = 1;
-    std::jthread([&] { late = loop->send(window, kWork); }).join();
+    std::jthread([&] { late = loop->send(window, workMessage); }).join();
     EXPECT_FALSE(late.has_value()) << "nothing will answer it";
     EXPECT_EQ(loop->run(), 1);
 }
@@ -181,7 +181,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     for (int t = 0; t < 2; ++t) {
         flooders.emplace_back([&] {
             while (!stop) {
-                if (loop->post(window, kWork)) {
+                if (loop->post(window, workMessage)) {
                     ++postedCount;
                 }
             }

@@ -11,7 +11,7 @@ using std::chrono::milliseconds;
 
 TEST_F(LoopTest, TimerFiresRepeatedlyAsWmTimerWithItsId)
 {
-    constexpr TimerId kControlHandle = 0x7FFF12345678;  // ids are arbitrary, e.g. control handles
+    constexpr TimerId controlHandle = 0x7FFF12345678;  // ids are arbitrary, e.g. control handles
     std::vector<Message> ticks;
     const WindowId window = makeWindow();
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
@@ -23,11 +23,11 @@ TEST_F(LoopTest, TimerFiresRepeatedlyAsWmTimerWithItsId)
         }
         return 0;
     });
-    ASSERT_TRUE(loop->setTimer(window, kControlHandle, milliseconds(5)));
+    ASSERT_TRUE(loop->setTimer(window, controlHandle, milliseconds(5)));
     runWithLimit();
     ASSERT_EQ(ticks.size(), 3u);
     for (const Message& tick : ticks) {
-        EXPECT_EQ(tick.wParam, kControlHandle);
+        EXPECT_EQ(tick.wParam, controlHandle);
         EXPECT_EQ(tick.window, window);
     }
 }

@@ -76,10 +76,10 @@ TEST_F(TranslationTest, SecondPressOfADoubleClickIsALeftPressMarked10086)
     drain();
     const auto presses = only(log, WM_LBUTTONDOWN);
     ASSERT_EQ(presses.size(), 4u) << "a double click is still a left press, not a separate message";
-    EXPECT_NE(presses[0].wParam, kDoubleClickMarker);
-    EXPECT_EQ(presses[1].wParam, kDoubleClickMarker);
-    EXPECT_NE(presses[2].wParam, kDoubleClickMarker) << "a third click starts a new pair";
-    EXPECT_EQ(presses[3].wParam, kDoubleClickMarker);
+    EXPECT_NE(presses[0].wParam, doubleClickMarker);
+    EXPECT_EQ(presses[1].wParam, doubleClickMarker);
+    EXPECT_NE(presses[2].wParam, doubleClickMarker) << "a third click starts a new pair";
+    EXPECT_EQ(presses[3].wParam, doubleClickMarker);
     EXPECT_TRUE(only(log, WM_LBUTTONDBLCLK).empty());
 }
 

@@ -39,15 +39,15 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& whyNot)
         return nullptr;
     }
     // Xvfb writes the display number it chose to this descriptor once it accepts clients.
-    constexpr int kDisplayFd = 3;
+    constexpr int displayFd = 3;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], kDisplayFd);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], displayFd);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int pid = spawn({"Xvfb", "-displayfd", std::to_string(kDisplayFd), "-screen", "0", "800x600x24", "-nolisten",
-                           "tcp", "-noreset"},
-                          &actions);
+    const int pid = spawn(
+        {"Xvfb", "-displayfd", std::to_string(displayFd), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"},
+        &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (pid < 0) {
