@@ -1,6 +1,9 @@
 #include "ui/controls/ControlImages.h"
 
 #include "assets/Assets.h"
+#include "gfx/Painter.h"
+
+#include <memory>
 
 namespace quorvo::ui {
 
@@ -10,6 +13,21 @@ gfx::Image loadEmbeddedImage(std::string_view name)
     if (bytes.empty())
         return {};
     return gfx::loadImage(assets::asStringView(bytes), assets::lacksPngSignature(name));
+}
+
+gfx::Image cutOutImage(const gfx::Image& image, const FloatRect& source)
+{
+    gfx::Surface part = gfx::Surface::create(int(source.width), int(source.height));
+    if (image.isNull() || part.isNull())
+        return {};
+    {
+        gfx::Painter painter(part);
+        gfx::drawImage(painter, image, {0, 0, source.width, source.height}, source);
+    }
+    auto frames = std::make_shared<gfx::Image::Frames>();
+    frames->frames.push_back(std::move(part));
+    frames->delays.push_back(0);
+    return gfx::Image(std::move(frames));
 }
 
 const gfx::Image& checkMarkStrip()
@@ -27,12 +45,6 @@ const gfx::Image& radioMarkStrip()
 const gfx::Image& tabStrip()
 {
     static const gfx::Image image = loadEmbeddedImage("tab_strip.png.nosig");
-    return image;
-}
-
-const gfx::Image& captionButtonStrip()
-{
-    static const gfx::Image image = loadEmbeddedImage("caption_buttons.png.nosig");
     return image;
 }
 

@@ -4,6 +4,7 @@
 // life of the process (they never change, so sharing them is safe).
 
 #include "gfx/Image.h"
+#include "runtime/Geometry.h"
 
 #include <string_view>
 
@@ -13,10 +14,13 @@ namespace quorvo::ui {
 // signature gets it back); a null image when the name is unknown.
 gfx::Image loadEmbeddedImage(std::string_view name);
 
+// A part of a picture as a picture of its own (a strip frame, a sheet cell);
+// null when the part is empty.
+gfx::Image cutOutImage(const gfx::Image& image, const FloatRect& source);
+
 const gfx::Image& checkMarkStrip();
 const gfx::Image& radioMarkStrip();
 const gfx::Image& tabStrip();
-const gfx::Image& captionButtonStrip();
 const gfx::Image& messageIconSheet();
 const gfx::Image& messageDecoration();
 

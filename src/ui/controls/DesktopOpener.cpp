@@ -1,5 +1,7 @@
 #include "ui/controls/DesktopOpener.h"
 
+#include "runtime/UniqueFd.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,27 +15,6 @@ namespace quorvo::ui {
 namespace {
 
 constexpr const char* openerProgram = "xdg-open";
-
-class PipeEnd {
-public:
-    explicit PipeEnd(int fd = -1)
-        : m_fd(fd)
-    { }
-    PipeEnd(const PipeEnd&) = delete;
-    PipeEnd& operator=(const PipeEnd&) = delete;
-    ~PipeEnd() { reset(); }
-
-    [[nodiscard]] int get() const { return m_fd; }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd;
-};
 
 void setError(std::string* error, std::string text)
 {
@@ -65,8 +46,8 @@ bool openWithDesktop(std::string_view utf8Target, std::string* error)
         setError(error, std::string("pipe: ") + std::strerror(errno));
         return false;
     }
-    PipeEnd readEnd(fds[0]);
-    PipeEnd writeEnd(fds[1]);
+    UniqueFd readEnd(fds[0]);
+    UniqueFd writeEnd(fds[1]);
 
     const pid_t child = ::fork();
     if (child < 0) {
