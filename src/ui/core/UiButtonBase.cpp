@@ -1,6 +1,5 @@
 #include "ui/core/UiButtonBase.h"
 
-#include "ui/core/GfxBridge.h"
 #include "ui/core/UiHost.h"
 #include "ui/core/UiRenderer.h"
 
@@ -364,22 +363,22 @@ void UiButtonBase::paintDefaultFrame(gfx::Painter& painter, ButtonState state) c
     FloatRect r {0, 0, width() - 1, height() - 1};
     gfx::PainterStateSaver saver(painter);
     if (rounded) {
-        painter.clipPath(gfx::roundRectPath(toGfx(r), 4), gfx::CombineMode::Intersect);
-        gfx::fillRoundRect(painter, toGfx(r), 3, colours[0]);
+        painter.clipPath(gfx::roundRectPath(r, 4), gfx::CombineMode::Intersect);
+        gfx::fillRoundRect(painter, r, 3, colours[0]);
     } else {
-        gfx::fillRect(painter, toGfx(r), colours[0]);
+        gfx::fillRect(painter, r, colours[0]);
     }
-    gfx::fillGradient(painter, toGfx(r), colours[1], colours[2], gfx::GradientMode::Vertical);
+    gfx::fillGradient(painter, r, colours[1], colours[2], gfx::GradientMode::Vertical);
     if (rounded) {
-        gfx::drawRoundRect(painter, toGfx(r), 3, colours[3]);
+        gfx::drawRoundRect(painter, r, 3, colours[3]);
     } else {
-        gfx::drawFrame(painter, toGfx(r), colours[3]);
+        gfx::drawFrame(painter, r, colours[3]);
     }
     r = r.inflated(-1, -1);
     if (rounded) {
-        gfx::drawRoundRect(painter, toGfx(r), 3, colours[4]);
+        gfx::drawRoundRect(painter, r, 3, colours[4]);
     } else {
-        gfx::drawFrame(painter, toGfx(r), colours[4]);
+        gfx::drawFrame(painter, r, colours[4]);
     }
     const float y = r.height + 2;
     gfx::drawLine(painter, colours[5], 0, y, r.width, y);
@@ -392,7 +391,7 @@ void UiButtonBase::paintImageAndCaption(gfx::Painter& painter, ButtonState state
     painter.clipRect({0, 0, width(), height()});
     const float iw = m_image.isNull() ? 0.0f : static_cast<float>(m_image.width());
     const float ih = m_image.isNull() ? 0.0f : static_cast<float>(m_image.height());
-    const gfx::RectF measured = gfx::measureString(painter, m_caption, m_font, m_format, {0, 0, 4096, r.height});
+    const FloatRect measured = gfx::measureString(painter, m_caption, m_font, m_format, {0, 0, 4096, r.height});
     const auto layout = layoutImageAndCaption(m_imagePosition, r.width, r.height, iw, ih, measured.width,
                                               measured.height, m_imageOffsetX, m_imageOffsetY, m_imageSpacing);
     if (!layout) {
@@ -401,11 +400,11 @@ void UiButtonBase::paintImageAndCaption(gfx::Painter& painter, ButtonState state
     const float shift = state == ButtonState::Pressed ? 1.0f : 0.0f;
     if (!m_image.isNull()) {
         const FloatRect image = layout->image.to<float>().translated(shift, shift);
-        gfx::drawImage(painter, m_image, toGfx(image));
+        gfx::drawImage(painter, m_image, image);
     }
     if (!m_caption.empty()) {
         const FloatRect caption = layout->caption.to<float>().translated(shift, shift);
-        gfx::drawText(painter, toGfx(caption), m_caption, m_font, effectiveTextColour(), m_format, m_textEffect);
+        gfx::drawText(painter, caption, m_caption, m_font, effectiveTextColour(), m_format, m_textEffect);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "ui/core/UiHost.h"
 
-#include "ui/core/GfxBridge.h"
 #include "ui/core/UiImage.h"
 #include "ui/core/UiRenderer.h"
 #include "ui/core/UiRepaintQueue.h"
@@ -39,7 +38,7 @@ public:
     {
         gfx::Surface scratch = gfx::Surface::create(1, 1);
         gfx::Painter painter(scratch);
-        const gfx::RectF box = gfx::measureString(painter, text(), gfx::defaultFont(), format(), {0, 0, 4096, 64});
+        const FloatRect box = gfx::measureString(painter, text(), gfx::defaultFont(), format(), {0, 0, 4096, 64});
         return box.width;
     }
 

@@ -1,6 +1,5 @@
 #include "ui/core/UiImage.h"
 
-#include "ui/core/GfxBridge.h"
 #include "ui/core/UiHost.h"
 
 #include "gfx/Painter.h"
@@ -138,7 +137,7 @@ void UiImage::paintEvent(PaintEvent& event)
     gfx::Painter& painter = event.painter();
     const FloatRect box {0, 0, width(), height()};
     if (m_options.backgroundColour != 0) {
-        gfx::fillRect(painter, toGfx(box), m_options.backgroundColour);
+        gfx::fillRect(painter, box, m_options.backgroundColour);
     }
     if (!m_image.isNull()) {
         gfx::Image frame = m_image;
@@ -158,17 +157,17 @@ void UiImage::paintEvent(PaintEvent& event)
         }
         case ImageDrawMode::NineGrid:
             if (!m_options.margins.empty()) {
-                gfx::drawNineGrid(painter, frame, toGfx(box), toGfx(m_options.margins));
+                gfx::drawNineGrid(painter, frame, box, m_options.margins);
                 break;
             }
             [[fallthrough]];
         case ImageDrawMode::Stretch:
-            gfx::drawImage(painter, frame, toGfx(box));
+            gfx::drawImage(painter, frame, box);
             break;
         }
     }
     if (m_options.borderColour != 0) {
-        gfx::drawFrame(painter, toGfx(box), m_options.borderColour);
+        gfx::drawFrame(painter, box, m_options.borderColour);
     }
     if (host() != nullptr && host()->keyboardFocusMarker() == this) {
         gfx::drawRoundRect(painter, {2, 2, box.width - 4, box.height - 5}, 0, gfx::argb(120, 0, 0, 0),

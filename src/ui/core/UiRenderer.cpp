@@ -1,6 +1,5 @@
 #include "ui/core/UiRenderer.h"
 
-#include "ui/core/GfxBridge.h"
 #include "ui/core/UiControl.h"
 
 #include "gfx/Painter.h"
@@ -27,7 +26,7 @@ void drawTransition(gfx::Painter& painter, const UiControl& control, double alph
         return;
     }
     gfx::PainterStateSaver saver(painter);
-    painter.clipRect(toGfx(rect));
+    painter.clipRect(rect);
     const bool vertical = style == TransitionStyle::PushDown || style == TransitionStyle::PushUp;
     const float extent = vertical ? rect.height : rect.width;
     const float step = std::trunc(extent / static_cast<float>(frames));
@@ -92,7 +91,7 @@ void UiRenderer::renderBackground(const BackgroundStyle& style)
         if (skin && hasImage) {
             const FloatRect& m = style.margins;
             if (m.width > 0 && m.height > 0) {
-                gfx::drawNineGrid(painter, *style.image, {0, 0, w, h}, toGfx(m));
+                gfx::drawNineGrid(painter, *style.image, {0, 0, w, h}, m);
             } else {
                 gfx::drawImage(painter, *style.image, {0, 0, w, h});
             }
@@ -117,9 +116,9 @@ void UiRenderer::renderBackground(const BackgroundStyle& style)
                         area = {0, 0, iw, ih};
                         break;
                     }
-                    gfx::drawImage(painter, *style.image, toGfx(area));
+                    gfx::drawImage(painter, *style.image, area);
                     if (style.imageFrame && (style.imageMode == 1 || style.imageMode == 2)) {
-                        gfx::drawRoundRect(painter, toGfx(area), 6, argbFromRgb(style.colour, 100));
+                        gfx::drawRoundRect(painter, area, 6, argbFromRgb(style.colour, 100));
                     }
                 }
             }
@@ -144,7 +143,7 @@ void UiRenderer::renderBackground(const BackgroundStyle& style)
         for (int i = 0; i < 4; ++i) {
             const FloatRect ring
                 = FloatRect {5, 5, w - 10, h - 10}.inflated(static_cast<float>(i), static_cast<float>(i));
-            gfx::drawRoundRect(painter, toGfx(ring), static_cast<float>(rounded ? roundCorners[i] : squareCorners[i]),
+            gfx::drawRoundRect(painter, ring, static_cast<float>(rounded ? roundCorners[i] : squareCorners[i]),
                                colour | (static_cast<gfx::Argb>(alphas[i]) << 24));
         }
     }
@@ -168,7 +167,7 @@ void UiRenderer::compose(const FloatRect& rect, std::span<const std::unique_ptr<
     const FloatRect area = bounds.to<float>();
     gfx::Painter painter(m_back);
     gfx::PainterStateSaver saver(painter);
-    painter.clipRect(toGfx(area));
+    painter.clipRect(area);
     painter.clear(0);
     painter.drawSurface(m_background, 0, 0);
     if (m_clip) {
@@ -204,7 +203,7 @@ void UiRenderer::drawControl(gfx::Painter& painter, UiControl& control, const Fl
         return;
     }
     gfx::PainterStateSaver saver(painter);
-    painter.clipRect(toGfx(rect));
+    painter.clipRect(rect);
     const FloatRect inner = rect.intersected(clip);
     for (const auto& child : control.children()) {
         if (child->isVisible() && child->rect().intersects(inner)) {
