@@ -46,7 +46,7 @@ DecodedMessage mouse(const Message& message, const EventLoop& loop)
         return MouseEvent(EventType::MouseMove, position, MouseButton::None, heldButtons(message.wParam),
                           mouseModifiers(message.wParam, loop));
     case WM_LBUTTONDOWN:
-        if (message.wParam == kDoubleClickMarker) {
+        if (message.wParam == doubleClickMarker) {
             // The marker replaces the key state; the left button is down by definition.
             return MouseEvent(EventType::MouseDown, position, MouseButton::Left, buttons::Left, keyModifiers(loop), 2);
         }
@@ -169,7 +169,7 @@ DecodedMessage decodeMessage(const Message& message, const EventLoop& loop)
         default:
             return WindowRequest {};
         }
-    case kTrayMessage: {
+    case trayMessage: {
         WindowRequest result = request(WindowRequestKind::TrayNotification);
         result.trayEvent = trayMouseEvent(message.lParam);
         return result;
@@ -223,7 +223,7 @@ Message encodeWindowRequest(WindowId window, const WindowRequest& request)
         message.wParam = request.command;
         break;
     case WindowRequestKind::TrayNotification:
-        message.message = kTrayMessage;
+        message.message = trayMessage;
         message.lParam = static_cast<LParam>(trayMouseMessage(request.trayEvent));
         break;
     case WindowRequestKind::Activate:
@@ -249,6 +249,6 @@ Message encodeWindowRequest(WindowId window, const WindowRequest& request)
     return message;
 }
 
-static_assert(kTrayNotificationId == kTrayMessage);
+static_assert(trayNotificationId == trayMessage);
 
 }  // namespace quorvo::ui

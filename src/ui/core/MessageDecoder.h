@@ -61,6 +61,6 @@ using DecodedMessage = std::variant<WindowRequest, MouseEvent, WheelEvent, KeyEv
 [[nodiscard]] platform::Message encodeWindowRequest(platform::WindowId window, const WindowRequest& request);
 
 // The tray notification number (2258), for the tray icon's platform glue.
-inline constexpr std::uint32_t kTrayNotificationId = 2258;
+inline constexpr std::uint32_t trayNotificationId = 2258;
 
 }  // namespace quorvo::ui

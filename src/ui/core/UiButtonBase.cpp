@@ -15,8 +15,8 @@ namespace quorvo::ui {
 
 namespace {
 
-constexpr auto kStateTransition = std::chrono::milliseconds(60);
-constexpr int kAnimatedFrames = 4;
+constexpr auto stateTransition = std::chrono::milliseconds(60);
+constexpr int animatedFrames = 4;
 
 // Six (colour, alpha) pairs per look: base fill, gradient top, gradient
 // bottom, outer outline, inner outline, shadow line.
@@ -27,7 +27,7 @@ constexpr gfx::Argb pair(std::uint32_t rgb, int alpha)
     return (static_cast<gfx::Argb>(alpha) << 24) | (rgb & 0xFFFFFFu);
 }
 
-constexpr std::array<ColourSet, 5> kColourSets {{
+constexpr std::array<ColourSet, 5> colourSets {{
     // normal
     {pair(0xECECEC, 0xCC), pair(0x000000, 0x00), pair(0x000000, 0x66), pair(0x000000, 0x50), pair(0xFFFFFF, 0x33),
      pair(0x000000, 0x19)},
@@ -152,7 +152,7 @@ UiButtonBase::UiButtonBase(FloatRect rect, Text caption, ButtonOptions options)
     , m_textEffect(options.textEffect)
     , m_rounded(options.rounded)
 {
-    setTransitionInterval(kStateTransition);
+    setTransitionInterval(stateTransition);
     setTransitionStyle(TransitionStyle::CrossFade);
     if (options.fontName || options.fontSize || options.fontStyle) {
         rebuildFont(options.fontName, options.fontSize, options.fontStyle);
@@ -358,7 +358,7 @@ void UiButtonBase::paintEvent(PaintEvent& event)
 
 void UiButtonBase::paintDefaultFrame(gfx::Painter& painter, ButtonState state) const
 {
-    const ColourSet& colours = kColourSets[isEnabled() ? static_cast<std::size_t>(state) : 4];
+    const ColourSet& colours = colourSets[isEnabled() ? static_cast<std::size_t>(state) : 4];
     const bool rounded = isRounded();
     FloatRect r {0, 0, width() - 1, height() - 1};
     gfx::PainterStateSaver saver(painter);
@@ -447,19 +447,19 @@ void UiButtonBase::focusInEvent(FocusEvent&)
 
 void UiButtonBase::focusOutEvent(FocusEvent&)
 {
-    setTransition(kAnimatedFrames);
+    setTransition(animatedFrames);
     setState(ButtonState::Normal);
 }
 
 void UiButtonBase::mouseEnterEvent(HoverEvent&)
 {
-    setTransition(kAnimatedFrames);
+    setTransition(animatedFrames);
     setState(ButtonState::Hover);
 }
 
 void UiButtonBase::mouseLeaveEvent(HoverEvent&)
 {
-    setTransition(kAnimatedFrames);
+    setTransition(animatedFrames);
     setState(ButtonState::Normal);
 }
 

@@ -12,11 +12,11 @@ namespace quorvo::ui {
 
 namespace {
 
-constexpr float kTolerance = 1e-7f;
+constexpr float tolerance = 1e-7f;
 
 bool differs(float a, float b)
 {
-    return std::fabs(a - b) > kTolerance;
+    return std::fabs(a - b) > tolerance;
 }
 
 }  // namespace
@@ -192,8 +192,8 @@ void UiControl::destroyTree()
 
 bool UiControl::containsPoint(FloatPoint point) const
 {
-    return point.x >= m_rect.x - kTolerance && point.x < m_rect.x + m_rect.width - kTolerance
-        && point.y >= m_rect.y - kTolerance && point.y < m_rect.y + m_rect.height - kTolerance;
+    return point.x >= m_rect.x - tolerance && point.x < m_rect.x + m_rect.width - tolerance
+        && point.y >= m_rect.y - tolerance && point.y < m_rect.y + m_rect.height - tolerance;
 }
 
 void UiControl::move(std::optional<float> x, std::optional<float> y, std::optional<float> width,

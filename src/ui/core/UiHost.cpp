@@ -84,7 +84,7 @@ platform::SystemCursor systemCursor(Cursor cursor)
     }
 }
 
-constexpr std::intptr_t kFadeTimer = -1;
+constexpr std::intptr_t fadeTimer = -1;
 
 }  // namespace
 
@@ -334,7 +334,7 @@ int UiHost::handleRequest(const WindowRequest& request, const platform::Message&
 {
     if (onMessage) {
         const int answer = onMessage(request);
-        if (answer != kNotHandled) {
+        if (answer != notHandled) {
             return answer;
         }
     }
@@ -847,7 +847,7 @@ void UiHost::onDestroy()
         loop().killTimer(m_window, id);
     }
     m_timers.clear();
-    loop().killTimer(m_window, kFadeTimer);
+    loop().killTimer(m_window, fadeTimer);
     m_focus = m_hover = m_pressed = m_keyboardFocus = nullptr;
     m_pressActive = false;
     m_mnemonics.clear();
@@ -1112,7 +1112,7 @@ void UiHost::startFade(gfx::Surface from)
     }
     m_fadeFrom = std::move(from);
     m_fadeAlpha = 0;
-    loop().setTimer(m_window, kFadeTimer, std::chrono::milliseconds(50),
+    loop().setTimer(m_window, fadeTimer, std::chrono::milliseconds(50),
                     [weak = std::weak_ptr<UiHost*>(m_self)](platform::WindowId, platform::TimerId) {
                         if (const auto host = weak.lock()) {
                             (*host)->fadeTick();
@@ -1132,7 +1132,7 @@ void UiHost::fadeTick()
     if (m_fadeAlpha < 255) {
         return;
     }
-    loop().killTimer(m_window, kFadeTimer);
+    loop().killTimer(m_window, fadeTimer);
     m_fadeFrom = gfx::Surface();
     present();
     busyEnd();

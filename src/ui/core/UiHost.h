@@ -19,7 +19,7 @@
 //   and Space click the focus control. Alt+character clicks the control whose
 //   caption registered that mnemonic.
 // - Window requests (close, minimise, commands, the tray notification) go to
-//   the program's onMessage hook first; kNotHandled lets the host go on.
+//   the program's onMessage hook first; notHandled lets the host go on.
 
 #include "ui/core/Event.h"
 #include "ui/core/MessageDecoder.h"
@@ -64,7 +64,7 @@ inline constexpr unsigned FromStyle = 1024;
 }  // namespace caption
 
 // The message hook's answer that lets the host handle the request.
-inline constexpr int kNotHandled = -1;
+inline constexpr int notHandled = -1;
 
 // How a repaint request is queued.
 enum class RepaintKind {
@@ -201,7 +201,7 @@ public:
     ControlCallback onFocusGained;  // focus moved by a press
     ControlCallback onFocusLost;
     std::function<void(IntSize size)> onSize;
-    // Called first for every window request; any answer but kNotHandled is
+    // Called first for every window request; any answer but notHandled is
     // final (e.g. 0 on Close keeps the window open and runs no close effect).
     std::function<int(const WindowRequest& request)> onMessage;
     // Draws on the cached background, after the picture and before the

@@ -11,7 +11,7 @@ namespace quorvo::ui {
 
 namespace {
 
-constexpr int kFrameTimer = 0;
+constexpr int frameTimer = 0;
 
 gfx::Image decode(const Bytes& bytes)
 {
@@ -182,20 +182,20 @@ void UiImage::scheduleNextFrame()
     }
     const int delay = m_delays.empty() ? 10 : m_delays[static_cast<std::size_t>(m_frame - 1) % m_delays.size()];
     // A zero delay would spin the loop: one millisecond is the shortest the loop honours.
-    m_timerRunning = startTimer(kFrameTimer, std::chrono::milliseconds(std::max(1, delay * 10)));
+    m_timerRunning = startTimer(frameTimer, std::chrono::milliseconds(std::max(1, delay * 10)));
 }
 
 void UiImage::stopTimer()
 {
     if (m_timerRunning) {
-        killTimer(kFrameTimer);
+        killTimer(frameTimer);
         m_timerRunning = false;
     }
 }
 
 void UiImage::timerEvent(TimerEvent& event)
 {
-    if (event.id() != kFrameTimer || m_transitionPending) {
+    if (event.id() != frameTimer || m_transitionPending) {
         return;
     }
     stopTimer();

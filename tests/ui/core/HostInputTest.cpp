@@ -242,13 +242,13 @@ TEST_F(HostTest, HookAnsweringZeroKeepsTheWindowOnClose)
     int answer = 0;
     host.onMessage = [&](const WindowRequest& request) {
         seen.push_back(request.kind);
-        return request.kind == WindowRequestKind::Close ? answer : kNotHandled;
+        return request.kind == WindowRequestKind::Close ? answer : notHandled;
     };
     host.requestClose();
     drain();
     EXPECT_TRUE(host.isAlive());
     EXPECT_TRUE(loop().isVisible(host.window())) << "kept, and no close effect hid it";
-    answer = kNotHandled;
+    answer = notHandled;
     host.requestClose();
     drain();
     EXPECT_FALSE(host.isAlive());

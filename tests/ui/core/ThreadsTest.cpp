@@ -23,11 +23,11 @@ public:
 TEST_F(HostTest, FourThreadsPostingControlChangesAreAppliedInOrderOnTheUiThread)
 {
     UiHost& host = makeHost();
-    constexpr int kThreads = 4;
-    constexpr int kPosts = 500;
+    constexpr int threadCount = 4;
+    constexpr int postCount = 500;
     std::vector<Counter*> counters;
     std::vector<UiRef<Counter>> refs;
-    for (int i = 0; i < kThreads; ++i) {
+    for (int i = 0; i < threadCount; ++i) {
         auto& counter = host.add<Counter>(FloatRect {static_cast<float>(i * 20), 0, 20, 20});
         counters.push_back(&counter);
         refs.push_back(counter.weakRef<Counter>());
@@ -36,9 +36,9 @@ TEST_F(HostTest, FourThreadsPostingControlChangesAreAppliedInOrderOnTheUiThread)
     std::atomic<int> offThread {0};
     std::atomic<int> finished {0};
     std::vector<std::thread> workers;
-    for (int i = 0; i < kThreads; ++i) {
+    for (int i = 0; i < threadCount; ++i) {
         workers.emplace_back([&, ref = refs[static_cast<std::size_t>(i)]] {
-            for (int n = 1; n <= kPosts; ++n) {
+            for (int n = 1; n <= postCount; ++n) {
                 ref.post([&, n](Counter& counter) {
                     if (std::this_thread::get_id() != uiThread) {
                         ++offThread;
@@ -53,17 +53,17 @@ TEST_F(HostTest, FourThreadsPostingControlChangesAreAppliedInOrderOnTheUiThread)
             ++finished;
         });
     }
-    EXPECT_TRUE(pumpUntil([&] { return finished.load() == kThreads; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(pumpUntil([&] { return finished.load() == threadCount; }, std::chrono::seconds(30)));
     for (auto& worker : workers) {
         worker.join();
     }
     drain();
     EXPECT_EQ(offThread.load(), 0);
     for (Counter* counter : counters) {
-        EXPECT_EQ(counter->value, kPosts);
-        EXPECT_EQ(counter->text(), Text(std::to_string(kPosts)));
+        EXPECT_EQ(counter->value, postCount);
+        EXPECT_EQ(counter->text(), Text(std::to_string(postCount)));
         EXPECT_EQ(counter->alpha(), 200);
-        ASSERT_EQ(counter->seen.size(), static_cast<std::size_t>(kPosts));
+        ASSERT_EQ(counter->seen.size(), static_cast<std::size_t>(postCount));
         EXPECT_TRUE(std::is_sorted(counter->seen.begin(), counter->seen.end())) << "posts run in the order made";
     }
 }

@@ -28,7 +28,7 @@ TEST(Vocabulary, EventTypesKeepTheProgramsNumbers)
     EXPECT_EQ(static_cast<int>(EventType::TransitionEnded), 0x2818);
     EXPECT_EQ(static_cast<int>(Key::Return), 13);
     EXPECT_EQ(static_cast<int>(Key::Tab), 9);
-    EXPECT_EQ(kTrayNotificationId, 2258u);
+    EXPECT_EQ(trayNotificationId, 2258u);
 }
 
 TEST(Vocabulary, ControlKindsKeepTheProgramsNumbers)
