@@ -1,0 +1,63 @@
+#include "ui/core/UiFramework.h"
+
+#include "ui/core/UiHost.h"
+
+#include "assets/Assets.h"
+#include "gfx/Image.h"
+#include "platform/window/EventLoop.h"
+
+namespace quorvo::ui {
+
+std::unique_ptr<UiFramework> UiFramework::create(std::string* error)
+{
+    auto loop = platform::EventLoop::create(error);
+    if (!loop) {
+        return nullptr;
+    }
+    return std::unique_ptr<UiFramework>(new UiFramework(std::move(loop)));
+}
+
+UiFramework::UiFramework(std::unique_ptr<platform::EventLoop> loop)
+    : m_loop(std::move(loop))
+    , m_dispatcher(*m_loop)
+{ }
+
+UiFramework::~UiFramework() = default;
+
+int UiFramework::run()
+{
+    return m_loop->run();
+}
+
+bool UiFramework::runModalLoop(const UiHost& host)
+{
+    return m_loop->runWhileAlive(host.window(), platform::LoopFilter::DropOtherWindowsInput);
+}
+
+void UiFramework::processPending()
+{
+    m_loop->processPending();
+}
+
+void UiFramework::quit(int exitCode)
+{
+    m_loop->quit(exitCode);
+}
+
+IntPoint UiFramework::centredPosition(int width, int height) const
+{
+    const auto work = m_loop->workArea();
+    // As the classic rule has it: the work area's origin is subtracted from its size.
+    return {(work.width - work.x - width) / 2, (work.height - work.y - height) / 2};
+}
+
+const gfx::Image& UiFramework::captionButtonStrip()
+{
+    if (!m_captionStrip) {
+        const auto bytes = assets::find("caption_buttons.png.nosig");
+        m_captionStrip = std::make_unique<gfx::Image>(gfx::loadImage(assets::asStringView(bytes), true));
+    }
+    return *m_captionStrip;
+}
+
+}  // namespace quorvo::ui

@@ -1,0 +1,154 @@
+#pragma once
+
+// Real hosts on SDL's dummy video driver, driven by synthetic system input
+// that goes through the platform's translation and the host's routing.
+
+#include "ui/core/UiControl.h"
+#include "ui/core/UiFramework.h"
+#include "ui/core/UiHost.h"
+
+#include "platform/window/EventLoop.h"
+#include "platform/window/SyntheticInput.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvo::ui::test {
+
+// Logs what it receives as "name:Event" lines into a shared journal.
+class Probe : public UiControl {
+public:
+    Probe(FloatRect rect, std::string name, std::vector<std::string>& journal, bool focusable = true)
+        : UiControl(rect, ControlKind::Button, focusable)
+        , m_name(std::move(name))
+        , m_journal(journal)
+    { }
+
+    bool acceptKeys = false;
+    bool takesPress = false;
+    gfx::Argb fill = 0;
+
+    [[nodiscard]] bool wantsPress() const override { return takesPress; }
+
+protected:
+    void log(const char* what) { m_journal.push_back(m_name + ":" + what); }
+    void paintEvent(PaintEvent& event) override;
+    void mouseDownEvent(MouseEvent& e) override { log(e.isDoubleClick() ? "DoubleDown" : "Down"); }
+    void mouseUpEvent(MouseEvent&) override { log("Up"); }
+    void mouseMoveEvent(MouseEvent&) override { log("Move"); }
+    void mouseEnterEvent(HoverEvent&) override { log("Enter"); }
+    void mouseLeaveEvent(HoverEvent&) override { log("Leave"); }
+    void focusInEvent(FocusEvent&) override { log("FocusIn"); }
+    void focusOutEvent(FocusEvent&) override { log("FocusOut"); }
+    void clickEvent(ClickEvent& e) override { log(e.byMouse() ? "Click" : "KeyClick"); }
+    void keyDownEvent(KeyEvent& event) override
+    {
+        log("KeyDown");
+        if (!acceptKeys) {
+            event.ignore();
+        }
+    }
+
+private:
+    std::string m_name;
+    std::vector<std::string>& m_journal;
+};
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+        std::string error;
+        framework = UiFramework::create(&error);
+        ASSERT_TRUE(framework) << error;
+    }
+    void TearDown() override
+    {
+        hosts.clear();
+        framework.reset();
+    }
+
+    UiHost& makeHost(HostOptions options = {})
+    {
+        if (!options.captionFlags) {
+            options.captionFlags = 0;
+        }
+        if (!options.position) {
+            options.position = IntPoint {0, 0};
+        }
+        if (options.width == 380 && options.height == 250) {
+            options.width = 200;
+            options.height = 150;
+        }
+        hosts.push_back(std::make_unique<UiHost>(*framework, std::move(options)));
+        UiHost& host = *hosts.back();
+        host.show();
+        drain();
+        return host;
+    }
+
+    platform::EventLoop& loop() { return framework->loop(); }
+
+    // Lets the loop read, translate and dispatch everything queued so far.
+    void drain()
+    {
+        for (int i = 0; i < 4; ++i) {
+            framework->processPending();
+        }
+    }
+
+    template <typename Predicate>
+    bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            framework->processPending();
+        }
+        return true;
+    }
+
+    void move(UiHost& host, int x, int y, bool held = false)
+    {
+        platform::synthetic::mouseMove(loop(), host.window(), x, y, held);
+        drain();
+    }
+    void press(UiHost& host, int x, int y, int clicks = 1)
+    {
+        platform::synthetic::mouseButton(loop(), host.window(), platform::synthetic::MouseButton::Left, true, x, y,
+                                         clicks);
+        drain();
+    }
+    void release(UiHost& host, int x, int y)
+    {
+        platform::synthetic::mouseButton(loop(), host.window(), platform::synthetic::MouseButton::Left, false, x, y);
+        drain();
+    }
+    void clickAt(UiHost& host, int x, int y)
+    {
+        move(host, x, y);
+        press(host, x, y);
+        release(host, x, y);
+    }
+    void key(UiHost& host, platform::WParam vk, platform::synthetic::Modifiers modifiers = {})
+    {
+        platform::synthetic::key(loop(), host.window(), vk, true, modifiers);
+        platform::synthetic::key(loop(), host.window(), vk, false, modifiers);
+        drain();
+    }
+
+    std::unique_ptr<UiFramework> framework;
+    std::vector<std::unique_ptr<UiHost>> hosts;
+    std::vector<std::string> journal;
+};
+
+}  // namespace quorvo::ui::test
