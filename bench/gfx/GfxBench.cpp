@@ -1,7 +1,7 @@
 // The two drawing costs every repaint pays: a caption with the glow effect,
 // and composing a whole window frame from the controls' own surfaces.
 
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/Surface.h"
 #include "gfx/TextPainter.h"
 #include "runtime/Encoding.h"
@@ -19,12 +19,12 @@ void captionWithGlow(benchmark::State& state)
 {
     Surface target = Surface::create(410, 60);
     Painter painter(target);
-    const Font font = createFont(encoding::fromUtf8("宋体"), 12.0f, fontstyle::Bold);
+    const Font font = createFont(encoding::fromUtf8("宋体"), 12.0f, FontStyle::Bold);
     const Text caption = encoding::fromUtf8("Quorvo 无损音乐下载");
-    StringFormat format(stringformat::NoWrap);
-    format.align(stringformat::Center);
+    StringFormat format(StringFormatFlags::NoWrap);
+    format.align(StringAlignment::Center);
     for (auto _ : state) {
-        drawText(painter, {140, 18, 120, 25}, caption, font, 0xFFFFFFFF, format, texteffect::Glow);
+        drawText(painter, {140, 18, 120, 25}, caption, font, 0xFFFFFFFF, format, TextEffect::Glow);
     }
 }
 BENCHMARK(captionWithGlow)->Unit(benchmark::kMicrosecond);
@@ -33,10 +33,10 @@ void captionPlain(benchmark::State& state)
 {
     Surface target = Surface::create(410, 60);
     Painter painter(target);
-    const Font font = createFont(encoding::fromUtf8("宋体"), 12.0f, fontstyle::Bold);
+    const Font font = createFont(encoding::fromUtf8("宋体"), 12.0f, FontStyle::Bold);
     const Text caption = encoding::fromUtf8("Quorvo 无损音乐下载");
-    StringFormat format(stringformat::NoWrap);
-    format.align(stringformat::Center);
+    StringFormat format(StringFormatFlags::NoWrap);
+    format.align(StringAlignment::Center);
     for (auto _ : state) {
         drawText(painter, {140, 18, 120, 25}, caption, font, 0xFFFFFFFF, format);
     }

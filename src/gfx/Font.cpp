@@ -16,7 +16,7 @@ Text song()
     return encoding::fromUtf8("宋体");
 }
 
-Font makeFont(const std::string& utf8Family, float size, int style)
+Font makeFont(const std::string& utf8Family, float size, FontStyle style)
 {
     auto data = std::make_shared<FontData>();
     data->family = utf8Family;
@@ -27,9 +27,9 @@ Font makeFont(const std::string& utf8Family, float size, int style)
     pango_font_description_set_family(data->description, data->resolved.c_str());
     pango_font_description_set_absolute_size(data->description, static_cast<double>(size) * PANGO_SCALE);
     pango_font_description_set_weight(data->description,
-                                      (style & fontstyle::Bold) != 0 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+                                      hasStyle(style, FontStyle::Bold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(data->description,
-                                     (style & fontstyle::Italic) != 0 ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+                                     hasStyle(style, FontStyle::Italic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     return Font(std::move(data));
 }
 
@@ -43,9 +43,9 @@ float Font::size() const
 {
     return isNull() ? 0.0f : m_data->size;
 }
-int Font::style() const
+FontStyle Font::style() const
 {
-    return isNull() ? 0 : m_data->style;
+    return isNull() ? FontStyle::Regular : m_data->style;
 }
 std::string Font::resolvedFamilies() const
 {
@@ -71,11 +71,11 @@ bool familyExists(const Text& family)
 Font createDefaultFont()
 {
     if (familyExists(song())) {
-        return makeFont(encoding::toUtf8(song().view()), defaultFontSize, fontstyle::Regular);
+        return makeFont(encoding::toUtf8(song().view()), defaultFontSize, FontStyle::Regular);
     }
     const Text caption = systemFontName();
     if (familyExists(caption)) {
-        return makeFont(encoding::toUtf8(caption.view()), defaultFontSize, fontstyle::Regular);
+        return makeFont(encoding::toUtf8(caption.view()), defaultFontSize, FontStyle::Regular);
     }
     return {};
 }
@@ -86,7 +86,7 @@ const Font& defaultFont()
     return font;
 }
 
-Font createFont(const Text& family, float size, int style)
+Font createFont(const Text& family, float size, FontStyle style)
 {
     if (!(size > 0.0f)) {
         return {};
@@ -107,19 +107,6 @@ void releaseTextEngine()
     // caches as well (cairo_debug_reset_static_data, FcFini) races pango's
     // background fontconfig initialisation and aborts on live fonts.
     FontSystem::release();
-}
-
-Text familyNameOf(const Font& font)
-{
-    return font.familyName();
-}
-float fontSize(const Font& font)
-{
-    return font.size();
-}
-int fontStyle(const Font& font)
-{
-    return font.style();
 }
 
 float fontHeight(const Painter& painter, const Font& font)

@@ -11,13 +11,17 @@
 
 namespace quorvo::gfx {
 
-namespace fontstyle {
-inline constexpr int Regular = 0;
-inline constexpr int Bold = 1;
-inline constexpr int Italic = 2;
-inline constexpr int Underline = 4;
-inline constexpr int Strikeout = 8;
-}  // namespace fontstyle
+// Style bits, combined with |.
+enum class FontStyle { Regular = 0, Bold = 1, Italic = 2, Underline = 4, Strikeout = 8 };
+
+constexpr FontStyle operator|(FontStyle a, FontStyle b)
+{
+    return static_cast<FontStyle>(static_cast<int>(a) | static_cast<int>(b));
+}
+constexpr bool hasStyle(FontStyle styles, FontStyle style)
+{
+    return (static_cast<int>(styles) & static_cast<int>(style)) != 0;
+}
 
 struct FontData;
 
@@ -34,7 +38,7 @@ public:
     // The family as asked for ("宋体"), not the face it resolved to.
     [[nodiscard]] Text familyName() const;
     [[nodiscard]] float size() const;
-    [[nodiscard]] int style() const;
+    [[nodiscard]] FontStyle style() const;
     // The face list handed to the text engine (UTF-8), for diagnostics.
     [[nodiscard]] std::string resolvedFamilies() const;
 
@@ -54,11 +58,8 @@ Text systemFontName(int which = 2);
 // True when the family is installed or is one of the mapped CJK names.
 bool familyExists(const Text& family);
 // A family the system lacks falls back to the default font's family.
-Font createFont(const Text& family, float size, int style);
+Font createFont(const Text& family, float size, FontStyle style);
 
-Text familyNameOf(const Font& font);
-float fontSize(const Font& font);
-int fontStyle(const Font& font);
 // Line spacing in pixels.
 float fontHeight(const Painter& painter, const Font& font);
 

@@ -17,7 +17,7 @@ struct FontData {
     std::string family;    // as asked for, UTF-8
     std::string resolved;  // pango family list
     float size = 12.0f;
-    int style = 0;
+    FontStyle style = FontStyle::Regular;
     PangoFontDescription* description = nullptr;
 
     FontData() = default;

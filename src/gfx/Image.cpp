@@ -84,7 +84,7 @@ const Surface& Image::activeFrame() const
 
 std::optional<std::vector<int>> Image::delays() const
 {
-    if (isNull() || !m_frames->hasDelays) {
+    if (isNull() || !m_frames->hasDelays || m_frames->delays.empty()) {
         return std::nullopt;
     }
     return m_frames->delays;
@@ -127,15 +127,6 @@ Image loadImage(std::string_view data, bool addSignature, ImageKind kind)
     return Image(std::make_shared<const Image::Frames>(std::move(*frames)));
 }
 
-int imageWidth(const Image& image)
-{
-    return image.width();
-}
-int imageHeight(const Image& image)
-{
-    return image.height();
-}
-
 void drawImage(Painter& painter, const Image& image, const FloatRect& dest, std::optional<FloatRect> source,
                std::optional<ImageAttributes> attributes)
 {
@@ -145,11 +136,6 @@ void drawImage(Painter& painter, const Image& image, const FloatRect& dest, std:
     const FloatRect from = source.value_or(
         FloatRect {0.0f, 0.0f, static_cast<float>(image.width()), static_cast<float>(image.height())});
     painter.drawSurface(image.activeFrame(), dest, from, attributes ? attributes->alphaScale : 1.0);
-}
-
-void disposeImage(Image& image)
-{
-    image.reset();
 }
 
 std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const FloatRect& dest,
@@ -198,26 +184,6 @@ void drawNineGrid(Painter& painter, const Image& image, const FloatRect& dest, c
         // Painter::drawSurface skips empty or negative slices (a centre larger than the image).
         painter.drawSurface(image.activeFrame(), slice.dest, slice.source, alphaScale);
     }
-}
-
-int frameCount(const Image& image)
-{
-    return image.frameCount();
-}
-bool selectFrame(Image& image, int index)
-{
-    return image.selectFrame(index);
-}
-
-bool frameDelays(const Image& image, std::vector<int>& delays)
-{
-    delays.clear();
-    auto stored = image.delays();
-    if (!stored || stored->empty()) {
-        return false;
-    }
-    delays = std::move(*stored);
-    return true;
 }
 
 }  // namespace quorvo::gfx

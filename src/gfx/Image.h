@@ -47,6 +47,7 @@ public:
     bool selectFrame(int index);
     // The frame drawn by drawImage; a null surface for a null image.
     [[nodiscard]] const Surface& activeFrame() const;
+    // Hundredths of a second per frame; only for a picture that carries frame delays.
     [[nodiscard]] std::optional<std::vector<int>> delays() const;
 
     // Releases the pixels; safe to repeat.
@@ -68,15 +69,10 @@ struct ImageAttributes {
 // PNG signature is put in front of the data first.
 Image loadImage(std::string_view data, bool addSignature = false, ImageKind kind = ImageKind::Detached);
 
-int imageWidth(const Image& image);
-int imageHeight(const Image& image);
-
 // Draws the image's source rectangle (default: all of it) scaled into dest.
 void drawImage(Painter& painter, const Image& image, const FloatRect& dest,
                std::optional<FloatRect> source = std::nullopt,
                std::optional<ImageAttributes> attributes = std::nullopt);
-
-void disposeImage(Image& image);
 
 // The source and destination slices of a nine-grid, in drawing order (top-left,
 // top, top-right, left, centre, right, bottom-left, bottom, bottom-right), all
@@ -94,11 +90,5 @@ std::vector<NineGridSlice> nineGridSlices(int imageWidth, int imageHeight, const
 // alpha / 255; 255 or none draws unchanged.
 void drawNineGrid(Painter& painter, const Image& image, const FloatRect& dest, const FloatRect& centre,
                   std::optional<int> alpha = std::nullopt);
-
-int frameCount(const Image& image);
-bool selectFrame(Image& image, int index);
-// Clears `delays`; fills it (hundredths of a second per frame) and returns true
-// only for a picture that carries frame delays.
-bool frameDelays(const Image& image, std::vector<int>& delays);
 
 }  // namespace quorvo::gfx

@@ -5,9 +5,10 @@ namespace quorvo::gfx {
 namespace {
 
 // Out-of-range values are refused, as the underlying setter refuses them.
-int update(int& member, std::optional<int> value, int lowest, int highest)
+template <typename Enum> Enum update(Enum& member, std::optional<Enum> value, Enum lowest, Enum highest)
 {
-    if (value && *value >= lowest && *value <= highest) {
+    if (value && static_cast<int>(*value) >= static_cast<int>(lowest)
+        && static_cast<int>(*value) <= static_cast<int>(highest)) {
         member = *value;
     }
     return member;
@@ -15,22 +16,22 @@ int update(int& member, std::optional<int> value, int lowest, int highest)
 
 }  // namespace
 
-int StringFormat::align(std::optional<int> value)
+StringAlignment StringFormat::align(std::optional<StringAlignment> value)
 {
-    return update(m_align, value, stringformat::Near, stringformat::Far);
+    return update(m_align, value, StringAlignment::Near, StringAlignment::Far);
 }
 
-int StringFormat::trimming(std::optional<int> value)
+StringTrimming StringFormat::trimming(std::optional<StringTrimming> value)
 {
-    return update(m_trimming, value, stringformat::TrimNone, stringformat::TrimEllipsisPath);
+    return update(m_trimming, value, StringTrimming::None, StringTrimming::EllipsisPath);
 }
 
-int StringFormat::hotkeyPrefix(std::optional<int> value)
+HotkeyPrefix StringFormat::hotkeyPrefix(std::optional<HotkeyPrefix> value)
 {
-    return update(m_hotkeyPrefix, value, stringformat::PrefixNone, stringformat::PrefixHide);
+    return update(m_hotkeyPrefix, value, HotkeyPrefix::None, HotkeyPrefix::Hide);
 }
 
-int StringFormat::flags(std::optional<int> value)
+StringFormatFlags StringFormat::flags(std::optional<StringFormatFlags> value)
 {
     if (value) {
         m_flags = *value;

@@ -9,45 +9,53 @@
 
 namespace quorvo::gfx {
 
-namespace stringformat {
-// Alignment
-inline constexpr int Near = 0;
-inline constexpr int Center = 1;
-inline constexpr int Far = 2;
-// Trimming
-inline constexpr int TrimNone = 0;
-inline constexpr int TrimCharacter = 1;
-inline constexpr int TrimWord = 2;
-inline constexpr int TrimEllipsisCharacter = 3;
-inline constexpr int TrimEllipsisWord = 4;
-inline constexpr int TrimEllipsisPath = 5;
+enum class StringAlignment { Near = 0, Center = 1, Far = 2 };
+
+enum class StringTrimming {
+    None = 0,
+    Character = 1,
+    Word = 2,
+    EllipsisCharacter = 3,
+    EllipsisWord = 4,
+    EllipsisPath = 5,
+};
+
 // Hot-key prefix: "&x" draws x underlined (Show), or just x (Hide).
-inline constexpr int PrefixNone = 0;
-inline constexpr int PrefixShow = 1;
-inline constexpr int PrefixHide = 2;
-// Format flags
-inline constexpr int MeasureTrailingSpaces = 0x0800;
-inline constexpr int NoWrap = 0x1000;
-inline constexpr int LineLimit = 0x2000;
-inline constexpr int NoClip = 0x4000;
-}  // namespace stringformat
+enum class HotkeyPrefix { None = 0, Show = 1, Hide = 2 };
+
+// Format flags, combined with |.
+enum class StringFormatFlags {
+    None = 0,
+    MeasureTrailingSpaces = 0x0800,
+    NoWrap = 0x1000,
+    LineLimit = 0x2000,
+    NoClip = 0x4000,
+};
+
+constexpr StringFormatFlags operator|(StringFormatFlags a, StringFormatFlags b)
+{
+    return static_cast<StringFormatFlags>(static_cast<int>(a) | static_cast<int>(b));
+}
 
 class StringFormat {
 public:
-    explicit StringFormat(int flags = 0)
+    explicit StringFormat(StringFormatFlags flags = StringFormatFlags::None)
         : m_flags(flags)
     { }
 
-    int align(std::optional<int> value = std::nullopt);
-    int trimming(std::optional<int> value = std::nullopt);
-    int hotkeyPrefix(std::optional<int> value = std::nullopt);
-    int flags(std::optional<int> value = std::nullopt);
+    StringAlignment align(std::optional<StringAlignment> value = std::nullopt);
+    StringTrimming trimming(std::optional<StringTrimming> value = std::nullopt);
+    HotkeyPrefix hotkeyPrefix(std::optional<HotkeyPrefix> value = std::nullopt);
+    StringFormatFlags flags(std::optional<StringFormatFlags> value = std::nullopt);
 
-    [[nodiscard]] int align() const { return m_align; }
-    [[nodiscard]] int trimming() const { return m_trimming; }
-    [[nodiscard]] int hotkeyPrefix() const { return m_hotkeyPrefix; }
-    [[nodiscard]] int flags() const { return m_flags; }
-    [[nodiscard]] bool hasFlag(int flag) const { return (m_flags & flag) != 0; }
+    [[nodiscard]] StringAlignment align() const { return m_align; }
+    [[nodiscard]] StringTrimming trimming() const { return m_trimming; }
+    [[nodiscard]] HotkeyPrefix hotkeyPrefix() const { return m_hotkeyPrefix; }
+    [[nodiscard]] StringFormatFlags flags() const { return m_flags; }
+    [[nodiscard]] bool hasFlag(StringFormatFlags flag) const
+    {
+        return (static_cast<int>(m_flags) & static_cast<int>(flag)) != 0;
+    }
 
     // The first stop lies at firstOffset + distances[0]; each further stop
     // one distance on, the last distance repeating.
@@ -58,10 +66,10 @@ public:
     friend bool operator==(const StringFormat&, const StringFormat&) = default;
 
 private:
-    int m_align = stringformat::Near;
-    int m_trimming = stringformat::TrimCharacter;
-    int m_hotkeyPrefix = stringformat::PrefixNone;
-    int m_flags = 0;
+    StringAlignment m_align = StringAlignment::Near;
+    StringTrimming m_trimming = StringTrimming::Character;
+    HotkeyPrefix m_hotkeyPrefix = HotkeyPrefix::None;
+    StringFormatFlags m_flags = StringFormatFlags::None;
     float m_tabOffset = 0.0f;
     std::vector<float> m_tabStops;
 };

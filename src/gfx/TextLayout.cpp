@@ -47,11 +47,11 @@ PangoTabArray* tabArrayFor(const StringFormat& format)
 
 }  // namespace
 
-PreparedText prepareText(std::string_view utf8, int prefixMode)
+PreparedText prepareText(std::string_view utf8, HotkeyPrefix prefixMode)
 {
     PreparedText prepared;
     prepared.display.reserve(utf8.size());
-    const bool prefixes = prefixMode == stringformat::PrefixShow || prefixMode == stringformat::PrefixHide;
+    const bool prefixes = prefixMode == HotkeyPrefix::Show || prefixMode == HotkeyPrefix::Hide;
     bool underlineNext = false;
     for (std::size_t offset = 0; offset < utf8.size();) {
         const std::size_t length = utf8Length(utf8, offset);
@@ -66,7 +66,7 @@ PreparedText prepareText(std::string_view utf8, int prefixMode)
         const int start = static_cast<int>(prepared.display.size());
         prepared.displayOffset.push_back(start);
         prepared.display.append(character);
-        if (underlineNext && character != "&" && prefixMode == stringformat::PrefixShow) {
+        if (underlineNext && character != "&" && prefixMode == HotkeyPrefix::Show) {
             prepared.underlined.emplace_back(start, static_cast<int>(prepared.display.size()));
         }
         underlineNext = false;
@@ -92,11 +92,11 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
     pango_layout_set_text(m_layout, m_text.display.data(), static_cast<int>(m_text.display.size()));
 
     PangoAttrList* attributes = pango_attr_list_new();
-    const int style = effectiveFont.style();
-    if ((style & fontstyle::Underline) != 0) {
+    const FontStyle style = effectiveFont.style();
+    if (hasStyle(style, FontStyle::Underline)) {
         pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     }
-    if ((style & fontstyle::Strikeout) != 0) {
+    if (hasStyle(style, FontStyle::Strikeout)) {
         pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
     }
     for (const auto& [start, end] : m_text.underlined) {
@@ -114,19 +114,19 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
     }
 
     const bool bounded = box.width > 0.0f;
-    const bool noWrap = format.hasFlag(stringformat::NoWrap);
-    const int trimming = format.trimming();
+    const bool noWrap = format.hasFlag(StringFormatFlags::NoWrap);
+    const StringTrimming trimming = format.trimming();
     PangoEllipsizeMode ellipsis = PANGO_ELLIPSIZE_NONE;
-    if (trimming == stringformat::TrimEllipsisCharacter || trimming == stringformat::TrimEllipsisWord) {
+    if (trimming == StringTrimming::EllipsisCharacter || trimming == StringTrimming::EllipsisWord) {
         ellipsis = PANGO_ELLIPSIZE_END;
-    } else if (trimming == stringformat::TrimEllipsisPath) {
+    } else if (trimming == StringTrimming::EllipsisPath) {
         ellipsis = PANGO_ELLIPSIZE_MIDDLE;
     }
     switch (format.align()) {
-    case stringformat::Center:
+    case StringAlignment::Center:
         pango_layout_set_alignment(m_layout, PANGO_ALIGN_CENTER);
         break;
-    case stringformat::Far:
+    case StringAlignment::Far:
         pango_layout_set_alignment(m_layout, PANGO_ALIGN_RIGHT);
         break;
     default:
@@ -148,9 +148,9 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
         pango_layout_get_extents(m_layout, nullptr, &logical);
         const double width = static_cast<double>(logical.width) / PANGO_SCALE;
         double factor = 0.0;
-        if (format.align() == stringformat::Center) {
+        if (format.align() == StringAlignment::Center) {
             factor = 0.5;
-        } else if (format.align() == stringformat::Far) {
+        } else if (format.align() == StringAlignment::Far) {
             factor = 1.0;
         }
         m_originX
@@ -158,10 +158,10 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view utf8, const Font& font, con
     }
     m_originY = box.y;
 
-    m_clip = !format.hasFlag(stringformat::NoClip);
+    m_clip = !format.hasFlag(StringFormatFlags::NoClip);
     if (box.height > 0.0f) {
         m_clipHeight = box.height;
-        if (format.hasFlag(stringformat::LineLimit)) {
+        if (format.hasFlag(StringFormatFlags::LineLimit)) {
             // Only whole lines: cut at the bottom of the last line that fits.
             double lastFit = 0.0;
             PangoLayoutIter* iter = pango_layout_get_iter(m_layout);
@@ -229,7 +229,9 @@ std::optional<FloatRect> TextLayout::rangeBox(int first, int count) const
         return std::nullopt;
     }
     const std::vector<bool> trailing
-        = (m_flags & stringformat::MeasureTrailingSpaces) != 0 ? std::vector<bool>() : trailingSpaceBytes();
+        = (static_cast<int>(m_flags) & static_cast<int>(StringFormatFlags::MeasureTrailingSpaces)) != 0
+        ? std::vector<bool>()
+        : trailingSpaceBytes();
     bool any = false;
     double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
     for (int i = first; i < first + count; ++i) {

@@ -24,7 +24,7 @@ struct PreparedText {
     std::vector<int> displayOffset;  // per source character: its byte offset in `display`, or -1 when removed
     std::vector<std::pair<int, int>> underlined;  // byte ranges [start, end) in `display`
 };
-PreparedText prepareText(std::string_view utf8, int prefixMode);
+PreparedText prepareText(std::string_view utf8, HotkeyPrefix prefixMode);
 
 class TextLayout {
 public:
@@ -51,7 +51,7 @@ private:
     double m_originY = 0.0;
     double m_clipHeight = 0.0;  // 0: unbounded
     bool m_clip = true;
-    int m_flags = 0;
+    StringFormatFlags m_flags = StringFormatFlags::None;
 };
 
 }  // namespace quorvo::gfx

@@ -128,7 +128,7 @@ void drawHalo(Painter& painter, const FloatRect& rect, const Text& text, const F
 }
 
 void drawText(Painter& painter, const FloatRect& rect, const Text& text, const Font& font, Argb colour,
-              const StringFormat& format, int effect, std::optional<Argb> effectColour)
+              const StringFormat& format, TextEffect effect, std::optional<Argb> effectColour)
 {
     if (!painter.isValid() || text.empty()) {
         return;
@@ -137,9 +137,9 @@ void drawText(Painter& painter, const FloatRect& rect, const Text& text, const F
     const FloatRect box = wholePixelRect(rect);
     // One layout serves the halo and the text.
     const TextLayout laidOut(painter.native(), encoding::toUtf8(text.view()), font, format, box);
-    if (effect == texteffect::Glow) {
+    if (effect == TextEffect::Glow) {
         drawHaloOf(painter, box, laidOut, halo, 3.0);
-    } else if (effect == texteffect::Outline) {
+    } else if (effect == TextEffect::Outline) {
         drawHaloOf(painter, box, laidOut, halo, 1.0);
     }
     laidOut.draw(painter.native(), colour);

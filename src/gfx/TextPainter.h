@@ -15,11 +15,11 @@
 
 namespace quorvo::gfx {
 
-namespace texteffect {
-inline constexpr int None = 0;
-inline constexpr int Glow = 3;     // a blurred halo, 3x down- and up-scaled
-inline constexpr int Outline = 4;  // a crisp one-pixel halo
-}  // namespace texteffect
+enum class TextEffect {
+    None = 0,
+    Glow = 3,     // a blurred halo, 3x down- and up-scaled
+    Outline = 4,  // a crisp one-pixel halo
+};
 
 // White with alpha 85 behind dark text, black with alpha 75 behind light text.
 Argb haloColourFor(Argb textColour);
@@ -39,7 +39,7 @@ FloatRect measureString(const Painter& painter, const Text& text, const Font& fo
 
 // A null font means the default font.
 void drawText(Painter& painter, const FloatRect& rect, const Text& text, const Font& font, Argb colour,
-              const StringFormat& format, int effect = texteffect::None,
+              const StringFormat& format, TextEffect effect = TextEffect::None,
               std::optional<Argb> effectColour = std::nullopt);
 
 // The halo alone: the text five times (centred and shifted one pixel each way)

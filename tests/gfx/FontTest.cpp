@@ -14,9 +14,9 @@ TEST(DefaultFont, IsSongAtTwelvePixelsRegular)
 {
     const Font& font = defaultFont();
     ASSERT_FALSE(font.isNull());
-    EXPECT_EQ(familyNameOf(font), songName);
-    EXPECT_FLOAT_EQ(fontSize(font), 12.0f);
-    EXPECT_EQ(fontStyle(font), fontstyle::Regular);
+    EXPECT_EQ(font.familyName(), songName);
+    EXPECT_FLOAT_EQ(font.size(), 12.0f);
+    EXPECT_EQ(font.style(), FontStyle::Regular);
 }
 
 TEST(DefaultFont, SongResolvesOntoOneInstalledCjkFace)
@@ -30,25 +30,25 @@ TEST(DefaultFont, SongResolvesOntoOneInstalledCjkFace)
 
 TEST(DefaultFont, SimSunIsTheSameFaceAsSong)
 {
-    const Font simsun = createFont("SimSun", 12.0f, 0);
-    EXPECT_EQ(familyNameOf(simsun), "SimSun");
+    const Font simsun = createFont("SimSun", 12.0f, FontStyle::Regular);
+    EXPECT_EQ(simsun.familyName(), "SimSun");
     EXPECT_EQ(simsun.resolvedFamilies(), defaultFont().resolvedFamilies());
 }
 
 TEST(CreateFont, UnknownFamilyFallsBackToTheDefaultFamilyAtTheRequestedSizeAndStyle)
 {
-    const Font font = createFont("Quorvo No Such Family", 20.0f, fontstyle::Bold | fontstyle::Italic);
+    const Font font = createFont("Quorvo No Such Family", 20.0f, FontStyle::Bold | FontStyle::Italic);
     ASSERT_FALSE(font.isNull());
-    EXPECT_EQ(familyNameOf(font), songName);
-    EXPECT_FLOAT_EQ(fontSize(font), 20.0f);
-    EXPECT_EQ(fontStyle(font), fontstyle::Bold | fontstyle::Italic);
+    EXPECT_EQ(font.familyName(), songName);
+    EXPECT_FLOAT_EQ(font.size(), 20.0f);
+    EXPECT_EQ(font.style(), FontStyle::Bold | FontStyle::Italic);
 }
 
 TEST(CreateFont, InstalledFamilyKeepsItsNameAndBorrowsCjkFromTheSongFace)
 {
-    const Font font = createFont("DejaVu Sans", 14.0f, fontstyle::Underline);
+    const Font font = createFont("DejaVu Sans", 14.0f, FontStyle::Underline);
     ASSERT_FALSE(font.isNull());
-    EXPECT_EQ(familyNameOf(font), "DejaVu Sans");
+    EXPECT_EQ(font.familyName(), "DejaVu Sans");
     EXPECT_EQ(font.resolvedFamilies(), "DejaVu Sans," + defaultFont().resolvedFamilies());
 }
 
@@ -61,8 +61,8 @@ TEST(CreateFont, FamilyNamesCompareWithoutCase)
 
 TEST(CreateFont, NonPositiveSizeGivesNoFont)
 {
-    EXPECT_TRUE(createFont("DejaVu Sans", 0.0f, 0).isNull());
-    EXPECT_TRUE(createFont("DejaVu Sans", -3.0f, 0).isNull());
+    EXPECT_TRUE(createFont("DejaVu Sans", 0.0f, FontStyle::Regular).isNull());
+    EXPECT_TRUE(createFont("DejaVu Sans", -3.0f, FontStyle::Regular).isNull());
 }
 
 TEST(SystemFontName, IsAnInstalledFaceOrSong)
@@ -80,7 +80,7 @@ TEST(FontHeight, IsTheLineSpacingInPixels)
     const float twelve = fontHeight(painter, defaultFont());
     EXPECT_GT(twelve, 12.0f);
     EXPECT_LT(twelve, 20.0f);
-    const float twentyFour = fontHeight(painter, createFont(songName, 24.0f, 0));
+    const float twentyFour = fontHeight(painter, createFont(songName, 24.0f, FontStyle::Regular));
     EXPECT_NEAR(twentyFour, 2.0f * twelve, 2.0f);
     EXPECT_EQ(fontHeight(painter, Font()), 0.0f);
 }

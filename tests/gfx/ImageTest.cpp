@@ -29,8 +29,8 @@ TEST(LoadImage, DecodesAPngIntoAnArgbBitmapOfTheSameSize)
 {
     const Image image = loadImage(quadrantPng());
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(imageWidth(image), 32);
-    EXPECT_EQ(imageHeight(image), 32);
+    EXPECT_EQ(image.width(), 32);
+    EXPECT_EQ(image.height(), 32);
     EXPECT_EQ(image.activeFrame().pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(image.activeFrame().pixel(31, 0), 0xFF00FF00u);
     EXPECT_EQ(image.activeFrame().pixel(0, 31), 0xFF0000FFu);
@@ -86,16 +86,14 @@ TEST(LoadImage, AnimatedGifKeepsItsFramesAndDelays)
 {
     Image image = loadImage(threeFrameGif(), false, ImageKind::Animated);
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(frameCount(image), 3);
-    std::vector<int> delays {99};
-    ASSERT_TRUE(frameDelays(image, delays));
-    EXPECT_EQ(delays, (std::vector<int> {10, 20, 30}));
+    EXPECT_EQ(image.frameCount(), 3);
+    EXPECT_EQ(image.delays(), (std::vector<int> {10, 20, 30}));
 
     EXPECT_EQ(image.activeFrame().pixel(1, 1), 0xFFFF0000u);
-    ASSERT_TRUE(selectFrame(image, 1));
+    ASSERT_TRUE(image.selectFrame(1));
     EXPECT_EQ(image.activeFrame().pixel(1, 1), 0xFF00FF00u);
     EXPECT_EQ(image.activeFrame().pixel(6, 1), 0xFFFF0000u) << "frame 1 is kept under frame 2";
-    ASSERT_TRUE(selectFrame(image, 2));
+    ASSERT_TRUE(image.selectFrame(2));
     EXPECT_EQ(image.activeFrame().pixel(1, 1), 0u) << "frame 2 was disposed to the (transparent) background";
     EXPECT_EQ(image.activeFrame().pixel(7, 7), 0xFF0000FFu);
     EXPECT_EQ(image.activeFrame().pixel(6, 1), 0xFFFF0000u);
@@ -104,8 +102,8 @@ TEST(LoadImage, AnimatedGifKeepsItsFramesAndDelays)
 TEST(LoadImage, SelectingAFrameOutOfRangeFails)
 {
     Image image = loadImage(threeFrameGif(), false, ImageKind::Animated);
-    EXPECT_FALSE(selectFrame(image, 3));
-    EXPECT_FALSE(selectFrame(image, -1));
+    EXPECT_FALSE(image.selectFrame(3));
+    EXPECT_FALSE(image.selectFrame(-1));
     EXPECT_EQ(image.activeFrameIndex(), 0);
 }
 
@@ -113,18 +111,15 @@ TEST(LoadImage, DetachedGifIsItsFirstFrameWithoutDelays)
 {
     const Image image = loadImage(threeFrameGif());
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(frameCount(image), 1);
-    std::vector<int> delays {1, 2};
-    EXPECT_FALSE(frameDelays(image, delays));
-    EXPECT_TRUE(delays.empty()) << "the output is cleared even on failure";
+    EXPECT_EQ(image.frameCount(), 1);
+    EXPECT_FALSE(image.delays());
 }
 
 TEST(LoadImage, StillPicturesHaveNoFrameDelays)
 {
     const Image image = loadImage(quadrantPng(), false, ImageKind::Animated);
-    EXPECT_EQ(frameCount(image), 1);
-    std::vector<int> delays;
-    EXPECT_FALSE(frameDelays(image, delays));
+    EXPECT_EQ(image.frameCount(), 1);
+    EXPECT_FALSE(image.delays());
 }
 
 TEST(LoadImage, GifTransparentIndexStaysTransparent)
@@ -162,10 +157,10 @@ TEST(LoadImage, GifDisposeToPreviousRestoresTheCanvas)
     samples::GifFrame dot {3, 3, 1, 1, {3}, 5, -1, 1};
     Image image = loadImage(samples::encodeGif(4, 4, {0, 0xFF0000, 0x00FF00, 0x0000FF}, {base, temporary, dot}), false,
                             ImageKind::Animated);
-    ASSERT_EQ(frameCount(image), 3);
-    ASSERT_TRUE(selectFrame(image, 1));
+    ASSERT_EQ(image.frameCount(), 3);
+    ASSERT_TRUE(image.selectFrame(1));
     EXPECT_EQ(image.activeFrame().pixel(0, 0), 0xFF00FF00u);
-    ASSERT_TRUE(selectFrame(image, 2));
+    ASSERT_TRUE(image.selectFrame(2));
     EXPECT_EQ(image.activeFrame().pixel(0, 0), 0xFFFF0000u) << "the temporary frame was undone";
     EXPECT_EQ(image.activeFrame().pixel(3, 3), 0xFF0000FFu);
 }
@@ -202,11 +197,11 @@ TEST_F(DrawImageTest, AttributesScaleAlpha)
 
 TEST_F(DrawImageTest, DisposeIsSafeToRepeatAndLeavesNothingToDraw)
 {
-    disposeImage(image);
-    disposeImage(image);
+    image.reset();
+    image.reset();
     EXPECT_TRUE(image.isNull());
-    EXPECT_EQ(imageWidth(image), 0);
-    EXPECT_EQ(frameCount(image), 0);
+    EXPECT_EQ(image.width(), 0);
+    EXPECT_EQ(image.frameCount(), 0);
     drawImage(painter, image, {0, 0, 64, 64});
     EXPECT_EQ(test::countDrawn(target), 0);
 }
@@ -217,7 +212,7 @@ TEST(ImageCopies, ShareTheirPixelsButSelectFramesIndependently)
     Image second = first;
     ASSERT_TRUE(second.selectFrame(2));
     EXPECT_EQ(first.activeFrameIndex(), 0);
-    disposeImage(first);
+    first.reset();
     EXPECT_FALSE(second.isNull()) << "disposing one holder leaves the other intact";
     EXPECT_EQ(second.activeFrame().pixel(7, 7), 0xFF0000FFu);
 }

@@ -9,7 +9,6 @@
 namespace quorvo::gfx {
 namespace {
 
-using namespace stringformat;
 using test::drawnBox;
 using test::hex;
 using test::PixelBox;
@@ -46,8 +45,8 @@ protected:
 TEST_F(TextDrawTest, FractionalRectangleDrawsExactlyAsItsWholePixelRectangle)
 {
     const Text text = "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW";
-    StringFormat format(NoWrap);
-    format.trimming(TrimNone);
+    StringFormat format(StringFormatFlags::NoWrap);
+    format.trimming(StringTrimming::None);
     drawText(painter, {10.7f, 5.2f, 100.9f, 20.5f}, text, font, opaqueBlack, format);
     Surface expected = Surface::create(200, 60);
     {
@@ -65,8 +64,8 @@ TEST_F(TextDrawTest, FractionalRectangleDrawsExactlyAsItsWholePixelRectangle)
 
 TEST_F(TextDrawTest, NoClipFlagLetsTextRunPastItsBox)
 {
-    StringFormat format(NoWrap | NoClip);
-    format.trimming(TrimNone);
+    StringFormat format(StringFormatFlags::NoWrap | StringFormatFlags::NoClip);
+    format.trimming(StringTrimming::None);
     drawText(painter, {10, 5, 30, 20}, "WWWWWWWWWWWW", font, opaqueBlack, format);
     const auto box = drawnBox(surface);
     ASSERT_TRUE(box);
@@ -75,7 +74,7 @@ TEST_F(TextDrawTest, NoClipFlagLetsTextRunPastItsBox)
 
 TEST_F(TextDrawTest, ShownHotkeyPrefixUnderlinesTheLetterHiddenDoesNot)
 {
-    const auto inkBelowBaseline = [this](int mode) {
+    const auto inkBelowBaseline = [this](HotkeyPrefix mode) {
         surface.clear();
         StringFormat format;
         format.hotkeyPrefix(mode);
@@ -83,8 +82,8 @@ TEST_F(TextDrawTest, ShownHotkeyPrefixUnderlinesTheLetterHiddenDoesNot)
         const auto box = drawnBox(surface);
         return box ? box->bottom : -1;
     };
-    const int shown = inkBelowBaseline(PrefixShow);
-    const int hidden = inkBelowBaseline(PrefixHide);
+    const int shown = inkBelowBaseline(HotkeyPrefix::Show);
+    const int hidden = inkBelowBaseline(HotkeyPrefix::Hide);
     EXPECT_GT(hidden, 0);
     EXPECT_GT(shown, hidden) << "the underline lies below the x";
 }
@@ -92,7 +91,7 @@ TEST_F(TextDrawTest, ShownHotkeyPrefixUnderlinesTheLetterHiddenDoesNot)
 TEST_F(TextDrawTest, ShownHotkeyDrawsTheLetterNotTheAmpersand)
 {
     StringFormat shown;
-    shown.hotkeyPrefix(PrefixShow);
+    shown.hotkeyPrefix(HotkeyPrefix::Show);
     drawText(painter, {0, 0, 200, 30}, "&x", font, opaqueBlack, shown);
     const int withPrefix = drawnBox(surface)->width();
     surface.clear();
@@ -110,7 +109,7 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
     drawText(painter, box, text, font, opaqueBlack, clipped);
     const int partialBottom = drawnBox(surface)->bottom;
     surface.clear();
-    StringFormat limited(LineLimit);
+    StringFormat limited(StringFormatFlags::LineLimit);
     drawText(painter, box, text, font, opaqueBlack, limited);
     const int wholeBottom = drawnBox(surface)->bottom;
     EXPECT_LT(wholeBottom, static_cast<int>(line)) << "only the first line";
@@ -119,7 +118,7 @@ TEST_F(TextDrawTest, LineLimitShowsOnlyWholeLines)
 
 TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), texteffect::Glow);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), TextEffect::Glow);
     Surface plain = Surface::create(200, 60);
     {
         Painter other(plain);
@@ -149,7 +148,7 @@ TEST_F(TextDrawTest, GlowAroundBlackTextIsWhite)
 
 TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueWhite, StringFormat(), texteffect::Outline);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueWhite, StringFormat(), TextEffect::Outline);
     const PixelBox outlined = *drawnBox(surface);
     Surface plain = Surface::create(200, 60);
     {
@@ -169,14 +168,14 @@ TEST_F(TextDrawTest, OutlineAroundWhiteTextIsBlackAndTight)
 
 TEST_F(TextDrawTest, GivenEffectColourReplacesTheDefault)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), texteffect::Glow, 0xC0FF0000u);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), TextEffect::Glow, 0xC0FF0000u);
     EXPECT_GT(test::countPixels(surface, [](Argb c) { return alphaOf(c) > 0 && redOf(c) > 200 && greenOf(c) < 60; }),
               10);
 }
 
 TEST_F(TextDrawTest, OtherEffectNumbersDrawPlainText)
 {
-    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), 2);
+    drawText(painter, {20, 20, 120, 25}, "Quorvo", font, opaqueBlack, StringFormat(), static_cast<TextEffect>(2));
     Surface plain = Surface::create(200, 60);
     {
         Painter other(plain);
@@ -203,7 +202,7 @@ TEST_F(TextDrawTest, InvalidGbkDrawsWhatItCan)
 
 TEST_F(TextDrawTest, EmptyTextDrawsNothing)
 {
-    drawText(painter, {0, 0, 200, 30}, "", font, opaqueBlack, StringFormat(), texteffect::Glow);
+    drawText(painter, {0, 0, 200, 30}, "", font, opaqueBlack, StringFormat(), TextEffect::Glow);
     EXPECT_EQ(test::countDrawn(surface), 0);
 }
 
@@ -212,8 +211,8 @@ TEST(TextEngine, StartsAgainAfterRelease)
     releaseTextEngine();
     Surface surface = Surface::create(100, 30);
     Painter painter(surface);
-    drawText(painter, {0, 0, 100, 30}, encoding::fromUtf8("再来 again"), createFont("SimSun", 12.0f, 0), opaqueBlack,
-             StringFormat());
+    drawText(painter, {0, 0, 100, 30}, encoding::fromUtf8("再来 again"),
+             createFont("SimSun", 12.0f, FontStyle::Regular), opaqueBlack, StringFormat());
     EXPECT_GT(test::countDrawn(surface), 20);
 }
 

@@ -8,8 +8,6 @@
 namespace quorvo::gfx {
 namespace {
 
-using namespace stringformat;
-
 class MeasureTest : public ::testing::Test {
 protected:
     Surface surface = Surface::create(10, 10);
@@ -69,9 +67,9 @@ TEST_F(MeasureTest, AlignmentPlacesTheTextInItsBox)
 {
     StringFormat format;
     const FloatRect near = measureString(painter, "Quorvo", font, format, wide);
-    format.align(Center);
+    format.align(StringAlignment::Center);
     const FloatRect centre = measureString(painter, "Quorvo", font, format, wide);
-    format.align(Far);
+    format.align(StringAlignment::Far);
     const FloatRect far = measureString(painter, "Quorvo", font, format, wide);
     EXPECT_NEAR(near.x, 0.0f, 0.01f);
     EXPECT_NEAR(centre.x, (400 - near.width) / 2, 1.0f);
@@ -83,8 +81,8 @@ TEST_F(MeasureTest, NoWrapFlagKeepsALongTextOnOneLine)
     const Text text = "one two three four five six seven eight nine ten";
     StringFormat wrapping;
     const FloatRect wrapped = measureString(painter, text, font, wrapping, {0, 0, 60, 200});
-    StringFormat single(NoWrap);
-    single.trimming(TrimNone);
+    StringFormat single(StringFormatFlags::NoWrap);
+    single.trimming(StringTrimming::None);
     const FloatRect line = measureString(painter, text, font, single, {0, 0, 60, 200});
     EXPECT_GT(wrapped.height, 3 * line.height);
     EXPECT_GT(line.width, 60.0f);
@@ -93,8 +91,8 @@ TEST_F(MeasureTest, NoWrapFlagKeepsALongTextOnOneLine)
 
 TEST_F(MeasureTest, EllipsisTrimmingFitsTheBoxWidth)
 {
-    StringFormat format(NoWrap);
-    format.trimming(TrimEllipsisCharacter);
+    StringFormat format(StringFormatFlags::NoWrap);
+    format.trimming(StringTrimming::EllipsisCharacter);
     const FloatRect trimmed
         = measureString(painter, "a rather long caption that cannot fit", font, format, {0, 0, 80, 20});
     EXPECT_LE(trimmed.width, 80.0f);
@@ -107,10 +105,11 @@ TEST_F(MeasureTest, HotkeyPrefixIsHiddenWhenShownOrHidden)
     const float withAmpersand = measureString(painter, "&File", font, plain, wide).width;
     const float bare = measureString(painter, "File", font, plain, wide).width;
     EXPECT_GT(withAmpersand, bare) << "without prefix handling the & is text";
-    for (int mode : {PrefixShow, PrefixHide}) {
+    for (HotkeyPrefix mode : {HotkeyPrefix::Show, HotkeyPrefix::Hide}) {
         StringFormat format;
         format.hotkeyPrefix(mode);
-        EXPECT_NEAR(measureString(painter, "&File", font, format, wide).width, bare, 0.01f) << "mode " << mode;
+        EXPECT_NEAR(measureString(painter, "&File", font, format, wide).width, bare, 0.01f)
+            << "mode " << static_cast<int>(mode);
         EXPECT_NEAR(measureString(painter, "a&&b", font, format, wide).width,
                     measureString(painter, "a&b", font, plain, wide).width, 0.01f)
             << "&& is one &";
@@ -120,7 +119,7 @@ TEST_F(MeasureTest, HotkeyPrefixIsHiddenWhenShownOrHidden)
 TEST_F(MeasureTest, HotkeyRangesIndexTheTextAsGiven)
 {
     StringFormat format;
-    format.hotkeyPrefix(PrefixShow);
+    format.hotkeyPrefix(HotkeyPrefix::Show);
     const FloatRect ampersand = measure("&File", format, 0, 1, wide);
     const FloatRect f = measure("&File", format, 1, 1, wide);
     EXPECT_EQ(ampersand.width, 0.0f) << "the prefix takes no room";
@@ -132,7 +131,7 @@ TEST_F(MeasureTest, TrailingSpacesAreMeasuredOnlyWithTheFlag)
 {
     StringFormat format;
     EXPECT_EQ(measure("ab   ", format, 2, 3, wide).width, 0.0f);
-    format.flags(MeasureTrailingSpaces);
+    format.flags(StringFormatFlags::MeasureTrailingSpaces);
     EXPECT_GT(measure("ab   ", format, 2, 3, wide).width, 5.0f);
     StringFormat inner;
     EXPECT_GT(measure("a   b", inner, 1, 3, wide).width, 5.0f) << "spaces inside a line always count";
@@ -149,22 +148,23 @@ TEST_F(MeasureTest, TabStopsMoveTextToTheStop)
 TEST(StringFormatAccessors, ReadingDoesNotChangeTheValue)
 {
     StringFormat format;
-    EXPECT_EQ(format.align(std::optional<int>()), Near);
-    EXPECT_EQ(format.align(Center), Center);
-    EXPECT_EQ(format.align(std::optional<int>()), Center);
-    EXPECT_EQ(format.trimming(std::optional<int>()), TrimCharacter) << "the default trimming";
-    EXPECT_EQ(format.align(7), Center) << "an invalid value is refused";
-    EXPECT_EQ(format.hotkeyPrefix(PrefixHide), PrefixHide);
-    EXPECT_EQ(format.flags(NoWrap | LineLimit), NoWrap | LineLimit);
+    EXPECT_EQ(format.align(std::optional<StringAlignment>()), StringAlignment::Near);
+    EXPECT_EQ(format.align(StringAlignment::Center), StringAlignment::Center);
+    EXPECT_EQ(format.align(std::optional<StringAlignment>()), StringAlignment::Center);
+    EXPECT_EQ(format.trimming(std::optional<StringTrimming>()), StringTrimming::Character) << "the default trimming";
+    EXPECT_EQ(format.align(static_cast<StringAlignment>(7)), StringAlignment::Center) << "an invalid value is refused";
+    EXPECT_EQ(format.hotkeyPrefix(HotkeyPrefix::Hide), HotkeyPrefix::Hide);
+    EXPECT_EQ(format.flags(StringFormatFlags::NoWrap | StringFormatFlags::LineLimit),
+              StringFormatFlags::NoWrap | StringFormatFlags::LineLimit);
 }
 
 TEST(StringFormatAccessors, CopiesAreIndependent)
 {
-    StringFormat format(NoWrap);
+    StringFormat format(StringFormatFlags::NoWrap);
     StringFormat copy = format;
-    copy.align(Far);
-    EXPECT_EQ(format.align(std::optional<int>()), Near);
-    EXPECT_EQ(copy.flags(std::optional<int>()), NoWrap);
+    copy.align(StringAlignment::Far);
+    EXPECT_EQ(format.align(std::optional<StringAlignment>()), StringAlignment::Near);
+    EXPECT_EQ(copy.flags(std::optional<StringFormatFlags>()), StringFormatFlags::NoWrap);
 }
 
 }  // namespace

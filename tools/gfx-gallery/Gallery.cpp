@@ -2,7 +2,7 @@
 
 #include "SampleImages.h"
 #include "gfx/Image.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
 #include "runtime/Encoding.h"
 
@@ -23,7 +23,7 @@ class Sheet {
 public:
     explicit Sheet(Painter& painter)
         : m_painter(painter)
-        , m_label(createFont("DejaVu Sans", 9.0f, 0))
+        , m_label(createFont("DejaVu Sans", 9.0f, FontStyle::Regular))
     { }
 
     Painter& painter() { return m_painter; }
@@ -31,15 +31,15 @@ public:
     void heading(float y, std::string_view title)
     {
         fillRect(m_painter, {4, y, sheetWidth - 7, 15}, 0xFF3A5F8A);
-        StringFormat format(stringformat::NoWrap);
-        drawText(m_painter, {8, y + 1, sheetWidth - 16, 14}, zh(title), createFont(zh("宋体"), 12.0f, fontstyle::Bold),
+        StringFormat format(StringFormatFlags::NoWrap);
+        drawText(m_painter, {8, y + 1, sheetWidth - 16, 14}, zh(title), createFont(zh("宋体"), 12.0f, FontStyle::Bold),
                  0xFFFFFFFF, format);
     }
 
     void label(float x, float y, float width, std::string_view text)
     {
-        StringFormat format(stringformat::NoWrap);
-        format.align(stringformat::Center);
+        StringFormat format(StringFormatFlags::NoWrap);
+        format.align(StringAlignment::Center);
         drawText(m_painter, {x, y, width, 12}, zh(text), m_label, 0xFF404040, format);
     }
 
@@ -110,7 +110,7 @@ void paintLinesAndRounds(Sheet& sheet, float y)
     }
     {
         PainterStateSaver saver(p);
-        clipToPath(p, roundRectPath({300, y, 44, 36}, 16), CombineMode::Intersect);
+        p.clipPath(roundRectPath({300, y, 44, 36}, 16), CombineMode::Intersect);
         fillGradient(p, {300, y, 45, 37}, 0xFFE04040, 0xFF4040E0, GradientMode::ForwardDiagonal);
     }
     sheet.label(296, y + 40, 52, "clip");
@@ -148,10 +148,9 @@ void paintImages(Sheet& sheet, float y)
     samples::GifFrame third {0, 0, 6, 6, std::vector<std::uint8_t>(36, 3), 30, -1, 1};
     Image gif = loadImage(samples::encodeGif(12, 12, {0, 0xE0A020, 0x20A0E0, 0xA020E0}, {first, second, third}), false,
                           ImageKind::Animated);
-    std::vector<int> delays;
-    frameDelays(gif, delays);
-    for (int frame = 0; frame < frameCount(gif); ++frame) {
-        selectFrame(gif, frame);
+    const std::vector<int> delays = gif.delays().value_or(std::vector<int> {});
+    for (int frame = 0; frame < gif.frameCount(); ++frame) {
+        gif.selectFrame(frame);
         const float x = 190.0f + static_cast<float>(frame) * 30.0f;
         drawImage(p, gif, {x, y + 4, 24, 24});
         sheet.label(x - 3, y + 30, 30,
@@ -176,31 +175,31 @@ void paintFonts(Sheet& sheet, float y)
     Painter& p = sheet.painter();
     sheet.heading(y, "Fonts: default 宋体 12 px · styles · createFont fallback");
     y += 18;
-    const StringFormat plain(stringformat::NoWrap);
+    const StringFormat plain(StringFormatFlags::NoWrap);
     const Font& song = defaultFont();
     drawText(p, {8, y, 396, 16},
-             zh("默认字体 ") + familyNameOf(song) + zh(" 12px: 下载完毕 Quorvo Lossless 0123 ABC abc"), song,
-             0xFF000000, plain);
+             zh("默认字体 ") + song.familyName() + zh(" 12px: 下载完毕 Quorvo Lossless 0123 ABC abc"), song, 0xFF000000,
+             plain);
     y += 17;
     const struct {
-        int style;
+        FontStyle style;
         const char* name;
-    } styles[] = {{fontstyle::Bold, "粗体 Bold"},
-                  {fontstyle::Italic, "斜体 Italic"},
-                  {fontstyle::Underline, "下划线 Under"},
-                  {fontstyle::Strikeout, "删除线 Strike"}};
+    } styles[] = {{FontStyle::Bold, "粗体 Bold"},
+                  {FontStyle::Italic, "斜体 Italic"},
+                  {FontStyle::Underline, "下划线 Under"},
+                  {FontStyle::Strikeout, "删除线 Strike"}};
     float x = 8;
     for (const auto& style : styles) {
         drawText(p, {x, y, 100, 16}, zh(style.name), createFont(zh("宋体"), 12.0f, style.style), 0xFF102040, plain);
         x += 99;
     }
     y += 17;
-    const Font fallback = createFont("No Such Font", 16.0f, fontstyle::Regular);
-    drawText(p, {8, y, 396, 20}, zh("createFont(\"No Such Font\", 16) → ") + familyNameOf(fallback) + zh(" 16px 歌曲"),
+    const Font fallback = createFont("No Such Font", 16.0f, FontStyle::Regular);
+    drawText(p, {8, y, 396, 20}, zh("createFont(\"No Such Font\", 16) → ") + fallback.familyName() + zh(" 16px 歌曲"),
              fallback, 0xFF603010, plain);
     y += 20;
     drawText(p, {8, y, 396, 18}, zh("DejaVu Sans 13px + 中文 from the same CJK face"),
-             createFont("DejaVu Sans", 13.0f, 0), 0xFF204020, plain);
+             createFont("DejaVu Sans", 13.0f, FontStyle::Regular), 0xFF204020, plain);
 }
 
 void paintTextFormats(Sheet& sheet, float y)
@@ -214,19 +213,19 @@ void paintTextFormats(Sheet& sheet, float y)
         const float x = 8.0f + static_cast<float>(align) * 132.0f;
         fillRect(p, {x, y, 128, 18}, 0xFFFFFFFF);
         drawFrame(p, {x, y, 127, 17}, frame::Solid);
-        StringFormat format(stringformat::NoWrap);
-        format.align(align);
+        StringFormat format(StringFormatFlags::NoWrap);
+        format.align(static_cast<StringAlignment>(align));
         drawText(p, {x + 2, y + 2, 122, 14}, zh(alignNames[align]), font, 0xFF000000, format);
     }
     y += 22;
     const Text longText = zh("很长的歌曲名称 A very long song title.flac");
-    const int trims[3]
-        = {stringformat::TrimCharacter, stringformat::TrimEllipsisCharacter, stringformat::TrimEllipsisPath};
+    const StringTrimming trims[3]
+        = {StringTrimming::Character, StringTrimming::EllipsisCharacter, StringTrimming::EllipsisPath};
     const char* trimNames[3] = {"1 char", "3 ellipsis", "5 path"};
     for (int i = 0; i < 3; ++i) {
         const float x = 8.0f + static_cast<float>(i) * 132.0f;
         fillRect(p, {x, y, 128, 18}, 0xFFFFFFFF);
-        StringFormat format(stringformat::NoWrap);
+        StringFormat format(StringFormatFlags::NoWrap);
         format.trimming(trims[i]);
         drawText(p, {x + 2, y + 2, 122, 14}, longText, font, 0xFF000000, format);
         sheet.label(x, y + 18, 128, trimNames[i]);
@@ -235,8 +234,8 @@ void paintTextFormats(Sheet& sheet, float y)
     const char* prefixNames[3] = {"prefix 0: &File", "1 show", "2 hide"};
     for (int mode = 0; mode < 3; ++mode) {
         const float x = 8.0f + static_cast<float>(mode) * 132.0f;
-        StringFormat format(stringformat::NoWrap);
-        format.hotkeyPrefix(mode);
+        StringFormat format(StringFormatFlags::NoWrap);
+        format.hotkeyPrefix(static_cast<HotkeyPrefix>(mode));
         drawText(p, {x, y, 60, 16}, "&File", font, 0xFF000000, format);
         sheet.label(x + 56, y + 2, 70, prefixNames[mode]);
     }
@@ -246,8 +245,8 @@ void paintTextFormats(Sheet& sheet, float y)
              StringFormat());
     fillRect(p, {142, y, 130, 40}, 0xFFFFFFFF);
     drawText(p, {144, y + 1, 126, 38}, zh("line limit 行数限制 shows only the lines that fit whole"), font, 0xFF000000,
-             StringFormat(stringformat::LineLimit));
-    StringFormat tabs(stringformat::NoWrap);
+             StringFormat(StringFormatFlags::LineLimit));
+    StringFormat tabs(StringFormatFlags::NoWrap);
     tabs.setTabStops(0.0f, {40.0f});
     fillRect(p, {276, y, 128, 40}, 0xFFFFFFFF);
     drawText(p, {278, y + 1, 124, 38}, zh("a\tb\tc\n歌\t曲\t名"), font, 0xFF000000, tabs);
@@ -261,16 +260,16 @@ void paintEffects(Sheet& sheet, float y)
     Painter& p = sheet.painter();
     sheet.heading(y, "drawText effects: 3 glow · 4 outline (halo by isDark)");
     y += 19;
-    const Font caption = createFont(zh("宋体"), 14.0f, fontstyle::Bold);
-    const StringFormat format(stringformat::NoWrap);
+    const Font caption = createFont(zh("宋体"), 14.0f, FontStyle::Bold);
+    const StringFormat format(StringFormatFlags::NoWrap);
     // Mid-tone backgrounds, so that both halo colours show; black and white text.
     fillGradient(p, {8, y, 197, 60}, 0xFF9AA8B8, 0xFF6E8094, GradientMode::Horizontal);
     fillGradient(p, {205, y, 199, 60}, 0xFFB8C4D0, 0xFF8898A8, GradientMode::Horizontal);
-    drawText(p, {14, y + 6, 120, 25}, zh("无损下载 glow"), caption, 0xFF000000, format, texteffect::Glow);
-    drawText(p, {14, y + 32, 120, 25}, zh("无损下载 outline"), caption, 0xFF000000, format, texteffect::Outline);
-    drawText(p, {212, y + 6, 120, 25}, zh("无损下载 glow"), caption, 0xFFFFFFFF, format, texteffect::Glow);
-    drawText(p, {212, y + 32, 120, 25}, zh("无损下载 outline"), caption, 0xFFFFFFFF, format, texteffect::Outline);
-    drawText(p, {330, y + 6, 80, 25}, zh("红光"), caption, 0xFFFFFFFF, format, texteffect::Glow, 0xE0FF3030);
+    drawText(p, {14, y + 6, 120, 25}, zh("无损下载 glow"), caption, 0xFF000000, format, TextEffect::Glow);
+    drawText(p, {14, y + 32, 120, 25}, zh("无损下载 outline"), caption, 0xFF000000, format, TextEffect::Outline);
+    drawText(p, {212, y + 6, 120, 25}, zh("无损下载 glow"), caption, 0xFFFFFFFF, format, TextEffect::Glow);
+    drawText(p, {212, y + 32, 120, 25}, zh("无损下载 outline"), caption, 0xFFFFFFFF, format, TextEffect::Outline);
+    drawText(p, {330, y + 6, 80, 25}, zh("红光"), caption, 0xFFFFFFFF, format, TextEffect::Glow, 0xE0FF3030);
     drawText(p, {330, y + 32, 80, 25}, zh("plain"), caption, 0xFFFFFFFF, format);
     sheet.label(8, y + 62, 197, "dark text → white halo α85");
     sheet.label(205, y + 62, 199, "light text → black halo α75 · red given");

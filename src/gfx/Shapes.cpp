@@ -1,4 +1,4 @@
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 
 #include "gfx/CairoSupport.h"
 
@@ -226,11 +226,6 @@ void drawRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb
     setSource(cr, colour);
     cairo_stroke(cr);
     cairo_restore(cr);
-}
-
-bool clipToPath(Painter& painter, const Path& path, CombineMode mode)
-{
-    return painter.clipPath(path, mode);
 }
 
 void drawSpotGlow(Painter& painter, float x, float y)

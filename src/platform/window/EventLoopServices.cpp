@@ -5,27 +5,13 @@
 #include "platform/window/GlobalPointer.h"
 
 #include "runtime/Encoding.h"
+#include "runtime/Text.h"
 
 #include <algorithm>
 
 namespace quorvo::platform {
 
 namespace {
-
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
-{
-    std::string result;
-    result.reserve(text.size());
-    std::size_t start = 0;
-    std::size_t at = 0;
-    while ((at = text.find(from, start)) != std::string_view::npos) {
-        result.append(text.substr(start, at - start));
-        result.append(to);
-        start = at + from.size();
-    }
-    result.append(text.substr(start));
-    return result;
-}
 
 SDL_SystemCursor toSdl(SystemCursor cursor)
 {
@@ -265,16 +251,17 @@ void EventLoop::Impl::updateDrag()
 Text EventLoop::clipboardText() const
 {
     char* raw = SDL_GetClipboardText();
-    std::string utf8 = raw != nullptr ? raw : "";
+    const std::string utf8 = raw != nullptr ? raw : "";
     SDL_free(raw);
-    // Program text keeps Windows line ends; the desktop uses "\n".
-    utf8 = replaceAll(replaceAll(utf8, "\r\n", "\n"), "\n", "\r\n");
-    return encoding::fromUtf8(utf8);
+    // Program text keeps Windows line ends; the desktop uses "\n". Replaced in
+    // program text, whose character stepping never splits a line end.
+    const Text text = encoding::fromUtf8(utf8);
+    return text::replaceAll(text::replaceAll(text.view(), "\r\n", "\n").view(), "\n", "\r\n");
 }
 
 bool EventLoop::setClipboardText(const Text& text)
 {
-    const std::string utf8 = replaceAll(encoding::toUtf8(text.view()), "\r\n", "\n");
+    const std::string utf8 = encoding::toUtf8(text::replaceAll(text.view(), "\r\n", "\n").view());
     return SDL_SetClipboardText(utf8.c_str()) == 0;
 }
 

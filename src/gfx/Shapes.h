@@ -45,9 +45,6 @@ void fillRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb
 void drawRoundRect(Painter& painter, const FloatRect& rect, float diameter, Argb colour,
                    DashStyle dash = DashStyle::Solid, float width = 1.0f);
 
-// False when the combine mode is not supported (union, xor, complement).
-bool clipToPath(Painter& painter, const Path& path, CombineMode mode);
-
 // A soft white spot 36 pixels across, centred on (x, y), fading to alpha 50 at its rim.
 void drawSpotGlow(Painter& painter, float x, float y);
 

@@ -1,4 +1,4 @@
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 
 #include "PixelChecks.h"
 #include "gfx/Surface.h"
@@ -211,7 +211,7 @@ TEST_F(PainterTest, DashedRoundRectOutlineHasGaps)
 
 TEST_F(PainterTest, ClipToRoundedPathKeepsCornersClear)
 {
-    ASSERT_TRUE(clipToPath(painter, roundRectPath({0, 0, 40, 20}, 10), CombineMode::Replace));
+    ASSERT_TRUE(painter.clipPath(roundRectPath({0, 0, 40, 20}, 10), CombineMode::Replace));
     painter.clear(opaqueBlue);
     EXPECT_EQ(surface.pixel(0, 0), 0u);
     EXPECT_EQ(surface.pixel(20, 10), opaqueBlue);
@@ -223,7 +223,7 @@ TEST_F(PainterTest, ClipExcludeCutsAHole)
 {
     Path hole;
     hole.addRectangle({10, 10, 10, 10});
-    ASSERT_TRUE(clipToPath(painter, hole, CombineMode::Exclude));
+    ASSERT_TRUE(painter.clipPath(hole, CombineMode::Exclude));
     painter.clear(opaqueBlue);
     EXPECT_EQ(surface.pixel(15, 15), 0u);
     EXPECT_EQ(surface.pixel(5, 5), opaqueBlue);
@@ -234,7 +234,7 @@ TEST_F(PainterTest, UnsupportedCombineModesLeaveTheClipAlone)
 {
     Path path;
     path.addRectangle({10, 10, 10, 10});
-    EXPECT_FALSE(clipToPath(painter, path, CombineMode::Union));
+    EXPECT_FALSE(painter.clipPath(path, CombineMode::Union));
     painter.clear(opaqueBlue);
     EXPECT_EQ(surface.pixel(150, 100), opaqueBlue);
 }
