@@ -4,8 +4,8 @@
 #include "ui/core/UiRenderer.h"
 
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
 #include "gfx/Path.h"
+#include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
 
 #include <array>
@@ -47,9 +47,9 @@ constexpr std::array<ColourSet, 5> colourSets {{
 
 gfx::StringFormat defaultFormat()
 {
-    gfx::StringFormat format(gfx::stringformat::NoWrap);
-    format.align(gfx::stringformat::Near);
-    format.hotkeyPrefix(gfx::stringformat::PrefixShow);
+    gfx::StringFormat format(gfx::StringFormatFlags::NoWrap);
+    format.align(gfx::StringAlignment::Near);
+    format.hotkeyPrefix(gfx::HotkeyPrefix::Show);
     return format;
 }
 
@@ -164,9 +164,9 @@ UiButtonBase::UiButtonBase(FloatRect rect, Text caption, ButtonOptions options)
 void UiButtonBase::rebuildFont(std::optional<Text> name, std::optional<float> size, std::optional<int> style)
 {
     const gfx::Font& base = m_font.isNull() ? gfx::defaultFont() : m_font;
-    gfx::Font font
-        = gfx::createFont(name.value_or(base.familyName()), size.value_or(m_font.isNull() ? 12.0f : base.size()),
-                          style.value_or(m_font.isNull() ? 0 : base.style()));
+    gfx::Font font = gfx::createFont(
+        name.value_or(base.familyName()), size.value_or(m_font.isNull() ? 12.0f : base.size()),
+        style ? static_cast<gfx::FontStyle>(*style) : (m_font.isNull() ? gfx::FontStyle::Regular : base.style()));
     // A font that cannot be made keeps the previous one.
     if (!font.isNull()) {
         m_font = std::move(font);
@@ -404,7 +404,8 @@ void UiButtonBase::paintImageAndCaption(gfx::Painter& painter, ButtonState state
     }
     if (!m_caption.empty()) {
         const FloatRect caption = layout->caption.to<float>().translated(shift, shift);
-        gfx::drawText(painter, caption, m_caption, m_font, effectiveTextColour(), m_format, m_textEffect);
+        gfx::drawText(painter, caption, m_caption, m_font, effectiveTextColour(), m_format,
+                      static_cast<gfx::TextEffect>(m_textEffect));
     }
 }
 

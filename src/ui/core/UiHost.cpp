@@ -52,8 +52,8 @@ protected:
 private:
     static gfx::StringFormat format()
     {
-        gfx::StringFormat result(gfx::stringformat::NoWrap);
-        result.trimming(gfx::stringformat::TrimEllipsisCharacter);
+        gfx::StringFormat result(gfx::StringFormatFlags::NoWrap);
+        result.trimming(gfx::StringTrimming::EllipsisCharacter);
         return result;
     }
 };

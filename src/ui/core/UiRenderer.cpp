@@ -3,7 +3,7 @@
 #include "ui/core/UiControl.h"
 
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 
 #include <algorithm>
 #include <cmath>
