@@ -4,17 +4,72 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "gfx/Font.h"
-#include "platform/window/EventLoop.h"
+#include "service/ServiceHost.h"
 
+#if QUORVO_HAVE_WINDOW
+#include "app/MainWindow.h"
+#include "ui/controls/UiCaptionButtons.h"
+#include "ui/core/UiFramework.h"
+#else
+#include "platform/window/EventLoop.h"
+#endif
+
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <pthread.h>
 #include <span>
 #include <string>
+#include <thread>
 
 namespace {
 
+using namespace quorvo;
+
+#if QUORVO_HAVE_WINDOW
+
+// SIGINT and SIGTERM end the program as closing the window does (without the
+// question): they are taken by a thread of their own, which asks the
+// user-interface thread to quit; the download stops with the partial file kept.
+class SignalWatcher {
+public:
+    explicit SignalWatcher(const ui::UiFramework& framework)
+    {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        sigaddset(&m_signals, SIGTERM);
+        sigaddset(&m_signals, SIGUSR1);
+        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
+        m_thread = std::thread([this, &framework] {
+            int signal = 0;
+            while (sigwait(&m_signals, &signal) == 0) {
+                if (m_ending.load())
+                    return;
+                if (signal != SIGUSR1)
+                    framework.dispatcher().post([&framework] { const_cast<ui::UiFramework&>(framework).quit(0); });
+            }
+        });
+    }
+    ~SignalWatcher()
+    {
+        m_ending.store(true);
+        pthread_kill(m_thread.native_handle(), SIGUSR1);
+        m_thread.join();
+    }
+    SignalWatcher(const SignalWatcher&) = delete;
+    SignalWatcher& operator=(const SignalWatcher&) = delete;
+
+private:
+    sigset_t m_signals {};
+    std::atomic<bool> m_ending {false};
+    std::thread m_thread;
+};
+
+#endif
+
 int run(std::span<const char* const> args)
 {
-    using namespace quorvo;
     const app::CommandLine line = app::parseCommandLine(args);
     if (!line.error.empty()) {
         std::fprintf(stderr, "quorvo: %s\nTry 'quorvo --help'.\n", line.error.c_str());
@@ -33,16 +88,41 @@ int run(std::span<const char* const> args)
     app::prepareConfiguration(layout.runDirectory, layout.defaultSaveDirectory);
 
     std::string error;
-    const std::unique_ptr<platform::EventLoop> loop = platform::EventLoop::create(&error);
-    if (!loop) {
+#if QUORVO_HAVE_WINDOW
+    const std::unique_ptr<ui::UiFramework> framework = ui::UiFramework::create(&error);
+    if (!framework) {
         std::fprintf(stderr,
                      "quorvo: cannot open a display (%s).\n"
                      "Run it on a desktop session (DISPLAY or WAYLAND_DISPLAY set), or use quorvo-cli.\n",
                      error.c_str());
         return 1;
     }
-    // The window and its message loop come next; until then start-up is the whole run.
+    ui::installCaptionButtons(*framework);
+    const SignalWatcher signals(*framework);
+
+    std::optional<Text> serviceOption;
+    if (line.service)
+        serviceOption = Text(*line.service);
+    app::MainWindow window(*framework, service::ServiceEndpoints(service::resolveServiceHost(serviceOption)), layout);
+    window.show();
+    const int status = framework->run();
+    if (!window.finishBeforeExit()) {
+        // The transfer did not acknowledge the abort in time (a stalled
+        // connection): end now; what reached the partial file stays for the next start.
+        std::_Exit(status);
+    }
+    return status;
+#else
+    if (!platform::EventLoop::create(&error)) {
+        std::fprintf(stderr,
+                     "quorvo: cannot open a display (%s).\n"
+                     "Run it on a desktop session (DISPLAY or WAYLAND_DISPLAY set), or use quorvo-cli.\n",
+                     error.c_str());
+        return 1;
+    }
+    std::fputs("quorvo: this build has no window yet (the framework is incomplete); use quorvo-cli.\n", stderr);
     return 0;
+#endif
 }
 
 }  // namespace
@@ -50,6 +130,6 @@ int run(std::span<const char* const> args)
 int main(int argc, char** argv)
 {
     const int status = run(std::span<const char* const>(argv + 1, argv + argc));
-    quorvo::gfx::releaseTextEngine();
+    gfx::releaseTextEngine();
     return status;
 }

@@ -1,0 +1,396 @@
+// The whole window on SDL's dummy video driver against the reference service:
+// controls found by caption and position, input injected through the host as
+// the system would deliver it (pointer and keys), the result read back from
+// the controls, the files and the server's log.
+
+#include "app/MainWindow.h"
+#include "app/Captions.h"
+#include "app/Startup.h"
+
+#include "ReferenceServer.h"
+#include "TempDir.h"
+#include "gfx/Surface.h"
+#include "platform/Files.h"
+#include "platform/window/EventLoop.h"
+#include "platform/window/SyntheticInput.h"
+#include "runtime/Encoding.h"
+#include "ui/controls/UiCaptionButtons.h"
+#include "ui/controls/UiCheckBox.h"
+#include "ui/controls/UiComboBox.h"
+#include "ui/controls/UiEdit.h"
+#include "ui/controls/UiImageButton.h"
+#include "ui/controls/UiLabel.h"
+#include "ui/controls/UiList.h"
+#include "ui/controls/UiRadioButton.h"
+#include "ui/controls/UiTabButton.h"
+#include "ui/core/UiPanel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace quorvo::app {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+namespace synthetic = platform::synthetic;
+
+// Depth first, in drawing order.
+ui::UiControl* findControl(std::span<const std::unique_ptr<ui::UiControl>> controls,
+                           const std::function<bool(const ui::UiControl&)>& match)
+{
+    for (const auto& control : controls) {
+        if (match(*control))
+            return control.get();
+        if (ui::UiControl* found = findControl(control->children(), match))
+            return found;
+    }
+    return nullptr;
+}
+
+template <typename T> bool isA(const ui::UiControl& control)
+{
+    if constexpr (std::is_same_v<T, ui::UiControl>)
+        return true;
+    else
+        return dynamic_cast<const T*>(&control) != nullptr;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+        m_runDir = platform::fromNativePath(m_dir.path().string());
+        prepareConfiguration(m_runDir);
+        configure(platform::ConfigStore(m_runDir + "/config.ini"));
+        std::string error;
+        m_framework = ui::UiFramework::create(&error);
+        ASSERT_TRUE(m_framework) << error;
+        ui::installCaptionButtons(*m_framework);
+        AppLayout layout;
+        layout.runDirectory = m_runDir;
+        layout.defaultSaveDirectory = m_runDir + "/Download/";
+        m_window = std::make_unique<MainWindow>(*m_framework, service::ServiceEndpoints(Text(m_server.host())), layout);
+        m_window->setSlidePause(0ms);
+        m_window->host().effectPause = [](std::chrono::milliseconds) {};
+        m_window->show();
+        drain();
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        m_framework.reset();
+    }
+
+    // Settings the window starts with.
+    virtual void configure(const platform::ConfigStore&) { }
+
+    ui::UiHost& host() { return m_window->host(); }
+    platform::EventLoop& loop() { return m_framework->loop(); }
+    void drain()
+    {
+        for (int i = 0; i < 4; ++i)
+            m_framework->processPending();
+    }
+    // Runs the loop until `done` holds; false when it did not within a generous limit.
+    bool pumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = 60s)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            m_framework->processPending();
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    template <typename T = ui::UiControl> T& byText(std::string_view programText)
+    {
+        ui::UiControl* found = findControl(host().controls(), [&](const ui::UiControl& control) {
+            const auto* button = dynamic_cast<const ui::UiButtonBase*>(&control);
+            const auto* label = dynamic_cast<const ui::UiLabel*>(&control);
+            return isA<T>(control)
+                && (control.text() == programText || (button && button->caption() == programText)
+                    || (label && label->caption() == programText));
+        });
+        if (!found)
+            throw std::runtime_error("no control with that text");
+        return dynamic_cast<T&>(*found);
+    }
+    template <typename T = ui::UiControl> T& at(float x, float y)
+    {
+        ui::UiControl* found = findControl(host().controls(), [&](const ui::UiControl& control) {
+            return isA<T>(control) && control.left() == x && control.top() == y;
+        });
+        if (!found)
+            throw std::runtime_error("no control at that position");
+        return dynamic_cast<T&>(*found);
+    }
+
+    void click(const ui::UiControl& control)
+    {
+        const int x = static_cast<int>(control.left() + control.width() / 2);
+        const int y = static_cast<int>(control.top() + control.height() / 2);
+        synthetic::mouseMove(loop(), host().window(), x, y);
+        drain();
+        synthetic::mouseButton(loop(), host().window(), synthetic::MouseButton::Left, true, x, y);
+        drain();
+        synthetic::mouseButton(loop(), host().window(), synthetic::MouseButton::Left, false, x, y);
+        drain();
+    }
+    void type(const char* utf8)
+    {
+        synthetic::text(loop(), host().window(), utf8);
+        drain();
+    }
+    void key(int virtualKey)
+    {
+        synthetic::key(loop(), host().window(), static_cast<platform::WParam>(virtualKey), true);
+        synthetic::key(loop(), host().window(), static_cast<platform::WParam>(virtualKey), false);
+        drain();
+    }
+
+    ui::UiEdit& searchBox() { return at<ui::UiEdit>(8, 90); }
+    ui::UiList& results() { return at<ui::UiList>(5, 115); }
+    ui::UiList& downloads()
+    {
+        return *dynamic_cast<ui::UiList*>(findControl(m_window->page(2).children(), [](const ui::UiControl& c) {
+            return dynamic_cast<const ui::UiList*>(&c) != nullptr;
+        }));
+    }
+    bool searchFinished() { return searchBox().isEnabled() && !at<ui::UiLabel>(8, 87).isVisible(); }
+    void search(const char* utf8)
+    {
+        click(searchBox());
+        type(utf8);
+        key(13);
+        ASSERT_TRUE(pumpUntil([&] { return !searchBox().isEnabled(); }) || searchFinished());
+        ASSERT_TRUE(pumpUntil([&] { return searchFinished(); }));
+    }
+
+    quorvo::test::TempDir m_dir;
+    quorvo::test::ReferenceServer m_server;
+    Text m_runDir;
+    std::unique_ptr<ui::UiFramework> m_framework;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(MainWindowTest, OpensWithTheSearchPageTheTabsAndTheFocusInTheSearchBox)
+{
+    EXPECT_EQ(host().size(), (IntSize {410, 650}));
+    EXPECT_EQ(loop().title(host().window()), Text(caption::windowTitle));
+    EXPECT_TRUE(byText<ui::UiTabButton>(caption::tabSearch).rect() == (FloatRect {115, 41, 60, 45}));
+    EXPECT_TRUE(byText<ui::UiTabButton>(caption::tabDownload).rect() == (FloatRect {175, 41, 60, 45}));
+    EXPECT_TRUE(byText<ui::UiTabButton>(caption::tabSettings).rect() == (FloatRect {235, 41, 60, 45}));
+    EXPECT_TRUE(m_window->page(1).isVisible());
+    EXPECT_FALSE(m_window->page(2).isVisible());
+    EXPECT_FALSE(m_window->page(3).isVisible());
+    EXPECT_TRUE(searchBox().hasFocus());
+    EXPECT_FALSE(byText<ui::UiImageButton>(caption::pauseTip).isEnabled());
+    EXPECT_FALSE(byText<ui::UiImageButton>(caption::deleteTip).isEnabled());
+    EXPECT_TRUE(byText<ui::UiImageButton>(caption::startTip).isEnabled());
+}
+
+TEST_F(MainWindowTest, EnterSearchesOnceTickAllAddDownloadsSongAndLyrics)
+{
+    search("夜色温柔");
+    ASSERT_GT(results().model().rowCount(), 0);
+    EXPECT_EQ(results().model().cellText(1, 5), "9900001");
+    ASSERT_EQ(m_server.requestsTo("/v1/restserver/vesk").size(), 1u);
+    EXPECT_NE(m_server.requestsTo("/v1/restserver/vesk")[0].target.find("query=%D2%B9%C9%AB%CE%C2%C8%E1&"),
+              std::string::npos);
+
+    // The same query again sends nothing.
+    click(searchBox());
+    key(13);
+    drain();
+    EXPECT_EQ(m_server.requestsTo("/v1/restserver/vesk").size(), 1u);
+
+    // Keep only the first (the second has the same built name).
+    for (int row = results().model().rowCount(); row > 1; --row)
+        results().model().deleteRow(row);
+    click(byText(caption::tickAll));
+    EXPECT_TRUE(results().model().isChecked(1));
+    click(byText<ui::UiImageButton>(caption::addTip));
+    ui::UiLabel& status = at<ui::UiLabel>(5, 574);
+    ASSERT_TRUE(pumpUntil([&] { return status.isVisible(); }));
+    EXPECT_EQ(encoding::toUtf8(status.caption().view()), "已添加1首歌曲至下载列表");
+
+    ASSERT_TRUE(pumpUntil([&] {
+        return downloads().model().rowCount() == 1
+            && downloads().model().cellText(1, 4) == "\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF";
+    }));
+    const fs::path saved = m_dir.path() / "Download";
+    EXPECT_EQ(quorvo::test::readWholeFile(saved / "林晓风 - 夜色温柔.flac"),
+              m_server.get("/data2/music/9900001/9900001.flac").body);
+    EXPECT_TRUE(fs::exists(saved / "林晓风 - 夜色温柔.lrc"));
+    ASSERT_TRUE(pumpUntil([&] { return byText<ui::UiImageButton>(caption::startTip).isEnabled(); }));
+}
+
+TEST_F(MainWindowTest, TabsSlideThePagesAndTheSelectedTabDoesNothing)
+{
+    std::vector<float> newPageX;
+    m_window->onSlideFrame = [&](int) { newPageX.push_back(m_window->page(2).left()); };
+    click(byText<ui::UiTabButton>(caption::tabDownload));
+    EXPECT_EQ(m_window->currentPage(), 2);
+    // From the right: 405 - v for v = 144, 256, 336, 384, 400, 400, ...
+    ASSERT_EQ(newPageX.size(), 10u);
+    EXPECT_EQ(newPageX[0], 405 - 144);
+    EXPECT_EQ(newPageX[1], 405 - 256);
+    EXPECT_EQ(newPageX[4], 5);
+    EXPECT_EQ(newPageX[9], 5);
+    EXPECT_FALSE(m_window->page(1).isVisible());
+    EXPECT_EQ(m_window->page(1).left(), -395);
+
+    newPageX.clear();
+    click(byText<ui::UiTabButton>(caption::tabDownload));
+    EXPECT_TRUE(newPageX.empty());
+
+    click(byText<ui::UiTabButton>(caption::tabSettings));
+    std::vector<float> searchX;
+    m_window->onSlideFrame = [&](int) { searchX.push_back(m_window->page(1).left()); };
+    click(byText<ui::UiTabButton>(caption::tabSearch));
+    // From the left: v - 395.
+    ASSERT_EQ(searchX.size(), 10u);
+    EXPECT_EQ(searchX[0], 144 - 395);
+    EXPECT_EQ(searchX[9], 5);
+    EXPECT_EQ(m_window->page(3).left(), 405);
+}
+
+TEST_F(MainWindowTest, InvertTwiceRestoresTheTicks)
+{
+    search("夜");
+    ui::UiListModel& model = results().model();
+    ASSERT_GE(model.rowCount(), 3);
+    model.setChecked(2, true);
+    click(byText(caption::invertTicks));
+    EXPECT_TRUE(model.isChecked(1));
+    EXPECT_FALSE(model.isChecked(2));
+    click(byText(caption::invertTicks));
+    EXPECT_FALSE(model.isChecked(1));
+    EXPECT_TRUE(model.isChecked(2));
+}
+
+TEST_F(MainWindowTest, SettingsControlsWriteTheirKeysAtOnce)
+{
+    const platform::ConfigStore config(m_runDir + "/config.ini");
+    m_window->switchPage(3);
+    drain();
+    click(byText<ui::UiCheckBox>(caption::lyricsBox));
+    EXPECT_EQ(config.read("lrc"), "0");
+    click(byText<ui::UiCheckBox>(caption::bypassBox));
+    EXPECT_EQ(config.read("bypass"), "0");
+    click(byText<ui::UiCheckBox>(caption::removeAddedBox));
+    EXPECT_EQ(config.read("delete"), "0");
+    click(byText<ui::UiRadioButton>(caption::soundThunder));
+    EXPECT_EQ(config.read("wav"), "2");
+    click(byText<ui::UiRadioButton>(caption::soundNone));
+    EXPECT_EQ(config.read("wav"), "0");
+
+    ui::UiEdit& speed = at<ui::UiEdit>(110, 345);
+    click(speed);
+    key(35);  // End
+    type("5");
+    EXPECT_EQ(config.read("speed"), "05");
+
+    // The folder box's browse button stores the chosen folder with its "/".
+    m_window->folderChooser = [&] { return m_runDir + "/elsewhere"; };
+    click(byText<ui::UiImageButton>(caption::browseTip));
+    EXPECT_EQ(config.read("path"), m_runDir + "/elsewhere/");
+    EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), m_runDir + "/elsewhere/");
+}
+
+// A download held at 20 KB/s, so that it is still running when the window closes.
+class SlowDownloadWindowTest : public MainWindowTest {
+protected:
+    void configure(const platform::ConfigStore& config) override { config.write("speed", "20"); }
+};
+
+TEST_F(SlowDownloadWindowTest, CloseWhileDownloadingAsksAndKeepOrExit)
+{
+    search("Paper Lanterns");
+    click(byText(caption::tickAll));
+    click(byText<ui::UiImageButton>(caption::addTip));
+    ASSERT_TRUE(pumpUntil([&] { return byText<ui::UiImageButton>(caption::pauseTip).isEnabled(); }));
+    const fs::path partial = m_dir.path() / "Download" / "The Velvet Orchard - Paper Lanterns.mp3.tmp";
+    ASSERT_TRUE(pumpUntil([&] { return fs::exists(partial) && fs::file_size(partial) > 0; }));
+
+    int asked = 0;
+    m_window->exitQuestion = [&] {
+        ++asked;
+        return asked == 1 ? ExitAnswer::Keep : ExitAnswer::Exit;
+    };
+    host().requestClose();
+    drain();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(host().isAlive());
+    EXPECT_TRUE(m_window->queue().isRunning());
+
+    host().requestClose();
+    ASSERT_TRUE(pumpUntil([&] { return !host().isAlive(); }));
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(m_window->finishBeforeExit());
+    EXPECT_FALSE(m_window->queue().isRunning());
+    // The partial file stays for the next start to resume.
+    EXPECT_TRUE(fs::exists(partial));
+    EXPECT_FALSE(fs::exists(m_dir.path() / "Download" / "The Velvet Orchard - Paper Lanterns.mp3"));
+}
+
+}  // namespace
+}  // namespace quorvo::app
+
+namespace quorvo::app {
+namespace {
+
+bool samePicture(const gfx::Surface& a, const gfx::Surface& b)
+{
+    return a.encodePng() == b.encodePng();
+}
+
+// Pictures of the three pages after a search and a download, saved in the
+// build tree (app-screenshots/); a frame in the middle of a slide is neither end.
+TEST_F(MainWindowTest, ScreenshotsOfEachPageAndASlideInBetween)
+{
+    search("夜");
+    results().model().setChecked(3, true);
+    results().model().setChecked(4, true);
+    click(byText<ui::UiImageButton>(caption::addTip));
+    ASSERT_TRUE(pumpUntil([&] { return downloads().model().rowCount() == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return byText<ui::UiImageButton>(caption::startTip).isEnabled(); }));
+
+    const fs::path directory = fs::path(QUORVO_SCREENSHOT_DIR);
+    fs::create_directories(directory);
+    host().repaintAll();
+    const gfx::Surface searchPage = host().backBuffer().copy();
+    EXPECT_TRUE(searchPage.writePng((directory / "search.png").string()));
+
+    std::optional<gfx::Surface> midSlide;
+    m_window->onSlideFrame = [&](int frame) {
+        if (frame == 2) {
+            host().repaintAll();
+            midSlide = host().backBuffer().copy();
+        }
+    };
+    click(byText<ui::UiTabButton>(caption::tabDownload));
+    host().repaintAll();
+    const gfx::Surface downloadPage = host().backBuffer().copy();
+    EXPECT_TRUE(downloadPage.writePng((directory / "download.png").string()));
+    ASSERT_TRUE(midSlide);
+    EXPECT_TRUE(midSlide->writePng((directory / "slide.png").string()));
+    EXPECT_FALSE(samePicture(*midSlide, searchPage));
+    EXPECT_FALSE(samePicture(*midSlide, downloadPage));
+    EXPECT_FALSE(samePicture(searchPage, downloadPage));
+
+    m_window->onSlideFrame = {};
+    click(byText<ui::UiTabButton>(caption::tabSettings));
+    host().repaintAll();
+    EXPECT_TRUE(host().backBuffer().writePng((directory / "settings.png").string()));
+}
+
+}  // namespace
+}  // namespace quorvo::app
