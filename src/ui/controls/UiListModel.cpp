@@ -388,16 +388,9 @@ bool UiListModel::press(int number, SelectionModifiers modifiers, bool rightButt
         else
             setRowState(number, RowState::Selected);
     } else if (modifiers.shift) {
-        clearSelection();
         // The current row may have been deleted meanwhile; a range then
         // starts at the pressed row.
-        const int from = isValid(m_current) ? m_current : number;
-        const int step = number >= from ? 1 : -1;
-        for (int r = from;; r += step) {
-            setRowState(r, RowState::Selected);
-            if (r == number)
-                break;
-        }
+        selectRange(isValid(m_current) ? m_current : number, number);
         rowsOnly = false;
     } else if (!rightButton || !isSelected(number)) {
         clearSelection();
@@ -405,6 +398,21 @@ bool UiListModel::press(int number, SelectionModifiers modifiers, bool rightButt
     }
     m_current = number;
     return rowsOnly;
+}
+
+void UiListModel::selectRange(int from, int to)
+{
+    clearSelection();
+    if (rowCount() == 0)
+        return;
+    from = std::clamp(from, 1, rowCount());
+    to = std::clamp(to, 1, rowCount());
+    const int step = to >= from ? 1 : -1;
+    for (int r = from;; r += step) {
+        setRowState(r, RowState::Selected);
+        if (r == to)
+            break;
+    }
 }
 
 bool UiListModel::hoverSelect(int number)

@@ -153,6 +153,9 @@ public:
     // whole list should be repainted (a Shift range), true when only the
     // rows reported through onChange changed.
     bool press(int row, SelectionModifiers modifiers, bool rightButton);
+    // Selects the rows from `from` to `to` (either order) and nothing else;
+    // both ends are first clamped to the rows that exist. The current row stays.
+    void selectRange(int from, int to);
     // Hover selection: the row under the pointer becomes the current, selected row.
     // Returns whether it changed.
     bool hoverSelect(int row);

@@ -1,0 +1,310 @@
+#include "ui/controls/UiComboBox.h"
+
+#include "ui/controls/ControlImages.h"
+#include "ui/controls/UiEdit.h"
+#include "ui/controls/UiList.h"
+#include "ui/core/UiHost.h"
+
+#include "assets/Layout.h"
+#include "gfx/Painter.h"
+#include "gfx/StringFormat.h"
+#include "gfx/TextPainter.h"
+#include "platform/window/EventLoop.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace quorvo::ui {
+
+namespace {
+
+namespace layout = assets::layout;
+
+constexpr int rowPitch = 19;
+constexpr int maximumDropDownHeight = 130;
+constexpr int arrowBoxWidth = 19;
+constexpr int arrowBoxHeight = 22;
+const gfx::RectF frameCentre {5, 5, 10, 16};
+
+// One frame of a strip as an image of its own, for nine-grid drawing.
+gfx::Image cutFrame(const gfx::Image& strip, int x, int width, int height)
+{
+    if (!strip)
+        return {};
+    gfx::Surface surface = gfx::Surface::create(width, height);
+    {
+        gfx::Painter painter(surface);
+        gfx::drawImage(painter, strip, {0, 0, static_cast<float>(width), static_cast<float>(height)},
+                       gfx::RectF {static_cast<float>(x), 0, static_cast<float>(width), static_cast<float>(height)});
+    }
+    auto frames = std::make_shared<gfx::Image::Frames>();
+    frames->frames.push_back(std::move(surface));
+    frames->delays.push_back(0);
+    return gfx::Image(std::move(frames));
+}
+
+}  // namespace
+
+UiComboBox::UiComboBox(FloatRect rect, ComboOptions options)
+    : UiControl(rect, ControlKind::ComboBox)
+    , m_options(options)
+{
+    const gfx::Image strip = loadEmbeddedImage("combo_frame.png.nosig");
+    m_frames[0] = cutFrame(strip, 0, layout::comboFrameWidth, layout::comboFrameHeight);
+    m_frames[1] = cutFrame(strip, layout::comboFrameWidth, layout::comboFrameWidth, layout::comboFrameHeight);
+    m_arrow = loadEmbeddedImage("combo_arrow.png.nosig");
+}
+
+UiComboBox::~UiComboBox() = default;
+
+void UiComboBox::createEvent(Event&)
+{
+    if (!m_options.editable)
+        return;
+    const FloatRect r = rect();
+    EditOptions editOptions;
+    editOptions.textColour = m_options.textColour;
+    editOptions.background = 0;
+    editOptions.borderColour = 0;
+    m_edit = &add<UiEdit>(FloatRect {r.x + 2, r.y + 2, r.width - arrowBoxWidth - 4, r.height - 4}, m_text,
+                          editOptions);
+}
+
+int UiComboBox::addItem(const Text& text, std::int64_t data)
+{
+    return insertItem(0, text, data);
+}
+
+int UiComboBox::insertItem(int position, const Text& text, std::int64_t data)
+{
+    const int index = isValidIndex(position) ? position : itemCount() + 1;
+    m_items.insert(m_items.begin() + (index - 1), Item {text, data});
+    if (m_current >= index)
+        ++m_current;
+    return index;
+}
+
+bool UiComboBox::deleteItem(int index)
+{
+    if (!isValidIndex(index))
+        return false;
+    m_items.erase(m_items.begin() + (index - 1));
+    if (m_current == index)
+        m_current = 0;
+    else if (m_current > index)
+        --m_current;
+    return true;
+}
+
+void UiComboBox::clearItems()
+{
+    m_items.clear();
+    m_current = 0;
+}
+
+Text UiComboBox::itemText(int index) const
+{
+    return isValidIndex(index) ? m_items[static_cast<std::size_t>(index - 1)].text : Text();
+}
+
+void UiComboBox::setItemText(int index, const Text& text)
+{
+    if (!isValidIndex(index))
+        return;
+    m_items[static_cast<std::size_t>(index - 1)].text = text;
+    if (index == m_current)
+        setCurrentIndex(index);
+}
+
+std::int64_t UiComboBox::itemData(int index) const
+{
+    return isValidIndex(index) ? m_items[static_cast<std::size_t>(index - 1)].data : 0;
+}
+
+void UiComboBox::setItemData(int index, std::int64_t data)
+{
+    if (isValidIndex(index))
+        m_items[static_cast<std::size_t>(index - 1)].data = data;
+}
+
+void UiComboBox::setCurrentIndex(int index)
+{
+    if (!isValidIndex(index))
+        return;
+    m_current = index;
+    m_text = itemText(index);
+    if (m_edit != nullptr)
+        m_edit->setEditText(m_text);
+    update();
+}
+
+void UiComboBox::setTextColour(gfx::Argb colour)
+{
+    m_options.textColour = colour;
+    if (m_edit != nullptr)
+        m_edit->setTextColour(colour);
+    update();
+}
+
+int UiComboBox::dropDownHeight(int items)
+{
+    if (items <= 0)
+        return maximumDropDownHeight;
+    return std::min(items * rowPitch + 6, maximumDropDownHeight);
+}
+
+IntRect UiComboBox::dropDownRect() const
+{
+    if (host() == nullptr)
+        return {};
+    platform::EventLoop& loop = host()->loop();
+    const platform::Rect window = loop.bounds(host()->window());
+    const platform::Rect work = loop.workArea();
+    const int height = dropDownHeight(itemCount());
+    const int x = window.x + static_cast<int>(left());
+    int y = window.y + static_cast<int>(top() + this->height());
+    if (y + height > work.y + work.height)
+        y = window.y + static_cast<int>(top()) - height;
+    return {x, y, static_cast<int>(width()), height};
+}
+
+void UiComboBox::dropDown()
+{
+    if (m_dropped || host() == nullptr)
+        return;
+    m_dropped = true;
+    update();
+    if (onDropDown)
+        onDropDown();
+
+    const IntRect area = dropDownRect();
+    HostOptions options;
+    options.title = "combo";
+    options.position = IntPoint {area.x, area.y};
+    options.width = area.width;
+    options.height = area.height;
+    options.popup = true;
+    options.owner = host();
+    options.backgroundColour = 0x00FFFFFF;
+    options.captionFlags = 0;
+    options.frameStyle = 0;
+    options.dragAnywhere = false;
+    int choice = 0;
+    {
+        UiHost popup(host()->framework(), options);
+        popup.onPaintBackground = [this](gfx::Painter& painter, IntSize size) {
+            if (m_frames[0])
+                gfx::drawNineGrid(painter, m_frames[0],
+                                  {0, 0, static_cast<float>(size.width), static_cast<float>(size.height)},
+                                  frameCentre);
+        };
+        popup.onMessage = [&popup](const WindowRequest& request) {
+            if (request.kind == WindowRequestKind::Deactivate)
+                popup.requestClose();
+            return kNotHandled;
+        };
+        ListOptions listOptions;
+        listOptions.headerHidden = true;
+        listOptions.gridLines = 0u;
+        listOptions.hoverSelection = true;
+        listOptions.background = 0;
+        listOptions.borderColour = 0;
+        listOptions.textColour = m_options.textColour;
+        auto& list = popup.add<UiList>(
+            FloatRect {3, 3, static_cast<float>(area.width - 6), static_cast<float>(area.height - 6)}, listOptions);
+        list.insertColumn(0, "", area.width - 6 - 12);
+        for (const Item& item : m_items)
+            list.insertRow(0, NewRow {.text = item.text, .textColour = m_options.textColour});
+        const int currentRow = list.model().findText(m_text, 1, ListFind {.exact = true});
+        if (currentRow != 0) {
+            list.model().setCurrentRow(currentRow);
+            list.ensureVisible(currentRow);
+        }
+        list.onItemClicked = [&](int row) {
+            choice = row;
+            popup.requestClose();
+        };
+        list.bind(EventType::KeyDown, [&popup](const Event& event) {
+            if (static_cast<const KeyEvent&>(event).key() == Key::Escape)
+                popup.requestClose();
+        });
+        popup.show();
+        popup.loop().setFocus(popup.window());
+        list.setFocus();
+        if (onPopupShown)
+            onPopupShown(popup, list);
+        if (popup.isAlive())
+            popup.loop().runWhileAlive(popup.window());
+    }
+    if (host() != nullptr && host()->isAlive())
+        host()->loop().setFocus(host()->window());
+    if (onCloseUp)
+        onCloseUp();
+    if (isValidIndex(choice)) {
+        setCurrentIndex(choice);
+        if (onSelectionChanged)
+            onSelectionChanged(choice);
+    }
+    m_dropped = false;
+    update();
+}
+
+void UiComboBox::mouseDownEvent(MouseEvent&)
+{
+    dropDown();
+}
+
+void UiComboBox::keyDownEvent(KeyEvent& event)
+{
+    if (event.key() == Key::Space || event.key() == Key::Return) {
+        dropDown();
+        return;
+    }
+    event.ignore();
+}
+
+void UiComboBox::focusInEvent(FocusEvent&)
+{
+    if (m_edit != nullptr)
+        m_edit->setFocus();
+}
+
+void UiComboBox::mouseEnterEvent(HoverEvent&)
+{
+    m_hover = true;
+    update();
+}
+
+void UiComboBox::mouseLeaveEvent(HoverEvent&)
+{
+    m_hover = false;
+    update();
+}
+
+void UiComboBox::paintEvent(PaintEvent& event)
+{
+    gfx::Painter& painter = event.painter();
+    const float w = width();
+    const float h = height();
+    const gfx::Image& frame = m_frames[(m_hover || m_dropped) ? 1 : 0];
+    if (frame)
+        gfx::drawNineGrid(painter, frame, {0, 0, w, h}, frameCentre);
+    if (m_arrow) {
+        const float boxX = w - arrowBoxWidth - 2;
+        const float boxY = (h - arrowBoxHeight) / 2;
+        const float x = boxX + (arrowBoxWidth - layout::comboArrowWidth) / 2.0f;
+        const float y = boxY + (arrowBoxHeight - layout::comboArrowHeight) / 2.0f;
+        gfx::drawImage(painter, m_arrow, {x, y, layout::comboArrowWidth, layout::comboArrowHeight},
+                       gfx::RectF {m_dropped ? static_cast<float>(layout::comboArrowWidth) : 0.0f, 0,
+                                   layout::comboArrowWidth, layout::comboArrowHeight});
+    }
+    if (m_edit == nullptr && !m_text.empty()) {
+        gfx::StringFormat format(gfx::stringformat::NoWrap);
+        format.trimming(gfx::stringformat::TrimEllipsisCharacter);
+        const float textHeight = 16.0f;
+        gfx::drawText(painter, {6, (h - textHeight) / 2, w - arrowBoxWidth - 10, textHeight + 2}, m_text,
+                      gfx::defaultFont(), m_options.textColour, format);
+    }
+}
+
+}  // namespace quorvo::ui

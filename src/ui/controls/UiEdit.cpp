@@ -1,0 +1,727 @@
+#include "ui/controls/UiEdit.h"
+
+#include "ui/controls/UiEditButton.h"
+#include "ui/controls/UiMenu.h"
+#include "ui/controls/UiScrollBar.h"
+#include "ui/core/UiHost.h"
+
+#include "gfx/Painter.h"
+#include "gfx/Painters.h"
+#include "gfx/TextPainter.h"
+#include "platform/window/EventLoop.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvo::ui {
+
+namespace {
+
+constexpr int caretTimer = 1;
+constexpr gfx::Argb selectionColour = 0xFE3399FF;
+constexpr gfx::Argb caretColour = 0xE6000000;
+constexpr float unbounded = 100000.0f;
+constexpr int buttonRoom = 24;
+
+gfx::RectF toRectF(const FloatRect& r)
+{
+    return {r.x, r.y, r.width, r.height};
+}
+
+// The shared context menu's captions (UTF-8 in the source, program text at run time).
+const char* const cutCaption = "\xBC\xF4\xC7\xD0(&T)";          // 剪切(&T)
+const char* const copyCaption = "\xB8\xB4\xD6\xC6(&C)";         // 复制(&C)
+const char* const pasteCaption = "\xD5\xB3\xCC\xF9(&P)";        // 粘贴(&P)
+const char* const selectAllCaption = "\xC8\xAB\xB2\xBF\xD1\xA1\xD4\xF1(&A)";  // 全部选择(&A)
+
+}  // namespace
+
+UiEdit::UiEdit(FloatRect rect, const Text& text, EditOptions options)
+    : UiControl(rect, ControlKind::Edit)
+    , m_model(options.multiLine)
+    , m_options(std::move(options))
+    , m_format(gfx::stringformat::MeasureTrailingSpaces | gfx::stringformat::NoClip | gfx::stringformat::NoWrap)
+    , m_measureSurface(gfx::Surface::create(1, 1))
+{
+    setCursor(Cursor::IBeam);
+    m_format.trimming(gfx::stringformat::TrimNone);
+    m_format.setTabStops(0.0f, {8.0f});
+    m_model.setInputMode(m_options.inputMode);
+    m_model.setText(text.view());
+    if (!m_options.scrollBars)
+        m_options.scrollBars = m_options.multiLine ? (editscroll::Horizontal | editscroll::Vertical) : 0u;
+    gfx::Painter painter(m_measureSurface);
+    m_fontHeight = static_cast<int>(std::ceil(gfx::fontHeight(painter, font())));
+    m_lineHeight = m_fontHeight + (m_options.multiLine ? 2 : 0);
+}
+
+UiEdit::~UiEdit() = default;
+
+const gfx::Font& UiEdit::font() const
+{
+    return m_options.font.isNull() ? gfx::defaultFont() : m_options.font;
+}
+
+// ---- properties ----
+
+void UiEdit::setEditText(const Text& text, bool caretToEnd)
+{
+    m_model.setText(text.view());
+    m_scrollX = 0;
+    m_scrollY = 0;
+    if (caretToEnd)
+        m_model.setCaret(m_model.endPosition());
+    updateScrollBars();
+    caretMoved();
+    textChanged();
+}
+
+Text UiEdit::selectedText() const
+{
+    return m_model.selectedText();
+}
+
+void UiEdit::select(TextPosition anchor, TextPosition caret)
+{
+    m_model.select(anchor, caret);
+    caretMoved();
+}
+
+void UiEdit::selectAll()
+{
+    m_model.selectAll();
+    caretMoved();
+}
+
+void UiEdit::setInputMode(EditInputMode mode)
+{
+    if (m_model.inputMode() == mode)
+        return;
+    m_model.setInputMode(mode);
+    update();
+}
+
+void UiEdit::setMask(const Text& mask)
+{
+    if (m_options.mask == mask)
+        return;
+    m_options.mask = mask;
+    update();
+}
+
+void UiEdit::setTextColour(gfx::Argb colour)
+{
+    m_options.textColour = colour;
+    update();
+}
+
+void UiEdit::setBackgroundColour(gfx::Argb colour)
+{
+    m_options.background = colour;
+    update();
+}
+
+void UiEdit::setBorderColour(gfx::Argb colour)
+{
+    m_options.borderColour = colour;
+    update();
+}
+
+void UiEdit::setLeftMargin(int margin)
+{
+    m_options.leftMargin = margin;
+    update();
+}
+
+bool UiEdit::insertText(std::string_view text)
+{
+    if (!m_model.insert(text))
+        return false;
+    textChanged();
+    caretMoved();
+    return true;
+}
+
+// ---- the embedded button ----
+
+void UiEdit::setEmbeddedButton(gfx::Image strip, int frameWidth, int frameHeight, const Text& tooltip)
+{
+    if (m_button == nullptr) {
+        const FloatRect area = rect();
+        const float x = area.right() - static_cast<float>(buttonRoom) + (buttonRoom - frameWidth) / 2.0f;
+        const float y = area.y + (area.height - static_cast<float>(frameHeight)) / 2.0f;
+        m_button = &add<UiEditButton>(
+            FloatRect {x, y, static_cast<float>(frameWidth), static_cast<float>(frameHeight)}, std::move(strip));
+        m_button->onClicked = [this] {
+            if (onButtonClicked)
+                onButtonClicked();
+        };
+    }
+    m_button->setText(tooltip);
+}
+
+void UiEdit::pressEmbeddedButton()
+{
+    if (m_button != nullptr)
+        m_button->press();
+}
+
+// ---- layout ----
+
+FloatRect UiEdit::adjustTextArea(FloatRect area) const
+{
+    const auto margin = static_cast<float>(m_options.leftMargin);
+    area.x += margin;
+    area.y += 1;
+    area.width -= margin + 18;
+    area.height -= 1;
+    return area;
+}
+
+FloatRect UiEdit::localTextArea() const
+{
+    FloatRect area {0, 0, width(), height()};
+    if (m_button != nullptr)
+        area.width -= buttonRoom - 18;
+    area = adjustTextArea(area);
+    if (m_verticalBar != nullptr && m_verticalBar->isVisible())
+        area.width -= 10;
+    if (m_horizontalBar != nullptr && m_horizontalBar->isVisible())
+        area.height -= 10;
+    area.width = std::max(area.width, 1.0f);
+    area.height = std::max(area.height, 1.0f);
+    return area;
+}
+
+FloatRect UiEdit::textArea() const
+{
+    FloatRect area = localTextArea();
+    area.x += left();
+    area.y += top();
+    return area;
+}
+
+int UiEdit::textTop() const
+{
+    const FloatRect area = localTextArea();
+    if (m_options.multiLine)
+        return static_cast<int>(area.y) + 2;
+    return static_cast<int>(area.y + (area.height - static_cast<float>(m_lineHeight)) / 2.0f);
+}
+
+std::string UiEdit::displayLine(int line) const
+{
+    if (m_model.inputMode() != EditInputMode::Password)
+        return std::string(m_model.lineView(line));
+    std::string masked;
+    const int length = m_model.lineLength(line);
+    masked.reserve(static_cast<std::size_t>(length) * m_options.mask.size());
+    for (int i = 0; i < length; ++i)
+        masked += m_options.mask.view();
+    return masked;
+}
+
+int UiEdit::columnX(int line, int column) const
+{
+    if (column <= 0)
+        return 0;
+    const std::string display = displayLine(line);
+    gfx::Painter painter(const_cast<gfx::Surface&>(m_measureSurface));
+    const Text text(display);
+    const gfx::RectF layout {0, 0, unbounded, static_cast<float>(m_lineHeight + 4)};
+    const auto box = gfx::measureText(painter, text, font(), m_format, 0, column, layout);
+    if (box)
+        return static_cast<int>(std::lround(box->x + box->width));
+    return static_cast<int>(std::lround(gfx::measureString(painter, text, font(), m_format, layout).width));
+}
+
+int UiEdit::columnAt(int line, int x) const
+{
+    const int length = m_model.lineLength(line);
+    if (x <= 0 || length == 0)
+        return 0;
+    // The last column whose left edge lies at or before x, then the nearer side.
+    int low = 0;
+    int high = length;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (columnX(line, middle) <= x)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    if (low < length) {
+        const int here = columnX(line, low);
+        const int next = columnX(line, low + 1);
+        if (x - here > next - x)
+            ++low;
+    }
+    return low;
+}
+
+TextPosition UiEdit::positionAt(IntPoint windowPoint) const
+{
+    const FloatRect area = localTextArea();
+    const int localX = windowPoint.x - static_cast<int>(left());
+    const int localY = windowPoint.y - static_cast<int>(top());
+    int line = 1;
+    if (m_options.multiLine && m_lineHeight > 0) {
+        const int offset = localY - textTop() - m_scrollY;
+        line = offset < 0 ? 1 : offset / m_lineHeight + 1;
+    }
+    line = std::clamp(line, 1, m_model.lineCount());
+    return {line, columnAt(line, localX - static_cast<int>(area.x) - m_scrollX)};
+}
+
+IntPoint UiEdit::pointOf(TextPosition position) const
+{
+    position = m_model.clamp(position);
+    const FloatRect area = localTextArea();
+    const int x = static_cast<int>(area.x) + m_scrollX + columnX(position.line, position.column);
+    const int y = textTop() + m_scrollY + (position.line - 1) * m_lineHeight;
+    return {static_cast<int>(left()) + x, static_cast<int>(top()) + y};
+}
+
+IntRect UiEdit::caretRect() const
+{
+    const IntPoint at = pointOf(m_model.caret());
+    return {at.x, at.y - 1, 1, m_fontHeight + 3};
+}
+
+// ---- changes ----
+
+void UiEdit::textChanged()
+{
+    updateScrollBars();
+    if (onTextChanged)
+        onTextChanged();
+}
+
+void UiEdit::caretMoved()
+{
+    scrollToCaret();
+    if (hasFocus())
+        setCaretVisible(true);
+    updateInputRect();
+    update();
+}
+
+void UiEdit::scrollToCaret()
+{
+    const FloatRect area = localTextArea();
+    const TextPosition caret = m_model.caret();
+    const int x = columnX(caret.line, caret.column);
+    const int viewWidth = static_cast<int>(area.width);
+    if (x + m_scrollX < 0)
+        m_scrollX = -x;
+    else if (x + m_scrollX > viewWidth - 1)
+        m_scrollX = viewWidth - 1 - x;
+    if (m_options.multiLine) {
+        const int y = (caret.line - 1) * m_lineHeight;
+        const int viewHeight = static_cast<int>(area.height) - 2;
+        if (y + m_scrollY < 0)
+            m_scrollY = -y;
+        else if (y + m_lineHeight + m_scrollY > viewHeight)
+            m_scrollY = std::min(0, viewHeight - y - m_lineHeight);
+    }
+    m_scrollX = std::min(m_scrollX, 0);
+    if (m_verticalBar != nullptr)
+        m_verticalBar->setPosition(-m_scrollY);
+}
+
+void UiEdit::updateScrollBars()
+{
+    if (m_verticalBar == nullptr || m_horizontalBar == nullptr)
+        return;
+    const FloatRect box {left(), top(), width(), height()};
+    const bool vertical = (*m_options.scrollBars & editscroll::Vertical) != 0;
+    const bool horizontal = (*m_options.scrollBars & editscroll::Horizontal) != 0;
+    m_verticalBar->setVisible(vertical);
+    m_horizontalBar->setVisible(horizontal);
+    m_verticalBar->setRect({box.right() - 10, box.y, 10, box.height - (horizontal ? 10.0f : 0.0f)});
+    m_horizontalBar->setRect({box.x, box.bottom() - 10, box.width - (vertical ? 10.0f : 0.0f), 10});
+    const FloatRect area = localTextArea();
+    const int textHeight = m_model.lineCount() * m_lineHeight;
+    m_verticalBar->setMaximum(std::max(textHeight - static_cast<int>(area.height) + 4, 0));
+    m_verticalBar->setPageSize(static_cast<int>(area.height));
+    m_verticalBar->setLineStep(std::max(m_lineHeight, 1));
+    m_verticalBar->setPosition(-m_scrollY);
+    int widest = 0;
+    for (int line = 1; line <= m_model.lineCount(); ++line)
+        widest = std::max(widest, columnX(line, m_model.lineLength(line)));
+    m_horizontalBar->setMaximum(std::max(widest - static_cast<int>(area.width) + 2, 0));
+    m_horizontalBar->setPageSize(static_cast<int>(area.width));
+    m_horizontalBar->setLineStep(10);
+    m_horizontalBar->setPosition(-m_scrollX);
+}
+
+void UiEdit::updateInputRect()
+{
+    if (host() == nullptr || !hasFocus())
+        return;
+    const IntRect caret = caretRect();
+    host()->loop().setTextInputRect(host()->window(), platform::Rect {caret.x, caret.y, caret.width, caret.height});
+}
+
+void UiEdit::setCaretVisible(bool visible)
+{
+    if (m_caretVisible == visible)
+        return;
+    m_caretVisible = visible;
+    update();
+}
+
+// ---- events ----
+
+bool UiEdit::preHandle(Event&)
+{
+    return false;
+}
+
+void UiEdit::createEvent(Event&)
+{
+    m_model.setCaret({1, 0});
+    if (m_options.multiLine) {
+        m_verticalBar = &add<UiScrollBar>(FloatRect {}, ScrollOrientation::Vertical);
+        m_horizontalBar = &add<UiScrollBar>(FloatRect {}, ScrollOrientation::Horizontal);
+        m_verticalBar->onScroll = [this](int position) {
+            if (-position == m_scrollY)
+                return;
+            m_scrollY = -position;
+            update();
+        };
+        m_horizontalBar->onScroll = [this](int position) {
+            if (-position == m_scrollX)
+                return;
+            m_scrollX = -position;
+            update();
+        };
+        updateScrollBars();
+    }
+}
+
+void UiEdit::destroyEvent(Event&)
+{
+    killTimer(caretTimer);
+}
+
+void UiEdit::resizeEvent(ResizeEvent&)
+{
+    updateScrollBars();
+    scrollToCaret();
+}
+
+void UiEdit::focusInEvent(FocusEvent& event)
+{
+    if (preHandle(event))
+        return;
+    startTimer(caretTimer, caretBlinkInterval);
+    setCaretVisible(true);
+    updateInputRect();
+    update();
+}
+
+void UiEdit::focusOutEvent(FocusEvent& event)
+{
+    if (preHandle(event))
+        return;
+    killTimer(caretTimer);
+    setCaretVisible(false);
+    m_dragging = false;
+    update();
+}
+
+void UiEdit::timerEvent(TimerEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (event.id() == caretTimer)
+        setCaretVisible(!m_caretVisible && hasFocus());
+}
+
+bool UiEdit::editCommand(int letter)
+{
+    const bool password = m_model.inputMode() == EditInputMode::Password;
+    const bool readOnly = m_model.inputMode() == EditInputMode::ReadOnly;
+    if (password || host() == nullptr)
+        return false;
+    platform::EventLoop& loop = host()->loop();
+    switch (letter) {
+    case static_cast<int>(EditCommand::SelectAll):
+        selectAll();
+        return true;
+    case static_cast<int>(EditCommand::Copy):
+        if (m_model.hasSelection())
+            loop.setClipboardText(m_model.selectedText());
+        return true;
+    case static_cast<int>(EditCommand::Paste): {
+        const Text clip = loop.clipboardText();
+        if (!clip.empty())
+            insertText(clip.view());
+        return true;
+    }
+    case static_cast<int>(EditCommand::Cut):
+        if (m_model.hasSelection()) {
+            loop.setClipboardText(m_model.selectedText());
+            if (!readOnly && m_model.deleteSelection()) {
+                textChanged();
+                caretMoved();
+            }
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool UiEdit::handleKey(Key key, bool shift)
+{
+    const auto move = [&](CaretMove direction) {
+        m_model.moveCaret(direction, shift);
+        caretMoved();
+        return true;
+    };
+    switch (key) {
+    case Key::Backspace:
+        if (m_model.deleteBackward()) {
+            textChanged();
+            caretMoved();
+        }
+        return true;
+    case Key::Delete:
+        if (m_model.deleteForward()) {
+            textChanged();
+            caretMoved();
+        }
+        return true;
+    case Key::Return:
+        if (!m_options.multiLine)
+            return false;
+        insertText("\r\n");
+        return true;
+    case Key::Home:
+        return move(CaretMove::LineStart);
+    case Key::End:
+        return move(CaretMove::LineEnd);
+    case Key::Left:
+        return move(CaretMove::Left);
+    case Key::Right:
+        return move(CaretMove::Right);
+    case Key::Up:
+        if (!m_options.multiLine)
+            return false;
+        return move(CaretMove::Up);
+    case Key::Down:
+        if (!m_options.multiLine)
+            return false;
+        return move(CaretMove::Down);
+    default:
+        return false;
+    }
+}
+
+void UiEdit::keyDownEvent(KeyEvent& event)
+{
+    if (preHandle(event))
+        return;
+    const Modifiers modifiers = event.modifiers();
+    if (modifiers.control && !modifiers.alt) {
+        if (!editCommand(event.code()))
+            event.ignore();
+        return;
+    }
+    if (!handleKey(event.key(), modifiers.shift))
+        event.ignore();
+}
+
+void UiEdit::commandEvent(CommandEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (!editCommand(event.id()))
+        event.ignore();
+}
+
+void UiEdit::charEvent(CharEvent& event)
+{
+    if (preHandle(event))
+        return;
+    const int code = event.character();
+    if (event.type() != EventType::Char || code < 28 || code > 126) {
+        event.ignore();
+        return;
+    }
+    // Refused characters are dropped, not handed on.
+    if (m_model.acceptsCharacter(code)) {
+        const char c = static_cast<char>(code);
+        insertText(std::string_view(&c, 1));
+    }
+}
+
+void UiEdit::textEvent(TextEvent& event)
+{
+    if (preHandle(event))
+        return;
+    const std::string_view text = event.text().view();
+    // Plain characters came as Char events already; the input method is
+    // not used for passwords.
+    const bool wide = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!wide || m_model.inputMode() == EditInputMode::Password)
+        return;
+    insertText(text);
+}
+
+void UiEdit::mouseDownEvent(MouseEvent& event)
+{
+    if (preHandle(event))
+        return;
+    const TextPosition position = positionAt(event.position());
+    const bool password = m_model.inputMode() == EditInputMode::Password;
+    const auto now = std::chrono::steady_clock::now();
+    if (event.isDoubleClick() && !password) {
+        m_model.selectWord(position);
+        m_lastDoubleClick = now;
+    } else if (m_lastDoubleClick && now - *m_lastDoubleClick < tripleClickWindow && !password) {
+        m_model.selectLine(position.line);
+        m_lastDoubleClick.reset();
+    } else {
+        m_model.setCaret(position, event.modifiers().shift);
+        m_lastDoubleClick.reset();
+        m_dragging = true;
+    }
+    caretMoved();
+}
+
+void UiEdit::mouseMoveEvent(MouseEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (!m_dragging || (event.buttons() & buttons::Left) == 0 || m_model.inputMode() == EditInputMode::Password)
+        return;
+    const FloatRect area = textArea();
+    TextPosition to = positionAt(event.position());
+    if (m_options.multiLine) {
+        // Above or below the text, the caret line moves one line per move.
+        const TextPosition caret = m_model.caret();
+        if (static_cast<float>(event.y()) < area.y)
+            to.line = std::max(caret.line - 1, 1);
+        else if (static_cast<float>(event.y()) >= area.bottom())
+            to.line = std::min(caret.line + 1, m_model.lineCount());
+        to = m_model.clamp(to);
+    }
+    if (to == m_model.caret())
+        return;
+    m_model.setCaret(to, true);
+    caretMoved();
+}
+
+void UiEdit::mouseUpEvent(MouseEvent& event)
+{
+    if (preHandle(event))
+        return;
+    m_dragging = false;
+    updateInputRect();
+}
+
+void UiEdit::rightMouseUpEvent(MouseEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (m_model.inputMode() == EditInputMode::Password || host() == nullptr)
+        return;
+    showContextMenu();
+}
+
+void UiEdit::showContextMenu()
+{
+    const bool readOnly = m_model.inputMode() == EditInputMode::ReadOnly;
+    const bool selected = m_model.hasSelection();
+    const bool clipboardEmpty = host()->loop().clipboardText().empty();
+    const auto state = [](bool enabled) { return enabled ? MenuItemState::Normal : MenuItemState::Disabled; };
+    UiMenu menu;
+    menu.addItem(MenuItem {.caption = cutCaption,
+                           .state = state(selected && !readOnly),
+                           .commandId = static_cast<int>(EditCommand::Cut)});
+    menu.addItem(MenuItem {.caption = copyCaption, .state = state(selected), .commandId = static_cast<int>(EditCommand::Copy)});
+    menu.addItem(MenuItem {.caption = pasteCaption,
+                           .state = state(!readOnly && !clipboardEmpty),
+                           .commandId = static_cast<int>(EditCommand::Paste)});
+    menu.addItem(MenuItem {.type = MenuItemType::Separator});
+    menu.addItem(MenuItem {.caption = selectAllCaption,
+                           .state = state(!m_model.empty()),
+                           .commandId = static_cast<int>(EditCommand::SelectAll)});
+    if (onContextMenu)
+        menu.onPopup = onContextMenu;
+    menu.showAt(*host());
+}
+
+void UiEdit::wheelEvent(WheelEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (!m_options.multiLine) {
+        event.ignore();
+        return;
+    }
+    const FloatRect area = localTextArea();
+    const int maximum = std::max(m_model.lineCount() * m_lineHeight - static_cast<int>(area.height) + 4, 0);
+    const int step = 3 * m_lineHeight;
+    m_scrollY = std::clamp(m_scrollY + (event.delta() > 0 ? step : -step), -maximum, 0);
+    if (m_verticalBar != nullptr)
+        m_verticalBar->setPosition(-m_scrollY);
+    update();
+}
+
+// ---- painting ----
+
+void UiEdit::paintEvent(PaintEvent& event)
+{
+    gfx::Painter& painter = event.painter();
+    const FloatRect whole {0, 0, width(), height()};
+    gfx::fillRect(painter, toRectF(whole), m_options.background);
+    if (m_options.borderColour != 0)
+        gfx::drawFrame(painter, toRectF(whole), m_options.borderColour);
+
+    const FloatRect area = localTextArea();
+    gfx::PainterStateSaver saver(painter);
+    painter.clipRect(toRectF(area));
+    const int firstLineY = textTop();
+    const auto [from, to] = m_model.selection();
+    const bool selection = m_model.hasSelection();
+    for (int line = 1; line <= m_model.lineCount(); ++line) {
+        const float y = static_cast<float>(firstLineY + m_scrollY + (line - 1) * m_lineHeight);
+        if (y + static_cast<float>(m_lineHeight) < area.y)
+            continue;
+        if (y > area.bottom())
+            break;
+        const Text display(displayLine(line));
+        const gfx::RectF box {area.x + static_cast<float>(m_scrollX), y, unbounded, static_cast<float>(m_lineHeight + 4)};
+        if (!display.empty())
+            gfx::drawText(painter, box, display, font(), m_options.textColour, m_format);
+        if (!selection || line < from.line || line > to.line)
+            continue;
+        const int startColumn = line == from.line ? from.column : 0;
+        const int endColumn = line == to.line ? to.column : m_model.lineLength(line);
+        const int x0 = columnX(line, startColumn);
+        int x1 = columnX(line, endColumn);
+        if (line < to.line)
+            x1 += 4;  // the selected line break
+        if (x1 <= x0)
+            continue;
+        const gfx::RectF marked {box.x + static_cast<float>(x0), y - 1, static_cast<float>(x1 - x0),
+                                 static_cast<float>(m_fontHeight + 3)};
+        gfx::fillRect(painter, marked, selectionColour);
+        gfx::PainterStateSaver inner(painter);
+        painter.clipRect(marked);
+        if (!display.empty())
+            gfx::drawText(painter, box, display, font(), 0xFFFFFFFF, m_format);
+    }
+    if (m_caretVisible && hasFocus()) {
+        const IntRect caret = caretRect();
+        const float x = static_cast<float>(caret.x) - left();
+        const float y = static_cast<float>(caret.y) - top();
+        gfx::drawLine(painter, caretColour, x, y, x, y + static_cast<float>(caret.height - 1));
+    }
+}
+
+}  // namespace quorvo::ui

@@ -1,0 +1,169 @@
+#pragma once
+
+// UiEdit: the drawn text-entry box (the search box, the save-folder box, the
+// speed-limit box). Text, caret and selection live in a UiEditText; the box
+// draws them, turns keys, mouse, committed input-method text and the shared
+// context menu into edits, and keeps the caret in view.
+//
+// Specialising: a derived box replaces adjustTextArea() (room for a button
+// at the right end, say) and/or preHandle(), which sees every event first
+// and may consume it. Key presses also reach the program's bound KeyDown
+// handler (Enter arrives as Key::Return, code 13).
+
+#include "ui/controls/UiEditText.h"
+#include "ui/core/UiControl.h"
+
+#include "gfx/Color.h"
+#include "gfx/Font.h"
+#include "gfx/Image.h"
+#include "gfx/StringFormat.h"
+#include "gfx/Surface.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace quorvo::ui {
+
+class UiScrollBar;
+class UiEditButton;
+class UiHost;
+
+namespace editscroll {
+inline constexpr unsigned Horizontal = 1;
+inline constexpr unsigned Vertical = 2;
+}  // namespace editscroll
+
+// The shared context menu's commands: the key letters they stand for.
+enum class EditCommand { Cut = 88, Copy = 67, Paste = 86, SelectAll = 65 };
+
+struct EditOptions {
+    bool multiLine = false;
+    EditInputMode inputMode = EditInputMode::Normal;
+    Text mask = "*";
+    // editscroll:: bits; none: both when multi-line, none otherwise.
+    std::optional<unsigned> scrollBars {};
+    gfx::Argb textColour = 0xE6000000;
+    gfx::Argb background = 0xA0FFFFFF;
+    gfx::Argb borderColour = 0x50000000;
+    gfx::Font font {};  // null: the framework's default font
+    int leftMargin = 0;
+};
+
+class UiEdit : public UiControl {
+public:
+    explicit UiEdit(FloatRect rect, const Text& text = {}, EditOptions options = {});
+    ~UiEdit() override;
+
+    [[nodiscard]] const UiEditText& model() const { return m_model; }
+
+    // The whole text ("\r\n" between lines).
+    [[nodiscard]] Text editText() const { return m_model.text(); }
+    // Replaces the text; the caret goes to the end or to the start.
+    void setEditText(const Text& text, bool caretToEnd = false);
+    [[nodiscard]] Text selectedText() const;
+    void select(TextPosition anchor, TextPosition caret);
+    void selectAll();
+
+    [[nodiscard]] EditInputMode inputMode() const { return m_model.inputMode(); }
+    void setInputMode(EditInputMode mode);
+    void setMask(const Text& mask);
+    void setTextColour(gfx::Argb colour);
+    void setBackgroundColour(gfx::Argb colour);
+    void setBorderColour(gfx::Argb colour);
+    void setLeftMargin(int margin);
+
+    // Typed, pasted or committed text as the user would enter it (filtered by
+    // the input mode, replacing the selection). Returns whether the text changed.
+    bool insertText(std::string_view text);
+
+    // The embedded button at the right end: a four-frame strip (normal,
+    // hover, pressed, disabled), a tooltip and the hand cursor.
+    void setEmbeddedButton(gfx::Image strip, int frameWidth, int frameHeight, const Text& tooltip);
+    [[nodiscard]] UiEditButton* embeddedButton() const { return m_button; }
+    // Clicks the embedded button as a mouse click would.
+    void pressEmbeddedButton();
+    std::function<void()> onButtonClicked;
+
+    // Raised after every change of the text.
+    std::function<void()> onTextChanged;
+    // Called with the context menu's window once it is open.
+    std::function<void(UiHost& menuWindow)> onContextMenu;
+
+    // Layout, in window coordinates: where text is drawn.
+    [[nodiscard]] FloatRect textArea() const;
+    // Caret rectangle in window coordinates (1 wide, a line high plus 3).
+    [[nodiscard]] IntRect caretRect() const;
+    [[nodiscard]] bool isCaretShown() const { return m_caretVisible; }
+    // Position under a window point, and the window point of a position.
+    [[nodiscard]] TextPosition positionAt(IntPoint windowPoint) const;
+    [[nodiscard]] IntPoint pointOf(TextPosition position) const;
+    [[nodiscard]] int scrollX() const { return m_scrollX; }
+    [[nodiscard]] int scrollY() const { return m_scrollY; }
+    [[nodiscard]] int lineHeight() const { return m_lineHeight; }
+    [[nodiscard]] UiScrollBar* verticalBar() const { return m_verticalBar; }
+    [[nodiscard]] UiScrollBar* horizontalBar() const { return m_horizontalBar; }
+
+    static constexpr auto caretBlinkInterval = std::chrono::milliseconds(500);
+    static constexpr auto tripleClickWindow = std::chrono::milliseconds(500);
+
+protected:
+    // The text area inside the box (local coordinates). Default: right by
+    // the left margin, down by 1, narrower by the margin plus 18.
+    [[nodiscard]] virtual FloatRect adjustTextArea(FloatRect area) const;
+    // Sees every event first; true consumes it.
+    virtual bool preHandle(Event& event);
+
+    void createEvent(Event& event) override;
+    void destroyEvent(Event& event) override;
+    void paintEvent(PaintEvent& event) override;
+    void keyDownEvent(KeyEvent& event) override;
+    void charEvent(CharEvent& event) override;
+    void textEvent(TextEvent& event) override;
+    void commandEvent(CommandEvent& event) override;
+    void timerEvent(TimerEvent& event) override;
+    void mouseDownEvent(MouseEvent& event) override;
+    void mouseMoveEvent(MouseEvent& event) override;
+    void mouseUpEvent(MouseEvent& event) override;
+    void rightMouseUpEvent(MouseEvent& event) override;
+    void wheelEvent(WheelEvent& event) override;
+    void focusInEvent(FocusEvent& event) override;
+    void focusOutEvent(FocusEvent& event) override;
+    void resizeEvent(ResizeEvent& event) override;
+
+private:
+    // Ctrl+letter or a context-menu command; false when not handled.
+    bool editCommand(int letter);
+    bool handleKey(Key key, bool shift);
+    void showContextMenu();
+    void textChanged();
+    void caretMoved();
+    void scrollToCaret();
+    void updateScrollBars();
+    void updateInputRect();
+    void setCaretVisible(bool visible);
+    [[nodiscard]] std::string displayLine(int line) const;
+    [[nodiscard]] int columnX(int line, int column) const;
+    [[nodiscard]] int columnAt(int line, int x) const;
+    [[nodiscard]] const gfx::Font& font() const;
+    [[nodiscard]] FloatRect localTextArea() const;
+    [[nodiscard]] int textTop() const;
+
+    UiEditText m_model;
+    EditOptions m_options;
+    gfx::StringFormat m_format;
+    int m_fontHeight = 0;
+    int m_lineHeight = 0;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
+    bool m_caretVisible = false;
+    bool m_dragging = false;
+    std::optional<std::chrono::steady_clock::time_point> m_lastDoubleClick;
+    UiScrollBar* m_verticalBar = nullptr;
+    UiScrollBar* m_horizontalBar = nullptr;
+    UiEditButton* m_button = nullptr;
+    // Measuring needs a painter; this 1 x 1 surface gives one.
+    gfx::Surface m_measureSurface;
+};
+
+}  // namespace quorvo::ui

@@ -1,0 +1,160 @@
+#pragma once
+
+// UiList: the drawn list and report control (the search results, the
+// download list, the combo box's drop-down). Its data lives in a UiListModel
+// (model()); the list draws it, scrolls it and turns the mouse into
+// selection, check marks and the four list events.
+//
+// Rows and columns are numbered from 1. Painting reads the model at paint
+// time and draws only rows that exist and intersect the item area, so rows
+// removed at any moment (the download list's deletion) are never read past.
+
+#include "ui/controls/UiListLayout.h"
+#include "ui/controls/UiListModel.h"
+#include "ui/core/UiControl.h"
+
+#include "gfx/Color.h"
+#include "gfx/Font.h"
+#include "gfx/Image.h"
+#include "gfx/StringFormat.h"
+#include "gfx/Surface.h"
+
+#include <functional>
+#include <optional>
+
+namespace quorvo::ui {
+
+class UiScrollBar;
+
+namespace gridlines {
+inline constexpr unsigned RowLines = 1;     // a line under each row
+inline constexpr unsigned ColumnLines = 2;  // a line at each column's right edge (report mode)
+}  // namespace gridlines
+
+struct ListOptions {
+    ListViewMode mode = ListViewMode::Report;
+    bool headerHidden = false;
+    // gridlines:: bits; none: both in report mode, none otherwise.
+    std::optional<unsigned> gridLines {};
+    bool singleSelection = true;
+    bool checkBoxes = false;  // report mode only
+    bool hoverSelection = false;
+    gfx::Argb textColour = defaultListTextColour;
+    gfx::Argb hotTextColour = 0;       // 0: the row's own colour
+    gfx::Argb selectedTextColour = 0;  // 0: the row's own colour
+    gfx::Argb hotBackground = 0;       // 0: the host's background colour, alpha 51
+    gfx::Argb selectedBackground = 0;  // 0: the host's background colour, alpha 102
+    gfx::Argb background = 0xD2FFFFFF;
+    gfx::Argb headerTextColour = 0xD2000000;
+    gfx::Argb borderColour = 0x50000000;  // 0: no border
+    gfx::Font font {};                    // null: the framework's default font
+};
+
+// Icons cut from a strip of equal square-ish cells laid side by side.
+struct ListImageStrip {
+    gfx::Image image;
+    int iconWidth = 0;
+    int iconHeight = 0;
+};
+
+struct ListHit {
+    int row = 0;
+    int column = 0;
+};
+
+class UiList : public UiControl {
+public:
+    explicit UiList(FloatRect rect, ListOptions options = {});
+    ~UiList() override;
+
+    [[nodiscard]] UiListModel& model() { return m_model; }
+    [[nodiscard]] const UiListModel& model() const { return m_model; }
+    [[nodiscard]] const ListLayout& layout() const { return m_layout; }
+    [[nodiscard]] const ListOptions& options() const { return m_options; }
+
+    // ---- convenience over the model (numbers from 1) ----
+    int insertColumn(int position, const Text& title, int width = 50, ListAlignment alignment = ListAlignment::Near,
+                     int headerImage = -1);
+    int insertRow(int position, const NewRow& row) { return m_model.insertRow(position, row); }
+    int appendRow(const Text& text) { return m_model.insertRow(0, NewRow {.text = text, .textColour = m_options.textColour}); }
+
+    void setHeaderImages(ListImageStrip strip);
+    void setRowImages(ListImageStrip strip);
+    void setHoverSelection(bool on) { m_options.hoverSelection = on; }
+    [[nodiscard]] bool hoverSelection() const { return m_options.hoverSelection; }
+
+    // ---- scrolling ----
+    // Scroll offsets are <= 0 (content moved up / left).
+    [[nodiscard]] int scrollX() const { return m_scrollX; }
+    [[nodiscard]] int scrollY() const { return m_scrollY; }
+    // Positions are >= 0: the offset's magnitude.
+    void setHorizontalPosition(int position);
+    void setVerticalPosition(int position);
+    // Scrolls so that the row is inside the item area; nothing when it is.
+    void ensureVisible(int row);
+    // Rows intersecting the item area now (first > last when none).
+    [[nodiscard]] int firstVisibleRow() const;
+    [[nodiscard]] int lastVisibleRow() const;
+    [[nodiscard]] bool isRowVisible(int row) const;
+
+    // ---- geometry ----
+    // Row rectangle in content coordinates (before scrolling).
+    [[nodiscard]] IntRect rowRect(int row) const;
+    // The row and column at a window point; row 0 = none, column 1 by default.
+    [[nodiscard]] ListHit hitTest(IntPoint windowPoint) const;
+    // The check square of a row, in window coordinates (empty without check boxes).
+    [[nodiscard]] IntRect checkRect(int row) const;
+    [[nodiscard]] UiScrollBar* verticalBar() const { return m_verticalBar; }
+    [[nodiscard]] UiScrollBar* horizontalBar() const { return m_horizontalBar; }
+
+    // ---- program callbacks ----
+    std::function<void(int row, int column)> onItemPressed;
+    std::function<void(int row)> onItemClicked;
+    std::function<void(int row)> onItemRightClicked;
+    std::function<void(int row, bool checked)> onCheckChanged;
+
+protected:
+    void createEvent(Event& event) override;
+    void paintEvent(PaintEvent& event) override;
+    void mouseMoveEvent(MouseEvent& event) override;
+    void mouseDownEvent(MouseEvent& event) override;
+    void mouseUpEvent(MouseEvent& event) override;
+    void rightMouseDownEvent(MouseEvent& event) override;
+    void rightMouseUpEvent(MouseEvent& event) override;
+    void mouseLeaveEvent(HoverEvent& event) override;
+    void wheelEvent(WheelEvent& event) override;
+    void keyDownEvent(KeyEvent& event) override;
+    void focusInEvent(FocusEvent& event) override;
+    void focusOutEvent(FocusEvent& event) override;
+    void resizeEvent(ResizeEvent& event) override;
+    void alphaChangedEvent(ValueEvent& event) override;
+
+private:
+    void relayout();
+    void updateScrollBars();
+    void modelChanged(const ListChange& change);
+    void press(MouseEvent& event, bool right);
+    void release(MouseEvent& event, bool right);
+    void clampScroll();
+    void drawHeader(gfx::Painter& painter) const;
+    void drawRow(gfx::Painter& painter, int row) const;
+    [[nodiscard]] gfx::Argb hostBackground(int alpha) const;
+    [[nodiscard]] IntPoint toLocal(IntPoint windowPoint) const;
+    [[nodiscard]] unsigned gridLines() const;
+    [[nodiscard]] const gfx::Font& font() const;
+
+    ListOptions m_options;
+    UiListModel m_model;
+    ListLayout m_layout;
+    int m_fontHeight = 0;
+    ListImageStrip m_headerImages;
+    ListImageStrip m_rowImages;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
+    bool m_rightPressed = false;
+    UiScrollBar* m_verticalBar = nullptr;
+    UiScrollBar* m_horizontalBar = nullptr;
+    gfx::StringFormat m_cellFormat;
+};
+
+}  // namespace quorvo::ui

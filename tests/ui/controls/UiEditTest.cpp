@@ -1,0 +1,219 @@
+// The edit box driven by synthetic input through a real host.
+
+#include "ControlsFixture.h"
+
+#include "ui/controls/UiEdit.h"
+#include "ui/controls/UiEditButton.h"
+
+namespace quorvo::ui::test {
+namespace {
+
+class EditTest : public ControlsTest {
+protected:
+    UiEdit& makeEdit(UiHost& host, const Text& text = {}, EditOptions options = {}, FloatRect rect = {10, 10, 200, 24})
+    {
+        UiEdit& edit = host.add<UiEdit>(rect, text, options);
+        click(host, {static_cast<int>(rect.x) + 5, static_cast<int>(rect.y) + 12});
+        return edit;
+    }
+};
+
+TEST_F(EditTest, ChineseTextArrivesAtTheCaret)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "ab");
+    ASSERT_TRUE(edit.hasFocus());
+    key(host, platform::VK_HOME);
+    key(host, platform::VK_RIGHT);
+    type(host, "你好");
+    EXPECT_EQ(edit.editText(), gbk("a你好b"));
+    EXPECT_EQ(edit.model().caret(), (TextPosition {1, 3}));
+    // Plain ASCII typed through the input method is inserted once, not twice.
+    type(host, "x");
+    EXPECT_EQ(edit.editText(), gbk("a你好xb"));
+}
+
+TEST_F(EditTest, ShiftArrowsSelectAndPlainArrowsCollapse)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, gbk("中文abc"));
+    key(host, platform::VK_END);
+    key(host, platform::VK_LEFT, {.shift = true});
+    key(host, platform::VK_LEFT, {.shift = true});
+    key(host, platform::VK_LEFT, {.shift = true});
+    key(host, platform::VK_LEFT, {.shift = true});
+    EXPECT_EQ(edit.selectedText(), gbk("文abc"));
+    key(host, platform::VK_HOME, {.shift = true});
+    EXPECT_EQ(edit.selectedText(), gbk("中文abc"));
+    key(host, platform::VK_RIGHT);
+    EXPECT_TRUE(edit.selectedText().empty());
+    key(host, platform::VK_BACK);
+    EXPECT_EQ(edit.editText(), gbk("中文ab"));
+}
+
+TEST_F(EditTest, DoubleClickSelectsAWordAndATripleClickTheLine)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "abc def12 ghi");
+    const IntPoint inWord = edit.pointOf({1, 6});
+    click(host, {inWord.x + 2, inWord.y + 6});
+    click(host, {inWord.x + 2, inWord.y + 6}, {}, 2);
+    EXPECT_EQ(edit.selectedText(), "def12");
+    click(host, {inWord.x + 2, inWord.y + 6});
+    EXPECT_EQ(edit.selectedText(), "abc def12 ghi");
+}
+
+TEST_F(EditTest, MouseDragSelects)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "hello world");
+    const IntPoint from = edit.pointOf({1, 0});
+    const IntPoint to = edit.pointOf({1, 5});
+    synthetic::mouseMove(loop(), host.window(), from.x + 1, from.y + 6);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, true, from.x + 1, from.y + 6);
+    synthetic::mouseMove(loop(), host.window(), to.x, to.y + 6, true);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, false, to.x, to.y + 6);
+    drain();
+    EXPECT_EQ(edit.selectedText(), "hello");
+}
+
+TEST_F(EditTest, ClipboardRoundTripBetweenTwoBoxes)
+{
+    UiHost& host = makeHost();
+    UiEdit& source = makeEdit(host, gbk("复制我 copy"));
+    UiEdit& target = host.add<UiEdit>(FloatRect {10, 50, 200, 24});
+    key(host, 'A', {.control = true});
+    key(host, 'C', {.control = true});
+    EXPECT_EQ(loop().clipboardText(), gbk("复制我 copy"));
+    key(host, 'X', {.control = true});
+    EXPECT_TRUE(source.editText().empty());
+    click(host, {20, 62});
+    ASSERT_TRUE(target.hasFocus());
+    key(host, 'V', {.control = true});
+    EXPECT_EQ(target.editText(), gbk("复制我 copy"));
+    // No undo: Ctrl+Z changes nothing.
+    key(host, 'Z', {.control = true});
+    EXPECT_EQ(target.editText(), gbk("复制我 copy"));
+}
+
+TEST_F(EditTest, ContextMenuCommandsComeBackToTheBox)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "menu text");
+    loop().setClipboardText("");
+    int opened = 0;
+    edit.onContextMenu = [&](UiHost& menu) {
+        ++opened;
+        // Items: cut, copy, paste, a separator, select all (y 77..99).
+        queueClick(menu, {30, 88});
+    };
+    synthetic::mouseMove(loop(), host.window(), 30, 22);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Right, true, 30, 22);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Right, false, 30, 22);
+    ASSERT_TRUE(pumpUntil([&] { return opened == 1 && edit.selectedText() == "menu text"; }));
+
+    // Copy (y 30..52) now that text is selected.
+    edit.onContextMenu = [&](UiHost& menu) { queueClick(menu, {30, 41}); };
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Right, true, 30, 22);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Right, false, 30, 22);
+    ASSERT_TRUE(pumpUntil([&] { return loop().clipboardText() == "menu text"; }));
+}
+
+TEST_F(EditTest, IntegerAndDecimalBoxesRefuseWhatTheyMust)
+{
+    UiHost& host = makeHost();
+    UiEdit& integer = makeEdit(host, {}, EditOptions {.inputMode = EditInputMode::Integer});
+    type(host, "12a-3.4");
+    type(host, "你");
+    EXPECT_EQ(integer.editText(), "12-34");
+    // A paste goes through the same filter.
+    loop().setClipboardText(gbk("5x6好7"));
+    key(host, 'V', {.control = true});
+    EXPECT_EQ(integer.editText(), "12-34567");
+
+    UiEdit& decimal = makeEdit(host, {}, EditOptions {.inputMode = EditInputMode::Decimal}, {10, 50, 200, 24});
+    type(host, "1.2.3/x");
+    EXPECT_EQ(decimal.editText(), "1.23/");
+    loop().setClipboardText("9.9");
+    key(host, 'V', {.control = true});
+    EXPECT_EQ(decimal.editText(), "1.23/99");
+}
+
+TEST_F(EditTest, ReadOnlyAndPasswordBoxes)
+{
+    UiHost& host = makeHost();
+    UiEdit& readOnly = makeEdit(host, "fixed", EditOptions {.inputMode = EditInputMode::ReadOnly});
+    type(host, "x");
+    key(host, platform::VK_BACK);
+    key(host, 'A', {.control = true});
+    key(host, 'X', {.control = true});
+    EXPECT_EQ(readOnly.editText(), "fixed");
+    EXPECT_EQ(loop().clipboardText(), "fixed") << "cutting from a read-only box copies only";
+
+    UiEdit& password = makeEdit(host, {}, EditOptions {.inputMode = EditInputMode::Password}, {10, 50, 200, 24});
+    type(host, "secret");
+    EXPECT_EQ(password.editText(), "secret");
+    key(host, 'A', {.control = true});
+    key(host, 'C', {.control = true});
+    EXPECT_EQ(loop().clipboardText(), "fixed") << "a password is never copied";
+    EXPECT_FALSE(password.model().hasSelection());
+}
+
+TEST_F(EditTest, EnterReachesTheProgramAsKeyThirteen)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "query");
+    std::vector<int> keys;
+    edit.bind(EventType::KeyDown, [&](const Event& event) { keys.push_back(static_cast<const KeyEvent&>(event).code()); });
+    key(host, platform::VK_RETURN);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0], 13);
+    EXPECT_EQ(edit.editText(), "query") << "a single-line box inserts no line break";
+}
+
+TEST_F(EditTest, CaretBlinksWhileFocusedAndFollowsTheInputMethodRectangle)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "abc");
+    ASSERT_TRUE(edit.isCaretShown());
+    ASSERT_TRUE(pumpUntil([&] { return !edit.isCaretShown(); }));
+    ASSERT_TRUE(pumpUntil([&] { return edit.isCaretShown(); }));
+    const int before = edit.caretRect().x;
+    type(host, "wide");
+    EXPECT_GT(edit.caretRect().x, before);
+}
+
+TEST_F(EditTest, MultiLineEnterAndArrowsCrossLines)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, {}, EditOptions {.multiLine = true}, {10, 10, 200, 100});
+    type(host, "one");
+    key(host, platform::VK_RETURN);
+    type(host, "two");
+    EXPECT_EQ(edit.editText(), "one\r\ntwo");
+    key(host, platform::VK_UP);
+    EXPECT_EQ(edit.model().caret(), (TextPosition {1, 3}));
+    key(host, platform::VK_RIGHT);
+    EXPECT_EQ(edit.model().caret(), (TextPosition {2, 0}));
+    key(host, platform::VK_BACK);
+    EXPECT_EQ(edit.editText(), "onetwo");
+}
+
+TEST_F(EditTest, EmbeddedButtonClicks)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "q");
+    int clicks = 0;
+    edit.setEmbeddedButton({}, 20, 20, "search");
+    edit.onButtonClicked = [&] { ++clicks; };
+    ASSERT_NE(edit.embeddedButton(), nullptr);
+    const FloatRect button = edit.embeddedButton()->rect();
+    click(host, {static_cast<int>(button.x) + 5, static_cast<int>(button.y) + 5});
+    EXPECT_EQ(clicks, 1);
+    edit.pressEmbeddedButton();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_LT(edit.textArea().right(), button.x + 1) << "text stays clear of the button";
+}
+
+}  // namespace
+}  // namespace quorvo::ui::test

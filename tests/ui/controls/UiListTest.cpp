@@ -1,0 +1,173 @@
+// The list control driven by synthetic input through a real host.
+
+#include "ControlsFixture.h"
+
+#include "ui/controls/UiList.h"
+#include "ui/controls/UiScrollBar.h"
+
+namespace quorvo::ui::test {
+namespace {
+
+class ListTest : public ControlsTest {
+protected:
+    UiList& makeList(UiHost& host, int rows, ListOptions options = {}, FloatRect rect = {10, 10, 300, 200})
+    {
+        UiList& list = host.add<UiList>(rect, std::move(options));
+        list.insertColumn(0, gbk("歌曲"), 150);
+        list.insertColumn(0, gbk("歌手"), 100);
+        for (int r = 1; r <= rows; ++r)
+            list.appendRow(gbk("第" + std::to_string(r)));
+        drain();
+        return list;
+    }
+    // The middle of a row's first cell, in window coordinates.
+    IntPoint rowPoint(const UiList& list, int row)
+    {
+        const IntRect r = list.rowRect(row);
+        return {static_cast<int>(list.left()) + list.layout().itemArea.x + 60 + list.scrollX(),
+                static_cast<int>(list.top()) + list.layout().itemArea.y + r.y + r.height / 2 + list.scrollY()};
+    }
+};
+
+TEST_F(ListTest, LayoutNumbersFollowTheFont)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 3);
+    const ListLayout& layout = list.layout();
+    EXPECT_GT(layout.rowHeight, 6);
+    EXPECT_EQ(layout.headerHeight, layout.rowHeight - 3 + 6) << "header: font + 3, plus 6; rows: font + 3, plus 3";
+    EXPECT_EQ(layout.itemArea.y, layout.headerHeight);
+    EXPECT_EQ(layout.contentHeight, 3 * layout.rowHeight);
+    EXPECT_EQ(list.hitTest(rowPoint(list, 2)).row, 2);
+    EXPECT_EQ(list.hitTest({rowPoint(list, 2).x + 150, rowPoint(list, 2).y}).column, 2);
+}
+
+TEST_F(ListTest, ClickingTheCheckSquareRaisesTheTickWithTheNewState)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 4, ListOptions {.checkBoxes = true});
+    std::vector<std::pair<int, bool>> ticks;
+    list.onCheckChanged = [&](int row, bool checked) { ticks.emplace_back(row, checked); };
+    const IntRect square = list.checkRect(3);
+    ASSERT_FALSE(square.empty());
+    click(host, {square.x + 8, square.y + 8});
+    click(host, {square.x + 8, square.y + 8});
+    ASSERT_EQ(ticks.size(), 2u);
+    EXPECT_EQ(ticks[0], (std::pair {3, true}));
+    EXPECT_EQ(ticks[1], (std::pair {3, false}));
+    EXPECT_EQ(list.model().selectionCount(), 0) << "a tick leaves the selection alone";
+    EXPECT_EQ(list.model().currentRow(), 0);
+    click(host, rowPoint(list, 3));
+    EXPECT_TRUE(list.model().isSelected(3));
+    EXPECT_FALSE(list.model().isChecked(3));
+}
+
+TEST_F(ListTest, CtrlAndShiftClicksBuildTheSelection)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 6, ListOptions {.singleSelection = false});
+    std::vector<int> clicked;
+    list.onItemClicked = [&](int row) { clicked.push_back(row); };
+    click(host, rowPoint(list, 1));
+    click(host, rowPoint(list, 3), {.control = true});
+    click(host, rowPoint(list, 5), {.shift = true});
+    const auto selected = list.model().selectedRows();
+    EXPECT_EQ(std::vector<int>(selected.begin(), selected.end()), (std::vector {3, 4, 5}));
+    click(host, rowPoint(list, 4), {.control = true});
+    EXPECT_FALSE(list.model().isSelected(4));
+    EXPECT_EQ(clicked, (std::vector {1, 3, 5, 4}));
+}
+
+TEST_F(ListTest, TheWheelScrollsOnlyWhileTheBarShows)
+{
+    UiHost& host = makeHost();
+    UiList& few = makeList(host, 3, {}, {10, 10, 300, 120});
+    click(host, rowPoint(few, 1));
+    synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(few.scrollY(), 0);
+    EXPECT_FALSE(few.verticalBar()->isVisible());
+
+    UiList& many = makeList(host, 40, {}, {10, 140, 300, 150});
+    click(host, rowPoint(many, 1));
+    ASSERT_TRUE(many.verticalBar()->isVisible());
+    synthetic::mouseWheel(loop(), host.window(), 1);
+    drain();
+    EXPECT_EQ(many.scrollY(), 0) << "at the top a turn up stays at 0";
+    synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(many.scrollY(), -3 * many.layout().rowHeight);
+    EXPECT_EQ(many.verticalBar()->position(), 3 * many.layout().rowHeight);
+    for (int i = 0; i < 40; ++i)
+        synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(many.scrollY(), -(many.layout().contentHeight - many.layout().itemArea.height));
+}
+
+TEST_F(ListTest, InsertAndDeleteKeepTheSelectedRows)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 5, ListOptions {.singleSelection = false});
+    click(host, rowPoint(list, 2));
+    click(host, rowPoint(list, 4), {.control = true});
+    list.insertRow(1, NewRow {.text = "new"});
+    list.model().deleteRow(4);  // the old row 3
+    const auto selected = list.model().selectedRows();
+    EXPECT_EQ(std::vector<int>(selected.begin(), selected.end()), (std::vector {3, 4}));
+    EXPECT_EQ(list.model().cellText(3, 1), gbk("第2"));
+    EXPECT_EQ(list.model().cellText(4, 1), gbk("第4"));
+}
+
+TEST_F(ListTest, RowsRemovedWhileScrolledAndDraggingAreNeverReadPast)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 200, ListOptions {.singleSelection = false});
+    list.ensureVisible(200);
+    drain();
+    EXPECT_TRUE(list.isRowVisible(200));
+    click(host, rowPoint(list, list.lastVisibleRow() - 1));
+    // The deletion thread's work arrives between the press and a Shift click.
+    while (list.model().rowCount() > 3)
+        list.model().deleteRow(list.model().rowCount());
+    host.repaintAll();
+    EXPECT_LE(list.lastVisibleRow(), 3);
+    EXPECT_EQ(list.scrollY(), 0);
+    click(host, rowPoint(list, 2), {.shift = true});
+    for (const int row : list.model().selectedRows())
+        EXPECT_TRUE(list.model().isValid(row));
+    list.model().deleteAllRows();
+    host.repaintAll();
+    EXPECT_EQ(list.hitTest(rowPoint(list, 1)).row, 0);
+}
+
+TEST_F(ListTest, HoverSelectionFollowsThePointerAndReportsPresses)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 5, ListOptions {.hoverSelection = true});
+    std::vector<std::pair<int, int>> pressed;
+    list.onItemPressed = [&](int row, int column) { pressed.emplace_back(row, column); };
+    const IntPoint p = rowPoint(list, 4);
+    synthetic::mouseMove(loop(), host.window(), p.x, p.y);
+    drain();
+    EXPECT_EQ(list.model().currentRow(), 4);
+    EXPECT_TRUE(list.model().isSelected(4));
+    ASSERT_FALSE(pressed.empty());
+    EXPECT_EQ(pressed.back(), (std::pair {4, 0}));
+}
+
+TEST_F(ListTest, CellChangesOfHiddenColumnsAndRedRowsKeepTheirData)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 2);
+    const int hidden = list.insertColumn(0, "id", 0);
+    list.model().setCellText(2, hidden, "4711");
+    list.model().setRowTextColour(2, 0xFFFF0000);
+    list.model().setCellText(2, 2, gbk("下载失败"));
+    host.repaintAll();
+    EXPECT_EQ(list.model().cellText(2, hidden), "4711");
+    EXPECT_EQ(list.model().rowTextColour(2), 0xFFFF0000u);
+    EXPECT_EQ(list.layout().contentWidth, 300) << "a zero-width column takes no room";
+}
+
+}  // namespace
+}  // namespace quorvo::ui::test
