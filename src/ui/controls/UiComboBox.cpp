@@ -24,7 +24,7 @@ constexpr int rowPitch = 19;
 constexpr int maximumDropDownHeight = 130;
 constexpr int arrowBoxWidth = 19;
 constexpr int arrowBoxHeight = 22;
-const gfx::RectF frameCentre {5, 5, 10, 16};
+const FloatRect frameCentre {5, 5, 10, 16};
 
 // One frame of a strip as an image of its own, for nine-grid drawing.
 gfx::Image cutFrame(const gfx::Image& strip, int x, int width, int height)
@@ -35,7 +35,7 @@ gfx::Image cutFrame(const gfx::Image& strip, int x, int width, int height)
     {
         gfx::Painter painter(surface);
         gfx::drawImage(painter, strip, {0, 0, static_cast<float>(width), static_cast<float>(height)},
-                       gfx::RectF {static_cast<float>(x), 0, static_cast<float>(width), static_cast<float>(height)});
+                       FloatRect {static_cast<float>(x), 0, static_cast<float>(width), static_cast<float>(height)});
     }
     auto frames = std::make_shared<gfx::Image::Frames>();
     frames->frames.push_back(std::move(surface));
@@ -66,8 +66,7 @@ void UiComboBox::createEvent(Event&)
     editOptions.textColour = m_options.textColour;
     editOptions.background = 0;
     editOptions.borderColour = 0;
-    m_edit = &add<UiEdit>(FloatRect {r.x + 2, r.y + 2, r.width - arrowBoxWidth - 4, r.height - 4}, m_text,
-                          editOptions);
+    m_edit = &add<UiEdit>(FloatRect {r.x + 2, r.y + 2, r.width - arrowBoxWidth - 4, r.height - 4}, m_text, editOptions);
 }
 
 int UiComboBox::addItem(const Text& text, std::int64_t data)
@@ -158,8 +157,8 @@ IntRect UiComboBox::dropDownRect() const
     if (host() == nullptr)
         return {};
     platform::EventLoop& loop = host()->loop();
-    const platform::Rect window = loop.bounds(host()->window());
-    const platform::Rect work = loop.workArea();
+    const IntRect window = loop.bounds(host()->window());
+    const IntRect work = loop.workArea();
     const int height = dropDownHeight(itemCount());
     const int x = window.x + static_cast<int>(left());
     int y = window.y + static_cast<int>(top() + this->height());
@@ -195,8 +194,7 @@ void UiComboBox::dropDown()
         popup.onPaintBackground = [this](gfx::Painter& painter, IntSize size) {
             if (m_frames[0])
                 gfx::drawNineGrid(painter, m_frames[0],
-                                  {0, 0, static_cast<float>(size.width), static_cast<float>(size.height)},
-                                  frameCentre);
+                                  {0, 0, static_cast<float>(size.width), static_cast<float>(size.height)}, frameCentre);
         };
         popup.onMessage = [&popup](const WindowRequest& request) {
             if (request.kind == WindowRequestKind::Deactivate)
@@ -295,8 +293,8 @@ void UiComboBox::paintEvent(PaintEvent& event)
         const float x = boxX + (arrowBoxWidth - layout::comboArrowWidth) / 2.0f;
         const float y = boxY + (arrowBoxHeight - layout::comboArrowHeight) / 2.0f;
         gfx::drawImage(painter, m_arrow, {x, y, layout::comboArrowWidth, layout::comboArrowHeight},
-                       gfx::RectF {m_dropped ? static_cast<float>(layout::comboArrowWidth) : 0.0f, 0,
-                                   layout::comboArrowWidth, layout::comboArrowHeight});
+                       FloatRect {m_dropped ? static_cast<float>(layout::comboArrowWidth) : 0.0f, 0,
+                                  layout::comboArrowWidth, layout::comboArrowHeight});
     }
     if (m_edit == nullptr && !m_text.empty()) {
         gfx::StringFormat format(gfx::stringformat::NoWrap);

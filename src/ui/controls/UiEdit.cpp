@@ -23,15 +23,15 @@ constexpr gfx::Argb caretColour = 0xE6000000;
 constexpr float unbounded = 100000.0f;
 constexpr int buttonRoom = 24;
 
-gfx::RectF toRectF(const FloatRect& r)
+FloatRect toRectF(const FloatRect& r)
 {
     return {r.x, r.y, r.width, r.height};
 }
 
 // The shared context menu's captions (UTF-8 in the source, program text at run time).
-const char* const cutCaption = "\xBC\xF4\xC7\xD0(&T)";          // 剪切(&T)
-const char* const copyCaption = "\xB8\xB4\xD6\xC6(&C)";         // 复制(&C)
-const char* const pasteCaption = "\xD5\xB3\xCC\xF9(&P)";        // 粘贴(&P)
+const char* const cutCaption = "\xBC\xF4\xC7\xD0(&T)";                        // 剪切(&T)
+const char* const copyCaption = "\xB8\xB4\xD6\xC6(&C)";                       // 复制(&C)
+const char* const pasteCaption = "\xD5\xB3\xCC\xF9(&P)";                      // 粘贴(&P)
 const char* const selectAllCaption = "\xC8\xAB\xB2\xBF\xD1\xA1\xD4\xF1(&A)";  // 全部选择(&A)
 
 }  // namespace
@@ -150,8 +150,8 @@ void UiEdit::setEmbeddedButton(gfx::Image strip, int frameWidth, int frameHeight
         const FloatRect area = rect();
         const float x = area.right() - static_cast<float>(buttonRoom) + (buttonRoom - frameWidth) / 2.0f;
         const float y = area.y + (area.height - static_cast<float>(frameHeight)) / 2.0f;
-        m_button = &add<UiEditButton>(
-            FloatRect {x, y, static_cast<float>(frameWidth), static_cast<float>(frameHeight)}, std::move(strip));
+        m_button = &add<UiEditButton>(FloatRect {x, y, static_cast<float>(frameWidth), static_cast<float>(frameHeight)},
+                                      std::move(strip));
         m_button->onClicked = [this] {
             if (onButtonClicked)
                 onButtonClicked();
@@ -225,13 +225,28 @@ int UiEdit::columnX(int line, int column) const
 {
     if (column <= 0)
         return 0;
-    const std::string display = displayLine(line);
+    // Only the text before the column decides where it lies.
+    std::string prefix;
+    if (m_model.inputMode() == EditInputMode::Password) {
+        column = std::min(column, m_model.lineLength(line));
+        for (int i = 0; i < column; ++i)
+            prefix += m_options.mask.view();
+        column = static_cast<int>(prefix.size() / std::max<std::size_t>(m_options.mask.size(), 1));
+        if (m_options.mask.size() != 1)
+            column = -1;  // a multi-character mask: measure the whole prefix below
+    } else {
+        prefix = std::string(m_model.lineView(line).substr(0, m_model.byteInLine(line, column)));
+    }
     gfx::Painter painter(const_cast<gfx::Surface&>(m_measureSurface));
-    const Text text(display);
-    const gfx::RectF layout {0, 0, unbounded, static_cast<float>(m_lineHeight + 4)};
-    const auto box = gfx::measureText(painter, text, font(), m_format, 0, column, layout);
-    if (box)
-        return static_cast<int>(std::lround(box->x + box->width));
+    const Text text(prefix);
+    const FloatRect layout {0, 0, unbounded, static_cast<float>(m_lineHeight + 4)};
+    // The right edge of the last character: one position lookup, where a
+    // box of the whole prefix would look up every character.
+    const int characters = column > 0 ? std::min(column, m_model.lineLength(line)) : 0;
+    if (characters > 0) {
+        if (const auto box = gfx::measureText(painter, text, font(), m_format, characters - 1, 1, layout))
+            return static_cast<int>(std::lround(box->x + box->width));
+    }
     return static_cast<int>(std::lround(gfx::measureString(painter, text, font(), m_format, layout).width));
 }
 
@@ -360,7 +375,7 @@ void UiEdit::updateInputRect()
     if (host() == nullptr || !hasFocus())
         return;
     const IntRect caret = caretRect();
-    host()->loop().setTextInputRect(host()->window(), platform::Rect {caret.x, caret.y, caret.width, caret.height});
+    host()->loop().setTextInputRect(host()->window(), IntRect {caret.x, caret.y, caret.width, caret.height});
 }
 
 void UiEdit::setCaretVisible(bool visible)
@@ -565,7 +580,8 @@ void UiEdit::textEvent(TextEvent& event)
     const std::string_view text = event.text().view();
     // Plain characters came as Char events already; the input method is
     // not used for passwords.
-    const bool wide = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const bool wide
+        = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (!wide || m_model.inputMode() == EditInputMode::Password)
         return;
     insertText(text);
@@ -639,10 +655,10 @@ void UiEdit::showContextMenu()
     const bool clipboardEmpty = host()->loop().clipboardText().empty();
     const auto state = [](bool enabled) { return enabled ? MenuItemState::Normal : MenuItemState::Disabled; };
     UiMenu menu;
-    menu.addItem(MenuItem {.caption = cutCaption,
-                           .state = state(selected && !readOnly),
-                           .commandId = static_cast<int>(EditCommand::Cut)});
-    menu.addItem(MenuItem {.caption = copyCaption, .state = state(selected), .commandId = static_cast<int>(EditCommand::Copy)});
+    menu.addItem(MenuItem {
+        .caption = cutCaption, .state = state(selected && !readOnly), .commandId = static_cast<int>(EditCommand::Cut)});
+    menu.addItem(
+        MenuItem {.caption = copyCaption, .state = state(selected), .commandId = static_cast<int>(EditCommand::Copy)});
     menu.addItem(MenuItem {.caption = pasteCaption,
                            .state = state(!readOnly && !clipboardEmpty),
                            .commandId = static_cast<int>(EditCommand::Paste)});
@@ -695,7 +711,8 @@ void UiEdit::paintEvent(PaintEvent& event)
         if (y > area.bottom())
             break;
         const Text display(displayLine(line));
-        const gfx::RectF box {area.x + static_cast<float>(m_scrollX), y, unbounded, static_cast<float>(m_lineHeight + 4)};
+        const FloatRect box {area.x + static_cast<float>(m_scrollX), y, unbounded,
+                             static_cast<float>(m_lineHeight + 4)};
         if (!display.empty())
             gfx::drawText(painter, box, display, font(), m_options.textColour, m_format);
         if (!selection || line < from.line || line > to.line)
@@ -708,8 +725,8 @@ void UiEdit::paintEvent(PaintEvent& event)
             x1 += 4;  // the selected line break
         if (x1 <= x0)
             continue;
-        const gfx::RectF marked {box.x + static_cast<float>(x0), y - 1, static_cast<float>(x1 - x0),
-                                 static_cast<float>(m_fontHeight + 3)};
+        const FloatRect marked {box.x + static_cast<float>(x0), y - 1, static_cast<float>(x1 - x0),
+                                static_cast<float>(m_fontHeight + 3)};
         gfx::fillRect(painter, marked, selectionColour);
         gfx::PainterStateSaver inner(painter);
         painter.clipRect(marked);

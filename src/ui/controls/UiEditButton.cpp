@@ -34,7 +34,7 @@ void UiEditButton::paintEvent(PaintEvent& event)
         return;
     const float w = width();
     const float h = height();
-    gfx::drawImage(event.painter(), m_strip, {0, 0, w, h}, gfx::RectF {static_cast<float>(frame()) * w, 0, w, h});
+    gfx::drawImage(event.painter(), m_strip, {0, 0, w, h}, FloatRect {static_cast<float>(frame()) * w, 0, w, h});
 }
 
 void UiEditButton::mouseEnterEvent(HoverEvent&)

@@ -18,7 +18,7 @@ namespace {
 constexpr int checkSize = assets::layout::markFrameSize;
 constexpr gfx::Argb gridColour = 0x33000000;
 
-gfx::RectF toRectF(const IntRect& r)
+FloatRect toRectF(const IntRect& r)
 {
     return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width),
             static_cast<float>(r.height)};
@@ -224,8 +224,8 @@ IntRect UiList::rowRect(int row) const
 {
     if (m_options.mode == ListViewMode::Icons) {
         const int perLine = std::max(m_layout.itemsPerLine, 1);
-        return {(row - 1) % perLine * m_layout.itemWidth, (row - 1) / perLine * m_layout.rowHeight,
-                m_layout.itemWidth, m_layout.rowHeight};
+        return {(row - 1) % perLine * m_layout.itemWidth, (row - 1) / perLine * m_layout.rowHeight, m_layout.itemWidth,
+                m_layout.rowHeight};
     }
     return {0, (row - 1) * m_layout.rowHeight, m_layout.contentWidth, m_layout.rowHeight};
 }
@@ -342,8 +342,8 @@ void UiList::press(MouseEvent& event, bool right)
         return;
     }
     const Modifiers modifiers = event.modifiers();
-    const bool rowsOnly =
-        m_model.press(hit.row, SelectionModifiers {.control = modifiers.control, .shift = modifiers.shift}, right);
+    const bool rowsOnly
+        = m_model.press(hit.row, SelectionModifiers {.control = modifiers.control, .shift = modifiers.shift}, right);
     if (!rowsOnly)
         update();
     m_rightPressed = right;
@@ -476,9 +476,9 @@ void UiList::drawHeader(gfx::Painter& painter) const
             const IntRect icon {cell.x, cell.y + (cell.height - m_headerImages.iconHeight) / 2,
                                 m_headerImages.iconWidth, m_headerImages.iconHeight};
             gfx::drawImage(painter, m_headerImages.image, toRectF(icon),
-                           gfx::RectF {static_cast<float>(data->headerImage * m_headerImages.iconWidth), 0.0f,
-                                       static_cast<float>(m_headerImages.iconWidth),
-                                       static_cast<float>(m_headerImages.iconHeight)});
+                           FloatRect {static_cast<float>(data->headerImage * m_headerImages.iconWidth), 0.0f,
+                                      static_cast<float>(m_headerImages.iconWidth),
+                                      static_cast<float>(m_headerImages.iconHeight)});
             cell.x += m_headerImages.iconWidth + 2;
             cell.width -= m_headerImages.iconWidth + 2;
         }
@@ -531,7 +531,7 @@ void UiList::drawRow(gfx::Painter& painter, int row) const
                 const IntRect square {cell.x, r.y + (r.height - checkSize) / 2, checkSize, checkSize};
                 const float frameX = data->checked ? 2.0f * checkSize : 0.0f;
                 gfx::drawImage(painter, checkMarkStrip(), toRectF(square),
-                               gfx::RectF {frameX, 0.0f, static_cast<float>(checkSize), static_cast<float>(checkSize)});
+                               FloatRect {frameX, 0.0f, static_cast<float>(checkSize), static_cast<float>(checkSize)});
                 cell.x += checkSize + 1;
                 cell.width -= checkSize + 1;
             }
@@ -541,9 +541,9 @@ void UiList::drawRow(gfx::Painter& painter, int row) const
             const IntRect icon {cell.x, r.y + (r.height - m_rowImages.iconHeight) / 2, m_rowImages.iconWidth,
                                 m_rowImages.iconHeight};
             gfx::drawImage(painter, m_rowImages.image, toRectF(icon),
-                           gfx::RectF {static_cast<float>(image * m_rowImages.iconWidth), 0.0f,
-                                       static_cast<float>(m_rowImages.iconWidth),
-                                       static_cast<float>(m_rowImages.iconHeight)});
+                           FloatRect {static_cast<float>(image * m_rowImages.iconWidth), 0.0f,
+                                      static_cast<float>(m_rowImages.iconWidth),
+                                      static_cast<float>(m_rowImages.iconHeight)});
             cell.x += m_rowImages.iconWidth + 2;
             cell.width -= m_rowImages.iconWidth + 2;
         }

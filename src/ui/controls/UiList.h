@@ -76,7 +76,10 @@ public:
     int insertColumn(int position, const Text& title, int width = 50, ListAlignment alignment = ListAlignment::Near,
                      int headerImage = -1);
     int insertRow(int position, const NewRow& row) { return m_model.insertRow(position, row); }
-    int appendRow(const Text& text) { return m_model.insertRow(0, NewRow {.text = text, .textColour = m_options.textColour}); }
+    int appendRow(const Text& text)
+    {
+        return m_model.insertRow(0, NewRow {.text = text, .textColour = m_options.textColour});
+    }
 
     void setHeaderImages(ListImageStrip strip);
     void setRowImages(ListImageStrip strip);

@@ -23,7 +23,7 @@ int captionWidth(const Text& caption)
     gfx::Surface scratch = gfx::Surface::create(1, 1);
     gfx::Painter painter(scratch);
     gfx::StringFormat format(gfx::stringformat::NoWrap | gfx::stringformat::MeasureTrailingSpaces);
-    const gfx::RectF box = gfx::measureString(painter, caption, gfx::defaultFont(), format, {0, 0, 4000, 100});
+    const FloatRect box = gfx::measureString(painter, caption, gfx::defaultFont(), format, {0, 0, 4000, 100});
     return static_cast<int>(std::ceil(box.width));
 }
 
@@ -55,10 +55,10 @@ void UiMenu::showAt(UiHost& owner, IntPoint point)
         return;
     platform::EventLoop& loop = owner.loop();
     if (point.x == 0 && point.y == 0) {
-        const platform::Point cursor = loop.cursorPosition();
+        const IntPoint cursor = loop.cursorPosition();
         point = {cursor.x, cursor.y};
     }
-    const platform::Rect area = loop.workArea();
+    const IntRect area = loop.workArea();
     const IntRect work {area.x, area.y, area.width, area.height};
     const int width = measuredWidth();
     const int height = m_model.height();
@@ -75,7 +75,7 @@ void UiMenu::showBeside(UiHost& owner, IntRect beside)
 {
     if (isOpen())
         return;
-    const platform::Rect area = owner.loop().workArea();
+    const IntRect area = owner.loop().workArea();
     const IntRect work {area.x, area.y, area.width, area.height};
     const int width = measuredWidth();
     const int height = m_model.height();

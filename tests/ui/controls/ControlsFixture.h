@@ -68,7 +68,8 @@ protected:
             framework->processPending();
     }
 
-    template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+    template <typename Predicate>
+    bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (!done()) {
@@ -100,7 +101,8 @@ protected:
         if (modifiers.shift)
             synthetic::key(loop(), host.window(), platform::VK_SHIFT, down, down ? modifiers : synthetic::Modifiers {});
         if (modifiers.control)
-            synthetic::key(loop(), host.window(), platform::VK_CONTROL, down, down ? modifiers : synthetic::Modifiers {});
+            synthetic::key(loop(), host.window(), platform::VK_CONTROL, down,
+                           down ? modifiers : synthetic::Modifiers {});
         drain();
     }
     void click(const UiHost& host, IntPoint at, synthetic::Modifiers modifiers = {}, int clicks = 1)

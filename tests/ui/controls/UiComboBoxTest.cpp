@@ -38,7 +38,7 @@ TEST_F(ComboTest, OpensBelowAndChoosingRaisesTheCallbackOnce)
     IntRect opened;
     combo.onPopupShown = [&](UiHost& popup, UiList& list) {
         EXPECT_TRUE(combo.isDropped());
-        const platform::Rect bounds = loop().bounds(popup.window());
+        const IntRect bounds = loop().bounds(popup.window());
         opened = {bounds.x, bounds.y, bounds.width, bounds.height};
         const IntRect row = list.rowRect(3);
         const IntPoint at {static_cast<int>(list.left()) + 20, static_cast<int>(list.top()) + row.y + row.height / 2};
@@ -54,14 +54,14 @@ TEST_F(ComboTest, OpensBelowAndChoosingRaisesTheCallbackOnce)
 
 TEST_F(ComboTest, OpensAboveWhenThereIsNoRoomBelowAndEscClosesWithoutAChange)
 {
-    const platform::Rect work = loop().workArea();
+    const IntRect work = loop().workArea();
     UiHost& host = makeHost({100, work.y + work.height - 60}, 300, 60);
     UiComboBox& combo = makeCombo(host, 2, {20, 20, 160, 26});
     int changes = 0;
     combo.onSelectionChanged = [&](int) { ++changes; };
     IntRect opened;
     combo.onPopupShown = [&](UiHost& popup, UiList&) {
-        const platform::Rect bounds = loop().bounds(popup.window());
+        const IntRect bounds = loop().bounds(popup.window());
         opened = {bounds.x, bounds.y, bounds.width, bounds.height};
         queueKey(popup, platform::VK_ESCAPE);
     };

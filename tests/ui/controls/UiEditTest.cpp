@@ -164,7 +164,8 @@ TEST_F(EditTest, EnterReachesTheProgramAsKeyThirteen)
     UiHost& host = makeHost();
     UiEdit& edit = makeEdit(host, "query");
     std::vector<int> keys;
-    edit.bind(EventType::KeyDown, [&](const Event& event) { keys.push_back(static_cast<const KeyEvent&>(event).code()); });
+    edit.bind(EventType::KeyDown,
+              [&](const Event& event) { keys.push_back(static_cast<const KeyEvent&>(event).code()); });
     key(host, platform::VK_RETURN);
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0], 13);

@@ -34,7 +34,7 @@ TEST_F(MenuTest, TheWindowFollowsTheWidthAndHeightRules)
     menu.addItem(MenuItem {.type = MenuItemType::Separator});
     menu.addItem(command("hidden", 2, MenuItemState::Hidden));
     menu.addItem(command("b", 3));
-    platform::Rect bounds;
+    IntRect bounds;
     menu.onPopup = [&](UiHost& window) {
         bounds = loop().bounds(window.window());
         queueKey(window, platform::VK_ESCAPE);
@@ -53,8 +53,8 @@ TEST_F(MenuTest, OpensLeftAndAboveThePointNearTheWorkAreaEdge)
     UiMenu menu;
     menu.setWidthSetting(100);
     menu.addItem(command("a", 1));
-    const platform::Rect work = loop().workArea();
-    platform::Rect bounds;
+    const IntRect work = loop().workArea();
+    IntRect bounds;
     menu.onPopup = [&](UiHost& window) {
         bounds = loop().bounds(window.window());
         queueKey(window, platform::VK_ESCAPE);
@@ -89,10 +89,11 @@ TEST_F(MenuTest, KeysSkipHiddenAndDisabledItemsAndEscChoosesNothing)
     std::vector<int> chosen;
     UiMenu menu;
     menu.addItem(MenuItem {.caption = "a", .sendCommand = false, .handler = [&] { chosen.push_back(1); }});
-    menu.addItem(MenuItem {.caption = "b", .state = MenuItemState::Hidden, .sendCommand = false,
-                           .handler = [&] { chosen.push_back(2); }});
-    menu.addItem(MenuItem {.caption = "c", .state = MenuItemState::Disabled, .sendCommand = false,
-                           .handler = [&] { chosen.push_back(3); }});
+    menu.addItem(MenuItem {
+        .caption = "b", .state = MenuItemState::Hidden, .sendCommand = false, .handler = [&] { chosen.push_back(2); }});
+    menu.addItem(MenuItem {.caption = "c", .state = MenuItemState::Disabled, .sendCommand = false, .handler = [&] {
+                               chosen.push_back(3);
+                           }});
     menu.addItem(MenuItem {.caption = "&d", .sendCommand = false, .handler = [&] { chosen.push_back(4); }});
     menu.onPopup = [&](UiHost& window) {
         queueKey(window, platform::VK_DOWN);
@@ -123,8 +124,8 @@ TEST_F(MenuTest, ASubMenuOpensAfterItsDelayAndItsCommandClosesBoth)
     EXPECT_EQ(menu.measuredWidth(), sub.measuredWidth() + 15 + (menu.measuredWidth() - sub.measuredWidth() - 15));
 
     bool openAtOnce = true;
-    platform::Rect parentBounds;
-    platform::Rect subBounds;
+    IntRect parentBounds;
+    IntRect subBounds;
     menu.onPopup = [&](UiHost& window) {
         parentBounds = loop().bounds(window.window());
         const IntPoint at = itemPoint(menu, 1);
