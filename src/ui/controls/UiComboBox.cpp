@@ -196,6 +196,7 @@ void UiComboBox::dropDown()
                 gfx::drawNineGrid(painter, m_frames[0],
                                   {0, 0, static_cast<float>(size.width), static_cast<float>(size.height)}, frameCentre);
         };
+        popup.setBackground(std::nullopt, std::nullopt, BackgroundTransition::RenderOnly, true);
         popup.onMessage = [&popup](const WindowRequest& request) {
             if (request.kind == WindowRequestKind::Deactivate)
                 popup.requestClose();
@@ -208,6 +209,8 @@ void UiComboBox::dropDown()
         listOptions.background = 0;
         listOptions.borderColour = 0;
         listOptions.textColour = m_options.textColour;
+        listOptions.selectedBackground = 0x993086C6;
+        listOptions.selectedTextColour = 0xFFFFFFFF;
         auto& list = popup.add<UiList>(
             FloatRect {3, 3, static_cast<float>(area.width - 6), static_cast<float>(area.height - 6)}, listOptions);
         list.insertColumn(0, "", area.width - 6 - 12);

@@ -47,7 +47,7 @@ struct EditOptions {
     gfx::Argb background = 0xA0FFFFFF;
     gfx::Argb borderColour = 0x50000000;
     gfx::Font font {};  // null: the framework's default font
-    int leftMargin = 0;
+    int leftMargin = 3;
 };
 
 class UiEdit : public UiControl {

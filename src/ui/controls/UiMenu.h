@@ -33,7 +33,12 @@ public:
 
     [[nodiscard]] UiMenuModel& model() { return m_model; }
     [[nodiscard]] const UiMenuModel& model() const { return m_model; }
-    int addItem(MenuItem item) { return m_model.addItem(std::move(item)); }
+    int addItem(MenuItem item)
+    {
+        if (m_useHostColour)
+            item.highlightColour.reset();
+        return m_model.addItem(std::move(item));
+    }
     void setWidthSetting(int width) { m_model.setWidthSetting(width); }
     // Items added while this is set highlight in the owner's background colour.
     void setUseHostColour(bool on) { m_useHostColour = on; }

@@ -11,6 +11,8 @@
 #include "gfx/StringFormat.h"
 #include "gfx/TextPainter.h"
 
+#include <algorithm>
+
 namespace quorvo::ui {
 
 namespace {
@@ -54,6 +56,8 @@ bool UiMenuItem::isHighlighted() const
 void UiMenuItem::createEvent(Event&)
 {
     setText(UiMenuModel::displayCaption(item().caption));
+    if (!item().icon.empty())
+        m_icon = gfx::loadImage(item().icon);
 }
 
 void UiMenuItem::mouseEnterEvent(HoverEvent&)
@@ -115,17 +119,16 @@ void UiMenuItem::paintEvent(PaintEvent& event)
         gfx::drawRoundRect(painter, {0, 0, w, h}, 6.0f, darker(fill));
         textColour = 0xFFFFFFFF;
     }
-    if (!data.icon.empty()) {
-        const gfx::Image icon = gfx::loadImage(data.icon);
-        if (icon)
-            gfx::drawImage(painter, icon, {6, (h - iconSize) / 2, iconSize, iconSize});
-    }
+    if (m_icon)
+        gfx::drawImage(painter, m_icon, {6, (h - iconSize) / 2, iconSize, iconSize});
     gfx::StringFormat format(gfx::stringformat::NoWrap | gfx::stringformat::MeasureTrailingSpaces);
     format.hotkeyPrefix(gfx::stringformat::PrefixShow);
     format.trimming(gfx::stringformat::TrimEllipsisCharacter);
     const float arrowRoom = data.type == MenuItemType::SubMenu ? 12.0f : 0.0f;
-    gfx::drawText(painter, {captionLeft, 0, w - captionLeft - arrowRoom - 4, h}, data.caption, gfx::defaultFont(),
-                  textColour, format);
+    const float textHeight = gfx::fontHeight(painter, gfx::defaultFont());
+    const float textTop = std::max((h - textHeight) / 2.0f, 0.0f);
+    gfx::drawText(painter, {captionLeft, textTop, w - captionLeft - arrowRoom - 4, h - textTop}, data.caption,
+                  gfx::defaultFont(), textColour, format);
     if (data.type == MenuItemType::SubMenu) {
         const gfx::Argb arrow = highlighted ? 0xE6FFFFFF : 0x78000000;
         const float x = w - 9;

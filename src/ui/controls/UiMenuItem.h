@@ -6,6 +6,8 @@
 
 #include "ui/core/UiControl.h"
 
+#include "gfx/Image.h"
+
 namespace quorvo::ui {
 
 class UiMenuPanel;
@@ -33,6 +35,7 @@ protected:
 private:
     UiMenuPanel& m_panel;
     int m_index;
+    gfx::Image m_icon;
 };
 
 }  // namespace quorvo::ui
