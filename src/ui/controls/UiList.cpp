@@ -10,6 +10,7 @@
 #include "gfx/TextPainter.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace quorvo::ui {
 
@@ -123,6 +124,14 @@ void UiList::relayout()
     m_layout = computeListLayout(input);
     clampScroll();
     updateScrollBars();
+    invalidateRows();
+    m_headerCacheValid = false;
+}
+
+void UiList::invalidateRows()
+{
+    m_rowCacheValid = false;
+    m_dirtyRows.clear();
 }
 
 void UiList::clampScroll()
@@ -155,8 +164,10 @@ void UiList::modelChanged(const ListChange& change)
 {
     switch (change.kind) {
     case ListChangeKind::RowChanged:
-        if (isRowVisible(change.row))
+        if (isRowVisible(change.row)) {
+            m_dirtyRows.push_back(change.row);
             update();
+        }
         break;
     case ListChangeKind::RowsInserted:
     case ListChangeKind::RowsRemoved: {
@@ -169,8 +180,10 @@ void UiList::modelChanged(const ListChange& change)
             updateScrollBars();
         }
         // Rows after the change moved: repaint when any of them is on screen.
-        if (change.row <= lastVisibleRow() + 1)
+        if (change.row <= lastVisibleRow() + 1) {
+            invalidateRows();
             update();
+        }
         break;
     }
     case ListChangeKind::Reset:
@@ -181,6 +194,7 @@ void UiList::modelChanged(const ListChange& change)
         break;
     case ListChangeKind::ColumnsChanged:
         relayout();
+        m_headerCacheValid = false;
         update();
         break;
     }
@@ -194,6 +208,8 @@ void UiList::setHorizontalPosition(int position)
     m_scrollX = scroll;
     if (m_horizontalBar)
         m_horizontalBar->setPosition(-m_scrollX);
+    invalidateRows();
+    m_headerCacheValid = false;
     update();
 }
 
@@ -344,8 +360,10 @@ void UiList::press(MouseEvent& event, bool right)
     const Modifiers modifiers = event.modifiers();
     const bool rowsOnly
         = m_model.press(hit.row, SelectionModifiers {.control = modifiers.control, .shift = modifiers.shift}, right);
-    if (!rowsOnly)
+    if (!rowsOnly) {
+        invalidateRows();
         update();
+    }
     m_rightPressed = right;
     if (onItemPressed)
         onItemPressed(hit.row, hit.column);
@@ -399,14 +417,18 @@ void UiList::keyDownEvent(KeyEvent& event)
 
 void UiList::focusInEvent(FocusEvent&)
 {
-    if (isRowVisible(m_model.currentRow()))
+    if (isRowVisible(m_model.currentRow())) {
+        m_dirtyRows.push_back(m_model.currentRow());
         update();
+    }
 }
 
 void UiList::focusOutEvent(FocusEvent&)
 {
-    if (isRowVisible(m_model.currentRow()))
+    if (isRowVisible(m_model.currentRow())) {
+        m_dirtyRows.push_back(m_model.currentRow());
         update();
+    }
 }
 
 void UiList::resizeEvent(ResizeEvent&)
@@ -435,19 +457,19 @@ void UiList::paintEvent(PaintEvent& event)
     gfx::Painter& painter = event.painter();
     const IntRect whole {0, 0, static_cast<int>(width()), static_cast<int>(height())};
     gfx::fillRect(painter, toRectF(whole), m_options.background);
-    if (m_options.borderColour != 0)
-        gfx::drawFrame(painter, toRectF(whole), m_options.borderColour);
-    if (m_layout.headerHeight > 0)
-        drawHeader(painter);
-
-    gfx::PainterStateSaver saver(painter);
-    painter.clipRect(toRectF(m_layout.itemArea));
-    // Read the row count now: rows may have gone since the last layout.
-    const int last = std::min(lastVisibleRow(), m_model.rowCount());
-    for (int row = firstVisibleRow(); row <= last; ++row)
-        drawRow(painter, row);
+    if (m_layout.headerHeight > 0) {
+        refreshHeaderCache();
+        if (m_headerCache)
+            painter.drawSurface(m_headerCache, 0.0f, 0.0f);
+    }
+    refreshRowCache();
+    if (m_rowCache)
+        painter.drawSurface(m_rowCache, static_cast<float>(m_layout.itemArea.x),
+                            static_cast<float>(m_layout.itemArea.y));
 
     if (m_options.mode == ListViewMode::Report && (gridLines() & gridlines::ColumnLines) != 0) {
+        gfx::PainterStateSaver saver(painter);
+        painter.clipRect(toRectF(m_layout.itemArea));
         int x = m_layout.itemArea.x + m_scrollX;
         const int bottom = m_layout.itemArea.y + std::min(m_layout.itemArea.height, m_layout.contentHeight + m_scrollY);
         for (int column = 1; column <= m_model.columnCount(); ++column) {
@@ -458,6 +480,90 @@ void UiList::paintEvent(PaintEvent& event)
             gfx::drawLine(painter, gridColour, static_cast<float>(x - 1), static_cast<float>(m_layout.itemArea.y),
                           static_cast<float>(x - 1), static_cast<float>(bottom - 1));
         }
+    }
+    if (m_options.borderColour != 0)
+        gfx::drawFrame(painter, toRectF(whole), m_options.borderColour);
+}
+
+void UiList::refreshHeaderCache()
+{
+    const IntRect& header = m_layout.header;
+    if (m_headerCacheValid && m_headerCache && m_headerCache.width() == header.width
+        && m_headerCache.height() == header.height)
+        return;
+    m_headerCache = gfx::Surface::create(std::max(header.width, 1), std::max(header.height, 1));
+    if (!m_headerCache)
+        return;
+    gfx::Painter painter(m_headerCache);
+    drawHeader(painter);
+    m_headerCacheValid = true;
+}
+
+// Clears the band [top, bottom) of the row cache and draws the rows that
+// meet it. Reads the row count now: rows may have gone since the last layout.
+void UiList::redrawRowsIn(gfx::Painter& painter, int top, int bottom)
+{
+    gfx::PainterStateSaver saver(painter);
+    painter.clipRect(FloatRect {0.0f, static_cast<float>(top), static_cast<float>(m_rowCache.width()),
+                                static_cast<float>(bottom - top)});
+    painter.clear(0);
+    const int last = std::min(lastVisibleRow(), m_model.rowCount());
+    for (int row = firstVisibleRow(); row <= last; ++row) {
+        const IntRect r = rowRect(row);
+        const int y = r.y + m_scrollY;
+        if (y + r.height <= top || y >= bottom)
+            continue;
+        drawRow(painter, row, {0, 0});
+    }
+}
+
+void UiList::refreshRowCache()
+{
+    const IntSize size {std::max(m_layout.itemArea.width, 1), std::max(m_layout.itemArea.height, 1)};
+    if (!m_rowCache || m_rowCache.width() != size.width || m_rowCache.height() != size.height) {
+        m_rowCache = gfx::Surface::create(size.width, size.height);
+        m_rowCacheValid = false;
+    }
+    if (!m_rowCache)
+        return;
+    const int shift = m_scrollY - m_cacheScrollY;
+    if (m_rowCacheValid && shift != 0 && std::abs(shift) < size.height && m_options.mode != ListViewMode::Icons) {
+        gfx::Surface shifted = gfx::Surface::create(size.width, size.height);
+        if (shifted) {
+            {
+                gfx::Painter painter(shifted);
+                painter.drawSurface(m_rowCache, 0.0f, static_cast<float>(shift));
+            }
+            m_rowCache = std::move(shifted);
+            gfx::Painter painter(m_rowCache);
+            if (shift < 0)
+                redrawRowsIn(painter, size.height + shift, size.height);
+            else
+                redrawRowsIn(painter, 0, shift);
+            m_cacheScrollY = m_scrollY;
+        } else {
+            m_rowCacheValid = false;
+        }
+    } else if (shift != 0) {
+        m_rowCacheValid = false;
+    }
+    gfx::Painter painter(m_rowCache);
+    if (!m_rowCacheValid) {
+        redrawRowsIn(painter, 0, size.height);
+        m_rowCacheValid = true;
+        m_cacheScrollY = m_scrollY;
+        m_dirtyRows.clear();
+        return;
+    }
+    std::vector<int> dirty = std::move(m_dirtyRows);
+    m_dirtyRows.clear();
+    std::sort(dirty.begin(), dirty.end());
+    dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
+    for (const int row : dirty) {
+        if (!isRowVisible(row))
+            continue;
+        const IntRect r = rowRect(row);
+        redrawRowsIn(painter, r.y + m_scrollY, r.y + m_scrollY + r.height);
     }
 }
 
@@ -492,14 +598,14 @@ void UiList::drawHeader(gfx::Painter& painter) const
                   static_cast<float>(header.width - 1), static_cast<float>(header.bottom() - 1));
 }
 
-void UiList::drawRow(gfx::Painter& painter, int row) const
+void UiList::drawRow(gfx::Painter& painter, int row, IntPoint origin) const
 {
     const ListRow* data = m_model.row(row);
     if (data == nullptr)
         return;
     IntRect r = rowRect(row);
-    r.x += m_layout.itemArea.x + m_scrollX;
-    r.y += m_layout.itemArea.y + m_scrollY;
+    r.x += origin.x + m_scrollX;
+    r.y += origin.y + m_scrollY;
 
     gfx::Argb textColour = data->textColour;
     if (data->state == RowState::Hot) {

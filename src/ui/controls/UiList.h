@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace quorvo::ui {
 
@@ -140,7 +141,12 @@ private:
     void release(MouseEvent& event, bool right);
     void clampScroll();
     void drawHeader(gfx::Painter& painter) const;
-    void drawRow(gfx::Painter& painter, int row) const;
+    // Draws a row with the item area's top-left at `origin`.
+    void drawRow(gfx::Painter& painter, int row, IntPoint origin) const;
+    void refreshRowCache();
+    void refreshHeaderCache();
+    void redrawRowsIn(gfx::Painter& painter, int top, int bottom);
+    void invalidateRows();
     [[nodiscard]] gfx::Argb hostBackground(int alpha) const;
     [[nodiscard]] IntPoint toLocal(IntPoint windowPoint) const;
     [[nodiscard]] unsigned gridLines() const;
@@ -158,6 +164,16 @@ private:
     UiScrollBar* m_verticalBar = nullptr;
     UiScrollBar* m_horizontalBar = nullptr;
     gfx::StringFormat m_cellFormat;
+
+    // The rows as last drawn (item-area sized) and the header: a wheel step
+    // shifts the rows' picture and draws only the rows it uncovers; a cell
+    // change redraws only its row.
+    gfx::Surface m_rowCache;
+    gfx::Surface m_headerCache;
+    bool m_rowCacheValid = false;
+    bool m_headerCacheValid = false;
+    int m_cacheScrollY = 0;
+    std::vector<int> m_dirtyRows;
 };
 
 }  // namespace quorvo::ui

@@ -169,5 +169,37 @@ TEST_F(ListTest, CellChangesOfHiddenColumnsAndRedRowsKeepTheirData)
     EXPECT_EQ(list.layout().contentWidth, 300) << "a zero-width column takes no room";
 }
 
+TEST_F(ListTest, AWheelStepDrawsTheSamePictureAsAFreshPaint)
+{
+    UiHost& host = makeHost({0, 0}, 640, 300);
+    UiList& scrolled = makeList(host, 60, ListOptions {.checkBoxes = true}, {10, 10, 300, 200});
+    UiList& fresh = makeList(host, 60, ListOptions {.checkBoxes = true}, {320, 10, 300, 200});
+    for (UiList* list : {&scrolled, &fresh}) {
+        list->model().setChecked(9, true);
+        list->model().setRowTextColour(11, 0xFFFF0000);
+    }
+    scrolled.paintIfNeeded();
+    // Down by one step (the picture shifts, uncovered rows are drawn), a
+    // changed row, and back up by one row: each path must match a full paint.
+    scrolled.setVerticalPosition(3 * scrolled.layout().rowHeight);
+    scrolled.paintIfNeeded();
+    scrolled.model().setCellText(8, 2, "changed");
+    scrolled.paintIfNeeded();
+    scrolled.setVerticalPosition(2 * scrolled.layout().rowHeight);
+    fresh.model().setCellText(8, 2, "changed");
+    fresh.setVerticalPosition(2 * fresh.layout().rowHeight);
+    scrolled.paintIfNeeded();
+    fresh.paintIfNeeded();
+    const gfx::Surface& a = scrolled.surface();
+    const gfx::Surface& b = fresh.surface();
+    ASSERT_EQ(a.width(), b.width());
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width() - 10; ++x)  // the scroll bars are children, not in the surface
+            differing += a.rawPixel(x, y) != b.rawPixel(x, y) ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 }  // namespace
 }  // namespace quorvo::ui::test
