@@ -216,5 +216,41 @@ TEST_F(EditTest, EmbeddedButtonClicks)
     EXPECT_LT(edit.textArea().right(), button.x + 1) << "text stays clear of the button";
 }
 
+// A search box as the program derives it: room for a button at the right
+// end, and Enter taken before the box sees it.
+class SearchBox : public UiEdit {
+public:
+    using UiEdit::UiEdit;
+    int searches = 0;
+
+protected:
+    FloatRect adjustTextArea(FloatRect area) const override
+    {
+        area.width -= 24;
+        return area;
+    }
+    bool preHandle(Event& event) override
+    {
+        if (event.type() == EventType::KeyDown && static_cast<KeyEvent&>(event).key() == Key::Return) {
+            ++searches;
+            return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(EditTest, DerivedBoxesReplaceTheTextAreaAndSeeEventsFirst)
+{
+    UiHost& host = makeHost();
+    SearchBox& box = host.add<SearchBox>(FloatRect {10, 10, 200, 24}, "song");
+    click(host, {20, 22});
+    EXPECT_EQ(box.textArea(), (FloatRect {10, 10, 176, 24}));
+    key(host, platform::VK_RETURN);
+    key(host, platform::VK_END);
+    type(host, "s");
+    EXPECT_EQ(box.searches, 1);
+    EXPECT_EQ(box.editText(), "songs") << "other input still reaches the box";
+}
+
 }  // namespace
 }  // namespace quorvo::ui::test
