@@ -93,6 +93,7 @@ void UiMenu::run(UiHost& owner, IntPoint position)
 {
     m_owner = &owner;
     m_choice.reset();
+    m_closing = false;
     const int width = measuredWidth();
     const int height = m_model.height();
 
@@ -160,6 +161,7 @@ void UiMenu::run(UiHost& owner, IntPoint position)
 
 void UiMenu::close()
 {
+    m_closing = true;
     if (m_openSub != nullptr)
         m_openSub->close();
     if (m_window && m_window->isAlive())
@@ -206,8 +208,11 @@ void UiMenu::openSubMenuOf(int index, IntRect itemScreenRect)
     sub.m_parent = nullptr;
     if (m_openSub == &sub)
         m_openSub = nullptr;
-    if (m_window && m_window->isAlive() && m_panel != nullptr)
+    // Esc or the pointer closed only the sub-menu: the keyboard comes back here.
+    if (m_window && m_window->isAlive() && m_panel != nullptr && !m_closing) {
+        m_window->loop().setFocus(m_window->window());
         m_panel->update();
+    }
 }
 
 void UiMenu::windowDeactivated()

@@ -86,6 +86,7 @@ private:
     UiHost* m_owner = nullptr;
     UiMenu* m_parent = nullptr;
     UiMenu* m_openSub = nullptr;
+    bool m_closing = false;
     // The root menu keeps the item chosen anywhere in its chain.
     struct Choice {
         UiMenu* menu = nullptr;
