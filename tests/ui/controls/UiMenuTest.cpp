@@ -112,6 +112,24 @@ TEST_F(MenuTest, KeysSkipHiddenAndDisabledItemsAndEscChoosesNothing)
     EXPECT_EQ(chosen, (std::vector {4, 4}));
 }
 
+TEST_F(MenuTest, LosingActivationClosesTheMenuWithoutACommand)
+{
+    UiHost& owner = makeHost({50, 50});
+    int commands = 0;
+    owner.onMessage = [&](const WindowRequest& request) {
+        commands += request.kind == WindowRequestKind::Command ? 1 : 0;
+        return kNotHandled;
+    };
+    UiMenu menu;
+    menu.addItem(command("only", 7));
+    menu.onPopup
+        = [&](UiHost& window) { synthetic::windowEvent(loop(), window.window(), synthetic::WindowEvent::FocusLost); };
+    menu.showAt(owner, {100, 100});
+    drain();
+    EXPECT_FALSE(menu.isOpen());
+    EXPECT_EQ(commands, 0);
+}
+
 TEST_F(MenuTest, ASubMenuOpensAfterItsDelayAndItsCommandClosesBoth)
 {
     UiHost& owner = makeHost({50, 50});
