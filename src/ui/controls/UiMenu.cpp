@@ -203,6 +203,10 @@ void UiMenu::openSubMenuOf(int index, IntRect itemScreenRect)
     UiMenu& sub = *item->subMenu;
     sub.m_parent = this;
     m_openSub = &sub;
+    if (m_panel != nullptr) {
+        if (UiMenuItem* opener = m_panel->itemControl(index))
+            opener->update();  // highlighted while its sub-menu is open
+    }
     sub.showBeside(*m_window, itemScreenRect);
     // Back from the sub-menu's loop.
     sub.m_parent = nullptr;
