@@ -26,23 +26,6 @@ constexpr int arrowBoxWidth = 19;
 constexpr int arrowBoxHeight = 22;
 const FloatRect frameCentre {5, 5, 10, 16};
 
-// One frame of a strip as an image of its own, for nine-grid drawing.
-gfx::Image cutFrame(const gfx::Image& strip, int x, int width, int height)
-{
-    if (!strip)
-        return {};
-    gfx::Surface surface = gfx::Surface::create(width, height);
-    {
-        gfx::Painter painter(surface);
-        gfx::drawImage(painter, strip, {0, 0, static_cast<float>(width), static_cast<float>(height)},
-                       FloatRect {static_cast<float>(x), 0, static_cast<float>(width), static_cast<float>(height)});
-    }
-    auto frames = std::make_shared<gfx::Image::Frames>();
-    frames->frames.push_back(std::move(surface));
-    frames->delays.push_back(0);
-    return gfx::Image(std::move(frames));
-}
-
 }  // namespace
 
 UiComboBox::UiComboBox(FloatRect rect, ComboOptions options)
@@ -50,8 +33,11 @@ UiComboBox::UiComboBox(FloatRect rect, ComboOptions options)
     , m_options(options)
 {
     const gfx::Image strip = loadEmbeddedImage("combo_frame.png.nosig");
-    m_frames[0] = cutFrame(strip, 0, layout::comboFrameWidth, layout::comboFrameHeight);
-    m_frames[1] = cutFrame(strip, layout::comboFrameWidth, layout::comboFrameWidth, layout::comboFrameHeight);
+    // Each frame as an image of its own, for nine-grid drawing.
+    constexpr auto frameWidth = static_cast<float>(layout::comboFrameWidth);
+    constexpr auto frameHeight = static_cast<float>(layout::comboFrameHeight);
+    m_frames[0] = cutOutImage(strip, {0, 0, frameWidth, frameHeight});
+    m_frames[1] = cutOutImage(strip, {frameWidth, 0, frameWidth, frameHeight});
     m_arrow = loadEmbeddedImage("combo_arrow.png.nosig");
 }
 

@@ -83,8 +83,9 @@ void UiScrollBar::mouseDownEvent(MouseEvent& event)
     m_pressed = m_layout.hitTest(at);
     m_dragged = false;
     if (m_pressed == ScrollBarPart::Thumb)
-        m_grabOffset = m_layout.along(at) - (m_orientation == ScrollOrientation::Horizontal ? m_layout.thumb.x - m_layout.track.x
-                                                                                           : m_layout.thumb.y - m_layout.track.y);
+        m_grabOffset = m_layout.along(at)
+            - (m_orientation == ScrollOrientation::Horizontal ? m_layout.thumb.x - m_layout.track.x
+                                                              : m_layout.thumb.y - m_layout.track.y);
     if (m_pressed == ScrollBarPart::Track) {
         // A press on the track pages toward the pointer.
         const int thumbStart = m_orientation == ScrollOrientation::Horizontal ? m_layout.thumb.x : m_layout.thumb.y;
@@ -172,9 +173,11 @@ void UiScrollBar::paintEvent(PaintEvent& event)
             for (int i = 0; i < 3; ++i) {
                 const float d = static_cast<float>(i);
                 if (m_orientation == ScrollOrientation::Vertical)
-                    gfx::drawLine(painter, colour, cx - 2 + d, cy + toward * (d - 1), cx + 2 - d, cy + toward * (d - 1));
+                    gfx::drawLine(painter, colour, cx - 2 + d, cy + toward * (d - 1), cx + 2 - d,
+                                  cy + toward * (d - 1));
                 else
-                    gfx::drawLine(painter, colour, cx + toward * (d - 1), cy - 2 + d, cx + toward * (d - 1), cy + 2 - d);
+                    gfx::drawLine(painter, colour, cx + toward * (d - 1), cy - 2 + d, cx + toward * (d - 1),
+                                  cy + 2 - d);
             }
         }
     }
