@@ -186,7 +186,7 @@ void UiComboBox::dropDown()
         popup.onMessage = [&popup](const WindowRequest& request) {
             if (request.kind == WindowRequestKind::Deactivate)
                 popup.requestClose();
-            return kNotHandled;
+            return notHandled;
         };
         ListOptions listOptions;
         listOptions.headerHidden = true;
@@ -286,8 +286,8 @@ void UiComboBox::paintEvent(PaintEvent& event)
                                   layout::comboArrowWidth, layout::comboArrowHeight});
     }
     if (m_edit == nullptr && !m_text.empty()) {
-        gfx::StringFormat format(gfx::stringformat::NoWrap);
-        format.trimming(gfx::stringformat::TrimEllipsisCharacter);
+        gfx::StringFormat format(gfx::StringFormatFlags::NoWrap);
+        format.trimming(gfx::StringTrimming::EllipsisCharacter);
         const float textHeight = 16.0f;
         gfx::drawText(painter, {6, (h - textHeight) / 2, w - arrowBoxWidth - 10, textHeight + 2}, m_text,
                       gfx::defaultFont(), m_options.textColour, format);

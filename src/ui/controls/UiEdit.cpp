@@ -6,7 +6,7 @@
 #include "ui/core/UiHost.h"
 
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 
@@ -40,11 +40,12 @@ UiEdit::UiEdit(FloatRect rect, const Text& text, EditOptions options)
     : UiControl(rect, ControlKind::Edit)
     , m_model(options.multiLine)
     , m_options(std::move(options))
-    , m_format(gfx::stringformat::MeasureTrailingSpaces | gfx::stringformat::NoClip | gfx::stringformat::NoWrap)
+    , m_format(gfx::StringFormatFlags::MeasureTrailingSpaces | gfx::StringFormatFlags::NoClip
+               | gfx::StringFormatFlags::NoWrap)
     , m_measureSurface(gfx::Surface::create(1, 1))
 {
     setCursor(Cursor::IBeam);
-    m_format.trimming(gfx::stringformat::TrimNone);
+    m_format.trimming(gfx::StringTrimming::None);
     m_format.setTabStops(0.0f, {8.0f});
     m_model.setInputMode(m_options.inputMode);
     m_model.setText(text.view());

@@ -6,7 +6,7 @@
 
 #include "assets/Layout.h"
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
 
 #include <algorithm>
@@ -25,17 +25,17 @@ FloatRect toRectF(const IntRect& r)
             static_cast<float>(r.height)};
 }
 
-int alignmentFlag(ListAlignment alignment)
+gfx::StringAlignment alignmentFlag(ListAlignment alignment)
 {
     switch (alignment) {
     case ListAlignment::Centre:
-        return gfx::stringformat::Center;
+        return gfx::StringAlignment::Center;
     case ListAlignment::Far:
-        return gfx::stringformat::Far;
+        return gfx::StringAlignment::Far;
     case ListAlignment::Near:
         break;
     }
-    return gfx::stringformat::Near;
+    return gfx::StringAlignment::Near;
 }
 
 int fontHeightOf(const gfx::Font& font)
@@ -50,14 +50,14 @@ int fontHeightOf(const gfx::Font& font)
 UiList::UiList(FloatRect rect, ListOptions options)
     : UiControl(rect, ControlKind::List)
     , m_options(std::move(options))
-    , m_cellFormat(gfx::stringformat::NoWrap | gfx::stringformat::MeasureTrailingSpaces)
+    , m_cellFormat(gfx::StringFormatFlags::NoWrap | gfx::StringFormatFlags::MeasureTrailingSpaces)
 {
     if (m_options.mode != ListViewMode::Report) {
         m_options.headerHidden = true;
         m_options.checkBoxes = false;
     }
-    m_cellFormat.trimming(gfx::stringformat::TrimEllipsisCharacter);
-    m_cellFormat.hotkeyPrefix(gfx::stringformat::PrefixNone);
+    m_cellFormat.trimming(gfx::StringTrimming::EllipsisCharacter);
+    m_cellFormat.hotkeyPrefix(gfx::HotkeyPrefix::None);
     m_model.setSingleSelection(m_options.singleSelection);
     m_model.onChange = [this](const ListChange& change) { modelChanged(change); };
     m_fontHeight = fontHeightOf(font());
@@ -655,7 +655,7 @@ void UiList::drawRow(gfx::Painter& painter, int row, IntPoint origin) const
         }
         const Text& text = data->cells[static_cast<std::size_t>(column - 1)];
         if (!text.empty() && cell.width > 0) {
-            format.align(wholeItem ? gfx::stringformat::Near : alignmentFlag(m_model.column(column)->alignment));
+            format.align(wholeItem ? gfx::StringAlignment::Near : alignmentFlag(m_model.column(column)->alignment));
             gfx::drawText(painter, toRectF(cell), text, font(), textColour, format);
         }
     }

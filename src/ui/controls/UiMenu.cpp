@@ -22,7 +22,7 @@ int captionWidth(const Text& caption)
 {
     gfx::Surface scratch = gfx::Surface::create(1, 1);
     gfx::Painter painter(scratch);
-    gfx::StringFormat format(gfx::stringformat::NoWrap | gfx::stringformat::MeasureTrailingSpaces);
+    gfx::StringFormat format(gfx::StringFormatFlags::NoWrap | gfx::StringFormatFlags::MeasureTrailingSpaces);
     const FloatRect box = gfx::measureString(painter, caption, gfx::defaultFont(), format, {0, 0, 4000, 100});
     return static_cast<int>(std::ceil(box.width));
 }
@@ -114,7 +114,7 @@ void UiMenu::run(UiHost& owner, IntPoint position)
     window.onMessage = [this](const WindowRequest& request) {
         if (request.kind == WindowRequestKind::Deactivate)
             windowDeactivated();
-        return kNotHandled;
+        return notHandled;
     };
 
     m_panel = &window.add<UiMenuPanel>(FloatRect {0, 0, static_cast<float>(width), static_cast<float>(height)}, *this);

@@ -7,7 +7,7 @@
 #include "gfx/Font.h"
 #include "gfx/Image.h"
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/StringFormat.h"
 #include "gfx/TextPainter.h"
 
@@ -121,9 +121,9 @@ void UiMenuItem::paintEvent(PaintEvent& event)
     }
     if (m_icon)
         gfx::drawImage(painter, m_icon, {6, (h - iconSize) / 2, iconSize, iconSize});
-    gfx::StringFormat format(gfx::stringformat::NoWrap | gfx::stringformat::MeasureTrailingSpaces);
-    format.hotkeyPrefix(gfx::stringformat::PrefixShow);
-    format.trimming(gfx::stringformat::TrimEllipsisCharacter);
+    gfx::StringFormat format(gfx::StringFormatFlags::NoWrap | gfx::StringFormatFlags::MeasureTrailingSpaces);
+    format.hotkeyPrefix(gfx::HotkeyPrefix::Show);
+    format.trimming(gfx::StringTrimming::EllipsisCharacter);
     const float arrowRoom = data.type == MenuItemType::SubMenu ? 12.0f : 0.0f;
     const float textHeight = gfx::fontHeight(painter, gfx::defaultFont());
     const float textTop = std::max((h - textHeight) / 2.0f, 0.0f);

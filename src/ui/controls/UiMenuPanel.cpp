@@ -6,7 +6,7 @@
 
 #include "gfx/Color.h"
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "platform/window/EventLoop.h"
 
 namespace quorvo::ui {

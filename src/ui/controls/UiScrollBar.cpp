@@ -1,7 +1,7 @@
 #include "ui/controls/UiScrollBar.h"
 
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 
 #include <algorithm>
 #include <chrono>

@@ -71,7 +71,7 @@ TEST_F(MenuTest, ACommandReachesTheOwnerAfterTheMenuClosed)
     owner.onMessage = [&](const WindowRequest& request) {
         if (request.kind == WindowRequestKind::Command)
             commands.push_back(request.command);
-        return kNotHandled;
+        return notHandled;
     };
     UiMenu menu;
     menu.addItem(command("first", 101));
@@ -118,7 +118,7 @@ TEST_F(MenuTest, LosingActivationClosesTheMenuWithoutACommand)
     int commands = 0;
     owner.onMessage = [&](const WindowRequest& request) {
         commands += request.kind == WindowRequestKind::Command ? 1 : 0;
-        return kNotHandled;
+        return notHandled;
     };
     UiMenu menu;
     menu.addItem(command("only", 7));
