@@ -16,9 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Replies are small answers (XML, JSON, lyrics); a body beyond this is not
-// one of them and would only exhaust memory.
-constexpr curl_off_t maximumBodyBytes = 256LL * 1024 * 1024;
 // Past this the header stream is an attack, not a header block.
 constexpr std::size_t maximumHeaderStreamBytes = 1024 * 1024;
 constexpr int pollIntervalMs = 20;
@@ -27,6 +24,7 @@ constexpr int pollIntervalMs = 20;
 struct Transfer {
     long totalMs = 15000;
     long phaseMs = 5000;
+    int64_t bodyLimit = HttpClient::defaultBodyLimit;
     Clock::time_point started = Clock::now();
     Clock::time_point lastActivity = Clock::now();
     Clock::time_point bodyStarted;
@@ -84,7 +82,7 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     transfer.lastActivity = Clock::now();
-    if (transfer.body.size() + length > static_cast<std::size_t>(maximumBodyBytes)) {
+    if (transfer.body.size() + length > static_cast<std::size_t>(transfer.bodyLimit)) {
         transfer.oversized = true;
         return 0;
     }
@@ -150,6 +148,7 @@ Outcome perform(const net::RequestPlan& plan)
     Transfer& transfer = outcome.transfer;
     transfer.totalMs = plan.totalMs;
     transfer.phaseMs = plan.phaseMs;
+    transfer.bodyLimit = plan.bodyLimit;
 
     const net::curl::EasyHandle easy(curl_easy_init());
     const net::curl::MultiHandle multi(curl_multi_init());
@@ -165,7 +164,7 @@ Outcome perform(const net::RequestPlan& plan)
     net::curl::Options options(handle);
     net::curl::applyPlan(options, plan, headers);
     options.set(CURLOPT_CONNECTTIMEOUT_MS, plan.phaseMs)
-        .set(CURLOPT_MAXFILESIZE_LARGE, maximumBodyBytes)
+        .set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(plan.bodyLimit))
         .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
         .set(CURLOPT_HEADERFUNCTION, &onHeader)
         .set(CURLOPT_HEADERDATA, &transfer)

@@ -24,6 +24,8 @@ struct HttpOptions {
     int timeoutSeconds = 15;  // whole exchange; zero or negative means 15
     Text cookies;             // "name=value;" items, sent after "Cookie: "
     bool allowRedirect = true;
+    // A longer body fails the exchange; 0 means HttpClient::defaultBodyLimit.
+    int64_t bodyLimit = 0;
 };
 
 // What the exchange hands back besides the body.
@@ -39,6 +41,9 @@ public:
     static constexpr int defaultTimeoutSeconds = 15;
     static constexpr int connectionsPerServer = 10;
     static constexpr std::size_t responseHeaderLimit = 4096;
+    // Replies are small answers (XML, JSON, lyrics); a body beyond this is
+    // not one of them and would only exhaust memory.
+    static constexpr int64_t defaultBodyLimit = 256LL * 1024 * 1024;
 
     // The response body; empty on every failure. Never throws on network or
     // input faults. `exchange`, when given, receives the out parameters.

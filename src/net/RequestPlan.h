@@ -41,7 +41,8 @@ struct RequestPlan {
     bool allowRedirect = true;
     bool http11Only = true;             // false: libcurl's own choice of HTTP version
     bool proxyFromEnvironment = false;  // no proxy given: take libcurl's from the environment
-    int64_t rangeFrom = 0;              // above 0: an open-ended byte range from here, as the last line
+    int64_t rangeFrom = 0;
+    int64_t bodyLimit = HttpClient::defaultBodyLimit;  // above 0: an open-ended byte range from here, as the last line
 };
 
 RequestPlan planRequest(const Text& url, const HttpOptions& options);

@@ -10,6 +10,9 @@ std::optional<ResolvedLink> resolveLink(const ServiceEndpoints& service, const T
 {
     net::HttpOptions options;
     options.userAgent = Text(serviceUserAgent);
+    // A link reply is a few hundred bytes; parsed, a huge one would take
+    // some twenty times its size in memory.
+    options.bodyLimit = 1024 * 1024;
     return readLinkReply(Text::fromBytes(net::HttpClient::request(service.linkUrl(songId), options)));
 }
 

@@ -2,6 +2,7 @@
 
 #include "service/Search.h"
 
+#include "LoopbackServer.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -225,20 +226,68 @@ TEST_F(SearchTest, LyricFileIsStoredAsReceivedInUtf8)
     EXPECT_NE(stored.find('['), std::string::npos);
 }
 
-// A song without a lyric link asks the bare service address; its error page
-// is not a lyric file.
-TEST_F(SearchTest, MissingLyricsLeaveAnEmptyFile)
+// A song without a lyric link has nothing to fetch: the service's root page
+// is not its lyrics, and no request goes out.
+TEST_F(SearchTest, SongWithoutALyricLinkFetchesNothing)
 {
     const std::vector<SongRecord> rows = runSearch(service(), "Wordless", noBypass());
     const SongRecord* song = findSong(rows, "9900020");
     ASSERT_NE(song, nullptr);
-    EXPECT_EQ(song->lyricUrl, "http://" + m_server.host());
-    EXPECT_TRUE(fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("none.lrc"))));
+    m_server.clearRequestLog();
+    fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("none.lrc")));
+    EXPECT_TRUE(m_server.requestsTo("/").empty());
     EXPECT_EQ(test::readWholeFile(m_dir.file("none.lrc")), "");
+}
 
+TEST_F(SearchTest, FailedLyricFetchWritesAnEmptyFileButNeverEmptiesAGoodOne)
+{
     EXPECT_TRUE(fetchLyrics("http://127.0.0.1:1/x.lrc", platform::fromNativePath(m_dir.file("dead.lrc"))));
     EXPECT_TRUE(std::filesystem::exists(m_dir.file("dead.lrc")));
     EXPECT_EQ(test::readWholeFile(m_dir.file("dead.lrc")), "");
+
+    test::writeWholeFile(m_dir.file("good.lrc"), "[00:01.00]an earlier run's lyrics");
+    fetchLyrics("http://127.0.0.1:1/x.lrc", platform::fromNativePath(m_dir.file("good.lrc")));
+    fetchLyrics(Text("http://" + m_server.host() + "/data2/lrc/9900052/9900052.lrc"),
+                platform::fromNativePath(m_dir.file("good.lrc")));
+    EXPECT_EQ(test::readWholeFile(m_dir.file("good.lrc")), "[00:01.00]an earlier run's lyrics");
+}
+
+// A process killed between writing a lyric file and renaming it leaves a
+// temporary beside it; the next write of that file clears it away.
+TEST_F(SearchTest, StaleLyricTemporaryIsClearedByTheNextWrite)
+{
+    const std::vector<SongRecord> rows = runSearch(service(), gbk("夜色温柔"), noBypass());
+    const SongRecord* song = findSong(rows, "9900001");
+    ASSERT_NE(song, nullptr);
+    test::writeWholeFile(m_dir.file("song.lrc.Ab3xYz"), "half a lyric");
+    test::writeWholeFile(m_dir.file("other.lrc.Ab3xYz"), "someone else's");
+    EXPECT_TRUE(fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("song.lrc"))));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("song.lrc.Ab3xYz")));
+    EXPECT_TRUE(std::filesystem::exists(m_dir.file("other.lrc.Ab3xYz")));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 2u);
+}
+
+// A link reply is a few hundred bytes and a lyric file a few kilobytes; a
+// reply far beyond that is refused before it can take the memory.
+TEST(BoundedReplies, OversizedLinkReplyAndLyricFileAreRefused)
+{
+    const std::string pad(3 * 1024 * 1024, ' ');
+    const std::string link = R"([{"file_list":[{"url":"http://127.0.0.1/big.flac","size":1}]})" + pad + "]";
+    const std::string lyric = "[00:01.00]" + std::string(5 * 1024 * 1024, 'l');
+    test::LoopbackServer server([&](test::LoopbackServer&, int socket, const std::string& request) {
+        const bool isLink = request.find("GET /app/link/") == 0;
+        test::LoopbackServer::send(socket, test::LoopbackServer::reply(isLink ? link : lyric));
+    });
+    const ServiceEndpoints endpoints(Text("127.0.0.1:" + std::to_string(server.port())));
+    const std::optional<ResolvedLink> resolved = resolveLink(endpoints, "1");
+    EXPECT_TRUE(!resolved || resolved->url.empty());
+
+    test::TempDir dir;
+    fetchLyrics(Text(server.url("/a.lrc")), platform::fromNativePath(dir.file("a.lrc")));
+    EXPECT_EQ(test::readWholeFile(dir.file("a.lrc")), "");
 }
 
 }  // namespace
