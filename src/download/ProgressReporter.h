@@ -6,6 +6,7 @@
 
 #include "runtime/Text.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace quorvo::download {
@@ -17,12 +18,17 @@ struct ProgressTexts {
 
 class ProgressReporter {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // A new transfer: the next report shows speed 0.
     void reset() { m_lastProgressBytes = 0; }
-    ProgressTexts report(int64_t done, int64_t total);
+    // A window shorter than a second (the last report of a transfer comes
+    // before its window ends) shows its bytes per second, not its bytes.
+    ProgressTexts report(int64_t done, int64_t total, Clock::time_point at = Clock::now());
 
 private:
     int64_t m_lastProgressBytes = 0;
+    Clock::time_point m_lastReportAt;
 };
 
 // done × 100 / total, truncated, + "%". A total of 0 (an empty body) has

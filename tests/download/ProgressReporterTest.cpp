@@ -36,11 +36,26 @@ TEST(SpeedText, KilobytesRoundedHalfUpWithoutBlankAfterColon)
 TEST(ProgressReporter, FirstReportOfAResumedTransferShowsItsPercentAndSpeedZero)
 {
     ProgressReporter reporter;
-    const ProgressTexts first = reporter.report(5'010'240, 10'000'000);
+    const auto start = ProgressReporter::Clock::now();
+    const ProgressTexts first = reporter.report(5'010'240, 10'000'000, start);
     EXPECT_EQ(first.percent, "50%");
     EXPECT_EQ(first.speed, speedPrefix + "0 KB/s");
-    const ProgressTexts second = reporter.report(5'010'240 + 512 * 1024, 10'000'000);
+    // A full window (just over a second) shows its byte difference.
+    const ProgressTexts second
+        = reporter.report(5'010'240 + 512 * 1024, 10'000'000, start + std::chrono::milliseconds(1001));
     EXPECT_EQ(second.speed, speedPrefix + "512 KB/s");
+}
+
+// The last report comes before its window ends: 200 KB in a fifth of a
+// second is 1000 KB/s, not 200.
+TEST(ProgressReporter, ShortLastWindowShowsARatePerSecond)
+{
+    ProgressReporter reporter;
+    const auto start = ProgressReporter::Clock::now();
+    reporter.report(10240, 10240 + 200 * 1024, start);
+    const ProgressTexts last
+        = reporter.report(10240 + 200 * 1024, 10240 + 200 * 1024, start + std::chrono::milliseconds(200));
+    EXPECT_EQ(last.speed, speedPrefix + "1000 KB/s");
 }
 
 TEST(ProgressReporter, ResetMakesTheNextTransferStartAtSpeedZero)
