@@ -172,7 +172,14 @@ bool DownloadQueue::workSong(const DownloadTask& row)
         const std::lock_guard lock(m_mutex);
         emit(SpeedChanged {texts.speed});
     };
-    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag);
+    const TransferIdentity identity {row.songId, static_cast<int64_t>(link->size)};
+    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity);
+    if (result == TransferResult::Corrupt) {
+        // The server's own file is broken: fetching it again would give the same.
+        m_list.setCell(row.id, DownloadColumn::Status, Text(status::failed));
+        m_list.markFailed(row.id);
+        return true;
+    }
     if (result != TransferResult::Completed) {
         m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
         return false;

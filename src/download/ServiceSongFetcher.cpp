@@ -17,9 +17,9 @@ std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text&
 }
 
 TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                            int64_t limitKBps, AbortFlag& abortFlag)
+                                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity)
 {
-    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts);
+    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts, identity);
 }
 
 }  // namespace quorvo::download

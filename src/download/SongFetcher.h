@@ -20,7 +20,7 @@ public:
     // nullopt: the link reply is not readable (the row fails for good).
     virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                    int64_t limitKBps, AbortFlag& abortFlag)
+                                    int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity)
         = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "download/Transfer.h"
 
+#include "download/FlacCheck.h"
 #include "download/PartialFile.h"
 #include "net/HttpStream.h"
 #include "platform/Files.h"
@@ -67,49 +68,57 @@ long receiveBufferBytes(int64_t limitBytes)
     return static_cast<long>(std::min(largest, reads * static_cast<int64_t>(transferReadBytes)));
 }
 
-// One request and its reply. libcurl hands the body over in chunks; each
-// chunk is cut into reads of at most 10240 bytes, and the quota, the window
-// reports and the abort test run between reads, as in a plain read loop.
+// One request and its reply. With a rate limit libcurl's deliveries are cut
+// into reads of at most 10240 bytes, and the quota, the window reports and the
+// abort test run between reads, as in a plain read loop; without one each
+// delivery is written whole.
 class TransferAttempt {
 public:
-    enum class Outcome { Completed, Aborted, Failed, RestartFromZero };
+    enum class Outcome { Completed, Aborted, Failed, RestartFromZero, Corrupt };
 
-    TransferAttempt(const Text& finalPath, const ProgressCallback& progress, int64_t limitBytes, AbortFlag& abortFlag)
+    TransferAttempt(const Text& finalPath, const TransferIdentity& identity, const ProgressCallback& progress,
+                    int64_t limitBytes, AbortFlag& abortFlag, const TransferTimeouts& timeouts)
         : m_finalPath(finalPath)
         , m_partialPath(partialPathOf(finalPath))
+        , m_identity(identity)
         , m_progress(progress)
         , m_limit(limitBytes)
         , m_abortFlag(abortFlag)
+        , m_timeouts(timeouts)
     { }
 
-    Outcome run(const Text& url, int64_t offset, const TransferTimeouts& timeouts)
+    Outcome run(const Text& url, int64_t offset, const std::optional<PartialIdentity>& stored)
     {
         m_offset = offset;
+        m_resumed = offset > 0;
+        m_stored = stored;
         net::RequestPlan plan = net::planStream(url, transferHeaderBlock(0) + "\r\n");
         plan.rangeFrom = offset;
         // The plan's own agent; the header block's User-Agent line replaces
         // it on the wire, as it does for the URL-level calls it stands for.
         plan.userAgent = transferAgentText();
         net::StreamSettings settings;
-        settings.connectTimeout = timeouts.connect;
+        settings.connectTimeout = m_timeouts.connect;
         settings.receiveBufferBytes = receiveBufferBytes(m_limit);
-        settings.lowSpeedBytesPerSecond = 1;
-        settings.lowSpeedTime = timeouts.stall;
         net::StreamHandlers handlers;
         handlers.reply = [this](const net::StreamReply& reply) { return beginBody(reply); };
         handlers.body = [this](std::string_view bytes) { return deliver(bytes); };
         handlers.abort = [this] { return m_abortFlag.isRaised(); };
+        handlers.idle = [this] { return keepsMoving(Clock::now()); };
+        m_stallMark = {Clock::now(), 0};
 
         const net::StreamEnd end = net::streamRequest(plan, settings, handlers);
         const bool closed = m_file.close();
 
         if (m_rangeNotSatisfiable)
             return settleUnsatisfiableRange();
-        if (m_rejected || m_writeFailed || !closed)
+        if (m_restart)
+            return Outcome::RestartFromZero;
+        if (m_rejected || m_writeFailed || m_stalled || !closed)
             return Outcome::Failed;
         if (end == net::StreamEnd::Completed && m_bodyBegun && m_done == m_total) {
             report(m_total, m_total);
-            return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+            return finish();
         }
         if (m_abortFlag.isRaised())
             return Outcome::Aborted;
@@ -117,6 +126,48 @@ public:
     }
 
 private:
+    // The whole song is in the partial file: check it, then give it its name.
+    Outcome finish()
+    {
+        // Never a name for a file of another size than promised.
+        if (platform::fileSize(m_partialPath) != m_total
+            || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize))
+            return m_resumed ? Outcome::RestartFromZero : Outcome::Failed;
+        if (isFlacPath(m_finalPath) && checkFlac(m_partialPath) == FlacCheck::Mismatched)
+            return m_resumed ? Outcome::RestartFromZero : Outcome::Corrupt;
+        return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+    }
+
+    // What we know of the song's size: the link's, else the one stored with
+    // the partial file; 0 when neither says.
+    [[nodiscard]] int64_t knownSize() const
+    {
+        if (m_identity.expectedSize > 0)
+            return m_identity.expectedSize;
+        return m_stored ? m_stored->size : 0;
+    }
+
+    // A ranged reply that may be appended: a Content-Range starting at the
+    // offset asked for, a total that agrees with what we know, a length that
+    // reaches exactly to that total, and the same file as before.
+    [[nodiscard]] bool isAppendable(const net::StreamReply& reply) const
+    {
+        if (!m_contentRange.start || *m_contentRange.start != m_offset || !m_contentRange.completeLength)
+            return false;
+        const int64_t total = *m_contentRange.completeLength;
+        if (reply.contentLength != total - m_offset || (knownSize() > 0 && total != knownSize()))
+            return false;
+        if (m_stored) {
+            const std::optional<Text> tag = net::headerField(reply.headers.view(), "ETag");
+            const std::optional<Text> modified = net::headerField(reply.headers.view(), "Last-Modified");
+            if (!m_stored->entityTag.empty() && tag && *tag != m_stored->entityTag)
+                return false;
+            if (!m_stored->lastModified.empty() && modified && *modified != m_stored->lastModified)
+                return false;
+        }
+        return true;
+    }
+
     // The first body bytes (or the end of a reply without body): decide
     // whether this reply may go into the partial file at all.
     bool beginBody(const net::StreamReply& reply)
@@ -139,26 +190,32 @@ private:
             return reject();
 
         bool restart = false;
-        if (m_offset > 0) {
-            if (status == 206) {
-                const std::optional<int64_t> start = m_contentRange.start;
-                if (start && *start == 0)
-                    restart = true;
-                else if (start && *start != m_offset)
-                    return reject();
-            } else {
-                // The server ignored the range and sends the whole file.
-                restart = true;
-            }
+        if (status == 206) {
+            // Only an answer to our own range, exactly as asked, is a part of the song.
+            if (m_offset == 0 || !isAppendable(reply))
+                return restartFromZero();
+        } else if (m_offset > 0) {
+            // The server ignored the range and sends the whole file.
+            restart = true;
+            m_resumed = false;
         }
         if (restart)
             m_offset = 0;
+        m_total = m_offset + contentLength;
+        if (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
+            return m_offset > 0 ? restartFromZero() : reject();
         if (!m_file.open(m_partialPath, restart)) {
             m_writeFailed = true;
             return false;
         }
+        PartialIdentity identity;
+        identity.songId = m_identity.songId;
+        identity.size = m_total;
+        identity.entityTag = net::headerField(reply.headers.view(), "ETag").value_or(Text());
+        identity.lastModified = net::headerField(reply.headers.view(), "Last-Modified").value_or(Text());
+        // Refused on a file system without extended attributes: sizes and checksums still guard it.
+        static_cast<void>(m_file.setIdentity(identity));
         m_done = m_offset;
-        m_total = m_offset + contentLength;
         return true;
     }
 
@@ -168,14 +225,54 @@ private:
         return false;
     }
 
-    // Writes one delivery, read by read: before each read the quota of the
-    // current window is checked, after each read the window and the abort flag.
+    bool restartFromZero()
+    {
+        m_restart = true;
+        return false;
+    }
+
+    // The stall rule: fewer than stallBytes in a whole stall time gives up.
+    bool keepsMoving(Clock::time_point now)
+    {
+        if (now - m_stallMark.at < m_timeouts.stall)
+            return true;
+        if (m_done - m_stallMark.done < stallBytes) {
+            m_stalled = true;
+            return false;
+        }
+        m_stallMark = {now, m_done};
+        return true;
+    }
+
     bool deliver(std::string_view bytes)
     {
         if (m_rejected || m_writeFailed)
             return false;
+        if (m_limit <= 0)
+            return deliverWhole(bytes);
+        return deliverRead(bytes);
+    }
+
+    // No limit: one write for what libcurl delivered.
+    bool deliverWhole(std::string_view bytes)
+    {
+        if (!m_file.write(bytes)) {
+            m_writeFailed = true;
+            return false;
+        }
+        m_done += static_cast<int64_t>(bytes.size());
+        const Clock::time_point now = Clock::now();
+        if (windowEnded(now))
+            reportWindow(now);
+        return !m_abortFlag.isRaised() && keepsMoving(now);
+    }
+
+    // Writes one delivery, read by read: before each read the quota of the
+    // current window is checked, after each read the window and the abort flag.
+    bool deliverRead(std::string_view bytes)
+    {
         while (!bytes.empty()) {
-            if (m_limit > 0 && m_readFill == 0 && m_windowBytes >= m_limit) {
+            if (m_readFill == 0 && m_windowBytes >= m_limit) {
                 // Quota used up: no read until the window ends. Sleep rather
                 // than poll the clock; a raised abort flag wakes us.
                 if (!sleepUntilWindowEnds())
@@ -197,7 +294,7 @@ private:
             const Clock::time_point now = Clock::now();
             if (windowEnded(now))
                 reportWindow(now);
-            if (m_abortFlag.isRaised())
+            if (m_abortFlag.isRaised() || !keepsMoving(now))
                 return false;
         }
         return true;
@@ -234,36 +331,72 @@ private:
     }
 
     // 416: the range starts at or beyond the end of the file. When the server
-    // says the file is exactly as long as the partial file, the partial file
-    // is the whole song; otherwise it cannot be resumed and starts over.
+    // says the file is exactly as long as the partial file (and as long as we
+    // know the song to be), the partial file is the whole song; otherwise it
+    // cannot be resumed and starts over.
     Outcome settleUnsatisfiableRange()
     {
-        if (m_offset > 0 && m_contentRange.completeLength && *m_contentRange.completeLength == m_offset) {
+        const std::optional<int64_t> length = m_contentRange.completeLength;
+        if (m_offset > 0 && length && *length == m_offset && (knownSize() == 0 || knownSize() == m_offset)) {
+            m_total = m_offset;
             report(m_offset, m_offset);
-            return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+            return finish();
         }
         return m_offset > 0 ? Outcome::RestartFromZero : Outcome::Failed;
     }
 
+    struct StallMark {
+        Clock::time_point at;
+        int64_t done = 0;
+    };
+
     const Text& m_finalPath;
     const Text m_partialPath;
+    const TransferIdentity& m_identity;
     const ProgressCallback& m_progress;
     const int64_t m_limit;
     AbortFlag& m_abortFlag;
+    const TransferTimeouts& m_timeouts;
 
     PartialFile m_file;
+    std::optional<PartialIdentity> m_stored;
     ContentRange m_contentRange;
+    StallMark m_stallMark;
     int64_t m_offset = 0;
     int64_t m_done = 0;
     int64_t m_total = 0;
     int64_t m_windowBytes = 0;
     std::size_t m_readFill = 0;
     std::optional<Clock::time_point> m_lastReport;
+    bool m_resumed = false;
     bool m_bodyBegun = false;
     bool m_rejected = false;
+    bool m_restart = false;
     bool m_rangeNotSatisfiable = false;
     bool m_writeFailed = false;
+    bool m_stalled = false;
 };
+
+// The offset to resume from, and what the partial file says it belongs to. A
+// partial file of another song (or of another size of this one) is thrown
+// away first.
+int64_t resumeOffset(const Text& partialPath, const TransferIdentity& identity, std::optional<PartialIdentity>& stored)
+{
+    const int64_t size = platform::fileSize(partialPath);
+    if (size <= 0)
+        return 0;
+    const StoredIdentity found = PartialFile::identityOf(partialPath);
+    stored = found.identity;
+    if (!stored)
+        return size;
+    const bool otherSong = !identity.songId.empty() && stored->songId != identity.songId;
+    const bool otherSize = identity.expectedSize > 0 && stored->size > 0 && stored->size != identity.expectedSize;
+    if (otherSong || otherSize || (stored->size > 0 && size > stored->size)) {
+        stored.reset();
+        return platform::deleteFile(partialPath) ? 0 : -1;
+    }
+    return size;
+}
 
 }  // namespace
 
@@ -289,27 +422,31 @@ Text partialPathOf(const Text& finalPath)
 }
 
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferTimeouts& timeouts)
+                            AbortFlag& abortFlag, const TransferTimeouts& timeouts, const TransferIdentity& identity)
 {
     // A negative limit is no limit, like 0: it cannot mean "read nothing".
     const int64_t limitBytes = limitKBps > 0 ? limitKBps * bytesPerKB : 0;
     const Text partialPath = partialPathOf(finalPath);
 
     TransferResult result = TransferResult::Failed;
-    // A second attempt only after a 416 showed that the partial file cannot be resumed.
+    // A second attempt, from byte 0, only when the first showed that the
+    // partial file or the reply cannot be trusted.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int64_t size = platform::fileSize(partialPath);
-        const int64_t offset = size > 0 ? size : 0;
-        TransferAttempt transfer(finalPath, progress, limitBytes, abortFlag);
-        const TransferAttempt::Outcome outcome = transfer.run(url, offset, timeouts);
+        std::optional<PartialIdentity> stored;
+        const int64_t offset = resumeOffset(partialPath, identity, stored);
+        if (offset < 0)
+            break;
+        TransferAttempt transfer(finalPath, identity, progress, limitBytes, abortFlag, timeouts);
+        const TransferAttempt::Outcome outcome = transfer.run(url, offset, stored);
         if (outcome == TransferAttempt::Outcome::RestartFromZero && !abortFlag.isRaised()) {
-            if (platform::deleteFile(partialPath))
+            if (attempt == 0 && platform::deleteFile(partialPath))
                 continue;
             result = TransferResult::Failed;
             break;
         }
         result = outcome == TransferAttempt::Outcome::Completed ? TransferResult::Completed
             : outcome == TransferAttempt::Outcome::Aborted      ? TransferResult::Aborted
+            : outcome == TransferAttempt::Outcome::Corrupt      ? TransferResult::Corrupt
                                                                 : TransferResult::Failed;
         break;
     }

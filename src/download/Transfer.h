@@ -20,6 +20,14 @@ enum class TransferResult {
     Completed,  // the body was read to its end and the file is in place
     Aborted,    // stopped because the abort flag was raised (acknowledged)
     Failed,     // network, HTTP or disk failure; a partial file may remain
+    Corrupt,    // a whole fresh file that fails its own checksum; it stays the partial file
+};
+
+// What the song being fetched is known to be: its id, and the size the link
+// reply gave (0 when it gave none).
+struct TransferIdentity {
+    Text songId;
+    int64_t expectedSize = 0;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's
@@ -28,8 +36,8 @@ using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
 
 struct TransferTimeouts {
     std::chrono::milliseconds connect {15000};
-    // A reply that delivers no byte for this long has failed (whole seconds).
-    std::chrono::seconds stall {30};
+    // A transfer that moves fewer than stallBytes in this long has failed.
+    std::chrono::milliseconds stall {60000};
 };
 
 // One read takes at most this many bytes; the rate quota is checked between reads.
@@ -37,6 +45,7 @@ inline constexpr std::size_t transferReadBytes = 10240;
 // Reports and rate quotas are per window of this length.
 inline constexpr std::chrono::milliseconds progressWindow {1000};
 inline constexpr int64_t bytesPerKB = 1024;
+inline constexpr int64_t stallBytes = 1024;
 
 // The request header lines, without a trailing line break; with a resume
 // offset above 0 the block ends with "\r\nRange:bytes=" offset "-".
@@ -52,7 +61,11 @@ Text partialPathOf(const Text& finalPath);
 // The abort flag is looked at after every read and while the loop waits for
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
+// The partial file carries `identity`; one of another song is not resumed,
+// and a file is renamed only at the size promised and, for FLAC, only when
+// its audio matches its own MD5.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferTimeouts& timeouts = {});
+                            AbortFlag& abortFlag, const TransferTimeouts& timeouts = {},
+                            const TransferIdentity& identity = {});
 
 }  // namespace quorvo::download

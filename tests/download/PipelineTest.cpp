@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace quorvo::download {
 namespace {
@@ -128,6 +129,37 @@ TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical
     const std::vector<service::SongRecord> again = search("夜色温柔");
     EXPECT_TRUE(
         std::none_of(again.begin(), again.end(), [](const service::SongRecord& r) { return r.songId == "9900001"; }));
+}
+
+// "夜色温柔" and its live version build the same file name: a partial file
+// the first one left behind must not become the head of the second.
+TEST_F(PipelineTest, SameNamePairNeverSplicesOneSongOntoTheOther)
+{
+    m_config.write("bypass", "0");
+    m_config.write("lrc", "0");
+    m_config.write("speed", "20");
+    const std::vector<service::SongRecord> rows = search("夜色温柔");
+    const std::vector<service::SongRecord> studio = only(rows, {"9900001"});
+    const std::vector<service::SongRecord> live = only(rows, {"9900065"});
+    ASSERT_EQ(studio.size() + live.size(), 2u);
+    const std::string name = "林晓风 - 夜色温柔";
+    const std::string partial = m_dir.file(name + ".flac.tmp");
+    m_queue.addTickedSongs(studio);
+    for (int i = 0; i < 2000 && !(fs::exists(partial) && fs::file_size(partial) > 20000); ++i)
+        std::this_thread::sleep_for(10ms);
+    m_queue.stopWorker(true);
+    ASSERT_GT(fs::file_size(partial), 0u);
+
+    m_config.write("speed", "0");
+    QueueMailbox mailbox;
+    DownloadQueue second {m_fetcher, m_settings, m_nameBuilder, &mailbox};
+    second.addTickedSongs(live);
+    ASSERT_TRUE(second.waitUntilIdle(60s));
+    const std::string finished = m_dir.file(name + ".flac");
+    if (second.list().rows().at(0).status == Text(status::completed)) {
+        EXPECT_TRUE(test::readWholeFile(finished) == serverFile("9900065", "flac"));
+    }
+    EXPECT_FALSE(fs::exists(finished) && test::readWholeFile(finished) != serverFile("9900065", "flac"));
 }
 
 TEST_F(PipelineTest, Mp3SongAndForbiddenCharactersInItsName)
