@@ -45,8 +45,8 @@ FlacCheck checkFlac(const Text& path)
         return FlacCheck::Mismatched;
     Decoding decoding;
     FLAC__stream_decoder_set_md5_checking(decoder.get(), true);
-    if (FLAC__stream_decoder_init_file(decoder.get(), platform::nativePath(path).c_str(), &onFrame, &onMetadata, &onError,
-                                       &decoding)
+    if (FLAC__stream_decoder_init_file(decoder.get(), platform::nativePath(path).c_str(), &onFrame, &onMetadata,
+                                       &onError, &decoding)
         != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         return FlacCheck::Mismatched;
     const bool decoded = FLAC__stream_decoder_process_until_end_of_stream(decoder.get()) != 0;

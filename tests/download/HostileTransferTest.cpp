@@ -136,8 +136,9 @@ protected:
 TEST_F(FlacTransferTest, FlacWhoseAudioDoesNotMatchItsChecksumStaysAPartialFile)
 {
     const std::string bad = m_bad;
-    LoopbackServer server(
-        [bad](LoopbackServer&, int socket, const std::string&) { LoopbackServer::send(socket, LoopbackServer::reply(bad)); });
+    LoopbackServer server([bad](LoopbackServer&, int socket, const std::string&) {
+        LoopbackServer::send(socket, LoopbackServer::reply(bad));
+    });
     EXPECT_NE(transferFile(Text(server.url("/s.flac")), target("s.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     EXPECT_FALSE(exists("s.flac"));
