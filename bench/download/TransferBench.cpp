@@ -6,6 +6,7 @@
 // QUORVO_BENCH_HOST=HOST:PORT measures against a quorvo-server started
 // separately (run with --pregenerate 9900030) instead of one started here.
 
+#include "download/FlacCheck.h"
 #include "download/Transfer.h"
 
 #include "ReferenceServer.h"
@@ -121,7 +122,7 @@ void unlimitedVersusCurl(benchmark::State& state)
 }
 BENCHMARK(unlimitedVersusCurl)->Iterations(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void limited500KBpsFor20s(benchmark::State& state)
+void limitedFor20s(benchmark::State& state, int64_t limitKBps)
 {
     const test::TempDir dir;
     const Text target = platform::fromNativePath(dir.file("song.flac"));
@@ -146,7 +147,7 @@ void limited500KBpsFor20s(benchmark::State& state)
         const Text url(largeSongUrl());
         const double cpuStart = threadCpuSeconds();
         const Clock::time_point start = Clock::now();
-        transferFile(url, target, progress, 500, abortFlag);
+        transferFile(url, target, progress, limitKBps, abortFlag);
         const double wall = seconds(Clock::now() - start);
         const double cpu = threadCpuSeconds() - cpuStart;
         fs::remove(dir.file("song.flac.tmp"));
@@ -155,7 +156,34 @@ void limited500KBpsFor20s(benchmark::State& state)
         state.counters["seconds"] = wall;
     }
 }
+void limited500KBpsFor20s(benchmark::State& state)
+{
+    limitedFor20s(state, 500);
+}
 BENCHMARK(limited500KBpsFor20s)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void limited100KBpsFor20s(benchmark::State& state)
+{
+    limitedFor20s(state, 100);
+}
+BENCHMARK(limited100KBpsFor20s)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The MD5 check of the large song after its transfer (decoding all of it).
+void flacCheckOfTheLargeSong(benchmark::State& state)
+{
+    const test::TempDir dir;
+    const Text target = platform::fromNativePath(dir.file("song.flac"));
+    AbortFlag abortFlag;
+    if (transferFile(Text(largeSongUrl()), target, {}, 0, abortFlag) != TransferResult::Completed) {
+        state.SkipWithError("transfer failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (checkFlac(target) != FlacCheck::Matches)
+            state.SkipWithError("checksum mismatch");
+    }
+}
+BENCHMARK(flacCheckOfTheLargeSong)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Raises the flag from another thread `after` into the transfer; the time
 // from the raise until transferFile has returned (flag acknowledged).
