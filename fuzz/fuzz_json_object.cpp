@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-using quorvo::JsonObject;
 using quorvo::Text;
+using quorvo::data::JsonObject;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

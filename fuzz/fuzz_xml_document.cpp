@@ -10,7 +10,7 @@
 
 using quorvo::Bytes;
 using quorvo::Text;
-using quorvo::XmlDocument;
+using quorvo::data::XmlDocument;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

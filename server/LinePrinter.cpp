@@ -10,7 +10,7 @@ namespace quorvo::server {
 namespace {
 
 // Below PIPE_BUF, so a write after POLLOUT on a pipe cannot block.
-constexpr std::size_t kMaxLine = 4000;
+constexpr std::size_t maxLineBytes = 4000;
 
 }  // namespace
 
@@ -32,8 +32,8 @@ LinePrinter::~LinePrinter()
 
 void LinePrinter::print(std::string line)
 {
-    if (line.size() > kMaxLine)
-        line.resize(kMaxLine);
+    if (line.size() > maxLineBytes)
+        line.resize(maxLineBytes);
     line += '\n';
     {
         const std::lock_guard lock(m_mutex);

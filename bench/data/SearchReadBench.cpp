@@ -17,7 +17,7 @@ namespace {
 
 using quorvo::Bytes;
 using quorvo::Text;
-using quorvo::XmlDocument;
+using quorvo::data::XmlDocument;
 using quorvo::net::HttpClient;
 
 const Bytes& searchReply()

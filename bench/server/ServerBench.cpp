@@ -19,7 +19,7 @@ namespace {
 
 using quorvo::test::ReferenceServer;
 
-constexpr const char* kLargeSong = "/data2/music/9900030/9900030.flac";
+constexpr const char* largeSong = "/data2/music/9900030/9900030.flac";
 
 // Reads one whole response into a reused buffer; returns the bytes received.
 std::uint64_t download(std::uint16_t port, const std::string& target)
@@ -61,11 +61,11 @@ void BM_StreamCachedLargeSong(benchmark::State& state)
 {
     ReferenceServer server;
     // The first request generates the file; the measured ones stream it from the cache.
-    const std::uint64_t size = download(server.port(), kLargeSong);
+    const std::uint64_t size = download(server.port(), largeSong);
     const long peakBefore = residentKb(server.pid()).first;
     std::uint64_t bytes = 0;
     for (auto _ : state)
-        bytes += download(server.port(), kLargeSong);
+        bytes += download(server.port(), largeSong);
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
     state.counters["file_MB"] = static_cast<double>(size) / 1e6;
     state.counters["server_peak_kB_before"] = static_cast<double>(peakBefore);
@@ -77,10 +77,10 @@ void BM_StreamThrottlePathUnlimited(benchmark::State& state)
 {
     // The chunked fault takes the read-and-send path instead of sendfile.
     ReferenceServer server({"--fault-chunked", "--fault-on", "files"});
-    (void)download(server.port(), kLargeSong);
+    (void)download(server.port(), largeSong);
     std::uint64_t bytes = 0;
     for (auto _ : state)
-        bytes += download(server.port(), kLargeSong);
+        bytes += download(server.port(), largeSong);
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
     state.counters["server_peak_kB"] = static_cast<double>(residentKb(server.pid()).first);
 }

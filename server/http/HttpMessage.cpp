@@ -1,23 +1,12 @@
 #include "http/HttpMessage.h"
 
-#include <algorithm>
+#include "runtime/Text.h"
 
 namespace quorvo::server {
 
-namespace {
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 bool equalsIgnoringCase(std::string_view left, std::string_view right)
 {
-    return left.size() == right.size() && std::equal(left.begin(), left.end(), right.begin(), [](char a, char b) {
-               return lowerAscii(a) == lowerAscii(b);
-           });
+    return text::equals(left, right, CaseSensitivity::Insensitive);
 }
 
 std::optional<std::string_view> HttpRequest::header(std::string_view name) const

@@ -26,9 +26,9 @@ namespace quorvo::server {
 
 namespace {
 
-constexpr std::size_t kThreadStackBytes = 256 * 1024;
-constexpr std::size_t kPieceBytes = 64 * 1024;
-constexpr std::size_t kSendfileBytes = 4 * 1024 * 1024;
+constexpr std::size_t threadStackBytes = 256 * 1024;
+constexpr std::size_t pieceBytes = 64 * 1024;
+constexpr std::size_t sendfileBytes = 4 * 1024 * 1024;
 
 void setTimeout(int socket, int option, std::chrono::seconds timeout)
 {
@@ -44,7 +44,7 @@ bool spawnDetached(std::function<void()> body)
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0)
         return false;
-    pthread_attr_setstacksize(&attributes, kThreadStackBytes);
+    pthread_attr_setstacksize(&attributes, threadStackBytes);
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     auto owned = std::make_unique<std::function<void()>>(std::move(body));
     pthread_t thread;
@@ -304,7 +304,7 @@ private:
         off_t offset = static_cast<off_t>(file.offset);
         std::uint64_t left = length;
         while (left > 0) {
-            const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, kSendfileBytes));
+            const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, sendfileBytes));
             if (entry)
                 entry->bodyBytes += step;
             const ssize_t sent = ::sendfile(m_socket.get(), file.fd->get(), &offset, step);
@@ -372,9 +372,9 @@ private:
     bool sendPaced(const Response& response, std::uint64_t limit, bool chunked, std::uint64_t rate,
                    RequestLog::Entry* entry)
     {
-        std::size_t pieceSize = kPieceBytes;
+        std::size_t pieceSize = pieceBytes;
         if (rate > 0)
-            pieceSize = static_cast<std::size_t>(std::clamp<std::uint64_t>(rate / 10, 1, kPieceBytes));
+            pieceSize = static_cast<std::size_t>(std::clamp<std::uint64_t>(rate / 10, 1, pieceBytes));
         const auto start = std::chrono::steady_clock::now();
         std::string piece;
         std::uint64_t sent = 0;
@@ -543,10 +543,10 @@ void HttpServer::startConnection(UniqueFd socket)
 
 void HttpServer::rejectBusy(int socket)
 {
-    static constexpr std::string_view kBusy
+    static constexpr std::string_view busyReply
         = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\nRetry-After: 1\r\n\r\n";
     // Best effort and never blocking: the accept loop must not stall.
-    [[maybe_unused]] const auto sent = ::send(socket, kBusy.data(), kBusy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    [[maybe_unused]] const auto sent = ::send(socket, busyReply.data(), busyReply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     m_log.addUnparsed(503);
 }
 

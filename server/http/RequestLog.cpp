@@ -64,15 +64,15 @@ std::string RequestLog::render() const
 
 std::string escapeLogField(std::string_view bytes)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte > 0x7E || byte == '\\') {
             out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
+            out += hexDigits[byte >> 4];
+            out += hexDigits[byte & 0x0F];
         } else {
             out += c;
         }

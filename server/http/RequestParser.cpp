@@ -1,12 +1,14 @@
 #include "http/RequestParser.h"
 
+#include "runtime/Text.h"
+
 #include <cstddef>
 
 namespace quorvo::server {
 
 namespace {
 
-constexpr std::size_t kMaxTargetLength = 16 * 1024;
+constexpr std::size_t maxTargetLength = 16 * 1024;
 
 bool isTokenChar(unsigned char c)
 {
@@ -54,15 +56,6 @@ bool isToken(std::string_view text)
 bool isTargetByte(unsigned char c)
 {
     return c > 0x20 && c != 0x7F;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 // Splits the head into lines, accepting CRLF and bare LF endings.
@@ -122,7 +115,7 @@ std::variant<HttpRequest, ParseFailure> parseRequestHead(std::string_view head)
         if (!isTargetByte(static_cast<unsigned char>(c)))
             return ParseFailure {400};
     }
-    if (target.size() > kMaxTargetLength)
+    if (target.size() > maxTargetLength)
         return ParseFailure {414};
     if (version.size() != 8 || version.substr(0, 5) != "HTTP/" || version[6] != '.' || version[5] < '0'
         || version[5] > '9' || version[7] < '0' || version[7] > '9')
@@ -147,7 +140,7 @@ std::variant<HttpRequest, ParseFailure> parseRequestHead(std::string_view head)
         const std::string_view name = line.substr(0, colon);
         if (!isToken(name))
             return ParseFailure {400};
-        request.headers.push_back({std::string(name), std::string(trimBlanks(line.substr(colon + 1)))});
+        request.headers.push_back({std::string(name), std::string(text::trimSpacesAndTabs(line.substr(colon + 1)))});
     }
     return request;
 }

@@ -98,10 +98,10 @@ std::optional<std::string> writeMp3(const std::string& path, SignalSource& sourc
     if (!out.valid())
         return "cannot open " + path + " for MP3 output";
 
-    constexpr std::size_t kFrames = 8192;
-    std::vector<std::int32_t> samples(kFrames * 2);
-    std::vector<short> pcm(kFrames * 2);
-    std::vector<unsigned char> encoded(kFrames * 5 / 4 + 7200 + kFrames);
+    constexpr std::size_t framesPerPass = 8192;
+    std::vector<std::int32_t> samples(framesPerPass * 2);
+    std::vector<short> pcm(framesPerPass * 2);
+    std::vector<unsigned char> encoded(framesPerPass * 5 / 4 + 7200 + framesPerPass);
     for (;;) {
         const std::size_t frames = source.next(samples);
         if (frames == 0)

@@ -8,15 +8,15 @@ namespace quorvo::server {
 
 namespace {
 
-constexpr unsigned kTableBits = 12;
-constexpr double kPentatonic[] = {0, 2, 4, 7, 9};
+constexpr unsigned tableBits = 12;
+constexpr double pentatonicSteps[] = {0, 2, 4, 7, 9};
 
 }  // namespace
 
 SignalSource::SignalSource(SignalShape shape, std::uint64_t seed)
     : m_shape(shape)
     , m_state(seed ? seed : 0x9E3779B97F4A7C15ull)
-    , m_sineTable(1u << kTableBits)
+    , m_sineTable(1u << tableBits)
 {
     for (std::size_t i = 0; i < m_sineTable.size(); ++i)
         m_sineTable[i]
@@ -36,7 +36,8 @@ void SignalSource::startNote()
 {
     Voice& voice = m_voices[m_nextVoice];
     m_nextVoice = (m_nextVoice + 1) % std::size(m_voices);
-    const double semitone = kPentatonic[random() % std::size(kPentatonic)] + 12.0 * static_cast<double>(random() % 3);
+    const double semitone
+        = pentatonicSteps[random() % std::size(pentatonicSteps)] + 12.0 * static_cast<double>(random() % 3);
     const double frequency = 220.0 * std::pow(2.0, semitone / 12.0);
     voice.step = static_cast<std::uint32_t>(frequency / m_shape.sampleRate * 4294967296.0);
     voice.amplitude = 0.18 + 0.1 * static_cast<double>(random() % 100) / 100.0;
@@ -59,7 +60,7 @@ std::size_t SignalSource::next(std::span<std::int32_t> interleaved)
         --m_framesToNextNote;
         double mix = 0;
         for (Voice& voice : m_voices) {
-            mix += voice.amplitude * m_sineTable[voice.phase >> (32 - kTableBits)];
+            mix += voice.amplitude * m_sineTable[voice.phase >> (32 - tableBits)];
             voice.phase += voice.step;
             voice.amplitude *= voice.decay;
         }

@@ -1,20 +1,13 @@
 #include "service/ByteRange.h"
 
+#include "runtime/Text.h"
+
 #include <limits>
 #include <optional>
 
 namespace quorvo::server {
 
 namespace {
-
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 struct Number {
     std::uint64_t value = 0;
@@ -38,34 +31,23 @@ std::optional<Number> parseNumber(std::string_view text)
     return number;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 RangeDecision decideRange(std::string_view value, std::uint64_t size)
 {
     RangeDecision whole;
     const auto equals = value.find('=');
-    if (equals == std::string_view::npos || !equalsNoCase(trim(value.substr(0, equals)), "bytes"))
+    if (equals == std::string_view::npos
+        || !text::equals(text::trimSpacesAndTabs(value.substr(0, equals)), "bytes", CaseSensitivity::Insensitive))
         return whole;
-    const std::string_view spec = trim(value.substr(equals + 1));
+    const std::string_view spec = text::trimSpacesAndTabs(value.substr(equals + 1));
     if (spec.find(',') != std::string_view::npos)
         return whole;
     const auto dash = spec.find('-');
     if (dash == std::string_view::npos)
         return whole;
-    const std::string_view firstText = trim(spec.substr(0, dash));
-    const std::string_view lastText = trim(spec.substr(dash + 1));
+    const std::string_view firstText = text::trimSpacesAndTabs(spec.substr(0, dash));
+    const std::string_view lastText = text::trimSpacesAndTabs(spec.substr(dash + 1));
 
     if (firstText.empty()) {
         // Suffix range: the last S bytes.

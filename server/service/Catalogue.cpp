@@ -126,8 +126,8 @@ int Song::mp3Kbps() const
     const auto [end, error] = std::from_chars(rate.data(), rate.data() + rate.size(), value);
     if (error != std::errc() || end != rate.data() + rate.size())
         return 128;
-    static constexpr int kRates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    for (const int allowed : kRates) {
+    static constexpr int allowedRates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    for (const int allowed : allowedRates) {
         if (value <= allowed)
             return allowed;
     }

@@ -8,7 +8,7 @@ namespace quorvo::server {
 
 namespace {
 
-constexpr const char* kLines[] = {
+constexpr const char* lyricLines[] = {
     "风吹过旧街的路灯",
     "我在雨里等一个回声",
     "City lights are fading slow",
@@ -50,7 +50,7 @@ std::string lyricsFor(const Song& song)
     const int end = song.seconds * 100;
     for (int at = 300; at < end; at += 350 + static_cast<int>(state % 250)) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
-        out += timeTag(at) + kLines[(state >> 33) % std::size(kLines)] + "\n";
+        out += timeTag(at) + lyricLines[(state >> 33) % std::size(lyricLines)] + "\n";
     }
     return out;
 }

@@ -19,12 +19,12 @@ namespace quorvo::server {
 
 namespace {
 
-constexpr std::string_view kSearchPath = "/v1/restserver/vesk";
-constexpr std::string_view kSearchMethod = "Quorvo.vesk.search.common";
-constexpr std::string_view kLinkPath = "/app/link/getLinks.php";
-constexpr std::string_view kLyricPrefix = "/data2/lrc/";
-constexpr std::string_view kMusicPrefix = "/data2/music/";
-constexpr std::string_view kRedirectPrefix = "/_r";
+constexpr std::string_view searchPath = "/v1/restserver/vesk";
+constexpr std::string_view searchMethod = "Quorvo.vesk.search.common";
+constexpr std::string_view linkPath = "/app/link/getLinks.php";
+constexpr std::string_view lyricPrefix = "/data2/lrc/";
+constexpr std::string_view musicPrefix = "/data2/music/";
+constexpr std::string_view redirectPrefix = "/_r";
 
 Response textReply(int status, std::string body, std::string contentType)
 {
@@ -164,7 +164,7 @@ std::optional<Response> QuorvoService::faultReply(const HttpRequest& request, co
     } else if (faults.redirect && !redirected) {
         reply = htmlError(302);
         const std::string location = faults.redirect->empty()
-            ? "http://" + hostFor(request) + std::string(kRedirectPrefix) + request.target
+            ? "http://" + hostFor(request) + std::string(redirectPrefix) + request.target
             : *faults.redirect;
         reply->setHeader("Location", location);
     }
@@ -195,12 +195,12 @@ Response QuorvoService::handle(const HttpRequest& request)
     // "/_r/..." is where the redirect fault sends clients: the same resource,
     // without the redirect.
     bool redirected = false;
-    if (path.starts_with(std::string(kRedirectPrefix) + "/")) {
-        path.remove_prefix(kRedirectPrefix.size());
+    if (path.starts_with(std::string(redirectPrefix) + "/")) {
+        path.remove_prefix(redirectPrefix.size());
         redirected = true;
     }
 
-    if (path == kSearchPath) {
+    if (path == searchPath) {
         const FaultSettings faults = faultsFor(Endpoint::Search, nullptr);
         if (auto fault = faultReply(request, faults, redirected))
             return std::move(*fault);
@@ -210,12 +210,12 @@ Response QuorvoService::handle(const HttpRequest& request)
         applyDelivery(response, faults);
         return response;
     }
-    if (path == kLinkPath)
+    if (path == linkPath)
         return link(request, redirected);
-    if (path.starts_with(kLyricPrefix))
-        return lyrics(request, path.substr(kLyricPrefix.size()), redirected);
-    if (path.starts_with(kMusicPrefix))
-        return songFile(request, path.substr(kMusicPrefix.size()), redirected);
+    if (path.starts_with(lyricPrefix))
+        return lyrics(request, path.substr(lyricPrefix.size()), redirected);
+    if (path.starts_with(musicPrefix))
+        return songFile(request, path.substr(musicPrefix.size()), redirected);
     return htmlError(404);
 }
 
@@ -225,7 +225,7 @@ Response QuorvoService::search(const HttpRequest& request)
     const auto method = queryValue(query, "method");
     if (!method)
         return xmlReply(400, searchErrorXml(22001, "missing method"));
-    if (*method != kSearchMethod)
+    if (*method != searchMethod)
         return xmlReply(400, searchErrorXml(22005, "method not found"));
     const auto format = queryValue(query, "format");
     if (format && *format != "xml")
@@ -240,7 +240,7 @@ Response QuorvoService::search(const HttpRequest& request)
     SearchPage page;
     const auto pageSize = numberValue(queryValue(query, "page_size"));
     const auto pageNo = numberValue(queryValue(query, "page_no"));
-    page.pageSize = static_cast<int>(std::clamp<long long>(pageSize.value_or(kDefaultPageSize), 1, kMaxPageSize));
+    page.pageSize = static_cast<int>(std::clamp<long long>(pageSize.value_or(defaultPageSize), 1, maxPageSize));
     const long long number = std::max<long long>(pageNo.value_or(1), 1);
     page.pageNo = static_cast<int>(std::min<long long>(number, std::numeric_limits<int>::max()));
 
@@ -286,7 +286,7 @@ Response QuorvoService::link(const HttpRequest& request, bool redirected)
             using Json = nlohmann::ordered_json;
             const std::string extension = song->extension();
             Json file;
-            file["url"] = "http://" + hostFor(request) + std::string(kMusicPrefix) + song->id + "/" + song->id + "."
+            file["url"] = "http://" + hostFor(request) + std::string(musicPrefix) + song->id + "/" + song->id + "."
                 + extension + "?xcode=" + hexFingerprint(song->id);
             file["size"] = media->size;
             file["format"] = extension;

@@ -10,8 +10,8 @@
 
 namespace quorvo::server {
 
-inline constexpr int kMaxPageSize = 60;
-inline constexpr int kDefaultPageSize = 20;
+inline constexpr int maxPageSize = 60;
+inline constexpr int defaultPageSize = 20;
 
 // Splits a UTF-8 query at ASCII blanks and ideographic spaces.
 std::vector<std::string> queryWords(std::string_view queryUtf8);
@@ -30,7 +30,7 @@ struct SearchPage {
     std::vector<const Song*> songs;  // the songs of this page
     std::size_t total = 0;           // matches over all pages
     int pageNo = 1;
-    int pageSize = kDefaultPageSize;
+    int pageSize = defaultPageSize;
 };
 
 std::string searchReplyXml(const SearchPage& page, const std::vector<std::string>& words);

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace quorvo {
+namespace quorvo::data {
 
-namespace json_detail {
+namespace detail {
 namespace {
 
 std::optional<Path> pathOf(const Text& path, PathForm form)
@@ -90,9 +90,9 @@ bool truthy(const Json& value)
 }
 
 }  // namespace
-}  // namespace json_detail
+}  // namespace detail
 
-using namespace json_detail;
+using namespace detail;
 
 JsonObject::JsonObject()
     : m_value(std::make_shared<Value>())
@@ -358,4 +358,4 @@ int JsonObject::typeOf(const Text& path) const
     return typeObject;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -17,9 +17,9 @@
 #include <memory>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::data {
 
-namespace json_detail {
+namespace detail {
 struct Value;
 }
 
@@ -75,9 +75,9 @@ public:
     [[nodiscard]] int typeOf(const Text& path = {}) const;
 
 private:
-    explicit JsonObject(std::shared_ptr<json_detail::Value> value);
+    explicit JsonObject(std::shared_ptr<detail::Value> value);
 
-    std::shared_ptr<json_detail::Value> m_value;
+    std::shared_ptr<detail::Value> m_value;
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::data

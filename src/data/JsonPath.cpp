@@ -1,6 +1,6 @@
 #include "data/JsonPath.h"
 
-namespace quorvo::json_detail {
+namespace quorvo::data::detail {
 namespace {
 
 // Arrays grow by assignment past their end, with null in the gap, as script
@@ -168,4 +168,4 @@ bool store(Json& parent, const PathStep& step, Json value)
     return false;  // a property on a scalar, or a name on an array: not kept
 }
 
-}  // namespace quorvo::json_detail
+}  // namespace quorvo::data::detail

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quorvo::json_detail {
+namespace quorvo::data::detail {
 
 struct PathStep {
     bool isIndex = false;
@@ -42,4 +42,4 @@ const Json* elementOf(const Json* value, int64_t index);
 // intermediate containers; returns false when the place cannot hold a value.
 bool store(Json& parent, const PathStep& step, Json value);
 
-}  // namespace quorvo::json_detail
+}  // namespace quorvo::data::detail

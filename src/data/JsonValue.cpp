@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace quorvo::json_detail {
+namespace quorvo::data::detail {
 namespace {
 
 // Builds the value without nlohmann's ordered_map insertion, which looks each
@@ -308,4 +308,4 @@ Json numberValue(double value)
     return Json(value);
 }
 
-}  // namespace quorvo::json_detail
+}  // namespace quorvo::data::detail

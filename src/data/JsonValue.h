@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorvo::json_detail {
+namespace quorvo::data::detail {
 
 using Json = nlohmann::ordered_json;
 
@@ -39,4 +39,4 @@ int depthOf(const Json& value);
 // A finite number as a value, whole numbers stored as integers.
 Json numberValue(double value);
 
-}  // namespace quorvo::json_detail
+}  // namespace quorvo::data::detail

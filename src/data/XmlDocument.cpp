@@ -11,7 +11,7 @@
 #include <chrono>
 #include <random>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 constexpr std::string_view cdataOpen = "<![CDATA[";
@@ -414,4 +414,4 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
     return true;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace quorvo {
+namespace quorvo::data {
 
 struct XmlAttribute {
     Text name;   // bytes before the first "="
@@ -110,4 +110,4 @@ private:
     std::vector<bool> m_released;  // mirrors m_freeList for constant-time checks
 };
 
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -9,7 +9,7 @@
 
 #include <limits>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 // Leading decimal digits; nullopt when there are none or they overflow an int.
@@ -134,4 +134,4 @@ Text XmlDocument::valueAt(const Text& path) const
     return index == -1 ? Text() : m_nodes[static_cast<std::size_t>(index - 1)].value;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"gb2312\" ?>";
@@ -235,4 +235,4 @@ Text XmlDocument::toText() const
     return out;
 }
 
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -9,8 +9,8 @@ namespace quorvo::numbers {
 
 namespace {
 
-constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+constexpr int64_t largestInteger = std::numeric_limits<int64_t>::max();
+constexpr int64_t smallestInteger = std::numeric_limits<int64_t>::min();
 
 // Decimal digit at `offset`: ASCII or full-width. Returns -1 and width 0 otherwise.
 int digitAt(std::string_view text, std::size_t offset, std::size_t& width)
@@ -48,17 +48,17 @@ int64_t toInteger(std::string_view text)
         i += width;
         if (overflow)
             continue;
-        if (value < (kMin + digit) / 10) {
+        if (value < (smallestInteger + digit) / 10) {
             overflow = true;
             continue;
         }
         value = value * 10 - digit;
     }
     if (overflow)
-        return negative ? kMin : kMax;
+        return negative ? smallestInteger : largestInteger;
     if (negative)
         return value;
-    return value == kMin ? kMax : -value;
+    return value == smallestInteger ? largestInteger : -value;
 }
 
 Text fromInteger(int64_t value)
@@ -92,9 +92,9 @@ int64_t truncateToInteger(double value)
         return 0;
     const double truncated = std::trunc(value);
     if (truncated >= 9223372036854775807.0)
-        return kMax;
+        return largestInteger;
     if (truncated <= -9223372036854775808.0)
-        return kMin;
+        return smallestInteger;
     return static_cast<int64_t>(truncated);
 }
 

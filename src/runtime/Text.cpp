@@ -244,6 +244,15 @@ Text trim(std::string_view text)
     return trimLeft(trimRight(text).view());
 }
 
+std::string_view trimSpacesAndTabs(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 Text left(std::string_view text, int64_t count)
 {
     if (count <= 0)

@@ -104,6 +104,9 @@ Text toLower(std::string_view text);
 Text trim(std::string_view text);
 Text trimLeft(std::string_view text);
 Text trimRight(std::string_view text);
+// ASCII spaces and tabs off both ends, as a view into `text`: the optional
+// whitespace around protocol fields, where a full-width space is data.
+std::string_view trimSpacesAndTabs(std::string_view text);
 
 // Byte-based substrings, clamped to the text. `start` is 1-based.
 Text left(std::string_view text, int64_t count);

@@ -18,14 +18,14 @@ std::optional<ResolvedLink> resolveLink(const ServiceEndpoints& service, const T
 
 std::optional<ResolvedLink> readLinkReply(const Text& body)
 {
-    JsonObject reply;
+    data::JsonObject reply;
     if (!reply.parse(body))
         return std::nullopt;
     // Element 0 of the top level, then element 0 of its file_list. A step
     // that is missing leaves nothing to parse, and the members read as empty.
-    JsonObject song;
+    data::JsonObject song;
     song.parse(reply.getItem(0, "", true));
-    JsonObject file;
+    data::JsonObject file;
     file.parse(song.getItem(0, "file_list", true));
     return ResolvedLink {file.getText("url"), file.getNumber("size")};
 }

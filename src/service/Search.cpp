@@ -45,11 +45,11 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     net::HttpOptions options;
     options.userAgent = Text(serviceUserAgent);
     const Bytes reply = net::HttpClient::request(service.searchUrl(query), options);
-    XmlDocument document;
+    data::XmlDocument document;
     if (!document.load(reply) || document.getName(0).empty())
         return rows;
 
-    const std::optional<XmlNode> songList = document.getNodeByPath("<#0/song_list/");
+    const std::optional<data::XmlNode> songList = document.getNodeByPath("<#0/song_list/");
     const auto count = static_cast<int64_t>(songList ? songList->children.size() : 0);
     const Text base = service.baseAddress();
     for (int64_t i = 1; i <= count; ++i) {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 constexpr int deep = 100'000;
@@ -169,4 +169,4 @@ TEST(JsonHostile, OddPathsAreJustMissing)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 TEST(JsonSetters, NumbersAreWrittenWithSixDecimalsAtMost)
@@ -143,4 +143,4 @@ TEST(JsonAssign, ReplacesTheWholeValue)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 const Text linkReply = R"([{"song_id":"7","file_list":[{"url":"http://h/u1.flac","size":2048,"rate":"flac"}]}])";
@@ -234,4 +234,4 @@ TEST(JsonObjects, CloneSharesTheValue)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

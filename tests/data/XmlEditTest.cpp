@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
@@ -148,4 +148,4 @@ TEST(XmlClone, CopyIsIndependent)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

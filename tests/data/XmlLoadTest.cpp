@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
@@ -299,4 +299,4 @@ TEST(XmlSplit, ClosingTagNameDropsBlanksSlashesAndBrackets)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvo {
+namespace quorvo::data {
 namespace {
 
 const Bytes songs = "<r><song_list><song><title>A</title></song><song><title>B</title></song></song_list></r>";
@@ -118,4 +118,4 @@ TEST(XmlPath, ResultIsADeepCopy)
 }
 
 }  // namespace
-}  // namespace quorvo
+}  // namespace quorvo::data

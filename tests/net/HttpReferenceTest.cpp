@@ -69,7 +69,7 @@ TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
 {
     const Bytes reply = HttpClient::request(
         Text(url("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml")));
-    XmlDocument document;
+    data::XmlDocument document;
     ASSERT_TRUE(document.load(reply));
     ASSERT_EQ(document.getName(0), "result");
     const auto list = document.getNodeByPath("<#0/song_list/");
@@ -85,7 +85,7 @@ TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
 TEST_F(HttpReference, LinkReplyReadsThroughJsonPaths)
 {
     const Bytes reply = HttpClient::request(Text(url("/app/link/getLinks.php?songId=9900001&linkType=1")));
-    JsonObject json;
+    data::JsonObject json;
     ASSERT_TRUE(json.parse(Text::fromBytes(reply)));
     ASSERT_TRUE(json.parse(json.getItem(0, "", true)));
     ASSERT_TRUE(json.parse(json.getItem(0, "file_list", true)));

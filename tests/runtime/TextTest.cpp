@@ -9,11 +9,11 @@ namespace text = quorvo::text;
 namespace {
 // GBK: "中" D6 D0, "文" CE C4; "丂" 81 40 and "乗" 81 5C have ASCII trail bytes;
 // "Ä" is the GB18030 four-byte sequence 81 30 87 32.
-constexpr const char* kZhong = "\xD6\xD0";
-constexpr const char* kTrailAt = "\x81\x40";
-constexpr const char* kTrailBackslash = "\x81\x5C";
-constexpr const char* kFourByte = "\x81\x30\x87\x32";
-constexpr const char* kFullWidthSpace = "\xA1\xA1";
+constexpr const char* zhong = "\xD6\xD0";
+constexpr const char* trailAt = "\x81\x40";
+constexpr const char* trailBackslash = "\x81\x5C";
+constexpr const char* fourByte = "\x81\x30\x87\x32";
+constexpr const char* fullWidthSpace = "\xA1\xA1";
 }  // namespace
 
 TEST(Text, ConversionFromBytesStopsAtFirstNul)
@@ -29,17 +29,17 @@ TEST(Text, ConversionFromBytesStopsAtFirstNul)
 TEST(Text, CharacterLengthsStepOverMultiByteCharacters)
 {
     EXPECT_EQ(text::characterLength("a", 0), 1u);
-    EXPECT_EQ(text::characterLength(kZhong, 0), 2u);
-    EXPECT_EQ(text::characterLength(kFourByte, 0), 4u);
+    EXPECT_EQ(text::characterLength(zhong, 0), 2u);
+    EXPECT_EQ(text::characterLength(fourByte, 0), 4u);
     // A lone lead byte at the end stays within bounds.
     EXPECT_EQ(text::characterLength("a\xD6", 1), 1u);
     EXPECT_EQ(text::characterLength("a", 5), 0u);
     // 0x80 counts as a lead byte.
     EXPECT_EQ(text::characterLength("\x80z", 0), 2u);
-    EXPECT_TRUE(text::isCharacterBoundary(std::string(kZhong) + "a", 2));
-    EXPECT_FALSE(text::isCharacterBoundary(kZhong, 1));
-    EXPECT_EQ(text::boundaryAtOrBefore(std::string("a") + kZhong + "b", 2), 1u);
-    EXPECT_EQ(text::boundaryAtOrBefore(std::string("a") + kZhong + "b", 3), 3u);
+    EXPECT_TRUE(text::isCharacterBoundary(std::string(zhong) + "a", 2));
+    EXPECT_FALSE(text::isCharacterBoundary(zhong, 1));
+    EXPECT_EQ(text::boundaryAtOrBefore(std::string("a") + zhong + "b", 2), 1u);
+    EXPECT_EQ(text::boundaryAtOrBefore(std::string("a") + zhong + "b", 3), 3u);
 }
 
 TEST(Text, SearchIsOneBasedAndFailsWithMinusOne)
@@ -59,20 +59,20 @@ TEST(Text, SearchIsOneBasedAndFailsWithMinusOne)
 
 TEST(Text, SearchNeverMatchesInsideACharacter)
 {
-    EXPECT_EQ(text::find(kTrailAt, "@"), -1);
-    EXPECT_EQ(text::find(kTrailBackslash, "\\"), -1);
-    EXPECT_EQ(text::find(std::string(kTrailBackslash) + "\\", "\\"), 3);
-    EXPECT_EQ(text::findLast(std::string("\\") + kTrailBackslash, "\\"), 1);
-    EXPECT_EQ(text::find(kFourByte, "0"), -1);
-    EXPECT_EQ(text::find(kFourByte, "2"), -1);
+    EXPECT_EQ(text::find(trailAt, "@"), -1);
+    EXPECT_EQ(text::find(trailBackslash, "\\"), -1);
+    EXPECT_EQ(text::find(std::string(trailBackslash) + "\\", "\\"), 3);
+    EXPECT_EQ(text::findLast(std::string("\\") + trailBackslash, "\\"), 1);
+    EXPECT_EQ(text::find(fourByte, "0"), -1);
+    EXPECT_EQ(text::find(fourByte, "2"), -1);
     // "D0 CE" straddles the boundary between two characters of "中文".
     EXPECT_EQ(text::find("\xD6\xD0\xCE\xC4", "\xD0\xCE"), -1);
     EXPECT_EQ(text::find("\xD6\xD0\xCE\xC4", "\xCE\xC4"), 3);
-    EXPECT_FALSE(text::endsWith(kTrailBackslash, "\\"));
-    EXPECT_EQ(text::replaceAll(std::string(kTrailBackslash) + "\\", "\\", "/"), std::string(kTrailBackslash) + "/");
-    const auto pieces = text::split(std::string(kTrailBackslash) + "\\x", "\\");
+    EXPECT_FALSE(text::endsWith(trailBackslash, "\\"));
+    EXPECT_EQ(text::replaceAll(std::string(trailBackslash) + "\\", "\\", "/"), std::string(trailBackslash) + "/");
+    const auto pieces = text::split(std::string(trailBackslash) + "\\x", "\\");
     ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_EQ(pieces[0], kTrailBackslash);
+    EXPECT_EQ(pieces[0], trailBackslash);
 }
 
 TEST(Text, CaseFoldingTouchesAsciiLettersOnly)
@@ -91,15 +91,22 @@ TEST(Text, CaseFoldingTouchesAsciiLettersOnly)
 
 TEST(Text, TrimRemovesAsciiAndFullWidthSpaces)
 {
-    const std::string padded = std::string("  ") + kFullWidthSpace + "x y" + kFullWidthSpace + " ";
+    const std::string padded = std::string("  ") + fullWidthSpace + "x y" + fullWidthSpace + " ";
     EXPECT_EQ(text::trim(padded), "x y");
-    EXPECT_EQ(text::trimLeft(padded), std::string("x y") + kFullWidthSpace + " ");
-    EXPECT_EQ(text::trimRight(padded), std::string("  ") + kFullWidthSpace + "x y");
+    EXPECT_EQ(text::trimLeft(padded), std::string("x y") + fullWidthSpace + " ");
+    EXPECT_EQ(text::trimRight(padded), std::string("  ") + fullWidthSpace + "x y");
     EXPECT_EQ(text::trim("   "), "");
     // Tabs are not blanks here.
     EXPECT_EQ(text::trim("\tx\t"), "\tx\t");
     // "B0 A1 A1" is "啊" followed by a lone A1: the A1 A1 pair is not a whole character.
     EXPECT_EQ(text::trimRight("\xB0\xA1\xA1"), "\xB0\xA1\xA1");
+}
+
+TEST(Text, TrimSpacesAndTabsLeavesFullWidthSpacesAndInnerBlanks)
+{
+    EXPECT_EQ(text::trimSpacesAndTabs(" \t bytes = 5- \t"), "bytes = 5-");
+    EXPECT_EQ(text::trimSpacesAndTabs(std::string(fullWidthSpace) + "x"), std::string(fullWidthSpace) + "x");
+    EXPECT_EQ(text::trimSpacesAndTabs(" \t "), "");
 }
 
 TEST(Text, SplitDropsOnlyATrailingEmptyPiece)

@@ -181,23 +181,23 @@ TEST_F(BadInput, ClientsThatVanishMidRequestOrMidBodyDoNotHurtTheServer)
 
 TEST_F(BadInput, ThousandsOfConcurrentConnectionsAreAllAnswered)
 {
-    constexpr int kConnections = 2000;
+    constexpr int connectionCount = 2000;
     std::vector<std::unique_ptr<Client>> clients;
-    clients.reserve(kConnections);
-    for (int i = 0; i < kConnections; ++i) {
+    clients.reserve(connectionCount);
+    for (int i = 0; i < connectionCount; ++i) {
         clients.push_back(std::make_unique<Client>(m_server.port()));
         ASSERT_TRUE(clients.back()->connected()) << i;
     }
-    for (int i = 0; i < kConnections; ++i)
+    for (int i = 0; i < connectionCount; ++i)
         ASSERT_TRUE(
             clients[i]->send("GET /echo/" + std::to_string(i) + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"));
     int answered = 0;
-    for (int i = 0; i < kConnections; ++i) {
+    for (int i = 0; i < connectionCount; ++i) {
         const std::string reply = clients[i]->readAll();
         if (statusOf(reply) == 200 && reply.find("GET /echo/" + std::to_string(i) + " ") != std::string::npos)
             ++answered;
     }
-    EXPECT_EQ(answered, kConnections);
+    EXPECT_EQ(answered, connectionCount);
     expectAlive();
 }
 

@@ -209,12 +209,12 @@ TEST_F(SongFaults, FaultsOfOneSongLeaveOthersAlone)
 
 // Command-line faults.
 
-constexpr const char* kSearch = "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=Lanterns&format=xml";
+constexpr const char* lanternsSearch = "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=Lanterns&format=xml";
 
 TEST(GlobalFaults, StatusAppliesOnlyToTheChosenReplies)
 {
     ReferenceServer server({"--fault-status", "503", "--fault-on", "search"});
-    EXPECT_EQ(server.get(kSearch).status, 503);
+    EXPECT_EQ(server.get(lanternsSearch).status, 503);
     EXPECT_EQ(server.get(linkPath("9900001")).status, 200);
     EXPECT_EQ(server.get("/echo").status, 200);
 }
@@ -222,7 +222,7 @@ TEST(GlobalFaults, StatusAppliesOnlyToTheChosenReplies)
 TEST(GlobalFaults, DefaultScopeCoversServiceRepliesButNotEcho)
 {
     ReferenceServer server({"--fault-status", "502"});
-    EXPECT_EQ(server.get(kSearch).status, 502);
+    EXPECT_EQ(server.get(lanternsSearch).status, 502);
     EXPECT_EQ(server.get(linkPath("9900001")).status, 502);
     EXPECT_EQ(server.get("/data2/lrc/9900001/9900001.lrc").status, 502);
     EXPECT_EQ(server.get(musicPath("9900001")).status, 502);
@@ -250,7 +250,7 @@ TEST(GlobalFaults, CookiesAndDelayOnTheEchoEndpoint)
 TEST(GlobalFaults, RedirectedSearchLeadsToTheSameReply)
 {
     ReferenceServer server({"--fault-redirect", "--fault-on", "search"});
-    const RawResponse reply = server.get(kSearch);
+    const RawResponse reply = server.get(lanternsSearch);
     EXPECT_EQ(reply.status, 302);
     const std::string location = reply.header("Location").value_or("");
     ASSERT_EQ(location.rfind(server.baseUrl() + "/_r/v1/restserver/vesk?", 0), 0u) << location;
@@ -270,7 +270,7 @@ TEST(GlobalFaults, RedirectToAGivenUrl)
 TEST(GlobalFaults, DropAndChunkedOnSmallReplies)
 {
     ReferenceServer server({"--fault-drop-after", "10", "--fault-on", "search"});
-    const RawResponse cut = server.get(kSearch);
+    const RawResponse cut = server.get(lanternsSearch);
     EXPECT_EQ(cut.body.size(), 10u);
     EXPECT_GT(std::stoull(cut.header("Content-Length").value_or("0")), 10u);
 

@@ -78,14 +78,14 @@ std::optional<int> countMp3Frames(const std::string& data, int& kbps)
         const auto byte = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(data[i])); };
         at = 10 + ((byte(6) << 21) | (byte(7) << 14) | (byte(8) << 7) | byte(9));
     }
-    static constexpr int kRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static constexpr int bitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
     int frames = 0;
     while (at + 4 <= data.size()) {
         const auto b1 = static_cast<unsigned char>(data[at + 1]);
         const auto b2 = static_cast<unsigned char>(data[at + 2]);
         if (static_cast<unsigned char>(data[at]) != 0xFF || (b1 & 0xFE) != 0xFA)  // MPEG-1, layer III
             return std::nullopt;
-        kbps = kRates[b2 >> 4];
+        kbps = bitRates[b2 >> 4];
         if (kbps == 0 || ((b2 >> 2) & 3) != 0)  // 44.1 kHz
             return std::nullopt;
         at += static_cast<std::size_t>(144 * kbps * 1000 / 44100 + ((b2 >> 1) & 1));

@@ -17,12 +17,12 @@ std::string gbk(std::string_view utf8)
 
 std::string percentEncoded(std::string_view bytes)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
     std::string out;
     for (const char c : bytes) {
         out += '%';
-        out += kHex[static_cast<unsigned char>(c) >> 4];
-        out += kHex[static_cast<unsigned char>(c) & 15];
+        out += hexDigits[static_cast<unsigned char>(c) >> 4];
+        out += hexDigits[static_cast<unsigned char>(c) & 15];
     }
     return out;
 }

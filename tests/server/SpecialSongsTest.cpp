@@ -15,7 +15,7 @@ struct Special {
     const char* query;  // UTF-8, as in the README table
 };
 
-constexpr Special kSpecials[] = {
+constexpr Special specials[] = {
     {"9900001", "夜色"},
     {"9900002", "paper lanterns"},
     {"9900003", "Run*Away"},
@@ -66,7 +66,7 @@ constexpr Special kSpecials[] = {
 
 std::string percentEncodedGbk(std::string_view utf8)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
     const Text gbk = encoding::fromUtf8(utf8);
     std::string out;
     for (const char c : gbk.view()) {
@@ -75,8 +75,8 @@ std::string percentEncodedGbk(std::string_view utf8)
             out += c;
         } else {
             out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
+            out += hexDigits[byte >> 4];
+            out += hexDigits[byte & 15];
         }
     }
     return out;
@@ -94,7 +94,7 @@ std::string songElement(const std::string& reply, const std::string& id)
 TEST(SpecialSongs, EachIsFoundByItsDocumentedQuery)
 {
     ReferenceServer server;
-    for (const Special& special : kSpecials) {
+    for (const Special& special : specials) {
         const RawResponse reply = server.get("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query="
                                              + percentEncodedGbk(special.query) + "&page_size=60&page_no=1&format=xml");
         EXPECT_FALSE(songElement(reply.body, special.id).empty()) << special.id << " " << special.query;

@@ -9,7 +9,7 @@ using namespace quorvo::download;
 
 namespace {
 
-constexpr int kBarWidth = 30;
+constexpr int barWidth = 30;
 
 bool isPercentage(const Text& status)
 {
@@ -59,9 +59,9 @@ void ProgressView::finish()
 void ProgressView::drawBar()
 {
     const int64_t percent = numbers::toInteger(m_percent);
-    const int64_t filled = std::min<int64_t>(kBarWidth, percent * kBarWidth / 100);
+    const int64_t filled = std::min<int64_t>(barWidth, percent * barWidth / 100);
     std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+    bar.append(static_cast<std::size_t>(barWidth - filled), '-');
     // "\x1b[K" clears what a longer previous line left behind.
     std::fprintf(m_out, "\r[%s] %4s  %s  %s\x1b[K", bar.c_str(), m_percent.c_str(), m_speed.c_str(),
                  m_names[m_current].c_str());

@@ -30,7 +30,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-enum ExitStatus { kAllFinished = 0, kNotAllFinished = 1, kUsage = 2 };
+enum ExitStatus { AllFinished = 0, NotAllFinished = 1, BadUsage = 2 };
 
 std::atomic<bool> g_interrupted {false};
 
@@ -91,7 +91,7 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options, co
         std::printf("%zu\t%s\t%s\t%s\t%s\t%s\n", i + 1, utf8(row.title).c_str(), utf8(row.album).c_str(),
                     utf8(row.artist).c_str(), utf8(row.quality).c_str(), utf8(row.songId).c_str());
     }
-    return std::fflush(stdout) == 0 ? kAllFinished : kNotAllFinished;
+    return std::fflush(stdout) == 0 ? AllFinished : NotAllFinished;
 }
 
 int runGetCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
@@ -116,7 +116,7 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
             if (number > static_cast<int64_t>(rows.size())) {
                 std::fprintf(stderr, "quorvo-cli: there is no result %lld (the search gave %zu)\n",
                              static_cast<long long>(number), rows.size());
-                return kUsage;
+                return BadUsage;
             }
             picked.push_back(rows[static_cast<std::size_t>(number - 1)]);
         }
@@ -151,7 +151,7 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
         allFinished = allFinished && task.status.view() == status::completed;
     }
     std::fflush(stdout);
-    return allFinished ? kAllFinished : kNotAllFinished;
+    return allFinished ? AllFinished : NotAllFinished;
 }
 
 }  // namespace
@@ -161,7 +161,7 @@ int run(int argc, char** argv)
     const ParseResult parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::fprintf(stderr, "quorvo-cli: %s\n%s", parsed.error.c_str(), usageText());
-        return kUsage;
+        return BadUsage;
     }
     const Options& options = *parsed.options;
 

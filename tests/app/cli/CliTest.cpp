@@ -24,9 +24,9 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr const char* kCompleted = "下载完毕";
-constexpr const char* kFailed = "下载失败";
-constexpr const char* kStopped = "下载终止";
+constexpr const char* completedStatus = "下载完毕";
+constexpr const char* failedStatus = "下载失败";
+constexpr const char* stoppedStatus = "下载终止";
 
 struct Outcome {
     int exitStatus = -1;  // -1: killed by a signal
@@ -209,7 +209,7 @@ TEST_F(CliTest, GetDownloadsThePickedSongIntoDirAndExitsZero)
     const Outcome outcome = run({"get", "Paper Lanterns", "--pick", number, "--dir", saveDir()});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
     EXPECT_EQ(lines(outcome.out),
-              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kCompleted});
+              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + completedStatus});
     EXPECT_EQ(test::readWholeFile(saveDir() + "/The Velvet Orchard - Paper Lanterns.mp3"),
               serverFile("9900002", "mp3"));
     EXPECT_TRUE(fs::exists(saveDir() + "/The Velvet Orchard - Paper Lanterns.lrc"));
@@ -227,11 +227,11 @@ TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
     std::map<std::string, int> statuses;
     for (const std::string& row : rows)
         ++statuses[fields(row).at(1)];
-    EXPECT_NE(outcome.out.find(std::string("Link Tester - Broken Link Html.flac\t") + kFailed + "\n"),
+    EXPECT_NE(outcome.out.find(std::string("Link Tester - Broken Link Html.flac\t") + failedStatus + "\n"),
               std::string::npos);
     // The first JSON reply without a file address stops the worker; the rest wait.
-    EXPECT_EQ(statuses[kFailed], 1);
-    EXPECT_EQ(statuses[kStopped], 1);
+    EXPECT_EQ(statuses[failedStatus], 1);
+    EXPECT_EQ(statuses[stoppedStatus], 1);
     EXPECT_EQ(statuses["等待下载"], 2);
 }
 
@@ -295,7 +295,7 @@ TEST_F(CliResumeTest, CtrlCPausesLeavesThePartialFileAndTheNextGetResumes)
     const Outcome outcome = process->wait();
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(lines(outcome.out),
-              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + kStopped});
+              std::vector<std::string> {std::string("The Velvet Orchard - Paper Lanterns.mp3\t") + stoppedStatus});
     ASSERT_TRUE(fs::exists(partial()));
     expectResumeWithOneRangeRequest(fs::file_size(partial()));
 }
