@@ -386,7 +386,6 @@ void UiControl::update()
         // The picture shown so far is where the transition starts; a running
         // transition keeps its start picture.
         if (!m_transitionRunning) {
-            paintIfNeeded();
             m_previousSurface = m_surface.copy();
         }
         m_needsPaint = true;

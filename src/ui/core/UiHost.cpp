@@ -1,8 +1,10 @@
 #include "ui/core/UiHost.h"
 
+#include "ui/core/UiEffects.h"
 #include "ui/core/UiImage.h"
 #include "ui/core/UiRenderer.h"
 #include "ui/core/UiRepaintQueue.h"
+#include "ui/core/UiTooltip.h"
 
 #include "assets/Assets.h"
 #include "gfx/Font.h"
@@ -131,6 +133,7 @@ UiHost::UiHost(UiFramework& framework, HostOptions options)
         return;
     }
     loop().setWindowProcedure(m_window, [this](const platform::Message& message) { return procedure(message); });
+    m_tooltip = std::make_unique<UiTooltip>(loop(), m_window);
 
     busyBegin();
     createCaption();
@@ -483,6 +486,13 @@ void UiHost::onMouse(MouseEvent& event)
     if (isBusy() || onResizeBorder(event)) {
         return;
     }
+    if (m_tooltip) {
+        if (event.type() == EventType::MouseMove) {
+            m_tooltip->pointerMoved(event.position());
+        } else {
+            m_tooltip->pointerPressed();
+        }
+    }
     const FloatPoint point {static_cast<float>(event.x()), static_cast<float>(event.y())};
     if (m_pressActive && m_pressed != nullptr) {
         UiControl& pressed = *m_pressed;
@@ -636,6 +646,9 @@ bool UiHost::onResizeBorder(const MouseEvent& event)
 void UiHost::onPointerLeft()
 {
     loop().releaseCapture();
+    if (m_tooltip) {
+        m_tooltip->pointerLeft();
+    }
     if (m_hover != nullptr) {
         UiControl& hovered = *m_hover;
         m_hover = nullptr;
@@ -804,6 +817,30 @@ void UiHost::updateTooltip(UiControl* control, std::optional<Text> text)
     }
     m_tooltipControl = control;
     m_tooltipText = std::move(shown);
+    if (m_tooltip) {
+        if (control != nullptr) {
+            m_tooltip->setTool(control->rect(), m_tooltipText);
+        } else {
+            m_tooltip->clear();
+        }
+    }
+}
+
+platform::WindowId UiHost::tooltipWindow() const
+{
+    return m_tooltip ? m_tooltip->window() : platform::WindowId {};
+}
+
+bool UiHost::isTooltipShown() const
+{
+    return m_tooltip && m_tooltip->isShown();
+}
+
+void UiHost::popUpTooltip()
+{
+    if (m_tooltip) {
+        m_tooltip->popUp();
+    }
 }
 
 // ---- size and destruction ----
@@ -852,6 +889,7 @@ void UiHost::onDestroy()
     m_pressActive = false;
     m_mnemonics.clear();
     m_captionButtons.clear();
+    m_tooltip.reset();
     m_destroyed = true;
     m_busy = 0;
 }
@@ -1161,13 +1199,43 @@ void UiHost::pause(std::chrono::milliseconds duration)
 
 void UiHost::show(int effect, std::chrono::milliseconds duration)
 {
-    (void)effect;
-    (void)duration;
     if (m_destroyed) {
         return;
     }
+    const FloatRect whole {0, 0, static_cast<float>(m_size.width), static_cast<float>(m_size.height)};
+    if (effect == 0) {
+        loop().show(m_window);
+        repaintAll();
+        return;
+    }
+    // Opaque windows become translucent for the animation, as the frames fade in.
+    const bool opaque = m_layerAlpha < 0;
+    if (opaque) {
+        loop().setTranslucent(m_window, true);
+    }
+    busyBegin();
+    m_queue->clear();
+    m_renderer->compose(whole, m_controls);
+    const gfx::Surface& picture = m_renderer->backBuffer();
+    gfx::Surface frame = gfx::Surface::create(m_size.width, m_size.height);
+    const platform::PixelView clear {frame.data(), frame.width(), frame.height(), frame.stride()};
+    loop().present(m_window, clear);
     loop().show(m_window);
-    repaintAll();
+    for (int k = 1; k <= showEffectFrames; ++k) {
+        const EffectFrame step = showEffectFrame(effect, k, m_size, duration);
+        drawEffectFrame(frame, picture, step);
+        presentFrame(frame, k);
+        pause(step.pause);
+        loop().processPending();
+        if (m_destroyed) {
+            return;
+        }
+    }
+    if (opaque) {
+        loop().setTranslucent(m_window, false);
+    }
+    present();
+    busyEnd();
 }
 
 void UiHost::hide()

@@ -50,6 +50,7 @@ namespace quorvo::ui {
 
 class UiRenderer;
 class UiRepaintQueue;
+class UiTooltip;
 
 // Window flags of the caption (HostOptions::captionFlags).
 namespace caption {
@@ -172,6 +173,11 @@ public:
     void updateTooltip(UiControl* control, std::optional<Text> text = std::nullopt);
     [[nodiscard]] const Text& tooltipText() const { return m_tooltipText; }
     [[nodiscard]] UiControl* tooltipControl() const { return m_tooltipControl; }
+    // The tooltip's popup window (empty until a tip was first shown) and whether it shows now.
+    [[nodiscard]] platform::WindowId tooltipWindow() const;
+    [[nodiscard]] bool isTooltipShown() const;
+    // Shows the pending tip now instead of after the initial delay.
+    void popUpTooltip();
     // Shown where the hovered control has no cursor of its own.
     void setDefaultCursor(Cursor cursor);
     void setDragAnywhere(bool on) { m_dragAnywhere = on; }
@@ -334,6 +340,7 @@ private:
 
     std::unique_ptr<UiRenderer> m_renderer;
     std::unique_ptr<UiRepaintQueue> m_queue;
+    std::unique_ptr<UiTooltip> m_tooltip;
     bool m_processScheduled = false;
     gfx::Surface m_fadeFrom;
     int m_fadeAlpha = 0;
