@@ -14,8 +14,9 @@
 #include "assets/Assets.h"
 #include "gfx/Font.h"
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
+#include "platform/window/EventLoop.h"
 
 #include <charconv>
 #include <cstdio>
@@ -64,7 +65,7 @@ protected:
         gfx::Painter& painter = event.painter();
         painter.clear(m_colour);
         gfx::drawText(painter, {4, 2, width() - 8, height() - 4}, text(), gfx::defaultFont(),
-                      gfx::argb(255, 255, 255, 255), gfx::StringFormat(gfx::stringformat::NoWrap));
+                      gfx::argb(255, 255, 255, 255), gfx::StringFormat(gfx::StringFormatFlags::NoWrap));
     }
 
 private:
@@ -86,8 +87,7 @@ Scene build(UiHost& host)
     host.onPaintBackground = [](gfx::Painter& painter, IntSize size) {
         const auto w = static_cast<float>(size.width);
         gfx::fillRect(painter, {5, 86, w - 10, 30}, gfx::argb(153, 255, 255, 255));
-        gfx::fillGradient(painter, {5, 116, w - 10, 485}, gfx::argb(204, 255, 255, 255),
-                          gfx::argb(235, 255, 255, 255));
+        gfx::fillGradient(painter, {5, 116, w - 10, 485}, gfx::argb(204, 255, 255, 255), gfx::argb(235, 255, 255, 255));
     };
     auto& page = host.add<UiPanel>(FloatRect {5, 86, 400, 515});
     page.add<UiImage>(FloatRect {20, 100, 26, 26}, asset("tab_search.png"));
@@ -207,8 +207,7 @@ int writePictures(UiFramework& framework, const std::filesystem::path& directory
             drawEffectFrame(frame, picture, showEffectFrame(effect, f, host.size(), std::chrono::milliseconds(200)));
             frames.push_back(frame.copy());
         }
-        ok = write(contactSheet(frames, 5, 0.25), directory / ("show-effect-" + std::to_string(effect) + ".png"))
-            && ok;
+        ok = write(contactSheet(frames, 5, 0.25), directory / ("show-effect-" + std::to_string(effect) + ".png")) && ok;
     }
     return ok ? 0 : 1;
 }

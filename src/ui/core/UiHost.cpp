@@ -1245,7 +1245,31 @@ void UiHost::hide()
     }
 }
 
-void UiHost::runCloseEffect() { }
+void UiHost::runCloseEffect()
+{
+    const int effect = m_closeEffect;
+    if (effect == 0 || m_destroyed || !loop().isVisible(m_window)) {
+        return;
+    }
+    if (m_layerAlpha < 0) {
+        loop().setTranslucent(m_window, true);
+    }
+    busyBegin();
+    const gfx::Surface picture = m_renderer->backBuffer().copy();
+    gfx::Surface frame = gfx::Surface::create(m_size.width, m_size.height);
+    const int frames = closeEffectFrameCount(effect);
+    for (int f = 1; f <= frames; ++f) {
+        const EffectFrame step = closeEffectFrame(effect, f, m_size);
+        drawEffectFrame(frame, picture, step);
+        presentFrame(frame, f);
+        pause(step.pause);
+    }
+    frame.clear(0);
+    if (!frameSink) {
+        loop().present(m_window, {frame.data(), frame.width(), frame.height(), frame.stride()});
+    }
+    busyEnd();
+}
 
 // ---- timers ----
 

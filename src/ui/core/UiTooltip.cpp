@@ -1,9 +1,8 @@
 #include "ui/core/UiTooltip.h"
 
-
 #include "gfx/Font.h"
 #include "gfx/Painter.h"
-#include "gfx/Painters.h"
+#include "gfx/Shapes.h"
 #include "gfx/StringFormat.h"
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
@@ -20,8 +19,8 @@ constexpr int padding = 4;
 
 gfx::StringFormat tipFormat()
 {
-    gfx::StringFormat format(0);
-    format.hotkeyPrefix(gfx::stringformat::PrefixNone);
+    gfx::StringFormat format;
+    format.hotkeyPrefix(gfx::HotkeyPrefix::None);
     return format;
 }
 
@@ -123,8 +122,8 @@ void UiTooltip::popUp()
         gfx::drawFrame(painter, {0, 0, static_cast<float>(width), static_cast<float>(height)}, gfx::frame::Solid,
                        gfx::argb(255, 118, 118, 118));
         gfx::drawText(painter,
-                      {static_cast<float>(padding), static_cast<float>(padding), box.width + 1, box.height + 1},
-                      m_text, font, gfx::argb(255, 0, 0, 0), format);
+                      {static_cast<float>(padding), static_cast<float>(padding), box.width + 1, box.height + 1}, m_text,
+                      font, gfx::argb(255, 0, 0, 0), format);
     }
     const auto owner = m_loop.bounds(m_owner);
     const IntPoint at {owner.x + m_pointer.x, owner.y + m_pointer.y + 20};
@@ -139,9 +138,8 @@ void UiTooltip::popUp()
         if (!m_window) {
             return;
         }
-        m_loop.setWindowProcedure(m_window, [this](const platform::Message& message) {
-            return m_loop.defaultProcedure(message);
-        });
+        m_loop.setWindowProcedure(
+            m_window, [this](const platform::Message& message) { return m_loop.defaultProcedure(message); });
     } else {
         m_loop.resize(m_window, width, height);
         m_loop.move(m_window, {at.x, at.y});

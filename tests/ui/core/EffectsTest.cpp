@@ -99,7 +99,7 @@ protected:
         options.backgroundColour = 0x0000FF;  // red, as Windows RGB
         options.frameStyle = 0;
         UiHost& host = makeHost(std::move(options));
-        host.effectPause = [](std::chrono::milliseconds) { };
+        host.effectPause = [](std::chrono::milliseconds) {};
         host.frameSink = [this](const gfx::Surface& frame, int index) {
             frames.push_back(frame.copy());
             indexes.push_back(index);
@@ -239,10 +239,8 @@ TEST_F(TransitionTest, PushesMoveTheOldPictureOutAndTheNewOneIn)
         flat.update();
         ASSERT_TRUE(runTo(flat, 1));
         ASSERT_EQ(flat.transitionFrame(), 1);
-        EXPECT_TRUE(near(host.backBuffer().pixel(c.oldPixel.x, c.oldPixel.y), 0xFF0000FF))
-            << static_cast<int>(c.style);
-        EXPECT_TRUE(near(host.backBuffer().pixel(c.newPixel.x, c.newPixel.y), 0xFF00FF00))
-            << static_cast<int>(c.style);
+        EXPECT_TRUE(near(host.backBuffer().pixel(c.oldPixel.x, c.oldPixel.y), 0xFF0000FF)) << static_cast<int>(c.style);
+        EXPECT_TRUE(near(host.backBuffer().pixel(c.newPixel.x, c.newPixel.y), 0xFF00FF00)) << static_cast<int>(c.style);
         ASSERT_TRUE(pumpUntil([&] { return !flat.isTransitionRunning(); }));
         flat.destroy();
         drain();

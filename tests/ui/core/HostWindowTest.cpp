@@ -139,8 +139,8 @@ TEST_F(HostTest, CaptionButtonsComeFromTheFactoryRightToLeft)
     options.height = 650;
     options.captionFlags = caption::Close | caption::Minimise | caption::Menu;
     UiHost& host = makeHost(options);
-    EXPECT_THAT(made, ::testing::ElementsAre(CaptionButtonKind::Close, CaptionButtonKind::Minimise,
-                                             CaptionButtonKind::Menu));
+    EXPECT_THAT(made,
+                ::testing::ElementsAre(CaptionButtonKind::Close, CaptionButtonKind::Minimise, CaptionButtonKind::Menu));
     ASSERT_EQ(host.captionButtons().size(), 3u);
     const UiControl& close = *host.captionButtons()[0];
     const UiControl& minimise = *host.captionButtons()[1];
