@@ -1,8 +1,11 @@
 // ui-gallery OUT_DIR [--window [--close-after MS]]: builds a host window with
 // panels, images, buttons, nested translucent controls and a disabled one,
 // and writes PNGs of it into OUT_DIR: the window, a cross-fade and a push at
-// given frames, and every close and show effect's frames as contact sheets.
+// given frames, every close and show effect's frames as contact sheets, and
+// every simple control in every state with the message boxes.
 // With --window the same window stays up live (hover, press, Tab, Alt+G).
+
+#include "ControlsGallery.h"
 
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiEffects.h"
@@ -208,6 +211,10 @@ int writePictures(UiFramework& framework, const std::filesystem::path& directory
             frames.push_back(frame.copy());
         }
         ok = write(contactSheet(frames, 5, 0.25), directory / ("show-effect-" + std::to_string(effect) + ".png")) && ok;
+    }
+    // Every simple control in every state, and the message boxes.
+    for (const auto& picture : gallery::renderControlsGallery(framework)) {
+        ok = !picture.picture.isNull() && write(picture.picture, directory / picture.name) && ok;
     }
     return ok ? 0 : 1;
 }

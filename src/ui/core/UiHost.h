@@ -185,6 +185,10 @@ public:
     [[nodiscard]] int frameStyle() const { return m_frameStyle; }
     void setFrameStyle(int style);
     [[nodiscard]] int layerAlpha() const { return m_layerAlpha; }
+    [[nodiscard]] int imageMode() const { return m_imageMode; }
+    [[nodiscard]] const FloatRect& margins() const { return m_margins; }
+    // The encoded background picture as given (a message box borrows it).
+    [[nodiscard]] const Bytes& backgroundBytes() const { return m_backgroundBytes; }
     [[nodiscard]] const gfx::Image& backgroundImage() const { return m_backgroundImage; }
     // Windows RGB (0x00BBGGRR).
     [[nodiscard]] std::uint32_t backgroundColour() const { return m_backgroundColour; }

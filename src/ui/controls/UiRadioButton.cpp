@@ -1,0 +1,26 @@
+#include "ui/controls/UiRadioButton.h"
+
+#include "ui/controls/ControlImages.h"
+
+namespace quorvo::ui {
+
+UiRadioButton::UiRadioButton(FloatRect rect, Text caption, int group, ButtonOptions options)
+    : UiMarkButton(rect, std::move(caption), options, radioMarkStrip(), ControlKind::RadioButton)
+    , m_group(group)
+{ }
+
+void UiRadioButton::setChecked(bool checked)
+{
+    if (checked == isChecked())
+        return;
+    if (checked)
+        clearGroupSiblings(*this, *this);
+    storeChecked(checked);
+}
+
+void UiRadioButton::clickEvent(ClickEvent&)
+{
+    setChecked(true);
+}
+
+}  // namespace quorvo::ui

@@ -1,0 +1,31 @@
+#pragma once
+
+// A radio button: checking one clears the other radio buttons of its group
+// among its siblings. Clicking the checked one changes nothing and raises no
+// change event (the click itself still reaches the host).
+
+#include "ui/controls/UiExclusiveGroup.h"
+#include "ui/controls/UiMarkButton.h"
+
+namespace quorvo::ui {
+
+class UiRadioButton : public UiMarkButton, public UiExclusiveMember {
+public:
+    UiRadioButton(FloatRect rect, Text caption = {}, int group = 0, ButtonOptions options = {});
+
+    // Checking clears the rest of the group first; the same value again does nothing.
+    void setChecked(bool checked);
+    [[nodiscard]] int group() const { return m_group; }
+    void setGroup(int group) { m_group = group; }
+
+    [[nodiscard]] int exclusiveGroup() const override { return m_group; }
+    void clearByGroup() override { storeChecked(false); }
+
+protected:
+    void clickEvent(ClickEvent& event) override;
+
+private:
+    int m_group = 0;
+};
+
+}  // namespace quorvo::ui
