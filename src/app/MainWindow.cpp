@@ -453,22 +453,22 @@ int MainWindow::onWindowRequest(const ui::WindowRequest& request)
     switch (request.kind) {
     case WindowRequestKind::Destroy:
         m_messages->destroyed();
-        return ui::kNotHandled;
+        return ui::notHandled;
     case WindowRequestKind::Close:
-        return m_messages->closeRequested() ? ui::kNotHandled : 0;
+        return m_messages->closeRequested() ? ui::notHandled : 0;
     case WindowRequestKind::Command:
         m_messages->command(request.command);
-        return ui::kNotHandled;
+        return ui::notHandled;
     case WindowRequestKind::Minimise:
-        return m_messages->minimiseRequested() ? 0 : ui::kNotHandled;
+        return m_messages->minimiseRequested() ? 0 : ui::notHandled;
     case WindowRequestKind::TrayNotification:
         if (request.trayEvent == ui::EventType::MouseUp)
             m_messages->trayClicked(TrayClick::Left);
         else if (request.trayEvent == ui::EventType::RightMouseUp)
             m_messages->trayClicked(TrayClick::Right);
-        return ui::kNotHandled;
+        return ui::notHandled;
     default:
-        return ui::kNotHandled;
+        return ui::notHandled;
     }
 }
 
