@@ -108,7 +108,7 @@ public:
 
     // What insert() would put in the text for `text` at the current selection.
     [[nodiscard]] std::string filtered(std::string_view text) const;
-    // Whether one typed character code (WM_CHAR) is accepted.
+    // Whether one typed character code is accepted.
     [[nodiscard]] bool acceptsCharacter(int code) const;
 
 private:
