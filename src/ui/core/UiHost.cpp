@@ -1014,14 +1014,13 @@ void UiHost::processRepaints()
     if (m_destroyed || isBusy()) {
         return;
     }
-    const bool layered = m_layerAlpha >= 0;
     FloatRect presented;
     while (const auto rect = m_queue->takeFront()) {
         compose(*rect, false);
         presented = presented.united(*rect);
     }
     if (!presented.empty()) {
-        present(layered ? std::nullopt : std::optional(pixelBounds(presented, m_size)));
+        present(pixelBounds(presented, m_size));
     }
 }
 
@@ -1029,7 +1028,7 @@ void UiHost::compose(const FloatRect& rect, bool presentNow)
 {
     m_renderer->compose(rect, m_controls);
     if (presentNow) {
-        present(m_layerAlpha >= 0 ? std::nullopt : std::optional(pixelBounds(rect, m_size)));
+        present(pixelBounds(rect, m_size));
     }
 }
 
