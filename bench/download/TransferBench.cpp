@@ -84,7 +84,7 @@ double curlSeconds(const std::string& url, const std::string& file)
 void unlimitedVersusCurl(benchmark::State& state)
 {
     const test::TempDir dir;
-    const Text target = platform::fromNativePath(dir.file("song.flac"));
+    const Text target = platform::fromNativePath(dir.file("song.raw"));
     // Starting the server (and generating the song) must not count as transfer time.
     const std::string url = largeSongUrl();
     AbortFlag abortFlag;
@@ -96,7 +96,7 @@ void unlimitedVersusCurl(benchmark::State& state)
         // Alternate the order and flush dirty pages first: otherwise whichever
         // runs second pays for the writeback of the file written before it.
         for (int turn = 0; turn < 2; ++turn) {
-            fs::remove(dir.file("song.flac"));
+            fs::remove(dir.file("song.raw"));
             fs::remove(dir.file("curl.flac"));
             ::sync();
             if ((turn == 0) == oursFirst) {
@@ -107,7 +107,7 @@ void unlimitedVersusCurl(benchmark::State& state)
                     state.SkipWithError("transfer failed");
                     return;
                 }
-                bytes = static_cast<double>(fs::file_size(dir.file("song.flac")));
+                bytes = static_cast<double>(fs::file_size(dir.file("song.raw")));
             } else {
                 curl += curlSeconds(url, dir.file("curl.flac"));
             }
