@@ -199,7 +199,17 @@ private:
 
         if (request.header("Transfer-Encoding"))
             return refuse(501, &request);
-        if (const auto length = request.header("Content-Length")) {
+        // Two different lengths leave the body's end unknown, and guessing
+        // would read the rest of one request as the start of the next.
+        std::optional<std::string_view> length;
+        for (const HttpHeader& header : request.headers) {
+            if (!equalsIgnoringCase(header.name, "Content-Length"))
+                continue;
+            if (length && *length != header.value)
+                return refuse(400, &request);
+            length = header.value;
+        }
+        if (length) {
             std::uint64_t value = 0;
             const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), value);
             if (error != std::errc() || end != length->data() + length->size())

@@ -173,7 +173,7 @@ bool DownloadQueue::workSong(const DownloadTask& row)
         emit(SpeedChanged {texts.speed});
     };
     const TransferIdentity identity {row.songId, static_cast<int64_t>(link->size)};
-    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity);
+    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity, nullptr);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
         m_list.setCell(row.id, DownloadColumn::Status, Text(status::failed));

@@ -17,9 +17,10 @@ std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text&
 }
 
 TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity)
+                                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                                            TransferReply* reply)
 {
-    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts, identity);
+    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts, identity, reply);
 }
 
 }  // namespace quorvo::download

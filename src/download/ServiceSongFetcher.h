@@ -17,7 +17,7 @@ public:
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
     std::optional<service::ResolvedLink> resolveLink(const Text& songId) override;
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity& identity) override;
+                            AbortFlag& abortFlag, const TransferIdentity& identity, TransferReply* reply) override;
 
 private:
     service::ServiceEndpoints m_service;

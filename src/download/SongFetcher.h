@@ -20,7 +20,8 @@ public:
     // nullopt: the link reply is not readable (the row fails for good).
     virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                    int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity)
+                                    int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                                    TransferReply* reply)
         = 0;
 };
 

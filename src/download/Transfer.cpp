@@ -125,6 +125,8 @@ public:
         return Outcome::Failed;
     }
 
+    [[nodiscard]] const TransferReply& reply() const { return m_reply; }
+
 private:
     // The whole song is in the partial file: check it, then give it its name.
     Outcome finish()
@@ -174,6 +176,9 @@ private:
     {
         m_bodyBegun = true;
         const long status = reply.status;
+        m_reply.status = status;
+        if (status == 429 || status == 503)
+            m_reply.retryAfter = net::retryAfterOf(reply.headers.view());
         const int64_t contentLength = reply.contentLength;
         if (const std::optional<Text> range = net::headerField(reply.headers.view(), "Content-Range"))
             m_contentRange = parseContentRange(range->view());
@@ -359,6 +364,7 @@ private:
     const TransferTimeouts& m_timeouts;
 
     PartialFile m_file;
+    TransferReply m_reply;
     std::optional<PartialIdentity> m_stored;
     ContentRange m_contentRange;
     StallMark m_stallMark;
@@ -422,7 +428,8 @@ Text partialPathOf(const Text& finalPath)
 }
 
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferTimeouts& timeouts, const TransferIdentity& identity)
+                            AbortFlag& abortFlag, const TransferTimeouts& timeouts, const TransferIdentity& identity,
+                            TransferReply* reply)
 {
     // A negative limit is no limit, like 0: it cannot mean "read nothing".
     const int64_t limitBytes = limitKBps > 0 ? limitKBps * bytesPerKB : 0;
@@ -438,6 +445,8 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
             break;
         TransferAttempt transfer(finalPath, identity, progress, limitBytes, abortFlag, timeouts);
         const TransferAttempt::Outcome outcome = transfer.run(url, offset, stored);
+        if (reply)
+            *reply = transfer.reply();
         if (outcome == TransferAttempt::Outcome::RestartFromZero && !abortFlag.isRaised()) {
             if (attempt == 0 && platform::deleteFile(partialPath))
                 continue;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace quorvo::download {
 
@@ -28,6 +29,14 @@ enum class TransferResult {
 struct TransferIdentity {
     Text songId;
     int64_t expectedSize = 0;
+};
+
+// The reply a transfer ended on, for a caller that decides whether and when
+// to try again.
+struct TransferReply {
+    long status = 0;  // the HTTP status; 0 when no reply came
+    // The wait a 429 or 503 reply asked for with Retry-After.
+    std::optional<std::chrono::seconds> retryAfter;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's
@@ -66,6 +75,6 @@ Text partialPathOf(const Text& finalPath);
 // its audio matches its own MD5.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferTimeouts& timeouts = {},
-                            const TransferIdentity& identity = {});
+                            const TransferIdentity& identity = {}, TransferReply* reply = nullptr);
 
 }  // namespace quorvo::download

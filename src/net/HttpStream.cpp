@@ -1,7 +1,10 @@
 #include "net/HttpStream.h"
 
 #include "net/CurlEasy.h"
+#include "runtime/Numbers.h"
 
+#include <algorithm>
+#include <ctime>
 #include <string>
 
 namespace quorvo::net {
@@ -158,6 +161,23 @@ std::optional<Text> headerField(std::string_view headers, std::string_view name)
         }
     }
     return value;
+}
+
+std::optional<std::chrono::seconds> retryAfterOf(std::string_view headers)
+{
+    const std::optional<Text> value = headerField(headers, "Retry-After");
+    if (!value || value->empty())
+        return std::nullopt;
+    const std::string_view field = value->view();
+    if (std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        // More digits than any real wait: a day is plenty.
+        constexpr int64_t longest = 24 * 60 * 60;
+        return std::chrono::seconds(field.size() > 6 ? longest : std::min(longest, numbers::toInteger(field)));
+    }
+    const std::time_t at = curl_getdate(value->c_str(), nullptr);
+    if (at < 0)
+        return std::nullopt;
+    return std::chrono::seconds(std::max<std::time_t>(0, at - std::time(nullptr)));
 }
 
 }  // namespace quorvo::net

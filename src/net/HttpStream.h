@@ -55,4 +55,9 @@ StreamEnd streamRequest(const RequestPlan& plan, const StreamSettings& settings,
 // when there is none. `name` is matched without regard to case.
 std::optional<Text> headerField(std::string_view headers, std::string_view name);
 
+// The wait a "Retry-After:" line of the header block asks for, in seconds
+// (delta-seconds or an HTTP date, a date in the past giving 0); nullopt when
+// there is none or it cannot be read.
+std::optional<std::chrono::seconds> retryAfterOf(std::string_view headers);
+
 }  // namespace quorvo::net

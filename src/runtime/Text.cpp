@@ -107,7 +107,10 @@ std::size_t characterLength(std::string_view bytes, std::size_t offset)
         if (second >= 0x30 && second <= 0x39 && third >= 0x81 && third <= 0xFE && fourth >= 0x30 && fourth <= 0x39)
             return 4;
     }
-    return remaining >= 2 ? 2 : 1;
+    // A lead byte takes the next byte only when that is a trail byte: a
+    // stray lead must not swallow a "/" or a control character behind it.
+    const unsigned char trail = remaining >= 2 ? byteAt(bytes, offset + 1) : 0;
+    return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
 }
 
 bool isCharacterBoundary(std::string_view bytes, std::size_t offset)

@@ -4,7 +4,9 @@
 // exactly GBK's; its four-byte sequences keep every other character). A Text
 // never holds a NUL byte. Positions are 1-based byte offsets; a failed search
 // yields -1. Searches step over a multi-byte character as a whole, so they
-// never match inside one, and case folding touches ASCII letters only.
+// never match inside one, and case folding touches ASCII letters only. A lead
+// byte without a valid trail byte is a character of its own, so the byte
+// after it is always seen.
 
 #include <compare>
 #include <cstdint>
@@ -64,8 +66,9 @@ enum class CaseSensitivity { Sensitive, Insensitive };
 namespace text {
 
 // Length in bytes of the character that starts at byte offset `offset`
-// (0-based): 1 for ASCII, 4 for a GB18030 four-byte sequence, 2 for any other
-// byte of 0x80 or above, cut short at the end of the text.
+// (0-based): 1 for ASCII, 4 for a GB18030 four-byte sequence, 2 for a byte of
+// 0x80 or above followed by a trail byte (0x40..0xFE except 0x7F), and 1 for
+// such a byte followed by anything else or by the end of the text.
 std::size_t characterLength(std::string_view bytes, std::size_t offset);
 
 // True when `offset` (0-based) is the start of a character.

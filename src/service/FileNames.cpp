@@ -14,6 +14,23 @@ namespace {
 // In this order, each wherever it occurs.
 constexpr std::array<std::string_view, 9> removedCharacters = {"\\", "/", ":", "*", "?", "<", ">", "|", "\""};
 
+// Control characters (C0 and DEL), wherever they occur: in a file name they
+// forge lines and terminal escapes wherever the name is listed or printed.
+Text withoutControlCharacters(const Text& name)
+{
+    const std::string_view bytes = name.view();
+    std::string kept;
+    kept.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = text::characterLength(bytes, at);
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        if (length != 1 || (first >= 0x20 && first != 0x7F))
+            kept += bytes.substr(at, length);
+        at += length;
+    }
+    return Text(kept);
+}
+
 }  // namespace
 
 Text buildFileName(const Text& title, const Text& artist, int64_t sType)
@@ -34,6 +51,7 @@ Text buildFileName(const Text& title, const Text& artist, int64_t sType)
         if (text::contains(name.view(), removed))
             name = text::replaceAll(name.view(), removed, "");
     }
+    name = withoutControlCharacters(name);
     return shortenToUtf8Length(name, maxBaseNameBytes);
 }
 

@@ -13,9 +13,10 @@
 namespace quorvo::service {
 
 // sType: 0 artist - title, 1 title - artist, 2 title alone; any other value
-// behaves as 0. The characters \ / : * ? < > | and the double quote are
-// removed. A name whose file names would be too long for the file system is
-// shortened on a character boundary (see maxBaseNameBytes).
+// behaves as 0. The characters \ / : * ? < > |, the double quote and the
+// control characters (C0 and DEL) are removed. A name whose file names
+// would be too long for the file system is shortened on a character
+// boundary (see maxBaseNameBytes).
 Text buildFileName(const Text& title, const Text& artist, int64_t sType);
 // Reads `sType` from `config` on every call, so a scheme change applies to
 // every name built afterwards.

@@ -36,7 +36,7 @@ int64_t searchProgressWidth(int64_t done, int64_t count)
 }
 
 std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
-                                  const SearchProgress& progress, const SearchRowListed& listed)
+                                  const SearchProgress& progress, const SearchRowListed& listed, SearchReport* report)
 {
     std::vector<SongRecord> rows;
     if (query.empty())
@@ -44,12 +44,27 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
 
     net::HttpOptions options;
     options.userAgent = Text(serviceUserAgent);
-    const Bytes reply = net::HttpClient::request(service.searchUrl(query), options);
+    net::HttpExchange exchange;
+    const Bytes reply = net::HttpClient::request(service.searchUrl(query), options, &exchange);
     data::XmlDocument document;
-    if (!document.load(reply) || document.getName(0).empty())
+    const bool isDocument = document.load(reply) && !document.getName(0).empty();
+    const std::optional<data::XmlNode> songList
+        = isDocument ? document.getNodeByPath("<#0/song_list/") : std::optional<data::XmlNode>();
+    if (report) {
+        // Without a response the header block holds only blanks.
+        const std::string_view head = exchange.responseHeaders.view();
+        const Text firstLine = text::trim(head.substr(0, head.find('\r')));
+        report->answered = text::startsWith(firstLine.view(), "HTTP/");
+        report->statusLine = report->answered ? firstLine : Text();
+        // "HTTP/1.1 200 OK": an error page or an error reply lists no songs
+        // but is no empty result either.
+        const std::vector<Text> words = text::split(firstLine.view(), " ");
+        const int64_t status = words.size() >= 2 ? numbers::toInteger(words[1].view()) : 0;
+        report->searchDocument = status >= 200 && status <= 299 && songList.has_value();
+    }
+    if (!isDocument)
         return rows;
 
-    const std::optional<data::XmlNode> songList = document.getNodeByPath("<#0/song_list/");
     const auto count = static_cast<int64_t>(songList ? songList->children.size() : 0);
     const Text base = service.baseAddress();
     for (int64_t i = 1; i <= count; ++i) {

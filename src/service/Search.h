@@ -47,9 +47,18 @@ using SearchRowListed = std::function<void(const SongRecord& row)>;
 // The width of the search box's progress bar after song i of count.
 int64_t searchProgressWidth(int64_t done, int64_t count);
 
+// How the search's request went, for a caller that must tell a service that
+// did not answer from a search that found nothing.
+struct SearchReport {
+    bool answered = false;        // an HTTP response came back
+    bool searchDocument = false;  // and it was a search result (2xx, with a song list)
+    Text statusLine;              // "HTTP/1.1 200 OK"; "" without an answer
+};
+
 // runSearch steps 2-6: the rows for `query`, in reply order. An empty query,
 // a failed request or a reply that is not a search document gives no rows.
 std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& query, const SearchFilter& filter,
-                                  const SearchProgress& progress = {}, const SearchRowListed& listed = {});
+                                  const SearchProgress& progress = {}, const SearchRowListed& listed = {},
+                                  SearchReport* report = nullptr);
 
 }  // namespace quorvo::service

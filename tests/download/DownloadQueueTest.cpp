@@ -59,7 +59,7 @@ public:
     }
 
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity&) override
+                            AbortFlag& abortFlag, const TransferIdentity&, TransferReply*) override
     {
         {
             const std::lock_guard lock(m_mutex);

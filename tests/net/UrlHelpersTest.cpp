@@ -1,6 +1,9 @@
 #include "net/HttpClient.h"
+#include "net/HttpStream.h"
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 namespace quorvo::net {
 namespace {
@@ -76,6 +79,27 @@ TEST(StripHighlightMarkup, IsCaseSensitiveAndLeavesOtherEntities)
 {
     EXPECT_EQ(HttpClient::stripHighlightMarkup("&LT;em&GT;x &quot;"), "&LT;em&GT;x &quot;");
     EXPECT_EQ(HttpClient::stripHighlightMarkup("&lt;em&gt;&lt;em&gt;\xC4\xE3"), "\xC4\xE3");
+}
+
+// A busy server's "come back later": seconds or a date.
+TEST(RetryAfterOf, ReadsSecondsAndHttpDatesAndNothingElse)
+{
+    using std::chrono::seconds;
+    EXPECT_EQ(retryAfterOf("HTTP/1.1 503 x\r\nretry-after:  120 \r\n"), seconds(120));
+    EXPECT_EQ(retryAfterOf("Retry-After: 99999999999999\r\n"), seconds(24 * 60 * 60));
+    EXPECT_EQ(retryAfterOf("Retry-After: Wed, 21 Oct 2015 07:28:00 GMT\r\n"), seconds(0));
+    char future[64];
+    const std::time_t inAMinute = std::time(nullptr) + 60;
+    std::tm parts {};
+    gmtime_r(&inAMinute, &parts);
+    std::strftime(future, sizeof future, "%a, %d %b %Y %H:%M:%S GMT", &parts);
+    const std::optional<seconds> wait = retryAfterOf(std::string("Retry-After: ") + future + "\r\n");
+    ASSERT_TRUE(wait);
+    EXPECT_GE(wait->count(), 58);
+    EXPECT_LE(wait->count(), 60);
+    EXPECT_EQ(retryAfterOf("Retry-After: soon\r\n"), std::nullopt);
+    EXPECT_EQ(retryAfterOf("Retry-After: -5\r\n"), std::nullopt);
+    EXPECT_EQ(retryAfterOf("Content-Length: 0\r\n"), std::nullopt);
 }
 
 }  // namespace

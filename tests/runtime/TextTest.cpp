@@ -75,6 +75,38 @@ TEST(Text, SearchNeverMatchesInsideACharacter)
     EXPECT_EQ(pieces[0], trailBackslash);
 }
 
+// "81 2F": a lead byte whose next byte cannot be a trail byte. Stepped as one
+// character, the "/" behind it would be invisible to every search.
+TEST(Text, LeadByteWithoutATrailByteIsACharacterOfItsOwn)
+{
+    EXPECT_EQ(text::characterLength("\x81/", 0), 1u);
+    EXPECT_EQ(text::characterLength("\x81\x7F", 0), 1u);
+    EXPECT_EQ(text::characterLength("\xFE\x3F", 0), 1u);
+    EXPECT_EQ(text::characterLength("\xD6\n", 0), 1u);
+    EXPECT_EQ(text::characterLength("\x81\x40", 0), 2u);
+    EXPECT_EQ(text::characterLength("\x81\xFE", 0), 2u);
+    EXPECT_EQ(text::characterLength("\x81\xFF", 0), 1u);
+    EXPECT_TRUE(text::isCharacterBoundary("\x81/", 1));
+    EXPECT_EQ(text::boundaryAtOrBefore("\x81/x", 1), 1u);
+
+    const std::string slash = "a\x81/b";
+    EXPECT_EQ(text::find(slash, "/"), 3);
+    EXPECT_EQ(text::findLast(slash, "/"), 3);
+    EXPECT_TRUE(text::contains(slash, "/"));
+    EXPECT_TRUE(text::endsWith("x\x81/", "/"));
+    EXPECT_EQ(text::replaceAll(slash, "/", ""),
+              "a\x81"
+              "b");
+    const auto pieces = text::split(slash, "/");
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0], "a\x81");
+    EXPECT_EQ(pieces[1], "b");
+    EXPECT_EQ(text::replaceAll("\x81\x1B[2J", "\x1B", ""), "\x81[2J");
+    // A real character whose trail byte is "@" or "\\" still hides it.
+    EXPECT_EQ(text::find(std::string(trailAt) + "/", "/"), 3);
+    EXPECT_EQ(text::find(trailAt, "@"), -1);
+}
+
 TEST(Text, CaseFoldingTouchesAsciiLettersOnly)
 {
     EXPECT_EQ(text::toUpper("abC1z"), "ABC1Z");
@@ -147,8 +179,8 @@ TEST(Text, LoneLeadByteAtTheEndStaysInBounds)
     EXPECT_EQ(text::find(broken, "\xD6"), 3);
     EXPECT_EQ(text::find(broken, "b"), 2);
     EXPECT_EQ(text::toUpper(broken), std::string("AB") + "\xD6");
-    // A lead byte takes the next byte with it, so the space is part of that character.
-    EXPECT_EQ(text::trim(broken + " "), broken + " ");
+    // A space is no trail byte: the lead byte stands alone and the space is trimmed.
+    EXPECT_EQ(text::trim(broken + " "), broken);
     EXPECT_EQ(text::trim(broken), broken);
     EXPECT_EQ(text::split(broken, "\xD6").size(), 1u);
     EXPECT_EQ(text::findLast(broken, "b"), 2);

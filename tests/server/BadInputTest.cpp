@@ -118,6 +118,29 @@ TEST_F(BadInput, RequestBodiesWithoutUsableLengthAreRefused)
     EXPECT_EQ(m_server.exchange("POST /echo HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n").status, 413);
 }
 
+TEST_F(BadInput, ConflictingContentLengthsGet400AndTheConnectionCloses)
+{
+    Client client(m_server.port());
+    ASSERT_TRUE(client.connected());
+    // Read with either length, the stream would go on as a smuggled second request.
+    ASSERT_TRUE(client.send("POST /echo HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\ncontent-length: 40\r\n\r\n"
+                            "a=1&bGET /echo/smuggled HTTP/1.1\r\nHost: x\r\n\r\n"));
+    const std::string reply = client.readAll();
+    EXPECT_EQ(statusOf(reply), 400) << reply;
+    EXPECT_NE(reply.find("Connection: close\r\n"), std::string::npos) << reply;
+    EXPECT_EQ(reply.find("smuggled"), std::string::npos) << reply;
+    EXPECT_EQ(reply.find("HTTP/1.1 200"), std::string::npos) << reply;
+    expectAlive();
+}
+
+TEST_F(BadInput, RepeatedIdenticalContentLengthsAreOneLength)
+{
+    const RawResponse reply = m_server.exchange(
+        "POST /echo HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\nContent-Length: 3\r\nConnection: close\r\n\r\na=1");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(reply.body.ends_with("\r\n\r\na=1")) << reply.body;
+}
+
 TEST_F(BadInput, UnknownPathsAndMethodsGetTheirStatus)
 {
     EXPECT_EQ(m_server.get("/no/such/thing").status, 404);

@@ -42,6 +42,24 @@ TEST(BuildFileName, EveryRemovedCharacterGoesAndNothingElseChanges)
     EXPECT_EQ(buildFileName("Rock & Roll...", "", 2), "Rock & Roll...");
 }
 
+TEST(BuildFileName, ControlCharactersGoWhereverTheyAre)
+{
+    EXPECT_EQ(buildFileName("\x1B[2Jtab\there\nnew\x7F\r", "\x01Singer\x1F", 0), "Singer - [2Jtabherenew");
+    // Still one character: its trail byte is not a control character.
+    EXPECT_EQ(buildFileName("\xD6\xD0\x81\x40", "", 2), "\xD6\xD0\x81\x40");
+}
+
+// A lead byte in front of "/" (81 2F) is no character with it: the "/" is
+// seen and removed, so the name never gains a directory.
+TEST(BuildFileName, ALeadByteCannotHideASlashOrAControlCharacter)
+{
+    EXPECT_EQ(buildFileName("..\x81/..\x81/etc", "", 2),
+              "..\x81..\x81"
+              "etc");
+    EXPECT_EQ(buildFileName("a\x81\n\x81\x1B", "", 2), "a\x81\x81");
+    EXPECT_EQ(buildFileName("\x81\x7F", "", 2), "\x81");
+}
+
 TEST(BuildFileName, TitleOfRemovedCharactersOnlyGivesEmptyName)
 {
     EXPECT_EQ(buildFileName("<?>", "x", 2), "");

@@ -45,6 +45,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     Options options;
     std::vector<std::string> positional;
     bool picked = false;
+    bool retried = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string argument = arguments[i];
         std::optional<std::string> attached;
@@ -84,6 +85,16 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             options.limit = text ? parseInteger(*text) : std::nullopt;
             if (!options.limit)
                 return failure("--limit needs a whole number of KB/s (0: no limit)");
+        } else if (argument == "--keep-going") {
+            options.keepGoing = true;
+        } else if (argument == "--retries") {
+            const std::optional<std::string> text = value();
+            const std::optional<int64_t> retries = text ? parseInteger(*text) : std::nullopt;
+            // Beyond this the doubling pauses would outlast any real outage.
+            if (!retries || *retries < 0 || *retries > maxRetries)
+                return failure("--retries needs a whole number from 0 to " + std::to_string(maxRetries));
+            options.retries = *retries;
+            retried = true;
         } else if (argument == "--") {
             positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                               arguments.end());
@@ -100,8 +111,8 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     if (positional[0] == "search") {
         options.command = Command::Search;
         // --dir is accepted so that the bypass test (and so the numbering) can match a later get.
-        if (options.all || picked || options.limit)
-            return failure("--pick, --all and --limit belong to get");
+        if (options.all || picked || options.limit || options.keepGoing || retried)
+            return failure("--pick, --all, --limit, --keep-going and --retries belong to get");
     } else if (positional[0] == "get") {
         options.command = Command::Get;
         if (options.all == picked)
@@ -118,7 +129,10 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
 const char* usageText()
 {
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
-           "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n";
+           "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
+           "                  [--keep-going] [--retries N]\n"
+           "  --keep-going  go on with the next song when one fails (otherwise the queue stops)\n"
+           "  --retries N   try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n";
 }
 
 }  // namespace quorvo::cli

@@ -3,6 +3,7 @@
 // The command line of quorvo-cli:
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
+//              [--keep-going] [--retries N]
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +22,12 @@ struct Options {
     std::vector<int64_t> picks;            // --pick, 1-based result numbers
     std::optional<std::string> directory;  // --dir (UTF-8)
     std::optional<int64_t> limit;          // --limit, KB/s
+    bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
+    int64_t retries = 0;                   // --retries: further attempts of a failed transfer
 };
+
+// --retries at most: ten doubling pauses already add up to 17 minutes.
+inline constexpr int64_t maxRetries = 10;
 
 struct ParseResult {
     std::optional<Options> options;

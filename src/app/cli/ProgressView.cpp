@@ -1,5 +1,6 @@
 #include "app/cli/ProgressView.h"
 
+#include "app/cli/Printable.h"
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
 
@@ -21,11 +22,11 @@ bool isPercentage(const Text& status)
 void ProgressView::show(const download::QueueEvent& event)
 {
     if (const auto* appended = std::get_if<RowAppended>(&event)) {
-        m_names[appended->task.id] = encoding::toUtf8(appended->task.name.view());
+        m_names[appended->task.id] = printable(encoding::toUtf8(appended->task.name.view()));
         return;
     }
     if (const auto* speed = std::get_if<SpeedChanged>(&event)) {
-        m_speed = encoding::toUtf8(speed->text.view());
+        m_speed = printable(encoding::toUtf8(speed->text.view()));
         if (m_speed.empty())
             return;
         if (m_terminal)
@@ -40,11 +41,11 @@ void ProgressView::show(const download::QueueEvent& event)
     m_current = cell->taskId;
     if (isPercentage(cell->text)) {
         // Shown with the speed that follows it.
-        m_percent = cell->text.str();
+        m_percent = printable(encoding::toUtf8(cell->text.view()));
         return;
     }
     m_percent.clear();
-    line(m_names[cell->taskId] + "\t" + encoding::toUtf8(cell->text.view()));
+    line(m_names[cell->taskId] + "\t" + printable(encoding::toUtf8(cell->text.view())));
 }
 
 void ProgressView::finish()

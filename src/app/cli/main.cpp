@@ -3,21 +3,27 @@
 
 #include "app/Startup.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/InterruptWatch.h"
+#include "app/cli/Printable.h"
 #include "app/cli/ProgressView.h"
+#include "app/cli/RetryingFetcher.h"
 #include "download/DownloadQueue.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "platform/RunDirectory.h"
 #include "runtime/Encoding.h"
+#include "runtime/Numbers.h"
 #include "service/FileNames.h"
 #include "service/Search.h"
 
-#include <atomic>
-#include <csignal>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace quorvo::cli {
@@ -32,33 +38,30 @@ using namespace std::chrono_literals;
 
 enum ExitStatus { AllFinished = 0, NotAllFinished = 1, BadUsage = 2 };
 
-std::atomic<bool> g_interrupted {false};
-
-extern "C" void onInterrupt(int)
+// The first retry's pause; tests shorten it through the environment.
+std::chrono::milliseconds firstRetryPause()
 {
-    g_interrupted.store(true);
+    if (const char* value = std::getenv("QUORVO_CLI_RETRY_PAUSE_MS"); value && *value)
+        return std::chrono::milliseconds(std::max<int64_t>(0, numbers::toInteger(value)));
+    return 1000ms;
 }
 
-// Ctrl-C pauses like the pause button; a second Ctrl-C ends the process at
-// once (the partial file stays either way).
-void catchInterrupt()
-{
-    struct sigaction action { };
-    action.sa_handler = onInterrupt;
-    action.sa_flags = static_cast<int>(SA_RESETHAND);
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
+// UTF-8 with every control character escaped: what the service sends must
+// not forge output lines or terminal sequences.
 std::string utf8(const Text& text)
 {
-    return encoding::toUtf8(text.view());
+    return printable(encoding::toUtf8(text.view()));
+}
+
+Text fileNameOf(const Text& path)
+{
+    const int64_t slash = text::findLast(path.view(), "/");
+    return slash < 0 ? path : text::mid(path.view(), slash + 1, static_cast<int64_t>(path.size()));
 }
 
 std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& options,
                                const platform::ConfigStore& config, const DownloadSettings& settings,
-                               const DownloadList* queued)
+                               const DownloadList* queued, SearchReport& report)
 {
     SearchFilter filter;
     filter.bypass = config.read("bypass") == "1";
@@ -67,7 +70,22 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
         = [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); };
     if (queued)
         filter.isQueued = [queued](const Text& name) { return queued->containsName(name); };
-    return runSearch(service, encoding::fromUtf8(options.query), filter);
+    return runSearch(service, encoding::fromUtf8(options.query), filter, {}, {}, &report);
+}
+
+// A search that failed is no empty result: say so. False when it failed.
+bool searchAnswered(const ServiceEndpoints& service, const SearchReport& report)
+{
+    if (!report.answered) {
+        std::fprintf(stderr, "quorvo-cli: the service at %s did not answer\n", utf8(service.host()).c_str());
+        return false;
+    }
+    if (!report.searchDocument) {
+        std::fprintf(stderr, "quorvo-cli: the service at %s did not answer with a search result (%s)\n",
+                     utf8(service.host()).c_str(), utf8(report.statusLine).c_str());
+        return false;
+    }
+    return true;
 }
 
 // --dir: the save directory for this run (a missing "/" is added); get creates it.
@@ -85,13 +103,32 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options, co
                      ConfigDownloadSettings& settings)
 {
     applyDirectory(options, settings, false);
-    const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr);
+    SearchReport report;
+    const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr, report);
+    if (!options.query.empty() && !searchAnswered(service, report))
+        return NotAllFinished;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SongRecord& row = rows[i];
         std::printf("%zu\t%s\t%s\t%s\t%s\t%s\n", i + 1, utf8(row.title).c_str(), utf8(row.album).c_str(),
                     utf8(row.artist).c_str(), utf8(row.quality).c_str(), utf8(row.songId).c_str());
     }
     return std::fflush(stdout) == 0 ? AllFinished : NotAllFinished;
+}
+
+// --keep-going: a transfer that failed stops the worker and leaves its row
+// "下载终止" (pending, so the next start would take it again). The row
+// becomes "下载失败" instead, and the worker goes on with the next song.
+// False when no row was left that way.
+bool giveUpStoppedRow(DownloadList& list)
+{
+    for (const DownloadTask& task : list.rows()) {
+        if (task.status.view() == status::stopped) {
+            list.setCell(task.id, DownloadColumn::Status, Text(status::failed));
+            list.markFailed(task.id);
+            return true;
+        }
+    }
+    return false;
 }
 
 int runGetCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
@@ -101,13 +138,30 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     if (options.limit)
         settings.overrideSpeedLimit(*options.limit);
 
-    QueueMailbox mailbox;
-    ServiceSongFetcher fetcher(service);
+    // Before the queue starts its threads, so that they inherit the blocked signals.
+    InterruptWatch interrupts;
+    QueueMailbox mailbox([&interrupts] { interrupts.wake(); });
+    ServiceSongFetcher serviceFetcher(service);
+    FetchNotices notices;
+    notices.retrying = [](const Text& finalPath, int64_t retry, std::chrono::milliseconds pause) {
+        std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(finalPath)).c_str(),
+                     static_cast<long long>(retry), static_cast<double>(pause.count()) / 1000.0);
+    };
+    notices.corrupt = [](const Text& finalPath) {
+        std::fprintf(stderr,
+                     "quorvo-cli: %s: the audio does not match the MD5 checksum in its own header, so the service's "
+                     "file is damaged; it is kept as %s and not retried\n",
+                     utf8(fileNameOf(finalPath)).c_str(), utf8(fileNameOf(partialPathOf(finalPath))).c_str());
+    };
+    RetryingFetcher fetcher(serviceFetcher, options.retries, firstRetryPause(), std::move(notices));
     DownloadQueue queue(
         fetcher, settings,
         [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); }, &mailbox);
 
-    const std::vector<SongRecord> rows = search(service, options, config, settings, &queue.list());
+    SearchReport report;
+    const std::vector<SongRecord> rows = search(service, options, config, settings, &queue.list(), report);
+    if (!options.query.empty() && !searchAnswered(service, report))
+        return NotAllFinished;
     std::vector<SongRecord> picked;
     if (options.all) {
         picked = rows;
@@ -122,23 +176,27 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
         }
     }
 
-    catchInterrupt();
     ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
     const AddOutcome outcome = queue.addTickedSongs(picked);
     std::fprintf(stderr, "%s\n", utf8(outcome.message.text).c_str());
 
     bool paused = false;
     while (true) {
-        mailbox.waitForEvent(100ms);
-        for (const QueueEvent& event : mailbox.takeAll())
-            view.show(event);
-        if (g_interrupted.load() && !paused) {
+        // Events and signals end the wait at once; the timeout is only a safety net.
+        if (interrupts.wait(1000ms) && !paused) {
             paused = true;
+            interrupts.letTheNextSignalThrough();
             queue.stopWorker(true);
         }
+        for (const QueueEvent& event : mailbox.takeAll())
+            view.show(event);
         if (!queue.isRunning()) {
             for (const QueueEvent& event : mailbox.takeAll())
                 view.show(event);
+            if (!paused && options.keepGoing && giveUpStoppedRow(queue.list()) && queue.list().firstPending()) {
+                queue.startWorker();
+                continue;
+            }
             break;
         }
     }
@@ -160,7 +218,7 @@ int run(int argc, char** argv)
 {
     const ParseResult parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
-        std::fprintf(stderr, "quorvo-cli: %s\n%s", parsed.error.c_str(), usageText());
+        std::fprintf(stderr, "quorvo-cli: %s\n%s", printable(parsed.error).c_str(), usageText());
         return BadUsage;
     }
     const Options& options = *parsed.options;

@@ -2,6 +2,7 @@
 // (its config.ini and Download/ go beside it), talking to the reference
 // service on loopback.
 
+#include "HostileService.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 
@@ -11,9 +12,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <netinet/in.h>
 #include <optional>
 #include <poll.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -253,6 +256,177 @@ TEST_F(CliTest, BadCommandLinesExitTwo)
     EXPECT_EQ(run({"fetch", "x"}).exitStatus, 2);
     EXPECT_EQ(run({"get", "Paper", "--all", "--limit", "fast"}).exitStatus, 2);
     EXPECT_EQ(run({"search", "Paper", "--all"}).exitStatus, 2);
+    EXPECT_EQ(run({"search", "Paper", "--keep-going"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "-1"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "11"}).exitStatus, 2);
+    // What was typed is echoed escaped.
+    const Outcome odd = run({"--bad\x1B[2J"});
+    EXPECT_EQ(odd.exitStatus, 2);
+    EXPECT_NE(odd.err.find("unknown option --bad\\x1B[2J"), std::string::npos) << odd.err;
+}
+
+// A loopback port where nothing listens.
+std::string deadHost()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+TEST_F(CliTest, AServiceThatDoesNotAnswerIsAFailureNotAnEmptyResult)
+{
+    const std::string host = deadHost();
+    const std::string said = "quorvo-cli: the service at " + host + " did not answer\n";
+    const Outcome searched = CliProcess(m_binary, {"--service", host, "search", "Paper Lanterns"}, {}).wait();
+    EXPECT_EQ(searched.exitStatus, 1);
+    EXPECT_EQ(searched.out, "");
+    EXPECT_EQ(searched.err, said);
+    const Outcome got = CliProcess(m_binary, {"--service", host, "get", "Paper Lanterns", "--pick", "1"}, {}).wait();
+    EXPECT_EQ(got.exitStatus, 1);
+    EXPECT_EQ(got.err, said);
+}
+
+TEST_F(CliTest, AnErrorPageIsNoSearchResultButNothingFoundIsOne)
+{
+    test::ReferenceServer failing({"--fault-status", "503", "--fault-on", "search"});
+    const Outcome refused = CliProcess(m_binary, {"--service", failing.host(), "search", "Paper Lanterns"}, {}).wait();
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_NE(refused.err.find("did not answer with a search result (HTTP/1.1 503"), std::string::npos) << refused.err;
+
+    const Outcome nothing = run({"search", "no song is called this"});
+    EXPECT_EQ(nothing.exitStatus, 0) << nothing.err;
+    EXPECT_EQ(nothing.out, "");
+    EXPECT_EQ(nothing.err, "");
+}
+
+// Titles are the service's to choose: none may forge a row, a status line or
+// a terminal sequence, in what is printed or in the names on disk.
+TEST_F(CliTest, ControlCharactersInTitlesAreEscapedInOutputAndDroppedFromNames)
+{
+    const std::string catalogue = m_dir.file("forged.json");
+    test::writeWholeFile(catalogue,
+                         R"({"songs":[{"id":"9900001","title":"Forged\n2\tFake\tRow\u001b[2J\u007f",)"
+                         R"("artist":"Tab\tBand\r","album":"Al\u0085bum","all_rate":"128","seconds":2}]})");
+    test::ReferenceServer forged({"--catalogue", catalogue});
+    const Outcome searched = CliProcess(m_binary, {"--service", forged.host(), "search", "Forged"}, {}).wait();
+    EXPECT_EQ(searched.exitStatus, 0) << searched.err;
+    EXPECT_EQ(searched.out,
+              "1\tForged\\x0A2\\x09Fake\\x09Row\\x1B[2J\\x7F\tAl\\u0085bum\tTab\\x09Band\\x0D\t128\t9900001\n");
+
+    const Outcome got
+        = CliProcess(m_binary, {"--service", forged.host(), "get", "Forged", "--all", "--dir", saveDir()}, {}).wait();
+    EXPECT_EQ(got.exitStatus, 0) << got.err;
+    EXPECT_EQ(lines(got.out),
+              std::vector<std::string> {std::string("TabBand - Forged2FakeRow[2J.mp3\t") + completedStatus});
+    EXPECT_TRUE(fs::exists(saveDir() + "/TabBand - Forged2FakeRow[2J.mp3"));
+    for (const std::string* output : {&got.out, &got.err}) {
+        for (const char c : *output)
+            EXPECT_TRUE(c == '\n' || c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F))
+                << "raw control byte " << static_cast<int>(c) << " in " << *output;
+    }
+}
+
+// "81 2F": a GBK lead byte before "/". Read as one character it would hide
+// the "/" from the name's cleaning and the file would land in a directory.
+TEST_F(CliTest, ALeadByteBeforeASlashCannotPutTheSongIntoADirectory)
+{
+    test::HostileService service({{"7", "..\x81/..\x81/..escaped", "x", std::string(3000, 'a')}});
+    const Outcome got
+        = CliProcess(m_binary, {"--service", service.host(), "get", "escaped", "--all", "--dir", saveDir()}, {}).wait();
+    EXPECT_EQ(got.exitStatus, 0) << got.err;
+    // A lone lead byte has no UTF-8 form and is written as "?".
+    EXPECT_EQ(test::readWholeFile(saveDir() + "/x - ..?..?..escaped.mp3"), std::string(3000, 'a'));
+    for (const auto& entry : fs::recursive_directory_iterator(saveDir())) {
+        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+        EXPECT_EQ(entry.path().parent_path(), fs::path(saveDir())) << entry.path();
+    }
+}
+
+TEST_F(CliTest, KeepGoingGoesOnAfterAFailedSongAndStillExitsOne)
+{
+    const std::vector<test::HostileSong> songs
+        = {{"1", "First", "x", std::string(500, '1'), 0, 0, 1000, 404}, {"2", "Second", "x", std::string(500, '2')}};
+    test::HostileService service(songs);
+    const Outcome stopped
+        = CliProcess(m_binary, {"--service", service.host(), "get", "x", "--all", "--dir", saveDir()}, {}).wait();
+    EXPECT_EQ(stopped.exitStatus, 1);
+    EXPECT_EQ(lines(stopped.out),
+              (std::vector<std::string> {std::string("x - First.mp3\t") + stoppedStatus, "x - Second.mp3\t等待下载"}));
+
+    const Outcome kept
+        = CliProcess(m_binary, {"--service", service.host(), "get", "x", "--all", "--dir", saveDir(), "--keep-going"},
+                     {})
+              .wait();
+    EXPECT_EQ(kept.exitStatus, 1);
+    EXPECT_EQ(lines(kept.out),
+              (std::vector<std::string> {std::string("x - First.mp3\t") + failedStatus,
+                                         std::string("x - Second.mp3\t") + completedStatus}));
+    EXPECT_EQ(test::readWholeFile(saveDir() + "/x - Second.mp3"), std::string(500, '2'));
+}
+
+TEST_F(CliTest, RetriesResumeACutTransferFromItsPartialFile)
+{
+    std::string body;
+    for (int i = 0; i < 40000; ++i)
+        body += static_cast<char>('a' + i % 26);
+    test::HostileService service({{"5", "Cut", "x", body, 2, 10000}});
+    const std::vector<std::string> environment = {"QUORVO_CLI_RETRY_PAUSE_MS=20"};
+    const Outcome once
+        = CliProcess(m_binary, {"--service", service.host(), "get", "Cut", "--all", "--dir", saveDir()}, environment)
+              .wait();
+    EXPECT_EQ(once.exitStatus, 1);
+    EXPECT_EQ(service.fileRequests("5").size(), 1u);
+
+    const Outcome retried
+        = CliProcess(m_binary,
+                     {"--service", service.host(), "get", "Cut", "--all", "--dir", saveDir(), "--retries", "3"},
+                     environment)
+              .wait();
+    EXPECT_EQ(retried.exitStatus, 0) << retried.err;
+    EXPECT_EQ(test::readWholeFile(saveDir() + "/x - Cut.mp3"), body);
+    const std::vector<std::string> requests = service.fileRequests("5");
+    ASSERT_EQ(requests.size(), 3u);
+    // Each attempt goes on where the partial file ends.
+    EXPECT_NE(requests[1].find("bytes=10000-"), std::string::npos) << requests[1];
+    EXPECT_NE(requests[2].find("bytes=20000-"), std::string::npos) << requests[2];
+    EXPECT_NE(retried.err.find("x - Cut.mp3 failed; retry 1 in 0.0 s"), std::string::npos) << retried.err;
+}
+
+TEST_F(CliTest, RetriesEndWhenTheyAreUsedUp)
+{
+    test::HostileService service({{"6", "Busy", "x", std::string(100, 'b'), 0, 0, 5, 503}});
+    const Outcome outcome
+        = CliProcess(m_binary,
+                     {"--service", service.host(), "get", "Busy", "--all", "--dir", saveDir(), "--retries", "2"},
+                     {"QUORVO_CLI_RETRY_PAUSE_MS=1"})
+              .wait();
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_EQ(service.fileRequests("6").size(), 3u);
+    EXPECT_EQ(lines(outcome.out), std::vector<std::string> {std::string("x - Busy.mp3\t") + stoppedStatus});
+}
+
+// A busy server says when to come back; the retry waits that long, not the
+// (here 1 ms) doubling pause.
+TEST_F(CliTest, RetriesWaitForTheRetryAfterOfABusyServer)
+{
+    for (const int busy : {503, 429}) {
+        SCOPED_TRACE(busy);
+        test::HostileService service({{"8", "Later", "x", std::string(300, 'l'), 0, 0, 1, busy, "1"}});
+        const Outcome outcome = CliProcess(m_binary,
+                                           {"--service", service.host(), "get", "Later", "--all", "--dir",
+                                            saveDir() + std::to_string(busy), "--retries", "1"},
+                                           {"QUORVO_CLI_RETRY_PAUSE_MS=1"})
+                                    .wait();
+        EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
+        EXPECT_NE(outcome.err.find("x - Later.mp3 failed; retry 1 in 1.0 s"), std::string::npos) << outcome.err;
+        EXPECT_EQ(test::readWholeFile(saveDir() + std::to_string(busy) + "/x - Later.mp3"), std::string(300, 'l'));
+    }
 }
 
 class CliResumeTest : public CliTest {

@@ -1,0 +1,140 @@
+#include "app/cli/RetryingFetcher.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace quorvo::cli {
+namespace {
+
+using namespace std::chrono_literals;
+using download::AbortFlag;
+using download::TransferReply;
+using download::TransferResult;
+
+struct Answer {
+    Answer(TransferResult answered, TransferReply replied = {})
+        : result(answered)
+        , reply(replied)
+    { }
+    TransferResult result;
+    TransferReply reply;
+};
+
+// Answers transfers from a script; the last answer repeats.
+class ScriptedFetcher final : public download::SongFetcher {
+public:
+    explicit ScriptedFetcher(std::vector<Answer> script)
+        : m_script(std::move(script))
+    { }
+
+    void fetchLyrics(const Text&, const Text&) override { }
+    std::optional<service::ResolvedLink> resolveLink(const Text&) override { return std::nullopt; }
+    TransferResult transfer(const Text&, const Text&, const download::ProgressCallback&, int64_t, AbortFlag&,
+                            const download::TransferIdentity&, TransferReply* reply) override
+    {
+        const Answer& answer = m_script[std::min(m_calls++, m_script.size() - 1)];
+        if (reply)
+            *reply = answer.reply;
+        return answer.result;
+    }
+
+    std::size_t m_calls = 0;
+
+private:
+    std::vector<Answer> m_script;
+};
+
+TransferResult transferOnce(RetryingFetcher& fetcher, AbortFlag& abortFlag)
+{
+    return fetcher.transfer("http://h/f.mp3", "/tmp/f.mp3", {}, 0, abortFlag, {}, nullptr);
+}
+
+FetchNotices recordPauses(std::vector<std::chrono::milliseconds>& pauses)
+{
+    FetchNotices notices;
+    notices.retrying = [&pauses](const Text&, int64_t, std::chrono::milliseconds pause) { pauses.push_back(pause); };
+    return notices;
+}
+
+TEST(RetryingFetcher, AFailedTransferIsTriedAgainUntilItCompletes)
+{
+    ScriptedFetcher inner({{TransferResult::Failed}, {TransferResult::Failed}, {TransferResult::Completed}});
+    std::vector<std::chrono::milliseconds> pauses;
+    RetryingFetcher fetcher(inner, 3, 1ms, recordPauses(pauses));
+    AbortFlag abortFlag;
+    EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Completed);
+    EXPECT_EQ(inner.m_calls, 3u);
+    EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds> {1ms, 2ms}));
+}
+
+TEST(RetryingFetcher, NoRetriesLeftGivesTheFailureAndAnAbortOrACorruptFileIsNeverRetried)
+{
+    ScriptedFetcher failing(std::vector<Answer> {{TransferResult::Failed}});
+    RetryingFetcher twice(failing, 2, 0ms);
+    AbortFlag abortFlag;
+    EXPECT_EQ(transferOnce(twice, abortFlag), TransferResult::Failed);
+    EXPECT_EQ(failing.m_calls, 3u);
+
+    ScriptedFetcher aborted({{TransferResult::Aborted}, {TransferResult::Completed}});
+    RetryingFetcher retrying(aborted, 5, 0ms);
+    EXPECT_EQ(transferOnce(retrying, abortFlag), TransferResult::Aborted);
+    EXPECT_EQ(aborted.m_calls, 1u);
+
+    ScriptedFetcher corrupt({{TransferResult::Corrupt}, {TransferResult::Completed}});
+    std::vector<Text> told;
+    FetchNotices notices;
+    notices.corrupt = [&told](const Text& path) { told.push_back(path); };
+    RetryingFetcher checking(corrupt, 5, 0ms, notices);
+    EXPECT_EQ(transferOnce(checking, abortFlag), TransferResult::Corrupt);
+    EXPECT_EQ(corrupt.m_calls, 1u);
+    EXPECT_EQ(told, std::vector<Text> {Text("/tmp/f.mp3")});
+}
+
+TEST(RetryingFetcher, PausesDoubleFromTheFirst)
+{
+    ScriptedFetcher inner(std::vector<Answer> {{TransferResult::Completed}});
+    const RetryingFetcher fetcher(inner, 10, 1000ms);
+    EXPECT_EQ(fetcher.pauseBefore(1), 1000ms);
+    EXPECT_EQ(fetcher.pauseBefore(2), 2000ms);
+    EXPECT_EQ(fetcher.pauseBefore(3), 4000ms);
+    EXPECT_EQ(fetcher.pauseBefore(10), 512000ms);
+}
+
+// A busy server's Retry-After is waited for when it is longer than the
+// doubling pause (and within reason when it is absurd).
+TEST(RetryingFetcher, RetryAfterOfTheFailedReplyLengthensThePause)
+{
+    TransferReply busy;
+    busy.status = 503;
+    busy.retryAfter = 7s;
+    ScriptedFetcher inner(std::vector<Answer> {{TransferResult::Completed}});
+    const RetryingFetcher fetcher(inner, 3, 1000ms);
+    EXPECT_EQ(fetcher.pauseBefore(1, busy), 7000ms);
+    TransferReply absurd;
+    absurd.retryAfter = std::chrono::hours(24);
+    EXPECT_EQ(fetcher.pauseBefore(1, absurd), RetryingFetcher::longestRetryAfter);
+    const RetryingFetcher slow(inner, 3, 10000ms);
+    EXPECT_EQ(slow.pauseBefore(1, busy), 10000ms);
+}
+
+// A pause of an hour must not hold up the pause button: the raise ends it,
+// and the retry answers the stopper's handshake by clearing the flag.
+TEST(RetryingFetcher, AnAbortDuringThePauseEndsItAndIsAcknowledged)
+{
+    ScriptedFetcher inner({{TransferResult::Failed}, {TransferResult::Completed}});
+    RetryingFetcher fetcher(inner, 1, std::chrono::hours(1));
+    AbortFlag abortFlag;
+    std::thread stopper([&] {
+        abortFlag.raise();
+        abortFlag.waitForClear(std::chrono::hours(1));
+    });
+    EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Aborted);
+    stopper.join();
+    EXPECT_FALSE(abortFlag.isRaised());
+    EXPECT_EQ(inner.m_calls, 1u);
+}
+
+}  // namespace
+}  // namespace quorvo::cli
