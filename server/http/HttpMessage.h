@@ -3,7 +3,7 @@
 // The request and response values that pass between the connection code and
 // the service's handlers.
 
-#include "http/UniqueFd.h"
+#include "runtime/UniqueFd.h"
 
 #include <chrono>
 #include <cstdint>

@@ -7,7 +7,7 @@
 
 #include "http/HttpMessage.h"
 #include "http/RequestLog.h"
-#include "http/UniqueFd.h"
+#include "runtime/UniqueFd.h"
 
 #include <atomic>
 #include <chrono>

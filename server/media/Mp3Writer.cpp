@@ -1,6 +1,6 @@
 #include "media/AudioWriters.h"
 
-#include "http/UniqueFd.h"
+#include "runtime/UniqueFd.h"
 
 #include <lame/lame.h>
 
