@@ -2,6 +2,7 @@
 // (its config.ini and Download/ go beside it), talking to the reference
 // service on loopback.
 
+#include "CliProcess.h"
 #include "HostileService.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
@@ -26,121 +27,14 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using test::CliProcess;
+using test::fields;
+using test::lines;
+using test::Outcome;
 
 constexpr const char* completedStatus = "下载完毕";
 constexpr const char* failedStatus = "下载失败";
 constexpr const char* stoppedStatus = "下载终止";
-
-struct Outcome {
-    int exitStatus = -1;  // -1: killed by a signal
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
-std::vector<std::string> fields(const std::string& line)
-{
-    std::vector<std::string> result;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        result.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos)
-            return result;
-        start = tab + 1;
-    }
-}
-
-// One run of the copied binary; output is collected while it runs.
-class CliProcess {
-public:
-    CliProcess(const fs::path& binary, const std::vector<std::string>& args,
-               const std::vector<std::string>& environment)
-    {
-        int outPipe[2];
-        int errPipe[2];
-        if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe");
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(outPipe[1], STDOUT_FILENO);
-            ::dup2(errPipe[1], STDERR_FILENO);
-            std::vector<char*> argv {const_cast<char*>(binary.c_str())};
-            for (const std::string& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            ::unsetenv("QUORVO_API_HOST");
-            for (const std::string& assignment : environment)
-                ::putenv(const_cast<char*>(assignment.c_str()));
-            ::execv(binary.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(outPipe[1]);
-        ::close(errPipe[1]);
-        m_out = outPipe[0];
-        m_err = errPipe[0];
-    }
-    ~CliProcess()
-    {
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            wait();
-        }
-        ::close(m_out);
-        ::close(m_err);
-    }
-
-    void signal(int number) const { ::kill(m_pid, number); }
-
-    Outcome wait(std::chrono::seconds limit = 120s)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        bool outOpen = true;
-        bool errOpen = true;
-        while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {
-            pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
-            ::poll(fds, 2, 100);
-            outOpen = outOpen && drain(m_out, m_outcome.out);
-            errOpen = errOpen && drain(m_err, m_outcome.err);
-        }
-        if (outOpen || errOpen)
-            ::kill(m_pid, SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_reaped = true;
-        m_outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return m_outcome;
-    }
-
-private:
-    // False at end of file.
-    static bool drain(int fd, std::string& into)
-    {
-        pollfd ready {fd, POLLIN, 0};
-        if (::poll(&ready, 1, 0) <= 0)
-            return true;
-        char buffer[4096];
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count <= 0)
-            return false;
-        into.append(buffer, static_cast<std::size_t>(count));
-        return true;
-    }
-
-    pid_t m_pid = -1;
-    int m_out = -1;
-    int m_err = -1;
-    bool m_reaped = false;
-    Outcome m_outcome;
-};
 
 class CliTest : public ::testing::Test {
 protected:
@@ -427,6 +321,32 @@ TEST_F(CliTest, RetriesWaitForTheRetryAfterOfABusyServer)
         EXPECT_NE(outcome.err.find("x - Later.mp3 failed; retry 1 in 1.0 s"), std::string::npos) << outcome.err;
         EXPECT_EQ(test::readWholeFile(saveDir() + std::to_string(busy) + "/x - Later.mp3"), std::string(300, 'l'));
     }
+}
+
+// The service's own file is broken: the user is told which file and why,
+// it never gets its name, and fetching it again would not help.
+TEST_F(CliTest, AFlacThatFailsItsChecksumIsNamedWithTheReasonAndNotRetried)
+{
+    std::string damaged = serverFile("9900001", "flac");
+    // The first byte of STREAMINFO's MD5.
+    damaged[26] = static_cast<char>(damaged[26] ^ 0x5A);
+    test::HostileSong song("9", "Damaged", "x", damaged);
+    song.rates = "128,flac";
+    test::HostileService service({song});
+    const Outcome got
+        = CliProcess(m_binary,
+                     {"--service", service.host(), "get", "Damaged", "--all", "--dir", saveDir(), "--retries", "3"},
+                     {"QUORVO_CLI_RETRY_PAUSE_MS=0"})
+              .wait();
+    EXPECT_EQ(got.exitStatus, 1);
+    EXPECT_EQ(lines(got.out), std::vector<std::string> {std::string("x - Damaged.flac\t") + failedStatus});
+    EXPECT_NE(got.err.find("quorvo-cli: x - Damaged.flac: the audio does not match the MD5 checksum in its own "
+                           "header, so the service's file is damaged; it is kept as x - Damaged.flac.tmp"),
+              std::string::npos)
+        << got.err;
+    EXPECT_FALSE(fs::exists(saveDir() + "/x - Damaged.flac"));
+    EXPECT_TRUE(test::readWholeFile(saveDir() + "/x - Damaged.flac.tmp") == damaged);
+    EXPECT_EQ(service.fileRequests("9").size(), 1u);
 }
 
 class CliResumeTest : public CliTest {

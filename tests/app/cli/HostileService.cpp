@@ -62,7 +62,7 @@ void HostileService::handle(int socket, const std::string& request)
         std::string xml = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<result><song_list>";
         for (const HostileSong& song : m_songs) {
             xml += "<song><title>" + song.title + "</title><song_id>" + song.id + "</song_id><author>" + song.artist
-                + "</author><album_title>Hostile</album_title><all_rate>128</all_rate></song>";
+                + "</author><album_title>Hostile</album_title><all_rate>" + song.rates + "</all_rate></song>";
         }
         xml += "</song_list></result>\n";
         LoopbackServer::send(socket, LoopbackServer::reply(xml, "Content-Type: text/xml\r\n"));
@@ -73,8 +73,9 @@ void HostileService::handle(int socket, const std::string& request)
         const std::string id = path.substr(at, path.find('&', at) - at);
         for (const HostileSong& song : m_songs) {
             if (song.id == id) {
+                const std::string extension = song.rates.ends_with("flac") ? ".flac" : ".mp3";
                 const std::string json = R"([{"song_id":")" + id + R"(","file_list":[{"url":"http://)" + host() + "/f/"
-                    + id + R"(.mp3","size":)" + std::to_string(song.body.size()) + R"(,"rate":"128"}]}])";
+                    + id + extension + R"(","size":)" + std::to_string(song.body.size()) + "}]}]";
                 LoopbackServer::send(socket, LoopbackServer::reply(json));
                 return;
             }

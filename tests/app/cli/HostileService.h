@@ -31,7 +31,7 @@ struct HostileSong {
     std::string id;
     std::string title;   // GBK bytes, as the reply carries them
     std::string artist;  // GBK bytes
-    std::string body;    // the song file (an .mp3: the rate list is "128")
+    std::string body;    // the song file: an .mp3, or a .flac when the rate list ends in "flac"
     // The first `cutAttempts` requests of the file send its headers and
     // `cutAfter` bytes of what they promise, then close.
     int cutAttempts = 0;
@@ -40,6 +40,7 @@ struct HostileSong {
     int busyAttempts = 0;
     int busyStatus = 503;
     std::string retryAfter;
+    std::string rates = "128";
 };
 
 class HostileService {
