@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <random>
 
 namespace quorvo::data {
@@ -103,6 +105,35 @@ template <typename OnToken> void forEachTagToken(std::string_view tagText, OnTok
     onToken(tagText.substr(start));
 }
 
+// The end of the run of ASCII bytes that starts at `from`, a word at a time.
+std::size_t asciiRunEnd(std::string_view bytes, std::size_t from)
+{
+    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+    while (from + sizeof(std::uint64_t) <= bytes.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + from, sizeof word);
+        if ((word & highBits) != 0) {
+            break;
+        }
+        from += sizeof word;
+    }
+    while (from < bytes.size() && static_cast<unsigned char>(bytes[from]) < 0x80) {
+        ++from;
+    }
+    return from;
+}
+
+// `needle` in `haystack` from `from` on; npos when absent. memmem skips
+// ahead where a find of the first byte would stop at every "<".
+std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from = 0)
+{
+    if (from > haystack.size()) {
+        return std::string_view::npos;
+    }
+    const void* found = ::memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - haystack.data()) : std::string_view::npos;
+}
+
 // UTF-8 to program text. ASCII is the same in both, so only the runs of
 // other bytes go through the converter; a reply is mostly ASCII markup.
 Bytes programTextFromUtf8(std::string_view utf8)
@@ -111,10 +142,7 @@ Bytes programTextFromUtf8(std::string_view utf8)
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
-        std::size_t end = i;
-        while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80) {
-            ++end;
-        }
+        std::size_t end = asciiRunEnd(utf8, i);
         out.append(utf8.substr(i, end - i));
         i = end;
         while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80) {
@@ -153,13 +181,23 @@ bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAwar
 {
     clear();
     m_sourceData = data;
-    Bytes work = data;
-    convertEncoding(work, convertUndeclared);
+    std::optional<Bytes> converted = convertedText(data, convertUndeclared);
+    Bytes work = converted ? std::move(*converted) : data;
     extractCdata(work);
     return parse(work, quoteAware);
 }
 
 bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const
+{
+    std::optional<Bytes> converted = convertedText(data, convertUndeclared);
+    if (!converted) {
+        return false;
+    }
+    data = std::move(*converted);
+    return true;
+}
+
+std::optional<Bytes> XmlDocument::convertedText(std::string_view data, bool convertUndeclared)
 {
     // The data is read as text, so it ends at the first NUL byte.
     const std::string_view asText(data.data(), std::min(data.find('\0'), data.size()));
@@ -174,10 +212,10 @@ bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const
     declared = text::toLower(text::trim(declared.view()).view());
 
     if (declared == "gb2312") {
-        return false;
+        return std::nullopt;
     }
     if (declared != "utf-8" && !convertUndeclared) {
-        return false;
+        return std::nullopt;
     }
     std::string_view utf8 = asText;
     if (utf8.starts_with(utf8ByteOrderMark)) {
@@ -185,8 +223,7 @@ bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const
         // stray piece before the first tag.
         utf8.remove_prefix(utf8ByteOrderMark.size());
     }
-    data = programTextFromUtf8(utf8);
-    return true;
+    return programTextFromUtf8(utf8);
 }
 
 Bytes XmlDocument::makeMarker(std::string_view data, int letterCount)
@@ -209,7 +246,7 @@ Bytes XmlDocument::makeMarker(std::string_view data, int letterCount)
 int XmlDocument::extractCdata(Bytes& data)
 {
     m_cdataMarker = makeMarker(data);
-    if (data.find(cdataOpen) == Bytes::npos) {
+    if (findBytes(data, cdataOpen) == Bytes::npos) {
         return 0;
     }
     Bytes out;
@@ -217,7 +254,7 @@ int XmlDocument::extractCdata(Bytes& data)
     int count = 0;
     std::size_t from = 0;
     while (true) {
-        const std::size_t open = data.find(cdataOpen, from);
+        const std::size_t open = findBytes(data, cdataOpen, from);
         if (open == Bytes::npos) {
             break;
         }
@@ -243,6 +280,10 @@ int XmlDocument::extractCdata(Bytes& data)
 Text XmlDocument::resolveCdata(std::string_view bytes) const
 {
     if (m_cdataMarker.empty()) {
+        return Text(bytes);
+    }
+    // Without sections no value can name one: the marker occurs nowhere else.
+    if (m_cdataSections.empty()) {
         return Text(bytes);
     }
     const std::size_t at = bytes.find(m_cdataMarker);
@@ -349,6 +390,11 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
 {
     // Bottom entry: the document pseudo-element that collects the top level.
     std::vector<XmlNode> open(1);
+    // The children of every open element, innermost last, each element's
+    // from its entry in childStart on: a closing element takes its list in
+    // one allocation instead of growing it child by child.
+    std::vector<int> openChildren;
+    std::vector<std::size_t> childStart(1, 0);
     std::vector<XmlNode> nodes;
     nodes.reserve(std::min<std::size_t>(static_cast<std::size_t>(std::count(data.begin(), data.end(), '<')) / 2 + 1,
                                         maximumNodes));
@@ -375,9 +421,13 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
                 return false;
             }
             ++counter;
-            XmlNode record = std::move(open.back());
+            XmlNode& record = nodes.emplace_back(std::move(open.back()));
             open.pop_back();
-            open.back().children.push_back(counter);
+            const auto first = openChildren.begin() + static_cast<std::ptrdiff_t>(childStart.back());
+            record.children.assign(first, openChildren.end());
+            openChildren.erase(first, openChildren.end());
+            childStart.pop_back();
+            openChildren.push_back(counter);
             record.index = counter;
             for (const int child : record.children) {
                 nodes[static_cast<std::size_t>(child - 1)].parent = counter;
@@ -385,20 +435,24 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
             if (isAllBlank(record.value.view())) {
                 record.value = Text();
             }
-            nodes.push_back(std::move(record));
             return true;
         }
-        XmlNode record;
-        if (!parseTag(piece, close + 1, record, !selfClosing)) {
-            return false;
-        }
+        // Read in place: a node record is large, and moving each one twice
+        // was a good part of a load.
         if (selfClosing) {
+            XmlNode& record = nodes.emplace_back();
+            if (!parseTag(piece, close + 1, record, false)) {
+                return false;
+            }
             ++counter;
-            open.back().children.push_back(counter);
+            openChildren.push_back(counter);
             record.index = counter;
-            nodes.push_back(std::move(record));
         } else {
-            open.push_back(std::move(record));
+            XmlNode& record = open.emplace_back();
+            if (!parseTag(piece, close + 1, record, true)) {
+                return false;
+            }
+            childStart.push_back(openChildren.size());
         }
         return true;
     });

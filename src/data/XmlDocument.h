@@ -10,6 +10,7 @@
 #include "runtime/Text.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace quorvo::data {
@@ -69,6 +70,10 @@ public:
     [[nodiscard]] std::optional<XmlNode> getNodeByPath(const Text& path) const;
     // The value of the node a path names; "" when the path fails.
     [[nodiscard]] Text valueAt(const Text& path) const;
+    // The value of a node without a copy; "" for an invalid index.
+    [[nodiscard]] const Text& valueOf(int node) const;
+    // The children of a node without a copy; none for an invalid index.
+    [[nodiscard]] std::span<const int> childrenOf(int node) const;
     // The node index a path names; -1 when it fails.
     [[nodiscard]] int indexByPath(const Text& path) const;
     // One path step from `current` (-1 = document level); -1 = no such node.
@@ -100,6 +105,8 @@ public:
 private:
     [[nodiscard]] int mapRoot(int node) const { return node == 0 ? m_rootIndex : node; }
     [[nodiscard]] bool isValid(int node) const { return checkNode(node) >= 0; }
+    // The encoding rule of convertEncoding: the converted text, or nullopt when it stays as it is.
+    static std::optional<Bytes> convertedText(std::string_view data, bool convertUndeclared);
 
     Bytes m_sourceData;
     std::vector<XmlNode> m_nodes;

@@ -128,6 +128,22 @@ std::optional<XmlNode> XmlDocument::getNodeByPath(const Text& path) const
     return out;
 }
 
+const Text& XmlDocument::valueOf(int node) const
+{
+    static const Text none;
+    const int index = mapRoot(node);
+    return isValid(index) ? m_nodes[static_cast<std::size_t>(index - 1)].value : none;
+}
+
+std::span<const int> XmlDocument::childrenOf(int node) const
+{
+    const int index = mapRoot(node);
+    if (!isValid(index)) {
+        return {};
+    }
+    return m_nodes[static_cast<std::size_t>(index - 1)].children;
+}
+
 Text XmlDocument::valueAt(const Text& path) const
 {
     const int index = indexByPath(path);

@@ -4,6 +4,8 @@
 
 #include "runtime/Numbers.h"
 
+#include <utility>
+
 namespace quorvo::net {
 namespace {
 
@@ -11,7 +13,7 @@ namespace {
 // after each match; replaced text is not rescanned. The patterns start with
 // "&", which is never part of a multi-byte character, so a byte search
 // cannot match inside one.
-Text replaceEach(const Text& text, std::string_view from, std::string_view to)
+Text replaceEach(Text text, std::string_view from, std::string_view to)
 {
     std::string_view rest = text.view();
     std::size_t at = rest.find(from);
@@ -98,9 +100,13 @@ Text HttpClient::cookieValueOf(const Text& line)
 
 Text HttpClient::stripHighlightMarkup(const Text& text)
 {
+    // Every pattern starts with "&"; most fields hold none.
+    if (text.view().find('&') == std::string_view::npos) {
+        return text;
+    }
     Text result = replaceEach(text, "&lt;em&gt;", "");
-    result = replaceEach(result, "&lt;/em&gt;", "");
-    return replaceEach(result, "&amp;", "&");
+    result = replaceEach(std::move(result), "&lt;/em&gt;", "");
+    return replaceEach(std::move(result), "&amp;", "&");
 }
 
 }  // namespace quorvo::net

@@ -48,8 +48,7 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     const Bytes reply = net::HttpClient::request(service.searchUrl(query), options, &exchange);
     data::XmlDocument document;
     const bool isDocument = document.load(reply) && !document.getName(0).empty();
-    const std::optional<data::XmlNode> songList
-        = isDocument ? document.getNodeByPath("<#0/song_list/") : std::optional<data::XmlNode>();
+    const int songList = isDocument ? document.indexByPath("<#0/song_list/") : -1;
     if (report) {
         // Without a response the header block holds only blanks.
         const std::string_view head = exchange.responseHeaders.view();
@@ -60,21 +59,27 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         // but is no empty result either.
         const std::vector<Text> words = text::split(firstLine.view(), " ");
         const int64_t status = words.size() >= 2 ? numbers::toInteger(words[1].view()) : 0;
-        report->searchDocument = status >= 200 && status <= 299 && songList.has_value();
+        report->searchDocument = status >= 200 && status <= 299 && songList != -1;
     }
     if (!isDocument)
         return rows;
 
-    const auto count = static_cast<int64_t>(songList ? songList->children.size() : 0);
+    // The fields of song i are those the path "<#0/song_list/<@i</title/"
+    // names, read from the song's node directly: one path per reply, not
+    // one per field.
+    const std::span<const int> songs = document.childrenOf(songList);
+    const auto count = static_cast<int64_t>(songs.size());
     const Text base = service.baseAddress();
     for (int64_t i = 1; i <= count; ++i) {
-        const Text song = "<#0/song_list/<@" + numbers::fromInteger(i) + "</";
-        const Text title = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "title/"));
-        const Text album = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "album_title/"));
-        const Text artist = net::HttpClient::stripHighlightMarkup(document.valueAt(song + "author/"));
-        const Text songId = document.valueAt(song + "song_id/");
-        const Text lyricUrl = base + document.valueAt(song + "lrclink/");
-        const std::vector<Text> rates = splitRates(document.valueAt(song + "all_rate/"));
+        const int song = songs[static_cast<std::size_t>(i - 1)];
+        const auto field
+            = [&](std::string_view name) -> const Text& { return document.valueOf(document.resolveStep(song, name)); };
+        const Text title = net::HttpClient::stripHighlightMarkup(field("title"));
+        const Text album = net::HttpClient::stripHighlightMarkup(field("album_title"));
+        const Text artist = net::HttpClient::stripHighlightMarkup(field("author"));
+        const Text& songId = field("song_id");
+        const Text lyricUrl = base + field("lrclink");
+        const std::vector<Text> rates = splitRates(field("all_rate"));
 
         bool isListed = !rates.empty();
         if (isListed && filter.bypass) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string>
+
 namespace quorvo::data {
 namespace {
 
@@ -22,6 +25,25 @@ TEST(XmlPath, SearchStylePathReadsTheKthSongsField)
     EXPECT_EQ(document.valueAt("<#0/song_list/<@2</title/"), "B");
     EXPECT_EQ(document.valueAt("<#0/song_list/<@1</title/"), "A");
     EXPECT_FALSE(document.getNodeByPath("<#0/song_list/<@3</title/").has_value());
+}
+
+// The search reads a song's fields from its node; that must name what the
+// per-field path names, and an index that names nothing reads as nothing.
+TEST(XmlPath, FieldsReadFromTheSongsNodeAreThoseOfThePath)
+{
+    const XmlDocument document = loaded(songs);
+    const std::span<const int> list = document.childrenOf(document.indexByPath("<#0/song_list/"));
+    ASSERT_EQ(list.size(), 2u);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const Text path = "<#0/song_list/<@" + std::to_string(i + 1) + "</title/";
+        EXPECT_EQ(document.valueOf(document.resolveStep(list[i], "title")), document.valueAt(path));
+    }
+    EXPECT_EQ(document.valueOf(document.resolveStep(list[0], "author")), "");
+    EXPECT_EQ(document.valueOf(-1), "");
+    EXPECT_EQ(document.valueOf(99), "");
+    EXPECT_TRUE(document.childrenOf(-1).empty());
+    EXPECT_TRUE(XmlDocument().childrenOf(0).empty());
+    EXPECT_EQ(document.childrenOf(0).size(), 1u);  // 0 is the document element
 }
 
 TEST(XmlPath, SongListChildCountIsTheSongCount)

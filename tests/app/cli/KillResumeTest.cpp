@@ -148,8 +148,8 @@ TEST_F(KillResumeTest, TwentyKillsAtRandomMomentsNeverLeaveAWrongFile)
     for (int trial = 0; trial < 20; ++trial) {
         const KillSong& killed = songs[pick(random)];
         const int afterMs = moment(random);
-        SCOPED_TRACE("trial " + std::to_string(trial) + ": " + killed.id + " killed "
-                     + std::to_string(afterMs) + " ms into its transfer, seed " + std::to_string(seed));
+        SCOPED_TRACE("trial " + std::to_string(trial) + ": " + killed.id + " killed " + std::to_string(afterMs)
+                     + " ms into its transfer, seed " + std::to_string(seed));
         {
             const std::optional<std::string> before = finalFile(killed);
             const std::vector<std::string> arguments = getArguments(killed);
