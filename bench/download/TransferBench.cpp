@@ -7,6 +7,7 @@
 // separately (run with --pregenerate 9900030) instead of one started here.
 
 #include "download/FlacCheck.h"
+#include "download/ProgressReporter.h"
 #include "download/Transfer.h"
 
 #include "ReferenceServer.h"
@@ -15,7 +16,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -24,6 +27,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -133,11 +137,14 @@ void limitedFor20s(benchmark::State& state, int64_t limitKBps)
         int64_t last = 0;
         Clock::time_point firstAt;
         Clock::time_point lastAt;
+        std::vector<int64_t> windows;
         // 21 reports: the at-once first one and 20 full windows after it.
         const ProgressCallback progress = [&](int64_t done, int64_t) {
             if (++reports == 1) {
                 first = done;
                 firstAt = Clock::now();
+            } else {
+                windows.push_back(done - last);
             }
             last = done;
             lastAt = Clock::now();
@@ -152,10 +159,48 @@ void limitedFor20s(benchmark::State& state, int64_t limitKBps)
         const double cpu = threadCpuSeconds() - cpuStart;
         fs::remove(dir.file("song.flac.tmp"));
         state.counters["average_KBps"] = static_cast<double>(last - first) / 1024.0 / seconds(lastAt - firstAt);
+        // Each second on its own: how far its bytes are from the limit.
+        const double quota = static_cast<double>(limitKBps * bytesPerKB);
+        double worst = 0;
+        for (const int64_t window : windows)
+            worst = std::max(worst, std::abs(static_cast<double>(window) - quota) / quota * 100.0);
+        state.counters["worst_second_off_percent"] = worst;
+        state.counters["windows"] = static_cast<double>(windows.size());
         state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
         state.counters["seconds"] = wall;
     }
 }
+// The speed a short transfer ends on: its last window is shorter than a
+// second, so the label must show bytes per second, not the window's bytes.
+void finalSpeedOfAShortTransfer(benchmark::State& state)
+{
+    const test::TempDir dir;
+    const Text target = platform::fromNativePath(dir.file("short.mp3"));
+    const Text url(server().baseUrl() + "/data2/music/9900002/9900002.mp3");
+    for (auto _ : state) {
+        AbortFlag abortFlag;
+        ProgressReporter reporter;
+        Text shown;
+        const Clock::time_point start = Clock::now();
+        const ProgressCallback progress
+            = [&](int64_t done, int64_t total) { shown = reporter.report(done, total).speed; };
+        if (transferFile(url, target, progress, 0, abortFlag) != TransferResult::Completed) {
+            state.SkipWithError("transfer failed");
+            return;
+        }
+        const double wall = seconds(Clock::now() - start);
+        const auto bytes = static_cast<double>(fs::file_size(dir.file("short.mp3")));
+        fs::remove(dir.file("short.mp3"));
+        // "下载速度:N KB/s"
+        const std::string text = shown.str();
+        const std::size_t colon = text.find(':');
+        state.counters["shown_KBps"] = colon == std::string::npos ? -1 : std::atof(text.c_str() + colon + 1);
+        state.counters["file_KB"] = bytes / 1024.0;
+        state.counters["true_KBps"] = bytes / 1024.0 / wall;
+    }
+}
+BENCHMARK(finalSpeedOfAShortTransfer)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void limited500KBpsFor20s(benchmark::State& state)
 {
     limitedFor20s(state, 500);
