@@ -21,8 +21,8 @@ bool EventLoop::addTrayIcon(WindowId owner, const PixelView& icon, const Text& t
         reason = "no such window";
     } else if (m_impl->trayIcons.contains(owner.value)) {
         reason = "the window has a tray icon already";
-    } else if (auto tray = TrayIcon::dock(record->sdl.get(), icon.valid() ? icon : record->icon.view(), tooltip,
-                                          reason)) {
+    } else if (auto tray
+               = TrayIcon::dock(record->sdl.get(), icon.valid() ? icon : record->icon.view(), tooltip, reason)) {
         m_impl->trayIcons.emplace(owner.value, std::move(tray));
         return true;
     }
@@ -64,8 +64,9 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
         }
         QueueItem item;
         item.kind = ItemKind::Posted;
-        item.message = Message {WindowId {owner}, trayMessage, trayIconId,
-                                click == TrayIcon::Click::Left ? LParam {WM_LBUTTONUP} : LParam {WM_RBUTTONUP}, Text {}};
+        item.message
+            = Message {WindowId {owner}, trayMessage, trayIconId,
+                       click == TrayIcon::Click::Left ? LParam {WM_LBUTTONUP} : LParam {WM_RBUTTONUP}, Text {}};
         ready.push_back(std::move(item));
         return true;
     }

@@ -64,8 +64,8 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
 
     auto x11 = std::make_unique<X11>();
     x11->display = display;
-    x11->window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, iconSize, iconSize, 0, 0,
-                                      iconBackdrop);
+    x11->window
+        = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, iconSize, iconSize, 0, 0, iconBackdrop);
     if (x11->window == 0) {
         whyNot = "the icon window cannot be created";
         return nullptr;
@@ -190,8 +190,8 @@ void TrayIcon::draw()
                 = composeOverOpaque(m_icon.at(sourceX, sourceY), iconBackdrop) & 0x00FFFFFFu;
         }
     }
-    XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned int>(depth), ZPixmap,
-                                 0, reinterpret_cast<char*>(pixels.data()), static_cast<unsigned int>(width),
+    XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned int>(depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(pixels.data()), static_cast<unsigned int>(width),
                                  static_cast<unsigned int>(height), 32, 0);
     if (image == nullptr) {
         return;
