@@ -33,6 +33,8 @@ EventLoop::Impl::~Impl()
     if (capture) {
         SDL_CaptureMouse(SDL_FALSE);
     }
+    // The icon windows live on the display connection that video shutdown closes.
+    trayIcons.clear();
     windows.clear();
     for (auto& cursor : cursors) {
         cursor.reset();

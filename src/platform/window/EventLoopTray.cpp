@@ -37,6 +37,26 @@ bool EventLoop::removeTrayIcon(WindowId owner)
     return m_impl->trayIcons.erase(owner.value) > 0;
 }
 
+bool EventLoop::setTrayIconTooltip(WindowId owner, const Text& tooltip)
+{
+    const auto found = m_impl->trayIcons.find(owner.value);
+    if (found == m_impl->trayIcons.end()) {
+        return false;
+    }
+    found->second->setTooltip(tooltip);
+    return true;
+}
+
+bool EventLoop::setTrayIconPicture(WindowId owner, const PixelView& icon)
+{
+    const auto found = m_impl->trayIcons.find(owner.value);
+    if (found == m_impl->trayIcons.end() || !icon.valid()) {
+        return false;
+    }
+    found->second->setIcon(icon);
+    return true;
+}
+
 bool EventLoop::isTrayIconDocked(WindowId owner) const
 {
     const auto found = m_impl->trayIcons.find(owner.value);
@@ -58,15 +78,22 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
         return false;
     }
     for (auto& [owner, tray] : trayIcons) {
-        const TrayIcon::Click click = tray->handle(*event.syswm.msg);
-        if (click == TrayIcon::Click::Nothing) {
+        const TrayIcon::Notice notice = tray->handle(*event.syswm.msg);
+        if (notice == TrayIcon::Notice::Nothing) {
             continue;
+        }
+        if (notice == TrayIcon::Notice::TrayGone) {
+            WindowRecord* record = find(WindowId {owner});
+            if (record != nullptr && (SDL_GetWindowFlags(record->sdl.get()) & SDL_WINDOW_SHOWN) == 0) {
+                SDL_ShowWindow(record->sdl.get());
+            }
+            return true;
         }
         QueueItem item;
         item.kind = ItemKind::Posted;
-        item.message
-            = Message {WindowId {owner}, trayMessage, trayIconId,
-                       click == TrayIcon::Click::Left ? LParam {WM_LBUTTONUP} : LParam {WM_RBUTTONUP}, Text {}};
+        item.message = Message {WindowId {owner}, trayMessage, trayIconId,
+                                notice == TrayIcon::Notice::LeftRelease ? LParam {WM_LBUTTONUP} : LParam {WM_RBUTTONUP},
+                                Text {}};
         ready.push_back(std::move(item));
         return true;
     }

@@ -78,20 +78,9 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
                     reinterpret_cast<const unsigned char*>(embedValues), 2);
 
     auto tray = std::make_unique<TrayIcon>(std::move(x11));
-    if (icon.valid()) {
-        tray->m_icon = PixelBuffer(icon.width, icon.height);
-        for (int y = 0; y < icon.height; ++y) {
-            std::copy_n(icon.row(y), icon.width, &tray->m_icon.at(0, y));
-        }
-    }
-    tray->m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
+    tray->setIcon(icon);
+    tray->setTooltip(tooltip);
     const ::Window window = tray->m_x11->window;
-    const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    XChangeProperty(display, window, netWmName, utf8String, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(tray->m_tooltip.data()),
-                    static_cast<int>(tray->m_tooltip.size()));
-    XStoreName(display, window, tray->m_tooltip.c_str());
 
     // The docking request (SYSTEM_TRAY_REQUEST_DOCK = 0) to the tray owner.
     XEvent request {};
@@ -108,14 +97,38 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     return tray;
 }
 
-TrayIcon::Click TrayIcon::handle(const SDL_SysWMmsg& message)
+void TrayIcon::setTooltip(const Text& tooltip)
+{
+    m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
+    Display* display = m_x11->display;
+    const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    XChangeProperty(display, m_x11->window, netWmName, utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(m_tooltip.data()), static_cast<int>(m_tooltip.size()));
+    XStoreName(display, m_x11->window, m_tooltip.c_str());
+    XFlush(display);
+}
+
+void TrayIcon::setIcon(const PixelView& icon)
+{
+    if (!icon.valid()) {
+        return;
+    }
+    m_icon = PixelBuffer(icon.width, icon.height);
+    for (int y = 0; y < icon.height; ++y) {
+        std::copy_n(icon.row(y), icon.width, &m_icon.at(0, y));
+    }
+    draw();
+}
+
+TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
 {
     if (message.subsystem != SDL_SYSWM_X11) {
-        return Click::Nothing;
+        return Notice::Nothing;
     }
     const XEvent& event = message.msg.x11.event;
     if (event.xany.window != m_x11->window) {
-        return Click::Nothing;
+        return Notice::Nothing;
     }
     switch (event.type) {
     case Expose:
@@ -128,18 +141,30 @@ TrayIcon::Click TrayIcon::handle(const SDL_SysWMmsg& message)
         m_x11->height = std::max(event.xconfigure.height, 1);
         draw();
         break;
+    case ReparentNotify:
+        if (event.xreparent.parent != DefaultRootWindow(m_x11->display)) {
+            m_wasDocked = true;
+        } else if (m_wasDocked) {
+            // The tray has quit. Trays that keep icons in their save-set
+            // leave the icon mapped on the root: no stray square there.
+            m_wasDocked = false;
+            XUnmapWindow(m_x11->display, m_x11->window);
+            XFlush(m_x11->display);
+            return Notice::TrayGone;
+        }
+        break;
     case ButtonRelease:
         if (event.xbutton.button == Button1) {
-            return Click::Left;
+            return Notice::LeftRelease;
         }
         if (event.xbutton.button == Button3) {
-            return Click::Right;
+            return Notice::RightRelease;
         }
         break;
     default:
         break;
     }
-    return Click::Nothing;
+    return Notice::Nothing;
 }
 
 bool TrayIcon::docked() const
@@ -213,10 +238,17 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window*, const PixelView&, const Te
     return nullptr;
 }
 
-TrayIcon::Click TrayIcon::handle(const SDL_SysWMmsg&)
+TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg&)
 {
-    return Click::Nothing;
+    return Notice::Nothing;
 }
+
+void TrayIcon::setTooltip(const Text& tooltip)
+{
+    m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
+}
+
+void TrayIcon::setIcon(const PixelView&) { }
 
 bool TrayIcon::docked() const
 {

@@ -20,7 +20,14 @@ namespace quorvo::platform {
 
 class TrayIcon {
 public:
-    enum class Click { Nothing, Left, Right };
+    // What an X event on the icon means to the owner.
+    enum class Notice {
+        Nothing,
+        LeftRelease,
+        RightRelease,
+        // The tray went away and gave the icon window back to the root.
+        TrayGone,
+    };
 
     // Null when the window is not on X11 or no tray owner exists; `whyNot` says why.
     static std::unique_ptr<TrayIcon> dock(SDL_Window* owner, const PixelView& icon, const Text& tooltip,
@@ -31,9 +38,13 @@ public:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
-    // Handles the X event when it is for the icon window; a button release
-    // is returned for the owner to be told.
-    Click handle(const SDL_SysWMmsg& message);
+    // Handles the X event when it is for the icon window.
+    Notice handle(const SDL_SysWMmsg& message);
+
+    // The tooltip is cut as cutTooltip does.
+    void setTooltip(const Text& tooltip);
+    // An invalid view keeps the current picture.
+    void setIcon(const PixelView& icon);
 
     // The tray has taken the icon in (its window is no longer a child of the root).
     [[nodiscard]] bool docked() const;
@@ -49,6 +60,7 @@ private:
     void draw();
 
     std::unique_ptr<X11> m_x11;
+    bool m_wasDocked = false;
     PixelBuffer m_icon;
     std::string m_tooltip;
 };

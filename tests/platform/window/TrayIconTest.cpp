@@ -78,6 +78,12 @@ protected:
         return true;
     }
 
+    static std::unique_ptr<BackgroundProgram> startTray()
+    {
+        return BackgroundProgram::start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                                         "--width", "100", "--height", "24"});
+    }
+
     // trayer takes the tray selection a moment after it starts.
     bool addOnceTheTrayIsUp()
     {
@@ -118,8 +124,7 @@ TEST_F(TrayIconTest, WithoutATrayAddFailsAndTheWindowStays)
 
 TEST_F(TrayIconTest, IconDocksAndClicksReachTheOwnerAsTrayMessages)
 {
-    const auto tray = BackgroundProgram::start(
-        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100", "--height", "24"});
+    const auto tray = startTray();
     ASSERT_TRUE(tray);
     ASSERT_TRUE(addOnceTheTrayIsUp());
     EXPECT_FALSE(loop->addTrayIcon(owner, icon.view(), "Quorvo")) << "one icon per window";
@@ -138,6 +143,23 @@ TEST_F(TrayIconTest, IconDocksAndClicksReachTheOwnerAsTrayMessages)
     EXPECT_EQ(notifications.size(), 2u) << "presses are not reported, only releases";
 
     EXPECT_TRUE(loop->removeTrayIcon(owner));
+    EXPECT_FALSE(loop->isTrayIconDocked(owner));
+}
+
+TEST_F(TrayIconTest, TrayQuittingShowsTheHiddenOwnerAgain)
+{
+    auto tray = startTray();
+    ASSERT_TRUE(tray);
+    ASSERT_TRUE(addOnceTheTrayIsUp());
+    ASSERT_TRUE(pumpUntil([&] { return loop->isTrayIconDocked(owner); }));
+    const std::vector<std::string> findIcon {"xdotool", "search", "--onlyvisible", "--name", "^Quorvo hidden$"};
+    EXPECT_TRUE(loop->setTrayIconTooltip(owner, "Quorvo hidden"));
+    EXPECT_TRUE(programOutput(findIcon)) << "the docked icon is named by its tooltip";
+    loop->hide(owner);
+    ASSERT_FALSE(loop->isVisible(owner));
+
+    tray.reset();
+    EXPECT_TRUE(pumpUntil([&] { return loop->isVisible(owner); })) << "the window would be out of reach";
     EXPECT_FALSE(loop->isTrayIconDocked(owner));
 }
 
