@@ -71,6 +71,12 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
         return nullptr;
     }
     XSelectInput(display, x11->window, ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
+    // The tray sizes its socket from these hints; without them it grants one pixel.
+    XSizeHints hints {};
+    hints.flags = PMinSize | PBaseSize;
+    hints.min_width = hints.base_width = iconSize;
+    hints.min_height = hints.base_height = iconSize;
+    XSetWMNormalHints(display, x11->window, &hints);
     // _XEMBED_INFO: protocol version 0, mapped.
     const Atom embedInfo = XInternAtom(display, "_XEMBED_INFO", False);
     const long embedValues[2] = {0, 1};

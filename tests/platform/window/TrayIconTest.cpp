@@ -129,6 +129,10 @@ TEST_F(TrayIconTest, IconDocksAndClicksReachTheOwnerAsTrayMessages)
     ASSERT_TRUE(addOnceTheTrayIsUp());
     EXPECT_FALSE(loop->addTrayIcon(owner, icon.view(), "Quorvo")) << "one icon per window";
     ASSERT_TRUE(pumpUntil([&] { return loop->isTrayIconDocked(owner); }));
+    EXPECT_TRUE(pumpUntil([&] {
+        const auto bounds = loop->trayIconBounds(owner);
+        return bounds && bounds->width >= 16 && bounds->height >= 16;
+    })) << "the tray grants the icon a usable size";
 
     clickIcon("1");
     ASSERT_TRUE(pumpUntil([&] { return !notifications.empty(); }));
