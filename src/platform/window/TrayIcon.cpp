@@ -24,6 +24,26 @@ constexpr int iconSize = 22;
 // Transparent icon pixels show this colour: a window cannot read the panel behind it.
 constexpr std::uint32_t iconBackdrop = 0x404040;
 
+// The mean of the pixels in [left, right) × [top, bottom), channel by channel.
+[[maybe_unused]] std::uint32_t meanOf(const PixelBuffer& pixels, int left, int top, int right, int bottom)
+{
+    std::uint32_t sums[4] = {};
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const std::uint32_t pixel = pixels.at(x, y);
+            for (int channel = 0; channel < 4; ++channel) {
+                sums[channel] += (pixel >> (8 * channel)) & 0xFFu;
+            }
+        }
+    }
+    const auto count = static_cast<std::uint32_t>((right - left) * (bottom - top));
+    std::uint32_t mean = 0;
+    for (int channel = 0; channel < 4; ++channel) {
+        mean |= ((sums[channel] + count / 2) / count) << (8 * channel);
+    }
+    return mean;
+}
+
 }  // namespace
 
 #if QUORVO_HAVE_X11
@@ -209,16 +229,19 @@ void TrayIcon::draw()
     if (m_icon.width() == 0 || (depth != 24 && depth != 32)) {
         return;
     }
-    // The icon scaled (nearest pixel) to the window the tray gave us.
+    // The icon scaled to the window the tray gave us: each target pixel is the
+    // mean of the source pixels it covers (premultiplied, so a plain mean).
     const int width = m_x11->width;
     const int height = m_x11->height;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
-        const int sourceY = y * m_icon.height() / height;
+        const int top = y * m_icon.height() / height;
+        const int bottom = std::max(top + 1, (y + 1) * m_icon.height() / height);
         for (int x = 0; x < width; ++x) {
-            const int sourceX = x * m_icon.width() / width;
+            const int left = x * m_icon.width() / width;
+            const int right = std::max(left + 1, (x + 1) * m_icon.width() / width);
             pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
-                = composeOverOpaque(m_icon.at(sourceX, sourceY), iconBackdrop) & 0x00FFFFFFu;
+                = composeOverOpaque(meanOf(m_icon, left, top, right, bottom), iconBackdrop) & 0x00FFFFFFu;
         }
     }
     XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned int>(depth), ZPixmap, 0,
