@@ -1,6 +1,7 @@
 #include "app/MainWindowParts.h"
 
 #include "app/Captions.h"
+#include "assets/Assets.h"
 #include "gfx/Color.h"
 #include "gfx/Painter.h"
 #include "gfx/Path.h"
@@ -8,48 +9,13 @@
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiMessageBox.h"
 
-#if __has_include("ui/controls/UiTrayIcon.h")
-#include "ui/controls/UiTrayIcon.h"
-#define QUORVO_APP_HAVE_TRAY 1
-#else
-#define QUORVO_APP_HAVE_TRAY 0
-#endif
-
 namespace quorvo::app {
-
-#if QUORVO_APP_HAVE_TRAY
-struct TrayIcon::Impl {
-    ui::UiTrayIcon icon;
-};
-#else
-// Without a tray icon control nothing docks; minimise then minimises.
-struct TrayIcon::Impl { };
-#endif
 
 TrayIcon::TrayIcon(ui::UiHost& owner, const Text& tip)
 {
-#if QUORVO_APP_HAVE_TRAY
-    m_impl = std::make_unique<Impl>(ui::UiTrayIcon(owner, tip));
-#else
-    (void)owner;
-    (void)tip;
-#endif
-}
-
-TrayIcon::~TrayIcon() = default;
-
-bool TrayIcon::isDocked() const
-{
-#if QUORVO_APP_HAVE_TRAY
-    return m_impl && m_impl->icon.isDocked();
-#else
-    return false;
-#endif
-}
-
-void TrayIcon::remove()
-{
-    m_impl.reset();
+    // The tray scales the picture to its own icon size (about 22 to 24 pixels on most panels).
+    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find("icon_24.png")));
+    m_icon.add(owner, tip, picture);
 }
 
 SpinButton::SpinButton(FloatRect rect, bool up)

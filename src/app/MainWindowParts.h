@@ -1,32 +1,27 @@
 #pragma once
 
-// Small pieces of the main window: the tray icon's seam, the speed box's
+// Small pieces of the main window: its tray icon, the speed box's
 // spin buttons and the window's three questions.
 
 #include "app/WindowMessages.h"
+#include "ui/controls/UiTrayIcon.h"
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiHost.h"
 
-#include <memory>
-
 namespace quorvo::app {
 
-// The tray icon of the main window, with the window title as its tip. Where
-// no notification area takes it (no tray host), isDocked() is false and the
-// window minimises instead of hiding.
+// The tray icon of the main window: the program's icon with the window title
+// as its tip, put in at once. Where no notification area takes it (no tray
+// host), isDocked() is false and the window minimises instead of hiding.
 class TrayIcon {
 public:
     TrayIcon(ui::UiHost& owner, const Text& tip);
-    ~TrayIcon();
-    TrayIcon(const TrayIcon&) = delete;
-    TrayIcon& operator=(const TrayIcon&) = delete;
 
-    [[nodiscard]] bool isDocked() const;
-    void remove();
+    [[nodiscard]] bool isDocked() const { return m_icon.isDocked(); }
+    void remove() { m_icon.remove(); }
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
+    ui::UiTrayIcon m_icon;
 };
 
 // One of the speed box's two spin buttons: an arrow up (+1) or down (−1).

@@ -33,6 +33,8 @@ EventLoop::Impl::~Impl()
     if (capture) {
         SDL_CaptureMouse(SDL_FALSE);
     }
+    // The icon windows live on the display connection that video shutdown closes.
+    trayIcons.clear();
     windows.clear();
     for (auto& cursor : cursors) {
         cursor.reset();
@@ -173,6 +175,7 @@ bool EventLoop::Impl::destroyWindow(WindowId window)
         return false;
     }
     record->destroying = true;
+    trayIcons.erase(window.value);
     callProcedure({window, WM_DESTROY, 0, 0, {}});
 
     std::vector<WindowId> owned;
@@ -432,6 +435,10 @@ void EventLoop::Impl::refill()
         for (int i = 0; i < count; ++i) {
             const SDL_Event& event = chunk[static_cast<std::size_t>(i)];
             if (event.type == wakeEventType || event.type == SDL_QUIT) {
+                continue;
+            }
+            if (event.type == SDL_SYSWMEVENT) {
+                handleSystemEvent(event);
                 continue;
             }
             if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {

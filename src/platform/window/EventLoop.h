@@ -145,6 +145,25 @@ public:
     [[nodiscard]] Text title(WindowId window) const;
     // Premultiplied ARGB32 pixels; made straight-alpha for the system.
     bool setIcon(WindowId window, const PixelView& icon);
+
+    // ---- system tray (user-interface thread) ----
+    // Docks an icon for `owner` in the desktop's system tray (XEmbed on X11).
+    // Left and right button releases on it reach the owner as trayMessage
+    // with wParam 1 and lParam WM_LBUTTONUP / WM_RBUTTONUP. An invalid `icon`
+    // means the one given to setIcon. False when there is no tray to dock in
+    // (not on X11, or no tray running); `whyNot` (if given) says why. When
+    // the tray quits later, a hidden owner is shown again: nothing else
+    // could bring it back.
+    bool addTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip, std::string* whyNot = nullptr);
+    // Also done when the owner is destroyed.
+    bool removeTrayIcon(WindowId owner);
+    // False when the owner has no tray icon.
+    bool setTrayIconTooltip(WindowId owner, const Text& tooltip);
+    bool setTrayIconPicture(WindowId owner, const PixelView& icon);
+    // The tray has taken the icon in.
+    [[nodiscard]] bool isTrayIconDocked(WindowId owner) const;
+    // Screen rectangle of the docked icon.
+    [[nodiscard]] std::optional<IntRect> trayIconBounds(WindowId owner) const;
     bool setBackdrop(WindowId window, std::uint32_t rgb);
     bool setTranslucent(WindowId window, bool translucent);
     // A compositing manager was running when the loop started, so translucent

@@ -4,6 +4,7 @@
 
 #include "platform/window/EventLoop.h"
 #include "platform/window/EventTranslator.h"
+#include "platform/window/TrayIcon.h"
 
 #include <SDL.h>
 
@@ -36,6 +37,8 @@ struct WindowRecord {
     std::map<std::string, std::intptr_t, std::less<>> properties;
     std::uint32_t backdrop = 0;
     bool translucent = false;
+    // The last picture given to setIcon, for a tray icon without its own.
+    PixelBuffer icon;
     int minimumWidth = 1;
     int minimumHeight = 1;
     // What the procedure was last told by WM_SIZE, so system echoes of our own
@@ -157,6 +160,9 @@ struct EventLoop::Impl {
     std::optional<DragState> drag;
     std::array<std::unique_ptr<SDL_Cursor, SdlCursorDeleter>, 10> cursors;
     std::array<bool, 10> cursorTried {};
+    std::map<std::uint32_t, std::unique_ptr<TrayIcon>> trayIcons;
+    // X events for the tray icons; false when the event was not theirs.
+    bool handleSystemEvent(const SDL_Event& event);
 };
 
 }  // namespace quorvo::platform

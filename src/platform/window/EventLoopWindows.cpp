@@ -228,6 +228,10 @@ bool EventLoop::setIcon(WindowId window, const PixelView& icon)
     }
     SDL_SetWindowIcon(record->sdl.get(), surface);
     SDL_FreeSurface(surface);
+    record->icon = PixelBuffer(icon.width, icon.height);
+    for (int y = 0; y < icon.height; ++y) {
+        std::copy_n(icon.row(y), icon.width, &record->icon.at(0, y));
+    }
     return true;
 }
 
