@@ -2,9 +2,11 @@
 // panels, images, buttons, nested translucent controls and a disabled one,
 // and writes PNGs of it into OUT_DIR: the window, a cross-fade and a push at
 // given frames, every close and show effect's frames as contact sheets, and
-// every simple control in every state with the message boxes.
+// every simple control in every state with the message boxes, and the list,
+// the edit boxes and the combo box with an open drop-down and an open menu.
 // With --window the same window stays up live (hover, press, Tab, Alt+G).
 
+#include "CompoundControlsSection.h"
 #include "ControlsGallery.h"
 
 #include "ui/core/UiButtonBase.h"
@@ -175,6 +177,33 @@ HostOptions hostOptions()
     return options;
 }
 
+// The list, the edits and the combo box over the program's background, with
+// the open drop-down and menus laid over it where their windows were.
+bool writeCompoundControls(UiFramework& framework, const std::filesystem::path& directory)
+{
+    UiHost host(framework, hostOptions());
+    host.show();
+    for (int i = 0; i < 4; ++i) {
+        framework.processPending();
+    }
+    const std::vector<gallery::SectionPicture> popups = gallery::addCompoundControls(host, {5, 90, 400, 520});
+    for (int i = 0; i < 4; ++i) {
+        framework.processPending();
+    }
+    gfx::Surface picture = host.backBuffer().copy();
+    {
+        gfx::Painter painter(picture);
+        for (const auto& popup : popups) {
+            painter.drawSurface(popup.picture, static_cast<float>(popup.at.x), static_cast<float>(popup.at.y));
+        }
+    }
+    bool ok = write(picture, directory / "compound-controls.png");
+    for (const auto& popup : popups) {
+        ok = write(popup.picture, directory / (popup.name + ".png")) && ok;
+    }
+    return ok && popups.size() == 3;
+}
+
 int writePictures(UiFramework& framework, const std::filesystem::path& directory)
 {
     std::error_code ignored;
@@ -216,6 +245,7 @@ int writePictures(UiFramework& framework, const std::filesystem::path& directory
     for (const auto& picture : gallery::renderControlsGallery(framework)) {
         ok = !picture.picture.isNull() && write(picture.picture, directory / picture.name) && ok;
     }
+    ok = writeCompoundControls(framework, directory) && ok;
     return ok ? 0 : 1;
 }
 
