@@ -528,13 +528,16 @@ void UiList::refreshRowCache()
         return;
     const int shift = m_scrollY - m_cacheScrollY;
     if (m_rowCacheValid && shift != 0 && std::abs(shift) < size.height && m_options.mode != ListViewMode::Icons) {
-        gfx::Surface shifted = gfx::Surface::create(size.width, size.height);
-        if (shifted) {
+        // The shifted picture goes into the spare surface, which then takes the cache's place.
+        if (!m_rowSpare || m_rowSpare.width() != size.width || m_rowSpare.height() != size.height)
+            m_rowSpare = gfx::Surface::create(size.width, size.height);
+        if (m_rowSpare) {
             {
-                gfx::Painter painter(shifted);
+                gfx::Painter painter(m_rowSpare);
+                painter.clear(0);
                 painter.drawSurface(m_rowCache, 0.0f, static_cast<float>(shift));
             }
-            m_rowCache = std::move(shifted);
+            std::swap(m_rowCache, m_rowSpare);
             gfx::Painter painter(m_rowCache);
             if (shift < 0)
                 redrawRowsIn(painter, size.height + shift, size.height);

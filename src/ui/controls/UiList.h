@@ -181,6 +181,7 @@ private:
     // shifts the rows' picture and draws only the rows it uncovers; a cell
     // change redraws only its row.
     gfx::Surface m_rowCache;
+    gfx::Surface m_rowSpare;
     gfx::Surface m_headerCache;
     bool m_rowCacheValid = false;
     bool m_headerCacheValid = false;
