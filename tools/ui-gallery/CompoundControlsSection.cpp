@@ -56,8 +56,7 @@ std::vector<SectionPicture> addCompoundControls(UiHost& host, FloatRect area)
     UiEdit& search = host.add<UiEdit>(FloatRect {area.x, y, 200, 26}, gbk("搜索 lossless 音乐"));
     search.setFocus();
     search.select({1, 3}, {1, 11});
-    host.add<UiEdit>(FloatRect {area.x, y + 34, 200, 26}, "secret",
-                     EditOptions {.inputMode = EditInputMode::Password});
+    host.add<UiEdit>(FloatRect {area.x, y + 34, 200, 26}, "secret", EditOptions {.inputMode = EditInputMode::Password});
     host.add<UiEdit>(FloatRect {area.x, y + 68, 200, 26}, "12.5", EditOptions {.inputMode = EditInputMode::Decimal});
     host.add<UiEdit>(FloatRect {area.x, y + 102, 200, 60}, gbk("多行\r\n文本框\r\nthird line"),
                      EditOptions {.multiLine = true});
