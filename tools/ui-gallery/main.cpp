@@ -8,6 +8,7 @@
 
 #include "CompoundControlsSection.h"
 #include "ControlsGallery.h"
+#include "GalleryOptions.h"
 
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiEffects.h"
@@ -23,18 +24,12 @@
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier): sanitizer hook
-{
-    return "leak:libfontconfig.so\n";
-}
 
 namespace {
 
@@ -186,7 +181,7 @@ bool writeCompoundControls(UiFramework& framework, const std::filesystem::path& 
     for (int i = 0; i < 4; ++i) {
         framework.processPending();
     }
-    const std::vector<gallery::SectionPicture> popups = gallery::addCompoundControls(host, {5, 90, 400, 520});
+    const std::vector<ui::gallery::SectionPicture> popups = ui::gallery::addCompoundControls(host, {5, 90, 400, 520});
     for (int i = 0; i < 4; ++i) {
         framework.processPending();
     }
@@ -242,7 +237,7 @@ int writePictures(UiFramework& framework, const std::filesystem::path& directory
         ok = write(contactSheet(frames, 5, 0.25), directory / ("show-effect-" + std::to_string(effect) + ".png")) && ok;
     }
     // Every simple control in every state, and the message boxes.
-    for (const auto& picture : gallery::renderControlsGallery(framework)) {
+    for (const auto& picture : ui::gallery::renderControlsGallery(framework)) {
         ok = !picture.picture.isNull() && write(picture.picture, directory / picture.name) && ok;
     }
     ok = writeCompoundControls(framework, directory) && ok;
@@ -274,7 +269,7 @@ int runWindow(UiFramework& framework, std::optional<std::chrono::milliseconds> c
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ui-gallery OUT_DIR [--window [--close-after MS]]\n");
+    std::fprintf(stderr, "usage: ui-gallery [OUT_DIR] [--window [--close-after MS]]\n");
     return 2;
 }
 
@@ -282,27 +277,12 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    std::optional<std::string> directory;
-    bool window = false;
-    std::optional<std::chrono::milliseconds> closeAfter;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--window") {
-            window = true;
-        } else if (argument == "--close-after" && i + 1 < argc) {
-            const std::string_view value = argv[++i];
-            int ms = 0;
-            if (std::from_chars(value.data(), value.data() + value.size(), ms).ec != std::errc {} || ms < 0) {
-                return usage();
-            }
-            closeAfter = std::chrono::milliseconds(ms);
-        } else if (!argument.starts_with("--") && !directory) {
-            directory = std::string(argument);
-        } else {
-            return usage();
-        }
+    const auto options = quorvo::gallery::parseGalleryOptions({argv + 1, static_cast<std::size_t>(argc - 1)});
+    if (options && options->help) {
+        usage();
+        return 0;
     }
-    if (!directory && !window) {
+    if (!options || (!options->output && !options->window)) {
         return usage();
     }
     std::string error;
@@ -312,11 +292,11 @@ int main(int argc, char** argv)
         return 1;
     }
     int code = 0;
-    if (directory) {
-        code = writePictures(*framework, *directory);
+    if (options->output) {
+        code = writePictures(*framework, *options->output);
     }
-    if (window && code == 0) {
-        code = runWindow(*framework, closeAfter);
+    if (options->window && code == 0) {
+        code = runWindow(*framework, options->closeAfter);
     }
     gfx::releaseTextEngine();
     return code;
