@@ -8,7 +8,8 @@
 namespace quorvo::test {
 
 // Calls `turn` until `done()` holds or `limit` passes; true when it held.
-template <typename Predicate, typename Turn> bool pumpUntil(Predicate&& done, Turn&& turn, std::chrono::milliseconds limit)
+template <typename Predicate, typename Turn>
+bool pumpUntil(Predicate&& done, Turn&& turn, std::chrono::milliseconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
