@@ -17,9 +17,10 @@ gfx::Argb contrastingTextColour(const UiControl& control, gfx::Argb colour)
         int darkSamples = 0;
         for (const float fy : {0.2f, 0.5f, 0.8f}) {
             for (const float fx : {0.2f, 0.5f, 0.8f}) {
-                const gfx::Argb sample = picture.isNull() ? argbFromRgb(owner->backgroundColour(), 255)
-                                                          : picture.activeFrame().pixel(static_cast<int>(r.x + r.width * fx),
-                                                                                        static_cast<int>(r.y + r.height * fy));
+                const gfx::Argb sample = picture.isNull()
+                    ? argbFromRgb(owner->backgroundColour(), 255)
+                    : picture.activeFrame().pixel(static_cast<int>(r.x + r.width * fx),
+                                                  static_cast<int>(r.y + r.height * fy));
                 darkSamples += gfx::isDark(sample) ? 1 : 0;
             }
         }
