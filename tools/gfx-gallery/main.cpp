@@ -3,22 +3,14 @@
 // optionally shows it in a window until the window is closed.
 
 #include "Gallery.h"
+#include "GalleryOptions.h"
 #include "GalleryWindow.h"
 #include "gfx/Font.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
-
-// Fontconfig parses its configuration once per process and never frees all of
-// it; LeakSanitizer would report that at every exit.
-extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier): sanitizer hook
-{
-    return "leak:libfontconfig.so\n";
-}
 
 namespace {
 
@@ -52,31 +44,15 @@ int run(const std::string& output, bool window, std::optional<std::chrono::milli
 
 int main(int argc, char** argv)
 {
-    std::string output = "gfx-gallery.png";
-    bool window = false;
-    std::optional<std::chrono::milliseconds> closeAfter;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--window") {
-            window = true;
-        } else if (argument == "--close-after" && i + 1 < argc) {
-            const std::string_view value = argv[++i];
-            long milliseconds = 0;
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), milliseconds);
-            if (error != std::errc() || end != value.data() + value.size() || milliseconds < 0) {
-                return usage();
-            }
-            closeAfter = std::chrono::milliseconds(milliseconds);
-        } else if (argument == "--help" || argument == "-h") {
-            usage();
-            return 0;
-        } else if (!argument.empty() && argument.front() == '-') {
-            return usage();
-        } else {
-            output = argument;
-        }
+    const auto options = quorvo::gallery::parseGalleryOptions({argv + 1, static_cast<std::size_t>(argc - 1)});
+    if (!options) {
+        return usage();
     }
-    const int code = run(output, window, closeAfter);
+    if (options->help) {
+        usage();
+        return 0;
+    }
+    const int code = run(options->output.value_or("gfx-gallery.png"), options->window, options->closeAfter);
     quorvo::gfx::releaseTextEngine();
     return code;
 }

@@ -2,10 +2,13 @@
 // panels, images, buttons, nested translucent controls and a disabled one,
 // and writes PNGs of it into OUT_DIR: the window, a cross-fade and a push at
 // given frames, every close and show effect's frames as contact sheets, and
-// every simple control in every state with the message boxes.
+// every simple control in every state with the message boxes, and the list,
+// the edit boxes and the combo box with an open drop-down and an open menu.
 // With --window the same window stays up live (hover, press, Tab, Alt+G).
 
+#include "CompoundControlsSection.h"
 #include "ControlsGallery.h"
+#include "GalleryOptions.h"
 
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiEffects.h"
@@ -21,18 +24,12 @@
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-extern "C" const char* __lsan_default_suppressions()  // NOLINT(bugprone-reserved-identifier): sanitizer hook
-{
-    return "leak:libfontconfig.so\n";
-}
 
 namespace {
 
@@ -175,6 +172,33 @@ HostOptions hostOptions()
     return options;
 }
 
+// The list, the edits and the combo box over the program's background, with
+// the open drop-down and menus laid over it where their windows were.
+bool writeCompoundControls(UiFramework& framework, const std::filesystem::path& directory)
+{
+    UiHost host(framework, hostOptions());
+    host.show();
+    for (int i = 0; i < 4; ++i) {
+        framework.processPending();
+    }
+    const std::vector<ui::gallery::SectionPicture> popups = ui::gallery::addCompoundControls(host, {5, 90, 400, 520});
+    for (int i = 0; i < 4; ++i) {
+        framework.processPending();
+    }
+    gfx::Surface picture = host.backBuffer().copy();
+    {
+        gfx::Painter painter(picture);
+        for (const auto& popup : popups) {
+            painter.drawSurface(popup.picture, static_cast<float>(popup.at.x), static_cast<float>(popup.at.y));
+        }
+    }
+    bool ok = write(picture, directory / "compound-controls.png");
+    for (const auto& popup : popups) {
+        ok = write(popup.picture, directory / (popup.name + ".png")) && ok;
+    }
+    return ok && popups.size() == 3;
+}
+
 int writePictures(UiFramework& framework, const std::filesystem::path& directory)
 {
     std::error_code ignored;
@@ -213,9 +237,10 @@ int writePictures(UiFramework& framework, const std::filesystem::path& directory
         ok = write(contactSheet(frames, 5, 0.25), directory / ("show-effect-" + std::to_string(effect) + ".png")) && ok;
     }
     // Every simple control in every state, and the message boxes.
-    for (const auto& picture : gallery::renderControlsGallery(framework)) {
+    for (const auto& picture : ui::gallery::renderControlsGallery(framework)) {
         ok = !picture.picture.isNull() && write(picture.picture, directory / picture.name) && ok;
     }
+    ok = writeCompoundControls(framework, directory) && ok;
     return ok ? 0 : 1;
 }
 
@@ -244,7 +269,7 @@ int runWindow(UiFramework& framework, std::optional<std::chrono::milliseconds> c
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ui-gallery OUT_DIR [--window [--close-after MS]]\n");
+    std::fprintf(stderr, "usage: ui-gallery [OUT_DIR] [--window [--close-after MS]]\n");
     return 2;
 }
 
@@ -252,27 +277,12 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    std::optional<std::string> directory;
-    bool window = false;
-    std::optional<std::chrono::milliseconds> closeAfter;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--window") {
-            window = true;
-        } else if (argument == "--close-after" && i + 1 < argc) {
-            const std::string_view value = argv[++i];
-            int ms = 0;
-            if (std::from_chars(value.data(), value.data() + value.size(), ms).ec != std::errc {} || ms < 0) {
-                return usage();
-            }
-            closeAfter = std::chrono::milliseconds(ms);
-        } else if (!argument.starts_with("--") && !directory) {
-            directory = std::string(argument);
-        } else {
-            return usage();
-        }
+    const auto options = quorvo::gallery::parseGalleryOptions({argv + 1, static_cast<std::size_t>(argc - 1)});
+    if (options && options->help) {
+        usage();
+        return 0;
     }
-    if (!directory && !window) {
+    if (!options || (!options->output && !options->window)) {
         return usage();
     }
     std::string error;
@@ -282,11 +292,11 @@ int main(int argc, char** argv)
         return 1;
     }
     int code = 0;
-    if (directory) {
-        code = writePictures(*framework, *directory);
+    if (options->output) {
+        code = writePictures(*framework, *options->output);
     }
-    if (window && code == 0) {
-        code = runWindow(*framework, closeAfter);
+    if (options->window && code == 0) {
+        code = runWindow(*framework, options->closeAfter);
     }
     gfx::releaseTextEngine();
     return code;

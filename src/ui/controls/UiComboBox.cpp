@@ -6,12 +6,16 @@
 #include "ui/core/UiHost.h"
 
 #include "assets/Layout.h"
+#include "gfx/Font.h"
 #include "gfx/Painter.h"
+#include "gfx/Shapes.h"
 #include "gfx/StringFormat.h"
+#include "gfx/Surface.h"
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace quorvo::ui {
@@ -25,6 +29,50 @@ constexpr int maximumDropDownHeight = 130;
 constexpr int arrowBoxWidth = 19;
 constexpr int arrowBoxHeight = 22;
 const FloatRect frameCentre {5, 5, 10, 16};
+
+// The drop-down's height counts rows 19 pixels apart, and the list makes a
+// row 6 pixels taller than its font: the list gets the framework font scaled
+// down until its rows keep that pitch (null: the framework font already does).
+gfx::Font dropDownFont()
+{
+    const gfx::Font& base = gfx::defaultFont();
+    if (base.isNull())
+        return {};
+    gfx::Surface scratch = gfx::Surface::create(1, 1);
+    gfx::Painter painter(scratch);
+    constexpr float wanted = rowPitch - 6;
+    const auto fits = [&](const gfx::Font& font) {
+        return static_cast<float>(std::lround(gfx::fontHeight(painter, font))) <= wanted;
+    };
+    if (fits(base))
+        return {};
+    float size = base.size() * wanted / gfx::fontHeight(painter, base);
+    for (; size > 1.0f; size -= 0.25f) {
+        gfx::Font font = gfx::createFont(base.familyName(), size, base.style());
+        if (font.isNull() || fits(font))
+            return font;
+    }
+    return {};
+}
+
+// The drop-down window's picture: the normal frame over white, stretched over
+// the whole window as a nine-grid (the host's skin mode), so that no window
+// shape or clip cuts the frame away.
+Bytes dropDownBackground(const gfx::Image& frame)
+{
+    if (!frame)
+        return {};
+    gfx::Surface picture = gfx::Surface::create(frame.width(), frame.height());
+    if (!picture)
+        return {};
+    {
+        gfx::Painter painter(picture);
+        gfx::fillRect(painter, {1, 1, static_cast<float>(frame.width() - 2), static_cast<float>(frame.height() - 2)},
+                      0xFFFFFFFF);
+        gfx::drawImage(painter, frame, {0, 0, static_cast<float>(frame.width()), static_cast<float>(frame.height())});
+    }
+    return picture.encodePng();
+}
 
 }  // namespace
 
@@ -171,18 +219,16 @@ void UiComboBox::dropDown()
     options.popup = true;
     options.owner = host();
     options.backgroundColour = 0x00FFFFFF;
+    options.backgroundImage = dropDownBackground(m_frames[0]);
+    options.frameStyle = 1;
+    options.margins = frameCentre;
+    // Layered: an opaque host is cut to its inner area, which holds no frame.
+    options.layerAlpha = 255;
     options.captionFlags = 0;
-    options.frameStyle = 0;
     options.dragAnywhere = false;
     int choice = 0;
     {
         UiHost popup(host()->framework(), options);
-        popup.onPaintBackground = [this](gfx::Painter& painter, IntSize size) {
-            if (m_frames[0])
-                gfx::drawNineGrid(painter, m_frames[0],
-                                  {0, 0, static_cast<float>(size.width), static_cast<float>(size.height)}, frameCentre);
-        };
-        popup.setBackground(std::nullopt, std::nullopt, BackgroundTransition::RenderOnly, true);
         popup.onMessage = [&popup](const WindowRequest& request) {
             if (request.kind == WindowRequestKind::Deactivate)
                 popup.requestClose();
@@ -197,6 +243,7 @@ void UiComboBox::dropDown()
         listOptions.textColour = m_options.textColour;
         listOptions.selectedBackground = 0x993086C6;
         listOptions.selectedTextColour = 0xFFFFFFFF;
+        listOptions.font = dropDownFont();
         auto& list = popup.add<UiList>(
             FloatRect {3, 3, static_cast<float>(area.width - 6), static_cast<float>(area.height - 6)}, listOptions);
         list.insertColumn(0, "", area.width - 6 - 12);

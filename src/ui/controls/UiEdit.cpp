@@ -34,6 +34,14 @@ const char* const copyCaption = "\xB8\xB4\xD6\xC6(&C)";                       //
 const char* const pasteCaption = "\xD5\xB3\xCC\xF9(&P)";                      // 粘贴(&P)
 const char* const selectAllCaption = "\xC8\xAB\xB2\xBF\xD1\xA1\xD4\xF1(&A)";  // 全部选择(&A)
 
+int characterCount(std::string_view text)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); i += std::max<std::size_t>(text::characterLength(text, i), 1))
+        ++count;
+    return count;
+}
+
 }  // namespace
 
 UiEdit::UiEdit(FloatRect rect, const Text& text, EditOptions options)
@@ -54,6 +62,7 @@ UiEdit::UiEdit(FloatRect rect, const Text& text, EditOptions options)
     gfx::Painter painter(m_measureSurface);
     m_fontHeight = static_cast<int>(std::ceil(gfx::fontHeight(painter, font())));
     m_lineHeight = m_fontHeight + (m_options.multiLine ? 2 : 0);
+    m_maskCharacters = characterCount(m_options.mask.view());
 }
 
 UiEdit::~UiEdit() = default;
@@ -107,6 +116,7 @@ void UiEdit::setMask(const Text& mask)
     if (m_options.mask == mask)
         return;
     m_options.mask = mask;
+    m_maskCharacters = characterCount(m_options.mask.view());
     update();
 }
 
@@ -222,33 +232,88 @@ std::string UiEdit::displayLine(int line) const
     return masked;
 }
 
-int UiEdit::columnX(int line, int column) const
+int UiEdit::displayCharacters(int columns) const
 {
-    if (column <= 0)
+    return m_model.inputMode() == EditInputMode::Password ? columns * m_maskCharacters : columns;
+}
+
+int UiEdit::runWidth(std::string_view run, int characters) const
+{
+    if (characters <= 0 || run.empty())
         return 0;
-    // Only the text before the column decides where it lies.
-    std::string prefix;
-    if (m_model.inputMode() == EditInputMode::Password) {
-        column = std::min(column, m_model.lineLength(line));
-        for (int i = 0; i < column; ++i)
-            prefix += m_options.mask.view();
-        column = static_cast<int>(prefix.size() / std::max<std::size_t>(m_options.mask.size(), 1));
-        if (m_options.mask.size() != 1)
-            column = -1;  // a multi-character mask: measure the whole prefix below
-    } else {
-        prefix = std::string(m_model.lineView(line).substr(0, m_model.byteInLine(line, column)));
-    }
+    std::string key = std::to_string(characters);
+    key += '\x01';
+    key += run;
+    if (const auto found = m_runWidths.find(key); found != m_runWidths.end())
+        return found->second;
     gfx::Painter painter(const_cast<gfx::Surface&>(m_measureSurface));
-    const Text text(prefix);
+    const Text text {std::string(run)};
     const FloatRect layout {0, 0, unbounded, static_cast<float>(m_lineHeight + 4)};
     // The right edge of the last character: one position lookup, where a
-    // box of the whole prefix would look up every character.
-    const int characters = column > 0 ? std::min(column, m_model.lineLength(line)) : 0;
-    if (characters > 0) {
-        if (const auto box = gfx::measureText(painter, text, font(), m_format, characters - 1, 1, layout))
-            return static_cast<int>(std::lround(box->x + box->width));
+    // box of the whole text would look up every character.
+    float width = 0;
+    if (const auto box = gfx::measureText(painter, text, font(), m_format, characters - 1, 1, layout))
+        width = box->x + box->width;
+    else
+        width = gfx::measureString(painter, text, font(), m_format, layout).width;
+    if (m_runWidths.size() >= 4096)
+        m_runWidths.clear();
+    const int pixels = static_cast<int>(std::lround(width));
+    m_runWidths.emplace(std::move(key), pixels);
+    return pixels;
+}
+
+template <typename Visit> void UiEdit::forEachRun(int line, int untilColumn, Visit&& visit) const
+{
+    const std::string display = displayLine(line);
+    const std::string_view text = display;
+    const bool masked = m_model.inputMode() == EditInputMode::Password;
+    const int length = m_model.lineLength(line);
+    int x = 0;
+    std::size_t byte = 0;
+    for (int start = 0; start < length && start < untilColumn; start += lineRun) {
+        const int end = std::min(start + lineRun, length);
+        std::size_t endByte = byte;
+        if (masked) {
+            endByte = static_cast<std::size_t>(end) * m_options.mask.size();
+        } else {
+            for (int column = start; column < end && endByte < text.size(); ++column)
+                endByte += std::max<std::size_t>(text::characterLength(text, endByte), 1);
+        }
+        const std::string_view run = text.substr(byte, endByte - byte);
+        if (!visit(run, start, end, x))
+            return;
+        x += runWidth(run, displayCharacters(end - start));
+        byte = endByte;
     }
-    return static_cast<int>(std::lround(gfx::measureString(painter, text, font(), m_format, layout).width));
+}
+
+int UiEdit::columnX(int line, int column) const
+{
+    column = std::min(column, m_model.lineLength(line));
+    if (column <= 0)
+        return 0;
+    int result = 0;
+    forEachRun(line, column, [&](std::string_view run, int start, int end, int x) {
+        result = x + runWidth(run, displayCharacters(std::min(column, end) - start));
+        return column > end;
+    });
+    return result;
+}
+
+void UiEdit::drawLine(gfx::Painter& painter, int line, FloatRect box, int visibleLeft, int visibleRight,
+                      gfx::Argb colour) const
+{
+    forEachRun(line, m_model.lineLength(line), [&](std::string_view run, int start, int end, int x) {
+        if (x >= visibleRight)
+            return false;
+        const int width = runWidth(run, displayCharacters(end - start));
+        if (x + width >= visibleLeft) {
+            const FloatRect at {box.x + static_cast<float>(x), box.y, box.width, box.height};
+            gfx::drawText(painter, at, Text(std::string(run)), font(), colour, m_format);
+        }
+        return true;
+    });
 }
 
 int UiEdit::columnAt(int line, int x) const
@@ -711,11 +776,11 @@ void UiEdit::paintEvent(PaintEvent& event)
             continue;
         if (y > area.bottom())
             break;
-        const Text display(displayLine(line));
         const FloatRect box {area.x + static_cast<float>(m_scrollX), y, unbounded,
                              static_cast<float>(m_lineHeight + 4)};
-        if (!display.empty())
-            gfx::drawText(painter, box, display, font(), m_options.textColour, m_format);
+        const int visibleLeft = -m_scrollX;
+        const int visibleRight = visibleLeft + static_cast<int>(area.width) + 1;
+        drawLine(painter, line, box, visibleLeft, visibleRight, m_options.textColour);
         if (!selection || line < from.line || line > to.line)
             continue;
         const int startColumn = line == from.line ? from.column : 0;
@@ -731,8 +796,7 @@ void UiEdit::paintEvent(PaintEvent& event)
         gfx::fillRect(painter, marked, selectionColour);
         gfx::PainterStateSaver inner(painter);
         painter.clipRect(marked);
-        if (!display.empty())
-            gfx::drawText(painter, box, display, font(), 0xFFFFFFFF, m_format);
+        drawLine(painter, line, box, std::max(visibleLeft, x0), std::min(visibleRight, x1), 0xFFFFFFFF);
     }
     if (m_caretVisible && hasFocus()) {
         const IntRect caret = caretRect();

@@ -22,6 +22,9 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace quorvo::ui {
 
@@ -144,6 +147,16 @@ private:
     void setCaretVisible(bool visible);
     [[nodiscard]] std::string displayLine(int line) const;
     [[nodiscard]] int columnX(int line, int column) const;
+    // Characters of displayLine() that `columns` characters of text show as.
+    [[nodiscard]] int displayCharacters(int columns) const;
+    // Width of the first `characters` characters of a run laid out alone.
+    [[nodiscard]] int runWidth(std::string_view run, int characters) const;
+    // Calls visit(run, startColumn, endColumn, x) for the line's runs up to
+    // the one holding `untilColumn`, while it returns true.
+    template <typename Visit> void forEachRun(int line, int untilColumn, Visit&& visit) const;
+    // Draws the runs of a line that meet [visibleLeft, visibleRight) (text x).
+    void drawLine(gfx::Painter& painter, int line, FloatRect box, int visibleLeft, int visibleRight,
+                  gfx::Argb colour) const;
     [[nodiscard]] int columnAt(int line, int x) const;
     [[nodiscard]] const gfx::Font& font() const;
     [[nodiscard]] FloatRect localTextArea() const;
@@ -164,6 +177,13 @@ private:
     UiEditButton* m_button = nullptr;
     // Measuring needs a painter; this 1 x 1 surface gives one.
     gfx::Surface m_measureSurface;
+    // Lines are measured and drawn in runs of `lineRun` characters, each laid
+    // out alone at the sum of the widths before it: a keystroke lays out the
+    // runs it changed, not the whole line, and measuring agrees with drawing.
+    // Widths are remembered by the run's text (the font never changes).
+    static constexpr int lineRun = 64;
+    mutable std::unordered_map<std::string, int> m_runWidths;
+    int m_maskCharacters = 1;
 };
 
 }  // namespace quorvo::ui

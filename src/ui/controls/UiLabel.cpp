@@ -1,5 +1,6 @@
 #include "ui/controls/UiLabel.h"
 
+#include "ui/core/ContrastingText.h"
 #include "ui/core/UiHost.h"
 
 #include "gfx/Painter.h"
@@ -27,11 +28,6 @@ StringFormatFlags formatFlags(bool multiLine)
     return multiLine
         ? (StringFormatFlags::MeasureTrailingSpaces | StringFormatFlags::NoClip | StringFormatFlags::LineLimit)
         : StringFormatFlags::NoWrap;
-}
-
-gfx::Argb fromWindowsRgb(std::uint32_t rgb)
-{
-    return gfx::argb(255, int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
 }
 
 }  // namespace
@@ -208,22 +204,7 @@ gfx::Argb UiLabel::effectiveTextColour() const
     const gfx::Argb colour = m_options.textColour;
     if (!m_options.automaticContrast)
         return colour;
-    bool dark = false;
-    if (const UiHost* owner = host()) {
-        const FloatRect r = rect();
-        const gfx::Image& picture = owner->backgroundImage();
-        int darkSamples = 0;
-        for (const float fy : {0.2f, 0.5f, 0.8f}) {
-            for (const float fx : {0.2f, 0.5f, 0.8f}) {
-                const gfx::Argb sample = picture.isNull()
-                    ? fromWindowsRgb(owner->backgroundColour())
-                    : picture.activeFrame().pixel(int(r.x + r.width * fx), int(r.y + r.height * fy));
-                darkSamples += gfx::isDark(sample) ? 1 : 0;
-            }
-        }
-        dark = darkSamples >= 5;
-    }
-    return (colour & 0xFF000000u) | (dark ? 0x00FFFFFFu : 0u);
+    return contrastingTextColour(*this, colour);
 }
 
 void UiLabel::paintEvent(PaintEvent& event)

@@ -528,13 +528,16 @@ void UiList::refreshRowCache()
         return;
     const int shift = m_scrollY - m_cacheScrollY;
     if (m_rowCacheValid && shift != 0 && std::abs(shift) < size.height && m_options.mode != ListViewMode::Icons) {
-        gfx::Surface shifted = gfx::Surface::create(size.width, size.height);
-        if (shifted) {
+        // The shifted picture goes into the spare surface, which then takes the cache's place.
+        if (!m_rowSpare || m_rowSpare.width() != size.width || m_rowSpare.height() != size.height)
+            m_rowSpare = gfx::Surface::create(size.width, size.height);
+        if (m_rowSpare) {
             {
-                gfx::Painter painter(shifted);
+                gfx::Painter painter(m_rowSpare);
+                painter.clear(0);
                 painter.drawSurface(m_rowCache, 0.0f, static_cast<float>(shift));
             }
-            m_rowCache = std::move(shifted);
+            std::swap(m_rowCache, m_rowSpare);
             gfx::Painter painter(m_rowCache);
             if (shift < 0)
                 redrawRowsIn(painter, size.height + shift, size.height);
@@ -619,50 +622,77 @@ void UiList::drawRow(gfx::Painter& painter, int row, IntPoint origin) const
             textColour = m_options.selectedTextColour;
     }
 
-    const bool wholeItem = m_options.mode != ListViewMode::Report;
-    const int columns = wholeItem ? std::min(m_model.columnCount(), 1) : m_model.columnCount();
+    if (m_options.mode == ListViewMode::Report)
+        drawCells(painter, *data, r, textColour);
+    else
+        drawItem(painter, *data, r, textColour);
+    if (m_options.mode != ListViewMode::Icons && (gridLines() & gridlines::RowLines) != 0) {
+        const float y = static_cast<float>(r.bottom() - 1);
+        gfx::drawLine(painter, gridColour, static_cast<float>(r.x), y, static_cast<float>(r.right() - 1), y);
+    }
+}
+
+void UiList::drawRowIcon(gfx::Painter& painter, int index, const IntRect& at) const
+{
+    gfx::drawImage(painter, m_rowImages.image, toRectF(at),
+                   FloatRect {static_cast<float>(index * m_rowImages.iconWidth), 0.0f,
+                              static_cast<float>(m_rowImages.iconWidth), static_cast<float>(m_rowImages.iconHeight)});
+}
+
+void UiList::drawCells(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const
+{
     gfx::StringFormat format = m_cellFormat;
     int x = r.x;
-    for (int column = 1; column <= columns; ++column) {
-        const int columnWidth = wholeItem ? r.width : m_model.columnWidth(column);
+    for (int column = 1; column <= m_model.columnCount(); ++column) {
+        const int columnWidth = m_model.columnWidth(column);
         if (columnWidth == 0)
             continue;
         IntRect cell {x + 1, r.y + 1, columnWidth - 3, r.height - 2};
         x += columnWidth;
         if (column == 1) {
-            const int indent = data->indent * m_rowImages.iconWidth;
+            const int indent = data.indent * m_rowImages.iconWidth;
             cell.x += indent;
             cell.width -= indent;
             if (m_options.checkBoxes) {
                 const IntRect square {cell.x, r.y + (r.height - checkSize) / 2, checkSize, checkSize};
-                const float frameX = data->checked ? 2.0f * checkSize : 0.0f;
+                const float frameX = data.checked ? 2.0f * checkSize : 0.0f;
                 gfx::drawImage(painter, checkMarkStrip(), toRectF(square),
                                FloatRect {frameX, 0.0f, static_cast<float>(checkSize), static_cast<float>(checkSize)});
                 cell.x += checkSize + 1;
                 cell.width -= checkSize + 1;
             }
         }
-        const int image = data->images[static_cast<std::size_t>(column - 1)];
+        const int image = data.images[static_cast<std::size_t>(column - 1)];
         if (image >= 0 && m_rowImages.image) {
-            const IntRect icon {cell.x, r.y + (r.height - m_rowImages.iconHeight) / 2, m_rowImages.iconWidth,
-                                m_rowImages.iconHeight};
-            gfx::drawImage(painter, m_rowImages.image, toRectF(icon),
-                           FloatRect {static_cast<float>(image * m_rowImages.iconWidth), 0.0f,
-                                      static_cast<float>(m_rowImages.iconWidth),
-                                      static_cast<float>(m_rowImages.iconHeight)});
+            drawRowIcon(
+                painter, image,
+                {cell.x, r.y + (r.height - m_rowImages.iconHeight) / 2, m_rowImages.iconWidth, m_rowImages.iconHeight});
             cell.x += m_rowImages.iconWidth + 2;
             cell.width -= m_rowImages.iconWidth + 2;
         }
-        const Text& text = data->cells[static_cast<std::size_t>(column - 1)];
+        const Text& text = data.cells[static_cast<std::size_t>(column - 1)];
         if (!text.empty() && cell.width > 0) {
-            format.align(wholeItem ? gfx::StringAlignment::Near : alignmentFlag(m_model.column(column)->alignment));
+            format.align(alignmentFlag(m_model.column(column)->alignment));
             gfx::drawText(painter, toRectF(cell), text, font(), textColour, format);
         }
     }
-    if ((gridLines() & gridlines::RowLines) != 0) {
-        const float y = static_cast<float>(r.bottom() - 1);
-        gfx::drawLine(painter, gridColour, static_cast<float>(r.x), y, static_cast<float>(r.right() - 1), y);
-    }
+}
+
+void UiList::drawItem(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const
+{
+    if (data.cells.empty())
+        return;
+    // The grid keeps room for an icon in every item, so that the texts line up.
+    const IntSize icon = m_rowImages.image ? IntSize {m_rowImages.iconWidth, m_rowImages.iconHeight} : IntSize {};
+    const ListItemParts parts = listItemParts(m_options.mode, r, icon, data.indent * m_rowImages.iconWidth);
+    if (data.images[0] >= 0 && m_rowImages.image)
+        drawRowIcon(painter, data.images[0], parts.icon);
+    const Text& text = data.cells[0];
+    if (text.empty() || parts.text.width <= 0)
+        return;
+    gfx::StringFormat format = m_cellFormat;
+    format.align(m_options.mode == ListViewMode::Icons ? gfx::StringAlignment::Center : gfx::StringAlignment::Near);
+    gfx::drawText(painter, toRectF(parts.text), text, font(), textColour, format);
 }
 
 }  // namespace quorvo::ui

@@ -82,6 +82,13 @@ public:
         return m_model.insertRow(0, NewRow {.text = text, .textColour = m_options.textColour});
     }
 
+    // Column -1 searches every cell in report mode and the first cell otherwise.
+    [[nodiscard]] int findText(const Text& text, int startRow = 1, ListFind options = {}) const
+    {
+        options.allColumnsAllowed = m_options.mode == ListViewMode::Report;
+        return m_model.findText(text, startRow, options);
+    }
+
     void setHeaderImages(ListImageStrip strip);
     void setRowImages(ListImageStrip strip);
     void setHoverSelection(bool on) { m_options.hoverSelection = on; }
@@ -143,6 +150,11 @@ private:
     void drawHeader(gfx::Painter& painter) const;
     // Draws a row with the item area's top-left at `origin`.
     void drawRow(gfx::Painter& painter, int row, IntPoint origin) const;
+    // Report mode: cell by cell from the row's left edge.
+    void drawCells(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
+    // Icon grid and simple list: the first cell's icon and text as one item.
+    void drawItem(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
+    void drawRowIcon(gfx::Painter& painter, int index, const IntRect& at) const;
     void refreshRowCache();
     void refreshHeaderCache();
     void redrawRowsIn(gfx::Painter& painter, int top, int bottom);
@@ -169,6 +181,7 @@ private:
     // shifts the rows' picture and draws only the rows it uncovers; a cell
     // change redraws only its row.
     gfx::Surface m_rowCache;
+    gfx::Surface m_rowSpare;
     gfx::Surface m_headerCache;
     bool m_rowCacheValid = false;
     bool m_headerCacheValid = false;

@@ -13,6 +13,29 @@ int listContentHeight(const ListLayout& layout, ListViewMode mode, int rows)
     return rows * layout.rowHeight;
 }
 
+ListItemParts listItemParts(ListViewMode mode, IntRect item, IntSize icon, int indent)
+{
+    ListItemParts parts;
+    const bool hasIcon = icon.width > 0 && icon.height > 0;
+    if (mode == ListViewMode::Icons) {
+        // The grid's row height is the font's line plus the icon plus 8: 4 above the icon, 2 + 2 around the text.
+        constexpr int above = 4;
+        const int iconBottom = item.y + above + (hasIcon ? icon.height : 0);
+        if (hasIcon)
+            parts.icon = {item.x + (item.width - icon.width) / 2, item.y + above, icon.width, icon.height};
+        parts.text
+            = {item.x + 2, iconBottom + 2, std::max(item.width - 4, 0), std::max(item.bottom() - iconBottom - 4, 0)};
+        return parts;
+    }
+    int x = item.x + 1 + indent;
+    if (hasIcon) {
+        parts.icon = {x, item.y + (item.height - icon.height) / 2, icon.width, icon.height};
+        x += icon.width + 2;
+    }
+    parts.text = {x, item.y + 1, std::max(item.right() - 2 - x, 0), std::max(item.height - 2, 0)};
+    return parts;
+}
+
 ListLayout computeListLayout(const ListLayoutInput& input)
 {
     ListLayout layout;

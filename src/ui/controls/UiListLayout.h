@@ -51,4 +51,15 @@ struct ListLayout {
 // Content height for `rows` rows under a layout (icon mode counts item lines).
 [[nodiscard]] int listContentHeight(const ListLayout& layout, ListViewMode mode, int rows);
 
+// Where the icon and the text of a whole item go inside its rectangle in the
+// icon grid and the simple list (report mode lays out cells instead): the
+// grid puts the icon centred at the top and the text centred under it; the
+// simple list puts the icon at the left (after the indent) and the text after
+// it. An empty icon size takes no room.
+struct ListItemParts {
+    IntRect icon;
+    IntRect text;
+};
+[[nodiscard]] ListItemParts listItemParts(ListViewMode mode, IntRect item, IntSize icon, int indent = 0);
+
 }  // namespace quorvo::ui

@@ -49,6 +49,14 @@ UiMenu& UiMenu::root()
     return *menu;
 }
 
+const UiHost* UiMenu::tintHost() const
+{
+    const UiMenu* menu = this;
+    while (menu->m_parent != nullptr)
+        menu = menu->m_parent;
+    return menu->m_owner;
+}
+
 void UiMenu::showAt(UiHost& owner, IntPoint point)
 {
     if (isOpen())

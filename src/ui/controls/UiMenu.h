@@ -73,6 +73,9 @@ public:
     void openSubMenuOf(int index, IntRect itemScreenRect);
     void windowDeactivated();
     [[nodiscard]] UiHost* owner() const { return m_owner; }
+    // The host whose background colour tints the menu: the first menu's
+    // owner, so that a sub-menu (owned by its parent's window) looks like its parent.
+    [[nodiscard]] const UiHost* tintHost() const;
     [[nodiscard]] UiMenu* parentMenu() const { return m_parent; }
 
 private:

@@ -112,7 +112,8 @@ void UiMenuItem::paintEvent(PaintEvent& event)
         if (data.highlightColour) {
             fill = *data.highlightColour;
         } else {
-            const std::uint32_t rgb = m_panel.menu().owner() ? m_panel.menu().owner()->backgroundColour() : 0;
+            const UiHost* tint = m_panel.menu().tintHost();
+            const std::uint32_t rgb = tint ? tint->backgroundColour() : 0;
             fill = gfx::toArgb(rgb, 230);
         }
         gfx::fillRoundRect(painter, {0, 0, w, h}, 6.0f, fill);

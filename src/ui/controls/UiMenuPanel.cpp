@@ -133,7 +133,8 @@ void UiMenuPanel::paintEvent(PaintEvent& event)
     for (int i = 0; i < 4; ++i)
         gfx::drawRoundRect(painter, {insets[i], insets[i], w - 2 * insets[i], h - 2 * insets[i]}, 8.0f, shadows[i]);
     gfx::fillRoundRect(painter, {4, 4, w - 8, h - 8}, 8.0f, 0xEAFFFFFF);
-    const std::uint32_t rgb = m_menu.owner() ? m_menu.owner()->backgroundColour() : 0x00C68630;
+    const UiHost* tint = m_menu.tintHost();
+    const std::uint32_t rgb = tint ? tint->backgroundColour() : 0x00C68630;
     gfx::fillRoundRect(painter, {5, 5, w - 10, h - 10}, 6.0f, gfx::toArgb(rgb, 102));
     gfx::drawRoundRect(painter, {5, 5, w - 10, h - 10}, 6.0f, gfx::toArgb(rgb, 51));
 }

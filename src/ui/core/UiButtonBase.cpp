@@ -1,5 +1,7 @@
 #include "ui/core/UiButtonBase.h"
 
+#include "ui/core/ContrastingText.h"
+
 #include "ui/core/UiHost.h"
 #include "ui/core/UiRenderer.h"
 
@@ -320,27 +322,7 @@ gfx::Argb UiButtonBase::effectiveTextColour() const
     if (!m_autoTextColour) {
         return m_textColour;
     }
-    bool dark = false;
-    if (const UiHost* owner = host()) {
-        const FloatRect r = rect();
-        const gfx::Image& picture = owner->backgroundImage();
-        int darkSamples = 0;
-        for (const float fy : {0.2f, 0.5f, 0.8f}) {
-            for (const float fx : {0.2f, 0.5f, 0.8f}) {
-                gfx::Argb sample = argbFromRgb(owner->backgroundColour(), 255);
-                if (!picture.isNull()) {
-                    sample = picture.activeFrame().pixel(static_cast<int>(r.x + r.width * fx),
-                                                         static_cast<int>(r.y + r.height * fy));
-                }
-                if (gfx::isDark(sample)) {
-                    ++darkSamples;
-                }
-            }
-        }
-        dark = darkSamples >= 5;
-    }
-    const gfx::Argb alpha = m_textColour & 0xFF000000u;
-    return alpha | (dark ? 0x00FFFFFFu : 0x00000000u);
+    return contrastingTextColour(*this, m_textColour);
 }
 
 // ---- painting ----

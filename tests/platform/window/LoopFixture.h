@@ -5,6 +5,8 @@
 
 #include "platform/window/EventLoop.h"
 
+#include "PumpUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -71,14 +73,8 @@ protected:
     template <typename Predicate>
     bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            loop->processPending();
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done, [this] { loop->processPending(); }, limit);
     }
 
     static std::vector<Message> only(const std::vector<Message>& log, MessageId id)

@@ -2,6 +2,7 @@
 // manager, focus handed back from popups, typed Chinese text. Each test binary
 // run starts its own Xvfb; without Xvfb or xdotool the tests are skipped.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "platform/window/EventLoop.h"
@@ -22,17 +23,7 @@ using namespace std::chrono_literals;
 
 class X11Test : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = XvfbServer::start(whyNot);
-        if (server) {
-            ::setenv("DISPLAY", server->display().c_str(), 1);
-        }
-        if (server && runProgram({"xdotool", "getmouselocation"}) != 0) {
-            server.reset();
-            whyNot = "xdotool is not installed";
-        }
-    }
+    static void SetUpTestSuite() { server = XvfbServer::startWithXdotool(whyNot); }
 
     static void TearDownTestSuite() { server.reset(); }
 
@@ -41,8 +32,7 @@ protected:
         if (!server) {
             GTEST_SKIP() << whyNot;
         }
-        ::setenv("DISPLAY", server->display().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        server->useForSdl();
         std::string error;
         loop = EventLoop::create(&error);
         ASSERT_TRUE(loop) << error;
@@ -79,34 +69,21 @@ protected:
 
     template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 3s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            loop->processPending();
-            std::this_thread::sleep_for(2ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done, [this] { turn(); }, limit);
+    }
+
+    void turn()
+    {
+        loop->processPending();
+        std::this_thread::sleep_for(2ms);
     }
 
     // Runs xdotool steps on a worker while this thread keeps the loop going.
     void driveWithXdotool(const std::vector<std::vector<std::string>>& steps)
     {
-        bool finished = false;
-        std::jthread driver([&] {
-            for (const auto& step : steps) {
-                if (step.size() == 2 && step[0] == "sleep") {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(step[1].c_str())));
-                    continue;
-                }
-                std::vector<std::string> command {"xdotool"};
-                command.insert(command.end(), step.begin(), step.end());
-                EXPECT_EQ(runProgram(command), 0);
-            }
-            loop->post([&] { finished = true; });
-        });
-        EXPECT_TRUE(pumpUntil([&] { return finished; }, 10s));
+        EXPECT_TRUE(platform::test::driveWithXdotool(
+            steps, [this] { loop->processPending(); }, 10s));
     }
 
     static inline std::unique_ptr<XvfbServer> server;

@@ -1,5 +1,7 @@
 #include "XvfbServer.h"
 
+#include "PumpUntil.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,7 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 extern char** environ;
 
@@ -74,6 +79,55 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& whyNot)
     }
     number.erase(number.find('\n'));
     return std::unique_ptr<XvfbServer>(new XvfbServer(pid, ":" + number));
+}
+
+std::unique_ptr<XvfbServer> XvfbServer::startWithXdotool(std::string& whyNot)
+{
+    std::unique_ptr<XvfbServer> server = start(whyNot);
+    if (!server) {
+        return nullptr;
+    }
+    ::setenv("DISPLAY", server->display().c_str(), 1);
+    if (runProgram({"xdotool", "getmouselocation"}) != 0) {
+        whyNot = "xdotool is not installed";
+        return nullptr;
+    }
+    return server;
+}
+
+void XvfbServer::useForSdl() const
+{
+    ::setenv("DISPLAY", m_display.c_str(), 1);
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+}
+
+bool driveWithXdotool(const std::vector<std::vector<std::string>>& steps, const std::function<void()>& turn,
+                      std::chrono::milliseconds limit)
+{
+    std::atomic<bool> finished = false;
+    std::atomic<bool> failed = false;
+    std::jthread driver([&] {
+        for (const auto& step : steps) {
+            if (step.size() == 2 && step[0] == "sleep") {
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(step[1].c_str())));
+                continue;
+            }
+            std::vector<std::string> command {"xdotool"};
+            command.insert(command.end(), step.begin(), step.end());
+            if (runProgram(command) != 0) {
+                failed = true;
+            }
+        }
+        finished = true;
+    });
+    const bool done = quorvo::test::pumpUntil([&] { return finished.load(); },
+                                              [&] {
+                                                  turn();
+                                                  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                                              },
+                                              limit);
+    // A driver still running is waited for here (the jthread joins): its steps end on their own.
+    return done && !failed;
 }
 
 XvfbServer::~XvfbServer()

@@ -3,6 +3,8 @@
 // A private Xvfb server for tests that need a real X display (no window
 // manager), started on a display number the server picks itself.
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,11 +16,15 @@ class XvfbServer {
 public:
     // Null when Xvfb is missing or does not come up; `whyNot` says why.
     static std::unique_ptr<XvfbServer> start(std::string& whyNot);
+    // The same, also null when xdotool cannot drive the server; sets DISPLAY.
+    static std::unique_ptr<XvfbServer> startWithXdotool(std::string& whyNot);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     [[nodiscard]] const std::string& display() const { return m_display; }
+    // Points this process's SDL at the server (DISPLAY, SDL_VIDEODRIVER=x11).
+    void useForSdl() const;
 
 private:
     XvfbServer(int pid, std::string display)
@@ -51,5 +57,11 @@ private:
 int runProgram(const std::vector<std::string>& arguments);
 // The same, returning what the program wrote to its standard output.
 std::optional<std::string> programOutput(const std::vector<std::string>& arguments);
+
+// Runs xdotool steps ({"sleep", "MS"} only waits) on a worker thread while
+// `turn` keeps the caller's loop going (every 2 ms); true when every step
+// succeeded within `limit`.
+bool driveWithXdotool(const std::vector<std::vector<std::string>>& steps, const std::function<void()>& turn,
+                      std::chrono::milliseconds limit);
 
 }  // namespace quorvo::platform::test

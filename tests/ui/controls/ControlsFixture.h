@@ -1,22 +1,13 @@
 #pragma once
 
-// Real hosts on SDL's dummy video driver, driven by synthetic system input
-// that goes through the platform's translation and the host's routing.
+// Controls on real hosts (SDL's dummy video driver), driven by synthetic
+// system input: the core's HostTest with the controls' helpers.
 
-#include "ui/core/UiFramework.h"
-#include "ui/core/UiHost.h"
+#include "HostFixture.h"
 
-#include "platform/window/EventLoop.h"
-#include "platform/window/SyntheticInput.h"
 #include "runtime/Encoding.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace quorvo::ui::test {
 
@@ -28,21 +19,10 @@ inline Text gbk(std::string_view utf8)
     return encoding::fromUtf8(utf8);
 }
 
-class ControlsTest : public ::testing::Test {
+// The core's host fixture with the controls' defaults: a 400 x 300 host at
+// the origin on the program's blue, focused, not draggable.
+class ControlsTest : public HostTest {
 protected:
-    void SetUp() override
-    {
-        ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-        std::string error;
-        framework = UiFramework::create(&error);
-        ASSERT_TRUE(framework) << error;
-    }
-    void TearDown() override
-    {
-        hosts.clear();
-        framework.reset();
-    }
-
     UiHost& makeHost(IntPoint position = {0, 0}, int width = 400, int height = 300)
     {
         HostOptions options;
@@ -52,32 +32,10 @@ protected:
         options.height = height;
         options.dragAnywhere = false;
         options.backgroundColour = 0x00C68630;
-        hosts.push_back(std::make_unique<UiHost>(*framework, std::move(options)));
-        UiHost& host = *hosts.back();
-        host.show();
+        UiHost& host = HostTest::makeHost(std::move(options));
         loop().setFocus(host.window());
         drain();
         return host;
-    }
-
-    platform::EventLoop& loop() { return framework->loop(); }
-
-    void drain()
-    {
-        for (int i = 0; i < 4; ++i)
-            framework->processPending();
-    }
-
-    template <typename Predicate>
-    bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            framework->processPending();
-        }
-        return true;
     }
 
     // The queue* calls only queue system input (for use inside nested loops);
@@ -124,9 +82,6 @@ protected:
         synthetic::text(loop(), host.window(), utf8);
         drain();
     }
-
-    std::unique_ptr<UiFramework> framework;
-    std::vector<std::unique_ptr<UiHost>> hosts;
 };
 
 }  // namespace quorvo::ui::test

@@ -2,6 +2,7 @@
 // selected with the mouse, copied, and pasted into another. Skipped without
 // Xvfb or xdotool.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "ui/controls/UiEdit.h"
@@ -14,37 +15,24 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 namespace quorvo::ui::test {
 namespace {
 
 using namespace std::chrono_literals;
-using platform::test::runProgram;
 using platform::test::XvfbServer;
 
 class EditX11Test : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = XvfbServer::start(whyNot);
-        if (server) {
-            ::setenv("DISPLAY", server->display().c_str(), 1);
-            if (runProgram({"xdotool", "getmouselocation"}) != 0) {
-                server.reset();
-                whyNot = "xdotool is not installed";
-            }
-        }
-    }
+    static void SetUpTestSuite() { server = XvfbServer::startWithXdotool(whyNot); }
     static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override
     {
         if (!server)
             GTEST_SKIP() << whyNot;
-        ::setenv("DISPLAY", server->display().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        server->useForSdl();
         std::string error;
         framework = UiFramework::create(&error);
         ASSERT_TRUE(framework) << error;
@@ -53,33 +41,20 @@ protected:
 
     template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 5s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            framework->processPending();
-            std::this_thread::sleep_for(2ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done,
+            [this] {
+                framework->processPending();
+                std::this_thread::sleep_for(2ms);
+            },
+            limit);
     }
 
     // xdotool steps run on a worker while this thread keeps the loop going.
     void drive(const std::vector<std::vector<std::string>>& steps)
     {
-        bool finished = false;
-        std::jthread driver([&] {
-            for (const auto& step : steps) {
-                if (step.size() == 2 && step[0] == "sleep") {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(step[1].c_str())));
-                    continue;
-                }
-                std::vector<std::string> command {"xdotool"};
-                command.insert(command.end(), step.begin(), step.end());
-                EXPECT_EQ(runProgram(command), 0);
-            }
-            framework->loop().post([&] { finished = true; });
-        });
-        EXPECT_TRUE(pumpUntil([&] { return finished; }, 20s));
+        EXPECT_TRUE(platform::test::driveWithXdotool(
+            steps, [this] { framework->processPending(); }, 20s));
     }
 
     static inline std::unique_ptr<XvfbServer> server;

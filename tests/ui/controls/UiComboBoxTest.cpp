@@ -5,6 +5,8 @@
 #include "ui/controls/UiComboBox.h"
 #include "ui/controls/UiList.h"
 
+#include "gfx/Color.h"
+
 namespace quorvo::ui::test {
 namespace {
 
@@ -91,6 +93,31 @@ TEST_F(ComboTest, AnEmptyComboOpensA130HighDropDownAndClosesOnDeactivation)
     EXPECT_EQ(height, 130);
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(combo.currentIndex(), 0);
+}
+
+// The drop-down is framed by the strip's nine-grid out to its edges, and its
+// rows fill it from x 3: neither a window shape nor the host's inner clip
+// may cut the frame or the rows away.
+TEST_F(ComboTest, TheDropDownShowsItsFrameAndRowsToTheEdges)
+{
+    UiHost& host = makeHost({100, 100});
+    UiComboBox& combo = makeCombo(host, 3);
+    combo.onPopupShown = [&](UiHost& popup, UiList& list) {
+        EXPECT_GE(popup.layerAlpha(), 0) << "an opaque host is cut to its inner area";
+        popup.repaintAll();
+        const gfx::Surface& picture = popup.backBuffer();
+        const gfx::Argb edge = picture.pixel(0, picture.height() / 2);
+        EXPECT_GE(gfx::alphaOf(edge), 0x70) << std::hex << edge;
+        EXPECT_GT(gfx::blueOf(edge), gfx::redOf(edge) + 40) << "the frame's blue border, " << std::hex << edge;
+        EXPECT_EQ(list.layout().rowHeight, 19) << "rows keep the pitch the height counts";
+        const IntRect row = list.rowRect(1);
+        const gfx::Argb selected = picture.pixel(4, static_cast<int>(list.top()) + row.y + row.height / 2);
+        EXPECT_GT(gfx::blueOf(selected), gfx::redOf(selected) + 40)
+            << "the current row's highlight, " << std::hex << selected;
+        queueKey(popup, platform::VK_ESCAPE);
+    };
+    click(host, {60, 33});
+    ASSERT_TRUE(pumpUntil([&] { return !combo.isDropped(); }));
 }
 
 }  // namespace

@@ -159,6 +159,36 @@ TEST_F(EditTest, ReadOnlyAndPasswordBoxes)
     EXPECT_FALSE(password.model().hasSelection());
 }
 
+// A long line is measured and drawn in pieces: across their seams every
+// column must lie right of the one before it, a click must find the column
+// it was aimed at, and the text around the caret must be drawn at the end.
+TEST_F(EditTest, ALongLineMeasuresAndDrawsTheSameAcrossItsPieces)
+{
+    UiHost& host = makeHost();
+    std::string line;
+    for (int i = 0; i < 30; ++i)
+        line += "lossless 无损";
+    UiEdit& edit = makeEdit(host, gbk(line));
+    ASSERT_EQ(edit.model().lineLength(1), 330);
+    for (const int column : {1, 63, 64, 65, 127, 128, 129, 200, 329}) {
+        const IntPoint at = edit.pointOf({1, column});
+        EXPECT_GT(at.x, edit.pointOf({1, column - 1}).x) << column;
+        const int next = edit.pointOf({1, column + 1}).x;
+        EXPECT_EQ(edit.positionAt({at.x + (next - at.x) / 3, at.y + 5}).column, column) << column;
+    }
+    key(host, platform::VK_END);
+    type(host, "x");
+    host.repaintAll();
+    EXPECT_LT(edit.scrollX(), -1000) << "scrolled to the caret";
+    const IntRect caret = edit.caretRect();
+    int dark = 0;
+    for (int x = caret.x - 60; x < caret.x; ++x) {
+        for (int y = caret.y; y < caret.bottom(); ++y)
+            dark += (host.backBuffer().pixel(x, y) & 0xFF) < 90 ? 1 : 0;
+    }
+    EXPECT_GT(dark, 20) << "the text before the caret is drawn";
+}
+
 TEST_F(EditTest, EnterReachesTheProgramAsKeyThirteen)
 {
     UiHost& host = makeHost();

@@ -5,6 +5,13 @@
 #include "ui/controls/UiList.h"
 #include "ui/controls/UiScrollBar.h"
 
+#include "gfx/Color.h"
+#include "gfx/Image.h"
+#include "gfx/Painter.h"
+#include "gfx/Shapes.h"
+
+#include <memory>
+
 namespace quorvo::ui::test {
 namespace {
 
@@ -167,6 +174,82 @@ TEST_F(ListTest, CellChangesOfHiddenColumnsAndRedRowsKeepTheirData)
     EXPECT_EQ(list.model().cellText(2, hidden), "4711");
     EXPECT_EQ(list.model().rowTextColour(2), 0xFFFF0000u);
     EXPECT_EQ(list.layout().contentWidth, 300) << "a zero-width column takes no room";
+}
+
+// A strip of two flat 32 x 32 icons: 0 green, 1 blue.
+ListImageStrip flatIcons()
+{
+    gfx::Surface strip = gfx::Surface::create(64, 32);
+    {
+        gfx::Painter painter(strip);
+        gfx::fillRect(painter, {0, 0, 32, 32}, 0xFF00FF00);
+        gfx::fillRect(painter, {32, 0, 32, 32}, 0xFF0000FF);
+    }
+    auto frames = std::make_shared<gfx::Image::Frames>();
+    frames->frames.push_back(std::move(strip));
+    frames->delays.push_back(0);
+    return {gfx::Image(std::move(frames)), 32, 32};
+}
+
+bool anyDarkPixel(const gfx::Surface& picture, IntRect area)
+{
+    for (int y = area.y; y < area.bottom(); ++y) {
+        for (int x = area.x; x < area.right(); ++x) {
+            const gfx::Argb pixel = picture.pixel(x, y);
+            if (gfx::alphaOf(pixel) > 128 && gfx::redOf(pixel) < 100 && gfx::greenOf(pixel) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The icon grid lays items out line by line, icon centred at the top and the
+// text under it; the simple list gives each item a whole line, icon at the
+// left. Both draw and hit-test items where they lie, not as report rows.
+TEST_F(ListTest, IconGridAndSimpleListPlaceDrawAndHitItemsWhereTheyLie)
+{
+    UiHost& host = makeHost({0, 0}, 640, 300);
+    UiList& grid = host.add<UiList>(FloatRect {10, 10, 300, 260}, ListOptions {.mode = ListViewMode::Icons});
+    UiList& simple = host.add<UiList>(FloatRect {320, 10, 300, 260}, ListOptions {.mode = ListViewMode::Simple});
+    for (UiList* list : {&grid, &simple}) {
+        list->setRowImages(flatIcons());
+        list->insertColumn(0, gbk("歌曲"), 150);
+        list->insertColumn(0, gbk("歌手"), 100);
+        for (int r = 1; r <= 7; ++r)
+            list->insertRow(0, NewRow {.text = gbk("第" + std::to_string(r)), .image = r == 5 ? 1 : 0});
+    }
+    host.repaintAll();
+    const gfx::Surface& picture = host.backBuffer();
+
+    const ListLayout& layout = grid.layout();
+    ASSERT_EQ(layout.headerHeight, 0);
+    const int perLine = 300 / layout.itemWidth;
+    ASSERT_GE(perLine, 2);
+    // Item 5 is the second of the second line when three fit on a line.
+    const int fifth = 4;
+    const IntRect item {fifth % perLine * layout.itemWidth, fifth / perLine * layout.rowHeight, layout.itemWidth,
+                        layout.rowHeight};
+    EXPECT_EQ(grid.rowRect(5), item);
+    const IntPoint icon {10 + item.x + (item.width - 32) / 2, 10 + item.y + 4};
+    EXPECT_EQ(picture.pixel(icon.x + 16, icon.y + 16), 0xFF0000FFu) << "item 5's blue icon, centred at the top";
+    EXPECT_EQ(picture.pixel(icon.x + 16, icon.y + 33) & 0xFFFFFF,
+              picture.pixel(10 + item.x + 1, icon.y + 33) & 0xFFFFFF)
+        << "nothing of the icon under it";
+    EXPECT_TRUE(anyDarkPixel(picture, {10 + item.x + 2, icon.y + 34, item.width - 4, layout.rowHeight - 40}))
+        << "the text under the icon";
+    EXPECT_EQ(grid.hitTest({icon.x + 16, icon.y + 16}).row, 5);
+    EXPECT_EQ(grid.hitTest({10 + perLine * layout.itemWidth - 1, 10 + 2 * layout.rowHeight + 5}).row, 0)
+        << "after the last item of a short line";
+    EXPECT_EQ(grid.layout().contentHeight, (7 + perLine - 1) / perLine * layout.rowHeight);
+
+    const ListLayout& lines = simple.layout();
+    EXPECT_EQ(simple.rowRect(5), (IntRect {0, 4 * lines.rowHeight, 300, lines.rowHeight}));
+    const int y5 = 10 + 4 * lines.rowHeight;
+    EXPECT_EQ(picture.pixel(320 + 1 + 16, y5 + lines.rowHeight / 2), 0xFF0000FFu) << "icon at the left";
+    EXPECT_TRUE(anyDarkPixel(picture, {320 + 35, y5 + 1, 60, lines.rowHeight - 2})) << "the text after the icon";
+    const ListHit hit = simple.hitTest({320 + 250, y5 + 3});
+    EXPECT_EQ(hit.row, 5) << "the whole line wide";
+    EXPECT_EQ(hit.column, 1) << "first cell only";
 }
 
 TEST_F(ListTest, AWheelStepDrawsTheSamePictureAsAFreshPaint)

@@ -9,24 +9,8 @@
 #include "gfx/Color.h"
 #include "gfx/Painter.h"
 
-#include <cstdlib>
-
 namespace quorvo::ui::test {
 namespace {
-
-::testing::AssertionResult near(gfx::Argb actual, gfx::Argb expected, int tolerance = 3)
-{
-    const int pairs[][2] = {{gfx::alphaOf(actual), gfx::alphaOf(expected)},
-                            {gfx::redOf(actual), gfx::redOf(expected)},
-                            {gfx::greenOf(actual), gfx::greenOf(expected)},
-                            {gfx::blueOf(actual), gfx::blueOf(expected)}};
-    for (const auto& [a, e] : pairs) {
-        if (std::abs(a - e) > tolerance) {
-            return ::testing::AssertionFailure() << std::hex << actual << " is not " << expected;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
 
 // The bounding box of the pixels whose alpha is above `threshold`.
 IntRect visibleBounds(const gfx::Surface& surface, int threshold = 0)
@@ -122,7 +106,7 @@ TEST_F(EffectsTest, CloseEffectSevenFrameFiveShrinksTowardsTheCentre)
     EXPECT_EQ(indexes[4], 5);
     // The window picture (opaque inside the 6-pixel rounded inset) drawn into
     // (8, 16, 394, 618) at alpha 170: the inset scales by 394/410 and 618/650.
-    EXPECT_TRUE(near(five.pixel(205, 325), 0xAAFF0000));
+    EXPECT_TRUE(argbNear(five.pixel(205, 325), 0xAAFF0000));
     const IntRect bounds = visibleBounds(five, 8);
     EXPECT_NEAR(bounds.x, 8 + 6 * 394.0 / 410, 1.5);
     EXPECT_NEAR(bounds.y, 16 + 6 * 618.0 / 650, 1.5);
@@ -139,7 +123,7 @@ TEST_F(EffectsTest, ShowEffectSevenFrameFiveZoomsIn)
     host.show(7);
     ASSERT_EQ(frames.size(), 10u);
     const gfx::Surface& five = frames[4];
-    EXPECT_TRUE(near(five.pixel(205, 325), 0x64FF0000));
+    EXPECT_TRUE(argbNear(five.pixel(205, 325), 0x64FF0000));
     const IntRect bounds = visibleBounds(five, 8);
     EXPECT_NEAR(bounds.x, 20 + 6 * 370.0 / 410, 1.5);
     EXPECT_NEAR(bounds.y, 30 + 6 * 590.0 / 650, 1.5);
@@ -177,13 +161,6 @@ protected:
 
 class TransitionTest : public HostTest {
 protected:
-    UiHost& whiteHost()
-    {
-        HostOptions options;
-        options.backgroundColour = 0xFFFFFF;
-        options.frameStyle = 0;
-        return makeHost(std::move(options));
-    }
     // Runs the transition to frame `frame` (ticks are 40 ms apart, so one loop turn holds at most one).
     bool runTo(Flat& flat, int frame)
     {
@@ -193,7 +170,7 @@ protected:
 
 TEST_F(TransitionTest, CrossFadeBlendsThePreviousAndTheNewPicture)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     auto& flat = host.add<Flat>(FloatRect {20, 20, 40, 40});
     flat.colour = 0xFF0000FF;
     drain();
@@ -202,16 +179,16 @@ TEST_F(TransitionTest, CrossFadeBlendsThePreviousAndTheNewPicture)
     flat.colour = 0xFFFF0000;
     flat.update();
     EXPECT_TRUE(flat.isTransitionRunning());
-    EXPECT_TRUE(near(host.backBuffer().pixel(30, 30), 0xFF0000FF)) << "frame 0 shows the old picture";
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(30, 30), 0xFF0000FF)) << "frame 0 shows the old picture";
     ASSERT_TRUE(runTo(flat, 2));
     ASSERT_EQ(flat.transitionFrame(), 2);
     // Old blue, then new red at alpha 2/4.
-    EXPECT_TRUE(near(host.backBuffer().pixel(30, 30), 0xFF80007F));
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(30, 30), 0xFF80007F));
     int ended = 0;
     flat.bind(EventType::TransitionEnded, [&] { ++ended; });
     ASSERT_TRUE(pumpUntil([&] { return !flat.isTransitionRunning(); }));
     EXPECT_EQ(ended, 1);
-    EXPECT_TRUE(near(host.backBuffer().pixel(30, 30), 0xFFFF0000));
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(30, 30), 0xFFFF0000));
 }
 
 TEST_F(TransitionTest, PushesMoveTheOldPictureOutAndTheNewOneIn)
@@ -228,7 +205,7 @@ TEST_F(TransitionTest, PushesMoveTheOldPictureOutAndTheNewOneIn)
         {TransitionStyle::PushRight, {35, 40}, {25, 40}},
         {TransitionStyle::PushLeft, {45, 40}, {55, 40}},
     };
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     for (const Case& c : cases) {
         auto& flat = host.add<Flat>(FloatRect {20, 20, 40, 40});
         flat.colour = 0xFF0000FF;
@@ -239,8 +216,10 @@ TEST_F(TransitionTest, PushesMoveTheOldPictureOutAndTheNewOneIn)
         flat.update();
         ASSERT_TRUE(runTo(flat, 1));
         ASSERT_EQ(flat.transitionFrame(), 1);
-        EXPECT_TRUE(near(host.backBuffer().pixel(c.oldPixel.x, c.oldPixel.y), 0xFF0000FF)) << static_cast<int>(c.style);
-        EXPECT_TRUE(near(host.backBuffer().pixel(c.newPixel.x, c.newPixel.y), 0xFF00FF00)) << static_cast<int>(c.style);
+        EXPECT_TRUE(argbNear(host.backBuffer().pixel(c.oldPixel.x, c.oldPixel.y), 0xFF0000FF))
+            << static_cast<int>(c.style);
+        EXPECT_TRUE(argbNear(host.backBuffer().pixel(c.newPixel.x, c.newPixel.y), 0xFF00FF00))
+            << static_cast<int>(c.style);
         ASSERT_TRUE(pumpUntil([&] { return !flat.isTransitionRunning(); }));
         flat.destroy();
         drain();
@@ -258,14 +237,14 @@ TEST_F(HostTest, TranslucentWindowsGetTheSoftFrame)
     UiHost& host = makeHost(std::move(options));
     const gfx::Surface& background = host.background();
     // Four outlines outside (5, 5, 90, 70), one pixel apart, black at alphas 45, 25, 10, 5.
-    EXPECT_TRUE(near(background.pixel(5, 40), 0x2D000000));
-    EXPECT_TRUE(near(background.pixel(4, 40), 0x19000000));
-    EXPECT_TRUE(near(background.pixel(3, 40), 0x0A000000));
-    EXPECT_TRUE(near(background.pixel(2, 40), 0x05000000, 2));
+    EXPECT_TRUE(argbNear(background.pixel(5, 40), 0x2D000000));
+    EXPECT_TRUE(argbNear(background.pixel(4, 40), 0x19000000));
+    EXPECT_TRUE(argbNear(background.pixel(3, 40), 0x0A000000));
+    EXPECT_TRUE(argbNear(background.pixel(2, 40), 0x05000000, 2));
     EXPECT_EQ(background.rawPixel(1, 40), 0u);
     // Inside, the background at the layer's opacity.
-    EXPECT_TRUE(near(background.pixel(50, 40), 0xC8FFFFFF));
-    EXPECT_TRUE(near(host.backBuffer().pixel(50, 40), 0xC8FFFFFF));
+    EXPECT_TRUE(argbNear(background.pixel(50, 40), 0xC8FFFFFF));
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(50, 40), 0xC8FFFFFF));
 }
 
 }  // namespace

@@ -10,6 +10,10 @@
 #include "platform/window/EventLoop.h"
 #include "platform/window/SyntheticInput.h"
 
+#include "gfx/Color.h"
+
+#include "PumpUntil.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -60,6 +64,21 @@ private:
     std::vector<std::string>& m_journal;
 };
 
+// Straight-alpha pixels compared per channel with a tolerance.
+inline ::testing::AssertionResult argbNear(gfx::Argb actual, gfx::Argb expected, int tolerance = 3)
+{
+    const int channels[][2] = {{gfx::alphaOf(actual), gfx::alphaOf(expected)},
+                               {gfx::redOf(actual), gfx::redOf(expected)},
+                               {gfx::greenOf(actual), gfx::greenOf(expected)},
+                               {gfx::blueOf(actual), gfx::blueOf(expected)}};
+    for (const auto& [a, e] : channels) {
+        if (std::abs(a - e) > tolerance) {
+            return ::testing::AssertionFailure() << std::hex << actual << " is not " << expected;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -94,6 +113,15 @@ protected:
         return host;
     }
 
+    // A square-cornered host on plain white, for golden pixels.
+    UiHost& makeWhiteHost()
+    {
+        HostOptions options;
+        options.backgroundColour = 0xFFFFFF;
+        options.frameStyle = 0;
+        return makeHost(std::move(options));
+    }
+
     platform::EventLoop& loop() { return framework->loop(); }
 
     // Lets the loop read, translate and dispatch everything queued so far.
@@ -107,14 +135,8 @@ protected:
     template <typename Predicate>
     bool pumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            framework->processPending();
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done, [this] { framework->processPending(); }, limit);
     }
 
     void move(UiHost& host, int x, int y, bool held = false)

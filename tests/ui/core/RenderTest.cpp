@@ -7,38 +7,16 @@
 
 #include "gfx/Color.h"
 
-#include <cstdlib>
-
 namespace quorvo::ui::test {
 namespace {
 
-// Straight-alpha pixel of the back buffer, compared per channel with a tolerance.
+// A pixel of the back buffer against a golden value.
 ::testing::AssertionResult pixelNear(const UiHost& host, int x, int y, gfx::Argb expected, int tolerance = 2)
 {
-    const gfx::Argb actual = host.backBuffer().pixel(x, y);
-    const int channels[][2] = {{gfx::alphaOf(actual), gfx::alphaOf(expected)},
-                               {gfx::redOf(actual), gfx::redOf(expected)},
-                               {gfx::greenOf(actual), gfx::greenOf(expected)},
-                               {gfx::blueOf(actual), gfx::blueOf(expected)}};
-    for (const auto& [a, e] : channels) {
-        if (std::abs(a - e) > tolerance) {
-            return ::testing::AssertionFailure()
-                << "pixel (" << x << ", " << y << ") is " << std::hex << actual << ", expected " << expected;
-        }
-    }
-    return ::testing::AssertionSuccess();
+    return argbNear(host.backBuffer().pixel(x, y), expected, tolerance) << " at (" << x << ", " << y << ")";
 }
 
-class RenderTest : public HostTest {
-protected:
-    UiHost& whiteHost()
-    {
-        HostOptions options;
-        options.backgroundColour = 0xFFFFFF;
-        options.frameStyle = 0;
-        return makeHost(std::move(options));
-    }
-};
+using RenderTest = HostTest;
 
 class Undimmed final : public Probe {
 public:
@@ -48,7 +26,7 @@ public:
 
 TEST_F(RenderTest, SurfacesAreComposedWithTheirAlphaOverTheBackground)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     EXPECT_TRUE(pixelNear(host, 50, 50, 0xFFFFFFFF));
     auto& red = host.add<Probe>(FloatRect {20, 20, 40, 40}, "red", journal);
     red.fill = 0xFFFF0000;
@@ -66,7 +44,7 @@ TEST_F(RenderTest, SurfacesAreComposedWithTheirAlphaOverTheBackground)
 
 TEST_F(RenderTest, DisabledControlsAreDimmedToHalfAlphaUnlessTheyDecline)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     auto& dimmed = host.add<Probe>(FloatRect {20, 20, 30, 30}, "dimmed", journal);
     dimmed.fill = 0xFF000000;
     auto& plain = host.add<Undimmed>(FloatRect {80, 20, 30, 30}, "plain", journal);
@@ -83,7 +61,7 @@ TEST_F(RenderTest, DisabledControlsAreDimmedToHalfAlphaUnlessTheyDecline)
 
 TEST_F(RenderTest, ChildrenAreClippedToTheirParent)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     auto& panel = host.add<UiPanel>(FloatRect {20, 20, 40, 40});
     auto& child = panel.add<Probe>(FloatRect {40, 40, 60, 60}, "child", journal);
     child.fill = 0xFF00FF00;
@@ -100,7 +78,7 @@ TEST_F(RenderTest, ChildrenAreClippedToTheirParent)
 
 TEST_F(RenderTest, RepaintAskedForWhileBusyIsPaintedWhenBusyEnds)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     auto& row = host.add<Probe>(FloatRect {20, 20, 40, 20}, "row", journal);
     row.fill = 0xFF0000FF;
     drain();
@@ -122,7 +100,7 @@ TEST_F(RenderTest, RepaintAskedForWhileBusyIsPaintedWhenBusyEnds)
 
 TEST_F(RenderTest, SettingAPropertyToItsValueDoesNotRepaint)
 {
-    UiHost& host = whiteHost();
+    UiHost& host = makeWhiteHost();
     int paints = 0;
     class Counting final : public UiControl {
     public:
