@@ -330,7 +330,22 @@ void MainWindow::buildSettingsPage()
     const gfx::Argb caption = argb(153, 0, 0, 0);
     const ui::ButtonOptions markLook = buttonLook(caption);
 
-    page.add<ui::UiLabel>(FloatRect {25, 141, 100, 400}, Text(caption::settingsCaptions), labelLook(caption));
+    // The captions of the rows, one line each of a 14-pixel grid from y 141,
+    // blank lines keeping the rows apart. Each line is its own label centred
+    // on its grid line: the installed CJK fonts are taller than 14 pixels a
+    // line, and one multi-line label would drift off the lower rows.
+    constexpr float captionLine = 14;
+    std::string_view captions = caption::settingsCaptions;
+    for (float top = 141; !captions.empty(); top += captionLine) {
+        const std::size_t end = captions.find("\r\n");
+        const std::string_view line = captions.substr(0, end);
+        captions = end == std::string_view::npos ? std::string_view() : captions.substr(end + 2);
+        if (line.empty())
+            continue;
+        ui::LabelOptions look = labelLook(caption);
+        look.lineAlignment = gfx::StringAlignment::Center;
+        page.add<ui::UiLabel>(FloatRect {25, top - 4, 100, captionLine + 8}, Text(line), look);
+    }
 
     m_folderBox = &page.add<ui::UiEdit>(
         FloatRect {110, 136, 260, 24}, values.saveDirectory,
