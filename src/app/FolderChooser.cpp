@@ -198,9 +198,9 @@ std::optional<FolderAnswer> DesktopFolderChooser::chooseWithPortal(const Text& t
     std::string handle = std::string(portalPath) + "/request/"
         + requestSender(g_dbus_connection_get_unique_name(bus.get())) + "/" + token;
     PortalWait wait;
-    guint subscription
-        = g_dbus_connection_signal_subscribe(bus.get(), nullptr, "org.freedesktop.portal.Request", "Response",
-                                             handle.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onResponse, &wait, nullptr);
+    guint subscription = g_dbus_connection_signal_subscribe(bus.get(), nullptr, "org.freedesktop.portal.Request",
+                                                            "Response", handle.c_str(), nullptr,
+                                                            G_DBUS_SIGNAL_FLAGS_NONE, onResponse, &wait, nullptr);
 
     GVariantBuilder options;
     g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
@@ -212,10 +212,10 @@ std::optional<FolderAnswer> DesktopFolderChooser::chooseWithPortal(const Text& t
                               g_variant_new_bytestring(platform::nativePath(startFolder).c_str()));
     const std::string titleUtf8 = encoding::toUtf8(title.view());
     rawError = nullptr;
-    const VariantPtr reply(g_dbus_connection_call_sync(
-        bus.get(), portalName, portalPath, "org.freedesktop.portal.FileChooser", "OpenFile",
-        g_variant_new("(ssa{sv})", "", titleUtf8.c_str(), &options), G_VARIANT_TYPE("(o)"), G_DBUS_CALL_FLAGS_NONE,
-        -1, cancellable.get(), &rawError));
+    const VariantPtr reply(
+        g_dbus_connection_call_sync(bus.get(), portalName, portalPath, "org.freedesktop.portal.FileChooser", "OpenFile",
+                                    g_variant_new("(ssa{sv})", "", titleUtf8.c_str(), &options), G_VARIANT_TYPE("(o)"),
+                                    G_DBUS_CALL_FLAGS_NONE, -1, cancellable.get(), &rawError));
     error.reset(rawError);
 
     std::optional<FolderAnswer> result;

@@ -13,8 +13,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
