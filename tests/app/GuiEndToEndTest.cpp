@@ -150,10 +150,12 @@ protected:
     {
         std::ofstream(m_dir.path() / "config.ini") << config;
         fs::create_directories(m_dir.path() / "Download");
-        m_quorvo = std::make_unique<Child>(std::vector<std::string> {(m_dir.path() / "quorvo").string()},
-                                           std::vector<std::string> {"DISPLAY=" + m_display,
-                                                                     "QUORVO_API_HOST=" + m_server.host(),
-                                                                     "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy"});
+        m_quorvo = std::make_unique<Child>(
+            std::vector<std::string> {(m_dir.path() / "quorvo").string()},
+            std::vector<std::string> {"DISPLAY=" + m_display, "QUORVO_API_HOST=" + m_server.host(),
+                                      "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                      // A bare X server: no session bus, so no desktop folder chooser.
+                                      "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR="});
         ASSERT_EQ(run(xdotool() + "search --sync --onlyvisible --name Quorvo >/dev/null"), 0);
         // Wait until the window has been shown (the zoom-in effect ends).
         std::this_thread::sleep_for(700ms);
@@ -181,9 +183,10 @@ protected:
         return false;
     }
     // The window as the X server shows it (no window manager: it sits centred on the screen).
-    quorvo::gfx::Surface screenshot(const std::string& name)
+    quorvo::gfx::Surface screenshot(const std::string& name, int left = 307, int top = 59, int width = 410,
+                                    int height = 650)
     {
-        quorvo::gfx::Surface picture = readScreen(m_dir.path() / "fb" / "Xvfb_screen0", 307, 59, 410, 650);
+        quorvo::gfx::Surface picture = readScreen(m_dir.path() / "fb" / "Xvfb_screen0", left, top, width, height);
         if (picture) {
             const fs::path directory = QUORVO_SCREENSHOT_DIR;
             fs::create_directories(directory);
@@ -258,6 +261,18 @@ TEST_F(GuiEndToEnd, ChineseQuerySearchesOnceInGbkThenPagesShowResultsDownloadsAn
     click(265, 63);  // 设置
     std::this_thread::sleep_for(600ms);
     const quorvo::gfx::Surface settings = screenshot("settings");
+    // The browse button opens the window's own folder picker, centred over
+    // it; "取消" leaves the stored folder as it was.
+    const fs::path screen = m_dir.path() / "fb" / "Xvfb_screen0";
+    const quorvo::gfx::Surface beforePicker = readScreen(screen, 362, 194, 300, 380);
+    click(356, 148);
+    std::this_thread::sleep_for(800ms);
+    const quorvo::gfx::Surface picker = screenshot("folder-picker", 362, 194, 300, 380);
+    EXPECT_NE(picker.encodePng(), beforePicker.encodePng()) << "no picker on the screen";
+    const std::string config = quorvo::test::readWholeFile(m_dir.path() / "config.ini");
+    click(55 + 247, 135 + 354);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(quorvo::test::readWholeFile(m_dir.path() / "config.ini"), config);
     EXPECT_NE(search.encodePng(), downloads.encodePng());
     EXPECT_NE(downloads.encodePng(), settings.encodePng());
 
