@@ -56,7 +56,8 @@ private:
 
 }  // namespace
 
-std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool captureOutput)
+std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool captureOutput,
+                                      const std::function<void(pid_t)>& started)
 {
     if (argv.empty())
         return std::nullopt;
@@ -83,6 +84,8 @@ std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool
     if (posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(), environ) != 0)
         return std::nullopt;
     writeEnd.reset();
+    if (started)
+        started(pid);
 
     std::string output;
     if (captureOutput) {
@@ -94,6 +97,12 @@ std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool
             else if (got == 0 || errno != EINTR)
                 break;
         }
+    }
+    if (started) {
+        // Wait without reaping: until the reap below the id stays this child's.
+        siginfo_t info {};
+        while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) { }
+        started(-1);
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
@@ -132,25 +141,6 @@ void DesktopOpener::open(const Text& target)
         return;
     std::string native = platform::nativePath(target);
     m_threads.emplace_back([native = std::move(native)] { runProgram({"xdg-open", native}, false); });
-}
-
-bool hasDesktopFolderChooser()
-{
-    return programExists("zenity");
-}
-
-Text chooseFolderWithDesktop(const Text& title, const Text& startFolder)
-{
-    std::vector<std::string> argv {"zenity", "--file-selection", "--directory",
-                                   "--title=" + encoding::toUtf8(title.view())};
-    if (!startFolder.empty())
-        argv.push_back("--filename=" + platform::nativePath(startFolder));
-    std::optional<std::string> chosen = runProgram(argv, true);
-    if (!chosen)
-        return {};
-    while (!chosen->empty() && (chosen->back() == '\n' || chosen->back() == '\r'))
-        chosen->pop_back();
-    return platform::fromNativePath(*chosen);
 }
 
 std::string musicDirectory()

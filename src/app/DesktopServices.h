@@ -2,14 +2,15 @@
 
 // What the program asks of the desktop: open a folder or a page in the
 // user's own program (xdg-open, started directly, never through a shell),
-// pick a folder with the desktop's chooser (zenity), find the user's music
-// folder (xdg-user-dir). Helpers that are missing simply do nothing.
+// find the user's music folder (xdg-user-dir). Helpers that are missing
+// simply do nothing.
 
 #include "runtime/Text.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -17,8 +18,11 @@ namespace quorvo::app {
 
 // Runs `argv` (looked up on PATH) with its output discarded and returns its
 // standard output when `captureOutput`; nullopt when it could not run or
-// exited with a status other than 0. Blocks until it ends.
-std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool captureOutput);
+// exited with a status other than 0. Blocks until it ends. `started` is told
+// the child's process id once it runs, and -1 once it has ended (before its
+// id can be reused), so that another thread may stop it in between.
+std::optional<std::string> runProgram(const std::vector<std::string>& argv, bool captureOutput,
+                                      const std::function<void(pid_t)>& started = {});
 // Whether `program` is an executable on PATH.
 bool programExists(const std::string& program);
 
@@ -37,12 +41,6 @@ public:
 private:
     std::vector<std::thread> m_threads;
 };
-
-// The desktop's folder chooser, when one is installed: zenity. Answers with
-// the chosen folder in program text, or an empty text when cancelled.
-[[nodiscard]] bool hasDesktopFolderChooser();
-// Blocks while the chooser is open: call it off the user-interface thread.
-Text chooseFolderWithDesktop(const Text& title, const Text& startFolder);
 
 // `xdg-user-dir MUSIC`, else ~/Music (a native path, no trailing "/").
 std::string musicDirectory();

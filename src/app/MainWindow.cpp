@@ -23,6 +23,7 @@
 #include "ui/core/UiMotion.h"
 #include "ui/core/UiPanel.h"
 
+#include "app/FolderPicker.h"
 #include "app/MainWindowParts.h"
 
 #include <cmath>
@@ -199,6 +200,7 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
 
 MainWindow::~MainWindow()
 {
+    m_desktopChooser.cancel();
     if (m_folderChooser.joinable())
         m_folderChooser.join();
     // The logic goes first: its threads end before the controls they post to.
@@ -330,7 +332,22 @@ void MainWindow::buildSettingsPage()
     const gfx::Argb caption = argb(153, 0, 0, 0);
     const ui::ButtonOptions markLook = buttonLook(caption);
 
-    page.add<ui::UiLabel>(FloatRect {25, 141, 100, 400}, Text(caption::settingsCaptions), labelLook(caption));
+    // The captions of the rows, one line each of a 14-pixel grid from y 141,
+    // blank lines keeping the rows apart. Each line is its own label centred
+    // on its grid line: the installed CJK fonts are taller than 14 pixels a
+    // line, and one multi-line label would drift off the lower rows.
+    constexpr float captionLine = 14;
+    std::string_view captions = caption::settingsCaptions;
+    for (float top = 141; !captions.empty(); top += captionLine) {
+        const std::size_t end = captions.find("\r\n");
+        const std::string_view line = captions.substr(0, end);
+        captions = end == std::string_view::npos ? std::string_view() : captions.substr(end + 2);
+        if (line.empty())
+            continue;
+        ui::LabelOptions look = labelLook(caption);
+        look.lineAlignment = gfx::StringAlignment::Center;
+        page.add<ui::UiLabel>(FloatRect {25, top - 4, 100, captionLine + 8}, Text(line), look);
+    }
 
     m_folderBox = &page.add<ui::UiEdit>(
         FloatRect {110, 136, 260, 24}, values.saveDirectory,
@@ -549,25 +566,28 @@ void MainWindow::browseFolder()
         m_folderBox->setEditText(m_bindings.folderChosen(folderChooser()));
         return;
     }
-    if (hasDesktopFolderChooser()) {
-        // The chooser is another program: wait for it off this thread, so the
-        // window keeps painting, and take its answer back here.
-        if (m_choosingFolder)
-            return;
-        m_choosingFolder = true;
-        if (m_folderChooser.joinable())
-            m_folderChooser.join();
-        m_folderChooser = std::thread([this, start = m_settings.saveDirectory()] {
-            const Text chosen = chooseFolderWithDesktop(Text(caption::folderTitle), start);
-            m_post([this, chosen] {
-                m_choosingFolder = false;
-                m_folderBox->setEditText(m_bindings.folderChosen(chosen));
-            });
-        });
+    if (m_choosingFolder)
         return;
-    }
-    const Text chosen = pickFolderInWindow(*m_host, Text(caption::folderTitle), m_settings.saveDirectory());
-    m_folderBox->setEditText(m_bindings.folderChosen(chosen));
+    m_choosingFolder = true;
+    if (m_folderChooser.joinable())
+        m_folderChooser.join();
+    m_folderChooser = std::thread([this, start = m_settings.saveDirectory()] {
+        const FolderAnswer answer = m_desktopChooser.choose(Text(caption::folderTitle), start);
+        m_post([this, answer] { folderAnswered(answer); });
+    });
+}
+
+void MainWindow::folderAnswered(const FolderAnswer& answer)
+{
+    std::optional<Text> chosen;
+    if (answer.choice == FolderChoice::NoChooser)
+        chosen
+            = pickFolderInWindow(*m_host, Text(caption::folderTitle), m_settings.saveDirectory(), onFolderPickerShown);
+    else if (answer.choice == FolderChoice::Chosen)
+        chosen = answer.folder;
+    m_choosingFolder = false;
+    if (chosen && !chosen->empty())
+        m_folderBox->setEditText(m_bindings.folderChosen(*chosen));
 }
 
 void MainWindow::openFolder()

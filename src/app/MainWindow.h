@@ -10,6 +10,7 @@
 #include "app/AppLayout.h"
 #include "app/DesktopServices.h"
 #include "app/DownloadPage.h"
+#include "app/FolderChooser.h"
 #include "app/LiveSettings.h"
 #include "app/SearchController.h"
 #include "app/SettingsBindings.h"
@@ -72,8 +73,11 @@ public:
     std::function<ExitAnswer()> exitQuestion;
     // Called instead of the delete question's box (tests); unset: the box.
     std::function<bool()> deleteQuestion;
-    // The folder the browse button's chooser would pick (tests); unset: the desktop's chooser.
+    // The folder the browse button's chooser would pick (tests); unset: the
+    // desktop's chooser, else the window's own picker.
     std::function<Text()> folderChooser;
+    // Called with the window's own folder picker once it is shown (tests).
+    std::function<void(ui::UiHost&)> onFolderPickerShown;
 
     // The handlers of the window's controls, for the model-level tests that
     // drive them without a pointer.
@@ -94,6 +98,7 @@ private:
     void addTickedSongs();
     void deleteTicked();
     void browseFolder();
+    void folderAnswered(const FolderAnswer& answer);
     void openFolder();
     void showCopyToMessage();
     ExitAnswer askExit();
@@ -185,6 +190,8 @@ private:
     std::unique_ptr<StatusToast> m_toast;
     std::unique_ptr<SearchController> m_search;
     std::unique_ptr<WindowMessages> m_messages;
+    // The desktop's chooser is another process: it is waited for off this thread.
+    DesktopFolderChooser m_desktopChooser;
     std::thread m_folderChooser;
     bool m_choosingFolder = false;
 };

@@ -83,9 +83,4 @@ bool showCopyTo(ui::UiHost& owner)
         == ui::MessageBoxResult::Ok;
 }
 
-Text pickFolderInWindow(ui::UiHost&, const Text&, const Text&)
-{
-    return {};
-}
-
 }  // namespace quorvo::app

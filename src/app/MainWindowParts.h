@@ -45,8 +45,5 @@ ExitAnswer askExitQuestion(ui::UiHost& owner);
 bool askDelete(ui::UiHost& owner);
 // The copy-to message; true when the user confirmed it.
 bool showCopyTo(ui::UiHost& owner);
-// A folder picker drawn with the framework's controls, for desktops without
-// a chooser of their own; empty when cancelled.
-Text pickFolderInWindow(ui::UiHost& owner, const Text& title, const Text& startFolder);
 
 }  // namespace quorvo::app

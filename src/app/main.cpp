@@ -6,13 +6,9 @@
 #include "gfx/Font.h"
 #include "service/ServiceHost.h"
 
-#if QUORVO_HAVE_WINDOW
 #include "app/MainWindow.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/core/UiFramework.h"
-#else
-#include "platform/window/EventLoop.h"
-#endif
 
 #include <atomic>
 #include <csignal>
@@ -26,8 +22,6 @@
 namespace {
 
 using namespace quorvo;
-
-#if QUORVO_HAVE_WINDOW
 
 // SIGINT and SIGTERM end the program as closing the window does (without the
 // question): they are taken by a thread of their own, which asks the
@@ -66,8 +60,6 @@ private:
     std::thread m_thread;
 };
 
-#endif
-
 int run(std::span<const char* const> args)
 {
     const app::CommandLine line = app::parseCommandLine(args);
@@ -88,7 +80,6 @@ int run(std::span<const char* const> args)
     app::prepareConfiguration(layout.runDirectory, layout.defaultSaveDirectory);
 
     std::string error;
-#if QUORVO_HAVE_WINDOW
     const std::unique_ptr<ui::UiFramework> framework = ui::UiFramework::create(&error);
     if (!framework) {
         std::fprintf(stderr,
@@ -112,17 +103,6 @@ int run(std::span<const char* const> args)
         std::_Exit(status);
     }
     return status;
-#else
-    if (!platform::EventLoop::create(&error)) {
-        std::fprintf(stderr,
-                     "quorvo: cannot open a display (%s).\n"
-                     "Run it on a desktop session (DISPLAY or WAYLAND_DISPLAY set), or use quorvo-cli.\n",
-                     error.c_str());
-        return 1;
-    }
-    std::fputs("quorvo: this build has no window yet (the framework is incomplete); use quorvo-cli.\n", stderr);
-    return 0;
-#endif
 }
 
 }  // namespace

@@ -11,19 +11,6 @@ namespace quorvo::platform {
 
 namespace {
 
-std::string executableDirectory()
-{
-    std::string buffer(PATH_MAX, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return {};
-    buffer.resize(static_cast<std::size_t>(length));
-    const std::size_t slash = buffer.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : buffer.substr(0, slash);
-}
-
 std::string dataHomeDirectory()
 {
     if (const char* dataHome = std::getenv("XDG_DATA_HOME"); dataHome && dataHome[0] == '/')
@@ -53,6 +40,19 @@ Text computeRunDirectory()
 }
 
 }  // namespace
+
+std::string executableDirectory()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0)
+        return {};
+    buffer.resize(static_cast<std::size_t>(length));
+    const std::size_t slash = buffer.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : buffer.substr(0, slash);
+}
 
 const Text& runDirectory()
 {

@@ -7,7 +7,13 @@
 
 #include "runtime/Text.h"
 
+#include <string>
+
 namespace quorvo::platform {
+
+// The directory of the running executable (a native path, no trailing "/"
+// except for the root); empty when it cannot be read.
+std::string executableDirectory();
 
 // The run directory, without a trailing "/". Worked out once per process.
 const Text& runDirectory();

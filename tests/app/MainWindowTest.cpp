@@ -305,6 +305,89 @@ TEST_F(MainWindowTest, SettingsControlsWriteTheirKeysAtOnce)
     EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), m_runDir + "/elsewhere/");
 }
 
+// Sets an environment variable for one test, restoring it afterwards.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            ::setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// A bare X server: no session bus (so no portal) and no zenity. The browse
+// button opens the window's own picker; double clicks enter folders and
+// "确认" stores the folder shown, with its "/".
+TEST_F(MainWindowTest, BrowseWithoutADesktopChooserUsesTheWindowsOwnPicker)
+{
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", nullptr);
+    const ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+    const ScopedEnvironment noPrograms("PATH", (m_dir.path() / "no-programs").c_str());
+    const fs::path download = m_dir.path() / "Download";
+    fs::create_directories(download / "Alpha" / "Inner");
+    fs::create_directories(download / "Beta");
+    fs::create_directories(download / ".hidden");
+    m_window->switchPage(3);
+    drain();
+
+    std::vector<Text> firstRows;
+    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+        auto* list = dynamic_cast<ui::UiList*>(findControl(box.controls(), isA<ui::UiList>));
+        ASSERT_NE(list, nullptr);
+        for (int row = 1; row <= list->model().rowCount(); ++row)
+            firstRows.push_back(list->model().cellText(row, 1));
+        box.repaintAll();
+        fs::create_directories(QUORVO_SCREENSHOT_DIR);
+        box.backBuffer().writePng(QUORVO_SCREENSHOT_DIR "/folder-picker.png");
+        // Row 2 twice: "Alpha", then (inside it) "Inner".
+        const IntRect second = list->rowRect(2);
+        const int x = static_cast<int>(list->left()) + 40;
+        const int y = static_cast<int>(list->top()) + second.y + second.height / 2;
+        platform::EventLoop& boxLoop = box.framework().loop();
+        synthetic::mouseMove(boxLoop, box.window(), x, y);
+        for (int folder = 0; folder < 2; ++folder) {
+            for (const int clicks : {1, 2}) {
+                synthetic::mouseButton(boxLoop, box.window(), synthetic::MouseButton::Left, true, x, y, clicks);
+                synthetic::mouseButton(boxLoop, box.window(), synthetic::MouseButton::Left, false, x, y, clicks);
+            }
+        }
+        ui::UiControl* confirm = findControl(box.controls(), [](const ui::UiControl& control) {
+            const auto* button = dynamic_cast<const ui::UiButtonBase*>(&control);
+            return button && button->caption() == "\xC8\xB7\xC8\xCF";  // 确认
+        });
+        ASSERT_NE(confirm, nullptr);
+        const int cx = static_cast<int>(confirm->left() + confirm->width() / 2);
+        const int cy = static_cast<int>(confirm->top() + confirm->height() / 2);
+        synthetic::mouseMove(boxLoop, box.window(), cx, cy);
+        synthetic::mouseButton(boxLoop, box.window(), synthetic::MouseButton::Left, true, cx, cy);
+        synthetic::mouseButton(boxLoop, box.window(), synthetic::MouseButton::Left, false, cx, cy);
+    };
+    click(byText<ui::UiImageButton>(caption::browseTip));
+    const platform::ConfigStore config(m_runDir + "/config.ini");
+    const Text wanted = m_runDir + "/Download/Alpha/Inner/";
+    ASSERT_TRUE(pumpUntil([&] { return config.read("path") == wanted; }, 20s)) << config.read("path").view();
+    EXPECT_EQ(firstRows, (std::vector<Text> {"..", "Alpha", "Beta"}));
+    EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), wanted);
+}
+
 // A download held at 20 KB/s, so that it is still running when the window closes.
 class SlowDownloadWindowTest : public MainWindowTest {
 protected:

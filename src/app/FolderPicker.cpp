@@ -1,0 +1,187 @@
+#include "app/FolderPicker.h"
+
+#include "gfx/Color.h"
+#include "gfx/Shapes.h"
+#include "platform/Files.h"
+#include "platform/window/EventLoop.h"
+#include "ui/controls/MessageBoxLayout.h"
+#include "ui/controls/UiLabel.h"
+#include "ui/controls/UiList.h"
+#include "ui/controls/UiMessageBoxButton.h"
+#include "ui/core/UiFramework.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace quorvo::app {
+
+namespace {
+
+namespace fs = std::filesystem;
+using gfx::argb;
+
+constexpr int pickerWidth = 300;
+constexpr int pickerHeight = 380;
+constexpr std::string_view upRow = "..";
+
+Text withoutTrailingSlash(Text folder)
+{
+    while (folder.size() > 1 && folder.view().ends_with('/'))
+        folder = Text(folder.view().substr(0, folder.size() - 1));
+    return folder;
+}
+
+Text join(const Text& folder, const Text& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+Text startingFolder(const Text& wanted)
+{
+    Text folder = withoutTrailingSlash(wanted);
+    // The stored folder may be gone (an unplugged disk): start from the nearest one that is there.
+    while (!folder.empty() && folder != "/" && !platform::isDirectory(folder))
+        folder = parentFolder(folder);
+    if (!folder.empty())
+        return folder;
+    const char* home = std::getenv("HOME");
+    return platform::fromNativePath(home && home[0] == '/' ? home : "/");
+}
+
+}  // namespace
+
+std::vector<Text> subFolders(const Text& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator entry(platform::nativePath(folder), fs::directory_options::skip_permission_denied, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code typeError;
+        if (!name.empty() && name.front() != '.' && entry->is_directory(typeError))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<Text> folders;
+    folders.reserve(names.size());
+    for (const std::string& name : names)
+        folders.push_back(platform::fromNativePath(name));
+    return folders;
+}
+
+Text parentFolder(const Text& folder)
+{
+    const Text trimmed = withoutTrailingSlash(folder);
+    const std::size_t slash = trimmed.view().rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return slash == 0 ? Text("/") : Text(trimmed.view().substr(0, slash));
+}
+
+std::optional<Text> pickFolderInWindow(ui::UiHost& owner, const Text& title, const Text& startFolder,
+                                       const std::function<void(ui::UiHost&)>& onShown)
+{
+    ui::UiFramework& framework = owner.framework();
+    platform::EventLoop& loop = framework.loop();
+
+    ui::HostOptions options;
+    options.title = title;
+    const IntRect around = owner.isAlive() ? loop.bounds(owner.window()) : loop.workArea();
+    options.position
+        = IntPoint {around.x + (around.width - pickerWidth) / 2, around.y + (around.height - pickerHeight) / 2};
+    options.width = pickerWidth;
+    options.height = pickerHeight;
+    options.popup = true;
+    options.owner = &owner;
+    options.captionFlags = ui::caption::Close;
+    // The owner's look, as its message boxes have it.
+    options.backgroundImage = owner.backgroundBytes();
+    options.backgroundColour = owner.backgroundColour();
+    options.layerAlpha = owner.layerAlpha();
+    options.imageMode = owner.imageMode();
+    options.frameStyle = owner.frameStyle() == 1 ? 7 : owner.frameStyle();
+    options.margins = owner.margins();
+    ui::UiHost box(framework, std::move(options));
+    if (!box.isAlive())
+        return std::nullopt;
+    box.onPaintBackground = [](gfx::Painter& painter, IntSize size) {
+        const FloatRect panel {8, 62, static_cast<float>(size.width) - 16, 266};
+        gfx::fillRect(painter, panel, argb(220, 255, 255, 255));
+        gfx::drawFrame(painter, panel, gfx::frame::Solid, argb(51, 0, 96, 192));
+    };
+    box.setBackground(std::nullopt, std::nullopt, ui::BackgroundTransition::RenderOnly, true);
+
+    ui::LabelOptions headingLook;
+    headingLook.textColour = argb(254, 255, 255, 255);
+    headingLook.textEffect = gfx::TextEffect::Glow;
+    headingLook.effectColour = argb(102, 0, 0, 0);
+    headingLook.lineAlignment = gfx::StringAlignment::Center;
+    box.add<ui::UiLabel>(FloatRect {12, 6, 220, 24}, title, headingLook);
+    ui::LabelOptions pathLook;
+    pathLook.textColour = argb(190, 0, 0, 0);
+    pathLook.lineAlignment = gfx::StringAlignment::Center;
+    auto& where = box.add<ui::UiLabel>(FloatRect {12, 36, 276, 22}, Text(), pathLook);
+
+    ui::ListOptions listLook;
+    listLook.headerHidden = true;
+    listLook.gridLines = 0u;
+    listLook.singleSelection = true;
+    listLook.textColour = argb(210, 0, 0, 0);
+    listLook.background = argb(0, 255, 255, 255);
+    listLook.borderColour = 0;
+    auto& list = box.add<ui::UiList>(FloatRect {10, 64, 280, 262}, listLook);
+    list.insertColumn(1, Text(), 256);
+
+    Text current = startingFolder(startFolder);
+    const auto show = [&](const Text& folder) {
+        current = folder;
+        where.setCaption(current);
+        ui::UiListModel& model = list.model();
+        model.deleteAllRows();
+        if (current != "/")
+            list.appendRow(Text(upRow));
+        for (const Text& name : subFolders(current))
+            list.appendRow(name);
+    };
+    // The folder a row stands for.
+    const auto rowFolder = [&](int row) {
+        const Text name = list.model().cellText(row, 1);
+        return name == upRow ? parentFolder(current) : join(current, name);
+    };
+    const auto selectedRow = [&] {
+        const std::span<const int> rows = list.model().selectedRows();
+        return rows.empty() ? 0 : rows.front();
+    };
+    show(current);
+    list.bind(ui::EventType::DoubleClick, [&] {
+        if (const int row = selectedRow(); row > 0)
+            show(rowFolder(row));
+    });
+
+    std::optional<Text> chosen;
+    // Button set 1: index 0 is the rightmost ("取消"), index 1 "确认".
+    const std::vector<ui::MessageBoxButton> captions = ui::messageBoxButtons(ui::MessageBoxButtons::OkCancel);
+    auto& confirm
+        = box.add<ui::UiMessageBoxButton>(FloatRect {122, 340, 78, 28}, captions.at(1).caption, captions.at(1).code, 2);
+    confirm.bind(ui::EventType::Click, [&] {
+        const int row = selectedRow();
+        chosen = row > 0 ? rowFolder(row) : current;
+        box.requestClose();
+    });
+    auto& cancel
+        = box.add<ui::UiMessageBoxButton>(FloatRect {208, 340, 78, 28}, captions.at(0).caption, captions.at(0).code, 1);
+    cancel.bind(ui::EventType::Click, [&] { box.requestClose(); });
+
+    box.show();
+    loop.setFocus(box.window());
+    loop.setAlwaysOnTop(box.window(), true);
+    list.setFocus();
+    if (onShown)
+        framework.dispatcher().post([&] { onShown(box); });
+    framework.runModalLoop(box);
+    return chosen;
+}
+
+}  // namespace quorvo::app
