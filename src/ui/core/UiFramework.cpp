@@ -6,6 +6,8 @@
 #include "gfx/Image.h"
 #include "platform/window/EventLoop.h"
 
+#include <algorithm>
+
 namespace quorvo::ui {
 
 std::unique_ptr<UiFramework> UiFramework::create(std::string* error)
@@ -48,7 +50,8 @@ IntPoint UiFramework::centredPosition(int width, int height) const
 {
     const auto work = m_loop->workArea();
     // As the classic rule has it: the work area's origin is subtracted from its size.
-    return {(work.width - work.x - width) / 2, (work.height - work.y - height) / 2};
+    // A window larger than the screen keeps its caption on it, so it can still be moved.
+    return {std::max(work.x, (work.width - work.x - width) / 2), std::max(work.y, (work.height - work.y - height) / 2)};
 }
 
 const gfx::Image& UiFramework::captionButtonStrip()

@@ -13,6 +13,8 @@ TEST_F(HostTest, WindowsWithoutAPositionAreCentredOnTheWorkArea)
     const auto work = loop().workArea();
     const IntPoint expected {(work.width - work.x - 410) / 2, (work.height - work.y - 650) / 2};
     EXPECT_EQ(framework->centredPosition(410, 650), expected);
+    // Taller and wider than the screen: the caption stays on it.
+    EXPECT_EQ(framework->centredPosition(work.width + 400, work.height + 300), (IntPoint {work.x, work.y}));
     HostOptions options;
     options.width = 410;
     options.height = 650;
