@@ -132,18 +132,30 @@ protected:
         if (run("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
             GTEST_SKIP() << "Xvfb and xdotool are needed for the end-to-end GUI test";
         fs::copy_file(QUORVO_EXECUTABLE, m_dir.path() / "quorvo");
-        char displayName[16];
-        std::snprintf(displayName, sizeof displayName, ":%d", 90 + ::getpid() % 400);
-        m_display = displayName;
         fs::create_directories(m_dir.path() / "fb");
-        m_xvfb = std::make_unique<Child>(std::vector<std::string> {"Xvfb", m_display, "-screen", "0", "1024x768x24",
-                                                                   "-nolisten", "tcp", "-fbdir",
-                                                                   (m_dir.path() / "fb").string()},
-                                         std::vector<std::string> {});
-        ASSERT_EQ(run("for i in $(seq 100); do DISPLAY=" + m_display
-                      + " xdotool getmouselocation >/dev/null 2>&1 && exit 0;"
-                        " sleep 0.1; done; exit 1"),
-                  0);
+        // Other tests run their own servers at the same time: a number whose lock
+        // exists is taken, and a server that exits at once lost the race for it.
+        for (int attempt = 0; attempt < 20 && !(m_xvfb && m_xvfb->running()); ++attempt) {
+            const int number = 90 + (::getpid() + attempt * 7) % 400;
+            char lock[32];
+            std::snprintf(lock, sizeof lock, "/tmp/.X%d-lock", number);
+            if (fs::exists(lock))
+                continue;
+            char displayName[16];
+            std::snprintf(displayName, sizeof displayName, ":%d", number);
+            m_display = displayName;
+            m_xvfb = std::make_unique<Child>(std::vector<std::string> {"Xvfb", m_display, "-screen", "0", "1024x768x24",
+                                                                       "-nolisten", "tcp", "-fbdir",
+                                                                       (m_dir.path() / "fb").string()},
+                                             std::vector<std::string> {});
+            const bool answers = run("for i in $(seq 100); do DISPLAY=" + m_display
+                                     + " xdotool getmouselocation >/dev/null 2>&1 && exit 0;"
+                                       " sleep 0.1; done; exit 1")
+                == 0;
+            if (!answers || !m_xvfb->running())
+                m_xvfb.reset();
+        }
+        ASSERT_TRUE(m_xvfb) << "no X server of our own could be started";
     }
 
     void start(const std::string& config)

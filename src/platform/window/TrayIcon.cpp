@@ -48,6 +48,44 @@ constexpr std::uint32_t iconBackdrop = 0x404040;
 
 #if QUORVO_HAVE_X11
 
+namespace {
+
+// Xlib's default handler ends the process on any error. A tray that quits between
+// our lookup of its window and our request to it must only make docking fail.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(Display* display)
+        : m_display(display)
+    {
+        XSync(m_display, False);
+        s_failed = false;
+        m_previous = XSetErrorHandler(&record);
+    }
+    ~XErrorTrap() { XSetErrorHandler(m_previous); }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    [[nodiscard]] bool failed()
+    {
+        XSync(m_display, False);
+        return s_failed;
+    }
+
+private:
+    static int record(Display*, XErrorEvent*)
+    {
+        s_failed = true;
+        return 0;
+    }
+
+    // Xlib's error handler takes no user data; only the user-interface thread docks.
+    static inline bool s_failed = false;
+    Display* m_display;
+    XErrorHandler m_previous = nullptr;
+};
+
+}  // namespace
+
 struct TrayIcon::X11 {
     Display* display = nullptr;
     ::Window window = 0;
@@ -117,8 +155,14 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     request.xclient.data.l[0] = CurrentTime;
     request.xclient.data.l[1] = 0;
     request.xclient.data.l[2] = static_cast<long>(window);
-    XSendEvent(display, trayOwner, False, NoEventMask, &request);
-    XSync(display, False);
+    {
+        XErrorTrap trap(display);
+        XSendEvent(display, trayOwner, False, NoEventMask, &request);
+        if (trap.failed()) {
+            whyNot = "the system tray went away while the icon was docking";
+            return nullptr;
+        }
+    }
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return tray;
 }
