@@ -216,6 +216,12 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
 
 int run(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::fputs(usageText(), stdout);
+            return AllFinished;
+        }
+    }
     const ParseResult parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
         std::fprintf(stderr, "quorvo-cli: %s\n%s", printable(parsed.error).c_str(), usageText());

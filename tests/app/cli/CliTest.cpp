@@ -157,6 +157,10 @@ TEST_F(CliTest, BadCommandLinesExitTwo)
     const Outcome odd = run({"--bad\x1B[2J"});
     EXPECT_EQ(odd.exitStatus, 2);
     EXPECT_NE(odd.err.find("unknown option --bad\\x1B[2J"), std::string::npos) << odd.err;
+    // Asking for help is no mistake: the usage goes to standard output and the status is 0.
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("usage: quorvo-cli"), std::string::npos) << help.out;
 }
 
 // A loopback port where nothing listens.
