@@ -4,6 +4,7 @@
 // dropped before every run (cold; needs root, else it is skipped).
 // QUORVO_BENCH_ROUNDS=N sets the rounds (default 5).
 
+#include "QuietSpawn.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 
@@ -46,19 +47,9 @@ int rounds()
 // Runs a program with its output thrown away; the wall time, or -1.
 double runSeconds(std::vector<std::string> args)
 {
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const Clock::time_point start = Clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    const pid_t pid = bench::spawnQuietly(std::move(args));
+    if (pid == 0)
         return -1;
     int status = 0;
     waitpid(pid, &status, 0);

@@ -12,6 +12,7 @@
 #include "download/AbortFlag.h"
 #include "download/QueueEvents.h"
 
+#include "QuietSpawn.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 
@@ -166,20 +167,11 @@ void signalToExit(benchmark::State& state)
         const std::string host = server.host();
         std::vector<std::string> args
             = {binary.string(), "--service", host, "get", "Paper Lanterns", "--all", "--dir", songs, "--limit", "20"};
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        if (posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+        const pid_t pid = bench::spawnQuietly(std::move(args));
+        if (pid == 0) {
             state.SkipWithError("cannot start quorvo-cli");
             break;
         }
-        posix_spawn_file_actions_destroy(&actions);
         const fs::path partial = fs::path(songs) / "The Velvet Orchard - Paper Lanterns.mp3.tmp";
         const auto giveUp = Clock::now() + 30s;
         std::error_code error;
