@@ -255,7 +255,8 @@ bool TrayIcon::docked() const
 std::optional<IntRect> TrayIcon::screenBounds() const
 {
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0) {
+    // An icon the tray has not shown yet has no place on the screen.
+    if (XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0 || attributes.map_state != IsViewable) {
         return std::nullopt;
     }
     int x = 0;

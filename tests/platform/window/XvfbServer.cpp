@@ -130,6 +130,33 @@ bool driveWithXdotool(const std::vector<std::vector<std::string>>& steps, const 
     return done && !failed;
 }
 
+std::optional<IntRect> settledIconBounds(const std::function<std::optional<IntRect>()>& bounds,
+                                         const std::function<void()>& turn, std::chrono::milliseconds limit)
+{
+    using Clock = std::chrono::steady_clock;
+    std::optional<IntRect> last;
+    Clock::time_point since;
+    const bool settled = quorvo::test::pumpUntil(
+        [&] {
+            const auto now = bounds();
+            if (!now || now->width < 16 || now->height < 16) {
+                last.reset();
+                return false;
+            }
+            if (!last || *last != *now) {
+                last = now;
+                since = Clock::now();
+            }
+            return Clock::now() - since >= std::chrono::milliseconds(300);
+        },
+        [&] {
+            turn();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        },
+        limit);
+    return settled ? last : std::nullopt;
+}
+
 XvfbServer::~XvfbServer()
 {
     kill(m_pid, SIGTERM);

@@ -3,6 +3,8 @@
 // A private Xvfb server for tests that need a real X display (no window
 // manager), started on a display number the server picks itself.
 
+#include "runtime/Geometry.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -63,5 +65,12 @@ std::optional<std::string> programOutput(const std::vector<std::string>& argumen
 // succeeded within `limit`.
 bool driveWithXdotool(const std::vector<std::vector<std::string>>& steps, const std::function<void()>& turn,
                       std::chrono::milliseconds limit);
+
+// A tray lays an icon out after docking it (trayer moves it once its own panel
+// is placed), so a click aimed at the first bounds can miss. The bounds once they
+// have read the same, at a usable size, for 300 ms; nullopt when that takes longer
+// than `limit`.
+std::optional<IntRect> settledIconBounds(const std::function<std::optional<IntRect>()>& bounds,
+                                         const std::function<void()>& turn, std::chrono::milliseconds limit);
 
 }  // namespace quorvo::platform::test

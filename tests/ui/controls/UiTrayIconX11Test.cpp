@@ -103,7 +103,8 @@ TEST_F(UiTrayIconTest, ReleasesOnTheIconReachTheOwnerAsTypedTrayNotifications)
     EXPECT_EQ(icon.tooltip().size(), 127u);
     EXPECT_FALSE(icon.add(host, "again")) << "one icon per window";
     ASSERT_TRUE(pumpUntil([&] { return icon.isDocked(); }));
-    const auto bounds = framework->loop().trayIconBounds(host.window());
+    const auto bounds = platform::test::settledIconBounds(
+        [&] { return framework->loop().trayIconBounds(host.window()); }, [&] { framework->processPending(); }, 10s);
     ASSERT_TRUE(bounds);
 
     click(*bounds, "1");
