@@ -1,6 +1,7 @@
 // The loop itself: queues, posting and sending across threads, timers, quit.
 
 #include "platform/window/EventLoopImpl.h"
+#include "platform/window/X11Errors.h"
 
 #include "platform/window/Compositor.h"
 
@@ -81,6 +82,9 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     auto impl = std::make_unique<Impl>();
     const char* driver = SDL_GetCurrentVideoDriver();
     impl->compositor = compositor.present && driver != nullptr && std::string_view(driver) == "x11";
+    if (driver != nullptr && std::string_view(driver) == "x11") {
+        surviveX11Errors();
+    }
     impl->wakeEventType = SDL_RegisterEvents(1);
     if (impl->wakeEventType == static_cast<Uint32>(-1)) {
         if (error != nullptr) {

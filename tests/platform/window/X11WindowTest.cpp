@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#if QUORVO_TEST_HAVE_XLIB
+#include <X11/Xlib.h>
+#endif
+
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -202,6 +206,27 @@ TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
     loop->destroyWindow(popup);
     EXPECT_TRUE(pumpUntil([&] { return loop->focusedWindow() == main; }));
 }
+
+#if QUORVO_TEST_HAVE_XLIB
+// SDL wakes a waiting loop by sending an event to one of its windows; a window
+// being destroyed at that moment gives an error that Xlib would end the process for.
+TEST_F(X11Test, AnErrorFromTheXServerDoesNotEndTheProgram)
+{
+    const WindowId main = makeShownWindow(IntRect {50, 50, 200, 200});
+    Display* display = XOpenDisplay(server->display().c_str());
+    ASSERT_NE(display, nullptr);
+    const ::Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = gone;
+    event.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
+    EXPECT_TRUE(loop->isWindow(main));
+}
+#endif
 
 TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
 {
