@@ -236,7 +236,8 @@ void EventLoop::Impl::wake()
         event.type = wakeEventType;
         if (SDL_PushEvent(&event) != 1) {
             // SDL's queue is full: the loop still looks at our queue on its
-            // next turn, and its waits are bounded.
+            // next turn, and that wait is bounded.
+            wakeLost = true;
             wakePending = false;
         }
     }
@@ -490,8 +491,12 @@ void EventLoop::Impl::refill()
 void EventLoop::Impl::waitForEvents()
 {
     using std::chrono::milliseconds;
-    // Bounded, so that even a lost wake-up costs at most this long.
-    milliseconds timeout(250);
+    // Nothing due and nothing moving: sleep until an event or a wake-up comes, so
+    // an idle window costs no CPU at all.
+    std::optional<milliseconds> timeout;
+    if (wakeLost.exchange(false)) {
+        timeout = milliseconds(250);
+    }
     if (drag) {
         timeout = milliseconds(10);
     }
@@ -503,13 +508,15 @@ void EventLoop::Impl::waitForEvents()
         const auto now = Clock::now();
         for (const auto& [key, timer] : timers) {
             if (!timer.pendingFire) {
-                const auto left = std::chrono::ceil<milliseconds>(timer.due - now);
-                timeout = std::min(timeout, std::max(left, milliseconds(0)));
+                const auto left = std::max(std::chrono::ceil<milliseconds>(timer.due - now), milliseconds(0));
+                timeout = timeout ? std::min(*timeout, left) : left;
             }
         }
     }
-    if (timeout.count() > 0) {
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
+    if (!timeout) {
+        SDL_WaitEvent(nullptr);
+    } else if (timeout->count() > 0) {
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout->count()));
     }
 }
 

@@ -142,6 +142,7 @@ struct EventLoop::Impl {
     std::uint64_t nextTimerGeneration = 1;
 
     std::atomic<bool> wakePending {false};
+    std::atomic<bool> wakeLost {false};  // SDL's queue refused a wake-up: the next wait is bounded
     // quit() was called: new sends are refused. The loops end when its
     // queued quit item is reached (quitFlag), after what was posted before it.
     std::atomic<bool> quitCalled {false};
