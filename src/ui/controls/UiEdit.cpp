@@ -382,7 +382,7 @@ void UiEdit::caretMoved()
 {
     scrollToCaret();
     if (hasFocus())
-        setCaretVisible(true);
+        restartCaretBlink();
     updateInputRect();
     update();
 }
@@ -444,6 +444,14 @@ void UiEdit::updateInputRect()
     host()->loop().setTextInputRect(host()->window(), IntRect {caret.x, caret.y, caret.width, caret.height});
 }
 
+void UiEdit::restartCaretBlink()
+{
+    // An even count: the caret rests shown.
+    m_blinksLeft = 2 * static_cast<int>(m_options.caretBlinkTimeout / (2 * caretBlinkInterval));
+    startTimer(caretTimer, caretBlinkInterval);
+    setCaretVisible(true);
+}
+
 void UiEdit::setCaretVisible(bool visible)
 {
     if (m_caretVisible == visible)
@@ -496,8 +504,7 @@ void UiEdit::focusInEvent(FocusEvent& event)
 {
     if (preHandle(event))
         return;
-    startTimer(caretTimer, caretBlinkInterval);
-    setCaretVisible(true);
+    restartCaretBlink();
     updateInputRect();
     update();
 }
@@ -516,8 +523,15 @@ void UiEdit::timerEvent(TimerEvent& event)
 {
     if (preHandle(event))
         return;
-    if (event.id() == caretTimer)
+    if (event.id() != caretTimer)
+        return;
+    if (m_blinksLeft > 0) {
+        --m_blinksLeft;
         setCaretVisible(!m_caretVisible && hasFocus());
+    } else {
+        killTimer(caretTimer);
+        setCaretVisible(hasFocus());
+    }
 }
 
 bool UiEdit::editCommand(int letter)

@@ -51,6 +51,9 @@ struct EditOptions {
     gfx::Argb borderColour = 0x50000000;
     gfx::Font font {};  // null: the framework's default font
     int leftMargin = 3;
+    // With no input for this long the caret stops blinking and stays shown, as
+    // on the desktops around us, so that an idle window does not wake at all.
+    std::chrono::milliseconds caretBlinkTimeout {10000};
 };
 
 class UiEdit : public UiControl {
@@ -161,6 +164,7 @@ private:
     [[nodiscard]] const gfx::Font& font() const;
     [[nodiscard]] FloatRect localTextArea() const;
     [[nodiscard]] int textTop() const;
+    void restartCaretBlink();
 
     UiEditText m_model;
     EditOptions m_options;
@@ -170,6 +174,7 @@ private:
     int m_scrollX = 0;
     int m_scrollY = 0;
     bool m_caretVisible = false;
+    int m_blinksLeft = 0;  // caret toggles until it rests, counted from the last input
     bool m_dragging = false;
     std::optional<std::chrono::steady_clock::time_point> m_lastDoubleClick;
     UiScrollBar* m_verticalBar = nullptr;

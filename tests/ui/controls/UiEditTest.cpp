@@ -214,6 +214,20 @@ TEST_F(EditTest, CaretBlinksWhileFocusedAndFollowsTheInputMethodRectangle)
     EXPECT_GT(edit.caretRect().x, before);
 }
 
+TEST_F(EditTest, WithoutInputTheCaretStopsBlinkingShownUntilTheNextKey)
+{
+    using std::chrono::milliseconds;
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "abc", EditOptions {.caretBlinkTimeout = milliseconds(1000)});
+    ASSERT_TRUE(pumpUntil([&] { return !edit.isCaretShown(); }));
+    // A second of blinking from the click, then at rest: shown for good.
+    pumpUntil([] { return false; }, milliseconds(2000));
+    ASSERT_TRUE(edit.isCaretShown());
+    EXPECT_FALSE(pumpUntil([&] { return !edit.isCaretShown(); }, milliseconds(1200))) << "the caret still blinks";
+    type(host, "d");
+    EXPECT_TRUE(pumpUntil([&] { return !edit.isCaretShown(); })) << "input starts the blink again";
+}
+
 TEST_F(EditTest, MultiLineEnterAndArrowsCrossLines)
 {
     UiHost& host = makeHost();
