@@ -7,6 +7,7 @@
 #include "runtime/Numbers.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,7 +136,8 @@ private:
         if (platform::fileSize(m_partialPath) != m_total
             || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize))
             return m_resumed ? Outcome::RestartFromZero : Outcome::Failed;
-        if (isFlacPath(m_finalPath) && checkFlac(m_partialPath) == FlacCheck::Mismatched)
+        const bool flac = isFlacPath(m_finalPath);
+        if (flac && (m_check ? m_check->finish(m_total) : checkFlac(m_partialPath)) == FlacCheck::Mismatched)
             return m_resumed ? Outcome::RestartFromZero : Outcome::Corrupt;
         return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
     }
@@ -221,6 +223,8 @@ private:
         // Refused on a file system without extended attributes: sizes and checksums still guard it.
         static_cast<void>(m_file.setIdentity(identity));
         m_done = m_offset;
+        if (isFlacPath(m_finalPath))
+            m_check = std::make_unique<FlacCheckAsWritten>(m_partialPath, m_offset);
         return true;
     }
 
@@ -266,6 +270,8 @@ private:
             return false;
         }
         m_done += static_cast<int64_t>(bytes.size());
+        if (m_check)
+            m_check->grew(m_done);
         const Clock::time_point now = Clock::now();
         if (windowEnded(now))
             reportWindow(now);
@@ -293,6 +299,8 @@ private:
             }
             bytes.remove_prefix(piece);
             m_done += static_cast<int64_t>(piece);
+            if (m_check)
+                m_check->grew(m_done);
             m_windowBytes += static_cast<int64_t>(piece);
             m_readFill = (m_readFill + piece) % transferReadBytes;
 
@@ -364,6 +372,8 @@ private:
     const TransferTimeouts& m_timeouts;
 
     PartialFile m_file;
+    // Decodes a FLAC while it is written; stopped with the attempt.
+    std::unique_ptr<FlacCheckAsWritten> m_check;
     TransferReply m_reply;
     std::optional<PartialIdentity> m_stored;
     ContentRange m_contentRange;
