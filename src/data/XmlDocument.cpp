@@ -262,6 +262,19 @@ bool closesElement(std::string_view piece, std::string_view name, bool plainName
     return true;
 }
 
+// What a byte means to readTagText, one table look-up per byte.
+constexpr unsigned splitsTag = 1;  // a blank, another control byte or a quote
+constexpr unsigned isSlash = 2;
+constexpr std::array<unsigned char, 256> tagByteKinds = [] {
+    std::array<unsigned char, 256> kinds {};
+    for (std::size_t c = 0; c <= ' '; ++c) {
+        kinds[c] = splitsTag;
+    }
+    kinds['"'] = splitsTag;
+    kinds['/'] = isSlash;
+    return kinds;
+}();
+
 // The name and attributes in a tag's text (the bytes before its first ">"),
 // by the rules of parseTag: tokens between spaces outside quotes, trimmed,
 // "/" tokens dropped, the first the name, each other one split at its first
@@ -274,14 +287,16 @@ bool readTagText(std::string_view tagText, bool opening, std::string_view& name,
     name = {};
     // Most tags are a bare name: one token, nothing to trim.
     bool bare = true;
-    bool slash = false;
+    unsigned seen = 0;
     for (const char c : tagText) {
-        if (static_cast<unsigned char>(c) <= ' ' || c == '"') {
+        const unsigned kind = tagByteKinds[static_cast<unsigned char>(c)];
+        if ((kind & splitsTag) != 0) {
             bare = false;
             break;
         }
-        slash = slash || c == '/';
+        seen |= kind;
     }
+    const bool slash = (seen & isSlash) != 0;
     if (bare) {
         if (!tagText.empty() && tagText != "/") {
             if (!opening && tagText.ends_with('/')) {
