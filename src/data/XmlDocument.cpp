@@ -8,6 +8,7 @@
 #include "runtime/Numbers.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -105,10 +106,19 @@ template <typename OnToken> void forEachTagToken(std::string_view tagText, OnTok
     onToken(tagText.substr(start));
 }
 
-// The end of the run of ASCII bytes that starts at `from`, a word at a time.
+// The end of the run of ASCII bytes that starts at `from`, four words at a
+// time and then a word at a time.
 std::size_t asciiRunEnd(std::string_view bytes, std::size_t from)
 {
     constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+    while (from + 4 * sizeof(std::uint64_t) <= bytes.size()) {
+        std::uint64_t words[4] = {};
+        std::memcpy(words, bytes.data() + from, sizeof words);
+        if (((words[0] | words[1] | words[2] | words[3]) & highBits) != 0) {
+            break;
+        }
+        from += sizeof words;
+    }
     while (from + sizeof(std::uint64_t) <= bytes.size()) {
         std::uint64_t word = 0;
         std::memcpy(&word, bytes.data() + from, sizeof word);
@@ -123,15 +133,55 @@ std::size_t asciiRunEnd(std::string_view bytes, std::size_t from)
     return from;
 }
 
-// `needle` in `haystack` from `from` on; npos when absent. memmem skips
-// ahead where a find of the first byte would stop at every "<".
-std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t from = 0)
+// How many times `wanted` occurs, in byte-wide counters so that the compiler
+// can compare a vector register's worth of bytes at once.
+std::size_t countByte(std::string_view bytes, char wanted)
 {
-    if (from > haystack.size()) {
+    constexpr std::size_t lanes = 16;
+    constexpr std::size_t blockSize = 255 * lanes;  // a byte counter takes 255 hits
+    std::size_t count = 0;
+    std::size_t i = 0;
+    while (bytes.size() - i >= lanes) {
+        const std::size_t blockEnd = i + std::min(blockSize, (bytes.size() - i) / lanes * lanes);
+        std::array<std::uint8_t, lanes> hits {};
+        for (; i < blockEnd; i += lanes) {
+            for (std::size_t lane = 0; lane < lanes; ++lane) {
+                hits[lane] = static_cast<std::uint8_t>(hits[lane] + (bytes[i + lane] == wanted ? 1 : 0));
+            }
+        }
+        for (const std::uint8_t laneHits : hits) {
+            count += laneHits;
+        }
+    }
+    for (; i < bytes.size(); ++i) {
+        count += bytes[i] == wanted ? 1 : 0;
+    }
+    return count;
+}
+
+// `needle` in `haystack` from `from` on; npos when absent. The scan stops
+// only at `needle[anchor]`, chosen as a byte that is rare in replies: a find
+// of "<" or of a capital letter would stop at every tag or word.
+std::size_t findBytes(std::string_view haystack, std::string_view needle, std::size_t anchor, std::size_t from = 0)
+{
+    if (needle.empty() || from > haystack.size() || haystack.size() - from < needle.size()) {
         return std::string_view::npos;
     }
-    const void* found = ::memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
-    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - haystack.data()) : std::string_view::npos;
+    const char* const begin = haystack.data();
+    const char* at = begin + from + anchor;
+    const char* const last = begin + haystack.size() - needle.size() + anchor;  // last possible anchor
+    while (at <= last) {
+        const void* found = std::memchr(at, needle[anchor], static_cast<std::size_t>(last - at) + 1);
+        if (found == nullptr) {
+            return std::string_view::npos;
+        }
+        const char* const start = static_cast<const char*>(found) - anchor;
+        if (std::memcmp(start, needle.data(), needle.size()) == 0) {
+            return static_cast<std::size_t>(start - begin);
+        }
+        at = static_cast<const char*>(found) + 1;
+    }
+    return std::string_view::npos;
 }
 
 // UTF-8 to program text. ASCII is the same in both, so only the runs of
@@ -174,6 +224,173 @@ bool closingNameEquals(std::string_view piece, std::string_view name)
     }
     return matched == name.size();
 }
+
+// The bytes a Text made of `bytes` holds: those before the first NUL.
+std::string_view beforeNul(std::string_view bytes)
+{
+    return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+// True when closingNameEquals may compare `name` as one block: it has none of
+// the bytes that the comparison skips.
+bool isPlainName(std::string_view name)
+{
+    for (const char c : name) {
+        if (isBlank(c) || c == '/' || c == '>') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// closingNameEquals(piece, name), with the common "/name>" compared at once.
+bool closesElement(std::string_view piece, std::string_view name, bool plainName)
+{
+    if (!plainName || piece.size() < name.size() + 2 || piece.compare(1, name.size(), name) != 0
+        || piece[name.size() + 1] != '>') {
+        return closingNameEquals(piece, name);
+    }
+    // After the name only skipped bytes may follow, up to a NUL.
+    for (const char c : piece.substr(name.size() + 2)) {
+        if (c == '\0') {
+            return true;
+        }
+        if (!isBlank(c) && c != '/' && c != '>') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a byte means to readTagText, one table look-up per byte.
+constexpr unsigned splitsTag = 1;  // a blank, another control byte or a quote
+constexpr unsigned isSlash = 2;
+constexpr std::array<unsigned char, 256> tagByteKinds = [] {
+    std::array<unsigned char, 256> kinds {};
+    for (std::size_t c = 0; c <= ' '; ++c) {
+        kinds[c] = splitsTag;
+    }
+    kinds['"'] = splitsTag;
+    kinds['/'] = isSlash;
+    return kinds;
+}();
+
+// The name and attributes in a tag's text (the bytes before its first ">"),
+// by the rules of parseTag: tokens between spaces outside quotes, trimmed,
+// "/" tokens dropped, the first the name, each other one split at its first
+// "="; a self-closing tag's last token loses its "/". False when a token
+// after the name has no "=" (the others are still read). The name is cut at
+// a NUL as its Text would be.
+bool readTagText(std::string_view tagText, bool opening, std::string_view& name, std::vector<XmlAttribute>& attributes,
+                 bool& plainName)
+{
+    name = {};
+    // Most tags are a bare name: one token, nothing to trim.
+    bool bare = true;
+    unsigned seen = 0;
+    for (const char c : tagText) {
+        const unsigned kind = tagByteKinds[static_cast<unsigned char>(c)];
+        if ((kind & splitsTag) != 0) {
+            bare = false;
+            break;
+        }
+        seen |= kind;
+    }
+    const bool slash = (seen & isSlash) != 0;
+    if (bare) {
+        if (!tagText.empty() && tagText != "/") {
+            if (!opening && tagText.ends_with('/')) {
+                tagText.remove_suffix(1);
+            }
+            name = tagText;
+        }
+        plainName = !slash;
+        return true;
+    }
+    // Each kept token is committed when the next one arrives, so that the
+    // last one can still lose the "/" of a self-closing tag.
+    bool failed = false;
+    bool haveName = false;
+    std::string_view pending;
+    auto commit = [&](std::string_view token) {
+        if (!haveName) {
+            name = beforeNul(token);
+            haveName = true;
+            return;
+        }
+        const std::size_t equals = token.find('=');
+        if (equals == std::string_view::npos) {
+            failed = true;
+            return;
+        }
+        attributes.push_back({Text(token.substr(0, equals)), Text(token.substr(equals + 1))});
+    };
+    forEachTagToken(tagText, [&](std::string_view token) {
+        // Blanks at a token's ends are dropped too, so a start tag may be
+        // broken across lines between its name and attributes.
+        const std::string_view trimmed = trimBlanks(token);
+        if (trimmed.empty() || trimmed == "/") {
+            return;
+        }
+        if (!pending.empty()) {
+            commit(pending);
+        }
+        pending = trimmed;
+    });
+    if (!pending.empty()) {
+        if (!opening && pending.ends_with('/')) {
+            pending.remove_suffix(1);
+        }
+        commit(pending);
+    }
+    plainName = isPlainName(name);
+    return !failed;
+}
+
+// What a value whose first CDATA marker starts at `at` reads as: the section
+// the marker names, or the value itself when it names none.
+std::string_view sectionNamedAt(std::string_view bytes, std::size_t at, std::string_view marker,
+                                const std::vector<Bytes>& sections)
+{
+    const std::size_t numberStart = at + marker.size() + 1;
+    const std::size_t dot = bytes.find('.', at);
+    if (dot == std::string_view::npos || dot < numberStart) {
+        return bytes;
+    }
+    const int64_t number = numbers::toInteger(bytes.substr(numberStart, dot - numberStart));
+    if (number < 1 || number > static_cast<int64_t>(sections.size())) {
+        return bytes;
+    }
+    return sections[static_cast<std::size_t>(number - 1)];
+}
+
+// Short texts recur throughout a reply: every element name, and values such
+// as "0" and "1". Copying a Text made earlier skips the search for a NUL and
+// the checks of making one from bytes, which took a good part of a load.
+class ShortTextCache {
+public:
+    Text make(std::string_view bytes)
+    {
+        if (bytes.empty()) {
+            return {};
+        }
+        if (bytes.size() > longest) {
+            return Text(bytes);
+        }
+        const auto first = static_cast<unsigned char>(bytes.front());
+        const auto last = static_cast<unsigned char>(bytes.back());
+        Text& slot = m_slots[(first * 7U + last * 3U + bytes.size()) % slotCount];
+        if (slot.view() != bytes) {
+            slot = Text(bytes);  // a text with a NUL never matches its slot, and is made anew
+        }
+        return slot;
+    }
+
+private:
+    static constexpr std::size_t longest = 15;  // what a string holds without allocating
+    static constexpr std::size_t slotCount = 64;
+    std::array<Text, slotCount> m_slots;
+};
 
 }  // namespace
 
@@ -228,8 +445,10 @@ std::optional<Bytes> XmlDocument::convertedText(std::string_view data, bool conv
 
 Bytes XmlDocument::makeMarker(std::string_view data, int letterCount)
 {
-    std::mt19937 generator(
-        static_cast<std::mt19937::result_type>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    // The marker only has to be absent from the data, so a small generator
+    // does; seeding a Mersenne twister cost more than the rest of the search.
+    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     std::uniform_int_distribution<int> letter('A', 'Z');
     for (int attempt = 0; attempt < 100; ++attempt) {
         Bytes candidate = "@";
@@ -246,7 +465,8 @@ Bytes XmlDocument::makeMarker(std::string_view data, int letterCount)
 int XmlDocument::extractCdata(Bytes& data)
 {
     m_cdataMarker = makeMarker(data);
-    if (findBytes(data, cdataOpen) == Bytes::npos) {
+    constexpr std::size_t anchor = 1;  // the "!": rare, where "<" starts every tag
+    if (findBytes(data, cdataOpen, anchor) == Bytes::npos) {
         return 0;
     }
     Bytes out;
@@ -254,7 +474,7 @@ int XmlDocument::extractCdata(Bytes& data)
     int count = 0;
     std::size_t from = 0;
     while (true) {
-        const std::size_t open = findBytes(data, cdataOpen, from);
+        const std::size_t open = findBytes(data, cdataOpen, anchor, from);
         if (open == Bytes::npos) {
             break;
         }
@@ -279,27 +499,15 @@ int XmlDocument::extractCdata(Bytes& data)
 
 Text XmlDocument::resolveCdata(std::string_view bytes) const
 {
-    if (m_cdataMarker.empty()) {
-        return Text(bytes);
-    }
     // Without sections no value can name one: the marker occurs nowhere else.
-    if (m_cdataSections.empty()) {
+    if (m_cdataMarker.empty() || m_cdataSections.empty()) {
         return Text(bytes);
     }
     const std::size_t at = bytes.find(m_cdataMarker);
     if (at == std::string_view::npos) {
         return Text(bytes);
     }
-    const std::size_t numberStart = at + m_cdataMarker.size() + 1;
-    const std::size_t dot = bytes.find('.', at);
-    if (dot == std::string_view::npos || dot < numberStart) {
-        return Text(bytes);
-    }
-    const int64_t number = numbers::toInteger(bytes.substr(numberStart, dot - numberStart));
-    if (number < 1 || number > static_cast<int64_t>(m_cdataSections.size())) {
-        return Text(bytes);
-    }
-    return Text(m_cdataSections[static_cast<std::size_t>(number - 1)]);
+    return Text(sectionNamedAt(bytes, at, m_cdataMarker, m_cdataSections));
 }
 
 std::vector<Bytes> XmlDocument::splitOutsideQuotes(std::string_view data, std::string_view delimiter)
@@ -344,61 +552,59 @@ bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode&
     if (closeAt < 1 || closeAt > piece.size()) {
         return false;
     }
-    // Each kept token is committed when the next one arrives, so that the
-    // last one can still lose the "/" of a self-closing tag.
-    bool failed = false;
-    bool haveName = false;
-    std::string_view pending;
-    auto commit = [&](std::string_view token) {
-        if (!haveName) {
-            record.name = Text(token);
-            haveName = true;
-            return;
-        }
-        const std::size_t equals = token.find('=');
-        if (equals == std::string_view::npos) {
-            failed = true;
-            return;
-        }
-        record.attributes.push_back({Text(token.substr(0, equals)), Text(token.substr(equals + 1))});
-    };
-    forEachTagToken(piece.substr(0, closeAt - 1), [&](std::string_view token) {
-        // Blanks at a token's ends are dropped too, so a start tag may be
-        // broken across lines between its name and attributes.
-        const std::string_view trimmed = trimBlanks(token);
-        if (trimmed.empty() || trimmed == "/") {
-            return;
-        }
-        if (!pending.empty()) {
-            commit(pending);
-        }
-        pending = trimmed;
-    });
-    if (!pending.empty()) {
-        if (!opening && pending.ends_with('/')) {
-            pending.remove_suffix(1);
-        }
-        commit(pending);
-    }
+    std::string_view name;
+    bool plainName = false;
+    const bool ok = readTagText(piece.substr(0, closeAt - 1), opening, name, record.attributes, plainName);
+    record.name = Text(name);
     if (opening) {
         record.value = resolveCdata(piece.substr(closeAt));
     }
-    return !failed;
+    return ok;
 }
 
 bool XmlDocument::parse(const Bytes& data, bool quoteAware)
 {
-    // Bottom entry: the document pseudo-element that collects the top level.
-    std::vector<XmlNode> open(1);
-    // The children of every open element, innermost last, each element's
-    // from its entry in childStart on: a closing element takes its list in
-    // one allocation instead of growing it child by child.
+    // An element between its start and end tag. Its node record is made only
+    // when it closes, in its final place: records are numbered in closing
+    // order, and building one early meant moving it.
+    struct OpenElement {
+        std::string_view name;   // as its Text will hold it
+        std::string_view value;  // CDATA resolved, as the start tag left it
+        std::vector<XmlAttribute> attributes;
+        std::size_t childStart = 0;  // its children in openChildren
+        bool plainName = false;
+    };
+    std::vector<OpenElement> open;
+    // The children of every open element (and of the document level),
+    // innermost last: a closing element takes its list in one allocation
+    // instead of growing it child by child.
     std::vector<int> openChildren;
-    std::vector<std::size_t> childStart(1, 0);
     std::vector<XmlNode> nodes;
-    nodes.reserve(std::min<std::size_t>(static_cast<std::size_t>(std::count(data.begin(), data.end(), '<')) / 2 + 1,
-                                        maximumNodes));
+    nodes.reserve(std::min<std::size_t>(countByte(data, '<') / 2 + 1, maximumNodes));
     int counter = 0;
+    ShortTextCache texts;
+
+    // Where the CDATA marker stands in the data, found once: values are
+    // met in data order, so a cursor tells which marker, if any, is the first
+    // in each, as a search of every value for it would.
+    std::vector<std::size_t> markers;
+    if (!m_cdataMarker.empty() && !m_cdataSections.empty()) {
+        for (std::size_t at = findBytes(data, m_cdataMarker, 0); at != Bytes::npos;
+             at = findBytes(data, m_cdataMarker, 0, at + 1)) {
+            markers.push_back(at);
+        }
+    }
+    std::size_t nextMarker = 0;
+    const auto resolvedValue = [&](std::string_view raw) {
+        const auto start = static_cast<std::size_t>(raw.data() - data.data());
+        while (nextMarker < markers.size() && markers[nextMarker] < start) {
+            ++nextMarker;
+        }
+        if (nextMarker == markers.size() || markers[nextMarker] + m_cdataMarker.size() > start + raw.size()) {
+            return raw;
+        }
+        return sectionNamedAt(raw, markers[nextMarker] - start, m_cdataMarker, m_cdataSections);
+    };
 
     const bool ok = forEachPiece(data, "<", quoteAware, [&](std::string_view piece) {
         if (isAllBlank(piece)) {
@@ -411,49 +617,53 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
         if (close == std::string_view::npos) {
             return false;
         }
-        if (static_cast<std::size_t>(counter) + open.size() >= maximumNodes) {
+        // The open elements count with the pseudo-element of the document level.
+        if (static_cast<std::size_t>(counter) + open.size() + 1 >= maximumNodes) {
             return false;
         }
         const bool closing = piece.front() == '/';
         const bool selfClosing = close > 0 && piece[close - 1] == '/';
         if (closing) {
-            if (selfClosing || open.size() < 2 || !closingNameEquals(piece, open.back().name.view())) {
+            if (selfClosing || open.empty() || !closesElement(piece, open.back().name, open.back().plainName)) {
                 return false;
             }
             ++counter;
-            XmlNode& record = nodes.emplace_back(std::move(open.back()));
-            open.pop_back();
-            const auto first = openChildren.begin() + static_cast<std::ptrdiff_t>(childStart.back());
-            record.children.assign(first, openChildren.end());
+            OpenElement& element = open.back();
+            Text value = texts.make(element.value);
+            if (isAllBlank(value.view())) {
+                value = Text();
+            }
+            const auto first = openChildren.begin() + static_cast<std::ptrdiff_t>(element.childStart);
+            XmlNode& record
+                = nodes.emplace_back(texts.make(element.name), std::move(value), std::move(element.attributes),
+                                     std::vector<int>(first, openChildren.end()), 0, counter);
             openChildren.erase(first, openChildren.end());
-            childStart.pop_back();
+            open.pop_back();
             openChildren.push_back(counter);
-            record.index = counter;
             for (const int child : record.children) {
                 nodes[static_cast<std::size_t>(child - 1)].parent = counter;
             }
-            if (isAllBlank(record.value.view())) {
-                record.value = Text();
-            }
             return true;
         }
-        // Read in place: a node record is large, and moving each one twice
-        // was a good part of a load.
         if (selfClosing) {
             XmlNode& record = nodes.emplace_back();
-            if (!parseTag(piece, close + 1, record, false)) {
+            std::string_view name;
+            bool plainName = false;
+            if (!readTagText(piece.substr(0, close), false, name, record.attributes, plainName)) {
                 return false;
             }
+            record.name = texts.make(name);
             ++counter;
             openChildren.push_back(counter);
             record.index = counter;
-        } else {
-            XmlNode& record = open.emplace_back();
-            if (!parseTag(piece, close + 1, record, true)) {
-                return false;
-            }
-            childStart.push_back(openChildren.size());
+            return true;
         }
+        OpenElement& element = open.emplace_back();
+        if (!readTagText(piece.substr(0, close), true, element.name, element.attributes, element.plainName)) {
+            return false;
+        }
+        element.value = resolvedValue(piece.substr(close + 1));
+        element.childStart = openChildren.size();
         return true;
     });
 

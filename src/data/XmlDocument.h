@@ -104,7 +104,12 @@ public:
 
 private:
     [[nodiscard]] int mapRoot(int node) const { return node == 0 ? m_rootIndex : node; }
-    [[nodiscard]] bool isValid(int node) const { return checkNode(node) >= 0; }
+    // checkNode(node) >= 0, inline: path steps test every child they pass.
+    [[nodiscard]] bool isValid(int node) const
+    {
+        const auto at = static_cast<std::size_t>(node);
+        return node > 0 && at <= m_nodes.size() && !(at < m_released.size() && m_released[at]);
+    }
     // The encoding rule of convertEncoding: the converted text, or nullopt when it stays as it is.
     static std::optional<Bytes> convertedText(std::string_view data, bool convertUndeclared);
 

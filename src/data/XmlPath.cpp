@@ -73,8 +73,12 @@ int XmlDocument::resolveStep(int current, std::string_view step) const
     if (!isValid(index)) {
         return -1;
     }
+    // The name first: it rules out almost every child without a look at the
+    // release table.
+    const std::size_t nodeCount = m_nodes.size();
     for (const int child : m_nodes[static_cast<std::size_t>(index - 1)].children) {
-        if (isValid(child) && m_nodes[static_cast<std::size_t>(child - 1)].name == step) {
+        if (child > 0 && static_cast<std::size_t>(child) <= nodeCount
+            && m_nodes[static_cast<std::size_t>(child - 1)].name.view() == step && isValid(child)) {
             return child;
         }
     }

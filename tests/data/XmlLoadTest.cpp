@@ -150,6 +150,18 @@ TEST(XmlCdata, SeveralSectionsKeepTheirOrder)
     EXPECT_EQ(document.getNode(2)->value, "<2>");
 }
 
+// Sections are matched to values in document order; one that stands in a tag
+// instead of a value must not shift the values after it.
+TEST(XmlCdata, SectionInsideATagLeavesLaterValuesTheirOwn)
+{
+    XmlDocument document;
+    ASSERT_TRUE(document.load("<r><a k=<![CDATA[x]]>>1</a><b><![CDATA[y]]></b><c>2</c></r>"));
+    EXPECT_EQ(document.getNode(1)->value, "1");
+    EXPECT_EQ(document.getNode(2)->value, "y");
+    EXPECT_EQ(document.getNode(3)->value, "2");
+    EXPECT_EQ(document.getNode(1)->attributes.at(0).value, document.cdataMarker() + ",1.");
+}
+
 TEST(XmlCdata, UnterminatedSectionEndsExtractionWithoutLooping)
 {
     XmlDocument document;
