@@ -4,6 +4,7 @@
 
 #include "runtime/Numbers.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quorvo::net {
@@ -12,24 +13,24 @@ namespace {
 // Replaces every `from` scanning left to right, case-sensitively, resuming
 // after each match; replaced text is not rescanned. The patterns start with
 // "&", which is never part of a multi-byte character, so a byte search
-// cannot match inside one.
-Text replaceEach(Text text, std::string_view from, std::string_view to)
+// cannot match inside one. In place: `to` is never longer than `from`.
+void replaceEachInPlace(std::string& bytes, std::string_view from, std::string_view to)
 {
-    std::string_view rest = text.view();
-    std::size_t at = rest.find(from);
-    if (at == std::string_view::npos) {
-        return text;
+    std::size_t match = bytes.find(from);
+    std::size_t write = match;
+    while (match != std::string::npos) {
+        std::copy(to.begin(), to.end(), bytes.begin() + static_cast<std::ptrdiff_t>(write));
+        write += to.size();
+        const std::size_t after = match + from.size();
+        match = bytes.find(from, after);
+        const std::size_t end = match == std::string::npos ? bytes.size() : match;
+        // The writing end never passes the reading one: `to` is no longer than `from`.
+        std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(after), bytes.begin() + static_cast<std::ptrdiff_t>(end),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(write));
+        write += end - after;
+        if (match == std::string::npos)
+            bytes.resize(write);
     }
-    std::string out;
-    out.reserve(rest.size());
-    while (at != std::string_view::npos) {
-        out.append(rest.substr(0, at));
-        out.append(to);
-        rest.remove_prefix(at + from.size());
-        at = rest.find(from);
-    }
-    out.append(rest);
-    return Text(out);
 }
 
 }  // namespace
@@ -104,9 +105,11 @@ Text HttpClient::stripHighlightMarkup(const Text& text)
     if (text.view().find('&') == std::string_view::npos) {
         return text;
     }
-    Text result = replaceEach(text, "&lt;em&gt;", "");
-    result = replaceEach(std::move(result), "&lt;/em&gt;", "");
-    return replaceEach(std::move(result), "&amp;", "&");
+    std::string bytes = text.str();
+    replaceEachInPlace(bytes, "&lt;em&gt;", "");
+    replaceEachInPlace(bytes, "&lt;/em&gt;", "");
+    replaceEachInPlace(bytes, "&amp;", "&");
+    return Text(std::move(bytes));
 }
 
 }  // namespace quorvo::net

@@ -61,6 +61,12 @@ Text::Text(std::string_view bytes)
     : m_bytes(bytes.substr(0, std::min(bytes.find('\0'), bytes.size())))
 { }
 
+Text::Text(std::string&& bytes)
+    : m_bytes(std::move(bytes))
+{
+    m_bytes.resize(std::min(m_bytes.find('\0'), m_bytes.size()));
+}
+
 Text::Text(const char* bytes)
     : m_bytes(bytes ? bytes : "")
 { }

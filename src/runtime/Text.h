@@ -29,6 +29,8 @@ public:
     Text(const std::string& bytes)
         : Text(std::string_view(bytes))
     { }  // NOLINT
+    // Takes the bytes over (cut at the first NUL) instead of copying them.
+    Text(std::string&& bytes);  // NOLINT(google-explicit-constructor)
 
     // Converting Bytes to Text stops at the first NUL byte.
     static Text fromBytes(std::string_view bytes) { return Text(bytes); }
