@@ -276,7 +276,7 @@ constexpr std::array<unsigned char, 256> tagByteKinds = [] {
 }();
 
 // The name and attributes in a tag's text (the bytes before its first ">"),
-// by the rules of parseTag: tokens between spaces outside quotes, trimmed,
+// by the tag rules of load: tokens between spaces outside quotes, trimmed,
 // "/" tokens dropped, the first the name, each other one split at its first
 // "="; a self-closing tag's last token loses its "/". False when a token
 // after the name has no "=" (the others are still read). The name is cut at
@@ -497,19 +497,6 @@ int XmlDocument::extractCdata(Bytes& data)
     return count;
 }
 
-Text XmlDocument::resolveCdata(std::string_view bytes) const
-{
-    // Without sections no value can name one: the marker occurs nowhere else.
-    if (m_cdataMarker.empty() || m_cdataSections.empty()) {
-        return Text(bytes);
-    }
-    const std::size_t at = bytes.find(m_cdataMarker);
-    if (at == std::string_view::npos) {
-        return Text(bytes);
-    }
-    return Text(sectionNamedAt(bytes, at, m_cdataMarker, m_cdataSections));
-}
-
 std::vector<Bytes> XmlDocument::splitOutsideQuotes(std::string_view data, std::string_view delimiter)
 {
     std::vector<Bytes> pieces;
@@ -541,25 +528,6 @@ Text XmlDocument::closingTagName(std::string_view piece)
         }
     }
     return Text(name);
-}
-
-bool XmlDocument::parseTag(std::string_view piece, std::size_t closeAt, XmlNode& record, bool opening) const
-{
-    record.name = Text();
-    record.value = Text();
-    record.attributes.clear();
-    record.children.clear();
-    if (closeAt < 1 || closeAt > piece.size()) {
-        return false;
-    }
-    std::string_view name;
-    bool plainName = false;
-    const bool ok = readTagText(piece.substr(0, closeAt - 1), opening, name, record.attributes, plainName);
-    record.name = Text(name);
-    if (opening) {
-        record.value = resolveCdata(piece.substr(closeAt));
-    }
-    return ok;
 }
 
 bool XmlDocument::parse(const Bytes& data, bool quoteAware)

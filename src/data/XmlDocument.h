@@ -91,15 +91,12 @@ public:
     int extractCdata(Bytes& data);
     bool parse(const Bytes& data, bool quoteAware);
     bool convertEncoding(Bytes& data, bool convertUndeclared) const;
-    [[nodiscard]] Text resolveCdata(std::string_view bytes) const;
     [[nodiscard]] const std::vector<Bytes>& cdataSections() const { return m_cdataSections; }
     [[nodiscard]] const Bytes& cdataMarker() const { return m_cdataMarker; }
 
     static std::vector<Bytes> splitOutsideQuotes(std::string_view data, std::string_view delimiter);
     static Bytes stripBlanks(std::string_view bytes);
     static Text closingTagName(std::string_view piece);
-    // `closeAt` is the 1-based position of the first ">" in the piece.
-    bool parseTag(std::string_view piece, std::size_t closeAt, XmlNode& record, bool opening) const;
     static Bytes makeMarker(std::string_view data, int letterCount = 5);
 
 private:
