@@ -20,7 +20,18 @@ void UiRadioButton::setChecked(bool checked)
 
 void UiRadioButton::clickEvent(ClickEvent&)
 {
+    m_pressedLook = true;
+    update();
     setChecked(true);
+}
+
+bool UiRadioButton::paintButton(gfx::Painter& painter, ButtonState state)
+{
+    if (m_pressedLook) {
+        m_pressedLook = false;
+        state = ButtonState::Pressed;
+    }
+    return UiMarkButton::paintButton(painter, state);
 }
 
 }  // namespace quorvo::ui

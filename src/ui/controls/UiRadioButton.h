@@ -2,7 +2,9 @@
 
 // A radio button: checking one clears the other radio buttons of its group
 // among its siblings. Clicking the checked one changes nothing and raises no
-// change event (the click itself still reaches the host).
+// change event (the click itself still reaches the host). Each click shows
+// the highlighted mark in the next paint, even from the keyboard, so a key
+// press on a focused radio button is seen to take effect.
 
 #include "ui/controls/UiExclusiveGroup.h"
 #include "ui/controls/UiMarkButton.h"
@@ -23,9 +25,11 @@ public:
 
 protected:
     void clickEvent(ClickEvent& event) override;
+    bool paintButton(gfx::Painter& painter, ButtonState state) override;
 
 private:
     int m_group = 0;
+    bool m_pressedLook = false;
 };
 
 }  // namespace quorvo::ui

@@ -257,6 +257,36 @@ TEST_F(RadioButtonTest, CheckingOneClearsOnlyItsOwnGroup)
     EXPECT_EQ(log.kinds.back(), ControlKind::RadioButton);
 }
 
+// The 17 x 17 mark of a 25-pixel-high radio button equals the strip's frame at x.
+::testing::AssertionResult showsMark(const UiRadioButton& radio, int x)
+{
+    const gfx::Image& strip = radioMarkStrip();
+    for (int dy = 0; dy < 17; ++dy) {
+        for (int dx = 0; dx < 17; ++dx) {
+            if (radio.surface().rawPixel(5 + dx, 4 + dy) != strip.activeFrame().rawPixel(x + dx, dy))
+                return ::testing::AssertionFailure() << "the mark is not the frame at x " << x;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(RadioButtonTest, AKeyClickShowsThePressedMarkForOnePaint)
+{
+    UiHost& host = makeHost(sized(300, 150));
+    auto& radio = host.add<UiRadioButton>(FloatRect {10, 10, 100, 25}, "a", 1);
+    ASSERT_TRUE(radio.setFocus(true));
+    drain();
+    ASSERT_TRUE(showsMark(radio, 0));
+
+    key(host, platform::VK_SPACE);
+    drain();
+    ASSERT_TRUE(radio.isChecked());
+    EXPECT_TRUE(showsMark(radio, 51)) << "the click did not show the highlighted mark";
+    radio.update();
+    drain();
+    EXPECT_TRUE(showsMark(radio, 34)) << "the pressed look outlived its paint";
+}
+
 class CaptionButtonTest : public HostTest {
 protected:
     void SetUp() override
@@ -322,21 +352,6 @@ TEST_F(CaptionButtonTest, DisabledButtonIgnoresClicks)
     UiHost& host = captionHost();
     button(host, CaptionButtonKind::Close).setEnabled(false);
     clickOn(host, button(host, CaptionButtonKind::Close));
-    drain();
-    EXPECT_TRUE(requests.empty());
-}
-
-TEST_F(CaptionButtonTest, MinimiseOnAMinimisedWindowPostsNothing)
-{
-    UiHost& host = captionHost();
-    loop().minimise(host.window());
-    drain();
-    if (!loop().isMinimised(host.window()))
-        GTEST_SKIP() << "this video driver cannot minimise";
-    UiCaptionButtons& minimise = button(host, CaptionButtonKind::Minimise);
-    // Driven directly: a minimised window receives no pointer input.
-    ClickEvent click(true, {});
-    minimise.dispatch(click);
     drain();
     EXPECT_TRUE(requests.empty());
 }
