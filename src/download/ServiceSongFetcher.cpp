@@ -20,7 +20,7 @@ TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPa
                                             int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
                                             TransferReply* reply)
 {
-    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_timeouts, identity, reply);
+    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_settings, identity, reply);
 }
 
 }  // namespace quorvo::download

@@ -9,9 +9,9 @@ namespace quorvo::download {
 
 class ServiceSongFetcher final : public SongFetcher {
 public:
-    explicit ServiceSongFetcher(service::ServiceEndpoints service, TransferTimeouts timeouts = {})
+    explicit ServiceSongFetcher(service::ServiceEndpoints service, TransferSettings settings = {})
         : m_service(std::move(service))
-        , m_timeouts(timeouts)
+        , m_settings(settings)
     { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
@@ -21,7 +21,7 @@ public:
 
 private:
     service::ServiceEndpoints m_service;
-    TransferTimeouts m_timeouts;
+    TransferSettings m_settings;
 };
 
 }  // namespace quorvo::download

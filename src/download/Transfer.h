@@ -43,10 +43,13 @@ struct TransferReply {
 // content length plus the offset.
 using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
 
-struct TransferTimeouts {
+struct TransferSettings {
     std::chrono::milliseconds connect {15000};
     // A transfer that moves fewer than stallBytes in this long has failed.
     std::chrono::milliseconds stall {60000};
+    // A FLAC is decoded and its audio compared with the MD5 it carries before
+    // it gets its name. Off, sizes and the partial file's identity still hold.
+    bool checkFlacAudio = true;
 };
 
 // One read takes at most this many bytes; the rate quota is checked between reads.
@@ -71,10 +74,10 @@ Text partialPathOf(const Text& finalPath);
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
 // The partial file carries `identity`; one of another song is not resumed,
-// and a file is renamed only at the size promised and, for FLAC, only when
-// its audio matches its own MD5.
+// and a file is renamed only at the size promised and, for FLAC (unless
+// settings.checkFlacAudio is off), only when its audio matches its own MD5.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferTimeouts& timeouts = {},
+                            AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);
 
 }  // namespace quorvo::download

@@ -132,7 +132,7 @@ protected:
     DownloadPage m_page {m_ui.poster(), m_view, m_settings,
                          [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
     StatusToast m_toast {m_ui.poster(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
-    download::ServiceSongFetcher m_fetcher {m_service, download::TransferTimeouts {5000ms, 10s}};
+    download::ServiceSongFetcher m_fetcher {m_service, download::TransferSettings {5000ms, 10s}};
     download::DownloadQueue m_queue {
         m_fetcher, m_settings,
         [](const Text& title, const Text& artist) { return service::buildFileName(title, artist, 0); }, &m_page};

@@ -53,7 +53,7 @@ protected:
 
     test::TempDir m_dir;
     AbortFlag m_abortFlag;
-    TransferTimeouts m_timeouts {5000ms, 10s};
+    TransferSettings m_timeouts {5000ms, 10s};
 };
 
 // A 206 to a request without a range: its tail is not the song.
@@ -108,7 +108,7 @@ TEST_F(HostileTransferTest, TricklingReplyIsGivenUp)
             self.hold(100ms);
         }
     });
-    const TransferTimeouts timeouts {5000ms, 2s};
+    const TransferSettings timeouts {5000ms, 2s};
     auto transfer = std::async(std::launch::async, [&] {
         return transferFile(Text(server.url("/s.mp3")), target("s.mp3"), {}, 0, m_abortFlag, timeouts);
     });

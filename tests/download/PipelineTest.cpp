@@ -84,7 +84,7 @@ protected:
     NameBuilder m_nameBuilder
         = [this](const Text& title, const Text& artist) { return service::buildFileName(title, artist, m_config); };
     QueueMailbox m_mailbox;
-    ServiceSongFetcher m_fetcher {m_service, TransferTimeouts {5000ms, 10s}};
+    ServiceSongFetcher m_fetcher {m_service, TransferSettings {5000ms, 10s}};
     DownloadQueue m_queue {m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
 };
 

@@ -98,7 +98,7 @@ protected:
     test::TempDir m_dir;
     test::ReferenceServer m_server;
     AbortFlag m_abortFlag;
-    TransferTimeouts m_timeouts {5000ms, 10s};
+    TransferSettings m_timeouts {5000ms, 10s};
 };
 
 TEST_F(TransferTest, FinishedFileIsByteIdenticalAndThePartialFileIsGone)

@@ -87,6 +87,8 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
                 return failure("--limit needs a whole number of KB/s (0: no limit)");
         } else if (argument == "--keep-going") {
             options.keepGoing = true;
+        } else if (argument == "--no-audio-check") {
+            options.checkFlacAudio = false;
         } else if (argument == "--retries") {
             const std::optional<std::string> text = value();
             const std::optional<int64_t> retries = text ? parseInteger(*text) : std::nullopt;
@@ -111,8 +113,8 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     if (positional[0] == "search") {
         options.command = Command::Search;
         // --dir is accepted so that the bypass test (and so the numbering) can match a later get.
-        if (options.all || picked || options.limit || options.keepGoing || retried)
-            return failure("--pick, --all, --limit, --keep-going and --retries belong to get");
+        if (options.all || picked || options.limit || options.keepGoing || retried || !options.checkFlacAudio)
+            return failure("--pick, --all, --limit, --keep-going, --retries and --no-audio-check belong to get");
     } else if (positional[0] == "get") {
         options.command = Command::Get;
         if (options.all == picked)
@@ -130,9 +132,11 @@ const char* usageText()
 {
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
-           "                  [--keep-going] [--retries N]\n"
-           "  --keep-going  go on with the next song when one fails (otherwise the queue stops)\n"
-           "  --retries N   try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n";
+           "                  [--keep-going] [--retries N] [--no-audio-check]\n"
+           "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
+           "  --retries N       try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n"
+           "  --no-audio-check  keep a FLAC without decoding it to compare its audio with the MD5 in its\n"
+           "                    header (sizes and the partial file's identity are still checked)\n";
 }
 
 }  // namespace quorvo::cli

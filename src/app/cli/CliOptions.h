@@ -3,7 +3,7 @@
 // The command line of quorvo-cli:
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
-//              [--keep-going] [--retries N]
+//              [--keep-going] [--retries N] [--no-audio-check]
 
 #include <cstdint>
 #include <optional>
@@ -24,6 +24,7 @@ struct Options {
     std::optional<int64_t> limit;          // --limit, KB/s
     bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
     int64_t retries = 0;                   // --retries: further attempts of a failed transfer
+    bool checkFlacAudio = true;            // off with --no-audio-check
 };
 
 // --retries at most: ten doubling pauses already add up to 17 minutes.

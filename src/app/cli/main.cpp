@@ -141,7 +141,9 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     // Before the queue starts its threads, so that they inherit the blocked signals.
     InterruptWatch interrupts;
     QueueMailbox mailbox([&interrupts] { interrupts.wake(); });
-    ServiceSongFetcher serviceFetcher(service);
+    TransferSettings transferSettings;
+    transferSettings.checkFlacAudio = options.checkFlacAudio;
+    ServiceSongFetcher serviceFetcher(service, transferSettings);
     FetchNotices notices;
     notices.retrying = [](const Text& finalPath, int64_t retry, std::chrono::milliseconds pause) {
         std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(finalPath)).c_str(),

@@ -351,6 +351,15 @@ TEST_F(CliTest, AFlacThatFailsItsChecksumIsNamedWithTheReasonAndNotRetried)
     EXPECT_FALSE(fs::exists(saveDir() + "/x - Damaged.flac"));
     EXPECT_TRUE(test::readWholeFile(saveDir() + "/x - Damaged.flac.tmp") == damaged);
     EXPECT_EQ(service.fileRequests("9").size(), 1u);
+
+    // Asked not to decode, the file is taken on its size alone.
+    const Outcome unchecked
+        = CliProcess(m_binary,
+                     {"--service", service.host(), "get", "Damaged", "--all", "--dir", saveDir(), "--no-audio-check"},
+                     {})
+              .wait();
+    EXPECT_EQ(unchecked.exitStatus, 0) << unchecked.err;
+    EXPECT_TRUE(test::readWholeFile(saveDir() + "/x - Damaged.flac") == damaged);
 }
 
 class CliResumeTest : public CliTest {
