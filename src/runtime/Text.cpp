@@ -293,6 +293,21 @@ std::vector<Text> split(std::string_view text, std::string_view delimiter)
         pieces.emplace_back(text);
         return pieces;
     }
+    // No byte of a multi-byte character is below 0x30, so a delimiter that
+    // starts with such a byte only ever matches at a character boundary and
+    // a byte search finds the same pieces as the walk below.
+    if (static_cast<unsigned char>(delimiter.front()) < 0x30) {
+        pieces.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), delimiter.front())) + 1);
+        std::size_t pieceStart = 0;
+        for (std::size_t at = text.find(delimiter); at != std::string_view::npos;
+             at = text.find(delimiter, pieceStart)) {
+            pieces.emplace_back(text.substr(pieceStart, at - pieceStart));
+            pieceStart = at + delimiter.size();
+        }
+        if (pieceStart < text.size())
+            pieces.emplace_back(text.substr(pieceStart));
+        return pieces;
+    }
     std::size_t pieceStart = 0;
     std::size_t i = 0;
     while (i < text.size()) {

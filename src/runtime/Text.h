@@ -13,6 +13,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvo {
@@ -45,7 +46,16 @@ public:
     Text& operator+=(const Text& other);
     Text& operator+=(std::string_view other);
     Text& operator+=(const char* other) { return *this += std::string_view(other ? other : ""); }
-    friend Text operator+(Text left, const Text& right) { return left += right; }
+    // One allocation for the joined text when the left one is kept.
+    friend Text operator+(const Text& left, const Text& right)
+    {
+        Text joined;
+        joined.m_bytes.reserve(left.size() + right.size());
+        joined.m_bytes += left.m_bytes;
+        joined.m_bytes += right.m_bytes;
+        return joined;
+    }
+    friend Text operator+(Text&& left, const Text& right) { return std::move(left += right); }
     friend Text operator+(Text left, std::string_view right) { return left += right; }
     friend Text operator+(Text left, const char* right) { return left += std::string_view(right); }
     friend Text operator+(const char* left, const Text& right) { return Text(left) += right; }
