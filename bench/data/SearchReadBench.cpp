@@ -54,15 +54,14 @@ void searchRead(benchmark::State& state)
         const Text base("http://127.0.0.1:8080");
         std::size_t bytes = 0;
         for (const int song : songs) {
-            const auto field = [&](std::string_view name) -> const Text& {
-                return document.valueOf(document.resolveStep(song, name));
-            };
+            const auto field
+                = [&](std::string_view name) { return document.valueOf(document.resolveStep(song, name)); };
             const Text title = HttpClient::stripHighlightMarkup(field("title"));
             const Text album = HttpClient::stripHighlightMarkup(field("album_title"));
             const Text artist = HttpClient::stripHighlightMarkup(field("author"));
-            const Text& id = field("song_id");
+            const Text id(field("song_id"));
             const Text lyric = base + field("lrclink");
-            const auto rates = quorvo::text::split(field("all_rate").view(), ",");
+            const auto rates = quorvo::text::split(field("all_rate"), ",");
             bytes += title.size() + album.size() + artist.size() + id.size() + lyric.size() + rates.size();
         }
         benchmark::DoNotOptimize(bytes);

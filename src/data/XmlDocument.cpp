@@ -347,50 +347,21 @@ bool readTagText(std::string_view tagText, bool opening, std::string_view& name,
     return !failed;
 }
 
-// What a value whose first CDATA marker starts at `at` reads as: the section
-// the marker names, or the value itself when it names none.
-std::string_view sectionNamedAt(std::string_view bytes, std::size_t at, std::string_view marker,
-                                const std::vector<Bytes>& sections)
+// The CDATA section (numbered from 1) a value whose first CDATA marker starts
+// at `at` reads as; 0 when the marker names none and the value stays itself.
+std::size_t sectionNamedAt(std::string_view bytes, std::size_t at, std::string_view marker, std::size_t sectionCount)
 {
     const std::size_t numberStart = at + marker.size() + 1;
     const std::size_t dot = bytes.find('.', at);
     if (dot == std::string_view::npos || dot < numberStart) {
-        return bytes;
+        return 0;
     }
     const int64_t number = numbers::toInteger(bytes.substr(numberStart, dot - numberStart));
-    if (number < 1 || number > static_cast<int64_t>(sections.size())) {
-        return bytes;
+    if (number < 1 || number > static_cast<int64_t>(sectionCount)) {
+        return 0;
     }
-    return sections[static_cast<std::size_t>(number - 1)];
+    return static_cast<std::size_t>(number);
 }
-
-// Short texts recur throughout a reply: every element name, and values such
-// as "0" and "1". Copying a Text made earlier skips the search for a NUL and
-// the checks of making one from bytes, which took a good part of a load.
-class ShortTextCache {
-public:
-    Text make(std::string_view bytes)
-    {
-        if (bytes.empty()) {
-            return {};
-        }
-        if (bytes.size() > longest) {
-            return Text(bytes);
-        }
-        const auto first = static_cast<unsigned char>(bytes.front());
-        const auto last = static_cast<unsigned char>(bytes.back());
-        Text& slot = m_slots[(first * 7U + last * 3U + bytes.size()) % slotCount];
-        if (slot.view() != bytes) {
-            slot = Text(bytes);  // a text with a NUL never matches its slot, and is made anew
-        }
-        return slot;
-    }
-
-private:
-    static constexpr std::size_t longest = 15;  // what a string holds without allocating
-    static constexpr std::size_t slotCount = 64;
-    std::array<Text, slotCount> m_slots;
-};
 
 }  // namespace
 
@@ -399,9 +370,9 @@ bool XmlDocument::load(const Bytes& data, bool convertUndeclared, bool quoteAwar
     clear();
     m_sourceData = data;
     std::optional<Bytes> converted = convertedText(data, convertUndeclared);
-    Bytes work = converted ? std::move(*converted) : data;
-    extractCdata(work);
-    return parse(work, quoteAware);
+    m_parsedText = converted ? std::move(*converted) : data;
+    extractCdata(m_parsedText);
+    return parseOwnText(quoteAware);
 }
 
 bool XmlDocument::convertEncoding(Bytes& data, bool convertUndeclared) const
@@ -532,12 +503,20 @@ Text XmlDocument::closingTagName(std::string_view piece)
 
 bool XmlDocument::parse(const Bytes& data, bool quoteAware)
 {
+    m_parsedText = data;
+    return parseOwnText(quoteAware);
+}
+
+bool XmlDocument::parseOwnText(bool quoteAware)
+{
+    const Bytes& data = m_parsedText;
     // An element between its start and end tag. Its node record is made only
     // when it closes, in its final place: records are numbered in closing
     // order, and building one early meant moving it.
     struct OpenElement {
-        std::string_view name;   // as its Text will hold it
-        std::string_view value;  // CDATA resolved, as the start tag left it
+        std::string_view name;
+        std::string_view value;        // as the start tag left it
+        std::size_t valueSection = 0;  // the CDATA section the value reads as, or 0
         std::vector<XmlAttribute> attributes;
         std::size_t childStart = 0;  // its children in openChildren
         bool plainName = false;
@@ -547,10 +526,39 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
     // innermost last: a closing element takes its list in one allocation
     // instead of growing it child by child.
     std::vector<int> openChildren;
-    std::vector<XmlNode> nodes;
+    std::vector<NodeRecord> nodes;
     nodes.reserve(std::min<std::size_t>(countByte(data, '<') / 2 + 1, maximumNodes));
     int counter = 0;
-    ShortTextCache texts;
+
+    // Names and values read as text end at a NUL byte; most replies hold none.
+    bool mayHoldNul = data.find('\0') != Bytes::npos;
+    for (const Bytes& section : m_cdataSections) {
+        mayHoldNul = mayHoldNul || section.find('\0') != Bytes::npos;
+    }
+    const auto nameRef = [&](std::string_view bytes) {
+        if (mayHoldNul) {
+            bytes = beforeNul(bytes);
+        }
+        if (bytes.empty()) {
+            return TextRef {};  // a tag without a name has no place in the text
+        }
+        return TextRef {static_cast<std::size_t>(bytes.data() - data.data()), bytes.size(), TextRef::parsedText};
+    };
+    const auto valueRef = [&](const OpenElement& element) {
+        const bool inSection = element.valueSection != 0;
+        std::string_view bytes
+            = inSection ? std::string_view(m_cdataSections[element.valueSection - 1]) : element.value;
+        if (mayHoldNul) {
+            bytes = beforeNul(bytes);
+        }
+        if (isAllBlank(bytes)) {
+            return TextRef {};
+        }
+        if (inSection) {
+            return TextRef {0, bytes.size(), static_cast<std::uint32_t>(element.valueSection)};
+        }
+        return TextRef {static_cast<std::size_t>(bytes.data() - data.data()), bytes.size(), TextRef::parsedText};
+    };
 
     // Where the CDATA marker stands in the data, found once: values are
     // met in data order, so a cursor tells which marker, if any, is the first
@@ -563,15 +571,15 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
         }
     }
     std::size_t nextMarker = 0;
-    const auto resolvedValue = [&](std::string_view raw) {
+    const auto sectionOf = [&](std::string_view raw) -> std::size_t {
         const auto start = static_cast<std::size_t>(raw.data() - data.data());
         while (nextMarker < markers.size() && markers[nextMarker] < start) {
             ++nextMarker;
         }
         if (nextMarker == markers.size() || markers[nextMarker] + m_cdataMarker.size() > start + raw.size()) {
-            return raw;
+            return 0;
         }
-        return sectionNamedAt(raw, markers[nextMarker] - start, m_cdataMarker, m_cdataSections);
+        return sectionNamedAt(raw, markers[nextMarker] - start, m_cdataMarker, m_cdataSections.size());
     };
 
     const bool ok = forEachPiece(data, "<", quoteAware, [&](std::string_view piece) {
@@ -597,13 +605,9 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
             }
             ++counter;
             OpenElement& element = open.back();
-            Text value = texts.make(element.value);
-            if (isAllBlank(value.view())) {
-                value = Text();
-            }
             const auto first = openChildren.begin() + static_cast<std::ptrdiff_t>(element.childStart);
-            XmlNode& record
-                = nodes.emplace_back(texts.make(element.name), std::move(value), std::move(element.attributes),
+            NodeRecord& record
+                = nodes.emplace_back(nameRef(element.name), valueRef(element), std::move(element.attributes),
                                      std::vector<int>(first, openChildren.end()), 0, counter);
             openChildren.erase(first, openChildren.end());
             open.pop_back();
@@ -614,13 +618,13 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
             return true;
         }
         if (selfClosing) {
-            XmlNode& record = nodes.emplace_back();
+            NodeRecord& record = nodes.emplace_back();
             std::string_view name;
             bool plainName = false;
             if (!readTagText(piece.substr(0, close), false, name, record.attributes, plainName)) {
                 return false;
             }
-            record.name = texts.make(name);
+            record.name = nameRef(name);
             ++counter;
             openChildren.push_back(counter);
             record.index = counter;
@@ -630,7 +634,8 @@ bool XmlDocument::parse(const Bytes& data, bool quoteAware)
         if (!readTagText(piece.substr(0, close), true, element.name, element.attributes, element.plainName)) {
             return false;
         }
-        element.value = resolvedValue(piece.substr(close + 1));
+        element.value = piece.substr(close + 1);
+        element.valueSection = sectionOf(element.value);
         element.childStart = openChildren.size();
         return true;
     });

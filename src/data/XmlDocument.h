@@ -6,11 +6,18 @@
 // properties (absolute node numbers in paths, attribute values as written), so
 // they are the contract, not accidents. Node index 0 stands for the document
 // element wherever a node index is accepted.
+//
+// Names and values stay where load found them (in the document's own copy of
+// the converted text, or in its CDATA sections) and are read as views; only
+// names and values set by an edit get storage of their own. A load therefore
+// allocates for the node table and the child lists, not for every value.
 
 #include "runtime/Text.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace quorvo::data {
@@ -70,8 +77,9 @@ public:
     [[nodiscard]] std::optional<XmlNode> getNodeByPath(const Text& path) const;
     // The value of the node a path names; "" when the path fails.
     [[nodiscard]] Text valueAt(const Text& path) const;
-    // The value of a node without a copy; "" for an invalid index.
-    [[nodiscard]] const Text& valueOf(int node) const;
+    // The value of a node without a copy; "" for an invalid index. The view
+    // lasts until the document is loaded, cleared, imported or edited again.
+    [[nodiscard]] std::string_view valueOf(int node) const;
     // The children of a node without a copy; none for an invalid index.
     [[nodiscard]] std::span<const int> childrenOf(int node) const;
     // The node index a path names; -1 when it fails.
@@ -100,6 +108,24 @@ public:
     static Bytes makeMarker(std::string_view data, int letterCount = 5);
 
 private:
+    // Where a name or value lives: bytes of the parsed text, of a CDATA
+    // section (sources 1..n), or a text an edit stored.
+    struct TextRef {
+        static constexpr std::uint32_t parsedText = 0;
+        static constexpr std::uint32_t edited = UINT32_MAX;
+        std::size_t offset = 0;  // into the source; for an edited text, its index
+        std::size_t size = 0;
+        std::uint32_t source = parsedText;
+    };
+    struct NodeRecord {
+        TextRef name;
+        TextRef value;
+        std::vector<XmlAttribute> attributes;
+        std::vector<int> children;
+        int parent = 0;
+        int index = 0;
+    };
+
     [[nodiscard]] int mapRoot(int node) const { return node == 0 ? m_rootIndex : node; }
     // checkNode(node) >= 0, inline: path steps test every child they pass.
     [[nodiscard]] bool isValid(int node) const
@@ -107,11 +133,28 @@ private:
         const auto at = static_cast<std::size_t>(node);
         return node > 0 && at <= m_nodes.size() && !(at < m_released.size() && m_released[at]);
     }
+    [[nodiscard]] const NodeRecord& record(int index) const { return m_nodes[static_cast<std::size_t>(index - 1)]; }
+    [[nodiscard]] NodeRecord& record(int index) { return m_nodes[static_cast<std::size_t>(index - 1)]; }
+    [[nodiscard]] std::string_view view(const TextRef& ref) const
+    {
+        if (ref.source == TextRef::parsedText)
+            return std::string_view(m_parsedText).substr(ref.offset, ref.size);
+        if (ref.source == TextRef::edited)
+            return m_edited[ref.offset].view();
+        return std::string_view(m_cdataSections[ref.source - 1]).substr(ref.offset, ref.size);
+    }
+    // Stores an edit's text, in the slot the reference already has when it has one.
+    void storeEdited(TextRef& ref, const Text& text);
+    [[nodiscard]] XmlNode nodeOf(const NodeRecord& record) const;
+    bool parseOwnText(bool quoteAware);
     // The encoding rule of convertEncoding: the converted text, or nullopt when it stays as it is.
     static std::optional<Bytes> convertedText(std::string_view data, bool convertUndeclared);
 
     Bytes m_sourceData;
-    std::vector<XmlNode> m_nodes;
+    // The text the node table refers to: the converted text with its CDATA cut out.
+    Bytes m_parsedText;
+    std::vector<NodeRecord> m_nodes;
+    std::vector<Text> m_edited;
     std::vector<Bytes> m_cdataSections;
     Bytes m_cdataMarker;
     int m_rootIndex = 0;

@@ -57,7 +57,7 @@ int XmlDocument::resolveStep(int current, std::string_view step) const
         if (!isValid(index)) {
             return -1;
         }
-        const auto& children = m_nodes[static_cast<std::size_t>(index - 1)].children;
+        const auto& children = record(index).children;
         if (*position < 1 || static_cast<std::size_t>(*position) > children.size()) {
             return -1;
         }
@@ -67,7 +67,7 @@ int XmlDocument::resolveStep(int current, std::string_view step) const
         return -1;
     }
     if (atDocumentLevel) {
-        return m_rootIndex != 0 && m_nodes[static_cast<std::size_t>(m_rootIndex - 1)].name == step ? m_rootIndex : -1;
+        return m_rootIndex != 0 && view(record(m_rootIndex).name) == step ? m_rootIndex : -1;
     }
     const int index = mapRoot(current);
     if (!isValid(index)) {
@@ -76,9 +76,9 @@ int XmlDocument::resolveStep(int current, std::string_view step) const
     // The name first: it rules out almost every child without a look at the
     // release table.
     const std::size_t nodeCount = m_nodes.size();
-    for (const int child : m_nodes[static_cast<std::size_t>(index - 1)].children) {
-        if (child > 0 && static_cast<std::size_t>(child) <= nodeCount
-            && m_nodes[static_cast<std::size_t>(child - 1)].name.view() == step && isValid(child)) {
+    for (const int child : record(index).children) {
+        if (child > 0 && static_cast<std::size_t>(child) <= nodeCount && view(record(child).name) == step
+            && isValid(child)) {
             return child;
         }
     }
@@ -119,7 +119,7 @@ bool XmlDocument::getNodeByPath(const Text& path, XmlNode& out) const
     if (index == -1) {
         return false;
     }
-    out = m_nodes[static_cast<std::size_t>(index - 1)];
+    out = nodeOf(record(index));
     return true;
 }
 
@@ -132,11 +132,10 @@ std::optional<XmlNode> XmlDocument::getNodeByPath(const Text& path) const
     return out;
 }
 
-const Text& XmlDocument::valueOf(int node) const
+std::string_view XmlDocument::valueOf(int node) const
 {
-    static const Text none;
     const int index = mapRoot(node);
-    return isValid(index) ? m_nodes[static_cast<std::size_t>(index - 1)].value : none;
+    return isValid(index) ? view(record(index).value) : std::string_view();
 }
 
 std::span<const int> XmlDocument::childrenOf(int node) const
@@ -145,13 +144,13 @@ std::span<const int> XmlDocument::childrenOf(int node) const
     if (!isValid(index)) {
         return {};
     }
-    return m_nodes[static_cast<std::size_t>(index - 1)].children;
+    return record(index).children;
 }
 
 Text XmlDocument::valueAt(const Text& path) const
 {
     const int index = indexByPath(path);
-    return index == -1 ? Text() : m_nodes[static_cast<std::size_t>(index - 1)].value;
+    return index == -1 ? Text() : Text(view(record(index).value));
 }
 
 }  // namespace quorvo::data

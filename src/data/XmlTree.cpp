@@ -15,7 +15,9 @@ constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"gb231
 void XmlDocument::clear()
 {
     m_sourceData.clear();
+    m_parsedText.clear();
     m_nodes.clear();
+    m_edited.clear();
     m_cdataSections.clear();
     m_cdataMarker.clear();
     m_rootIndex = 0;
@@ -40,8 +42,25 @@ bool XmlDocument::getNode(int node, XmlNode& out) const
     if (!isValid(index)) {
         return false;
     }
-    out = m_nodes[static_cast<std::size_t>(index - 1)];
+    out = nodeOf(record(index));
     return true;
+}
+
+XmlNode XmlDocument::nodeOf(const NodeRecord& record) const
+{
+    return {Text(view(record.name)), Text(view(record.value)),
+            record.attributes,       record.children,
+            record.parent,           record.index};
+}
+
+void XmlDocument::storeEdited(TextRef& ref, const Text& text)
+{
+    if (ref.source != TextRef::edited) {
+        ref = {m_edited.size(), 0, TextRef::edited};
+        m_edited.emplace_back();
+    }
+    m_edited[ref.offset] = text;
+    ref.size = text.size();
 }
 
 std::optional<XmlNode> XmlDocument::getNode(int node) const
@@ -59,7 +78,7 @@ Text XmlDocument::getName(int node) const
         return {};
     }
     const int index = mapRoot(node);
-    return isValid(index) ? m_nodes[static_cast<std::size_t>(index - 1)].name : Text();
+    return isValid(index) ? Text(view(record(index).name)) : Text();
 }
 
 int XmlDocument::releaseNode(int node)
@@ -67,7 +86,7 @@ int XmlDocument::releaseNode(int node)
     if (node <= 0 || static_cast<std::size_t>(node) > m_nodes.size() || m_released[static_cast<std::size_t>(node)]) {
         return -1;
     }
-    const int direct = static_cast<int>(m_nodes[static_cast<std::size_t>(node - 1)].children.size());
+    const int direct = static_cast<int>(record(node).children.size());
     // Depth first, the node before its children, children in order.
     std::vector<int> pending {node};
     while (!pending.empty()) {
@@ -79,7 +98,7 @@ int XmlDocument::releaseNode(int node)
         }
         m_released[static_cast<std::size_t>(current)] = true;
         m_freeList.push_back(current);
-        const auto& children = m_nodes[static_cast<std::size_t>(current - 1)].children;
+        const auto& children = record(current).children;
         pending.insert(pending.end(), children.rbegin(), children.rend());
     }
     return direct;
@@ -91,9 +110,9 @@ int XmlDocument::removeNode(int node)
     if (check < 1) {
         return check;
     }
-    const int parent = m_nodes[static_cast<std::size_t>(node - 1)].parent;
+    const int parent = record(node).parent;
     if (parent >= 1 && static_cast<std::size_t>(parent) <= m_nodes.size()) {
-        auto& siblings = m_nodes[static_cast<std::size_t>(parent - 1)].children;
+        auto& siblings = record(parent).children;
         const auto found = std::find(siblings.begin(), siblings.end(), node);
         if (found != siblings.end()) {
             siblings.erase(found);
@@ -109,15 +128,15 @@ void XmlDocument::setNode(int node, const std::optional<Text>& name, const std::
     if (!isValid(index)) {
         return;
     }
-    XmlNode& record = m_nodes[static_cast<std::size_t>(index - 1)];
+    NodeRecord& edited = record(index);
     if (name) {
-        record.name = *name;
+        storeEdited(edited.name, *name);
     }
     if (value) {
-        record.value = *value;
+        storeEdited(edited.value, *value);
     }
     if (attributes) {
-        record.attributes = *attributes;
+        edited.attributes = *attributes;
     }
 }
 
@@ -130,10 +149,10 @@ int XmlDocument::addNode(int parent)
     int index = 0;
     if (m_freeList.empty()) {
         index = static_cast<int>(m_nodes.size()) + 1;
-        XmlNode record;
-        record.parent = parentIndex;
-        record.index = index;
-        m_nodes.push_back(std::move(record));
+        NodeRecord added;
+        added.parent = parentIndex;
+        added.index = index;
+        m_nodes.push_back(std::move(added));
         m_released.push_back(false);
     } else {
         index = m_freeList.front();
@@ -142,26 +161,47 @@ int XmlDocument::addNode(int parent)
             return -1;  // an imported free list may name slots that do not exist
         }
         m_released[static_cast<std::size_t>(index)] = false;
-        XmlNode& record = m_nodes[static_cast<std::size_t>(index - 1)];
-        record.name = Text();
-        record.value = Text();
-        record.attributes.clear();
-        record.children.clear();
-        record.parent = parentIndex;
+        NodeRecord& reused = record(index);
+        // An edited slot is kept, emptied, so that reuse does not grow the edits.
+        for (TextRef* ref : {&reused.name, &reused.value}) {
+            if (ref->source == TextRef::edited) {
+                storeEdited(*ref, Text());
+            } else {
+                *ref = {};
+            }
+        }
+        reused.attributes.clear();
+        reused.children.clear();
+        reused.parent = parentIndex;
     }
-    m_nodes[static_cast<std::size_t>(parentIndex - 1)].children.push_back(index);
+    record(parentIndex).children.push_back(index);
     return index;
 }
 
 XmlTables XmlDocument::exportTables() const
 {
-    return {m_nodes, m_freeList, m_rootIndex};
+    XmlTables tables {{}, m_freeList, m_rootIndex};
+    tables.nodes.reserve(m_nodes.size());
+    for (const NodeRecord& each : m_nodes) {
+        tables.nodes.push_back(nodeOf(each));
+    }
+    return tables;
 }
 
 void XmlDocument::importTables(XmlTables tables)
 {
     clear();
-    m_nodes = std::move(tables.nodes);
+    m_nodes.reserve(tables.nodes.size());
+    m_edited.reserve(2 * tables.nodes.size());
+    for (XmlNode& node : tables.nodes) {
+        NodeRecord& imported = m_nodes.emplace_back();
+        storeEdited(imported.name, node.name);
+        storeEdited(imported.value, node.value);
+        imported.attributes = std::move(node.attributes);
+        imported.children = std::move(node.children);
+        imported.parent = node.parent;
+        imported.index = node.index;
+    }
     m_freeList = std::move(tables.freeList);
     m_rootIndex = tables.rootIndex;
     m_released.assign(m_nodes.size() + 1, false);
@@ -190,21 +230,22 @@ void XmlDocument::serializeNode(int node, Text& out) const
     Bytes text = out.str();
     auto enter = [&](int index) {
         written[static_cast<std::size_t>(index)] = true;
-        const XmlNode& record = m_nodes[static_cast<std::size_t>(index - 1)];
+        const NodeRecord& entered = record(index);
+        const std::string_view value = view(entered.value);
         text += '<';
-        text += record.name.view();
-        for (const XmlAttribute& attribute : record.attributes) {
+        text += view(entered.name);
+        for (const XmlAttribute& attribute : entered.attributes) {
             text += ' ';
             text += attribute.name.view();
             text += '=';
             text += attribute.value.view();
         }
         text += '>';
-        if (record.value.view().find('<') == std::string_view::npos) {
-            text += record.value.view();
+        if (value.find('<') == std::string_view::npos) {
+            text += value;
         } else {
             text += "<![CDATA[";
-            text += record.value.view();
+            text += value;
             text += "]]>";
         }
         open.emplace_back(index, 0);
@@ -212,16 +253,16 @@ void XmlDocument::serializeNode(int node, Text& out) const
     enter(node);
     while (!open.empty()) {
         auto& [index, next] = open.back();
-        const XmlNode& record = m_nodes[static_cast<std::size_t>(index - 1)];
-        if (next < record.children.size()) {
-            const int child = record.children[next++];
+        const NodeRecord& current = record(index);
+        if (next < current.children.size()) {
+            const int child = current.children[next++];
             if (isValid(child) && !written[static_cast<std::size_t>(child)]) {
                 enter(child);
             }
             continue;
         }
         text += "</";
-        text += record.name.view();
+        text += view(current.name);
         text += '>';
         open.pop_back();
     }

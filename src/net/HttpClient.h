@@ -58,7 +58,7 @@ public:
     // The text before the first ";" of a cookie line; "" when there is none.
     static Text cookieValueOf(const Text& line);
     // Removes the service's escaped emphasis markup from a search result field.
-    static Text stripHighlightMarkup(const Text& text);
+    static Text stripHighlightMarkup(std::string_view text);
 };
 
 }  // namespace quorvo::net

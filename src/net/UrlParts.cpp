@@ -99,13 +99,13 @@ Text HttpClient::cookieValueOf(const Text& line)
     return text::left(line.view(), semicolon - 1);
 }
 
-Text HttpClient::stripHighlightMarkup(const Text& text)
+Text HttpClient::stripHighlightMarkup(std::string_view text)
 {
     // Every pattern starts with "&"; most fields hold none.
-    if (text.view().find('&') == std::string_view::npos) {
-        return text;
+    if (text.find('&') == std::string_view::npos) {
+        return Text(text);
     }
-    std::string bytes = text.str();
+    std::string bytes(text);
     replaceEachInPlace(bytes, "&lt;em&gt;", "");
     replaceEachInPlace(bytes, "&lt;/em&gt;", "");
     replaceEachInPlace(bytes, "&amp;", "&");

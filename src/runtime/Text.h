@@ -56,7 +56,14 @@ public:
         return joined;
     }
     friend Text operator+(Text&& left, const Text& right) { return std::move(left += right); }
-    friend Text operator+(Text left, std::string_view right) { return left += right; }
+    friend Text operator+(const Text& left, std::string_view right)
+    {
+        Text joined;
+        joined.m_bytes.reserve(left.size() + right.size());
+        joined.m_bytes += left.m_bytes;
+        return joined += right;
+    }
+    friend Text operator+(Text&& left, std::string_view right) { return std::move(left += right); }
     friend Text operator+(Text left, const char* right) { return left += std::string_view(right); }
     friend Text operator+(const char* left, const Text& right) { return Text(left) += right; }
 

@@ -13,9 +13,9 @@ namespace {
 
 // The rate list split at ",": an empty piece between two commas counts, a
 // trailing empty piece does not.
-std::vector<Text> splitRates(const Text& rates)
+std::vector<Text> splitRates(std::string_view rates)
 {
-    return text::split(rates.view(), ",");
+    return text::split(rates, ",");
 }
 
 }  // namespace
@@ -72,12 +72,11 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     const Text base = service.baseAddress();
     for (int64_t i = 1; i <= count; ++i) {
         const int song = songs[static_cast<std::size_t>(i - 1)];
-        const auto field
-            = [&](std::string_view name) -> const Text& { return document.valueOf(document.resolveStep(song, name)); };
+        const auto field = [&](std::string_view name) { return document.valueOf(document.resolveStep(song, name)); };
         const Text title = net::HttpClient::stripHighlightMarkup(field("title"));
         const Text album = net::HttpClient::stripHighlightMarkup(field("album_title"));
         const Text artist = net::HttpClient::stripHighlightMarkup(field("author"));
-        const Text& songId = field("song_id");
+        const Text songId(field("song_id"));
         const Text lyricUrl = base + field("lrclink");
         const std::vector<Text> rates = splitRates(field("all_rate"));
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace quorvo::data {
 namespace {
 
@@ -145,6 +147,23 @@ TEST(XmlClone, CopyIsIndependent)
     EXPECT_EQ(copy.getName(1), "changed");
     document.clear();
     EXPECT_EQ(copy.getSourceData(), songs);
+}
+
+// Values are read where the load left them: a copy (or a moved document)
+// reads its own text and sections, whatever becomes of the original.
+TEST(XmlClone, ACopyReadsItsOwnTextAndSections)
+{
+    const Bytes reply = "<r><a>a value longer than a short string</a><b><![CDATA[<i>section</i> text]]></b></r>";
+    auto document = std::make_unique<XmlDocument>();
+    ASSERT_TRUE(document->load(reply));
+    const XmlDocument copy = document->clone();
+    ASSERT_TRUE(document->load(Bytes("<x><y>" + std::string(200, 'z') + "</y></x>")));
+    document.reset();
+    EXPECT_EQ(copy.valueOf(copy.indexByPath("<#0/a/")), "a value longer than a short string");
+    EXPECT_EQ(copy.valueOf(copy.indexByPath("<#0/b/")), "<i>section</i> text");
+    XmlDocument moved = copy.clone();
+    const XmlDocument target = std::move(moved);
+    EXPECT_EQ(target.valueOf(target.indexByPath("<#0/b/")), "<i>section</i> text");
 }
 
 }  // namespace

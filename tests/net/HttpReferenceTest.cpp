@@ -78,7 +78,7 @@ TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
     for (std::size_t i = 1; i <= list->children.size(); ++i) {
         const std::string song = "<#0/song_list/<@" + std::to_string(i) + "</";
         EXPECT_FALSE(document.valueAt(Text(song + "song_id/")).empty()) << i;
-        EXPECT_FALSE(HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "title/"))).empty()) << i;
+        EXPECT_FALSE(HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "title/")).view()).empty()) << i;
     }
 }
 
