@@ -2,6 +2,7 @@
 // a window, so the test sets the state one would (_NET_WM_STATE_HIDDEN), which
 // is what SDL reads as minimised. Skipped without Xvfb or xdotool.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "ui/controls/UiCaptionButtons.h"
@@ -76,14 +77,11 @@ TEST(CaptionButtonsX11, MinimiseOnAMinimisedWindowPostsNothing)
             minimise = button;
     }
     ASSERT_NE(minimise, nullptr);
-    const auto pumpUntil = [&](auto done) {
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            framework->processPending();
-            std::this_thread::sleep_for(2ms);
-        }
-        return done();
+    const auto turn = [&] {
+        framework->processPending();
+        std::this_thread::sleep_for(2ms);
     };
+    const auto pumpUntil = [&](auto done) { return quorvo::test::pumpUntil(done, turn, 10s); };
 
     ClickEvent click(true, {});
     minimise->dispatch(click);
@@ -93,10 +91,8 @@ TEST(CaptionButtonsX11, MinimiseOnAMinimisedWindowPostsNothing)
     ASSERT_TRUE(pumpUntil([&] { return framework->loop().isMinimised(host.window()); }));
     // Driven directly: a minimised window receives no pointer input.
     minimise->dispatch(click);
-    for (int i = 0; i < 20; ++i) {
-        framework->processPending();
-        std::this_thread::sleep_for(2ms);
-    }
+    for (int i = 0; i < 20; ++i)
+        turn();
     EXPECT_EQ(minimiseRequests, 1);
 }
 
