@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/DownloadStatus.h"
+#include "download/FailureReason.h"
 #include "runtime/Text.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ struct DownloadTask {
     Text songId;
     Text lyricUrl;
     bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
+    // Why the row failed or stopped; None while it waits, runs or is done.
+    FailureReason failure;
 
     [[nodiscard]] const Text& cell(DownloadColumn column) const;
     Text& cell(DownloadColumn column);
