@@ -99,15 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     quorvo::net::HttpOptions options;
     options.timeoutSeconds = 3;
     options.cookies = "A=1;";
-    quorvo::net::HttpExchange exchange;
     const quorvo::Text url("http://127.0.0.1:" + std::to_string(replies.port) + "/fuzz?x=1");
-    static_cast<void>(quorvo::net::HttpClient::request(url, options, &exchange));
+    static_cast<void>(quorvo::net::HttpClient::request(url, options));
 
     const quorvo::Text asUrl = quorvo::Text::fromBytes(bytes.substr(0, 512));
     static_cast<void>(quorvo::net::HttpClient::hostOf(asUrl, true));
     static_cast<void>(quorvo::net::HttpClient::pathOf(asUrl));
     static_cast<void>(quorvo::net::HttpClient::portOf(asUrl));
     static_cast<void>(quorvo::net::HttpClient::cookieValueOf(asUrl));
-    static_cast<void>(quorvo::net::HttpClient::stripHighlightMarkup(asUrl));
     return 0;
 }

@@ -21,41 +21,6 @@ using Clock = std::chrono::steady_clock;
 // Without a limit, received bytes are written in pieces of about this size.
 constexpr std::size_t coalescedWriteBytes = 256 * 1024;
 
-// A field of ASCII digits and nothing else.
-std::optional<int64_t> parseDecimal(std::string_view digits)
-{
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    return numbers::toInteger(digits);
-}
-
-// "Content-Range: bytes 100-199/200" or "bytes */200".
-struct ContentRange {
-    std::optional<int64_t> start;
-    std::optional<int64_t> completeLength;
-};
-
-ContentRange parseContentRange(std::string_view value)
-{
-    ContentRange range;
-    const std::string trimmed = text::trim(value).str();
-    std::string_view rest = trimmed;
-    if (!text::startsWith(rest, "bytes", CaseSensitivity::Insensitive))
-        return range;
-    rest.remove_prefix(5);
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '='))
-        rest.remove_prefix(1);
-    const std::size_t slash = rest.find('/');
-    if (slash == std::string_view::npos)
-        return range;
-    range.completeLength = parseDecimal(rest.substr(slash + 1));
-    const std::string_view span = rest.substr(0, slash);
-    const std::size_t dash = span.find('-');
-    if (dash != std::string_view::npos)
-        range.start = parseDecimal(span.substr(0, dash));
-    return range;
-}
-
 // libcurl's receive buffer. The loop below still works in 10240-byte reads
 // (quota, reports and the abort test happen between them); a larger socket
 // read only saves system calls: with 10240-byte receives an unlimited
@@ -111,7 +76,7 @@ public:
         handlers.idle = [this] { return keepsMoving(Clock::now()); };
         m_stallMark = {Clock::now(), 0};
 
-        const net::StreamEnd end = net::streamRequest(plan, settings, handlers);
+        const net::StreamEnd end = net::streamRequest(plan, settings, handlers).end;
         // What arrived before the end (an abort, a broken connection) stays for a resume.
         if (!m_writeFailed && !writePending())
             m_writeFailed = true;
@@ -162,14 +127,14 @@ private:
     // reaches exactly to that total, and the same file as before.
     [[nodiscard]] bool isAppendable(const net::StreamReply& reply) const
     {
-        if (!m_contentRange.start || *m_contentRange.start != m_offset || !m_contentRange.completeLength)
+        if (!m_contentRange || m_contentRange->first != m_offset || m_contentRange->completeLength < 0)
             return false;
-        const int64_t total = *m_contentRange.completeLength;
+        const int64_t total = m_contentRange->completeLength;
         if (reply.contentLength != total - m_offset || (knownSize() > 0 && total != knownSize()))
             return false;
         if (m_stored) {
-            const std::optional<Text> tag = net::headerField(reply.headers.view(), "ETag");
-            const std::optional<Text> modified = net::headerField(reply.headers.view(), "Last-Modified");
+            const std::optional<Text> tag = reply.headers.get("ETag");
+            const std::optional<Text> modified = reply.headers.get("Last-Modified");
             if (!m_stored->entityTag.empty() && tag && *tag != m_stored->entityTag)
                 return false;
             if (!m_stored->lastModified.empty() && modified && *modified != m_stored->lastModified)
@@ -186,10 +151,9 @@ private:
         const long status = reply.status;
         m_reply.status = status;
         if (status == 429 || status == 503)
-            m_reply.retryAfter = net::retryAfterOf(reply.headers.view());
+            m_reply.retryAfter = net::retryAfterOf(reply.headers);
         const int64_t contentLength = reply.contentLength;
-        if (const std::optional<Text> range = net::headerField(reply.headers.view(), "Content-Range"))
-            m_contentRange = parseContentRange(range->view());
+        m_contentRange = reply.contentRange;
 
         if (status == 416) {
             m_rangeNotSatisfiable = true;
@@ -224,8 +188,8 @@ private:
         PartialIdentity identity;
         identity.songId = m_identity.songId;
         identity.size = m_total;
-        identity.entityTag = net::headerField(reply.headers.view(), "ETag").value_or(Text());
-        identity.lastModified = net::headerField(reply.headers.view(), "Last-Modified").value_or(Text());
+        identity.entityTag = reply.headers.get("ETag").value_or(Text());
+        identity.lastModified = reply.headers.get("Last-Modified").value_or(Text());
         // Refused on a file system without extended attributes: sizes and checksums still guard it.
         static_cast<void>(m_file.setIdentity(identity));
         m_done = m_offset;
@@ -372,8 +336,8 @@ private:
     // cannot be resumed and starts over.
     Outcome settleUnsatisfiableRange()
     {
-        const std::optional<int64_t> length = m_contentRange.completeLength;
-        if (m_offset > 0 && length && *length == m_offset && (knownSize() == 0 || knownSize() == m_offset)) {
+        const int64_t length = m_contentRange ? m_contentRange->completeLength : -1;
+        if (m_offset > 0 && length == m_offset && (knownSize() == 0 || knownSize() == m_offset)) {
             m_total = m_offset;
             report(m_offset, m_offset);
             return finish();
@@ -401,7 +365,7 @@ private:
     std::unique_ptr<FlacCheckAsWritten> m_check;
     TransferReply m_reply;
     std::optional<PartialIdentity> m_stored;
-    ContentRange m_contentRange;
+    std::optional<net::ContentRange> m_contentRange;
     StallMark m_stallMark;
     int64_t m_offset = 0;
     int64_t m_done = 0;
