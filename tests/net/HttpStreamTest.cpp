@@ -2,9 +2,9 @@
 // servers: decoded bodies, the typed reply, why a stream failed, and how
 // fast a stop reaches a request whose server sends nothing.
 
+#include "net/HttpStream.h"
 #include "LoopbackServer.h"
 #include "net/HttpClient.h"
-#include "net/HttpStream.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +64,10 @@ std::size_t count(const std::string& haystack, const std::string& needle)
 TEST(HttpStream, DecodesGzipAndSendsTheCallersAcceptEncodingOnce)
 {
     LoopbackServer server([](LoopbackServer&, int socket, const std::string&) {
-        LoopbackServer::send(socket, LoopbackServer::reply(gzipped, "Content-Encoding: GZIP\r\nETag: \"v1\"\r\n"
-                                                                    "Content-Range: bytes 0-31/32\r\n"));
+        LoopbackServer::send(socket,
+                             LoopbackServer::reply(gzipped,
+                                                   "Content-Encoding: GZIP\r\nETag: \"v1\"\r\n"
+                                                   "Content-Range: bytes 0-31/32\r\n"));
     });
     const Streamed got = stream(server.url("/song.mp3"), "Accept-Encoding: gzip, deflate\r\n", true);
     EXPECT_EQ(got.result.end, StreamEnd::Completed);

@@ -37,7 +37,8 @@ const std::string deflated = bytes("\x78\x9C\x8B\x36\x30\xB0\x32\x30\xD4\x33\x30
 // Answers every request with the same reply.
 LoopbackServer answering(const std::string& reply)
 {
-    return LoopbackServer([reply](LoopbackServer&, int socket, const std::string&) { LoopbackServer::send(socket, reply); });
+    return LoopbackServer(
+        [reply](LoopbackServer&, int socket, const std::string&) { LoopbackServer::send(socket, reply); });
 }
 
 Text lyricStoredFrom(const LoopbackServer& server, const test::TempDir& dir)
@@ -68,7 +69,8 @@ TEST(LyricReplies, HeaderBlockBeyondFourKilobytesStillDeliversTheLyric)
 TEST(LyricReplies, GzipAndDeflateRepliesAreStoredDecoded)
 {
     for (const auto& [encoding, body] : {std::pair {"gzip", gzipped}, std::pair {"deflate", deflated}}) {
-        const auto server = answering(LoopbackServer::reply(body, std::string("Content-Encoding: ") + encoding + "\r\n"));
+        const auto server
+            = answering(LoopbackServer::reply(body, std::string("Content-Encoding: ") + encoding + "\r\n"));
         test::TempDir dir;
         EXPECT_EQ(lyricStoredFrom(server, dir), lyricText) << encoding;
     }
@@ -83,7 +85,11 @@ TEST(LyricReplies, UndecodableEncodingIsNeverStored)
 
 TEST(LyricReplies, Utf16LyricKeepsEveryByte)
 {
-    const std::string utf16 = bytes("\xFF\xFE[\x00" "0\x00" "]\x00" "a\x00\n\x00", 12);
+    const std::string utf16 = bytes("\xFF\xFE[\x00"
+                                    "0\x00"
+                                    "]\x00"
+                                    "a\x00\n\x00",
+                                    12);
     const auto server = answering(LoopbackServer::reply(utf16));
     test::TempDir dir;
     const Text path = platform::fromNativePath(dir.file("song.lrc"));
@@ -99,8 +105,8 @@ TEST(SearchReplies, LargeHeaderBlockIsStillAnAnswer)
 {
     const auto server = answering(LoopbackServer::reply(oneSong, "X-Filler: " + std::string(6000, 'f') + "\r\n"));
     SearchReport report;
-    const auto rows = runSearch(ServiceEndpoints(Text("127.0.0.1:" + std::to_string(server.port()))), "q", {}, {},
-                                {}, &report);
+    const auto rows
+        = runSearch(ServiceEndpoints(Text("127.0.0.1:" + std::to_string(server.port()))), "q", {}, {}, {}, &report);
     EXPECT_TRUE(report.answered);
     EXPECT_TRUE(report.searchDocument);
     ASSERT_EQ(rows.size(), 1u);
@@ -113,8 +119,8 @@ TEST(SearchReplies, ReplyBeyondEightMegabytesIsRefused)
     const std::string padded = oneSong + "<!--" + std::string(9 * 1024 * 1024, 'p') + "-->";
     const auto server = answering("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + padded);
     SearchReport report;
-    const auto rows = runSearch(ServiceEndpoints(Text("127.0.0.1:" + std::to_string(server.port()))), "q", {}, {},
-                                {}, &report);
+    const auto rows
+        = runSearch(ServiceEndpoints(Text("127.0.0.1:" + std::to_string(server.port()))), "q", {}, {}, {}, &report);
     EXPECT_TRUE(rows.empty());
     EXPECT_FALSE(report.searchDocument);
 }
