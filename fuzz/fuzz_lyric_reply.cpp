@@ -26,9 +26,11 @@ void check(bool promise)
 
 const std::filesystem::path& folder()
 {
+    // Under $TMPDIR: fuzz/run.sh points it at a scratch directory it removes.
     static const std::filesystem::path path = [] {
-        char pattern[] = "/tmp/quorvo-fuzz-lyrics-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/quorvo-fuzz-lyrics-XXXXXX";
+        const char* made = ::mkdtemp(pattern.data());
         check(made != nullptr);
         return std::filesystem::path(made);
     }();

@@ -16,7 +16,7 @@ fi
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quorvo-fuzz-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$artifacts" "$scratch/corpus"
-"$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+TMPDIR=$scratch "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$scratch/corpus" "$seeds" >"$scratch/log" 2>&1
 status=$?
 tail -n 60 "$scratch/log"
