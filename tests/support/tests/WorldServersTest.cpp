@@ -165,6 +165,11 @@ TEST(WorldServers, NginxServesRangesAndGzipUnderGz)
     EXPECT_EQ(logged[0].header("Range").value_or(""), "bytes=1000-");
     EXPECT_EQ(logged[1].header("Accept-Encoding").value_or(""), "gzip");
     EXPECT_FALSE(logged[2].header("Accept-Encoding"));
+
+    NginxServer everywhere(root.path(), {.gzipEverywhere = true});
+    EXPECT_EQ(
+        getFrom(everywhere.port(), "/data2/music/7/7.flac", "Accept-Encoding: gzip\r\n").header("Content-Encoding"),
+        "gzip");
 }
 
 TEST(WorldServers, MirroredServiceAnswersLikeTheReferenceOnBothServers)
