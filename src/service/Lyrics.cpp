@@ -21,12 +21,15 @@ bool isNoLink(const Text& lyricUrl)
     return text::trim(lyricUrl.view()).empty() || net::HttpClient::pathOf(lyricUrl) == "/";
 }
 
-// platform::writeFile writes through NAME.XXXXXX and renames; a process killed in
-// between leaves that temporary. Such leftovers of this very file go.
+// platform::writeFile writes through ".NAME.quorvo-write-XXXXXX" and renames;
+// a process killed in between leaves that temporary. Such leftovers of this
+// very file go; a name a person chose ("NAME.lrc.backup") never matches.
 void removeStaleTemporaries(const Text& lyricPath)
 {
     const std::filesystem::path target(platform::nativePath(lyricPath));
-    const std::string prefix = target.filename().string() + ".";
+    std::string prefix(".");
+    prefix += target.filename().string();
+    prefix += ".quorvo-write-";
     std::error_code error;
     std::filesystem::directory_iterator entries(target.parent_path().empty() ? "." : target.parent_path(), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
