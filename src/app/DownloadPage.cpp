@@ -9,6 +9,20 @@
 
 namespace quorvo::app {
 
+namespace {
+
+// The reason a status event carries with it; none where the queue's events
+// do not carry one, and the list is asked instead.
+template <typename StatusEvent> std::optional<download::FailureReason> carriedFailure(const StatusEvent& event)
+{
+    if constexpr (requires { event.failure; })
+        return event.failure;
+    else
+        return std::nullopt;
+}
+
+}  // namespace
+
 DownloadPage::DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
     : m_post(std::move(post))
     , m_view(view)
@@ -40,7 +54,7 @@ void DownloadPage::apply(const download::QueueEvent& event)
         {
             page.m_rowIds.push_back(appended.task.id);
             page.m_view.appendDownloadRow(appended.task);
-            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status);
+            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status, appended.task.failure);
         }
         void operator()(const download::RowsRemoved& removed) const
         {
@@ -57,14 +71,14 @@ void DownloadPage::apply(const download::QueueEvent& event)
             if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
                 page.m_view.setDownloadCell(row, changed.column, changed.text);
                 if (changed.column == download::DownloadColumn::Status)
-                    page.statusChanged(changed.taskId, row, changed.text);
+                    page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
             }
         }
         void operator()(const download::RowMarkedFailed& failed) const
         {
             if (const std::size_t row = page.rowOf(failed.taskId); row != 0) {
                 page.m_view.markDownloadRowFailed(row);
-                page.statusChanged(failed.taskId, row, Text(download::status::failed));
+                page.statusChanged(failed.taskId, row, Text(download::status::failed), carriedFailure(failed));
             }
         }
         void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
@@ -81,13 +95,18 @@ void DownloadPage::apply(const download::QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
-void DownloadPage::statusChanged(uint64_t taskId, std::size_t row, const Text& status)
+void DownloadPage::statusChanged(uint64_t taskId, std::size_t row, const Text& status,
+                                 std::optional<download::FailureReason> failure)
 {
     Text reason;
-    if (m_queue && (status.view() == download::status::failed || status.view() == download::status::stopped)) {
+    if (status.view() == download::status::failed || status.view() == download::status::stopped) {
         // The list holds the reason beside the status (a pause leaves none).
-        if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
-            reason = download::describe(task->failure);
+        if (!failure && m_queue) {
+            if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
+                failure = task->failure;
+        }
+        if (failure)
+            reason = download::describe(*failure);
     }
     const auto shown = m_reasons.find(taskId);
     const Text before = shown == m_reasons.end() ? Text() : shown->second;

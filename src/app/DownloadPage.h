@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -94,9 +95,10 @@ public:
 
 private:
     void apply(const download::QueueEvent& event);
-    // The row's status changed (or it was added): its failure reason, read
-    // from the list, is shown, announced once, or cleared.
-    void statusChanged(uint64_t taskId, std::size_t row, const Text& status);
+    // The row's status changed (or it was added): its failure reason (the
+    // one given, else the list's) is shown, announced once, or cleared.
+    void statusChanged(uint64_t taskId, std::size_t row, const Text& status,
+                       std::optional<download::FailureReason> failure);
 
     UiPoster m_post;
     DownloadView& m_view;
