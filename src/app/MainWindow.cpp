@@ -329,6 +329,8 @@ void MainWindow::buildDownloadPage()
     m_downloads->bind(ui::EventType::MouseMove, [this](const ui::Event& event) {
         showFailureTip(static_cast<const ui::MouseEvent&>(event).position());
     });
+    // Entering the list again, the host puts the list's own tip back.
+    m_downloads->bind(ui::EventType::MouseLeave, [this] { m_failureTipRow = -1; });
 
     m_speedLabel = &page.add<ui::UiLabel>(FloatRect {15, 610, 120, 25}, Text(), glowLook(argb(153, 0, 0, 0)));
     // The download page's own status line, where a failure says why; the look of the search page's.

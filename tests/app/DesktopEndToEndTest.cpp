@@ -211,6 +211,11 @@ TEST_F(DesktopEndToEnd, TitleReadsTheSameInWmNameAndNetWmNameAndTheIconIsSetAtEv
     XFreeStringList(list);
     XFree(name.value);
 
+    // The locale the title was written in is the desktop's, not "C".
+    const auto locale = property(window, "WM_LOCALE_NAME", XA_STRING);
+    ASSERT_TRUE(locale);
+    EXPECT_EQ(std::string(locale->begin(), locale->end()), "C.UTF-8");
+
     const auto netName = property(window, "_NET_WM_NAME", XInternAtom(m_display, "UTF8_STRING", False));
     ASSERT_TRUE(netName);
     EXPECT_EQ(std::string(netName->begin(), netName->end()), utf8Title);
@@ -298,7 +303,7 @@ TEST_F(DesktopEndToEnd, HideWaitsForATrayAndDocksInOneStartedLater)
         click(window, 340, 16);
         return eventually([] { return visibleWindows("Quorvo", true).empty(); }, 10);
     };
-    ASSERT_TRUE(eventually(minimiseHides, 20)) << "minimise did not hide the window to the new tray";
+    ASSERT_TRUE(eventually(minimiseHides, 40)) << "minimise did not hide the window to the new tray";
     click(icon, 11, 11);
     EXPECT_TRUE(eventually(windowShown)) << "the icon did not bring the window back";
 }
@@ -318,7 +323,9 @@ TEST_F(DesktopEndToEnd, ASecondStartOnTheSameSettingsShowsTheFirstAndEndsAndACra
         click(window, 340, 16);
         return eventually([] { return visibleWindows("Quorvo", true).empty(); }, 10);
     };
-    ASSERT_TRUE(eventually(minimiseHides, 20));
+    // A loaded machine may keep the window busy with its opening effect for a while.
+    ASSERT_TRUE(eventually(minimiseHides, 40)) << "minimise did not hide the window to the tray; windows named Quorvo: "
+                                               << visibleWindows("Quorvo", false).size();
 
     Quorvo second(m_executable);
     const std::optional<int> status = second.waitForExit(30s);
