@@ -324,8 +324,10 @@ TEST_F(DesktopEndToEnd, ASecondStartOnTheSameSettingsShowsTheFirstAndEndsAndACra
         return eventually([] { return visibleWindows("Quorvo", true).empty(); }, 10);
     };
     // A loaded machine may keep the window busy with its opening effect for a while.
-    ASSERT_TRUE(eventually(minimiseHides, 40)) << "minimise did not hide the window to the tray; windows named Quorvo: "
-                                               << visibleWindows("Quorvo", false).size();
+    ASSERT_TRUE(eventually(minimiseHides, 40))
+        << "minimise did not hide " << window << " to the tray; visible top-level windows named Quorvo: "
+        << ::testing::PrintToString(visibleWindows("Quorvo", true))
+        << ", all: " << ::testing::PrintToString(visibleWindows("Quorvo", false));
 
     Quorvo second(m_executable);
     const std::optional<int> status = second.waitForExit(30s);
