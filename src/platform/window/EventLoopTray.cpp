@@ -123,11 +123,17 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
     if (event.syswm.msg == nullptr) {
         return false;
     }
-    if (!wantedTrayIcons.empty() && TrayIcon::announcesTray(*event.syswm.msg)) {
-        // A tray has started (or replaced the one before): every kept icon docks in it.
+    if (const std::optional<unsigned long> tray
+        = wantedTrayIcons.empty() ? std::nullopt : TrayIcon::announcedTray(*event.syswm.msg)) {
+        // A tray has started (or replaced the one before): every kept icon
+        // docks in it, except one that asked this very tray already (it
+        // started while the icon was being put in).
         std::vector<std::uint32_t> owners;
         for (const auto& [owner, wanted] : wantedTrayIcons) {
-            owners.push_back(owner);
+            const auto icon = trayIcons.find(owner);
+            if (icon == trayIcons.end() || !icon->second->askedTray(*tray)) {
+                owners.push_back(owner);
+            }
         }
         for (const std::uint32_t owner : owners) {
             dockWanted(owner);

@@ -89,6 +89,8 @@ private:
 struct TrayIcon::X11 {
     Display* display = nullptr;
     ::Window window = 0;
+    // The tray owner the docking request went to.
+    ::Window trayOwner = 0;
     int width = iconSize;
     int height = iconSize;
 
@@ -122,6 +124,7 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
 
     auto x11 = std::make_unique<X11>();
     x11->display = display;
+    x11->trayOwner = trayOwner;
     x11->window
         = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, iconSize, iconSize, 0, 0, iconBackdrop);
     if (x11->window == 0) {
@@ -187,22 +190,30 @@ bool TrayIcon::watchForTrays(SDL_Window* any)
     return true;
 }
 
-bool TrayIcon::announcesTray(const SDL_SysWMmsg& message)
+std::optional<unsigned long> TrayIcon::announcedTray(const SDL_SysWMmsg& message)
 {
     if (message.subsystem != SDL_SYSWM_X11) {
-        return false;
+        return std::nullopt;
     }
     const XEvent& event = message.msg.x11.event;
     if (event.type != ClientMessage || event.xclient.format != 32) {
-        return false;
+        return std::nullopt;
     }
     Display* display = event.xclient.display;
     if (event.xclient.window != DefaultRootWindow(display)
         || event.xclient.message_type != XInternAtom(display, "MANAGER", False)) {
-        return false;
+        return std::nullopt;
     }
     const std::string selectionName = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
-    return static_cast<Atom>(event.xclient.data.l[1]) == XInternAtom(display, selectionName.c_str(), False);
+    if (static_cast<Atom>(event.xclient.data.l[1]) != XInternAtom(display, selectionName.c_str(), False)) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned long>(event.xclient.data.l[2]);
+}
+
+bool TrayIcon::askedTray(unsigned long trayWindow) const
+{
+    return m_x11->trayOwner == trayWindow;
 }
 
 void TrayIcon::setTooltip(const Text& tooltip)
@@ -256,6 +267,8 @@ TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
             // The tray has quit. Trays that keep icons in their save-set
             // leave the icon mapped on the root: no stray square there.
             m_wasDocked = false;
+            // A later tray may reuse the gone one's window id: the request to it is void.
+            m_x11->trayOwner = 0;
             XUnmapWindow(m_x11->display, m_x11->window);
             XFlush(m_x11->display);
             return Notice::TrayGone;
@@ -360,7 +373,12 @@ bool TrayIcon::watchForTrays(SDL_Window*)
     return false;
 }
 
-bool TrayIcon::announcesTray(const SDL_SysWMmsg&)
+std::optional<unsigned long> TrayIcon::announcedTray(const SDL_SysWMmsg&)
+{
+    return std::nullopt;
+}
+
+bool TrayIcon::askedTray(unsigned long) const
 {
     return false;
 }

@@ -35,8 +35,12 @@ public:
     // Asks for the root window's notices on `any` window's display, where a
     // starting tray announces itself (the MANAGER client message). False off X11.
     static bool watchForTrays(SDL_Window* any);
-    // The event is a tray's announcement that it now owns the tray selection.
-    static bool announcesTray(const SDL_SysWMmsg& message);
+    // When the event is a tray's announcement that it now owns the tray
+    // selection: the new owner's window.
+    static std::optional<unsigned long> announcedTray(const SDL_SysWMmsg& message);
+    // The docking request went to the tray owner `trayWindow` (it may not
+    // have taken the icon in yet), and that tray has not given it back.
+    [[nodiscard]] bool askedTray(unsigned long trayWindow) const;
 
     struct X11;
     explicit TrayIcon(std::unique_ptr<X11> x11);
