@@ -219,6 +219,9 @@ bool TrayIcon::askedTray(unsigned long trayWindow) const
 void TrayIcon::setTooltip(const Text& tooltip)
 {
     m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
+    if (m_x11->window == 0) {
+        return;
+    }
     Display* display = m_x11->display;
     const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -274,6 +277,13 @@ TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
             return Notice::TrayGone;
         }
         break;
+    case DestroyNotify:
+        // A tray that quits without keeping its icons in its save-set takes
+        // the icon window with it: nothing is left to unmap or destroy.
+        m_x11->window = 0;
+        m_x11->trayOwner = 0;
+        m_wasDocked = false;
+        return Notice::TrayGone;
     case ButtonRelease:
         if (event.xbutton.button == Button1) {
             return Notice::LeftRelease;
@@ -290,6 +300,9 @@ TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
 
 bool TrayIcon::docked() const
 {
+    if (m_x11->window == 0) {
+        return false;
+    }
     ::Window root = 0;
     ::Window parent = 0;
     ::Window* children = nullptr;
@@ -307,7 +320,8 @@ std::optional<IntRect> TrayIcon::screenBounds() const
 {
     XWindowAttributes attributes;
     // An icon the tray has not shown yet has no place on the screen.
-    if (XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0 || attributes.map_state != IsViewable) {
+    if (m_x11->window == 0 || XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0
+        || attributes.map_state != IsViewable) {
         return std::nullopt;
     }
     int x = 0;
@@ -322,7 +336,7 @@ void TrayIcon::draw()
     Display* display = m_x11->display;
     const int screen = DefaultScreen(display);
     const int depth = DefaultDepth(display, screen);
-    if (m_icon.width() == 0 || (depth != 24 && depth != 32)) {
+    if (m_x11->window == 0 || m_icon.width() == 0 || (depth != 24 && depth != 32)) {
         return;
     }
     // The icon scaled to the window the tray gave us: each target pixel is the
