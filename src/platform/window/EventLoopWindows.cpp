@@ -2,6 +2,7 @@
 
 #include "platform/window/EventLoopImpl.h"
 #include "platform/window/WindowShape.h"
+#include "platform/window/X11Properties.h"
 
 #include "runtime/Encoding.h"
 
@@ -32,6 +33,12 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     SDL_Window* sdl = SDL_CreateWindow(title.c_str(), position.x, position.y, width, height, flags);
     if (sdl == nullptr) {
         return {};
+    }
+    setX11Title(sdl, title);
+    if (!impl.wantedTrayIcons.empty()) {
+        // SDL selects the root window's property changes anew for every window
+        // it creates, which drops the notices a starting tray sends.
+        TrayIcon::watchForTrays(sdl);
     }
     auto record = std::make_unique<WindowRecord>();
     record->id = WindowId {impl.nextWindowId++};
@@ -194,7 +201,9 @@ bool EventLoop::setTitle(WindowId window, const Text& title)
     if (record == nullptr) {
         return false;
     }
-    SDL_SetWindowTitle(record->sdl.get(), encoding::toUtf8(title.view()).c_str());
+    const std::string utf8 = encoding::toUtf8(title.view());
+    SDL_SetWindowTitle(record->sdl.get(), utf8.c_str());
+    setX11Title(record->sdl.get(), utf8);
     return true;
 }
 
@@ -232,6 +241,22 @@ bool EventLoop::setIcon(WindowId window, const PixelView& icon)
     for (int y = 0; y < icon.height; ++y) {
         std::copy_n(icon.row(y), icon.width, &record->icon.at(0, y));
     }
+    return true;
+}
+
+bool EventLoop::setIcons(WindowId window, std::span<const PixelView> icons)
+{
+    const PixelView* largest = nullptr;
+    for (const PixelView& icon : icons) {
+        if (icon.valid() && (largest == nullptr || icon.width * icon.height > largest->width * largest->height)) {
+            largest = &icon;
+        }
+    }
+    if (largest == nullptr || !setIcon(window, *largest)) {
+        return false;
+    }
+    // SDL gives the system one size; X11 desktops take them all.
+    setX11Icons(m_impl->find(window)->sdl.get(), icons);
     return true;
 }
 

@@ -89,6 +89,8 @@ private:
 struct TrayIcon::X11 {
     Display* display = nullptr;
     ::Window window = 0;
+    // The tray owner the docking request went to.
+    ::Window trayOwner = 0;
     int width = iconSize;
     int height = iconSize;
 
@@ -122,6 +124,7 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
 
     auto x11 = std::make_unique<X11>();
     x11->display = display;
+    x11->trayOwner = trayOwner;
     x11->window
         = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, iconSize, iconSize, 0, 0, iconBackdrop);
     if (x11->window == 0) {
@@ -167,9 +170,58 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     return tray;
 }
 
+bool TrayIcon::watchForTrays(SDL_Window* any)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (any == nullptr || SDL_GetWindowWMInfo(any, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    Display* display = info.info.x11.display;
+    const ::Window root = DefaultRootWindow(display);
+    // Added to what SDL itself selects on the root, not instead of it.
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(display, root, &attributes);
+    if ((attributes.your_event_mask & StructureNotifyMask) == 0) {
+        XSelectInput(display, root, attributes.your_event_mask | StructureNotifyMask);
+        XFlush(display);
+    }
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    return true;
+}
+
+std::optional<unsigned long> TrayIcon::announcedTray(const SDL_SysWMmsg& message)
+{
+    if (message.subsystem != SDL_SYSWM_X11) {
+        return std::nullopt;
+    }
+    const XEvent& event = message.msg.x11.event;
+    if (event.type != ClientMessage || event.xclient.format != 32) {
+        return std::nullopt;
+    }
+    Display* display = event.xclient.display;
+    if (event.xclient.window != DefaultRootWindow(display)
+        || event.xclient.message_type != XInternAtom(display, "MANAGER", False)) {
+        return std::nullopt;
+    }
+    const std::string selectionName = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+    if (static_cast<Atom>(event.xclient.data.l[1]) != XInternAtom(display, selectionName.c_str(), False)) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned long>(event.xclient.data.l[2]);
+}
+
+bool TrayIcon::askedTray(unsigned long trayWindow) const
+{
+    return m_x11->trayOwner == trayWindow;
+}
+
 void TrayIcon::setTooltip(const Text& tooltip)
 {
     m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
+    if (m_x11->window == 0) {
+        return;
+    }
     Display* display = m_x11->display;
     const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -218,11 +270,20 @@ TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
             // The tray has quit. Trays that keep icons in their save-set
             // leave the icon mapped on the root: no stray square there.
             m_wasDocked = false;
+            // A later tray may reuse the gone one's window id: the request to it is void.
+            m_x11->trayOwner = 0;
             XUnmapWindow(m_x11->display, m_x11->window);
             XFlush(m_x11->display);
             return Notice::TrayGone;
         }
         break;
+    case DestroyNotify:
+        // A tray that quits without keeping its icons in its save-set takes
+        // the icon window with it: nothing is left to unmap or destroy.
+        m_x11->window = 0;
+        m_x11->trayOwner = 0;
+        m_wasDocked = false;
+        return Notice::TrayGone;
     case ButtonRelease:
         if (event.xbutton.button == Button1) {
             return Notice::LeftRelease;
@@ -239,6 +300,9 @@ TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg& message)
 
 bool TrayIcon::docked() const
 {
+    if (m_x11->window == 0) {
+        return false;
+    }
     ::Window root = 0;
     ::Window parent = 0;
     ::Window* children = nullptr;
@@ -256,7 +320,8 @@ std::optional<IntRect> TrayIcon::screenBounds() const
 {
     XWindowAttributes attributes;
     // An icon the tray has not shown yet has no place on the screen.
-    if (XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0 || attributes.map_state != IsViewable) {
+    if (m_x11->window == 0 || XGetWindowAttributes(m_x11->display, m_x11->window, &attributes) == 0
+        || attributes.map_state != IsViewable) {
         return std::nullopt;
     }
     int x = 0;
@@ -271,7 +336,7 @@ void TrayIcon::draw()
     Display* display = m_x11->display;
     const int screen = DefaultScreen(display);
     const int depth = DefaultDepth(display, screen);
-    if (m_icon.width() == 0 || (depth != 24 && depth != 32)) {
+    if (m_x11->window == 0 || m_icon.width() == 0 || (depth != 24 && depth != 32)) {
         return;
     }
     // The icon scaled to the window the tray gave us: each target pixel is the
@@ -315,6 +380,21 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window*, const PixelView&, const Te
 TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg&)
 {
     return Notice::Nothing;
+}
+
+bool TrayIcon::watchForTrays(SDL_Window*)
+{
+    return false;
+}
+
+std::optional<unsigned long> TrayIcon::announcedTray(const SDL_SysWMmsg&)
+{
+    return std::nullopt;
+}
+
+bool TrayIcon::askedTray(unsigned long) const
+{
+    return false;
 }
 
 void TrayIcon::setTooltip(const Text& tooltip)

@@ -32,6 +32,16 @@ public:
     // Null when the window is not on X11 or no tray owner exists; `whyNot` says why.
     static std::unique_ptr<TrayIcon> dock(SDL_Window* owner, const PixelView& icon, const Text& tooltip,
                                           std::string& whyNot);
+    // Asks for the root window's notices on `any` window's display, where a
+    // starting tray announces itself (the MANAGER client message). False off X11.
+    static bool watchForTrays(SDL_Window* any);
+    // When the event is a tray's announcement that it now owns the tray
+    // selection: the new owner's window.
+    static std::optional<unsigned long> announcedTray(const SDL_SysWMmsg& message);
+    // The docking request went to the tray owner `trayWindow` (it may not
+    // have taken the icon in yet), and that tray has not given it back.
+    [[nodiscard]] bool askedTray(unsigned long trayWindow) const;
+
     struct X11;
     explicit TrayIcon(std::unique_ptr<X11> x11);
     ~TrayIcon();
