@@ -7,6 +7,7 @@
 // final name atomically once the body has been read to its end.
 
 #include "download/AbortFlag.h"
+#include "download/FailureReason.h"
 #include "runtime/Text.h"
 
 #include <chrono>
@@ -37,6 +38,11 @@ struct TransferReply {
     long status = 0;  // the HTTP status; 0 when no reply came
     // The wait a 429 or 503 reply asked for with Retry-After.
     std::optional<std::chrono::seconds> retryAfter;
+    // The partial file ended longer than it was when the call began: the
+    // attempt moved the song closer to done.
+    bool advanced = false;
+    // Why the transfer failed (None when it completed or was aborted).
+    FailureReason failure;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's
@@ -45,8 +51,9 @@ using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
 
 struct TransferSettings {
     std::chrono::milliseconds connect {15000};
-    // A transfer that moves fewer than stallBytes in this long has failed.
-    std::chrono::milliseconds stall {60000};
+    // A transfer that averages under stallBytesPerSecond over this long has
+    // failed, unless the user's own limit is what holds it there.
+    std::chrono::milliseconds stall {30000};
     // A FLAC is decoded and its audio compared with the MD5 it carries before
     // it gets its name. Off, sizes and the partial file's identity still hold.
     bool checkFlacAudio = true;
@@ -57,7 +64,14 @@ inline constexpr std::size_t transferReadBytes = 10240;
 // Reports and rate quotas are per window of this length.
 inline constexpr std::chrono::milliseconds progressWindow {1000};
 inline constexpr int64_t bytesPerKB = 1024;
-inline constexpr int64_t stallBytes = 1024;
+inline constexpr int64_t stallBytesPerSecond = 1024;
+
+// A limit beyond any link (about 1 PB/s) is no different from this one; it
+// keeps limit × 1024 and the read arithmetic far from overflowing.
+inline constexpr int64_t largestLimitKBps = int64_t {1} << 40;
+// The byte quota of one window for a limit in KB/s: 0 (no limit) for 0 or a
+// negative limit, the largest limit for anything above it.
+int64_t limitBytesPerWindow(int64_t limitKBps);
 
 // The request header lines, without a trailing line break; with a resume
 // offset above 0 the block ends with "\r\nRange:bytes=" offset "-".

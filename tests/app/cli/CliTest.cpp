@@ -141,6 +141,17 @@ TEST_F(CliTest, SearchWithDirLeavesOutSongsAlreadyThere)
     EXPECT_NE(run({"search", "Paper Lanterns"}).out.find("\t9900002\n"), std::string::npos);
 }
 
+// Getting a song that is already there again is no bad usage: nothing is left to do.
+TEST_F(CliTest, GettingSongsThatAreAllThereAlreadySaysSoAndSucceeds)
+{
+    ASSERT_EQ(run({"get", "Paper Lanterns", "--all", "--dir", saveDir()}).exitStatus, 0);
+    for (const char* choice : {"--pick=1", "--all"}) {
+        const Outcome again = run({"get", "Paper Lanterns", choice, "--dir", saveDir()});
+        EXPECT_EQ(again.exitStatus, 0) << choice << again.err;
+        EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;
+    }
+}
+
 TEST_F(CliTest, BadCommandLinesExitTwo)
 {
     EXPECT_EQ(run({"get", "Paper"}).exitStatus, 2);  // neither --pick nor --all
