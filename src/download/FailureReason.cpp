@@ -42,6 +42,8 @@ Text describe(const FailureReason& reason)
         return Text("the server stopped sending");
     case FailureKind::DamagedFile:
         return Text("damaged file");
+    case FailureKind::EmptyReply:
+        return Text("the server sent an empty file");
     case FailureKind::EncodedReply:
         return Text("the server's encoding could not be decoded");
     case FailureKind::BusyElsewhere:

@@ -18,6 +18,7 @@ enum class FailureKind {
     NoAnswer,          // no connection, or no reply before the time limit
     ServerStopped,     // the server stopped sending before the end (reset, stall, short body)
     DamagedFile,       // the file fails its own checksum or is not the size promised
+    EmptyReply,        // the server answered with no song at all (an empty body)
     EncodedReply,      // the server sent an encoding that could not be decoded
     BusyElsewhere,     // another process is downloading the same song
     NoLink,            // the service gave no link for the song

@@ -252,9 +252,8 @@ private:
         // An error page is not the song; nor is "204 No Content".
         if (status < 200 || status > 299 || status == 204)
             return reject(because(FailureKind::HttpStatus, status));
-        // Without a length there is no telling whether the body is complete;
-        // and a song is never empty.
-        if (contentLength <= 0)
+        // Without a length there is no telling whether the body is complete.
+        if (contentLength < 0)
             return reject(because(FailureKind::ServerStopped));
 
         if (status == 206) {
@@ -268,6 +267,9 @@ private:
             m_resumed = false;
         }
         m_total = m_offset + contentLength - static_cast<int64_t>(m_proof.size());
+        // A song is never empty: such a reply replaces nothing and finishes nothing.
+        if (m_total <= 0)
+            return reject(because(FailureKind::EmptyReply));
         if (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
             return m_offset > 0 ? restartFromZero() : reject(because(FailureKind::DamagedFile));
         // Starting over: what the partial file holds stays until the new body has caught up with it.

@@ -28,7 +28,7 @@ TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
     // the pause: a server that drops the connection every few megabytes still
     // gets the song through, each attempt resuming where the last one ended.
     int64_t fruitless = 0;
-    for (int64_t retry = 1; result == TransferResult::Failed; ++retry) {
+    for (int64_t retry = 1; m_retries > 0 && result == TransferResult::Failed; ++retry) {
         fruitless = last.advanced ? 0 : fruitless + 1;
         if (fruitless > m_retries)
             break;

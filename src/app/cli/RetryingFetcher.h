@@ -4,7 +4,8 @@
 // a pause that doubles each time (1 s, 2 s, 4 s ... by default) or the longer
 // wait a busy server asked for with Retry-After, and resumes from the
 // partial file the failed attempt left. An attempt that grew the partial file
-// is not counted and starts the pauses over from the first. The window's worker never retries on
+// is not counted and starts the pauses over from the first (with --retries 0
+// nothing is tried again). The window's worker never retries on
 // its own; this wraps the real fetcher for quorvo-cli only, which also uses
 // it to say why a song failed.
 

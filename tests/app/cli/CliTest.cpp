@@ -163,7 +163,7 @@ TEST_F(CliTest, BadCommandLinesExitTwo)
     EXPECT_EQ(run({"search", "Paper", "--all"}).exitStatus, 2);
     EXPECT_EQ(run({"search", "Paper", "--keep-going"}).exitStatus, 2);
     EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "-1"}).exitStatus, 2);
-    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "11"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "1001"}).exitStatus, 2);
     // What was typed is echoed escaped.
     const Outcome odd = run({"--bad\x1B[2J"});
     EXPECT_EQ(odd.exitStatus, 2);
