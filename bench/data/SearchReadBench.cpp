@@ -5,6 +5,7 @@
 #include "ReferenceServer.h"
 #include "data/XmlDocument.h"
 #include "net/HttpClient.h"
+#include "service/HighlightMarkup.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
@@ -25,9 +26,12 @@ const Bytes& searchReply()
 {
     static const Bytes reply = [] {
         quorvo::test::ReferenceServer server;
-        const Bytes body = HttpClient::request(
-            Text(server.baseUrl()
-                 + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml"));
+        const Bytes body
+            = HttpClient::request(
+                  Text(server.baseUrl()
+                       + "/v1/restserver/"
+                         "vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml"))
+                  .body;
         XmlDocument check;
         const auto list = check.load(body) ? check.getNodeByPath("<#0/song_list/") : std::nullopt;
         if (!list || list->children.size() != 60) {
@@ -56,9 +60,9 @@ void searchRead(benchmark::State& state)
         for (const int song : songs) {
             const auto field
                 = [&](std::string_view name) { return document.valueOf(document.resolveStep(song, name)); };
-            const Text title = HttpClient::stripHighlightMarkup(field("title"));
-            const Text album = HttpClient::stripHighlightMarkup(field("album_title"));
-            const Text artist = HttpClient::stripHighlightMarkup(field("author"));
+            const Text title = quorvo::service::stripHighlightMarkup(field("title"));
+            const Text album = quorvo::service::stripHighlightMarkup(field("album_title"));
+            const Text artist = quorvo::service::stripHighlightMarkup(field("author"));
             const Text id(field("song_id"));
             const Text lyric = base + field("lrclink");
             const auto rates = quorvo::text::split(field("all_rate"), ",");

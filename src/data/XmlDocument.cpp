@@ -606,9 +606,9 @@ bool XmlDocument::parseOwnText(bool quoteAware)
             ++counter;
             OpenElement& element = open.back();
             const auto first = openChildren.begin() + static_cast<std::ptrdiff_t>(element.childStart);
-            NodeRecord& record
-                = nodes.emplace_back(nameRef(element.name), valueRef(element), std::move(element.attributes),
-                                     std::vector<int>(first, openChildren.end()), 0, counter);
+            NodeRecord& record = nodes.emplace_back(
+                NodeRecord {nameRef(element.name), valueRef(element), std::move(element.attributes),
+                            std::vector<int>(first, openChildren.end()), 0, counter});
             openChildren.erase(first, openChildren.end());
             open.pop_back();
             openChildren.push_back(counter);

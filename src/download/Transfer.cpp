@@ -23,41 +23,6 @@ using Clock = std::chrono::steady_clock;
 // Without a limit, received bytes are written in pieces of about this size.
 constexpr std::size_t coalescedWriteBytes = 256 * 1024;
 
-// A field of ASCII digits and nothing else.
-std::optional<int64_t> parseDecimal(std::string_view digits)
-{
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    return numbers::toInteger(digits);
-}
-
-// "Content-Range: bytes 100-199/200" or "bytes */200".
-struct ContentRange {
-    std::optional<int64_t> start;
-    std::optional<int64_t> completeLength;
-};
-
-ContentRange parseContentRange(std::string_view value)
-{
-    ContentRange range;
-    const std::string trimmed = text::trim(value).str();
-    std::string_view rest = trimmed;
-    if (!text::startsWith(rest, "bytes", CaseSensitivity::Insensitive))
-        return range;
-    rest.remove_prefix(5);
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '='))
-        rest.remove_prefix(1);
-    const std::size_t slash = rest.find('/');
-    if (slash == std::string_view::npos)
-        return range;
-    range.completeLength = parseDecimal(rest.substr(slash + 1));
-    const std::string_view span = rest.substr(0, slash);
-    const std::size_t dash = span.find('-');
-    if (dash != std::string_view::npos)
-        range.start = parseDecimal(span.substr(0, dash));
-    return range;
-}
-
 // libcurl's receive buffer. The loop below still works in 10240-byte reads
 // (quota, reports and the abort test happen between them); a larger socket
 // read only saves system calls: with 10240-byte receives an unlimited
@@ -136,6 +101,8 @@ public:
         net::StreamSettings settings;
         settings.connectTimeout = m_settings.connect;
         settings.receiveBufferBytes = receiveBufferBytes(m_limit);
+        // What the server encoded is stored decoded: the song, never its gzip.
+        settings.decodeContent = true;
         net::StreamHandlers handlers;
         handlers.reply = [this](const net::StreamReply& reply) { return beginBody(reply); };
         handlers.body = [this](std::string_view bytes) { return deliver(bytes); };
@@ -143,7 +110,13 @@ public:
         handlers.idle = [this] { return keepsMoving(Clock::now()); };
         m_stallMark = {Clock::now(), 0};
 
-        const net::StreamEnd end = net::streamRequest(plan, settings, handlers);
+        const net::StreamResult result = net::streamRequest(plan, settings, handlers);
+        const net::StreamEnd end = result.end;
+        if (result.error == net::HttpError::Decoding)
+            m_failure = because(FailureKind::EncodedReply);
+        // An encoded reply's length counts encoded bytes: the song's is what decoded.
+        if (end == net::StreamEnd::Completed && m_encoded && m_total == 0)
+            m_total = m_done;
         // What arrived before the end (an abort, a broken connection) stays for a resume.
         if (!m_writeFailed && !writePending())
             diskFailed();
@@ -160,6 +133,9 @@ public:
         }
         if (m_abortFlag.isRaised())
             return Outcome::Aborted;
+        // Read to its end, but not the size promised (a decoded body).
+        if (end == net::StreamEnd::Completed && m_bodyBegun && m_failure.empty())
+            m_failure = because(FailureKind::DamagedFile);
         if (m_failure.empty())
             m_failure = because(m_bodyBegun ? FailureKind::ServerStopped : FailureKind::NoAnswer);
         return Outcome::Failed;
@@ -174,8 +150,12 @@ private:
     {
         if (!m_file.settle())
             return diskFailed(), Outcome::Failed;
-        // Never a name for a file of another size than promised, nor for nothing.
-        if (m_total <= 0 || m_file.size() != m_total
+        if (m_total <= 0) {
+            m_failure = because(FailureKind::EmptyReply);
+            return Outcome::Failed;
+        }
+        // Never a name for a file of another size than promised.
+        if (m_file.size() != m_total
             || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)) {
             m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Failed;
@@ -216,14 +196,14 @@ private:
     [[nodiscard]] bool isAppendable(const net::StreamReply& reply) const
     {
         const int64_t rangeFrom = m_offset - static_cast<int64_t>(m_proof.size());
-        if (!m_contentRange.start || *m_contentRange.start != rangeFrom || !m_contentRange.completeLength)
+        if (!m_contentRange || m_contentRange->first != rangeFrom || m_contentRange->completeLength < 0)
             return false;
-        const int64_t total = *m_contentRange.completeLength;
+        const int64_t total = m_contentRange->completeLength;
         if (reply.contentLength != total - rangeFrom || total < m_offset || (knownSize() > 0 && total != knownSize()))
             return false;
         if (m_stored) {
-            const std::optional<Text> tag = net::headerField(reply.headers.view(), "ETag");
-            const std::optional<Text> modified = net::headerField(reply.headers.view(), "Last-Modified");
+            const std::optional<Text> tag = reply.headers.get("ETag");
+            const std::optional<Text> modified = reply.headers.get("Last-Modified");
             if (!m_stored->entityTag.empty() && tag && *tag != m_stored->entityTag)
                 return false;
             if (!m_stored->lastModified.empty() && modified && *modified != m_stored->lastModified)
@@ -240,10 +220,9 @@ private:
         const long status = reply.status;
         m_reply.status = status;
         if (status == 429 || status == 503)
-            m_reply.retryAfter = net::retryAfterOf(reply.headers.view());
+            m_reply.retryAfter = net::retryAfterOf(reply.headers);
         const int64_t contentLength = reply.contentLength;
-        if (const std::optional<Text> range = net::headerField(reply.headers.view(), "Content-Range"))
-            m_contentRange = parseContentRange(range->view());
+        m_contentRange = reply.contentRange;
 
         if (status == 416) {
             m_rangeNotSatisfiable = true;
@@ -256,9 +235,11 @@ private:
         if (contentLength < 0)
             return reject(because(FailureKind::ServerStopped));
 
+        m_encoded = !reply.contentEncoding.empty();
         if (status == 206) {
-            // Only an answer to our own range, exactly as asked, is a part of the song.
-            if (m_offset == 0 || !isAppendable(reply))
+            // Only an answer to our own range, exactly as asked, is a part of
+            // the song; an encoded part counts bytes of the encoding, not of the song.
+            if (m_offset == 0 || m_encoded || !isAppendable(reply))
                 return restartFromZero();
         } else if (m_offset > 0) {
             // The server ignored the range and sends the whole file.
@@ -266,20 +247,23 @@ private:
             m_proof.clear();
             m_resumed = false;
         }
-        m_total = m_offset + contentLength - static_cast<int64_t>(m_proof.size());
+        // Decoded, the song's size is the link's; without one it is known at the end.
+        m_total = m_encoded ? m_identity.expectedSize
+                            : m_offset + contentLength - static_cast<int64_t>(m_proof.size());
         // A song is never empty: such a reply replaces nothing and finishes nothing.
-        if (m_total <= 0)
+        if ((m_encoded ? contentLength : m_total) <= 0)
             return reject(because(FailureKind::EmptyReply));
-        if (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
+        if (!m_encoded && m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
             return m_offset > 0 ? restartFromZero() : reject(because(FailureKind::DamagedFile));
+        m_encodedLength = m_encoded ? contentLength : 0;
         // Starting over: what the partial file holds stays until the new body has caught up with it.
         if (m_offset == 0 && !m_file.beginReplacement())
             return diskFailed();
         PartialIdentity identity;
         identity.songId = m_identity.songId;
         identity.size = m_total;
-        identity.entityTag = net::headerField(reply.headers.view(), "ETag").value_or(Text());
-        identity.lastModified = net::headerField(reply.headers.view(), "Last-Modified").value_or(Text());
+        identity.entityTag = reply.headers.get("ETag").value_or(Text());
+        identity.lastModified = reply.headers.get("Last-Modified").value_or(Text());
         // Refused on a file system without extended attributes: a later
         // resume then proves the partial file's tail against the server.
         static_cast<void>(m_file.setIdentity(identity));
@@ -438,6 +422,9 @@ private:
 
     void report(int64_t done, int64_t total) const
     {
+        // An encoded reply of unknown size: its encoded length is the best guess until the end.
+        if (total <= 0 && m_encoded)
+            total = std::max(done, m_encodedLength);
         if (m_progress)
             m_progress(done, total);
     }
@@ -448,8 +435,8 @@ private:
     // cannot be resumed and starts over.
     Outcome settleUnsatisfiableRange()
     {
-        const std::optional<int64_t> length = m_contentRange.completeLength;
-        if (m_offset > 0 && length && *length == m_offset && (knownSize() == 0 || knownSize() == m_offset)) {
+        const int64_t length = m_contentRange ? m_contentRange->completeLength : -1;
+        if (m_offset > 0 && length == m_offset && (knownSize() == 0 || knownSize() == m_offset)) {
             m_total = m_offset;
             report(m_offset, m_offset);
             return finish();
@@ -481,7 +468,7 @@ private:
     // much of it the reply has matched so far.
     std::string m_proof;
     std::size_t m_proofSeen = 0;
-    ContentRange m_contentRange;
+    std::optional<net::ContentRange> m_contentRange;
     StallMark m_stallMark;
     int64_t m_offset = 0;
     int64_t m_done = 0;
@@ -489,6 +476,8 @@ private:
     int64_t m_windowBytes = 0;
     std::size_t m_readFill = 0;
     std::optional<Clock::time_point> m_lastReport;
+    int64_t m_encodedLength = 0;
+    bool m_encoded = false;  // libcurl decodes the reply's Content-Encoding
     bool m_resumed = false;
     bool m_bodyBegun = false;
     bool m_rejected = false;

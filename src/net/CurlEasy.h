@@ -4,12 +4,14 @@
 // outside it): the handle owners, the once-per-process set-up, and the one
 // place where options are set and every result is checked.
 
+#include "net/HttpResponse.h"
 #include "net/RequestPlan.h"
 
 #include <curl/curl.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quorvo::net::curl {
 
@@ -60,5 +62,34 @@ bool buildHeaderList(const RequestPlan& plan, HeaderList& list);
 // redirects, proxy, server logon and method. `headers` must outlive the
 // transfer.
 void applyPlan(Options& options, const RequestPlan& plan, const HeaderList& headers);
+
+// What a libcurl result means to the caller.
+HttpError errorOf(CURLcode code);
+
+// The head of the final reply, collected from libcurl's header callback line
+// by line: an interim reply (100 Continue) or a redirect is replaced by the
+// reply that follows it. The whole head stream is capped.
+class ReplyHead {
+public:
+    static constexpr std::size_t maximumBytes = HttpClient::responseHeaderLimit;
+
+    // False once the head stream has passed maximumBytes.
+    bool take(std::string_view line);
+
+    [[nodiscard]] bool complete() const { return m_complete; }
+    [[nodiscard]] bool tooLarge() const { return m_tooLarge; }
+    [[nodiscard]] const HttpHeaders& headers() const { return m_headers; }
+    [[nodiscard]] const Text& statusLine() const { return m_statusLine; }
+    // The lines of the final head, each ended by CR LF, the blank line last.
+    [[nodiscard]] const std::string& raw() const { return m_raw; }
+
+private:
+    HttpHeaders m_headers;
+    Text m_statusLine;
+    std::string m_raw;
+    std::size_t m_streamBytes = 0;
+    bool m_complete = false;
+    bool m_tooLarge = false;
+};
 
 }  // namespace quorvo::net::curl

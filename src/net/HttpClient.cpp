@@ -8,6 +8,7 @@
 #include "net/CurlEasy.h"
 #include "net/RequestPlan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -16,8 +17,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Past this the header stream is an attack, not a header block.
-constexpr std::size_t maximumHeaderStreamBytes = 1024 * 1024;
+// How long the loop waits on the network before it looks at the limits and
+// the abort hook again.
 constexpr int pollIntervalMs = 20;
 
 // What the callbacks learn while the transfer runs.
@@ -33,8 +34,7 @@ struct Transfer {
     bool deadlinePassed = false;
     bool oversized = false;
     curl_off_t uploaded = 0;
-    std::string headerBlock;  // current response, lines ended by CR LF
-    std::size_t headerStreamBytes = 0;
+    curl::ReplyHead head;
     Bytes body;
 
     [[nodiscard]] long msSince(Clock::time_point from) const
@@ -51,26 +51,15 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
     transfer.lastActivity = Clock::now();
-    transfer.headerStreamBytes += length;
-    if (transfer.headerStreamBytes > maximumHeaderStreamBytes) {
+    if (!transfer.head.take(std::string_view(data, length))) {
         return 0;
     }
-    std::string_view line(data, length);
-    if (line.starts_with("HTTP/")) {
-        // A new response (informational, redirect, authentication retry):
-        // only the final one counts.
-        transfer.headerBlock.clear();
+    if (!transfer.head.complete()) {
+        // A new response (informational, redirect, authentication retry) may
+        // follow a finished one: only the final one counts.
         transfer.headersComplete = false;
         transfer.body.clear();
-    }
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-        line.remove_suffix(1);
-    }
-    if (transfer.headerBlock.size() <= HttpClient::responseHeaderLimit) {
-        transfer.headerBlock.append(line);
-        transfer.headerBlock.append("\r\n");
-    }
-    if (line.empty()) {
+    } else if (!transfer.headersComplete) {
         transfer.headersComplete = true;
         transfer.bodyStarted = Clock::now();
     }
@@ -116,10 +105,13 @@ int onProgress(void* user, curl_off_t /*downloadTotal*/, curl_off_t /*downloaded
 }
 
 // Why the loop stopped the transfer itself, if it did.
-enum class Stop { None, Deadline, TimedOut };
+enum class Stop { None, Deadline, TimedOut, Aborted };
 
-Stop checkLimits(Transfer& transfer)
+Stop checkLimits(Transfer& transfer, const std::function<bool()>& abort)
 {
+    if (abort && abort()) {
+        return Stop::Aborted;
+    }
     if (transfer.pastDeadline()) {
         transfer.deadlinePassed = true;
         return Stop::Deadline;
@@ -138,31 +130,46 @@ Stop checkLimits(Transfer& transfer)
 }
 
 struct Outcome {
-    bool completed = false;  // a final response came and its body was read to the end
+    HttpError error = HttpError::None;
+    long status = 0;
     Transfer transfer;
 };
 
-Outcome perform(const net::RequestPlan& plan)
+HttpError errorOf(Stop stop)
 {
-    Outcome outcome;
+    switch (stop) {
+    case Stop::None:
+        return HttpError::None;
+    case Stop::Deadline:
+    case Stop::TimedOut:
+        return HttpError::Timeout;
+    case Stop::Aborted:
+        return HttpError::Aborted;
+    }
+    return HttpError::Network;
+}
+
+void perform(const RequestPlan& plan, const std::function<bool()>& abort, Outcome& outcome)
+{
     Transfer& transfer = outcome.transfer;
     transfer.totalMs = plan.totalMs;
     transfer.phaseMs = plan.phaseMs;
     transfer.bodyLimit = plan.bodyLimit;
+    outcome.error = HttpError::InvalidRequest;
 
-    const net::curl::EasyHandle easy(curl_easy_init());
-    const net::curl::MultiHandle multi(curl_multi_init());
+    const curl::EasyHandle easy(curl_easy_init());
+    const curl::MultiHandle multi(curl_multi_init());
     if (!easy || !multi) {
-        return outcome;
+        return;
     }
     CURL* handle = easy.get();
 
-    net::curl::HeaderList headers;
-    if (!net::curl::buildHeaderList(plan, headers)) {
-        return outcome;
+    curl::HeaderList headers;
+    if (!curl::buildHeaderList(plan, headers)) {
+        return;
     }
-    net::curl::Options options(handle);
-    net::curl::applyPlan(options, plan, headers);
+    curl::Options options(handle);
+    curl::applyPlan(options, plan, headers);
     options.set(CURLOPT_CONNECTTIMEOUT_MS, plan.phaseMs)
         .set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(plan.bodyLimit))
         .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
@@ -175,26 +182,23 @@ Outcome perform(const net::RequestPlan& plan)
         .set(CURLOPT_XFERINFOFUNCTION, &onProgress)
         .set(CURLOPT_XFERINFODATA, &transfer)
         .set(CURLOPT_NOPROGRESS, 0L);
-    if (!options.ok()) {
-        return outcome;
-    }
-
-    if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
-        return outcome;
+    if (!options.ok() || curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
+        return;
     }
     transfer.started = Clock::now();
     transfer.lastActivity = transfer.started;
     Stop stop = Stop::None;
+    bool multiFailed = false;
     int running = 1;
     while (running > 0) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-            stop = Stop::TimedOut;
+            multiFailed = true;
             break;
         }
         if (running == 0) {
             break;
         }
-        stop = checkLimits(transfer);
+        stop = checkLimits(transfer, abort);
         if (stop != Stop::None) {
             break;
         }
@@ -209,54 +213,90 @@ Outcome perform(const net::RequestPlan& plan)
             finished = true;
         }
     }
+    if (transfer.headersComplete) {
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &outcome.status);
+    }
     curl_multi_remove_handle(multi.get(), handle);
     if (transfer.pastDeadline()) {
         // Checked once more after the last read, as every read is.
         transfer.deadlinePassed = true;
     }
-    outcome.completed = stop == Stop::None && finished && result == CURLE_OK && transfer.headersComplete
-        && !transfer.deadlinePassed && !transfer.oversized;
-    return outcome;
+
+    if (stop != Stop::None) {
+        outcome.error = errorOf(stop);
+    } else if (transfer.deadlinePassed) {
+        outcome.error = HttpError::Timeout;
+    } else if (transfer.oversized || transfer.head.tooLarge()) {
+        outcome.error = HttpError::TooLarge;
+    } else if (multiFailed || !finished) {
+        outcome.error = HttpError::Network;
+    } else if (result != CURLE_OK) {
+        outcome.error = curl::errorOf(result);
+    } else if (!transfer.headersComplete) {
+        outcome.error = HttpError::Protocol;
+    } else {
+        outcome.error = HttpError::None;
+    }
+}
+
+// Waits for one of the server's connection slots, asking the abort hook
+// between short waits.
+ConnectionLimit::Slot acquireSlot(const std::string& server, long waitMs, const std::function<bool()>& abort)
+{
+    const auto until = Clock::now() + std::chrono::milliseconds(waitMs);
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        auto slot = ConnectionLimit::processWide().acquire(
+            server, std::clamp(left, std::chrono::milliseconds(0), std::chrono::milliseconds(pollIntervalMs)));
+        if (slot.held() || left.count() <= 0 || (abort && abort())) {
+            return slot;
+        }
+    }
 }
 
 }  // namespace
 
-Bytes HttpClient::request(const Text& url, const HttpOptions& options, HttpExchange* exchange)
+HttpResponse HttpClient::request(const Text& url, const HttpOptions& options)
 {
-    net::curl::initialiseOnce();
-    HttpExchange local;
-    HttpExchange& out = exchange != nullptr ? *exchange : local;
-    out = HttpExchange {};
+    curl::initialiseOnce();
+    HttpResponse response;
 
-    const net::RequestPlan plan = net::planRequest(url, options);
+    const RequestPlan plan = planRequest(url, options);
     if (!plan.valid) {
-        out.sentHeaders = options.headers;
-        return {};
+        response.sentHeaders = options.headers;
+        response.error = HttpError::InvalidRequest;
+        return response;
     }
-    out.sentHeaders = plan.headerBlock;
+    response.sentHeaders = plan.headerBlock;
+    if (options.abort && options.abort()) {
+        response.error = HttpError::Aborted;
+        return response;
+    }
 
     const std::string server
         = (plan.secure ? "https://" : "http://") + plan.host.str() + ":" + std::to_string(plan.port);
-    const auto slot = net::ConnectionLimit::processWide().acquire(server, std::chrono::milliseconds(plan.phaseMs));
+    const auto slot = acquireSlot(server, plan.phaseMs, options.abort);
     if (!slot.held()) {
-        out.responseHeaders = Text(std::string(responseHeaderLimit, ' '));
-        return {};
+        response.error = options.abort && options.abort() ? HttpError::Aborted : HttpError::Timeout;
+        return response;
     }
 
-    Outcome outcome = perform(plan);
-    const Transfer& transfer = outcome.transfer;
-    // A header block that does not fit the 4096-byte buffer is not returned,
-    // and neither is one that never arrived: both leave the buffer's blanks.
-    if (transfer.headersComplete && transfer.headerBlock.size() < responseHeaderLimit) {
-        out.responseHeaders = Text(transfer.headerBlock);
-    } else {
-        out.responseHeaders = Text(std::string(responseHeaderLimit, ' '));
+    Outcome outcome;
+    perform(plan, options.abort, outcome);
+    Transfer& transfer = outcome.transfer;
+    response.error = outcome.error;
+    // The final reply's head, whenever one came whole; the body only when
+    // the exchange completed.
+    if (transfer.headersComplete) {
+        response.status = outcome.status;
+        response.statusLine = transfer.head.statusLine();
+        response.headers = transfer.head.headers();
+        response.cookies = cookiesFromResponseHeaders(Text(transfer.head.raw()));
     }
-    out.cookies = net::cookiesFromResponseHeaders(out.responseHeaders);
-    if (!outcome.completed) {
-        return {};
+    if (response.error == HttpError::None) {
+        response.body = std::move(transfer.body);
     }
-    return std::move(outcome.transfer.body);
+    return response;
 }
 
 }  // namespace quorvo::net

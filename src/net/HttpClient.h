@@ -4,9 +4,11 @@
 // helpers the exchange needs. Nothing is kept between calls except the
 // process-wide limit of connections per server.
 
+#include "net/HttpResponse.h"
 #include "runtime/Text.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace quorvo::net {
@@ -24,15 +26,15 @@ struct HttpOptions {
     int timeoutSeconds = 15;  // whole exchange; zero or negative means 15
     Text cookies;             // "name=value;" items, sent after "Cookie: "
     bool allowRedirect = true;
-    // A longer body fails the exchange; 0 means HttpClient::defaultBodyLimit.
+    // A longer body fails the exchange (TooLarge); 0 means HttpClient::defaultBodyLimit.
+    // With decodeContent the limit counts decoded bytes.
     int64_t bodyLimit = 0;
-};
-
-// What the exchange hands back besides the body.
-struct HttpExchange {
-    Text sentHeaders;      // the completed header block as it was sent
-    Text responseHeaders;  // raw response header block, lines ended by "\r\n"
-    Text cookies;          // the cookies this response set, "name=value;" each
+    // A gzip or deflate body is decoded (a body that cannot be decoded fails
+    // the exchange). No Accept-Encoding line is added to the request for it.
+    bool decodeContent = false;
+    // Asked at least every few tens of milliseconds, also while the server
+    // sends nothing: true ends the exchange at once (HttpError::Aborted).
+    std::function<bool()> abort;
 };
 
 class HttpClient {
@@ -40,14 +42,18 @@ public:
     static constexpr std::string_view defaultUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
     static constexpr int defaultTimeoutSeconds = 15;
     static constexpr int connectionsPerServer = 10;
-    static constexpr std::size_t responseHeaderLimit = 4096;
+    // Past this the header stream is an attack, not a header block (TooLarge).
+    // Below libcurl's own cap (300 KB), so that this one is what ends it;
+    // real header blocks are a few kilobytes.
+    static constexpr std::size_t responseHeaderLimit = 256 * 1024;
     // Replies are small answers (XML, JSON, lyrics); a body beyond this is
     // not one of them and would only exhaust memory.
     static constexpr int64_t defaultBodyLimit = 256LL * 1024 * 1024;
 
-    // The response body; empty on every failure. Never throws on network or
-    // input faults. `exchange`, when given, receives the out parameters.
-    static Bytes request(const Text& url, const HttpOptions& options = {}, HttpExchange* exchange = nullptr);
+    // One exchange. The body is empty on every failure, and `error` says
+    // which; an error status is no failure of the exchange (its body is
+    // returned). Never throws on network or input faults.
+    static HttpResponse request(const Text& url, const HttpOptions& options = {});
 
     // Lower-cased host, with ":" and the port when `keepPort` and the URL has one.
     static Text hostOf(const Text& url, bool keepPort = false);
@@ -57,8 +63,6 @@ public:
     static int64_t portOf(const Text& url);
     // The text before the first ";" of a cookie line; "" when there is none.
     static Text cookieValueOf(const Text& line);
-    // Removes the service's escaped emphasis markup from a search result field.
-    static Text stripHighlightMarkup(std::string_view text);
 };
 
 }  // namespace quorvo::net

@@ -1,17 +1,14 @@
 #include "net/HttpStream.h"
 
 #include "net/CurlEasy.h"
-#include "runtime/Numbers.h"
 
-#include <algorithm>
-#include <ctime>
 #include <string>
 
 namespace quorvo::net {
 namespace {
 
-// Past this the header stream is an attack, not a header block.
-constexpr std::size_t maximumHeaderStreamBytes = 1024 * 1024;
+// How long the loop waits on the network before it asks the hooks again.
+constexpr int pollIntervalMs = 20;
 
 class Exchange {
 public:
@@ -22,7 +19,7 @@ public:
 
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self)
     {
-        return static_cast<Exchange*>(self)->takeHeader(std::string_view(data, size * count)) ? size * count : 0;
+        return static_cast<Exchange*>(self)->m_head.take(std::string_view(data, size * count)) ? size * count : 0;
     }
 
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self)
@@ -31,35 +28,30 @@ public:
         return static_cast<Exchange*>(self)->takeBody(std::string_view(data, size * count)) ? size * count : 0;
     }
 
-    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-    {
-        return static_cast<Exchange*>(self)->goOn() ? 0 : 1;
-    }
-
     // The reply of a transfer that ended without a body byte.
     bool finishWithoutBody() { return m_replied || handOverReply(); }
 
-    [[nodiscard]] bool stoppedByHook() const { return m_stopped; }
-
-private:
-    bool takeHeader(std::string_view line)
+    // False (and the exchange is to stop) when a hook says so.
+    bool goOn()
     {
-        m_headerStreamBytes += line.size();
-        if (m_headerStreamBytes > maximumHeaderStreamBytes) {
+        if (m_handlers.abort && m_handlers.abort()) {
+            m_stopped = true;
+            m_aborted = true;
             return false;
         }
-        if (text::startsWith(line, "HTTP/", CaseSensitivity::Insensitive)) {
-            // A new reply (after a redirect or an interim reply): only the final one counts.
-            m_headers.clear();
+        if (m_handlers.idle && !m_handlers.idle()) {
+            m_stopped = true;
+            return false;
         }
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.remove_suffix(1);
-        }
-        m_headers.append(line);
-        m_headers.append("\r\n");
         return true;
     }
 
+    [[nodiscard]] bool stoppedByHook() const { return m_stopped; }
+    [[nodiscard]] bool aborted() const { return m_aborted; }
+    [[nodiscard]] bool replied() const { return m_replied; }
+    [[nodiscard]] bool headTooLarge() const { return m_head.tooLarge(); }
+
+private:
     bool takeBody(std::string_view bytes)
     {
         if (!m_replied && !handOverReply()) {
@@ -80,18 +72,17 @@ private:
         curl_easy_getinfo(m_handle, CURLINFO_RESPONSE_CODE, &reply.status);
         curl_easy_getinfo(m_handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         reply.contentLength = length;
-        reply.headers = Text(std::move(m_headers));
-        m_headers.clear();
-        if (m_handlers.reply && !m_handlers.reply(reply)) {
-            m_stopped = true;
-            return false;
+        reply.headers = m_head.headers();
+        if (const std::optional<Text> range = reply.headers.get("Content-Range")) {
+            reply.contentRange = parseContentRange(range->view());
         }
-        return true;
-    }
-
-    bool goOn()
-    {
-        if ((m_handlers.abort && m_handlers.abort()) || (m_handlers.idle && !m_handlers.idle())) {
+        if (const std::optional<Text> encoding = reply.headers.get("Content-Encoding")) {
+            const Text lower = text::toLower(encoding->view());
+            if (lower != "identity") {
+                reply.contentEncoding = lower;
+            }
+        }
+        if (m_handlers.reply && !m_handlers.reply(reply)) {
             m_stopped = true;
             return false;
         }
@@ -100,38 +91,49 @@ private:
 
     CURL* m_handle;
     const StreamHandlers& m_handlers;
-    std::string m_headers;
-    std::size_t m_headerStreamBytes = 0;
+    curl::ReplyHead m_head;
     bool m_replied = false;
     bool m_stopped = false;
+    bool m_aborted = false;
 };
+
+StreamResult failed(HttpError error, Text detail = {})
+{
+    return StreamResult {StreamEnd::Failed, error, false, std::move(detail)};
+}
 
 }  // namespace
 
-StreamEnd streamRequest(const RequestPlan& plan, const StreamSettings& settings, const StreamHandlers& handlers)
+StreamResult streamRequest(const RequestPlan& plan, const StreamSettings& settings, const StreamHandlers& handlers)
 {
     curl::initialiseOnce();
     if (!plan.valid) {
-        return StreamEnd::Failed;
+        return failed(HttpError::InvalidRequest);
     }
+    RequestPlan decoding = plan;
+    decoding.decodeContent = settings.decodeContent;
     const curl::EasyHandle easy(curl_easy_init());
+    const curl::MultiHandle multi(curl_multi_init());
     curl::HeaderList headers;
-    if (!easy || !curl::buildHeaderList(plan, headers)) {
-        return StreamEnd::Failed;
+    if (!easy || !multi) {
+        return failed(HttpError::TooLarge, "out of memory");
+    }
+    if (!curl::buildHeaderList(decoding, headers)) {
+        return failed(HttpError::InvalidRequest);
     }
     CURL* handle = easy.get();
     Exchange exchange(handle, handlers);
+    std::string errorText(CURL_ERROR_SIZE, '\0');
 
     curl::Options options(handle);
-    curl::applyPlan(options, plan, headers);
+    curl::applyPlan(options, decoding, headers);
     options.set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connectTimeout.count()))
+        .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
         .set(CURLOPT_HEADERFUNCTION, &Exchange::onHeader)
         .set(CURLOPT_HEADERDATA, &exchange)
         .set(CURLOPT_WRITEFUNCTION, &Exchange::onBody)
         .set(CURLOPT_WRITEDATA, &exchange)
-        .set(CURLOPT_NOPROGRESS, 0L)
-        .set(CURLOPT_XFERINFOFUNCTION, &Exchange::onProgress)
-        .set(CURLOPT_XFERINFODATA, &exchange);
+        .set(CURLOPT_ERRORBUFFER, errorText.data());
     if (settings.receiveBufferBytes > 0) {
         options.set(CURLOPT_BUFFERSIZE, settings.receiveBufferBytes);
     }
@@ -140,44 +142,62 @@ StreamEnd streamRequest(const RequestPlan& plan, const StreamSettings& settings,
             .set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(settings.lowSpeedTime.count()));
     }
     if (!options.ok()) {
-        return StreamEnd::Failed;
+        return failed(HttpError::InvalidRequest);
+    }
+    if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
+        return failed(HttpError::TooLarge, "out of memory");
     }
 
-    const CURLcode code = curl_easy_perform(handle);
-    if (code == CURLE_OK) {
-        return exchange.finishWithoutBody() ? StreamEnd::Completed : StreamEnd::Stopped;
+    // The multi loop rather than curl_easy_perform: libcurl's progress
+    // callback comes only about once a second while the server is silent,
+    // the hooks here at least every poll interval.
+    bool loopFailed = false;
+    int running = 1;
+    while (running > 0) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            loopFailed = true;
+            break;
+        }
+        if (running == 0 || !exchange.goOn()) {
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, pollIntervalMs, nullptr);
     }
-    return exchange.stoppedByHook() ? StreamEnd::Stopped : StreamEnd::Failed;
-}
-
-std::optional<Text> headerField(std::string_view headers, std::string_view name)
-{
-    std::optional<Text> value;
-    for (const Text& line : text::split(headers, "\r\n")) {
-        const std::string_view view = line.view();
-        if (view.size() > name.size() && view[name.size()] == ':'
-            && text::startsWith(view, name, CaseSensitivity::Insensitive)) {
-            value = text::trim(view.substr(name.size() + 1));
+    CURLcode code = CURLE_OK;
+    bool finished = false;
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == handle) {
+            code = message->data.result;
+            finished = true;
         }
     }
-    return value;
-}
+    curl_multi_remove_handle(multi.get(), handle);
 
-std::optional<std::chrono::seconds> retryAfterOf(std::string_view headers)
-{
-    const std::optional<Text> value = headerField(headers, "Retry-After");
-    if (!value || value->empty())
-        return std::nullopt;
-    const std::string_view field = value->view();
-    if (std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        // More digits than any real wait: a day is plenty.
-        constexpr int64_t longest = 24 * 60 * 60;
-        return std::chrono::seconds(field.size() > 6 ? longest : std::min(longest, numbers::toInteger(field)));
+    StreamResult result;
+    result.detail = Text(errorText.c_str());
+    if (exchange.stoppedByHook()) {
+        result.end = StreamEnd::Stopped;
+        result.error = exchange.aborted() ? HttpError::Aborted : HttpError::None;
+    } else if (loopFailed || !finished) {
+        result.end = StreamEnd::Failed;
+        result.error = HttpError::Network;
+    } else if (code == CURLE_OK) {
+        if (exchange.finishWithoutBody()) {
+            result.end = StreamEnd::Completed;
+        } else {
+            result.end = StreamEnd::Stopped;
+        }
+    } else {
+        result.end = StreamEnd::Failed;
+        result.error = exchange.headTooLarge() ? HttpError::TooLarge : curl::errorOf(code);
+        if (result.error == HttpError::Aborted) {
+            // A write error no hook asked for.
+            result.error = HttpError::Network;
+        }
     }
-    const std::time_t at = curl_getdate(value->c_str(), nullptr);
-    if (at < 0)
-        return std::nullopt;
-    return std::chrono::seconds(std::max<std::time_t>(0, at - std::time(nullptr)));
+    result.replied = exchange.replied();
+    return result;
 }
 
 }  // namespace quorvo::net

@@ -1,10 +1,11 @@
 #pragma once
 
-// One streamed GET: the reply's status and header block are handed over
+// One streamed GET: the reply's status and header fields are handed over
 // before its first body byte, then the body as libcurl reads it. The caller
 // decides what the reply means; the stream only moves bytes and stops when
 // asked to.
 
+#include "net/HttpResponse.h"
 #include "net/RequestPlan.h"
 #include "runtime/Text.h"
 
@@ -17,9 +18,12 @@
 namespace quorvo::net {
 
 struct StreamReply {
-    long status = 0;
-    int64_t contentLength = -1;  // -1: the reply did not say
-    Text headers;                // the final reply's header block, lines ended by "\r\n"
+    long status = 0;                           // from libcurl
+    int64_t contentLength = -1;                // -1: the reply did not say. Counts encoded bytes when
+                                               // contentEncoding is not empty.
+    HttpHeaders headers;                       // the final reply's fields
+    std::optional<ContentRange> contentRange;  // a readable Content-Range field
+    Text contentEncoding;  // the Content-Encoding the server applied, lower-cased; empty for identity
 };
 
 struct StreamSettings {
@@ -29,6 +33,11 @@ struct StreamSettings {
     // `lowSpeedTime` fails the exchange. 0 bytes: no such rule.
     long lowSpeedBytesPerSecond = 0;
     std::chrono::seconds lowSpeedTime {0};
+    // libcurl decodes a gzip or deflate body and the body hook gets the
+    // decoded bytes; a body that cannot be decoded ends as Failed with
+    // HttpError::Decoding. The request's own Accept-Encoding line, if any, is
+    // sent as it is, once; without one the request names no encoding.
+    bool decodeContent = false;
 };
 
 // Every hook returns false to stop the exchange; missing hooks always go on.
@@ -37,9 +46,9 @@ struct StreamHandlers {
     std::function<bool(const StreamReply& reply)> reply;
     // Every delivery of body bytes, in order.
     std::function<bool(std::string_view bytes)> body;
-    // Asked whenever libcurl looks up from the network, also while it waits.
+    // Asked at least every 50 ms, also while the server sends nothing: true stops.
     std::function<bool()> abort;
-    // Called whenever libcurl looks up from the network, also while it waits.
+    // Called at least every 50 ms, also while the server sends nothing.
     std::function<bool()> idle;
 };
 
@@ -49,15 +58,17 @@ enum class StreamEnd {
     Failed,     // the network, the URL or the reply's framing failed
 };
 
-StreamEnd streamRequest(const RequestPlan& plan, const StreamSettings& settings, const StreamHandlers& handlers);
+struct StreamResult {
+    StreamEnd end = StreamEnd::Failed;
+    // Why it did not complete: Aborted when the abort hook stopped it; None
+    // when another hook returned false; for Failed, what broke (Connect and
+    // Timeout before a reply, Network when the server stopped sending,
+    // Decoding, TooLarge for an endless header block, ...).
+    HttpError error = HttpError::None;
+    bool replied = false;  // the reply hook was called
+    Text detail;           // libcurl's own words, for logs and messages; may be empty
+};
 
-// The value of the last "Name:" line of a header block, trimmed; nullopt
-// when there is none. `name` is matched without regard to case.
-std::optional<Text> headerField(std::string_view headers, std::string_view name);
-
-// The wait a "Retry-After:" line of the header block asks for, in seconds
-// (delta-seconds or an HTTP date, a date in the past giving 0); nullopt when
-// there is none or it cannot be read.
-std::optional<std::chrono::seconds> retryAfterOf(std::string_view headers);
+StreamResult streamRequest(const RequestPlan& plan, const StreamSettings& settings, const StreamHandlers& handlers);
 
 }  // namespace quorvo::net

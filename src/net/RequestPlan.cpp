@@ -78,6 +78,7 @@ RequestPlan planRequest(const Text& url, const HttpOptions& options)
         plan.password = options.password;
     }
     plan.allowRedirect = options.allowRedirect;
+    plan.decodeContent = options.decodeContent;
     plan.bodyLimit = options.bodyLimit > 0 ? options.bodyLimit : HttpClient::defaultBodyLimit;
 
     // The connection goes where host, port and the secure test point, which

@@ -42,6 +42,8 @@ struct RequestPlan {
     bool http11Only = true;             // false: libcurl's own choice of HTTP version
     bool proxyFromEnvironment = false;  // no proxy given: take libcurl's from the environment
     int64_t rangeFrom = 0;
+    // libcurl decodes a gzip or deflate body; the header lines stay as planned.
+    bool decodeContent = false;
     int64_t bodyLimit = HttpClient::defaultBodyLimit;  // above 0: an open-ended byte range from here, as the last line
 };
 

@@ -55,6 +55,15 @@ Text buildFileName(const Text& title, const Text& artist, int64_t sType)
     return shortenToUtf8Length(name, maxBaseNameBytes);
 }
 
+Text nameOrSongId(const Text& builtName, const Text& songId)
+{
+    if (!builtName.empty())
+        return builtName;
+    // Title-only: the id goes through the same removals as a title would.
+    const Text fromId = buildFileName(songId, Text(), 2);
+    return fromId.empty() ? Text("untitled") : fromId;
+}
+
 Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config)
 {
     return buildFileName(title, artist, config.readInteger("sType"));

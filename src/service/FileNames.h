@@ -22,6 +22,12 @@ Text buildFileName(const Text& title, const Text& artist, int64_t sType);
 // every name built afterwards.
 Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config);
 
+// The name a song's files get: the built name, or, when that is empty (a
+// title made only of removed characters under the title-only scheme), the
+// song id cleaned by the same rules, so that the files are never the hidden
+// ".flac" and ".lrc". "untitled" when even the id leaves nothing.
+Text nameOrSongId(const Text& builtName, const Text& songId);
+
 // Linux file names hold at most 255 bytes (UTF-8 on disk). The longest name
 // derived from a base name is base + ".flac.tmp", so the base name keeps at
 // most 255 - 9 bytes; song, partial file and lyric file then share it.

@@ -2,7 +2,6 @@
 
 #include "net/HttpClient.h"
 #include "platform/Files.h"
-#include "runtime/Numbers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,20 +14,6 @@ namespace {
 
 // A lyric file is a few kilobytes; far beyond this a reply is not one.
 constexpr int64_t lyricLimit = 4LL * 1024 * 1024;
-
-// The status of the last reply in a raw header block (after redirects the
-// block may hold several); 0 when there is none to read.
-int64_t lastStatus(const Text& responseHeaders)
-{
-    const int64_t at = text::findLast(responseHeaders.view(), "HTTP/");
-    if (at < 0)
-        return 0;
-    const std::string_view line = responseHeaders.view().substr(static_cast<std::size_t>(at - 1));
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string_view::npos)
-        return 0;
-    return numbers::toInteger(line.substr(blank + 1));
-}
 
 // A song without `lrclink` has the bare service address for a lyric link.
 bool isNoLink(const Text& lyricUrl)
@@ -58,7 +43,7 @@ void removeStaleTemporaries(const Text& lyricPath)
 
 }  // namespace
 
-bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
+bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const std::function<bool()>& abort)
 {
     removeStaleTemporaries(lyricPath);
     bool fetched = false;
@@ -67,11 +52,13 @@ bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
         // No user agent of its own: the request goes out with the default one.
         net::HttpOptions options;
         options.bodyLimit = lyricLimit;
-        net::HttpExchange exchange;
-        body = net::HttpClient::request(lyricUrl, options, &exchange);
+        // A gzip or deflate reply is stored decoded, never as the encoded bytes.
+        options.decodeContent = true;
+        options.abort = abort;
+        net::HttpResponse response = net::HttpClient::request(lyricUrl, options);
         // An error page is not a lyric file: it is treated like a failed request.
-        const int64_t status = lastStatus(exchange.responseHeaders);
-        fetched = status >= 200 && status <= 299;
+        fetched = response.ok();
+        body = std::move(response.body);
     }
     if (!fetched) {
         // A lyric file of an earlier run stays as it was; otherwise the song
@@ -80,8 +67,8 @@ bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
             return true;
         body.clear();
     }
-    const Text lyrics = Text::fromBytes(body);
-    return platform::writeFile(lyricPath, lyrics.view());
+    // Every byte: a UTF-16 lyric file holds NULs.
+    return platform::writeFile(lyricPath, body);
 }
 
 }  // namespace quorvo::service

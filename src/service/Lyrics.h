@@ -2,14 +2,18 @@
 
 #include "runtime/Text.h"
 
+#include <functional>
+
 namespace quorvo::service {
 
 // Fetches a song's lyric file and stores it at `lyricPath`, replacing an
 // existing file. The bytes are stored as received (UTF-8, what Linux players
-// read), up to the first NUL. A failed request (or a song without a lyric
+// read; any NUL bytes too), a gzip or deflate reply decoded. A failed request (or a song without a lyric
 // link, which asks for nothing) keeps the lyric file of an earlier run, and
 // leaves an empty file where there was none. False when the file could not be
 // written.
-bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath);
+// `abort` returning true ends the request within a few tens of milliseconds
+// (a failed request).
+bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const std::function<bool()>& abort = {});
 
 }  // namespace quorvo::service

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "runtime/Numbers.h"
 #include "service/FileNames.h"
+#include "service/HighlightMarkup.h"
 
 namespace quorvo::service {
 
@@ -44,22 +45,18 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
 
     net::HttpOptions options;
     options.userAgent = Text(serviceUserAgent);
-    net::HttpExchange exchange;
-    const Bytes reply = net::HttpClient::request(service.searchUrl(query), options, &exchange);
+    options.bodyLimit = searchReplyLimit;
+    const net::HttpResponse response = net::HttpClient::request(service.searchUrl(query), options);
     data::XmlDocument document;
-    const bool isDocument = document.load(reply) && !document.getName(0).empty();
+    // An error page is no search result, even when it is XML.
+    const bool isDocument = response.ok() && document.load(response.body) && !document.getName(0).empty();
     const int songList = isDocument ? document.indexByPath("<#0/song_list/") : -1;
     if (report) {
-        // Without a response the header block holds only blanks.
-        const std::string_view head = exchange.responseHeaders.view();
-        const Text firstLine = text::trim(head.substr(0, head.find('\r')));
-        report->answered = text::startsWith(firstLine.view(), "HTTP/");
-        report->statusLine = report->answered ? firstLine : Text();
-        // "HTTP/1.1 200 OK": an error page or an error reply lists no songs
-        // but is no empty result either.
-        const std::vector<Text> words = text::split(firstLine.view(), " ");
-        const int64_t status = words.size() >= 2 ? numbers::toInteger(words[1].view()) : 0;
-        report->searchDocument = status >= 200 && status <= 299 && songList != -1;
+        report->answered = response.status != 0;
+        report->status = response.status;
+        report->statusLine = response.statusLine;
+        report->error = response.error;
+        report->searchDocument = songList != -1;
     }
     if (!isDocument)
         return rows;
@@ -73,9 +70,9 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     for (int64_t i = 1; i <= count; ++i) {
         const int song = songs[static_cast<std::size_t>(i - 1)];
         const auto field = [&](std::string_view name) { return document.valueOf(document.resolveStep(song, name)); };
-        const Text title = net::HttpClient::stripHighlightMarkup(field("title"));
-        const Text album = net::HttpClient::stripHighlightMarkup(field("album_title"));
-        const Text artist = net::HttpClient::stripHighlightMarkup(field("author"));
+        const Text title = stripHighlightMarkup(field("title"));
+        const Text album = stripHighlightMarkup(field("album_title"));
+        const Text artist = stripHighlightMarkup(field("author"));
         const Text songId(field("song_id"));
         const Text lyricUrl = base + field("lrclink");
         const std::vector<Text> rates = splitRates(field("all_rate"));
@@ -83,8 +80,9 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         bool isListed = !rates.empty();
         if (isListed && filter.bypass) {
             const Text& quality = rates.back();
-            const Text name = filter.buildName ? filter.buildName(title, artist)
-                                               : buildFileName(title, artist, platform::ConfigStore());
+            const Text name = nameOrSongId(filter.buildName ? filter.buildName(title, artist)
+                                                            : buildFileName(title, artist, platform::ConfigStore()),
+                                           songId);
             // The save directory already ends in "/": the doubled separator is harmless.
             const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
             if (platform::exists(path) || (filter.isQueued && filter.isQueued(name)))

@@ -4,6 +4,7 @@
 // read into result rows, and the `bypass` filter that leaves out songs
 // already on disk or already queued.
 
+#include "net/HttpResponse.h"
 #include "runtime/Text.h"
 #include "service/ServiceHost.h"
 #include "service/SongRecord.h"
@@ -15,6 +16,10 @@ namespace quorvo::service {
 
 // The product text the search and link requests carry as user agent.
 inline constexpr std::string_view serviceUserAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";  // Quorvo音乐下载
+
+// A 60-song reply is about 30 KB; a reply beyond this is not a search result
+// and is refused before it takes the memory.
+inline constexpr int64_t searchReplyLimit = 8LL * 1024 * 1024;
 
 // startSearch's rule: repeating the last query does not search again.
 class SearchGate {
@@ -50,9 +55,11 @@ int64_t searchProgressWidth(int64_t done, int64_t count);
 // How the search's request went, for a caller that must tell a service that
 // did not answer from a search that found nothing.
 struct SearchReport {
-    bool answered = false;        // an HTTP response came back
-    bool searchDocument = false;  // and it was a search result (2xx, with a song list)
-    Text statusLine;              // "HTTP/1.1 200 OK"; "" without an answer
+    bool answered = false;                        // an HTTP response came back
+    bool searchDocument = false;                  // and it was a search result (2xx, read whole, with a song list)
+    long status = 0;                              // the reply's status; 0 without an answer
+    Text statusLine;                              // "HTTP/1.1 200 OK" as received; "" without an answer
+    net::HttpError error = net::HttpError::None;  // why the exchange failed, if it did
 };
 
 // runSearch steps 2-6: the rows for `query`, in reply order. An empty query,

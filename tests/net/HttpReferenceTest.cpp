@@ -26,7 +26,7 @@ protected:
 TEST_F(HttpReference, PlainGetEchoesExactlyTheDefaultHeaderBlock)
 {
     const std::string target = url("/echo/a?x=1");
-    const Bytes echo = HttpClient::request(Text(target));
+    const Bytes echo = HttpClient::request(Text(target)).body;
     EXPECT_EQ(echo,
               "GET /echo/a?x=1 HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + target
                   + "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
@@ -36,7 +36,7 @@ TEST_F(HttpReference, CallerAcceptReplacesTheDefaultOne)
 {
     HttpOptions options;
     options.headers = "accept: text/xml\r\n";
-    const Bytes echo = HttpClient::request(Text(url("/echo")), options);
+    const Bytes echo = HttpClient::request(Text(url("/echo")), options).body;
     EXPECT_EQ(echo,
               "GET /echo HTTP/1.1\r\n" + hostLine() + "accept: text/xml\r\nReferer: " + url("/echo")
                   + "\r\nAccept-Language: zh-cn\r\n" + std::string(defaultAgent) + "\r\n");
@@ -48,7 +48,7 @@ TEST_F(HttpReference, PostEchoesFormHeadersAndBody)
     options.method = "POST";
     options.body = "a=1";
     options.userAgent = "Quorvo\xD2\xF4\xC0\xD6\xCF\xC2\xD4\xD8";
-    const Bytes echo = HttpClient::request(Text(url("/echo")), options);
+    const Bytes echo = HttpClient::request(Text(url("/echo")), options).body;
     EXPECT_EQ(echo,
               "POST /echo HTTP/1.1\r\n" + hostLine() + std::string(defaultAccept) + "Referer: " + url("/echo")
                   + "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n"
@@ -59,7 +59,7 @@ TEST_F(HttpReference, CookieLineComesBeforeTheAgent)
 {
     HttpOptions options;
     options.cookies = "A=1;B=2;";
-    const Bytes echo = HttpClient::request(Text(url("/echo")), options);
+    const Bytes echo = HttpClient::request(Text(url("/echo")), options).body;
     EXPECT_NE(echo.find("Accept-Language: zh-cn\r\nCookie: A=1;B=2;\r\n" + std::string(defaultAgent) + "\r\n"),
               std::string::npos)
         << echo;
@@ -67,8 +67,11 @@ TEST_F(HttpReference, CookieLineComesBeforeTheAgent)
 
 TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
 {
-    const Bytes reply = HttpClient::request(
-        Text(url("/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml")));
+    const Bytes reply
+        = HttpClient::request(
+              Text(url(
+                  "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&page_size=60&page_no=1&format=xml")))
+              .body;
     data::XmlDocument document;
     ASSERT_TRUE(document.load(reply));
     ASSERT_EQ(document.getName(0), "result");
@@ -78,13 +81,13 @@ TEST_F(HttpReference, SearchReplyReadsThroughThePathLanguage)
     for (std::size_t i = 1; i <= list->children.size(); ++i) {
         const std::string song = "<#0/song_list/<@" + std::to_string(i) + "</";
         EXPECT_FALSE(document.valueAt(Text(song + "song_id/")).empty()) << i;
-        EXPECT_FALSE(HttpClient::stripHighlightMarkup(document.valueAt(Text(song + "title/")).view()).empty()) << i;
+        EXPECT_FALSE(document.valueAt(Text(song + "title/")).empty()) << i;
     }
 }
 
 TEST_F(HttpReference, LinkReplyReadsThroughJsonPaths)
 {
-    const Bytes reply = HttpClient::request(Text(url("/app/link/getLinks.php?songId=9900001&linkType=1")));
+    const Bytes reply = HttpClient::request(Text(url("/app/link/getLinks.php?songId=9900001&linkType=1"))).body;
     data::JsonObject json;
     ASSERT_TRUE(json.parse(Text::fromBytes(reply)));
     ASSERT_TRUE(json.parse(json.getItem(0, "", true)));
@@ -97,24 +100,25 @@ TEST(HttpReferenceFaults, CookiesOfTheResponseAreExtractedInOrder)
 {
     test::ReferenceServer server({"--fault-set-cookie", "A=1; path=/", "--fault-set-cookie", "B=2; HttpOnly",
                                   "--fault-set-cookie", "C=3", "--fault-on", "echo"});
-    HttpExchange exchange;
-    HttpClient::request(Text(server.baseUrl() + "/echo"), {}, &exchange);
+    HttpResponse exchange;
+    exchange = HttpClient::request(Text(server.baseUrl() + "/echo"), {});
     EXPECT_EQ(exchange.cookies, "A=1;B=2;;");
 }
 
 TEST(HttpReferenceFaults, RedirectIsFollowedUnlessDisallowed)
 {
     test::ReferenceServer server({"--fault-redirect", "--fault-on", "echo"});
-    HttpExchange followed;
-    HttpClient::request(Text(server.baseUrl() + "/echo/x"), {}, &followed);
-    EXPECT_FALSE(text::startsWith(followed.responseHeaders.view(), "HTTP/1.1 302")) << followed.responseHeaders.str();
+    HttpResponse followed;
+    followed = HttpClient::request(Text(server.baseUrl() + "/echo/x"), {});
+    EXPECT_NE(followed.status, 302);
+    EXPECT_NE(followed.status, 0);
     ASSERT_EQ(server.requestLog().size(), 2U);
     EXPECT_EQ(server.requestLog()[1].target, "/_r/echo/x");
     HttpOptions options;
     options.allowRedirect = false;
-    HttpExchange exchange;
-    HttpClient::request(Text(server.baseUrl() + "/echo/x"), options, &exchange);
-    EXPECT_TRUE(text::startsWith(exchange.responseHeaders.view(), "HTTP/1.1 302")) << exchange.responseHeaders.str();
+    HttpResponse exchange;
+    exchange = HttpClient::request(Text(server.baseUrl() + "/echo/x"), options);
+    EXPECT_EQ(exchange.status, 302);
 }
 
 TEST(HttpReferenceFaults, SlowServerHitsTheTimeLimit)
@@ -122,21 +126,22 @@ TEST(HttpReferenceFaults, SlowServerHitsTheTimeLimit)
     test::ReferenceServer server({"--fault-delay-ms", "3000", "--fault-on", "echo"});
     HttpOptions options;
     options.timeoutSeconds = 3;  // 1000 ms for the answer to start
-    EXPECT_EQ(HttpClient::request(Text(server.baseUrl() + "/echo"), options), "");
+    EXPECT_EQ(HttpClient::request(Text(server.baseUrl() + "/echo"), options).body, "");
 }
 
 TEST(HttpReferenceFaults, DroppedBodyGivesEmptyResult)
 {
     test::ReferenceServer server({"--fault-drop-after", "10", "--fault-on", "search"});
     EXPECT_EQ(HttpClient::request(
-                  Text(server.baseUrl() + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=xml")),
+                  Text(server.baseUrl() + "/v1/restserver/vesk?method=Quorvo.vesk.search.common&query=a&format=xml"))
+                  .body,
               "");
 }
 
 TEST(HttpReferenceFaults, ChunkedBodyIsReassembled)
 {
     test::ReferenceServer server({"--fault-chunked", "--fault-on", "echo"});
-    const Bytes echo = HttpClient::request(Text(server.baseUrl() + "/echo"));
+    const Bytes echo = HttpClient::request(Text(server.baseUrl() + "/echo")).body;
     EXPECT_TRUE(text::startsWith(echo, "GET /echo HTTP/1.1\r\n")) << echo;
 }
 

@@ -1,9 +1,11 @@
 #include "net/HttpClient.h"
-#include "net/HttpStream.h"
+#include "net/HttpResponse.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <initializer_list>
+#include <string>
 
 namespace quorvo::net {
 namespace {
@@ -70,36 +72,60 @@ TEST(CookieValueOf, LineWithoutSemicolonGivesEmpty)
     EXPECT_EQ(HttpClient::cookieValueOf("C=3"), "");
 }
 
-TEST(StripHighlightMarkup, RemovesEmphasisAndDecodesAmpersandOnce)
+HttpHeaders headersOf(std::initializer_list<std::string_view> lines)
 {
-    EXPECT_EQ(HttpClient::stripHighlightMarkup("&lt;em&gt;Love&lt;/em&gt; &amp;amp; Peace"), "Love &amp; Peace");
+    HttpHeaders headers;
+    for (const std::string_view line : lines)
+        headers.addLine(line);
+    return headers;
 }
 
-TEST(StripHighlightMarkup, IsCaseSensitiveAndLeavesOtherEntities)
+TEST(HttpHeaders, LastFieldOfANameWinsCaseIgnoredValueTrimmed)
 {
-    EXPECT_EQ(HttpClient::stripHighlightMarkup("&LT;em&GT;x &quot;"), "&LT;em&GT;x &quot;");
-    EXPECT_EQ(HttpClient::stripHighlightMarkup("&lt;em&gt;&lt;em&gt;\xC4\xE3"), "\xC4\xE3");
+    const HttpHeaders headers = headersOf({"ETag: \"a\"\r\n", "Content-Type:\ttext/xml \r\n", "etag:  \"b\"\r\n",
+                                           "no colon here", "X-Long: one", "  two\r\n"});
+    EXPECT_EQ(headers.get("ETAG"), "\"b\"");
+    EXPECT_EQ(headers.get("content-type"), "text/xml");
+    EXPECT_EQ(headers.get("X-Long"), "one two");
+    EXPECT_EQ(headers.get("Content"), std::nullopt);
+    EXPECT_EQ(headers.all().size(), 4U);
+    EXPECT_EQ(headers.all()[0].name, "ETag");
+}
+
+TEST(ContentRangeOf, ReadsOnlyWellFormedRanges)
+{
+    EXPECT_EQ(parseContentRange("bytes 100-199/200"), (ContentRange {100, 199, 200}));
+    EXPECT_EQ(parseContentRange(" Bytes 0-0/1 "), (ContentRange {0, 0, 1}));
+    EXPECT_EQ(parseContentRange("bytes 5-9/*"), (ContentRange {5, 9, -1}));
+    EXPECT_EQ(parseContentRange("bytes */200"), (ContentRange {-1, -1, 200}));
+    for (const char* bad : {"bytes 100-199/199", "bytes 200-100/300", "bytes=100-199/200", "bytes 100-/200",
+                            "bytes -5-9/20", "bytes 1-2/3x", "bytes */*", "items 1-2/3", "bytes 1-2",
+                            "bytes 0-1/99999999999999999999", "bytes 99999999999999999999-1/5"}) {
+        EXPECT_EQ(parseContentRange(bad), std::nullopt) << bad;
+    }
 }
 
 // A busy server's "come back later": seconds or a date.
 TEST(RetryAfterOf, ReadsSecondsAndHttpDatesAndNothingElse)
 {
     using std::chrono::seconds;
-    EXPECT_EQ(retryAfterOf("HTTP/1.1 503 x\r\nretry-after:  120 \r\n"), seconds(120));
-    EXPECT_EQ(retryAfterOf("Retry-After: 99999999999999\r\n"), seconds(24 * 60 * 60));
-    EXPECT_EQ(retryAfterOf("Retry-After: Wed, 21 Oct 2015 07:28:00 GMT\r\n"), seconds(0));
+    const auto retryAfter = [](const std::string& value) { return retryAfterOf(headersOf({"Retry-After: " + value})); };
+    EXPECT_EQ(retryAfterOf(headersOf({"retry-after:  120 \r\n"})), seconds(120));
+    EXPECT_EQ(retryAfter("99999999999999"), seconds(24 * 60 * 60));
+    EXPECT_EQ(retryAfter("999999999999999999999999"), seconds(24 * 60 * 60));
+    EXPECT_EQ(retryAfter("Wed, 21 Oct 2015 07:28:00 GMT"), seconds(0));
     char future[64];
     const std::time_t inAMinute = std::time(nullptr) + 60;
     std::tm parts {};
     gmtime_r(&inAMinute, &parts);
     std::strftime(future, sizeof future, "%a, %d %b %Y %H:%M:%S GMT", &parts);
-    const std::optional<seconds> wait = retryAfterOf(std::string("Retry-After: ") + future + "\r\n");
+    const std::optional<seconds> wait = retryAfter(future);
     ASSERT_TRUE(wait);
     EXPECT_GE(wait->count(), 58);
     EXPECT_LE(wait->count(), 60);
-    EXPECT_EQ(retryAfterOf("Retry-After: soon\r\n"), std::nullopt);
-    EXPECT_EQ(retryAfterOf("Retry-After: -5\r\n"), std::nullopt);
-    EXPECT_EQ(retryAfterOf("Content-Length: 0\r\n"), std::nullopt);
+    EXPECT_EQ(retryAfter("soon"), std::nullopt);
+    EXPECT_EQ(retryAfter("-5"), std::nullopt);
+    EXPECT_EQ(retryAfterOf(headersOf({"Content-Length: 0"})), std::nullopt);
 }
 
 }  // namespace
