@@ -161,23 +161,24 @@ bool DownloadQueue::workSong(const DownloadTask& row)
     m_list.setStatus(row.id, Text(status::starting));
 
     if (m_settings.fetchLyrics())
-        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc");
+        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc", m_abortFlag);
     if (stopRequested()) {
         m_list.setStatus(row.id, Text(status::stopped));
         return false;
     }
 
-    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId);
+    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId, m_abortFlag);
+    // A link request cut short by the stop is no verdict on the song.
+    if (stopRequested()) {
+        m_list.setStatus(row.id, Text(status::stopped));
+        return false;
+    }
     if (!link) {
         m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::NoLink});
         m_list.markFailed(row.id);
         return true;
     }
     m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
-    if (stopRequested()) {
-        m_list.setStatus(row.id, Text(status::stopped));
-        return false;
-    }
 
     const Text path = saveDirectory + row.name + service::songExtension(row.quality);
     const int64_t limit = m_settings.speedLimit();

@@ -155,8 +155,7 @@ private:
             return Outcome::Failed;
         }
         // Never a name for a file of another size than promised.
-        if (m_file.size() != m_total
-            || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)) {
+        if (m_file.size() != m_total || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)) {
             m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Failed;
         }
@@ -248,8 +247,7 @@ private:
             m_resumed = false;
         }
         // Decoded, the song's size is the link's; without one it is known at the end.
-        m_total = m_encoded ? m_identity.expectedSize
-                            : m_offset + contentLength - static_cast<int64_t>(m_proof.size());
+        m_total = m_encoded ? m_identity.expectedSize : m_offset + contentLength - static_cast<int64_t>(m_proof.size());
         // A song is never empty: such a reply replaces nothing and finishes nothing.
         if ((m_encoded ? contentLength : m_total) <= 0)
             return reject(because(FailureKind::EmptyReply));

@@ -45,13 +45,13 @@ public:
     std::future<void> transferStarted() { return m_started.get_future(); }
     int acknowledged() const { return m_acknowledged.load(); }
 
-    void fetchLyrics(const Text&, const Text& lyricPath) override
+    void fetchLyrics(const Text&, const Text& lyricPath, const AbortFlag&) override
     {
         const std::lock_guard lock(m_mutex);
         m_lyricPaths.push_back(lyricPath);
     }
 
-    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag&) override
     {
         if (scriptFor(songId) == Script::BadLink)
             return std::nullopt;

@@ -7,14 +7,15 @@ namespace quorvo::cli {
 using download::TransferReply;
 using download::TransferResult;
 
-void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
+void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const download::AbortFlag& abortFlag)
 {
-    m_inner.fetchLyrics(lyricUrl, lyricPath);
+    m_inner.fetchLyrics(lyricUrl, lyricPath, abortFlag);
 }
 
-std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId)
+std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId,
+                                                                  const download::AbortFlag& abortFlag)
 {
-    return m_inner.resolveLink(songId);
+    return m_inner.resolveLink(songId, abortFlag);
 }
 
 TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,

@@ -39,8 +39,8 @@ public:
         , m_notices(std::move(notices))
     { }
 
-    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
-    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override;
+    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const download::AbortFlag& abortFlag) override;
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId, const download::AbortFlag& abortFlag) override;
     // A raise of the abort flag during a pause ends the wait at once; it is
     // then acknowledged (cleared) and counts as an aborted transfer.
     download::TransferResult transfer(const Text& url, const Text& finalPath,

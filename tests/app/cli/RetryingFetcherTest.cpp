@@ -29,8 +29,8 @@ public:
         : m_script(std::move(script))
     { }
 
-    void fetchLyrics(const Text&, const Text&) override { }
-    std::optional<service::ResolvedLink> resolveLink(const Text&) override { return std::nullopt; }
+    void fetchLyrics(const Text&, const Text&, const AbortFlag&) override { }
+    std::optional<service::ResolvedLink> resolveLink(const Text&, const AbortFlag&) override { return std::nullopt; }
     TransferResult transfer(const Text&, const Text&, const download::ProgressCallback&, int64_t, AbortFlag&,
                             const download::TransferIdentity&, TransferReply* reply) override
     {
