@@ -130,6 +130,10 @@ TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
     EXPECT_EQ(statuses[failedStatus], 1);
     EXPECT_EQ(statuses[stoppedStatus], 1);
     EXPECT_EQ(statuses["等待下载"], 2);
+    // Why, on standard error.
+    EXPECT_NE(outcome.err.find("quorvo-cli: Link Tester - Broken Link Html.flac: the service gave no link\n"),
+              std::string::npos)
+        << outcome.err;
 }
 
 // The bypass test leaves out songs already in the save directory, so search
