@@ -114,12 +114,12 @@ public:
         const net::StreamEnd end = result.end;
         if (result.error == net::HttpError::Decoding)
             m_failure = because(FailureKind::EncodedReply);
-        // An encoded reply's length counts encoded bytes: the song's is what decoded.
-        if (end == net::StreamEnd::Completed && m_encoded && m_total == 0)
-            m_total = m_done;
         // What arrived before the end (an abort, a broken connection) stays for a resume.
         if (!m_writeFailed && !writePending())
             diskFailed();
+        // An encoded reply's length counts encoded bytes: the song's is what decoded.
+        if (end == net::StreamEnd::Completed && m_encoded && m_total == 0)
+            m_total = m_done;
 
         if (m_rangeNotSatisfiable)
             return settleUnsatisfiableRange();
@@ -230,11 +230,13 @@ private:
         // An error page is not the song; nor is "204 No Content".
         if (status < 200 || status > 299 || status == 204)
             return reject(because(FailureKind::HttpStatus, status));
-        // Without a length there is no telling whether the body is complete.
-        if (contentLength < 0)
+        m_encoded = !reply.contentEncoding.empty();
+        // Without a length there is no telling whether the body is complete;
+        // an encoded body (often chunked) ends with its encoding's own end
+        // and is held to the link's size.
+        if (contentLength < 0 && !m_encoded)
             return reject(because(FailureKind::ServerStopped));
 
-        m_encoded = !reply.contentEncoding.empty();
         if (status == 206) {
             // Only an answer to our own range, exactly as asked, is a part of
             // the song; an encoded part counts bytes of the encoding, not of the song.
@@ -249,7 +251,7 @@ private:
         // Decoded, the song's size is the link's; without one it is known at the end.
         m_total = m_encoded ? m_identity.expectedSize : m_offset + contentLength - static_cast<int64_t>(m_proof.size());
         // A song is never empty: such a reply replaces nothing and finishes nothing.
-        if ((m_encoded ? contentLength : m_total) <= 0)
+        if (m_encoded ? contentLength == 0 : m_total <= 0)
             return reject(because(FailureKind::EmptyReply));
         if (!m_encoded && m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
             return m_offset > 0 ? restartFromZero() : reject(because(FailureKind::DamagedFile));
@@ -260,7 +262,8 @@ private:
         PartialIdentity identity;
         identity.songId = m_identity.songId;
         identity.size = m_total;
-        identity.entityTag = reply.headers.get("ETag").value_or(Text());
+        // An encoded reply's ETag names the encoding, not the unencoded bytes a resume asks for.
+        identity.entityTag = m_encoded ? Text() : reply.headers.get("ETag").value_or(Text());
         identity.lastModified = reply.headers.get("Last-Modified").value_or(Text());
         // Refused on a file system without extended attributes: a later
         // resume then proves the partial file's tail against the server.
