@@ -142,7 +142,8 @@ bool PartialFile::discard()
 {
     if (!m_fd.valid())
         return false;
-    if (::ftruncate(m_fd.get(), 0) != 0)
+    // Already empty: nothing to cut (a device such as /dev/full cannot be cut at all).
+    if (size() != 0 && ::ftruncate(m_fd.get(), 0) != 0)
         return fail();
     for (const char* name : attributes)
         ::fremovexattr(m_fd.get(), name);

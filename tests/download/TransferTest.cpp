@@ -423,8 +423,11 @@ TEST_F(TransferTest, DeadPortAndEmptyUrlFailWithoutCreatingThePartialFile)
 TEST_F(TransferTest, FullDiskFailsTheTransferInsteadOfReportingSuccess)
 {
     fs::create_symlink("/dev/full", m_dir.file("song.flac.tmp"));
-    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    TransferReply reply;
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts, {}, &reply),
               TransferResult::Failed);
+    EXPECT_EQ(reply.failure, (FailureReason {FailureKind::NoSpace}));
+    EXPECT_EQ(describe(reply.failure), "no space left on the disk");
     EXPECT_FALSE(exists("song.flac"));
 }
 

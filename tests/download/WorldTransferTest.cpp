@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sys/xattr.h>
 
 namespace quorvo::download {
