@@ -74,7 +74,10 @@ inline constexpr int64_t largestLimitKBps = int64_t {1} << 40;
 int64_t limitBytesPerWindow(int64_t limitKBps);
 
 // The request header lines, without a trailing line break; with a resume
-// offset above 0 the block ends with "\r\nRange:bytes=" offset "-".
+// offset above 0 the block ends with "\r\nRange:bytes=" offset "-", and its
+// Accept-Encoding asks for "identity" instead of "gzip, deflate": a range
+// counts the bytes of the reply's encoding, and the partial file holds the
+// decoded song.
 Text transferHeaderBlock(int64_t resumeOffset);
 // "Agent" + milliseconds on the monotonic clock, new for every transfer.
 Text transferAgentText();
@@ -88,8 +91,14 @@ Text partialPathOf(const Text& finalPath);
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
 // The partial file carries `identity`; one of another song is not resumed,
-// and a file is renamed only at the size promised and, for FLAC (unless
-// settings.checkFlacAudio is off), only when its audio matches its own MD5.
+// one without a stored identity is resumed only when the server sends its
+// last 16 KB again byte for byte, and a file is renamed only at the size
+// promised and, for FLAC (unless settings.checkFlacAudio is off), only when
+// its audio matches its own MD5 and STREAMINFO's sample count. The partial
+// file is locked for the whole call: a second transfer of the same song
+// fails at once with FailureKind::BusyElsewhere. A gzip or deflate reply is
+// stored decoded. A song is never empty, and starting over never shrinks the
+// partial file before the new body has caught up with it.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);

@@ -146,6 +146,7 @@ TEST(TransferHeaderBlock, ResumeAddsAnOpenRangeWithoutBlankAfterTheColon)
               "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
               "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
     EXPECT_TRUE(text::endsWith(transferHeaderBlock(5000000).view(), ".NET CLR 1.1.4322)\r\nRange:bytes=5000000-"));
+    EXPECT_NE(text::find(transferHeaderBlock(5000000).view(), "\r\nAccept-Encoding: identity\r\n"), -1);
     EXPECT_TRUE(text::startsWith(transferAgentText().view(), "Agent"));
     EXPECT_EQ(partialPathOf("a/b.flac"), "a/b.flac.tmp");
 }
