@@ -259,11 +259,11 @@ TEST_F(SearchTest, StaleLyricTemporaryIsClearedByTheNextWrite)
     const std::vector<SongRecord> rows = runSearch(service(), gbk("夜色温柔"), noBypass());
     const SongRecord* song = findSong(rows, "9900001");
     ASSERT_NE(song, nullptr);
-    test::writeWholeFile(m_dir.file("song.lrc.Ab3xYz"), "half a lyric");
-    test::writeWholeFile(m_dir.file("other.lrc.Ab3xYz"), "someone else's");
+    test::writeWholeFile(m_dir.file(".song.lrc.quorvo-write-Ab3xYz"), "half a lyric");
+    test::writeWholeFile(m_dir.file(".other.lrc.quorvo-write-Ab3xYz"), "someone else's");
     EXPECT_TRUE(fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("song.lrc"))));
-    EXPECT_FALSE(std::filesystem::exists(m_dir.file("song.lrc.Ab3xYz")));
-    EXPECT_TRUE(std::filesystem::exists(m_dir.file("other.lrc.Ab3xYz")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file(".song.lrc.quorvo-write-Ab3xYz")));
+    EXPECT_TRUE(std::filesystem::exists(m_dir.file(".other.lrc.quorvo-write-Ab3xYz")));
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.path()))
         ++entries;
