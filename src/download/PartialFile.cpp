@@ -117,6 +117,8 @@ PartialOpen PartialFile::open(const Text& path)
             continue;
         m_fd = std::move(fd);
         m_created = created;
+        // Only the lock holder writes a replacement: one lying there was left by a process that died.
+        ::unlink(platform::nativePath(replacementPath()).c_str());
         return PartialOpen::Opened;
     }
     m_error = EAGAIN;

@@ -180,6 +180,7 @@ TEST_F(KillResumeTest, TwentyKillsAtRandomMomentsNeverLeaveAWrongFile)
             ASSERT_TRUE(after.has_value()) << resumed.fileName;
             EXPECT_TRUE(*after == serverFile(resumed)) << resumed.fileName << ": " << after->size() << " bytes";
             EXPECT_FALSE(fs::exists(saveDir() + "/" + resumed.fileName + ".tmp"));
+            EXPECT_FALSE(fs::exists(saveDir() + "/" + resumed.fileName + ".tmp.new"));
         } else {
             EXPECT_EQ(outcome.exitStatus, 1);
             expectNoWrongFinalFile(resumed, before);
