@@ -4,6 +4,8 @@
 
 #include "net/HttpStream.h"
 #include "LoopbackServer.h"
+#include "TempDir.h"
+#include "WorldServers.h"
 #include "net/HttpClient.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +165,33 @@ TEST(HttpAbort, ReachesAStalledStreamAndAStalledRequest)
     std::printf("abort reached the stream after %lld ms and the request after %lld ms\n",
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(streamStop).count()),
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(requestStop).count()));
+}
+
+// nginx encodes for clients that accept it; both exchanges hand over the
+// file itself.
+TEST(HttpDecoding, NginxGzipLocationComesDecoded)
+{
+    if (const auto reason = test::NginxServer::unavailableReason())
+        GTEST_SKIP() << *reason;
+    test::TempDir root;
+    std::string lyric;
+    for (int i = 0; i < 400; ++i)
+        lyric += "[00:" + std::to_string(10 + i % 50) + ".00]a line of the lyric\n";
+    test::writeWholeFile(root.path() / "a.lrc", lyric);
+    test::NginxServer nginx(root.path(), test::NginxServer::Options {true});
+
+    HttpOptions options;
+    options.headers = "Accept-Encoding: gzip\r\n";
+    options.decodeContent = true;
+    const HttpResponse response = HttpClient::request(Text(nginx.baseUrl() + "/gz/a.lrc"), options);
+    EXPECT_EQ(response.status, 200);
+    EXPECT_EQ(response.header("Content-Encoding"), "gzip");
+    EXPECT_TRUE(response.body == lyric);
+
+    const Streamed got = stream(nginx.baseUrl() + "/gz/a.lrc", "Accept-Encoding: gzip, deflate\r\n", true);
+    EXPECT_EQ(got.result.end, StreamEnd::Completed);
+    EXPECT_EQ(got.reply.contentEncoding, "gzip");
+    EXPECT_TRUE(got.body == lyric);
 }
 
 }  // namespace

@@ -73,6 +73,23 @@ TEST(HttpWire, PlainGetSendsHostThenExactlyTheThreeDefaultsAndTheAgent)
     EXPECT_EQ(request.headers, expected);
 }
 
+// Decoding is the client's business: the request names no encoding for it.
+TEST(HttpWire, DecodingAddsNoHeaderLine)
+{
+    auto server = answering("plain");
+    HttpOptions options;
+    options.decodeContent = true;
+    EXPECT_EQ(HttpClient::request(server.url("/a.lrc"), options).body, "plain");
+    const std::vector<std::string> expected = {
+        "Host: 127.0.0.1:" + std::to_string(server.port()),
+        std::string(defaultAccept),
+        "Referer: " + server.url("/a.lrc"),
+        "Accept-Language: zh-cn",
+        std::string(defaultAgent),
+    };
+    EXPECT_EQ(captured(server.requests().at(0)).headers, expected);
+}
+
 TEST(HttpWire, CallerAcceptSuppressesTheDefaultAndLibcurlsOwn)
 {
     auto server = answering("x");

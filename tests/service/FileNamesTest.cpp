@@ -142,5 +142,15 @@ TEST(SizeText, MegabytesRoundedHalfUpToOneDecimalWithoutTrailingZeros)
     EXPECT_EQ(sizeText(1101005), "1.1M");  // 1.05000 rounds half up
 }
 
+TEST(NameOrSongId, EmptyNameBecomesTheCleanedSongId)
+{
+    const Text empty = buildFileName("?*:", "Artist", 2);
+    ASSERT_EQ(empty, "");
+    EXPECT_EQ(nameOrSongId(empty, "9900077"), "9900077");
+    EXPECT_EQ(nameOrSongId("Name", "9900077"), "Name");
+    EXPECT_EQ(nameOrSongId("", "a/b"), "ab");
+    EXPECT_EQ(nameOrSongId("", "//"), "untitled");
+}
+
 }  // namespace
 }  // namespace quorvo::service

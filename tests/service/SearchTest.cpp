@@ -253,7 +253,8 @@ TEST_F(SearchTest, FailedLyricFetchWritesAnEmptyFileButNeverEmptiesAGoodOne)
 }
 
 // A process killed between writing a lyric file and renaming it leaves a
-// temporary beside it; the next write of that file clears it away.
+// temporary beside it; the next write of that file clears it away, and
+// nothing a person named.
 TEST_F(SearchTest, StaleLyricTemporaryIsClearedByTheNextWrite)
 {
     const std::vector<SongRecord> rows = runSearch(service(), gbk("夜色温柔"), noBypass());
@@ -261,13 +262,17 @@ TEST_F(SearchTest, StaleLyricTemporaryIsClearedByTheNextWrite)
     ASSERT_NE(song, nullptr);
     test::writeWholeFile(m_dir.file(".song.lrc.quorvo-write-Ab3xYz"), "half a lyric");
     test::writeWholeFile(m_dir.file(".other.lrc.quorvo-write-Ab3xYz"), "someone else's");
+    test::writeWholeFile(m_dir.file("song.lrc.backup"), "the user's own copy");
+    test::writeWholeFile(m_dir.file("song.lrc.Ab3xYz"), "the user's too");
     EXPECT_TRUE(fetchLyrics(song->lyricUrl, platform::fromNativePath(m_dir.file("song.lrc"))));
     EXPECT_FALSE(std::filesystem::exists(m_dir.file(".song.lrc.quorvo-write-Ab3xYz")));
     EXPECT_TRUE(std::filesystem::exists(m_dir.file(".other.lrc.quorvo-write-Ab3xYz")));
+    EXPECT_EQ(test::readWholeFile(m_dir.file("song.lrc.backup")), "the user's own copy");
+    EXPECT_TRUE(std::filesystem::exists(m_dir.file("song.lrc.Ab3xYz")));
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.path()))
         ++entries;
-    EXPECT_EQ(entries, 2u);
+    EXPECT_EQ(entries, 4u);
 }
 
 // A link reply is a few hundred bytes and a lyric file a few kilobytes; a

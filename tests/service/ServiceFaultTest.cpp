@@ -5,18 +5,25 @@
 #include "LoopbackServer.h"
 #include "TempDir.h"
 #include "platform/Files.h"
+#include "service/FileNames.h"
 #include "service/LinkResolver.h"
 #include "service/Lyrics.h"
 #include "service/Search.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 namespace quorvo::service {
 namespace {
 
 using test::LoopbackServer;
+using namespace std::chrono_literals;
 
 const std::string lyricText = "[00:01.00]\xE5\xA4\x9C\xE8\x89\xB2 gzip lyric\n";
 
@@ -133,6 +140,60 @@ TEST(LinkReplies, SizesNoFileCanHaveReadAsUnknown)
         EXPECT_EQ(link->size, 0) << size;
     }
     EXPECT_EQ(readLinkReply(R"([{"file_list":[{"url":"u","size":36906000.7}]}])")->size, 36906000);
+}
+
+// A title of removed characters only, under the title-only scheme.
+const std::string voidWalker = "<?xml version=\"1.0\" encoding=\"utf-8\"?><result><song_list><song>"
+                               "<title>?*:</title><album_title>A</album_title><author>S</author>"
+                               "<song_id>9900077</song_id><lrclink>/l.lrc</lrclink><all_rate>flac</all_rate>"
+                               "</song></song_list></result>";
+
+TEST(EmptyNames, SongWhoseNameIsEmptyIsFoundUnderItsIdNotAsAHiddenFile)
+{
+    const auto server = answering(LoopbackServer::reply(voidWalker));
+    test::TempDir dir;
+    SearchFilter filter;
+    filter.bypass = true;
+    filter.saveDirectory = platform::fromNativePath(dir.path().string()) + "/";
+    filter.buildName = [](const Text& title, const Text& artist) { return buildFileName(title, artist, 2); };
+    const ServiceEndpoints service(Text("127.0.0.1:" + std::to_string(server.port())));
+
+    test::writeWholeFile(dir.file(".flac"), "a hidden file that is no song");
+    EXPECT_EQ(runSearch(service, "q", filter).size(), 1u);
+    test::writeWholeFile(dir.file("9900077.flac"), "the song");
+    EXPECT_TRUE(runSearch(service, "q", filter).empty());
+}
+
+// The server takes the request and says nothing; the stop comes 200 ms in.
+// Without the hook each request would wait out its 5-second phase.
+TEST(SongRequests, AbortReachesTheLyricAndLinkRequestsOfASilentServer)
+{
+    LoopbackServer silent([](LoopbackServer& self, int, const std::string&) { self.hold(20s); });
+    const ServiceEndpoints service(Text("127.0.0.1:" + std::to_string(silent.port())));
+    test::TempDir dir;
+    for (const bool lyric : {true, false}) {
+        std::atomic<bool> raised {false};
+        std::thread raiser([&raised] {
+            std::this_thread::sleep_for(200ms);
+            raised = true;
+        });
+        const auto abort = [&raised] { return raised.load(); };
+        const auto start = std::chrono::steady_clock::now();
+        if (lyric) {
+            EXPECT_TRUE(fetchLyrics(Text(silent.url("/data2/lrc/1/1.lrc")), platform::fromNativePath(dir.file("a.lrc")),
+                                    abort));
+            EXPECT_EQ(test::readWholeFile(dir.file("a.lrc")), "");
+        } else {
+            EXPECT_FALSE(resolveLink(service, "1", abort));
+        }
+        const auto took
+            = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        raiser.join();
+        std::printf("%s request ended %lld ms after it started (stop raised at 200 ms)\n", lyric ? "lyric" : "link",
+                    static_cast<long long>(took));
+        // Far from the 5 s of a request the stop never reached, with room for a loaded machine.
+        EXPECT_LT(took, 3000) << (lyric ? "lyric" : "link");
+    }
 }
 
 }  // namespace
