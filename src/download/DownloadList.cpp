@@ -57,7 +57,20 @@ bool DownloadList::setCell(uint64_t taskId, DownloadColumn column, const Text& t
     if (index == m_rows.size())
         return false;
     m_rows[index].cell(column) = text;
-    emit(CellChanged {index + 1, taskId, column, text});
+    emit(CellChanged {index + 1, taskId, column, text,
+                      column == DownloadColumn::Status ? m_rows[index].failure : FailureReason {}});
+    return true;
+}
+
+bool DownloadList::setStatus(uint64_t taskId, const Text& status, const FailureReason& failure)
+{
+    const std::lock_guard lock(m_mutex);
+    const std::size_t index = indexOf(taskId);
+    if (index == m_rows.size())
+        return false;
+    m_rows[index].status = status;
+    m_rows[index].failure = failure;
+    emit(CellChanged {index + 1, taskId, DownloadColumn::Status, status, failure});
     return true;
 }
 
@@ -68,7 +81,7 @@ bool DownloadList::markFailed(uint64_t taskId)
     if (index == m_rows.size())
         return false;
     m_rows[index].failed = true;
-    emit(RowMarkedFailed {index + 1, taskId});
+    emit(RowMarkedFailed {index + 1, taskId, m_rows[index].failure});
     return true;
 }
 

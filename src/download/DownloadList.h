@@ -35,6 +35,8 @@ public:
     uint64_t append(DownloadTask task);
     // False when the row is gone.
     bool setCell(uint64_t taskId, DownloadColumn column, const Text& text);
+    // The status cell and the reason that goes with it (None clears it).
+    bool setStatus(uint64_t taskId, const Text& status, const FailureReason& failure = {});
     bool markFailed(uint64_t taskId);
     // Removes the rows `remove` picks; returns how many went.
     std::size_t removeRows(const std::function<bool(const DownloadTask&)>& remove);

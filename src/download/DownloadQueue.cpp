@@ -3,7 +3,22 @@
 #include "download/ProgressReporter.h"
 #include "service/FileNames.h"
 
+#include <cmath>
+
 namespace quorvo::download {
+
+namespace {
+
+// The link's size as a byte count: 0 (unknown) for what no file can be.
+int64_t wholeBytes(double size)
+{
+    constexpr double largest = 9007199254740992.0;  // 2^53: every integer below is exact
+    if (!std::isfinite(size) || size < 1 || size > largest)
+        return 0;
+    return static_cast<int64_t>(size);
+}
+
+}  // namespace
 
 DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, NameBuilder nameBuilder,
                              QueueListener* listener)
@@ -142,26 +157,28 @@ void DownloadQueue::runWorker()
 bool DownloadQueue::workSong(const DownloadTask& row)
 {
     const Text saveDirectory = m_settings.saveDirectory();
-    m_list.setCell(row.id, DownloadColumn::Status, Text(status::starting));
+    // Starting again forgets why the row stopped last time.
+    m_list.setStatus(row.id, Text(status::starting));
 
     if (m_settings.fetchLyrics())
-        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc");
+        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc", m_abortFlag);
     if (stopRequested()) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
+        m_list.setStatus(row.id, Text(status::stopped));
         return false;
     }
 
-    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId);
+    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId, m_abortFlag);
+    // A link request cut short by the stop is no verdict on the song.
+    if (stopRequested()) {
+        m_list.setStatus(row.id, Text(status::stopped));
+        return false;
+    }
     if (!link) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::failed));
+        m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::NoLink});
         m_list.markFailed(row.id);
         return true;
     }
     m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
-    if (stopRequested()) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
-        return false;
-    }
 
     const Text path = saveDirectory + row.name + service::songExtension(row.quality);
     const int64_t limit = m_settings.speedLimit();
@@ -172,19 +189,24 @@ bool DownloadQueue::workSong(const DownloadTask& row)
         const std::lock_guard lock(m_mutex);
         emit(SpeedChanged {texts.speed});
     };
-    const TransferIdentity identity {row.songId, static_cast<int64_t>(link->size)};
-    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity, nullptr);
+    const TransferIdentity identity {row.songId, wholeBytes(link->size)};
+    TransferReply reply;
+    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity, &reply);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::failed));
+        m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::DamagedFile});
         m_list.markFailed(row.id);
         return true;
     }
     if (result != TransferResult::Completed) {
-        m_list.setCell(row.id, DownloadColumn::Status, Text(status::stopped));
+        FailureReason failure = reply.failure;
+        // A reply without a file address leaves nothing to transfer.
+        if (result == TransferResult::Failed && text::trim(link->url.view()).empty())
+            failure = FailureReason {FailureKind::NoLink};
+        m_list.setStatus(row.id, Text(status::stopped), result == TransferResult::Aborted ? FailureReason {} : failure);
         return false;
     }
-    m_list.setCell(row.id, DownloadColumn::Status, Text(status::completed));
+    m_list.setStatus(row.id, Text(status::completed));
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
         emit(SoundRequested {sound});

@@ -1,8 +1,25 @@
 #include "download/FailureReason.h"
 
+#include <cerrno>
 #include <string>
 
 namespace quorvo::download {
+
+FailureReason diskFailure(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return {FailureKind::NoSpace};
+    case EACCES:
+    case EPERM:
+        return {FailureKind::PermissionDenied};
+    case EROFS:
+        return {FailureKind::ReadOnlyDisk};
+    default:
+        return {FailureKind::DiskError};
+    }
+}
 
 Text describe(const FailureReason& reason)
 {
@@ -13,6 +30,8 @@ Text describe(const FailureReason& reason)
         return Text("no space left on the disk");
     case FailureKind::PermissionDenied:
         return Text("permission denied");
+    case FailureKind::ReadOnlyDisk:
+        return Text("the disk is read-only");
     case FailureKind::DiskError:
         return Text("the file could not be written");
     case FailureKind::HttpStatus:
@@ -23,6 +42,8 @@ Text describe(const FailureReason& reason)
         return Text("the server stopped sending");
     case FailureKind::DamagedFile:
         return Text("damaged file");
+    case FailureKind::EmptyReply:
+        return Text("the server sent an empty file");
     case FailureKind::EncodedReply:
         return Text("the server's encoding could not be decoded");
     case FailureKind::BusyElsewhere:

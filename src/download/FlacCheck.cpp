@@ -23,19 +23,33 @@ struct DecoderDeleter {
 struct Decoding {
     bool sawStreamInfo = false;
     bool failed = false;
+    // STREAMINFO's count of samples per channel (0: not known) and what the
+    // frames held. A file cut at a frame boundary decodes cleanly, and with
+    // an unset MD5 only this count tells that audio is missing.
+    uint64_t claimedSamples = 0;
+    uint64_t decodedSamples = 0;
 };
 
-FLAC__StreamDecoderWriteStatus onFrame(const FLAC__StreamDecoder*, const FLAC__Frame*, const FLAC__int32* const[],
-                                       void*)
+void countFrame(const FLAC__Frame* frame, Decoding& decoding)
 {
-    // libFLAC sums the MD5 itself; the samples are not needed here.
+    decoding.decodedSamples += frame->header.blocksize;
+}
+
+FLAC__StreamDecoderWriteStatus onFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const[],
+                                       void* client)
+{
+    // libFLAC sums the MD5 itself; the samples are only counted.
+    countFrame(frame, *static_cast<Decoding*>(client));
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
 void onMetadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* client)
 {
-    if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO)
-        static_cast<Decoding*>(client)->sawStreamInfo = true;
+    if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO) {
+        auto& decoding = *static_cast<Decoding*>(client);
+        decoding.sawStreamInfo = true;
+        decoding.claimedSamples = metadata->data.stream_info.total_samples;
+    }
 }
 
 void onError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* client)
@@ -49,8 +63,9 @@ FlacCheck decodeToTheEnd(FLAC__StreamDecoder* decoder, const Decoding& decoding)
     const bool decoded = FLAC__stream_decoder_process_until_end_of_stream(decoder) != 0;
     // finish() is false exactly when a non-zero MD5 disagrees with the audio.
     const bool md5Agrees = FLAC__stream_decoder_finish(decoder) != 0;
-    return decoded && md5Agrees && decoding.sawStreamInfo && !decoding.failed ? FlacCheck::Matches
-                                                                              : FlacCheck::Mismatched;
+    const bool wholeAudio = decoding.claimedSamples == 0 || decoding.claimedSamples == decoding.decodedSamples;
+    return decoded && md5Agrees && wholeAudio && decoding.sawStreamInfo && !decoding.failed ? FlacCheck::Matches
+                                                                                            : FlacCheck::Mismatched;
 }
 
 using Decoder = std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter>;
@@ -124,6 +139,13 @@ FLAC__StreamDecoderReadStatus readWritten(const FLAC__StreamDecoder*, FLAC__byte
     return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
 }
 
+FLAC__StreamDecoderWriteStatus onSharedFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
+                                             const FLAC__int32* const[], void* client)
+{
+    countFrame(frame, static_cast<FlacCheckAsWritten::Shared*>(client)->decoding);
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
 void onSharedMetadata(const FLAC__StreamDecoder* decoder, const FLAC__StreamMetadata* metadata, void* client)
 {
     onMetadata(decoder, metadata, &static_cast<FlacCheckAsWritten::Shared*>(client)->decoding);
@@ -145,8 +167,8 @@ void decodeAsWritten(FlacCheckAsWritten::Shared& shared)
 {
     const Decoder decoder = newCheckingDecoder();
     if (!decoder
-        || FLAC__stream_decoder_init_stream(decoder.get(), &readWritten, nullptr, nullptr, nullptr, &atTheEnd, &onFrame,
-                                            &onSharedMetadata, &onSharedError, &shared)
+        || FLAC__stream_decoder_init_stream(decoder.get(), &readWritten, nullptr, nullptr, nullptr, &atTheEnd,
+                                            &onSharedFrame, &onSharedMetadata, &onSharedError, &shared)
             != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         return;
     shared.verdict = decodeToTheEnd(decoder.get(), shared.decoding);

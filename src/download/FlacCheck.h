@@ -11,8 +11,10 @@
 namespace quorvo::download {
 
 enum class FlacCheck {
-    Matches,     // the MD5 agrees, or the file claims none (all zeros)
-    Mismatched,  // the audio differs from its MD5, or the file does not decode
+    // The MD5 agrees (or the file claims none: all zeros) and the frames hold
+    // as many samples as STREAMINFO counts (when it counts them).
+    Matches,
+    Mismatched,  // the audio differs from its MD5 or its count, or the file does not decode
 };
 
 // Decodes the whole file: seconds for a large song, so never on the

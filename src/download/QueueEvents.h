@@ -33,10 +33,13 @@ struct CellChanged {
     uint64_t taskId = 0;
     DownloadColumn column = DownloadColumn::Status;
     Text text;
+    // With the status cell: why the row failed or stopped (None otherwise).
+    FailureReason failure;
 };
 struct RowMarkedFailed {
     std::size_t row = 0;
     uint64_t taskId = 0;
+    FailureReason failure;
 };
 // The speed label; empty while no worker runs.
 struct SpeedChanged {

@@ -5,15 +5,15 @@
 
 namespace quorvo::download {
 
-void ServiceSongFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
+void ServiceSongFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag)
 {
     // A lyric file that cannot be written does not stop the song.
-    (void)service::fetchLyrics(lyricUrl, lyricPath);
+    (void)service::fetchLyrics(lyricUrl, lyricPath, [&abortFlag] { return abortFlag.isRaised(); });
 }
 
-std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId)
+std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId, const AbortFlag& abortFlag)
 {
-    return service::resolveLink(m_service, songId);
+    return service::resolveLink(m_service, songId, [&abortFlag] { return abortFlag.isRaised(); });
 }
 
 TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,

@@ -14,8 +14,8 @@ public:
         , m_settings(settings)
     { }
 
-    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
-    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override;
+    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) override;
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) override;
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferIdentity& identity, TransferReply* reply) override;
 

@@ -16,9 +16,11 @@ namespace quorvo::download {
 class SongFetcher {
 public:
     virtual ~SongFetcher() = default;
-    virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) = 0;
+    // A raised `abortFlag` ends the lyric and link requests at once, as it
+    // ends a transfer (these two leave the flag raised).
+    virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) = 0;
     // nullopt: the link reply is not readable (the row fails for good).
-    virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId) = 0;
+    virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) = 0;
     virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
                                     int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
                                     TransferReply* reply)

@@ -7,10 +7,12 @@
 #include "runtime/Numbers.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace quorvo::download {
 
@@ -37,6 +39,25 @@ long receiveBufferBytes(int64_t limitBytes)
     return static_cast<long>(std::min(largest, reads * static_cast<int64_t>(transferReadBytes)));
 }
 
+// The request lines. A range addresses the bytes of the encoded reply, not
+// those of the song we keep (a gzip-encoded reply is stored decoded), so a
+// ranged request asks for the song itself, unencoded; a fresh request keeps
+// offering gzip and deflate and decodes what comes.
+Text requestLines(bool ranged)
+{
+    return Text("Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: ") + (ranged ? "identity" : "gzip, deflate")
+        + "\r\nUser-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
+}
+
+// The bytes of the partial file's tail that a resume without a stored
+// identity asks for again and compares before appending anything.
+constexpr int64_t headProofBytes = 16 * 1024;
+
+FailureReason because(FailureKind kind, long status = 0)
+{
+    return FailureReason {kind, status};
+}
+
 // One request and its reply. With a rate limit libcurl's deliveries are cut
 // into reads of at most 10240 bytes, and the quota, the window reports and the
 // abort test run between reads, as in a plain read loop; without one each
@@ -45,10 +66,11 @@ class TransferAttempt {
 public:
     enum class Outcome { Completed, Aborted, Failed, RestartFromZero, Corrupt };
 
-    TransferAttempt(const Text& finalPath, const TransferIdentity& identity, const ProgressCallback& progress,
-                    int64_t limitBytes, AbortFlag& abortFlag, const TransferSettings& settings)
-        : m_finalPath(finalPath)
-        , m_partialPath(partialPathOf(finalPath))
+    TransferAttempt(PartialFile& file, const Text& finalPath, const TransferIdentity& identity,
+                    const ProgressCallback& progress, int64_t limitBytes, AbortFlag& abortFlag,
+                    const TransferSettings& settings)
+        : m_file(file)
+        , m_finalPath(finalPath)
         , m_identity(identity)
         , m_progress(progress)
         , m_limit(limitBytes)
@@ -56,19 +78,31 @@ public:
         , m_settings(settings)
     { }
 
+    // `offset`: the partial file's bytes to keep (0: start over, replacing
+    // whatever it holds only once the new body has caught up with it).
     Outcome run(const Text& url, int64_t offset, const std::optional<PartialIdentity>& stored)
     {
         m_offset = offset;
         m_resumed = offset > 0;
         m_stored = stored;
-        net::RequestPlan plan = net::planStream(url, transferHeaderBlock(0) + "\r\n");
-        plan.rangeFrom = offset;
+        // Without a stored identity the partial file may be another song of
+        // the same name: its tail is asked for again and must come back the same.
+        if (m_resumed && !m_stored) {
+            m_proof = readTail(std::min(offset, headProofBytes));
+            if (m_proof.empty())
+                m_offset = 0;
+        }
+        const int64_t rangeFrom = m_offset - static_cast<int64_t>(m_proof.size());
+        net::RequestPlan plan = net::planStream(url, requestLines(rangeFrom > 0) + "\r\n");
+        plan.rangeFrom = rangeFrom;
         // The plan's own agent; the header block's User-Agent line replaces
         // it on the wire, as it does for the URL-level calls it stands for.
         plan.userAgent = transferAgentText();
         net::StreamSettings settings;
         settings.connectTimeout = m_settings.connect;
         settings.receiveBufferBytes = receiveBufferBytes(m_limit);
+        // What the server encoded is stored decoded: the song, never its gzip.
+        settings.decodeContent = true;
         net::StreamHandlers handlers;
         handlers.reply = [this](const net::StreamReply& reply) { return beginBody(reply); };
         handlers.body = [this](std::string_view bytes) { return deliver(bytes); };
@@ -76,17 +110,22 @@ public:
         handlers.idle = [this] { return keepsMoving(Clock::now()); };
         m_stallMark = {Clock::now(), 0};
 
-        const net::StreamEnd end = net::streamRequest(plan, settings, handlers).end;
+        const net::StreamResult result = net::streamRequest(plan, settings, handlers);
+        const net::StreamEnd end = result.end;
+        if (result.error == net::HttpError::Decoding)
+            m_failure = because(FailureKind::EncodedReply);
         // What arrived before the end (an abort, a broken connection) stays for a resume.
         if (!m_writeFailed && !writePending())
-            m_writeFailed = true;
-        const bool closed = m_file.close();
+            diskFailed();
+        // An encoded reply's length counts encoded bytes: the song's is what decoded.
+        if (end == net::StreamEnd::Completed && m_encoded && m_total == 0)
+            m_total = m_done;
 
         if (m_rangeNotSatisfiable)
             return settleUnsatisfiableRange();
         if (m_restart)
             return Outcome::RestartFromZero;
-        if (m_rejected || m_writeFailed || m_stalled || !closed)
+        if (m_rejected || m_writeFailed || m_stalled)
             return Outcome::Failed;
         if (end == net::StreamEnd::Completed && m_bodyBegun && m_done == m_total) {
             report(m_total, m_total);
@@ -94,23 +133,40 @@ public:
         }
         if (m_abortFlag.isRaised())
             return Outcome::Aborted;
+        // Read to its end, but not the size promised (a decoded body).
+        if (end == net::StreamEnd::Completed && m_bodyBegun && m_failure.empty())
+            m_failure = because(FailureKind::DamagedFile);
+        if (m_failure.empty())
+            m_failure = because(m_bodyBegun ? FailureKind::ServerStopped : FailureKind::NoAnswer);
         return Outcome::Failed;
     }
 
     [[nodiscard]] const TransferReply& reply() const { return m_reply; }
+    [[nodiscard]] const FailureReason& failure() const { return m_failure; }
 
 private:
     // The whole song is in the partial file: check it, then give it its name.
     Outcome finish()
     {
+        if (!m_file.settle())
+            return diskFailed(), Outcome::Failed;
+        if (m_total <= 0) {
+            m_failure = because(FailureKind::EmptyReply);
+            return Outcome::Failed;
+        }
         // Never a name for a file of another size than promised.
-        if (platform::fileSize(m_partialPath) != m_total
-            || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize))
+        if (m_file.size() != m_total || (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)) {
+            m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Failed;
+        }
         const bool flac = m_settings.checkFlacAudio && isFlacPath(m_finalPath);
-        if (flac && (m_check ? m_check->finish(m_total) : checkFlac(m_partialPath)) == FlacCheck::Mismatched)
+        if (flac && (m_check ? m_check->finish(m_total) : checkFlac(m_file.writingPath())) == FlacCheck::Mismatched) {
+            m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Corrupt;
-        return platform::replaceFile(m_partialPath, m_finalPath) ? Outcome::Completed : Outcome::Failed;
+        }
+        if (!m_file.moveTo(m_finalPath))
+            return diskFailed(), Outcome::Failed;
+        return Outcome::Completed;
     }
 
     // What we know of the song's size: the link's, else the one stored with
@@ -122,15 +178,27 @@ private:
         return m_stored ? m_stored->size : 0;
     }
 
-    // A ranged reply that may be appended: a Content-Range starting at the
-    // offset asked for, a total that agrees with what we know, a length that
-    // reaches exactly to that total, and the same file as before.
+    // The last `count` bytes of the partial file; empty when they cannot be read.
+    [[nodiscard]] std::string readTail(int64_t count) const
+    {
+        UniqueFd fd(::open(platform::nativePath(m_file.writingPath()).c_str(), O_RDONLY | O_CLOEXEC));
+        std::string tail(static_cast<std::size_t>(std::max<int64_t>(count, 0)), '\0');
+        if (!fd.valid() || count <= 0
+            || ::pread(fd.get(), tail.data(), tail.size(), m_offset - count) != static_cast<ssize_t>(tail.size()))
+            return {};
+        return tail;
+    }
+
+    // A ranged reply that may be appended: a Content-Range starting where we
+    // asked, a total that agrees with what we know, a length that reaches
+    // exactly to that total, and the same file as before.
     [[nodiscard]] bool isAppendable(const net::StreamReply& reply) const
     {
-        if (!m_contentRange || m_contentRange->first != m_offset || m_contentRange->completeLength < 0)
+        const int64_t rangeFrom = m_offset - static_cast<int64_t>(m_proof.size());
+        if (!m_contentRange || m_contentRange->first != rangeFrom || m_contentRange->completeLength < 0)
             return false;
         const int64_t total = m_contentRange->completeLength;
-        if (reply.contentLength != total - m_offset || (knownSize() > 0 && total != knownSize()))
+        if (reply.contentLength != total - rangeFrom || total < m_offset || (knownSize() > 0 && total != knownSize()))
             return false;
         if (m_stored) {
             const std::optional<Text> tag = reply.headers.get("ETag");
@@ -157,52 +225,62 @@ private:
 
         if (status == 416) {
             m_rangeNotSatisfiable = true;
-            return reject();
+            return reject(because(FailureKind::HttpStatus, status));
         }
-        // An error page is not the song.
-        if (status < 200 || status > 299)
-            return reject();
-        // Without a length there is no telling whether the body is complete.
-        if (contentLength < 0)
-            return reject();
+        // An error page is not the song; nor is "204 No Content".
+        if (status < 200 || status > 299 || status == 204)
+            return reject(because(FailureKind::HttpStatus, status));
+        m_encoded = !reply.contentEncoding.empty();
+        // Without a length there is no telling whether the body is complete;
+        // an encoded body (often chunked) ends with its encoding's own end
+        // and is held to the link's size.
+        if (contentLength < 0 && !m_encoded)
+            return reject(because(FailureKind::ServerStopped));
 
-        bool restart = false;
         if (status == 206) {
-            // Only an answer to our own range, exactly as asked, is a part of the song.
-            if (m_offset == 0 || !isAppendable(reply))
+            // Only an answer to our own range, exactly as asked, is a part of
+            // the song; an encoded part counts bytes of the encoding, not of the song.
+            if (m_offset == 0 || m_encoded || !isAppendable(reply))
                 return restartFromZero();
         } else if (m_offset > 0) {
             // The server ignored the range and sends the whole file.
-            restart = true;
+            m_offset = 0;
+            m_proof.clear();
             m_resumed = false;
         }
-        if (restart)
-            m_offset = 0;
-        m_total = m_offset + contentLength;
-        if (m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
-            return m_offset > 0 ? restartFromZero() : reject();
-        if (!m_file.open(m_partialPath, restart)) {
-            m_writeFailed = true;
-            return false;
-        }
+        // Decoded, the song's size is the link's; without one it is known at the end.
+        m_total = m_encoded ? m_identity.expectedSize : m_offset + contentLength - static_cast<int64_t>(m_proof.size());
+        // A song is never empty: such a reply replaces nothing and finishes nothing.
+        if (m_encoded ? contentLength == 0 : m_total <= 0)
+            return reject(because(FailureKind::EmptyReply));
+        if (!m_encoded && m_identity.expectedSize > 0 && m_total != m_identity.expectedSize)
+            return m_offset > 0 ? restartFromZero() : reject(because(FailureKind::DamagedFile));
+        m_encodedLength = m_encoded ? contentLength : 0;
+        // Starting over: what the partial file holds stays until the new body has caught up with it.
+        if (m_offset == 0 && !m_file.beginReplacement())
+            return diskFailed();
         PartialIdentity identity;
         identity.songId = m_identity.songId;
         identity.size = m_total;
-        identity.entityTag = reply.headers.get("ETag").value_or(Text());
+        // An encoded reply's ETag names the encoding, not the unencoded bytes a resume asks for.
+        identity.entityTag = m_encoded ? Text() : reply.headers.get("ETag").value_or(Text());
         identity.lastModified = reply.headers.get("Last-Modified").value_or(Text());
-        // Refused on a file system without extended attributes: sizes and checksums still guard it.
+        // Refused on a file system without extended attributes: a later
+        // resume then proves the partial file's tail against the server.
         static_cast<void>(m_file.setIdentity(identity));
         m_done = m_offset;
+        m_stallMark = {Clock::now(), m_done};
         if (m_limit <= 0)
             m_pending.reserve(coalescedWriteBytes + 64 * 1024);
         if (m_settings.checkFlacAudio && isFlacPath(m_finalPath))
-            m_check = std::make_unique<FlacCheckAsWritten>(m_partialPath, m_offset);
+            m_check = std::make_unique<FlacCheckAsWritten>(m_file.writingPath(), m_offset);
         return true;
     }
 
-    bool reject()
+    bool reject(const FailureReason& reason)
     {
         m_rejected = true;
+        m_failure = reason;
         return false;
     }
 
@@ -212,13 +290,24 @@ private:
         return false;
     }
 
-    // The stall rule: fewer than stallBytes in a whole stall time gives up.
+    bool diskFailed()
+    {
+        m_writeFailed = true;
+        m_failure = diskFailure(m_file.error());
+        return false;
+    }
+
+    // The stall rule: a transfer that averages under stallBytesPerSecond over
+    // a whole stall time is given up. Time spent holding to the user's own
+    // limit is not the server's slowness: each quota wait starts a new mark.
     bool keepsMoving(Clock::time_point now)
     {
         if (now - m_stallMark.at < m_settings.stall)
             return true;
-        if (m_done - m_stallMark.done < stallBytes) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::milliseconds>(m_settings.stall).count() / 1000;
+        if (m_done - m_stallMark.done < std::max<int64_t>(1, seconds) * stallBytesPerSecond) {
             m_stalled = true;
+            m_failure = because(FailureKind::ServerStopped);
             return false;
         }
         m_stallMark = {now, m_done};
@@ -229,6 +318,17 @@ private:
     {
         if (m_rejected || m_writeFailed)
             return false;
+        // The tail asked for again: it must be what the partial file already holds.
+        if (!m_proof.empty()) {
+            const std::size_t compared = std::min(bytes.size(), m_proof.size() - m_proofSeen);
+            if (bytes.substr(0, compared) != std::string_view(m_proof).substr(m_proofSeen, compared))
+                return restartFromZero();
+            m_proofSeen += compared;
+            bytes.remove_prefix(compared);
+            if (m_proofSeen < m_proof.size())
+                return true;
+            m_proof.clear();
+        }
         if (m_limit <= 0)
             return deliverWhole(bytes);
         return deliverRead(bytes);
@@ -243,10 +343,8 @@ private:
         m_pending.append(bytes);
         const Clock::time_point now = Clock::now();
         const bool windowOver = windowEnded(now);
-        if ((m_pending.size() >= coalescedWriteBytes || windowOver) && !writePending()) {
-            m_writeFailed = true;
-            return false;
-        }
+        if ((m_pending.size() >= coalescedWriteBytes || windowOver) && !writePending())
+            return diskFailed();
         if (windowOver)
             reportWindow(now);
         return !m_abortFlag.isRaised() && keepsMoving(now);
@@ -276,14 +374,13 @@ private:
                 if (!sleepUntilWindowEnds())
                     return false;
                 reportWindow(Clock::now());
+                m_stallMark = {Clock::now(), m_done};
                 if (m_abortFlag.isRaised())
                     return false;
             }
             const std::size_t piece = std::min(bytes.size(), transferReadBytes - m_readFill);
-            if (!m_file.write(bytes.substr(0, piece))) {
-                m_writeFailed = true;
-                return false;
-            }
+            if (!m_file.write(bytes.substr(0, piece)))
+                return diskFailed();
             bytes.remove_prefix(piece);
             m_done += static_cast<int64_t>(piece);
             if (m_check)
@@ -326,6 +423,9 @@ private:
 
     void report(int64_t done, int64_t total) const
     {
+        // An encoded reply of unknown size: its encoded length is the best guess until the end.
+        if (total <= 0 && m_encoded)
+            total = std::max(done, m_encodedLength);
         if (m_progress)
             m_progress(done, total);
     }
@@ -350,21 +450,25 @@ private:
         int64_t done = 0;
     };
 
+    PartialFile& m_file;
     const Text& m_finalPath;
-    const Text m_partialPath;
     const TransferIdentity& m_identity;
     const ProgressCallback& m_progress;
     const int64_t m_limit;
     AbortFlag& m_abortFlag;
     const TransferSettings& m_settings;
 
-    PartialFile m_file;
     // Received without a limit and not written yet.
     std::string m_pending;
     // Decodes a FLAC while it is written; stopped with the attempt.
     std::unique_ptr<FlacCheckAsWritten> m_check;
     TransferReply m_reply;
+    FailureReason m_failure;
     std::optional<PartialIdentity> m_stored;
+    // The partial file's tail, asked for again to prove the resume, and how
+    // much of it the reply has matched so far.
+    std::string m_proof;
+    std::size_t m_proofSeen = 0;
     std::optional<net::ContentRange> m_contentRange;
     StallMark m_stallMark;
     int64_t m_offset = 0;
@@ -373,6 +477,8 @@ private:
     int64_t m_windowBytes = 0;
     std::size_t m_readFill = 0;
     std::optional<Clock::time_point> m_lastReport;
+    int64_t m_encodedLength = 0;
+    bool m_encoded = false;  // libcurl decodes the reply's Content-Encoding
     bool m_resumed = false;
     bool m_bodyBegun = false;
     bool m_rejected = false;
@@ -382,23 +488,23 @@ private:
     bool m_stalled = false;
 };
 
-// The offset to resume from, and what the partial file says it belongs to. A
-// partial file of another song (or of another size of this one) is thrown
-// away first.
-int64_t resumeOffset(const Text& partialPath, const TransferIdentity& identity, std::optional<PartialIdentity>& stored)
+// The offset to resume from, and what the partial file says it belongs to.
+// A partial file of another song (or of another size of this one) is not
+// resumed: the song starts over, replacing it.
+int64_t resumeOffset(const PartialFile& file, const TransferIdentity& identity, std::optional<PartialIdentity>& stored)
 {
-    const int64_t size = platform::fileSize(partialPath);
+    stored.reset();
+    const int64_t size = file.size();
     if (size <= 0)
         return 0;
-    const StoredIdentity found = PartialFile::identityOf(partialPath);
-    stored = found.identity;
+    stored = file.identity().identity;
     if (!stored)
         return size;
     const bool otherSong = !identity.songId.empty() && stored->songId != identity.songId;
     const bool otherSize = identity.expectedSize > 0 && stored->size > 0 && stored->size != identity.expectedSize;
     if (otherSong || otherSize || (stored->size > 0 && size > stored->size)) {
         stored.reset();
-        return platform::deleteFile(partialPath) ? 0 : -1;
+        return 0;
     }
     return size;
 }
@@ -407,11 +513,18 @@ int64_t resumeOffset(const Text& partialPath, const TransferIdentity& identity, 
 
 Text transferHeaderBlock(int64_t resumeOffset)
 {
-    Text block("Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
-               "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
+    Text block = requestLines(resumeOffset > 0);
     if (resumeOffset > 0)
         block += "\r\n" + net::openRangeLine(resumeOffset);
     return block;
+}
+
+int64_t limitBytesPerWindow(int64_t limitKBps)
+{
+    // A negative limit is no limit, like 0: it cannot mean "read nothing".
+    if (limitKBps <= 0)
+        return 0;
+    return std::min(limitKBps, largestLimitKBps) * bytesPerKB;
 }
 
 Text transferAgentText()
@@ -430,25 +543,33 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
                             AbortFlag& abortFlag, const TransferSettings& settings, const TransferIdentity& identity,
                             TransferReply* reply)
 {
-    // A negative limit is no limit, like 0: it cannot mean "read nothing".
-    const int64_t limitBytes = limitKBps > 0 ? limitKBps * bytesPerKB : 0;
-    const Text partialPath = partialPathOf(finalPath);
-
+    const int64_t limitBytes = limitBytesPerWindow(limitKBps);
+    TransferReply last;
     TransferResult result = TransferResult::Failed;
+
+    // The partial file is ours alone from here until it is closed.
+    PartialFile file;
+    const PartialOpen opened = file.open(partialPathOf(finalPath));
+    if (opened == PartialOpen::Busy)
+        last.failure = FailureReason {FailureKind::BusyElsewhere};
+    else if (opened == PartialOpen::Failed)
+        last.failure = diskFailure(file.error());
+    const int64_t heldBefore = std::max<int64_t>(0, file.size());
+
     // A second attempt, from byte 0, only when the first showed that the
     // partial file or the reply cannot be trusted.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; opened == PartialOpen::Opened && attempt < 2; ++attempt) {
         std::optional<PartialIdentity> stored;
-        const int64_t offset = resumeOffset(partialPath, identity, stored);
-        if (offset < 0)
-            break;
-        TransferAttempt transfer(finalPath, identity, progress, limitBytes, abortFlag, settings);
+        const int64_t offset = attempt == 0 ? resumeOffset(file, identity, stored) : 0;
+        TransferAttempt transfer(file, finalPath, identity, progress, limitBytes, abortFlag, settings);
         const TransferAttempt::Outcome outcome = transfer.run(url, offset, stored);
-        if (reply)
-            *reply = transfer.reply();
+        last = transfer.reply();
+        last.failure = transfer.failure();
         if (outcome == TransferAttempt::Outcome::RestartFromZero && !abortFlag.isRaised()) {
-            if (attempt == 0 && platform::deleteFile(partialPath))
+            if (attempt == 0)
                 continue;
+            if (last.failure.empty())
+                last.failure = FailureReason {FailureKind::DamagedFile};
             result = TransferResult::Failed;
             break;
         }
@@ -458,12 +579,19 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
                                                                 : TransferResult::Failed;
         break;
     }
+    last.advanced = result != TransferResult::Completed && file.size() > heldBefore;
+    if (!file.close() && result == TransferResult::Failed && last.failure.empty())
+        last.failure = diskFailure(file.error());
     // The acknowledgement the stopper waits for; the partial file is closed by now.
     if (abortFlag.isRaised()) {
         abortFlag.clear();
         if (result == TransferResult::Failed)
             result = TransferResult::Aborted;
     }
+    if (result == TransferResult::Completed || result == TransferResult::Aborted)
+        last.failure = {};
+    if (reply)
+        *reply = last;
     return result;
 }
 

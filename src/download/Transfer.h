@@ -7,6 +7,7 @@
 // final name atomically once the body has been read to its end.
 
 #include "download/AbortFlag.h"
+#include "download/FailureReason.h"
 #include "runtime/Text.h"
 
 #include <chrono>
@@ -37,6 +38,11 @@ struct TransferReply {
     long status = 0;  // the HTTP status; 0 when no reply came
     // The wait a 429 or 503 reply asked for with Retry-After.
     std::optional<std::chrono::seconds> retryAfter;
+    // The partial file ended longer than it was when the call began: the
+    // attempt moved the song closer to done.
+    bool advanced = false;
+    // Why the transfer failed (None when it completed or was aborted).
+    FailureReason failure;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's
@@ -45,8 +51,9 @@ using ProgressCallback = std::function<void(int64_t done, int64_t total)>;
 
 struct TransferSettings {
     std::chrono::milliseconds connect {15000};
-    // A transfer that moves fewer than stallBytes in this long has failed.
-    std::chrono::milliseconds stall {60000};
+    // A transfer that averages under stallBytesPerSecond over this long has
+    // failed, unless the user's own limit is what holds it there.
+    std::chrono::milliseconds stall {30000};
     // A FLAC is decoded and its audio compared with the MD5 it carries before
     // it gets its name. Off, sizes and the partial file's identity still hold.
     bool checkFlacAudio = true;
@@ -57,10 +64,20 @@ inline constexpr std::size_t transferReadBytes = 10240;
 // Reports and rate quotas are per window of this length.
 inline constexpr std::chrono::milliseconds progressWindow {1000};
 inline constexpr int64_t bytesPerKB = 1024;
-inline constexpr int64_t stallBytes = 1024;
+inline constexpr int64_t stallBytesPerSecond = 1024;
+
+// A limit beyond any link (about 1 PB/s) is no different from this one; it
+// keeps limit × 1024 and the read arithmetic far from overflowing.
+inline constexpr int64_t largestLimitKBps = int64_t {1} << 40;
+// The byte quota of one window for a limit in KB/s: 0 (no limit) for 0 or a
+// negative limit, the largest limit for anything above it.
+int64_t limitBytesPerWindow(int64_t limitKBps);
 
 // The request header lines, without a trailing line break; with a resume
-// offset above 0 the block ends with "\r\nRange:bytes=" offset "-".
+// offset above 0 the block ends with "\r\nRange:bytes=" offset "-", and its
+// Accept-Encoding asks for "identity" instead of "gzip, deflate": a range
+// counts the bytes of the reply's encoding, and the partial file holds the
+// decoded song.
 Text transferHeaderBlock(int64_t resumeOffset);
 // "Agent" + milliseconds on the monotonic clock, new for every transfer.
 Text transferAgentText();
@@ -74,8 +91,14 @@ Text partialPathOf(const Text& finalPath);
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
 // The partial file carries `identity`; one of another song is not resumed,
-// and a file is renamed only at the size promised and, for FLAC (unless
-// settings.checkFlacAudio is off), only when its audio matches its own MD5.
+// one without a stored identity is resumed only when the server sends its
+// last 16 KB again byte for byte, and a file is renamed only at the size
+// promised and, for FLAC (unless settings.checkFlacAudio is off), only when
+// its audio matches its own MD5 and STREAMINFO's sample count. The partial
+// file is locked for the whole call: a second transfer of the same song
+// fails at once with FailureKind::BusyElsewhere. A gzip or deflate reply is
+// stored decoded. A song is never empty, and starting over never shrinks the
+// partial file before the new body has caught up with it.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);

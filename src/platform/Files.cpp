@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -137,6 +138,21 @@ std::optional<Bytes> readFile(const Text& path)
     return data;
 }
 
+namespace {
+
+// writeFile's temporaries: ".NAME.quorvo-write-XXXXXX" beside NAME, a name no
+// person gives a file, so that clearing leftovers never touches theirs.
+constexpr std::string_view temporaryMark = ".quorvo-write-";
+
+std::string temporaryPrefix(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    return target.substr(0, nameAt) + "." + target.substr(nameAt) + std::string(temporaryMark);
+}
+
+}  // namespace
+
 bool writeFile(const Text& path, std::string_view data)
 {
     if (path.empty())
@@ -147,21 +163,40 @@ bool writeFile(const Text& path, std::string_view data)
     if (hadFile && S_ISDIR(existing.st_mode))
         return false;
 
-    std::string temporary = target + ".XXXXXX";
+    // Only a whole new file replaces the old one. There is no writing in
+    // place when the temporary fails: on a full disk that would leave the
+    // old file cut short, the one outcome worse than not writing at all.
+    std::string temporary = temporaryPrefix(target) + "XXXXXX";
     UniqueFd fd(::mkstemp(temporary.data()));
-    if (fd.valid()) {
-        ::fchmod(fd.get(), hadFile ? (existing.st_mode & 07777) : 0644);
-        const bool ok = writeAll(fd.get(), data) && ::fsync(fd.get()) == 0;
-        if (fd.close() && ok && ::rename(temporary.c_str(), target.c_str()) == 0)
-            return true;
-        ::unlink(temporary.c_str());
-    }
-    // A directory we cannot create files in may still hold a writable file.
-    UniqueFd direct(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!direct.valid())
+    if (!fd.valid())
         return false;
-    const bool ok = writeAll(direct.get(), data);
-    return direct.close() && ok;
+    ::fchmod(fd.get(), hadFile ? (existing.st_mode & 07777) : 0644);
+    const bool ok = writeAll(fd.get(), data) && ::fsync(fd.get()) == 0;
+    if (fd.close() && ok && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+void removeWriteLeftovers(const Text& path)
+{
+    const std::string prefix = temporaryPrefix(nativePath(path));
+    const std::size_t slash = prefix.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+    const std::string namePrefix = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    DIR* listing = ::opendir(directory.c_str());
+    if (!listing)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() != namePrefix.size() + 6 || !name.starts_with(namePrefix))
+            continue;
+        const std::string leftover = (slash == std::string::npos ? std::string() : directory) + std::string(name);
+        struct stat info { };
+        if (::lstat(leftover.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(leftover.c_str());
+    }
+    ::closedir(listing);
 }
 
 bool appendFile(const Text& path, std::string_view data)

@@ -36,8 +36,12 @@ bool isWritableDirectory(const Text& path);
 
 std::optional<Bytes> readFile(const Text& path);
 // Replaces the file's contents; the data reaches disk through a temporary
-// file renamed over the old one, so a failure never leaves half a file.
+// file (".NAME.quorvo-write-XXXXXX") renamed over the old one, so a failure
+// (a full disk, a folder that takes no new files) leaves the old file whole.
 bool writeFile(const Text& path, std::string_view data);
+// Deletes the temporaries writeFile left beside `path` when a process died
+// between writing and renaming; never any other file.
+void removeWriteLeftovers(const Text& path);
 bool appendFile(const Text& path, std::string_view data);
 
 }  // namespace quorvo::platform

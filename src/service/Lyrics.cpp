@@ -3,11 +3,6 @@
 #include "net/HttpClient.h"
 #include "platform/Files.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-#include <system_error>
-
 namespace quorvo::service {
 
 namespace {
@@ -21,34 +16,13 @@ bool isNoLink(const Text& lyricUrl)
     return text::trim(lyricUrl.view()).empty() || net::HttpClient::pathOf(lyricUrl) == "/";
 }
 
-// platform::writeFile writes through ".NAME.quorvo-write-XXXXXX" and renames;
-// a process killed in between leaves that temporary. Such leftovers of this
-// very file go; a name a person chose ("NAME.lrc.backup") never matches.
-void removeStaleTemporaries(const Text& lyricPath)
-{
-    const std::filesystem::path target(platform::nativePath(lyricPath));
-    std::string prefix(".");
-    prefix += target.filename().string();
-    prefix += ".quorvo-write-";
-    std::error_code error;
-    std::filesystem::directory_iterator entries(target.parent_path().empty() ? "." : target.parent_path(), error);
-    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
-        const bool temporary = name.size() == prefix.size() + 6 && name.starts_with(prefix)
-            && std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                           [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-        if (temporary && entries->is_regular_file(error)) {
-            std::error_code ignored;
-            std::filesystem::remove(entries->path(), ignored);
-        }
-    }
-}
-
 }  // namespace
 
 bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const std::function<bool()>& abort)
 {
-    removeStaleTemporaries(lyricPath);
+    // A process killed between writing and renaming leaves writeFile's
+    // temporary; only such leftovers of this file go, never a file of the user.
+    platform::removeWriteLeftovers(lyricPath);
     bool fetched = false;
     Bytes body;
     if (!isNoLink(lyricUrl)) {

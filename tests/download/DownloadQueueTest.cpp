@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <future>
 #include <map>
@@ -45,13 +47,13 @@ public:
     std::future<void> transferStarted() { return m_started.get_future(); }
     int acknowledged() const { return m_acknowledged.load(); }
 
-    void fetchLyrics(const Text&, const Text& lyricPath) override
+    void fetchLyrics(const Text&, const Text& lyricPath, const AbortFlag&) override
     {
         const std::lock_guard lock(m_mutex);
         m_lyricPaths.push_back(lyricPath);
     }
 
-    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag&) override
     {
         if (scriptFor(songId) == Script::BadLink)
             return std::nullopt;
@@ -59,7 +61,7 @@ public:
     }
 
     TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity&, TransferReply*) override
+                            AbortFlag& abortFlag, const TransferIdentity&, TransferReply* reply) override
     {
         {
             const std::lock_guard lock(m_mutex);
@@ -72,6 +74,8 @@ public:
             return TransferResult::Completed;
         case Script::TransferFails:
             progress(100, 1000);
+            if (reply)
+                reply->failure = FailureReason {FailureKind::NoSpace};
             return TransferResult::Failed;
         case Script::WaitForAbort:
             progress(100, 1000);
@@ -227,6 +231,38 @@ TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
     rows = m_queue.list().rows();
     EXPECT_EQ(rows[0].status, Text(status::completed));
     EXPECT_EQ(rows[1].status, Text(status::completed));
+}
+
+// The row keeps why it stopped or failed, the events carry it to the window,
+// and starting the row again forgets it.
+TEST_F(DownloadQueueTest, RowsKeepWhyTheyStoppedOrFailedUntilTheyStartAgain)
+{
+    m_fetcher.script("1", Script::TransferFails);
+    m_fetcher.script("2", Script::BadLink);
+    const std::vector<service::SongRecord> ticked {song("2"), song("1")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    std::vector<DownloadTask> rows = m_queue.list().rows();
+    EXPECT_EQ(rows[0].failure, (FailureReason {FailureKind::NoLink}));
+    EXPECT_EQ(rows[1].failure, (FailureReason {FailureKind::NoSpace}));
+    std::vector<FailureReason> carried;
+    for (const QueueEvent& event : m_mailbox.takeAll()) {
+        if (const auto* cell = std::get_if<CellChanged>(&event); cell && cell->column == DownloadColumn::Status)
+            carried.push_back(cell->failure);
+        if (const auto* failed = std::get_if<RowMarkedFailed>(&event)) {
+            EXPECT_EQ(failed->failure, (FailureReason {FailureKind::NoLink}));
+        }
+    }
+    EXPECT_NE(std::find(carried.begin(), carried.end(), FailureReason {FailureKind::NoSpace}), carried.end());
+    EXPECT_NE(std::find(carried.begin(), carried.end(), FailureReason {FailureKind::NoLink}), carried.end());
+
+    m_fetcher.script("1", Script::Complete);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    rows = m_queue.list().rows();
+    EXPECT_EQ(rows[1].status, Text(status::completed));
+    EXPECT_TRUE(rows[1].failure.empty());
+    EXPECT_EQ(rows[0].failure, (FailureReason {FailureKind::NoLink}));
 }
 
 TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)

@@ -7,6 +7,7 @@
 #include "SongCache.h"
 #include "TempDir.h"
 
+#include <FLAC/stream_decoder.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -50,6 +51,47 @@ TEST_F(FlacCheckAsWrittenTest, FollowsTheWriterPieceByPieceToTheWholeFilesVerdic
         EXPECT_EQ(verdict, song == &m_song ? FlacCheck::Matches : FlacCheck::Mismatched);
         EXPECT_EQ(verdict, checkFlac(Text(m_path)));
     }
+}
+
+FLAC__StreamDecoderWriteStatus ignoreFrame(const FLAC__StreamDecoder*, const FLAC__Frame*, const FLAC__int32* const[],
+                                           void*)
+{
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void ignoreError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void*) { }
+
+// The byte offset where the frame after the first `frames` audio frames begins.
+uint64_t frameBoundary(const std::string& path, int frames)
+{
+    FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+    FLAC__stream_decoder_init_file(decoder, path.c_str(), &ignoreFrame, nullptr, &ignoreError, nullptr);
+    FLAC__stream_decoder_process_until_end_of_metadata(decoder);
+    for (int i = 0; i < frames; ++i)
+        FLAC__stream_decoder_process_single(decoder);
+    FLAC__uint64 position = 0;
+    FLAC__stream_decoder_get_decode_position(decoder, &position);
+    FLAC__stream_decoder_delete(decoder);
+    return position;
+}
+
+// Cut after a whole frame, the file decodes cleanly; with its MD5 unset
+// (all zeros) only STREAMINFO's sample count shows the missing audio.
+TEST_F(FlacCheckAsWrittenTest, FileCutAtAFrameBoundaryWithoutMd5IsNotWhole)
+{
+    std::string unsigned_ = m_song;
+    std::fill(unsigned_.begin() + 26, unsigned_.begin() + 42, '\0');
+    test::writeWholeFile(m_path, unsigned_);
+    ASSERT_EQ(checkFlac(Text(m_path)), FlacCheck::Matches);
+
+    const uint64_t boundary = frameBoundary(m_path, 3);
+    ASSERT_GT(boundary, 42U);
+    ASSERT_LT(boundary, unsigned_.size());
+    test::writeWholeFile(m_path, unsigned_.substr(0, boundary));
+    EXPECT_EQ(checkFlac(Text(m_path)), FlacCheck::Mismatched);
+
+    FlacCheckAsWritten check(Text(m_path), static_cast<int64_t>(boundary));
+    EXPECT_EQ(check.finish(static_cast<int64_t>(boundary)), FlacCheck::Mismatched);
 }
 
 // A paused or failed transfer never completes its file: the check waiting

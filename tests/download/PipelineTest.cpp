@@ -4,6 +4,7 @@
 #include "download/DownloadQueue.h"
 #include "download/ServiceSongFetcher.h"
 
+#include "LoopbackServer.h"
 #include "ReferenceServer.h"
 #include "SongCache.h"
 #include "TempDir.h"
@@ -16,6 +17,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
+#include <span>
 #include <thread>
 
 namespace quorvo::download {
@@ -334,6 +337,47 @@ TEST_F(PipelineTest, PauseDuringAServerThrottledTransferIsAnsweredPromptly)
     EXPECT_FALSE(m_queue.isRunning());
     EXPECT_EQ(row(0).status, Text(status::stopped));
     EXPECT_FALSE(m_queue.abortFlag().isRaised());
+}
+
+// The lyric's leftovers are cleared by their own kind of name: a person's
+// backup of the lyric file is no leftover.
+TEST_F(PipelineTest, LyricFetchLeavesTheUsersBackupOfTheLyricFileAlone)
+{
+    const std::string backup = m_dir.file("The Velvet Orchard - Paper Lanterns.lrc.backup");
+    test::writeWholeFile(backup, "my own lyric");
+    m_queue.addTickedSongs(only(search("Paper Lanterns"), {"9900002"}));
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+    EXPECT_EQ(row(0).status, Text(status::completed));
+    EXPECT_TRUE(fs::exists(m_dir.file("The Velvet Orchard - Paper Lanterns.lrc")));
+    ASSERT_TRUE(fs::exists(backup));
+    EXPECT_EQ(test::readWholeFile(backup), "my own lyric");
+}
+
+// A lyric or link request to a server that never answers: a stop ends it at
+// once instead of after the request's own limit (5 s for the reply to begin).
+TEST(PipelineAbortTest, StopReachesAHangingLyricAndLinkRequest)
+{
+    for (const bool lyrics : {true, false}) {
+        test::LoopbackServer silent([](test::LoopbackServer& self, int, const std::string&) { self.hold(60s); });
+        test::TempDir dir;
+        platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
+        config.write("path", platform::fromNativePath(dir.path().string()) + "/");
+        config.write("lrc", lyrics ? "1" : "0");
+        ConfigDownloadSettings settings(config);
+        ServiceSongFetcher fetcher(service::ServiceEndpoints(Text("127.0.0.1:" + std::to_string(silent.port()))));
+        DownloadQueue queue(
+            fetcher, settings, [](const Text& title, const Text&) { return title; }, nullptr);
+        const service::SongRecord song {Text("Hanging"), Text("a"), Text("b"),
+                                        Text("128"),     Text("7"), Text(silent.url("/lyric.lrc"))};
+        queue.addTickedSongs(std::span(&song, 1));
+        for (int i = 0; i < 1000 && silent.requests().empty(); ++i)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_EQ(silent.requests().size(), 1u);
+        auto stopped = std::async(std::launch::async, [&] { queue.stopWorker(true); });
+        EXPECT_EQ(stopped.wait_for(3s), std::future_status::ready) << (lyrics ? "lyric" : "link") << " request";
+        stopped.wait();
+        EXPECT_EQ(queue.list().rows().at(0).status, Text(status::stopped));
+    }
 }
 
 }  // namespace

@@ -14,7 +14,9 @@
 
 #include <filesystem>
 #include <future>
+#include <limits>
 #include <mutex>
+#include <sys/xattr.h>
 #include <thread>
 
 namespace quorvo::download {
@@ -90,6 +92,12 @@ protected:
     Text target(const char* name) const { return platform::fromNativePath(m_dir.file(name)); }
     std::string read(const char* name) const { return test::readWholeFile(m_dir.file(name)); }
     bool exists(const char* name) const { return fs::exists(m_dir.file(name)); }
+    // A partial file as a transfer leaves it: with its (here empty) stored identity.
+    void writePartial(const char* name, const std::string& bytes) const
+    {
+        test::writeWholeFile(m_dir.file(name), bytes);
+        ASSERT_EQ(::setxattr(m_dir.file(name).c_str(), "user.quorvo.song", "", 0, 0), 0);
+    }
     std::vector<test::RequestLogEntry> fileRequests(const std::string& id, const char* extension = "flac") const
     {
         return m_server.requestsTo(songPath(id, extension));
@@ -138,8 +146,19 @@ TEST(TransferHeaderBlock, ResumeAddsAnOpenRangeWithoutBlankAfterTheColon)
               "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n"
               "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)");
     EXPECT_TRUE(text::endsWith(transferHeaderBlock(5000000).view(), ".NET CLR 1.1.4322)\r\nRange:bytes=5000000-"));
+    EXPECT_NE(text::find(transferHeaderBlock(5000000).view(), "\r\nAccept-Encoding: identity\r\n"), -1);
     EXPECT_TRUE(text::startsWith(transferAgentText().view(), "Agent"));
     EXPECT_EQ(partialPathOf("a/b.flac"), "a/b.flac.tmp");
+}
+
+// A limit of 2^54 + 1 KB/s times 1024 wrapped around to 1 KB/s.
+TEST(TransferLimit, HugeLimitsAreClampedInsteadOfOverflowing)
+{
+    EXPECT_EQ(limitBytesPerWindow(0), 0);
+    EXPECT_EQ(limitBytesPerWindow(-5), 0);
+    EXPECT_EQ(limitBytesPerWindow(3), 3072);
+    for (const int64_t huge : {(int64_t {1} << 53), (int64_t {1} << 54) + 1, std::numeric_limits<int64_t>::max()})
+        EXPECT_EQ(limitBytesPerWindow(huge), largestLimitKBps * 1024);
 }
 
 // The server's /echo answers with the request head byte for byte, so the
@@ -156,16 +175,19 @@ TEST_F(TransferTest, RequestHeadOnTheWireIsExactlyTheFixedBlockWithOrWithoutARan
 
     // (An .mp3 target: the echo is no FLAC to check.) A resume: the echo ignores the range (200), so the partial file
     // restarts and holds the ranged request.
-    test::writeWholeFile(m_dir.file("song.mp3.tmp"), "12345");
+    // A range addresses encoded bytes, and the partial file holds decoded ones: a ranged request asks for no encoding.
+    writePartial("song.mp3.tmp", "12345");
     ASSERT_EQ(transferFile(url, target("song.mp3"), {}, 0, m_abortFlag, m_timeouts), TransferResult::Completed);
-    EXPECT_EQ(read("song.mp3"), head + fixed + "Range:bytes=5-\r\n\r\n");
+    std::string identity = fixed;
+    identity.replace(identity.find("gzip, deflate"), 13, "identity");
+    EXPECT_EQ(read("song.mp3"), head + identity + "Range:bytes=5-\r\n\r\n");
 }
 
 TEST_F(TransferTest, ResumeSendsOneRangeRequestAndEndsByteIdentical)
 {
     const std::string expected = serverBytes(plainSong);
     const std::size_t offset = expected.size() / 2;
-    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected.substr(0, offset));
+    writePartial("song.flac.tmp", expected.substr(0, offset));
 
     Recorder recorder;
     ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
@@ -322,7 +344,7 @@ TEST_F(TransferTest, ServerIgnoringTheRangeRestartsThePartialFileInsteadOfAppend
 TEST_F(TransferTest, UnsatisfiableRangeForACompletePartialFileFinishesTheSong)
 {
     const std::string expected = serverBytes(plainSong);
-    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected);
+    writePartial("song.flac.tmp", expected);
     Recorder recorder;
     ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), recorder.callback(), 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
@@ -338,7 +360,7 @@ TEST_F(TransferTest, UnsatisfiableRangeForACompletePartialFileFinishesTheSong)
 TEST_F(TransferTest, PartialFileLongerThanTheSongStartsOver)
 {
     const std::string expected = serverBytes(plainSong);
-    test::writeWholeFile(m_dir.file("song.flac.tmp"), expected + "garbage");
+    writePartial("song.flac.tmp", expected + "garbage");
     ASSERT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
               TransferResult::Completed);
     EXPECT_EQ(read("song.flac"), expected);
@@ -402,8 +424,11 @@ TEST_F(TransferTest, DeadPortAndEmptyUrlFailWithoutCreatingThePartialFile)
 TEST_F(TransferTest, FullDiskFailsTheTransferInsteadOfReportingSuccess)
 {
     fs::create_symlink("/dev/full", m_dir.file("song.flac.tmp"));
-    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts),
+    TransferReply reply;
+    EXPECT_EQ(transferFile(songUrl(plainSong), target("song.flac"), {}, 0, m_abortFlag, m_timeouts, {}, &reply),
               TransferResult::Failed);
+    EXPECT_EQ(reply.failure, (FailureReason {FailureKind::NoSpace}));
+    EXPECT_EQ(describe(reply.failure), "no space left on the disk");
     EXPECT_FALSE(exists("song.flac"));
 }
 

@@ -6,6 +6,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+#include <sys/mount.h>
+
 using quorvo::Text;
 using quorvo::test::TempDir;
 namespace platform = quorvo::platform;
@@ -108,4 +113,62 @@ TEST(Files, UnwritablePlacesFailWithoutThrowing)
         return {};
     });
     EXPECT_EQ(failure, "");
+}
+
+namespace {
+
+// A small tmpfs of its own, to fill up; skipped where mounting is not allowed.
+class SmallDisk {
+public:
+    explicit SmallDisk(const fs::path& at)
+        : m_at(at)
+    {
+        fs::create_directory(at);
+        m_mounted = ::mount("none", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!m_mounted)
+            m_why = std::strerror(errno);
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_at.c_str(), MNT_DETACH);
+    }
+    [[nodiscard]] bool mounted() const { return m_mounted; }
+    [[nodiscard]] const std::string& why() const { return m_why; }
+
+private:
+    fs::path m_at;
+    bool m_mounted = false;
+    std::string m_why;
+};
+
+}  // namespace
+
+// On a full disk the new lyric cannot be written; the old one stays whole.
+TEST(Files, WriteOnAFullDiskLeavesTheOldFileWhole)
+{
+    TempDir dir;
+    const SmallDisk disk(dir.path() / "disk");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.why() << ")";
+    const std::string old(40000, 'o');
+    const Text path = platform::fromNativePath(dir.file("disk/song.lrc"));
+    ASSERT_TRUE(platform::writeFile(path, old));
+    EXPECT_FALSE(platform::writeFile(path, std::string(40000, 'n')));
+    EXPECT_EQ(platform::readFile(path).value(), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "disk"), fs::directory_iterator()), 1);
+}
+
+// Only writeFile's own leftovers go; a person's NAME.lrc.backup stays.
+TEST(Files, LeftoverTemporariesGoButNoFileOfTheUser)
+{
+    TempDir dir;
+    const Text path = platform::fromNativePath(dir.file("song.lrc"));
+    for (const char* name : {"song.lrc.backup", "song.lrc.Ab12Cd", ".song.lrc.quorvo-write-Ab12Cd", "other.lrc"})
+        quorvo::test::writeWholeFile(dir.file(name), "x");
+    platform::removeWriteLeftovers(path);
+    EXPECT_TRUE(fs::exists(dir.file("song.lrc.backup")));
+    EXPECT_TRUE(fs::exists(dir.file("song.lrc.Ab12Cd")));
+    EXPECT_TRUE(fs::exists(dir.file("other.lrc")));
+    EXPECT_FALSE(fs::exists(dir.file(".song.lrc.quorvo-write-Ab12Cd")));
 }

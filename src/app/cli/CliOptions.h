@@ -27,8 +27,9 @@ struct Options {
     bool checkFlacAudio = true;            // off with --no-audio-check
 };
 
-// --retries at most: ten doubling pauses already add up to 17 minutes.
-inline constexpr int64_t maxRetries = 10;
+// --retries at most. Only attempts that moved no bytes count, and their
+// pauses stop doubling at RetryingFetcher's longest pause.
+inline constexpr int64_t maxRetries = 1000;
 
 struct ParseResult {
     std::optional<Options> options;

@@ -7,14 +7,15 @@ namespace quorvo::cli {
 using download::TransferReply;
 using download::TransferResult;
 
-void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath)
+void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const download::AbortFlag& abortFlag)
 {
-    m_inner.fetchLyrics(lyricUrl, lyricPath);
+    m_inner.fetchLyrics(lyricUrl, lyricPath, abortFlag);
 }
 
-std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId)
+std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId,
+                                                                  const download::AbortFlag& abortFlag)
 {
-    return m_inner.resolveLink(songId);
+    return m_inner.resolveLink(songId, abortFlag);
 }
 
 TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
@@ -24,8 +25,15 @@ TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
 {
     TransferReply last;
     TransferResult result = m_inner.transfer(url, finalPath, progress, limitKBps, abortFlag, identity, &last);
-    for (int64_t retry = 1; retry <= m_retries && result == TransferResult::Failed; ++retry) {
-        const std::chrono::milliseconds pause = pauseBefore(retry, last);
+    // Only attempts that moved nothing count against the retries and lengthen
+    // the pause: a server that drops the connection every few megabytes still
+    // gets the song through, each attempt resuming where the last one ended.
+    int64_t fruitless = 0;
+    for (int64_t retry = 1; m_retries > 0 && result == TransferResult::Failed; ++retry) {
+        fruitless = last.advanced ? 0 : fruitless + 1;
+        if (fruitless > m_retries)
+            break;
+        const std::chrono::milliseconds pause = pauseBefore(std::max<int64_t>(fruitless, 1), last);
         if (m_notices.retrying)
             m_notices.retrying(finalPath, retry, pause);
         if (abortFlag.sleepUntil(download::AbortFlag::Clock::now() + pause)) {
@@ -45,8 +53,12 @@ TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
 
 std::chrono::milliseconds RetryingFetcher::pauseBefore(int64_t retry, const TransferReply& reply) const
 {
-    const int64_t doublings = std::clamp<int64_t>(retry - 1, 0, 30);
-    const std::chrono::milliseconds doubled = m_firstPause * (int64_t {1} << doublings);
+    // Doubling stops at the longest pause (or the first one, when that is longer).
+    const std::chrono::milliseconds longest = std::max<std::chrono::milliseconds>(m_firstPause, longestPause);
+    std::chrono::milliseconds doubled = m_firstPause;
+    for (int64_t i = 1; i < retry && doubled < longest; ++i)
+        doubled *= 2;
+    doubled = std::min(doubled, longest);
     if (!reply.retryAfter)
         return doubled;
     return std::max<std::chrono::milliseconds>(doubled, std::min(*reply.retryAfter, longestRetryAfter));

@@ -3,7 +3,9 @@
 // The command line's --retries: a transfer that failed is tried again, after
 // a pause that doubles each time (1 s, 2 s, 4 s ... by default) or the longer
 // wait a busy server asked for with Retry-After, and resumes from the
-// partial file the failed attempt left. The window's worker never retries on
+// partial file the failed attempt left. An attempt that grew the partial file
+// is not counted and starts the pauses over from the first (with --retries 0
+// nothing is tried again). The window's worker never retries on
 // its own; this wraps the real fetcher for quorvo-cli only, which also uses
 // it to say why a song failed.
 
@@ -25,6 +27,8 @@ class RetryingFetcher final : public download::SongFetcher {
 public:
     // A Retry-After beyond this is not waited for in full.
     static constexpr std::chrono::seconds longestRetryAfter {600};
+    // The doubling pauses grow no further than this.
+    static constexpr std::chrono::seconds longestPause {600};
 
     // `inner` must outlive this fetcher. The notices are called on the worker thread.
     RetryingFetcher(SongFetcher& inner, int64_t retries, std::chrono::milliseconds firstPause,
@@ -35,8 +39,8 @@ public:
         , m_notices(std::move(notices))
     { }
 
-    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath) override;
-    std::optional<service::ResolvedLink> resolveLink(const Text& songId) override;
+    void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const download::AbortFlag& abortFlag) override;
+    std::optional<service::ResolvedLink> resolveLink(const Text& songId, const download::AbortFlag& abortFlag) override;
     // A raise of the abort flag during a pause ends the wait at once; it is
     // then acknowledged (cleared) and counts as an aborted transfer.
     download::TransferResult transfer(const Text& url, const Text& finalPath,
@@ -44,8 +48,8 @@ public:
                                       download::AbortFlag& abortFlag, const download::TransferIdentity& identity,
                                       download::TransferReply* reply) override;
 
-    // The pause before retry `retry` (from 1): firstPause × 2^(retry - 1), or
-    // the reply's Retry-After when that is longer.
+    // The pause before retry `retry` (from 1): firstPause × 2^(retry - 1) up to
+    // longestPause, or the reply's Retry-After when that is longer.
     [[nodiscard]] std::chrono::milliseconds pauseBefore(int64_t retry, const download::TransferReply& reply = {}) const;
 
 private:

@@ -59,18 +59,30 @@ Text fileNameOf(const Text& path)
     return slash < 0 ? path : text::mid(path.view(), slash + 1, static_cast<int64_t>(path.size()));
 }
 
+// The search's rows. With `bypass` on, the songs already in the save
+// directory or the queue are left out here rather than in the search itself,
+// so that the caller learns how many there were (`alreadyThere`).
 std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& options,
                                const platform::ConfigStore& config, const DownloadSettings& settings,
-                               const DownloadList* queued, SearchReport& report)
+                               const DownloadList* queued, SearchReport& report, std::size_t& alreadyThere)
 {
     SearchFilter filter;
-    filter.bypass = config.read("bypass") == "1";
     filter.saveDirectory = settings.saveDirectory();
-    filter.buildName
+    const auto buildName
         = [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); };
-    if (queued)
-        filter.isQueued = [queued](const Text& name) { return queued->containsName(name); };
-    return runSearch(service, encoding::fromUtf8(options.query), filter, {}, {}, &report);
+    filter.buildName = buildName;
+    std::vector<SongRecord> rows = runSearch(service, encoding::fromUtf8(options.query), filter, {}, {}, &report);
+    alreadyThere = 0;
+    if (config.read("bypass") != "1")
+        return rows;
+    std::erase_if(rows, [&](const SongRecord& row) {
+        const Text name = buildName(row.title, row.artist);
+        const bool there = platform::exists(filter.saveDirectory + name + songExtension(row.quality))
+            || (queued && queued->containsName(name));
+        alreadyThere += there ? 1 : 0;
+        return there;
+    });
+    return rows;
 }
 
 // A search that failed is no empty result: say so. False when it failed.
@@ -104,7 +116,8 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options, co
 {
     applyDirectory(options, settings, false);
     SearchReport report;
-    const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr, report);
+    std::size_t alreadyThere = 0;
+    const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr, report, alreadyThere);
     if (!options.query.empty() && !searchAnswered(service, report))
         return NotAllFinished;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -123,7 +136,7 @@ bool giveUpStoppedRow(DownloadList& list)
 {
     for (const DownloadTask& task : list.rows()) {
         if (task.status.view() == status::stopped) {
-            list.setCell(task.id, DownloadColumn::Status, Text(status::failed));
+            list.setStatus(task.id, Text(status::failed), task.failure);
             list.markFailed(task.id);
             return true;
         }
@@ -161,9 +174,17 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
         [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); }, &mailbox);
 
     SearchReport report;
-    const std::vector<SongRecord> rows = search(service, options, config, settings, &queue.list(), report);
+    std::size_t alreadyThere = 0;
+    const std::vector<SongRecord> rows
+        = search(service, options, config, settings, &queue.list(), report, alreadyThere);
     if (!options.query.empty() && !searchAnswered(service, report))
         return NotAllFinished;
+    // Nothing left to get because everything found is already there: done, not a bad number.
+    if (rows.empty() && alreadyThere > 0) {
+        std::fprintf(stderr, "quorvo-cli: every song found (%zu) is already in %s\n", alreadyThere,
+                     utf8(settings.saveDirectory()).c_str());
+        return AllFinished;
+    }
     std::vector<SongRecord> picked;
     if (options.all) {
         picked = rows;
@@ -206,6 +227,11 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
 
     const std::vector<DownloadTask> tasks = queue.list().rows();
     bool allFinished = !tasks.empty();
+    for (const DownloadTask& task : tasks) {
+        if (!task.failure.empty())
+            std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(task.name + songExtension(task.quality)).c_str(),
+                         utf8(describe(task.failure)).c_str());
+    }
     for (const DownloadTask& task : tasks) {
         std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(), utf8(task.status).c_str());
         allFinished = allFinished && task.status.view() == status::completed;

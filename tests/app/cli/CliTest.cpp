@@ -130,6 +130,10 @@ TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
     EXPECT_EQ(statuses[failedStatus], 1);
     EXPECT_EQ(statuses[stoppedStatus], 1);
     EXPECT_EQ(statuses["等待下载"], 2);
+    // Why, on standard error.
+    EXPECT_NE(outcome.err.find("quorvo-cli: Link Tester - Broken Link Html.flac: the service gave no link\n"),
+              std::string::npos)
+        << outcome.err;
 }
 
 // The bypass test leaves out songs already in the save directory, so search
@@ -139,6 +143,17 @@ TEST_F(CliTest, SearchWithDirLeavesOutSongsAlreadyThere)
     ASSERT_EQ(run({"get", "Paper Lanterns", "--all", "--dir", saveDir()}).exitStatus, 0);
     EXPECT_EQ(run({"search", "Paper Lanterns", "--dir", saveDir()}).out, "");
     EXPECT_NE(run({"search", "Paper Lanterns"}).out.find("\t9900002\n"), std::string::npos);
+}
+
+// Getting a song that is already there again is no bad usage: nothing is left to do.
+TEST_F(CliTest, GettingSongsThatAreAllThereAlreadySaysSoAndSucceeds)
+{
+    ASSERT_EQ(run({"get", "Paper Lanterns", "--all", "--dir", saveDir()}).exitStatus, 0);
+    for (const char* choice : {"--pick=1", "--all"}) {
+        const Outcome again = run({"get", "Paper Lanterns", choice, "--dir", saveDir()});
+        EXPECT_EQ(again.exitStatus, 0) << choice << again.err;
+        EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;
+    }
 }
 
 TEST_F(CliTest, BadCommandLinesExitTwo)
@@ -152,7 +167,7 @@ TEST_F(CliTest, BadCommandLinesExitTwo)
     EXPECT_EQ(run({"search", "Paper", "--all"}).exitStatus, 2);
     EXPECT_EQ(run({"search", "Paper", "--keep-going"}).exitStatus, 2);
     EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "-1"}).exitStatus, 2);
-    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "11"}).exitStatus, 2);
+    EXPECT_EQ(run({"get", "Paper", "--all", "--retries", "1001"}).exitStatus, 2);
     // What was typed is echoed escaped.
     const Outcome odd = run({"--bad\x1B[2J"});
     EXPECT_EQ(odd.exitStatus, 2);

@@ -29,8 +29,8 @@ public:
         : m_script(std::move(script))
     { }
 
-    void fetchLyrics(const Text&, const Text&) override { }
-    std::optional<service::ResolvedLink> resolveLink(const Text&) override { return std::nullopt; }
+    void fetchLyrics(const Text&, const Text&, const AbortFlag&) override { }
+    std::optional<service::ResolvedLink> resolveLink(const Text&, const AbortFlag&) override { return std::nullopt; }
     TransferResult transfer(const Text&, const Text&, const download::ProgressCallback&, int64_t, AbortFlag&,
                             const download::TransferIdentity&, TransferReply* reply) override
     {
@@ -100,6 +100,33 @@ TEST(RetryingFetcher, PausesDoubleFromTheFirst)
     EXPECT_EQ(fetcher.pauseBefore(2), 2000ms);
     EXPECT_EQ(fetcher.pauseBefore(3), 4000ms);
     EXPECT_EQ(fetcher.pauseBefore(10), 512000ms);
+    EXPECT_EQ(fetcher.pauseBefore(1000), RetryingFetcher::longestPause);
+}
+
+// A server that drops the connection every megabyte: each attempt grows the
+// partial file, so none counts against the retries and the pause starts over.
+TEST(RetryingFetcher, AttemptsThatMovedBytesAreNotCountedAndResetThePause)
+{
+    TransferReply grew;
+    grew.advanced = true;
+    ScriptedFetcher inner({{TransferResult::Failed, grew},
+                           {TransferResult::Failed},
+                           {TransferResult::Failed, grew},
+                           {TransferResult::Failed, grew},
+                           {TransferResult::Failed, grew},
+                           {TransferResult::Completed}});
+    std::vector<std::chrono::milliseconds> pauses;
+    RetryingFetcher fetcher(inner, 1, 1ms, recordPauses(pauses));
+    AbortFlag abortFlag;
+    EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Completed);
+    EXPECT_EQ(inner.m_calls, 6u);
+    EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds> {1ms, 1ms, 1ms, 1ms, 1ms}));
+
+    // Two fruitless attempts in a row use up one retry.
+    ScriptedFetcher stuck({{TransferResult::Failed, grew}, {TransferResult::Failed}, {TransferResult::Failed}});
+    RetryingFetcher once(stuck, 1, 0ms);
+    EXPECT_EQ(transferOnce(once, abortFlag), TransferResult::Failed);
+    EXPECT_EQ(stuck.m_calls, 3u);
 }
 
 // A busy server's Retry-After is waited for when it is longer than the
