@@ -54,7 +54,10 @@ namespace quorvo::platform {
 
 enum class WindowKind {
     TopLevel,  // borderless, with a taskbar entry
-    Popup,     // borderless, top-most, no taskbar entry (menus, drop-downs, tooltips)
+    Popup,     // borderless, top-most, no taskbar entry (menus, drop-downs)
+    // A popup that never takes the keyboard and that the pointer passes
+    // through: shown on top without a focus change (no raise of its owner).
+    Tooltip,
 };
 
 struct WindowOptions {
