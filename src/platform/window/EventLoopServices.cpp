@@ -144,6 +144,10 @@ WindowId EventLoop::windowAt(IntPoint screen) const
     bool foundPopup = false;
     for (const auto& [value, record] : m_impl->windows) {
         const bool popup = record->kind == WindowKind::Popup;
+        // The pointer passes through tooltips.
+        if (record->kind == WindowKind::Tooltip) {
+            continue;
+        }
         if ((foundPopup && !popup) || !isVisible(record->id) || !bounds(record->id).contains(screen)) {
             continue;
         }
@@ -273,6 +277,23 @@ bool EventLoop::setTextInputRect(WindowId window, const IntRect& caret)
     SDL_Rect rect {caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)};
     SDL_SetTextInputRect(&rect);
     return true;
+}
+
+void EventLoop::setTextInputActive(bool active)
+{
+    if (active == (SDL_IsTextInputActive() == SDL_TRUE)) {
+        return;
+    }
+    if (active) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+}
+
+bool EventLoop::isTextInputActive() const
+{
+    return SDL_IsTextInputActive() == SDL_TRUE;
 }
 
 IntRect EventLoop::workArea() const

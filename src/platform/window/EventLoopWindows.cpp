@@ -1,6 +1,7 @@
 // Window creation, state, geometry, properties and presenting.
 
 #include "platform/window/EventLoopImpl.h"
+#include "platform/window/QuietWindows.h"
 #include "platform/window/WindowShape.h"
 #include "platform/window/X11Properties.h"
 
@@ -28,6 +29,9 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     if (options.kind == WindowKind::Popup) {
         // Override-redirect on X11: works without a window manager.
         flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+    } else if (options.kind == WindowKind::Tooltip) {
+        // Override-redirect with the tooltip window type.
+        flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
     }
     const std::string title = encoding::toUtf8(options.title.view());
     SDL_Window* sdl = SDL_CreateWindow(title.c_str(), position.x, position.y, width, height, flags);
@@ -64,6 +68,9 @@ bool EventLoop::show(WindowId window)
     if (record == nullptr) {
         return false;
     }
+    if (record->kind == WindowKind::Tooltip && showWithoutFocus(record->sdl.get())) {
+        return true;
+    }
     SDL_ShowWindow(record->sdl.get());
     return true;
 }
@@ -73,6 +80,9 @@ bool EventLoop::hide(WindowId window)
     WindowRecord* record = m_impl->find(window);
     if (record == nullptr) {
         return false;
+    }
+    if (record->kind == WindowKind::Tooltip && hideWithoutWaiting(record->sdl.get())) {
+        return true;
     }
     SDL_HideWindow(record->sdl.get());
     return true;
@@ -132,7 +142,16 @@ bool EventLoop::restore(WindowId window)
 bool EventLoop::isVisible(WindowId window) const
 {
     const WindowRecord* record = m_impl->find(window);
-    return record != nullptr && (SDL_GetWindowFlags(record->sdl.get()) & SDL_WINDOW_SHOWN) != 0;
+    if (record == nullptr) {
+        return false;
+    }
+    // A tooltip is mapped behind SDL's back: ask the X server.
+    if (record->kind == WindowKind::Tooltip) {
+        if (const int mapped = isMappedOnX11(record->sdl.get()); mapped >= 0) {
+            return mapped == 1;
+        }
+    }
+    return (SDL_GetWindowFlags(record->sdl.get()) & SDL_WINDOW_SHOWN) != 0;
 }
 
 bool EventLoop::isMinimised(WindowId window) const

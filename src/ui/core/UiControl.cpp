@@ -273,6 +273,7 @@ void UiControl::setEnabled(bool enabled)
             m_host->m_keyboardFocus = nullptr;
             FocusEvent out(EventType::FocusOut, nullptr);
             dispatch(out);
+            m_host->updateTextInput();
         }
         if (m_host->m_hover == this) {
             m_host->m_hover = nullptr;
@@ -493,6 +494,12 @@ bool UiControl::isBound(EventType type) const
     return std::any_of(m_handlers.begin(), m_handlers.end(), [type](const auto& e) { return e.first == type; });
 }
 
+bool UiControl::takesPress() const
+{
+    return wantsPress() || isFocusable() || isBound(EventType::Click) || isBound(EventType::MouseDown)
+        || isBound(EventType::MouseUp) || isBound(EventType::DoubleClick);
+}
+
 void UiControl::callBoundHandler(EventType type, const Event& event)
 {
     for (const auto& [boundType, handler] : m_handlers) {
@@ -559,6 +566,9 @@ bool UiControl::dispatch(Event& event)
         break;
     case EventType::Text:
         textEvent(static_cast<TextEvent&>(event));
+        break;
+    case EventType::Composition:
+        compositionEvent(static_cast<CompositionEvent&>(event));
         break;
     case EventType::Command:
         commandEvent(static_cast<CommandEvent&>(event));
