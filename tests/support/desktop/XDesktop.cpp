@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include <gio/gio.h>
+
 // Last: Xlib defines macros (None, Bool, Status) that other headers use as names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -102,6 +104,59 @@ std::optional<std::string> readLine(int fd, std::chrono::milliseconds limit)
         text.append(buffer, static_cast<std::size_t>(got));
     }
     return text.substr(0, text.find('\n'));
+}
+
+// Types a pinyin letter into an input context of its own, waiting as long as
+// it takes: the engine and its dictionary load at the first key, which would
+// otherwise outlast the 300 ms SDL waits for a key's answer and let the first
+// letters through untranslated. True when pinyin took the key.
+bool warmUpPinyin(const std::string& address)
+{
+    GError* error = nullptr;
+    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+        address.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                          | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (!bus) {
+        g_clear_error(&error);
+        return false;
+    }
+    const auto call = [&](const char* path, const char* interface, const char* method, GVariant* arguments,
+                          const char* replyType) {
+        GVariant* reply = g_dbus_connection_call_sync(bus, "org.freedesktop.portal.Fcitx", path, interface, method,
+                                                      arguments, replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                                      G_DBUS_CALL_FLAGS_NONE, 30000, nullptr, &error);
+        g_clear_error(&error);
+        return reply;
+    };
+    GVariantBuilder properties;
+    g_variant_builder_init(&properties, G_VARIANT_TYPE("a(ss)"));
+    g_variant_builder_add(&properties, "(ss)", "program", "warm-up");
+    bool handled = false;
+    if (GVariant* created = call("/org/freedesktop/portal/inputmethod", "org.fcitx.Fcitx.InputMethod1",
+                                 "CreateInputContext", g_variant_new("(a(ss))", &properties), "(oay)")) {
+        const char* icPath = nullptr;
+        g_variant_get(created, "(&o@ay)", &icPath, nullptr);
+        const std::string context = icPath;
+        const char* interface = "org.fcitx.Fcitx.InputContext1";
+        if (GVariant* focused = call(context.c_str(), interface, "FocusIn", nullptr, nullptr))
+            g_variant_unref(focused);
+        if (GVariant* reply = call(context.c_str(), interface, "ProcessKeyEvent",
+                                   g_variant_new("(uuubu)", 0x6Eu, 49u, 0u, FALSE, 0u), "(b)")) {
+            gboolean taken = FALSE;
+            g_variant_get(reply, "(b)", &taken);
+            handled = taken != FALSE;
+            g_variant_unref(reply);
+        }
+        for (const char* method : {"Reset", "DestroyIC"}) {
+            if (GVariant* reply = call(context.c_str(), interface, method, nullptr, nullptr))
+                g_variant_unref(reply);
+        }
+        g_variant_unref(created);
+    }
+    g_object_unref(bus);
+    return handled;
 }
 
 ::Display* connection(void* handle)
@@ -402,6 +457,10 @@ std::unique_ptr<InputMethod> InputMethod::start(const XDesktop& desktop, std::st
                       {"DBUS_SESSION_BUS_ADDRESS=" + *address})
             != 0) {
         whyNot = "fcitx5 did not take its bus name";
+        return nullptr;
+    }
+    if (!warmUpPinyin(*address)) {
+        whyNot = "fcitx5's pinyin did not take a key";
         return nullptr;
     }
     return method;
