@@ -20,33 +20,6 @@ protected:
         SCOPED_TRACE(std::string(name));
         click(control.x, control.y, button);
     }
-    // Windows other than the main one that are showing now.
-    [[nodiscard]] std::vector<unsigned long> otherWindows() const
-    {
-        std::vector<unsigned long> windows = m_desktop->windowsNamed(".");
-        std::erase(windows, m_window);
-        // Tooltips are not what a press opens.
-        std::erase_if(windows, [&](unsigned long window) {
-            const auto place = m_desktop->place(window);
-            return !place || place->height < 40;
-        });
-        return windows;
-    }
-    // Waits for a window that `before` did not have; 0 when none came.
-    unsigned long newWindow(const std::vector<unsigned long>& before)
-    {
-        unsigned long found = 0;
-        quorvo::test::waitFor(
-            [&] {
-                for (const unsigned long window : otherWindows()) {
-                    if (std::ranges::find(before, window) == before.end())
-                        found = window;
-                }
-                return found != 0;
-            },
-            limit);
-        return found;
-    }
     bool gone(unsigned long window)
     {
         return quorvo::test::waitFor([&] { return !m_desktop->place(window); }, limit);

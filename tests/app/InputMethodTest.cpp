@@ -5,8 +5,6 @@
 
 #include "QuorvoOnX.h"
 
-#include "gfx/Surface.h"
-
 #include <cstdlib>
 
 namespace quorvo::app::test {
@@ -46,18 +44,6 @@ int changedPixels(const ScreenArea& before, const ScreenArea& after)
     return count;
 }
 
-void save(const ScreenArea& area, const std::string& name)
-{
-    gfx::Surface picture = gfx::Surface::create(area.width, area.height);
-    for (int y = 0; y < area.height; ++y) {
-        for (int x = 0; x < area.width; ++x)
-            picture.setPixel(x, y, area.at(x, y));
-    }
-    const std::filesystem::path directory = QUORVO_SCREENSHOT_DIR;
-    std::filesystem::create_directories(directory);
-    picture.writePng((directory / ("x11-" + name + ".png")).string());
-}
-
 using InputMethod = QuorvoOnX;
 
 TEST_P(InputMethod, PinyinComposesInlineUnderlinedAndSearchesTheCommittedChineseInGbk)
@@ -90,7 +76,7 @@ TEST_P(InputMethod, PinyinComposesInlineUnderlinedAndSearchesTheCommittedChinese
         },
         limit);
     if (!composing.empty())
-        save(composing, "ime-composition");
+        savePicture(composing, "ime-composition");
     EXPECT_TRUE(drawn) << "no underlined composition in the search box (longest changed run " << underline.first
                        << " pixels, row " << underline.second << ")";
     // Nothing was searched while composing, and no Latin letter leaked into the box.

@@ -8,9 +8,11 @@
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "XDesktop.h"
+#include "gfx/Surface.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +29,21 @@ using quorvo::test::XDesktop;
 inline std::string managerName(const ::testing::TestParamInfo<XDesktop::Manager>& info)
 {
     return info.param == XDesktop::Manager::Openbox ? "Openbox" : "BareXvfb";
+}
+
+// Leaves a picture of the screen in the build tree (app-screenshots/x11-NAME.png).
+inline void savePicture(const ScreenArea& area, const std::string& name)
+{
+    if (area.empty())
+        return;
+    gfx::Surface picture = gfx::Surface::create(area.width, area.height);
+    for (int y = 0; y < area.height; ++y) {
+        for (int x = 0; x < area.width; ++x)
+            picture.setPixel(x, y, area.at(x, y));
+    }
+    const std::filesystem::path directory = QUORVO_SCREENSHOT_DIR;
+    std::filesystem::create_directories(directory);
+    picture.writePng((directory / ("x11-" + name + ".png")).string());
 }
 
 class QuorvoOnX : public ::testing::TestWithParam<XDesktop::Manager> {
@@ -94,21 +111,41 @@ protected:
             },
             limit))
             << "no quorvo window";
+        // Keys follow the pointer where no window manager gives the focus.
+        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(m_window), "250", "642"}), 0);
+        // A window manager gives the new window the keyboard when it is ready to.
+        if (GetParam() == XDesktop::Manager::Openbox) {
+            ASSERT_TRUE(quorvo::test::waitFor([&] {
+                std::string focused;
+                return m_desktop->xdotool({"getwindowfocus"}, &focused) == 0
+                    && std::strtoul(focused.c_str(), nullptr, 10) == m_window;
+            })) << "openbox did not focus the window";
+        }
         // The tabs stop changing once the opening effect is over.
         ASSERT_TRUE(settled(115, 41, 180, 45)) << "the window kept changing";
-        m_idleBar = windowArea(8, 87, 394, 3);
     }
 
+    // The darkest pixel of the search box's text: its text (and caret) are
+    // drawn paler while the box is disabled, during a search.
+    [[nodiscard]] int searchBoxDarkest() const
+    {
+        const ScreenArea box = capture(10, 92, 360, 20);
+        int darkest = box.empty() ? 0 : 255;
+        for (const std::uint32_t pixel : box.pixels) {
+            const auto luma
+                = static_cast<int>(((pixel >> 16 & 0xFF) * 30 + (pixel >> 8 & 0xFF) * 59 + (pixel & 0xFF) * 11) / 100);
+            darkest = std::min(darkest, luma);
+        }
+        return darkest;
+    }
     // Waits until `count` searches reached the service and the last one has
-    // been shown: its progress bar (the strip above the search box) is gone
+    // ended: the search box was disabled while it ran and is enabled again,
     // and the result rows stand still.
     bool searched(std::size_t count)
     {
-        return requests(searchPath, count) && quorvo::test::waitFor([&] {
-                   const ScreenArea bar = windowArea(8, 87, 394, 3);
-                   return bar == m_idleBar;
-               })
-            && settled(10, 116, 380, 450);
+        const auto running = [&] { return searchBoxDarkest() >= 130; };
+        return requests(searchPath, count) && quorvo::test::waitFor(running)
+            && quorvo::test::waitFor([&] { return !running(); }) && settled(10, 116, 380, 450);
     }
 
     // The window's area in window coordinates, as on the screen; empty when the window is not shown.
@@ -162,19 +199,46 @@ protected:
     }
     // Keys go to the focused window; without a window manager the focus
     // follows the pointer, which rests on the window.
-    void type(const std::string& utf8) { ASSERT_EQ(m_desktop->xdotool({"type", "--delay", "30", utf8}), 0); }
+    void type(const std::string& utf8) { ASSERT_EQ(m_desktop->type(utf8), 0); }
     void key(const std::string& name) { ASSERT_EQ(m_desktop->xdotool({"key", name}), 0); }
+    // Windows other than the main one that are showing now.
+    [[nodiscard]] std::vector<unsigned long> otherWindows() const
+    {
+        std::vector<unsigned long> windows = m_desktop->windowsNamed(".");
+        std::erase(windows, m_window);
+        // Tooltips are not what a press opens.
+        std::erase_if(windows, [&](unsigned long window) {
+            const auto place = m_desktop->place(window);
+            return !place || place->height < 40;
+        });
+        return windows;
+    }
+    // Waits for a window that `before` did not have; 0 when none came.
+    unsigned long newWindow(const std::vector<unsigned long>& before)
+    {
+        unsigned long found = 0;
+        quorvo::test::waitFor(
+            [&] {
+                for (const unsigned long window : otherWindows()) {
+                    if (std::ranges::find(before, window) == before.end())
+                        found = window;
+                }
+                return found != 0;
+            },
+            limit);
+        return found;
+    }
     bool requests(std::string_view path, std::size_t count)
     {
         return quorvo::test::waitFor([&] { return m_server.requestsTo(path).size() >= count; }, limit);
     }
 
     quorvo::test::TempDir m_dir;
-    quorvo::test::ReferenceServer m_server;
+    // Searches answered after a second, so that the search box is seen disabled while one runs.
+    quorvo::test::ReferenceServer m_server {{"--fault-delay-ms", "1000", "--fault-on", "search"}};
     std::unique_ptr<XDesktop> m_desktop;
     std::unique_ptr<quorvo::test::Program> m_quorvo;
     unsigned long m_window = 0;
-    ScreenArea m_idleBar;
 };
 
 }  // namespace quorvo::app::test

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -323,6 +324,60 @@ int XDesktop::xdotool(const std::vector<std::string>& arguments, std::string* ou
     std::vector<std::string> argv {"xdotool"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProgram(argv, {displayEntry()}, output);
+}
+
+int XDesktop::type(const std::string& utf8)
+{
+    // Code points of the text.
+    std::vector<unsigned long> points;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        unsigned long point = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k)
+            point = point << 6 | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
+        points.push_back(point);
+        i += static_cast<std::size_t>(length);
+    }
+    ::Display* display = connection(m_connection);
+    int first = 0;
+    int last = 0;
+    XDisplayKeycodes(display, &first, &last);
+    std::vector<std::string> keys;
+    for (const unsigned long point : points) {
+        if (point < 0x80) {
+            std::string ascii(1, static_cast<char>(point));
+            if (xdotool({"type", ascii}) != 0)
+                return -1;
+            continue;
+        }
+        const KeySym keysym = 0x01000000ul | point;
+        if (std::ranges::find(m_mappedKeysyms, keysym) == m_mappedKeysyms.end()) {
+            // The highest keycode that has no symbol yet.
+            int per = 0;
+            KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &per);
+            int spare = 0;
+            for (int code = last; code >= first && spare == 0; --code) {
+                bool empty = true;
+                for (int k = 0; k < per; ++k)
+                    empty = empty && map[(code - first) * per + k] == NoSymbol;
+                if (empty)
+                    spare = code;
+            }
+            XFree(map);
+            if (spare == 0)
+                return -1;
+            KeySym symbols[2] = {keysym, keysym};
+            XChangeKeyboardMapping(display, spare, 2, symbols, 1);
+            XSync(display, False);
+            m_mappedKeysyms.push_back(keysym);
+        }
+        char name[24];
+        std::snprintf(name, sizeof name, "U%04lX", point);
+        if (xdotool({"key", name}) != 0)
+            return -1;
+    }
+    return 0;
 }
 
 std::vector<unsigned long> XDesktop::windowsNamed(const std::string& name) const

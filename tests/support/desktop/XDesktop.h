@@ -95,6 +95,11 @@ public:
 
     // Runs xdotool on this display: its exit status, its output in `output`.
     int xdotool(const std::vector<std::string>& arguments, std::string* output = nullptr) const;
+    // Types UTF-8 text with xdotool. Characters the keyboard map lacks are
+    // first given spare keycodes of their own for good: xdotool's own
+    // remapping (one keycode, changed back after each key) races with the
+    // program's lazy reading of the map and loses characters.
+    int type(const std::string& utf8);
     // Viewable windows named by the regular expression `name` (xdotool's
     // search), with their ancestors' frames looked through.
     [[nodiscard]] std::vector<unsigned long> windowsNamed(const std::string& name) const;
@@ -117,8 +122,9 @@ private:
     std::string m_display;
     std::unique_ptr<Program> m_xvfb;
     std::unique_ptr<Program> m_windowManager;
-    void* m_connection = nullptr;               // Display*, this process's own connection
-    std::vector<unsigned long> m_rootMessages;  // their types, in order
+    void* m_connection = nullptr;                // Display*, this process's own connection
+    std::vector<unsigned long> m_rootMessages;   // their types, in order
+    std::vector<unsigned long> m_mappedKeysyms;  // given keycodes of their own by type()
 };
 
 // The fcitx5 input method with pinyin on a private session bus, for programs
