@@ -1,5 +1,6 @@
 #include "app/DownloadPage.h"
 
+#include "download/DownloadStatus.h"
 #include "platform/Files.h"
 #include "service/FileNames.h"
 
@@ -7,6 +8,20 @@
 #include <cassert>
 
 namespace quorvo::app {
+
+namespace {
+
+// The reason a status event carries with it; none where the queue's events
+// do not carry one, and the list is asked instead.
+template <typename StatusEvent> std::optional<download::FailureReason> carriedFailure(const StatusEvent& event)
+{
+    if constexpr (requires { event.failure; })
+        return event.failure;
+    else
+        return std::nullopt;
+}
+
+}  // namespace
 
 DownloadPage::DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
     : m_post(std::move(post))
@@ -39,25 +54,32 @@ void DownloadPage::apply(const download::QueueEvent& event)
         {
             page.m_rowIds.push_back(appended.task.id);
             page.m_view.appendDownloadRow(appended.task);
+            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status, appended.task.failure);
         }
         void operator()(const download::RowsRemoved& removed) const
         {
             for (const uint64_t id : removed.taskIds) {
                 if (const std::size_t row = page.rowOf(id); row != 0) {
                     page.m_rowIds.erase(page.m_rowIds.begin() + static_cast<std::ptrdiff_t>(row - 1));
+                    page.m_reasons.erase(id);
                     page.m_view.removeDownloadRow(row);
                 }
             }
         }
         void operator()(const download::CellChanged& changed) const
         {
-            if (const std::size_t row = page.rowOf(changed.taskId); row != 0)
+            if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
                 page.m_view.setDownloadCell(row, changed.column, changed.text);
+                if (changed.column == download::DownloadColumn::Status)
+                    page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
+            }
         }
         void operator()(const download::RowMarkedFailed& failed) const
         {
-            if (const std::size_t row = page.rowOf(failed.taskId); row != 0)
+            if (const std::size_t row = page.rowOf(failed.taskId); row != 0) {
                 page.m_view.markDownloadRowFailed(row);
+                page.statusChanged(failed.taskId, row, Text(download::status::failed), carriedFailure(failed));
+            }
         }
         void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
         void operator()(const download::WorkerStateChanged& state) const
@@ -71,6 +93,32 @@ void DownloadPage::apply(const download::QueueEvent& event)
         }
     };
     std::visit(Apply {*this}, event);
+}
+
+void DownloadPage::statusChanged(uint64_t taskId, std::size_t row, const Text& status,
+                                 std::optional<download::FailureReason> failure)
+{
+    Text reason;
+    if (status.view() == download::status::failed || status.view() == download::status::stopped) {
+        // The list holds the reason beside the status (a pause leaves none).
+        if (!failure && m_queue) {
+            if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
+                failure = task->failure;
+        }
+        if (failure)
+            reason = download::describe(*failure);
+    }
+    const auto shown = m_reasons.find(taskId);
+    const Text before = shown == m_reasons.end() ? Text() : shown->second;
+    if (reason == before)
+        return;
+    if (reason.empty())
+        m_reasons.erase(taskId);
+    else
+        m_reasons[taskId] = reason;
+    m_view.setDownloadFailure(row, reason);
+    if (!reason.empty())
+        m_view.showDownloadFailure(status + ": " + reason);
 }
 
 download::AddOutcome DownloadPage::addTickedSongs(ResultListView& results, StatusToast& toast)

@@ -14,7 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvo::app {
@@ -33,6 +35,11 @@ public:
     // running: "开始下载" disabled, "暂停下载" enabled; idle: the reverse.
     virtual void setWorkerButtons(bool running) = 0;
     virtual void setDeleteEnabled(bool enabled) = 0;
+    // Why the row failed or stopped ("HTTP 404"), for its status cell's
+    // tooltip; empty once the row runs again.
+    virtual void setDownloadFailure(std::size_t row, const Text& reason) = 0;
+    // A row has just failed or stopped for `message` ("下载终止: HTTP 404"): the status line.
+    virtual void showDownloadFailure(const Text& message) = 0;
 };
 
 // The search result list as the add button sees it (user-interface thread).
@@ -88,6 +95,10 @@ public:
 
 private:
     void apply(const download::QueueEvent& event);
+    // The row's status changed (or it was added): its failure reason (the
+    // one given, else the list's) is shown, announced once, or cleared.
+    void statusChanged(uint64_t taskId, std::size_t row, const Text& status,
+                       std::optional<download::FailureReason> failure);
 
     UiPoster m_post;
     DownloadView& m_view;
@@ -96,6 +107,8 @@ private:
     download::DownloadQueue* m_queue = nullptr;
     // The task id of each shown row, in list order (user-interface thread).
     std::vector<uint64_t> m_rowIds;
+    // The reason shown for each failed or stopped task (user-interface thread).
+    std::unordered_map<uint64_t, Text> m_reasons;
     int64_t m_tickedCount = 0;
     std::thread m_deletion;
 };

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/window/EventLoop.h"
 #include "ui/controls/MessageBoxLayout.h"
+#include "ui/controls/UiEdit.h"
 #include "ui/controls/UiLabel.h"
 #include "ui/controls/UiList.h"
 #include "ui/controls/UiMessageBoxButton.h"
@@ -48,6 +49,25 @@ Text startingFolder(const Text& wanted)
         return folder;
     const char* home = std::getenv("HOME");
     return platform::fromNativePath(home && home[0] == '/' ? home : "/");
+}
+
+// A typed path: spaces around it trimmed, "~" for the home folder, no trailing "/".
+Text typedFolder(const Text& typed)
+{
+    std::string_view path = typed.view();
+    while (!path.empty() && path.front() == ' ')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == ' ')
+        path.remove_suffix(1);
+    if (path == "~" || path.starts_with("~/")) {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || home[0] != '/')
+            return {};
+        return withoutTrailingSlash(platform::fromNativePath(home) + Text(path.substr(1)));
+    }
+    if (!path.starts_with('/'))
+        return {};
+    return withoutTrailingSlash(Text(path));
 }
 
 }  // namespace
@@ -119,10 +139,12 @@ std::optional<Text> pickFolderInWindow(ui::UiHost& owner, const Text& title, con
     headingLook.effectColour = argb(102, 0, 0, 0);
     headingLook.lineAlignment = gfx::StringAlignment::Center;
     box.add<ui::UiLabel>(FloatRect {12, 6, 220, 24}, title, headingLook);
-    ui::LabelOptions pathLook;
+    // The folder shown, as an edit box: a path may be typed and taken with Enter.
+    ui::EditOptions pathLook;
     pathLook.textColour = argb(190, 0, 0, 0);
-    pathLook.lineAlignment = gfx::StringAlignment::Center;
-    auto& where = box.add<ui::UiLabel>(FloatRect {12, 36, 276, 22}, Text(), pathLook);
+    pathLook.background = argb(220, 255, 255, 255);
+    pathLook.borderColour = argb(51, 0, 96, 192);
+    auto& where = box.add<ui::UiEdit>(FloatRect {12, 34, 276, 24}, Text(), pathLook);
 
     ui::ListOptions listLook;
     listLook.headerHidden = true;
@@ -137,7 +159,7 @@ std::optional<Text> pickFolderInWindow(ui::UiHost& owner, const Text& title, con
     Text current = startingFolder(startFolder);
     const auto show = [&](const Text& folder) {
         current = folder;
-        where.setCaption(current);
+        where.setEditText(current, true);
         ui::UiListModel& model = list.model();
         model.deleteAllRows();
         if (current != "/")
@@ -173,6 +195,40 @@ std::optional<Text> pickFolderInWindow(ui::UiHost& owner, const Text& title, con
     auto& cancel
         = box.add<ui::UiMessageBoxButton>(FloatRect {208, 340, 78, 28}, captions.at(0).caption, captions.at(0).code, 1);
     cancel.bind(ui::EventType::Click, [&] { box.requestClose(); });
+
+    // The keyboard: Esc cancels wherever the focus is; Enter in the list
+    // takes what "确认" would; Enter in the path box takes the typed folder
+    // when it exists (a path that does not is left there to be corrected).
+    const auto escapeCancels = [&](const ui::Event& event) {
+        if (static_cast<const ui::KeyEvent&>(event).key() == ui::Key::Escape)
+            box.requestClose();
+    };
+    for (ui::UiControl* control : {static_cast<ui::UiControl*>(&confirm), static_cast<ui::UiControl*>(&cancel)})
+        control->bind(ui::EventType::KeyDown, escapeCancels);
+    list.bind(ui::EventType::KeyDown, [&](const ui::Event& event) {
+        const ui::Key key = static_cast<const ui::KeyEvent&>(event).key();
+        if (key == ui::Key::Return) {
+            const int row = selectedRow();
+            chosen = row > 0 ? rowFolder(row) : current;
+            box.requestClose();
+        } else if (key == ui::Key::Escape) {
+            box.requestClose();
+        }
+    });
+    where.bind(ui::EventType::KeyDown, [&](const ui::Event& event) {
+        const ui::Key key = static_cast<const ui::KeyEvent&>(event).key();
+        if (key == ui::Key::Escape) {
+            box.requestClose();
+            return;
+        }
+        if (key != ui::Key::Return)
+            return;
+        const Text typed = typedFolder(where.editText());
+        if (!typed.empty() && platform::isDirectory(typed)) {
+            chosen = typed;
+            box.requestClose();
+        }
+    });
 
     box.show();
     loop.setFocus(box.window());

@@ -3,8 +3,9 @@
 // A folder picker drawn with the framework's own controls, for a desktop
 // without a chooser of its own (a bare X server): a small modal window over
 // the owner with the current folder, a list of its sub-folders under "..",
-// and "确认" / "取消". A double click enters a folder; "确认" takes the selected
-// row's folder, or the folder shown when no row is selected.
+// and "确认" / "取消". A double click enters a folder; "确认" (or Enter in the
+// list) takes the selected row's folder, or the folder shown when no row is
+// selected; a path typed over the folder shown is taken with Enter; Esc cancels.
 
 #include "runtime/Text.h"
 #include "ui/core/UiHost.h"

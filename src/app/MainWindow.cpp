@@ -160,6 +160,7 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
     m_host = std::make_unique<ui::UiHost>(framework, std::move(options));
     m_host->onPaintBackground = [this](gfx::Painter& painter, IntSize size) { paintBackground(painter, size); };
     m_host->setBackground(std::nullopt, std::nullopt, ui::BackgroundTransition::RenderOnly, true);
+    setWindowIcon();
 
     buildMenu();
     m_tray = std::make_unique<TrayIcon>(*m_host, Text(caption::windowTitle));
@@ -179,6 +180,7 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
         m_downloadPage.get());
     m_downloadPage->attach(*m_queue);
     m_toast = std::make_unique<StatusToast>(m_post, *this);
+    m_downloadToast = std::make_unique<StatusToast>(m_post, *m_downloadStatusLine);
     m_search = std::make_unique<SearchController>(std::move(service), m_post, *this, [this] {
         service::SearchFilter filter;
         filter.bypass = m_settings.bypass();
@@ -207,6 +209,7 @@ MainWindow::~MainWindow()
     m_messages.reset();
     m_search.reset();
     m_toast.reset();
+    m_downloadToast.reset();
     m_queue.reset();
     m_downloadPage.reset();
     m_tray.reset();
@@ -322,7 +325,32 @@ void MainWindow::buildDownloadPage()
     m_downloads->insertColumn(6, "lrc", 0);
     m_downloads->onCheckChanged = [this](int, bool checked) { m_downloadPage->downloadTickChanged(checked); };
 
+    // The status cell of a failed or stopped row says why in its tooltip.
+    m_downloads->bind(ui::EventType::MouseMove, [this](const ui::Event& event) {
+        showFailureTip(static_cast<const ui::MouseEvent&>(event).position());
+    });
+
     m_speedLabel = &page.add<ui::UiLabel>(FloatRect {15, 610, 120, 25}, Text(), glowLook(argb(153, 0, 0, 0)));
+    // The download page's own status line, where a failure says why; the look of the search page's.
+    ui::LabelOptions statusLook = barLook(white, argb(0, 0, 255, 0));
+    statusLook.alignment = gfx::StringAlignment::Center;
+    statusLook.lineAlignment = gfx::StringAlignment::Center;
+    m_downloadStatusLine
+        = std::make_unique<LabelStatusLine>(page.add<ui::UiLabel>(FloatRect {5, 574, 400, 24}, Text(), statusLook));
+}
+
+void MainWindow::showFailureTip(IntPoint position)
+{
+    const ui::ListHit hit = m_downloads->hitTest(position);
+    Text reason;
+    if (hit.row >= 1 && hit.column == static_cast<int>(download::DownloadColumn::Status)
+        && static_cast<std::size_t>(hit.row) <= m_downloadReasons.size())
+        reason = m_downloadReasons[static_cast<std::size_t>(hit.row - 1)];
+    const int tipRow = reason.empty() ? 0 : hit.row;
+    if (tipRow == m_failureTipRow)
+        return;
+    m_failureTipRow = tipRow;
+    m_downloads->refreshTooltip(reason);
 }
 
 void MainWindow::buildSettingsPage()
@@ -421,6 +449,23 @@ void MainWindow::buildSettingsPage()
 
     m_versionLink = &addLink(page, {15, 610, 80, 25}, caption::versionLink);
     m_versionLink->bind(ui::EventType::Click, [this] { openAuthorPage(); });
+}
+
+void MainWindow::setWindowIcon()
+{
+    // Taskbars and window switchers show it; each picks the size it draws.
+    std::vector<gfx::Image> pictures;
+    std::vector<platform::PixelView> views;
+    pictures.reserve(6);
+    for (const std::string_view name :
+         {"icon_16.png", "icon_24.png", "icon_32.png", "icon_48.png", "icon_64.png", "icon_128.png"}) {
+        pictures.push_back(gfx::loadImage(assets::asStringView(assets::find(name))));
+        if (pictures.back().isNull())
+            continue;
+        const gfx::Surface& frame = pictures.back().activeFrame();
+        views.push_back({frame.data(), frame.width(), frame.height(), frame.stride()});
+    }
+    m_host->loop().setIcons(m_host->window(), views);
 }
 
 // ---- events ----
@@ -643,7 +688,15 @@ void MainWindow::appendResult(const service::SongRecord& row)
 
 void MainWindow::focusSearchBox()
 {
-    m_searchBox->setFocus();
+    // A search ending while the user is on another page must not take the keys typed there.
+    if (m_currentTab == 1 && m_searchBox->isShowing())
+        m_searchBox->setFocus();
+}
+
+void MainWindow::showSearchFailure(const Text& message)
+{
+    // The red-orange of "请勾选欲下载的歌曲".
+    m_toast->show(download::AddMessage {message, download::MessageColour {211, 111, 84}});
 }
 
 // ---- DownloadView ----
@@ -658,11 +711,28 @@ void MainWindow::appendDownloadRow(const download::DownloadTask& task)
         model.setCellText(at, static_cast<int>(column), task.cell(column));
     if (task.failed)
         model.setRowTextColour(at, failedRow);
+    m_downloadReasons.emplace_back();
 }
 
 void MainWindow::removeDownloadRow(std::size_t row)
 {
     m_downloads->model().deleteRow(static_cast<int>(row));
+    if (row >= 1 && row <= m_downloadReasons.size())
+        m_downloadReasons.erase(m_downloadReasons.begin() + static_cast<std::ptrdiff_t>(row - 1));
+    m_failureTipRow = -1;
+}
+
+void MainWindow::setDownloadFailure(std::size_t row, const Text& reason)
+{
+    if (row >= 1 && row <= m_downloadReasons.size())
+        m_downloadReasons[row - 1] = reason;
+    m_failureTipRow = -1;
+}
+
+void MainWindow::showDownloadFailure(const Text& message)
+{
+    // The red-orange of the status line's warnings.
+    m_downloadToast->show(download::AddMessage {message, download::MessageColour {211, 111, 84}});
 }
 
 void MainWindow::setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text)
@@ -750,6 +820,18 @@ bool MainWindow::isWindowVisible() const
 void MainWindow::hideWindow()
 {
     m_host->hide();
+}
+
+void MainWindow::bringToFront()
+{
+    if (!m_host->isAlive())
+        return;
+    platform::EventLoop& loop = m_host->loop();
+    if (loop.isMinimised(m_host->window()))
+        loop.restore(m_host->window());
+    if (!isWindowVisible())
+        showWindow();
+    loop.setFocus(m_host->window());
 }
 
 void MainWindow::showWindow()

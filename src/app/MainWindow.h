@@ -41,6 +41,7 @@ class UiTabButton;
 namespace quorvo::app {
 
 class TrayIcon;
+class LabelStatusLine;
 
 class MainWindow final : public SearchView,
                          public DownloadView,
@@ -59,6 +60,9 @@ public:
     // (at most `exitWait`) until the transfer has acknowledged the abort.
     // False when it did not within that time.
     bool finishBeforeExit();
+    // Shows the window (from the tray or the taskbar) and gives it the keyboard:
+    // another start on the same settings asked for it.
+    void bringToFront();
 
     [[nodiscard]] ui::UiHost& host() { return *m_host; }
     // 1 search, 2 download, 3 settings.
@@ -86,6 +90,7 @@ public:
     void invertResultTicks();
 
 private:
+    void setWindowIcon();
     void buildMenu();
     void buildTabs();
     void buildSearchPage();
@@ -110,6 +115,7 @@ private:
     void clearResults() override;
     void appendResult(const service::SongRecord& row) override;
     void focusSearchBox() override;
+    void showSearchFailure(const Text& message) override;
     // DownloadView
     void appendDownloadRow(const download::DownloadTask& task) override;
     void removeDownloadRow(std::size_t row) override;
@@ -118,6 +124,9 @@ private:
     void setSpeedText(const Text& text) override;
     void setWorkerButtons(bool running) override;
     void setDeleteEnabled(bool enabled) override;
+    void setDownloadFailure(std::size_t row, const Text& reason) override;
+    void showDownloadFailure(const Text& message) override;
+    void showFailureTip(IntPoint position);
     // StatusLineView
     void showStatusMessage(const Text& text, download::MessageColour colour) override;
     void setStatusAlpha(int alpha) override;
@@ -171,6 +180,11 @@ private:
     ui::UiImageButton* m_copyToButton = nullptr;
     ui::UiList* m_downloads = nullptr;
     ui::UiLabel* m_speedLabel = nullptr;
+    std::unique_ptr<LabelStatusLine> m_downloadStatusLine;
+    // Each download row's failure reason, in list order ("" for none).
+    std::vector<Text> m_downloadReasons;
+    // The row whose reason the list's tooltip shows (0 none, -1 unknown).
+    int m_failureTipRow = -1;
     // Settings page.
     ui::UiEdit* m_folderBox = nullptr;
     ui::UiImageButton* m_browseButton = nullptr;
@@ -188,6 +202,7 @@ private:
     std::unique_ptr<DownloadPage> m_downloadPage;
     std::unique_ptr<download::DownloadQueue> m_queue;
     std::unique_ptr<StatusToast> m_toast;
+    std::unique_ptr<StatusToast> m_downloadToast;
     std::unique_ptr<SearchController> m_search;
     std::unique_ptr<WindowMessages> m_messages;
     // The desktop's chooser is another process: it is waited for off this thread.

@@ -6,16 +6,63 @@
 #include "gfx/Painter.h"
 #include "gfx/Path.h"
 #include "gfx/Shapes.h"
+#include "platform/window/EventLoop.h"
+#include "platform/window/TrayIcon.h"
 #include "ui/controls/UiCaptionButtons.h"
+#include "ui/controls/UiLabel.h"
 #include "ui/controls/UiMessageBox.h"
 
 namespace quorvo::app {
 
 TrayIcon::TrayIcon(ui::UiHost& owner, const Text& tip)
+    : m_owner(owner)
 {
     // The tray scales the picture to its own icon size (about 22 to 24 pixels on most panels).
     const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find("icon_24.png")));
-    m_icon.add(owner, tip, picture);
+    platform::PixelView pixels;
+    if (!picture.isNull()) {
+        const gfx::Surface& frame = picture.activeFrame();
+        pixels = {frame.data(), frame.width(), frame.height(), frame.stride()};
+    }
+    m_kept = owner.loop().keepTrayIcon(owner.window(), pixels, platform::TrayIcon::cutTooltip(tip));
+}
+
+TrayIcon::~TrayIcon()
+{
+    remove();
+}
+
+bool TrayIcon::isDocked() const
+{
+    return m_kept && m_owner.isAlive() && m_owner.loop().isTrayIconDocked(m_owner.window());
+}
+
+void TrayIcon::remove()
+{
+    // Gone already when the owner's window was destroyed first.
+    if (m_kept && m_owner.isAlive())
+        m_owner.loop().removeTrayIcon(m_owner.window());
+    m_kept = false;
+}
+
+void LabelStatusLine::showStatusMessage(const Text& text, download::MessageColour colour)
+{
+    const gfx::Argb opaque = gfx::argb(254, colour.red, colour.green, colour.blue);
+    m_label.setCaption(text);
+    m_label.setGradient(gfx::GradientMode::Horizontal, opaque, opaque);
+    m_label.setBorderColour(opaque);
+    m_label.setAlpha(255);
+    m_label.setVisible(true);
+}
+
+void LabelStatusLine::setStatusAlpha(int alpha)
+{
+    m_label.setAlpha(alpha);
+}
+
+void LabelStatusLine::hideStatusLine()
+{
+    m_label.setVisible(false);
 }
 
 SpinButton::SpinButton(FloatRect rect, bool up)

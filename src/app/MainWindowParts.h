@@ -3,25 +3,45 @@
 // Small pieces of the main window: its tray icon, the speed box's
 // spin buttons and the window's three questions.
 
+#include "app/StatusToast.h"
 #include "app/WindowMessages.h"
-#include "ui/controls/UiTrayIcon.h"
+#include "ui/controls/UiLabel.h"
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiHost.h"
 
 namespace quorvo::app {
 
 // The tray icon of the main window: the program's icon with the window title
-// as its tip, put in at once. Where no notification area takes it (no tray
-// host), isDocked() is false and the window minimises instead of hiding.
+// as its tip, put in at once, or as soon as a notification area starts (and
+// again in the next one after one quits). While none holds it, isDocked() is
+// false and the window minimises instead of hiding.
 class TrayIcon {
 public:
     TrayIcon(ui::UiHost& owner, const Text& tip);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 
-    [[nodiscard]] bool isDocked() const { return m_icon.isDocked(); }
-    void remove() { m_icon.remove(); }
+    [[nodiscard]] bool isDocked() const;
+    void remove();
 
 private:
-    ui::UiTrayIcon m_icon;
+    ui::UiHost& m_owner;
+    bool m_kept = false;
+};
+
+// A status line on a label: text in white over the message's colour.
+class LabelStatusLine final : public StatusLineView {
+public:
+    explicit LabelStatusLine(ui::UiLabel& label)
+        : m_label(label)
+    { }
+    void showStatusMessage(const Text& text, download::MessageColour colour) override;
+    void setStatusAlpha(int alpha) override;
+    void hideStatusLine() override;
+
+private:
+    ui::UiLabel& m_label;
 };
 
 // One of the speed box's two spin buttons: an arrow up (+1) or down (−1).

@@ -16,10 +16,24 @@ SearchController::~SearchController()
         m_thread.join();
 }
 
+Text searchFailureMessage(const service::SearchReport& report)
+{
+    if (!report.answered)
+        return Text(
+            "\xCB\xD1\xCB\xF7\xCA\xA7\xB0\xDC,\xB7\xFE\xCE\xF1\xC3\xBB\xD3\xD0\xCF\xEC\xD3\xA6");  // 搜索失败,服务没有响应
+    if (!report.searchDocument)
+        return Text("\xCB\xD1\xCB\xF7\xCA\xA7\xB0\xDC,\xB7\xFE\xCE\xF1\xB5\xC4\xB4\xF0\xB8\xB4\xCE\xDE"
+                    "\xB7\xA8\xB6\xC1\xC8\xA1");  // 搜索失败,服务的答复无法读取
+    return {};
+}
+
 bool SearchController::startSearch(const Text& query)
 {
-    if (!m_gate.startSearch(query))
+    // A failed search may be repeated as it is: the service may be back.
+    const bool retry = m_lastFailed && query == m_gate.lastQuery();
+    if (!retry && !m_gate.startSearch(query))
         return false;
+    m_lastFailed = false;
     // The box stays disabled until the previous thread's last post, so the
     // previous thread has at most its final return left to run.
     if (m_thread.joinable())
@@ -31,6 +45,7 @@ bool SearchController::startSearch(const Text& query)
 
 void SearchController::runSearchThread(const Text& query, const service::SearchFilter& filter)
 {
+    service::SearchReport report;
     m_post([this] {
         m_view.setSearchBoxEnabled(false);
         m_view.setProgressBarWidth(0);
@@ -43,12 +58,17 @@ void SearchController::runSearchThread(const Text& query, const service::SearchF
             const auto width = static_cast<int>(service::searchProgressWidth(done, count));
             m_post([this, width] { m_view.setProgressBarWidth(width); });
         },
-        [this](const service::SongRecord& row) { m_post([this, row] { m_view.appendResult(row); }); });
+        [this](const service::SongRecord& row) { m_post([this, row] { m_view.appendResult(row); }); }, &report);
+    // An empty query sends nothing, so it cannot fail.
+    const Text failure = query.empty() ? Text() : searchFailureMessage(report);
     std::this_thread::sleep_for(m_finishPause);
-    m_post([this] {
+    m_post([this, failure] {
         m_view.setProgressBarWidth(0);
         m_view.setProgressBarVisible(false);
         m_view.setSearchBoxEnabled(true);
+        m_lastFailed = !failure.empty();
+        if (m_lastFailed)
+            m_view.showSearchFailure(failure);
         m_view.focusSearchBox();
     });
 }

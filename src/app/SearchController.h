@@ -5,6 +5,9 @@
 // the user-interface thread, in this order: disable the box, show the bar,
 // clear the list; then per song its row (when listed) and the bar's width
 // i / count × 394; then, 200 ms later, hide the bar, enable and focus the box.
+// A search the service did not answer (or answered with something that is not
+// a search result) is said in the status line, and the same query may then be
+// sent again.
 
 #include "app/UiPoster.h"
 #include "service/Search.h"
@@ -25,7 +28,13 @@ public:
     virtual void clearResults() = 0;
     virtual void appendResult(const service::SongRecord& row) = 0;
     virtual void focusSearchBox() = 0;
+    // The search failed: `message` goes to the status line.
+    virtual void showSearchFailure(const Text& message) = 0;
 };
+
+// "搜索失败,服务没有响应" when no answer came back, "搜索失败,服务的答复无法读取"
+// when what came back is not a search result; empty when the search worked.
+Text searchFailureMessage(const service::SearchReport& report);
 
 class SearchController {
 public:
@@ -40,7 +49,8 @@ public:
     SearchController& operator=(const SearchController&) = delete;
 
     // User-interface thread (Enter in the box, its embedded button). False
-    // when `query` repeats the last one byte for byte: nothing is sent.
+    // when `query` repeats the last one byte for byte (unless that search
+    // failed): nothing is sent.
     bool startSearch(const Text& query);
     [[nodiscard]] const Text& lastQuery() const { return m_gate.lastQuery(); }
 
@@ -56,6 +66,8 @@ private:
     FilterSource m_filter;
     service::SearchGate m_gate;
     std::chrono::milliseconds m_finishPause {200};
+    // The last search got no usable answer (user-interface thread).
+    bool m_lastFailed = false;
     std::thread m_thread;
 };
 

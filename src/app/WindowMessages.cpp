@@ -24,10 +24,13 @@ bool WindowMessages::minimiseRequested()
 
 void WindowMessages::toggleWindow()
 {
-    if (m_shell.isWindowVisible())
+    if (!m_shell.isWindowVisible())
+        m_shell.showWindow();
+    else if (m_shell.hasTrayHost())
         m_shell.hideWindow();
     else
-        m_shell.showWindow();
+        // Hidden with no icon to click, the window could never come back.
+        m_shell.minimiseWindow();
 }
 
 void WindowMessages::trayClicked(TrayClick click)

@@ -1,9 +1,9 @@
 #pragma once
 
 // The window-level requests of the main window: minimise, the tray icon's
-// clicks, the popup menu's commands, close and destroy. Minimise hides the
-// window to the tray; where no tray host shows the icon it minimises
-// instead, so the window can never be stranded out of reach.
+// clicks, the popup menu's commands, close and destroy. Minimise and
+// "隐藏窗口" hide the window to the tray; where no tray host shows the icon
+// they minimise instead, so the window can never be stranded out of reach.
 
 #include "runtime/Text.h"
 

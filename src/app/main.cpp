@@ -2,8 +2,11 @@
 
 #include "app/AppLayout.h"
 #include "app/CommandLine.h"
+#include "app/ProcessLocale.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "gfx/Font.h"
+#include "platform/Files.h"
 #include "service/ServiceHost.h"
 
 #include "app/MainWindow.h"
@@ -77,6 +80,15 @@ int run(std::span<const char* const> args)
     }
 
     const app::AppLayout layout = app::detectLayout();
+    // Two programs on one config.ini would write the same partial files.
+    app::SingleInstance instance(layout.runDirectory + "/config.ini");
+    if (instance.role() == app::SingleInstance::Role::Signalled)
+        return 0;
+    if (instance.role() == app::SingleInstance::Role::Unreached) {
+        std::fprintf(stderr, "quorvo: another quorvo is running on %s/config.ini.\n",
+                     platform::nativePath(layout.runDirectory).c_str());
+        return 1;
+    }
     app::prepareConfiguration(layout.runDirectory, layout.defaultSaveDirectory);
 
     std::string error;
@@ -96,7 +108,9 @@ int run(std::span<const char* const> args)
         serviceOption = Text(*line.service);
     app::MainWindow window(*framework, service::ServiceEndpoints(service::resolveServiceHost(serviceOption)), layout);
     window.show();
+    instance.listen([&ui = *framework, &window] { ui.dispatcher().post([&window] { window.bringToFront(); }); });
     const int status = framework->run();
+    instance.stopListening();
     if (!window.finishBeforeExit()) {
         // The transfer did not acknowledge the abort in time (a stalled
         // connection): end now; what reached the partial file stays for the next start.
@@ -109,6 +123,7 @@ int run(std::span<const char* const> args)
 
 int main(int argc, char** argv)
 {
+    app::adoptUserLocale();
     const int status = run(std::span<const char* const>(argv + 1, argv + argc));
     gfx::releaseTextEngine();
     return status;

@@ -176,6 +176,19 @@ TEST(WindowMessages, MenuCommandsToggleOpenAndClose)
     EXPECT_EQ(shell.m_log, (std::vector<std::string> {"hide", "show", "author", "close", "untray", "quit"}));
 }
 
+TEST(WindowMessages, HideWithoutATrayMinimisesAndAnIconAppearingLaterMakesItHide)
+{
+    FakeShell shell;
+    shell.m_tray = false;
+    WindowMessages messages(shell, {});
+    messages.command(100);
+    EXPECT_TRUE(shell.m_visible) << "hidden with no icon to bring it back";
+    EXPECT_EQ(shell.m_log, (std::vector<std::string> {"minimise"}));
+    shell.m_tray = true;
+    messages.command(100);
+    EXPECT_FALSE(shell.m_visible);
+}
+
 TEST(WindowMessages, CloseAsksOnlyWhileAWorkerRuns)
 {
     FakeShell shell;

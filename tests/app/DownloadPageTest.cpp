@@ -9,6 +9,7 @@
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "UiQueue.h"
+#include "download/DownloadStatus.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
@@ -31,8 +32,9 @@ public:
     struct Row {
         download::DownloadTask task;
         bool red = false;
+        Text reason;
     };
-    void appendDownloadRow(const download::DownloadTask& task) override { m_rows.push_back({task}); }
+    void appendDownloadRow(const download::DownloadTask& task) override { m_rows.push_back({task, false, {}}); }
     void removeDownloadRow(std::size_t row) override { m_rows.erase(m_rows.begin() + static_cast<long>(row - 1)); }
     void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) override
     {
@@ -44,10 +46,13 @@ public:
     void setSpeedText(const Text& text) override { m_speed.push_back(text); }
     void setWorkerButtons(bool running) override { m_running = running; }
     void setDeleteEnabled(bool enabled) override { m_deleteEnabled = enabled; }
+    void setDownloadFailure(std::size_t row, const Text& reason) override { m_rows.at(row - 1).reason = reason; }
+    void showDownloadFailure(const Text& message) override { m_failureMessages.push_back(message); }
 
     std::vector<Row> m_rows;
     std::map<std::string, std::vector<Text>> m_statuses;
     std::vector<Text> m_speed;
+    std::vector<Text> m_failureMessages;
     bool m_running = false;
     bool m_deleteEnabled = false;
 };
@@ -224,6 +229,41 @@ TEST_F(DownloadPageTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
     ASSERT_EQ(m_view.m_rows.size(), 1u);
     EXPECT_TRUE(m_view.m_rows[0].red);
     EXPECT_EQ(m_view.m_rows[0].task.status, Text(download::status::failed));
+}
+
+// The reason the list keeps with a failed or stopped row reaches the row's
+// tooltip and, once per failure, the status line; a row that runs again has none.
+TEST_F(DownloadPageTest, AFailedOrStoppedRowSaysWhy)
+{
+    download::DownloadTask full;
+    full.name = "Disk Full";
+    full.songId = "1";
+    full.status = Text(download::status::stopped);
+    full.failure = {download::FailureKind::NoSpace};
+    download::DownloadTask paused;
+    paused.name = "Paused";
+    paused.songId = "2";
+    paused.status = Text(download::status::stopped);
+    const uint64_t fullId = m_queue.list().append(full);
+    m_queue.list().append(paused);
+    m_ui.runPending();
+    ASSERT_EQ(m_view.m_rows.size(), 2u);
+    EXPECT_EQ(m_view.m_rows[0].reason, "no space left on the disk");
+    EXPECT_EQ(m_view.m_rows[1].reason, "") << "a pause is not a failure";
+    EXPECT_EQ(m_view.m_failureMessages,
+              (std::vector<Text> {Text(download::status::stopped) + ": no space left on the disk"}));
+
+    // Failed for the same reason: said once.
+    m_queue.list().setCell(fullId, download::DownloadColumn::Status, Text(download::status::failed));
+    m_queue.list().markFailed(fullId);
+    m_ui.runPending();
+    EXPECT_EQ(m_view.m_rows[0].reason, "no space left on the disk");
+    EXPECT_EQ(m_view.m_failureMessages.size(), 1u);
+
+    // Taken up again: the reason goes with the old status.
+    m_queue.list().setCell(fullId, download::DownloadColumn::Status, Text(download::status::starting));
+    m_ui.runPending();
+    EXPECT_EQ(m_view.m_rows[0].reason, "");
 }
 
 TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)

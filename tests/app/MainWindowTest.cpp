@@ -10,6 +10,7 @@
 #include "ControlSweep.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
+#include "download/DownloadStatus.h"
 #include "gfx/Surface.h"
 #include "platform/Files.h"
 #include "platform/window/EventLoop.h"
@@ -32,6 +33,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace quorvo::app {
 namespace {
@@ -63,6 +65,10 @@ template <typename T> bool isA(const ui::UiControl& control)
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    explicit MainWindowTest(std::vector<std::string> serverArgs = {})
+        : m_server(std::move(serverArgs))
+    { }
+
     void SetUp() override
     {
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -388,6 +394,150 @@ TEST_F(MainWindowTest, BrowseWithoutADesktopChooserUsesTheWindowsOwnPicker)
     ASSERT_TRUE(pumpUntil([&] { return config.read("path") == wanted; }, 20s)) << config.read("path").view();
     EXPECT_EQ(firstRows, (std::vector<Text> {"..", "Alpha", "Beta"}));
     EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), wanted);
+}
+
+// Every reply of the service comes 2 s late: a search is still running while the user goes elsewhere.
+class SlowServiceWindowTest : public MainWindowTest {
+protected:
+    SlowServiceWindowTest()
+        : MainWindowTest({"--fault-delay-ms", "2000"})
+    { }
+};
+
+TEST_F(SlowServiceWindowTest, ASearchEndingOnAnotherPageLeavesTheKeyboardWhereTheUserIs)
+{
+    // Held by reference: off its page the box is no longer where at() looks.
+    ui::UiEdit& box = searchBox();
+    ui::UiLabel& bar = at<ui::UiLabel>(8, 87);
+    const auto finished = [&] { return box.isEnabled() && !bar.isVisible(); };
+    click(box);
+    type("夜");
+    key(13);
+    ASSERT_TRUE(pumpUntil([&] { return !box.isEnabled(); }));
+    m_window->switchPage(3);
+    drain();
+    ui::UiEdit& speed = at<ui::UiEdit>(110, 345);
+    click(speed);
+    ASSERT_TRUE(speed.hasFocus());
+    ASSERT_TRUE(pumpUntil(finished));
+    EXPECT_TRUE(speed.hasFocus()) << "the finished search took the keyboard from the settings page";
+    EXPECT_FALSE(box.hasFocus());
+
+    // Back on the search page, the next search ends in the box as before.
+    m_window->switchPage(1);
+    drain();
+    click(box);
+    type("色");
+    key(13);
+    ASSERT_TRUE(pumpUntil([&] { return !box.isEnabled(); }));
+    click(results());
+    ASSERT_TRUE(pumpUntil(finished));
+    EXPECT_TRUE(box.hasFocus());
+}
+
+TEST_F(MainWindowTest, ASearchTheServiceDoesNotAnswerSaysSoInTheStatusLine)
+{
+    m_server.stop();
+    search("夜色");
+    ui::UiLabel& status = at<ui::UiLabel>(5, 574);
+    ASSERT_TRUE(pumpUntil([&] { return status.isVisible(); }));
+    EXPECT_EQ(encoding::toUtf8(status.caption().view()), "搜索失败,服务没有响应");
+    EXPECT_EQ(results().model().rowCount(), 0);
+}
+
+// The picker without a mouse: Esc cancels; a typed path and Enter take that folder.
+TEST_F(MainWindowTest, TheWindowsOwnFolderPickerAnswersTheKeyboard)
+{
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", nullptr);
+    const ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", nullptr);
+    const ScopedEnvironment noPrograms("PATH", (m_dir.path() / "no-programs").c_str());
+    fs::create_directories(m_dir.path() / "Typed" / "Here");
+    m_window->switchPage(3);
+    drain();
+    const platform::ConfigStore config(m_runDir + "/config.ini");
+    const Text before = config.read("path");
+
+    int shown = 0;
+    bool closedByTest = false;
+    const auto pressKey = [](ui::UiHost& box, int virtualKey) {
+        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::WParam>(virtualKey), true);
+        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::WParam>(virtualKey), false);
+    };
+    // A picker deaf to the keyboard would hold its modal loop for ever: the
+    // test closes it itself after a while, and counts that as a failure.
+    const auto closeIfStillOpen = [&](ui::UiHost& box) {
+        box.framework().loop().setTimer(box.window(), 77, 10s,
+                                        [&box, &closedByTest](platform::WindowId, platform::TimerId) {
+                                            closedByTest = true;
+                                            box.requestClose();
+                                        });
+    };
+    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+        ++shown;
+        closeIfStillOpen(box);
+        pressKey(box, 0x1B);  // Esc, with the focus in the list
+    };
+    click(byText<ui::UiImageButton>(caption::browseTip));
+    // The picker's modal loop runs inside the pump: once it has been shown and the pump is back, it is gone.
+    ASSERT_TRUE(pumpUntil([&] { return shown == 1; }, 30s));
+    EXPECT_FALSE(closedByTest) << "Esc did not close the picker";
+    EXPECT_EQ(config.read("path"), before) << "Esc changed the folder";
+
+    const std::string typed = (m_dir.path() / "Typed" / "Here").string() + "/";
+    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+        ++shown;
+        closeIfStillOpen(box);
+        auto* edit = dynamic_cast<ui::UiEdit*>(findControl(box.controls(), isA<ui::UiEdit>));
+        ASSERT_NE(edit, nullptr);
+        ASSERT_TRUE(edit->setFocus(true));
+        edit->selectAll();
+        synthetic::text(box.framework().loop(), box.window(), typed.c_str());
+        pressKey(box, 0x0D);  // Enter
+    };
+    click(byText<ui::UiImageButton>(caption::browseTip));
+    const Text wanted = platform::fromNativePath(typed);
+    ASSERT_TRUE(pumpUntil([&] { return shown == 2; }, 30s));
+    EXPECT_FALSE(closedByTest) << "Enter did not take the typed folder";
+    EXPECT_EQ(config.read("path"), wanted);
+    EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), wanted);
+}
+
+TEST_F(MainWindowTest, AFailedRowSaysWhyInItsStatusTooltipAndTheStatusLine)
+{
+    download::DownloadTask task;
+    task.name = "Missing Song";
+    task.songId = "1";
+    task.status = Text(download::status::failed);
+    task.failed = true;
+    task.failure = {download::FailureKind::HttpStatus, 404};
+    m_window->queue().list().append(task);
+    m_window->switchPage(2);
+    drain();
+
+    auto* status = dynamic_cast<ui::UiLabel*>(findControl(m_window->page(2).children(), [](const ui::UiControl& c) {
+        return isA<ui::UiLabel>(c) && c.left() == 5 && c.top() == 574;
+    }));
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return status->isVisible(); }));
+    EXPECT_EQ(encoding::toUtf8(status->caption().view()), "下载失败: HTTP 404");
+
+    // The pointer over each cell of the row: only the status cell has the reason as its tooltip.
+    ui::UiList& list = downloads();
+    std::map<int, Text> tipByColumn;
+    for (int y = static_cast<int>(list.top()); y < static_cast<int>(list.top()) + 60; y += 2) {
+        for (int x = static_cast<int>(list.left()); x < static_cast<int>(list.left() + list.width()); x += 5) {
+            const ui::ListHit hit = list.hitTest({x, y});
+            if (hit.row != 1 || tipByColumn.contains(hit.column))
+                continue;
+            synthetic::mouseMove(loop(), host().window(), x, y);
+            drain();
+            tipByColumn[hit.column] = host().tooltipControl() == &list ? host().tooltipText() : Text();
+        }
+    }
+    ASSERT_TRUE(tipByColumn.contains(4));
+    EXPECT_EQ(tipByColumn[4], "HTTP 404");
+    ASSERT_TRUE(tipByColumn.contains(1));
+    EXPECT_EQ(tipByColumn[1], "");
 }
 
 // A download held at 20 KB/s, so that it is still running when the window closes.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ public:
     {
         m_log.push_back("focus");
         ++m_finished;
+    }
+    void showSearchFailure(const Text& message) override
+    {
+        m_log.push_back("failed " + encoding::toUtf8(message.view()));
     }
 
     std::vector<std::string> m_log;
@@ -153,6 +158,37 @@ TEST_F(SearchControllerTest, BypassLeavesOutQueuedSongsButStillAdvancesTheBar)
     EXPECT_EQ(listed, expected);
     EXPECT_LT(listed.size(), 60u);
     EXPECT_NE(std::find(m_view.m_log.begin(), m_view.m_log.end(), "width 394"), m_view.m_log.end());
+}
+
+// The service is down for the first try and back (on the same port) for the second.
+TEST(SearchControllerFailure, ASearchTheServiceDidNotAnswerIsSaidAndTheSameQueryCanBeSentAgain)
+{
+    std::optional<quorvo::test::ReferenceServer> server(std::in_place);
+    const std::string port = std::to_string(server->port());
+    const Text host(server->host());
+    server.reset();
+    test::UiQueue ui;
+    RecordingSearchView view;
+    SearchController controller(service::ServiceEndpoints(host), ui.poster(), view, {});
+    controller.setFinishPause(1ms);
+
+    ASSERT_TRUE(controller.startSearch(encoding::fromUtf8("夜色")));
+    ASSERT_TRUE(ui.runUntil([&] { return view.m_finished == 1; }));
+    EXPECT_NE(std::find(view.m_log.begin(), view.m_log.end(), "failed 搜索失败,服务没有响应"), view.m_log.end());
+    EXPECT_EQ(view.m_log.back(), "focus");
+    EXPECT_TRUE(view.m_rows.empty());
+
+    server.emplace(std::vector<std::string> {"--port", port});
+    view.m_log.clear();
+    ASSERT_TRUE(controller.startSearch(encoding::fromUtf8("夜色"))) << "the failed query was not sent again";
+    ASSERT_TRUE(ui.runUntil([&] { return view.m_finished == 2; }));
+    EXPECT_FALSE(view.m_rows.empty());
+    EXPECT_EQ(server->requestsTo("/v1/restserver/vesk").size(), 1u);
+    EXPECT_EQ(std::count_if(view.m_log.begin(), view.m_log.end(),
+                            [](const std::string& line) { return line.starts_with("failed"); }),
+              0);
+    // Once it worked, the same query is the same query again.
+    EXPECT_FALSE(controller.startSearch(encoding::fromUtf8("夜色")));
 }
 
 }  // namespace

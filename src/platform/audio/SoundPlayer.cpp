@@ -3,9 +3,12 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace quorvo::platform {
@@ -90,35 +93,53 @@ private:
 
 }  // namespace
 
-// The audio subsystem and one output device, opened on first use. A failed
+// The audio subsystem and one output device, opened by a sound and closed
+// again once it has been heard: an open device plays silence (and keeps the
+// sound server and its thread busy) for as long as it stays open. A failed
 // open is retried by the next sound (a device may have appeared since).
 class SoundPlayer::Device {
 public:
     ~Device()
     {
-        if (m_device != 0)
-            SDL_CloseAudioDevice(m_device);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_ending = true;
+        }
+        m_wake.notify_all();
+        if (m_closer.joinable())
+            m_closer.join();
+        close();
         if (m_subsystemUp)
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 
     bool play(const std::vector<Uint8>& samples)
     {
-        const std::lock_guard lock(m_mutex);
-        if (!open())
-            return false;
-        SDL_ClearQueuedAudio(m_device);
-        if (SDL_QueueAudio(m_device, samples.data(), static_cast<Uint32>(samples.size())) != 0)
-            return false;
-        SDL_PauseAudioDevice(m_device, 0);
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!open())
+                return false;
+            SDL_ClearQueuedAudio(m_device);
+            if (SDL_QueueAudio(m_device, samples.data(), static_cast<Uint32>(samples.size())) != 0)
+                return false;
+            SDL_PauseAudioDevice(m_device, 0);
+            const auto length = std::chrono::microseconds(static_cast<int64_t>(samples.size()) * 1'000'000
+                                                          / (outputRate * outputChannels * 2));
+            m_closeAt = std::chrono::steady_clock::now() + length + drainMargin;
+            if (!m_closer.joinable())
+                m_closer = std::thread([this] { closeWhenHeard(); });
+        }
+        m_wake.notify_all();
         return true;
     }
 
     void stop()
     {
         const std::lock_guard lock(m_mutex);
-        if (m_device != 0)
+        if (m_device != 0) {
             SDL_ClearQueuedAudio(m_device);
+            m_closeAt = std::chrono::steady_clock::now() + drainMargin;
+        }
     }
 
     bool isPlaying() const
@@ -127,7 +148,40 @@ public:
         return m_device != 0 && SDL_GetQueuedAudioSize(m_device) > 0;
     }
 
+    bool isOpen() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_device != 0;
+    }
+
 private:
+    // After the queue has gone to the device, its own buffer (1024 frames,
+    // about 23 ms) and the driver's still have to be played out.
+    static constexpr std::chrono::milliseconds drainMargin {300};
+
+    // The closer's thread: sleeps until the sound should have been heard,
+    // closes the device, and sleeps without a time limit until the next sound.
+    void closeWhenHeard()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_ending) {
+            if (m_device == 0) {
+                m_wake.wait(lock);
+                continue;
+            }
+            if (m_wake.wait_until(lock, m_closeAt) == std::cv_status::no_timeout)
+                continue;  // a new sound, a stop or the end: look again
+            if (std::chrono::steady_clock::now() < m_closeAt)
+                continue;
+            if (SDL_GetQueuedAudioSize(m_device) > 0) {
+                // Slower than real time (a busy machine): wait for the rest.
+                m_closeAt = std::chrono::steady_clock::now() + drainMargin;
+                continue;
+            }
+            close();
+        }
+    }
+
     bool open()
     {
         if (m_device != 0)
@@ -147,10 +201,21 @@ private:
         return m_device != 0;
     }
 
+    void close()
+    {
+        if (m_device != 0)
+            SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
+
     QuietAlsa m_quietAlsa;
     mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
     bool m_subsystemUp = false;
+    bool m_ending = false;
     SDL_AudioDeviceID m_device = 0;
+    std::chrono::steady_clock::time_point m_closeAt;
+    std::thread m_closer;
 };
 
 SoundPlayer::SoundPlayer()
@@ -175,6 +240,11 @@ void SoundPlayer::stop()
 bool SoundPlayer::isPlaying() const
 {
     return m_device->isPlaying();
+}
+
+bool SoundPlayer::isDeviceOpen() const
+{
+    return m_device->isOpen();
 }
 
 }  // namespace quorvo::platform

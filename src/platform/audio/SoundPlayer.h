@@ -3,7 +3,8 @@
 // Plays a sound held in memory, in the background. The sound is a complete
 // RIFF WAVE image (PCM or Microsoft ADPCM); starting a sound cuts off the one
 // still playing. Without an audio device nothing plays and nothing is said:
-// sound is a courtesy, never a failure the user has to hear about.
+// sound is a courtesy, never a failure the user has to hear about. The
+// device is open only while a sound plays.
 
 #include <cstddef>
 #include <memory>
@@ -25,6 +26,8 @@ public:
     void stop();
     // True while queued sound has not yet gone to the device.
     [[nodiscard]] bool isPlaying() const;
+    // The output device is open: from a sound's start until shortly after its end.
+    [[nodiscard]] bool isDeviceOpen() const;
 
 private:
     class Device;

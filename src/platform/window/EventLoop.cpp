@@ -35,6 +35,7 @@ EventLoop::Impl::~Impl()
         SDL_CaptureMouse(SDL_FALSE);
     }
     // The icon windows live on the display connection that video shutdown closes.
+    wantedTrayIcons.clear();
     trayIcons.clear();
     windows.clear();
     for (auto& cursor : cursors) {
@@ -179,6 +180,7 @@ bool EventLoop::Impl::destroyWindow(WindowId window)
         return false;
     }
     record->destroying = true;
+    wantedTrayIcons.erase(window.value);
     trayIcons.erase(window.value);
     callProcedure({window, WM_DESTROY, 0, 0, {}});
 

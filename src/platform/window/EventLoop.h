@@ -47,6 +47,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -54,7 +55,10 @@ namespace quorvo::platform {
 
 enum class WindowKind {
     TopLevel,  // borderless, with a taskbar entry
-    Popup,     // borderless, top-most, no taskbar entry (menus, drop-downs, tooltips)
+    Popup,     // borderless, top-most, no taskbar entry (menus, drop-downs)
+    // A popup that never takes the keyboard and that the pointer passes
+    // through: shown on top without a focus change (no raise of its owner).
+    Tooltip,
 };
 
 struct WindowOptions {
@@ -145,6 +149,9 @@ public:
     [[nodiscard]] Text title(WindowId window) const;
     // Premultiplied ARGB32 pixels; made straight-alpha for the system.
     bool setIcon(WindowId window, const PixelView& icon);
+    // The same picture at several sizes; the desktop picks the one it draws
+    // (the largest serves where only one is taken).
+    bool setIcons(WindowId window, std::span<const PixelView> icons);
 
     // ---- system tray (user-interface thread) ----
     // Docks an icon for `owner` in the desktop's system tray (XEmbed on X11).
@@ -155,7 +162,12 @@ public:
     // the tray quits later, a hidden owner is shown again: nothing else
     // could bring it back.
     bool addTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip, std::string* whyNot = nullptr);
-    // Also done when the owner is destroyed.
+    // As addTrayIcon, and kept: where no tray runs yet the icon docks as soon
+    // as one starts, and again in the next tray after one quits. False only
+    // where trays cannot exist (not on X11); isTrayIconDocked says whether a
+    // tray holds it now.
+    bool keepTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip);
+    // Also done when the owner is destroyed; also ends keepTrayIcon.
     bool removeTrayIcon(WindowId owner);
     // False when the owner has no tray icon.
     bool setTrayIconTooltip(WindowId owner, const Text& tooltip);

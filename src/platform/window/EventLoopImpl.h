@@ -162,6 +162,14 @@ struct EventLoop::Impl {
     std::array<std::unique_ptr<SDL_Cursor, SdlCursorDeleter>, 10> cursors;
     std::array<bool, 10> cursorTried {};
     std::map<std::uint32_t, std::unique_ptr<TrayIcon>> trayIcons;
+    // Icons kept by keepTrayIcon: docked again whenever a tray appears.
+    struct WantedTrayIcon {
+        PixelBuffer icon;
+        Text tooltip;
+    };
+    std::map<std::uint32_t, WantedTrayIcon> wantedTrayIcons;
+    // Docks `owner`'s wanted icon (anew when one is in); false when no tray takes it.
+    bool dockWanted(std::uint32_t owner);
     // X events for the tray icons; false when the event was not theirs.
     bool handleSystemEvent(const SDL_Event& event);
 };

@@ -144,6 +144,10 @@ WindowId EventLoop::windowAt(IntPoint screen) const
     bool foundPopup = false;
     for (const auto& [value, record] : m_impl->windows) {
         const bool popup = record->kind == WindowKind::Popup;
+        // The pointer passes through tooltips.
+        if (record->kind == WindowKind::Tooltip) {
+            continue;
+        }
         if ((foundPopup && !popup) || !isVisible(record->id) || !bounds(record->id).contains(screen)) {
             continue;
         }

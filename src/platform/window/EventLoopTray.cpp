@@ -4,6 +4,9 @@
 
 #include <SDL_syswm.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace quorvo::platform {
 
 namespace {
@@ -32,9 +35,52 @@ bool EventLoop::addTrayIcon(WindowId owner, const PixelView& icon, const Text& t
     return false;
 }
 
+bool EventLoop::keepTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip)
+{
+    WindowRecord* record = m_impl->find(owner);
+    if (record == nullptr) {
+        return false;
+    }
+    const PixelView picture = icon.valid() ? icon : record->icon.view();
+    Impl::WantedTrayIcon wanted;
+    if (picture.valid()) {
+        wanted.icon = PixelBuffer(picture.width, picture.height);
+        for (int y = 0; y < picture.height; ++y) {
+            std::copy_n(picture.row(y), picture.width, &wanted.icon.at(0, y));
+        }
+    }
+    wanted.tooltip = tooltip;
+    m_impl->wantedTrayIcons[owner.value] = std::move(wanted);
+    // Watch first: a tray that starts between the two still announces itself.
+    if (!TrayIcon::watchForTrays(record->sdl.get())) {
+        m_impl->wantedTrayIcons.erase(owner.value);
+        return false;
+    }
+    m_impl->dockWanted(owner.value);
+    return true;
+}
+
+bool EventLoop::Impl::dockWanted(std::uint32_t owner)
+{
+    const auto wanted = wantedTrayIcons.find(owner);
+    WindowRecord* record = find(WindowId {owner});
+    if (wanted == wantedTrayIcons.end() || record == nullptr) {
+        return false;
+    }
+    trayIcons.erase(owner);
+    std::string reason;
+    auto tray = TrayIcon::dock(record->sdl.get(), wanted->second.icon.view(), wanted->second.tooltip, reason);
+    if (!tray) {
+        return false;
+    }
+    trayIcons.emplace(owner, std::move(tray));
+    return true;
+}
+
 bool EventLoop::removeTrayIcon(WindowId owner)
 {
-    return m_impl->trayIcons.erase(owner.value) > 0;
+    const bool wanted = m_impl->wantedTrayIcons.erase(owner.value) > 0;
+    return m_impl->trayIcons.erase(owner.value) > 0 || wanted;
 }
 
 bool EventLoop::setTrayIconTooltip(WindowId owner, const Text& tooltip)
@@ -76,6 +122,17 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
 {
     if (event.syswm.msg == nullptr) {
         return false;
+    }
+    if (!wantedTrayIcons.empty() && TrayIcon::announcesTray(*event.syswm.msg)) {
+        // A tray has started (or replaced the one before): every kept icon docks in it.
+        std::vector<std::uint32_t> owners;
+        for (const auto& [owner, wanted] : wantedTrayIcons) {
+            owners.push_back(owner);
+        }
+        for (const std::uint32_t owner : owners) {
+            dockWanted(owner);
+        }
+        return true;
     }
     for (auto& [owner, tray] : trayIcons) {
         const TrayIcon::Notice notice = tray->handle(*event.syswm.msg);

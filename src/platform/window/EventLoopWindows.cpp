@@ -1,7 +1,9 @@
 // Window creation, state, geometry, properties and presenting.
 
 #include "platform/window/EventLoopImpl.h"
+#include "platform/window/QuietWindows.h"
 #include "platform/window/WindowShape.h"
+#include "platform/window/X11Properties.h"
 
 #include "runtime/Encoding.h"
 
@@ -27,11 +29,20 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     if (options.kind == WindowKind::Popup) {
         // Override-redirect on X11: works without a window manager.
         flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+    } else if (options.kind == WindowKind::Tooltip) {
+        // Override-redirect with the tooltip window type.
+        flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
     }
     const std::string title = encoding::toUtf8(options.title.view());
     SDL_Window* sdl = SDL_CreateWindow(title.c_str(), position.x, position.y, width, height, flags);
     if (sdl == nullptr) {
         return {};
+    }
+    setX11Title(sdl, title);
+    if (!impl.wantedTrayIcons.empty()) {
+        // SDL selects the root window's property changes anew for every window
+        // it creates, which drops the notices a starting tray sends.
+        TrayIcon::watchForTrays(sdl);
     }
     auto record = std::make_unique<WindowRecord>();
     record->id = WindowId {impl.nextWindowId++};
@@ -57,6 +68,9 @@ bool EventLoop::show(WindowId window)
     if (record == nullptr) {
         return false;
     }
+    if (record->kind == WindowKind::Tooltip && showWithoutFocus(record->sdl.get())) {
+        return true;
+    }
     SDL_ShowWindow(record->sdl.get());
     return true;
 }
@@ -66,6 +80,9 @@ bool EventLoop::hide(WindowId window)
     WindowRecord* record = m_impl->find(window);
     if (record == nullptr) {
         return false;
+    }
+    if (record->kind == WindowKind::Tooltip && hideWithoutWaiting(record->sdl.get())) {
+        return true;
     }
     SDL_HideWindow(record->sdl.get());
     return true;
@@ -125,7 +142,16 @@ bool EventLoop::restore(WindowId window)
 bool EventLoop::isVisible(WindowId window) const
 {
     const WindowRecord* record = m_impl->find(window);
-    return record != nullptr && (SDL_GetWindowFlags(record->sdl.get()) & SDL_WINDOW_SHOWN) != 0;
+    if (record == nullptr) {
+        return false;
+    }
+    // A tooltip is mapped behind SDL's back: ask the X server.
+    if (record->kind == WindowKind::Tooltip) {
+        if (const int mapped = isMappedOnX11(record->sdl.get()); mapped >= 0) {
+            return mapped == 1;
+        }
+    }
+    return (SDL_GetWindowFlags(record->sdl.get()) & SDL_WINDOW_SHOWN) != 0;
 }
 
 bool EventLoop::isMinimised(WindowId window) const
@@ -194,7 +220,9 @@ bool EventLoop::setTitle(WindowId window, const Text& title)
     if (record == nullptr) {
         return false;
     }
-    SDL_SetWindowTitle(record->sdl.get(), encoding::toUtf8(title.view()).c_str());
+    const std::string utf8 = encoding::toUtf8(title.view());
+    SDL_SetWindowTitle(record->sdl.get(), utf8.c_str());
+    setX11Title(record->sdl.get(), utf8);
     return true;
 }
 
@@ -232,6 +260,22 @@ bool EventLoop::setIcon(WindowId window, const PixelView& icon)
     for (int y = 0; y < icon.height; ++y) {
         std::copy_n(icon.row(y), icon.width, &record->icon.at(0, y));
     }
+    return true;
+}
+
+bool EventLoop::setIcons(WindowId window, std::span<const PixelView> icons)
+{
+    const PixelView* largest = nullptr;
+    for (const PixelView& icon : icons) {
+        if (icon.valid() && (largest == nullptr || icon.width * icon.height > largest->width * largest->height)) {
+            largest = &icon;
+        }
+    }
+    if (largest == nullptr || !setIcon(window, *largest)) {
+        return false;
+    }
+    // SDL gives the system one size; X11 desktops take them all.
+    setX11Icons(m_impl->find(window)->sdl.get(), icons);
     return true;
 }
 

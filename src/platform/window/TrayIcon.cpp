@@ -167,6 +167,44 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     return tray;
 }
 
+bool TrayIcon::watchForTrays(SDL_Window* any)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (any == nullptr || SDL_GetWindowWMInfo(any, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    Display* display = info.info.x11.display;
+    const ::Window root = DefaultRootWindow(display);
+    // Added to what SDL itself selects on the root, not instead of it.
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(display, root, &attributes);
+    if ((attributes.your_event_mask & StructureNotifyMask) == 0) {
+        XSelectInput(display, root, attributes.your_event_mask | StructureNotifyMask);
+        XFlush(display);
+    }
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    return true;
+}
+
+bool TrayIcon::announcesTray(const SDL_SysWMmsg& message)
+{
+    if (message.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    const XEvent& event = message.msg.x11.event;
+    if (event.type != ClientMessage || event.xclient.format != 32) {
+        return false;
+    }
+    Display* display = event.xclient.display;
+    if (event.xclient.window != DefaultRootWindow(display)
+        || event.xclient.message_type != XInternAtom(display, "MANAGER", False)) {
+        return false;
+    }
+    const std::string selectionName = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+    return static_cast<Atom>(event.xclient.data.l[1]) == XInternAtom(display, selectionName.c_str(), False);
+}
+
 void TrayIcon::setTooltip(const Text& tooltip)
 {
     m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
@@ -315,6 +353,16 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window*, const PixelView&, const Te
 TrayIcon::Notice TrayIcon::handle(const SDL_SysWMmsg&)
 {
     return Notice::Nothing;
+}
+
+bool TrayIcon::watchForTrays(SDL_Window*)
+{
+    return false;
+}
+
+bool TrayIcon::announcesTray(const SDL_SysWMmsg&)
+{
+    return false;
 }
 
 void TrayIcon::setTooltip(const Text& tooltip)

@@ -32,6 +32,12 @@ public:
     // Null when the window is not on X11 or no tray owner exists; `whyNot` says why.
     static std::unique_ptr<TrayIcon> dock(SDL_Window* owner, const PixelView& icon, const Text& tooltip,
                                           std::string& whyNot);
+    // Asks for the root window's notices on `any` window's display, where a
+    // starting tray announces itself (the MANAGER client message). False off X11.
+    static bool watchForTrays(SDL_Window* any);
+    // The event is a tray's announcement that it now owns the tray selection.
+    static bool announcesTray(const SDL_SysWMmsg& message);
+
     struct X11;
     explicit TrayIcon(std::unique_ptr<X11> x11);
     ~TrayIcon();

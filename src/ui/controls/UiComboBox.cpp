@@ -258,8 +258,11 @@ void UiComboBox::dropDown()
             choice = row;
             popup.requestClose();
         };
-        list.bind(EventType::KeyDown, [&popup](const Event& event) {
-            if (static_cast<const KeyEvent&>(event).key() == Key::Escape)
+        list.bind(EventType::KeyDown, [&popup, &list, &choice](const Event& event) {
+            const Key key = static_cast<const KeyEvent&>(event).key();
+            if (key == Key::Return && list.model().isValid(list.model().currentRow()))
+                choice = list.model().currentRow();
+            if (key == Key::Escape || key == Key::Return)
                 popup.requestClose();
         });
         popup.show();

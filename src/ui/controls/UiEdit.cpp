@@ -199,6 +199,16 @@ FloatRect UiEdit::localTextArea() const
         area.width -= 10;
     if (m_horizontalBar != nullptr && m_horizontalBar->isVisible())
         area.height -= 10;
+    // Controls the program put into the box at its right end (the speed
+    // box's spin buttons) are left out, so that no text runs under them.
+    for (const auto& child : children()) {
+        if (!child->isVisible() || child.get() == m_verticalBar || child.get() == m_horizontalBar
+            || child.get() == m_button)
+            continue;
+        const float childLeft = child->left() - left();
+        if (childLeft > area.x + area.width / 2)
+            area.width = std::min(area.width, childLeft - 2 - area.x);
+    }
     area.width = std::max(area.width, 1.0f);
     area.height = std::max(area.height, 1.0f);
     return area;

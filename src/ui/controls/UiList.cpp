@@ -184,6 +184,7 @@ void UiList::modelChanged(const ListChange& change)
             invalidateRows();
             update();
         }
+        followPointer();
         break;
     }
     case ListChangeKind::Reset:
@@ -191,6 +192,7 @@ void UiList::modelChanged(const ListChange& change)
         m_scrollY = 0;
         relayout();
         update();
+        followPointer();
         break;
     case ListChangeKind::ColumnsChanged:
         relayout();
@@ -211,6 +213,7 @@ void UiList::setHorizontalPosition(int position)
     invalidateRows();
     m_headerCacheValid = false;
     update();
+    followPointer();
 }
 
 void UiList::setVerticalPosition(int position)
@@ -222,6 +225,7 @@ void UiList::setVerticalPosition(int position)
     if (m_verticalBar)
         m_verticalBar->setPosition(-m_scrollY);
     update();
+    followPointer();
 }
 
 void UiList::ensureVisible(int row)
@@ -318,8 +322,18 @@ IntRect UiList::checkRect(int row) const
 
 // ---- input ----
 
+// The hover mark belongs to the row under the pointer: when rows move under
+// a resting pointer (scrolled, inserted, deleted) it moves to the row there.
+void UiList::followPointer()
+{
+    if (m_options.hoverSelection)
+        return;
+    m_model.setHotRow(m_pointer ? hitTest(*m_pointer).row : 0);
+}
+
 void UiList::mouseMoveEvent(MouseEvent& event)
 {
+    m_pointer = event.position();
     const ListHit hit = hitTest(event.position());
     if (m_options.hoverSelection) {
         if (hit.row != 0 && m_model.hoverSelect(hit.row) && onItemPressed)
@@ -331,6 +345,7 @@ void UiList::mouseMoveEvent(MouseEvent& event)
 
 void UiList::mouseLeaveEvent(HoverEvent&)
 {
+    m_pointer.reset();
     if (!m_options.hoverSelection)
         m_model.setHotRow(0);
 }
@@ -402,17 +417,87 @@ void UiList::wheelEvent(WheelEvent& event)
 
 void UiList::keyDownEvent(KeyEvent& event)
 {
-    // Arrow keys belong to the list (the host must not move the focus with
-    // them); they change nothing. Everything else goes back to the host.
+    // The keys a list view answers: arrows, Home/End and the page keys move
+    // the current row (Shift extends a multiple selection), Space ticks the
+    // current row where rows have check boxes. Ctrl+key and the rest go back
+    // to the host (Tab, Enter).
+    if (event.modifiers().control) {
+        event.ignore();
+        return;
+    }
+    const int rows = m_model.rowCount();
+    const int current = m_model.currentRow();
+    const int page = std::max(1, m_layout.itemArea.height / std::max(m_layout.rowHeight, 1));
+    const int perLine = m_options.mode == ListViewMode::Icons ? std::max(m_layout.itemsPerLine, 1) : 1;
+    int target = 0;
     switch (event.key()) {
+    case Key::Up:
+        target = current - perLine;
+        break;
+    case Key::Down:
+        target = current + perLine;
+        break;
     case Key::Left:
     case Key::Right:
-    case Key::Up:
-    case Key::Down:
+        if (perLine == 1) {
+            const int step = m_options.mode == ListViewMode::Report ? 30 : 0;
+            setHorizontalPosition(-m_scrollX + (event.key() == Key::Left ? -step : step));
+            return;
+        }
+        target = current + (event.key() == Key::Left ? -1 : 1);
+        break;
+    case Key::Home:
+        target = 1;
+        break;
+    case Key::End:
+        target = rows;
+        break;
+    case Key::PageUp:
+        target = current - page * perLine;
+        break;
+    case Key::PageDown:
+        target = current + page * perLine;
+        break;
+    case Key::Space:
+        if (!m_options.checkBoxes || !m_model.isValid(current)) {
+            event.ignore();
+            return;
+        }
+        {
+            const bool checked = !m_model.isChecked(current);
+            m_model.setChecked(current, checked);
+            if (onCheckChanged)
+                onCheckChanged(current, checked);
+        }
         return;
     default:
         event.ignore();
+        return;
     }
+    if (rows == 0)
+        return;
+    if (current == 0 && event.key() != Key::End)
+        target = 1;
+    moveCurrentRow(std::clamp(target, 1, rows), event.modifiers().shift);
+}
+
+void UiList::moveCurrentRow(int row, bool extend)
+{
+    if (row == m_model.currentRow() && m_model.isSelected(row))
+        return;
+    const bool rowsOnly = m_model.press(row, SelectionModifiers {.control = false, .shift = extend}, false);
+    if (!rowsOnly) {
+        invalidateRows();
+        update();
+    }
+    // Into view by the shortest way: to the top edge from above, the bottom from below.
+    const IntRect r = rowRect(row);
+    if (r.y + m_scrollY < 0)
+        setVerticalPosition(r.y);
+    else if (r.bottom() + m_scrollY > m_layout.itemArea.height)
+        setVerticalPosition(r.bottom() - m_layout.itemArea.height);
+    if (onItemPressed)
+        onItemPressed(row, 0);
 }
 
 void UiList::focusInEvent(FocusEvent&)

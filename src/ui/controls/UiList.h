@@ -2,8 +2,10 @@
 
 // UiList: the drawn list and report control (the search results, the
 // download list, the combo box's drop-down). Its data lives in a UiListModel
-// (model()); the list draws it, scrolls it and turns the mouse into
-// selection, check marks and the four list events.
+// (model()); the list draws it, scrolls it and turns the mouse and the keys
+// (arrows, Home/End, page keys, Space for the check mark) into selection,
+// check marks and the four list events. The hover mark follows the pointer
+// also when the rows move under it.
 //
 // Rows and columns are numbered from 1. Painting reads the model at paint
 // time and draws only rows that exist and intersect the item area, so rows
@@ -145,6 +147,8 @@ private:
     void updateScrollBars();
     void modelChanged(const ListChange& change);
     void press(MouseEvent& event, bool right);
+    void moveCurrentRow(int row, bool extend);
+    void followPointer();
     void release(MouseEvent& event, bool right);
     void clampScroll();
     void drawHeader(gfx::Painter& painter) const;
@@ -173,6 +177,8 @@ private:
     int m_scrollX = 0;
     int m_scrollY = 0;
     bool m_rightPressed = false;
+    // Where the pointer rests over the list (window coordinates); none when it is elsewhere.
+    std::optional<IntPoint> m_pointer;
     UiScrollBar* m_verticalBar = nullptr;
     UiScrollBar* m_horizontalBar = nullptr;
     gfx::StringFormat m_cellFormat;

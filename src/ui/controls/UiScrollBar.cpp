@@ -94,13 +94,15 @@ void UiScrollBar::mouseDownEvent(MouseEvent& event)
     }
     if (m_pressed != ScrollBarPart::None)
         startTimer(repeatTimer, repeatInterval);
+    // An arrow steps at once: a click shorter than the repeat interval must
+    // step too. Holding it repeats on the timer.
+    if (m_pressed == ScrollBarPart::FirstArrow || m_pressed == ScrollBarPart::SecondArrow)
+        stepArrow();
     update();
 }
 
-void UiScrollBar::timerEvent(TimerEvent& event)
+void UiScrollBar::stepArrow()
 {
-    if (event.id() != repeatTimer)
-        return;
     if (m_pressed == ScrollBarPart::FirstArrow && m_range.position > m_range.minimum)
         setPosition(m_range.position - m_lineStep);
     else if (m_pressed == ScrollBarPart::SecondArrow && m_range.position < m_range.maximum)
@@ -109,6 +111,13 @@ void UiScrollBar::timerEvent(TimerEvent& event)
         || (m_pressed == ScrollBarPart::SecondArrow && m_range.position >= m_range.maximum);
     if (atEnd || (m_pressed != ScrollBarPart::FirstArrow && m_pressed != ScrollBarPart::SecondArrow))
         killTimer(repeatTimer);
+}
+
+void UiScrollBar::timerEvent(TimerEvent& event)
+{
+    if (event.id() != repeatTimer)
+        return;
+    stepArrow();
 }
 
 void UiScrollBar::mouseMoveEvent(MouseEvent& event)

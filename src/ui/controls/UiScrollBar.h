@@ -1,7 +1,7 @@
 #pragma once
 
-// UiScrollBar: two arrows, a track and a thumb. Arrow presses repeat every
-// 100 ms while held; the thumb follows drags. The position always lies in
+// UiScrollBar: two arrows, a track and a thumb. An arrow press steps at once
+// and repeats every 100 ms while held; the thumb follows drags. The position always lies in
 // [minimum, maximum]; onScroll hears every change (during a drag only with
 // live tracking, else once on release).
 
@@ -50,6 +50,7 @@ protected:
 private:
     void relayout();
     void scrolled();
+    void stepArrow();
     [[nodiscard]] IntPoint local(IntPoint windowPoint) const;
 
     ScrollOrientation m_orientation;

@@ -109,6 +109,9 @@ public:
     // (the text colour's alpha kept).
     [[nodiscard]] gfx::Argb effectiveTextColour() const;
 
+    // A button acts on presses, also when it never takes the focus.
+    [[nodiscard]] bool wantsPress() const override { return true; }
+
 protected:
     // Draw the button in `state`; true skips the default painter.
     virtual bool paintButton(gfx::Painter&, ButtonState) { return false; }

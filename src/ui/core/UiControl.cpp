@@ -493,6 +493,12 @@ bool UiControl::isBound(EventType type) const
     return std::any_of(m_handlers.begin(), m_handlers.end(), [type](const auto& e) { return e.first == type; });
 }
 
+bool UiControl::takesPress() const
+{
+    return wantsPress() || isFocusable() || isBound(EventType::Click) || isBound(EventType::MouseDown)
+        || isBound(EventType::MouseUp) || isBound(EventType::DoubleClick);
+}
+
 void UiControl::callBoundHandler(EventType type, const Event& event)
 {
     for (const auto& [boundType, handler] : m_handlers) {

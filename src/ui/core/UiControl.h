@@ -223,6 +223,10 @@ public:
     // ---- queries the host asks ----
     // Takes left presses although not focusable.
     [[nodiscard]] virtual bool wantsPress() const { return false; }
+    // Whether a left press on it belongs to it (and is not a window drag): it
+    // is focusable, wants presses, or the program bound a press or click
+    // handler to it. Anything that acts on a press must take the press.
+    [[nodiscard]] bool takesPress() const;
     // Composed at half alpha while disabled; false: drawn as when enabled.
     [[nodiscard]] virtual bool drawsDimmedWhenDisabled() const { return true; }
 

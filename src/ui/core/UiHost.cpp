@@ -394,11 +394,7 @@ void UiHost::handleInput(DecodedMessage& decoded)
     std::visit(Overloaded {
                    [](WindowRequest&) {},
                    [this](MouseEvent& event) { onMouse(event); },
-                   [this](WheelEvent& event) {
-                       if (m_focus != nullptr) {
-                           m_focus->dispatch(event);
-                       }
-                   },
+                   [this](WheelEvent& event) { onWheel(event); },
                    [this](KeyEvent& event) {
                        if (event.type() == EventType::KeyDown) {
                            onKeyDown(event);
@@ -531,7 +527,7 @@ void UiHost::onMouse(MouseEvent& event)
         }
         const bool doubleClick = event.isDoubleClick();
         bool taken = false;
-        if (hit != nullptr && (hit->wantsPress() || hit->isFocusable())) {
+        if (hit != nullptr && hit->takesPress()) {
             taken = true;
             if (onPress) {
                 onPress(*hit, hit->kind());
@@ -581,6 +577,26 @@ void UiHost::onMouse(MouseEvent& event)
     }
     m_hover = (hit != nullptr && hit->isDestroyed()) ? nullptr : hit;
     updateCursor();
+}
+
+// The wheel scrolls what is under the pointer, as on the Linux desktops,
+// not the focus control: the result list scrolls while the search box keeps
+// the keyboard. A control that ignores the wheel hands it to its parent.
+void UiHost::onWheel(WheelEvent& event)
+{
+    if (isBusy()) {
+        return;
+    }
+    const IntRect bounds = loop().bounds(m_window);
+    const FloatPoint point {static_cast<float>(event.screenPosition().x - bounds.x),
+                            static_cast<float>(event.screenPosition().y - bounds.y)};
+    for (UiControl* target = hitTest(point); target != nullptr; target = target->parent()) {
+        event.accept();
+        const auto alive = target->selfReference();
+        if (target->dispatch(event) || alive.expired()) {
+            return;
+        }
+    }
 }
 
 bool UiHost::onResizeBorder(const MouseEvent& event)
@@ -707,7 +723,7 @@ void UiHost::onKeyDown(KeyEvent& event)
     }
     switch (event.key()) {
     case Key::Tab:
-        cycleFocus();
+        cycleFocus(event.modifiers().shift);
         break;
     case Key::Return:
     case Key::Space:
@@ -720,34 +736,75 @@ void UiHost::onKeyDown(KeyEvent& event)
     }
 }
 
-void UiHost::cycleFocus()
+namespace {
+
+// A Tab stop: a control the keyboard can work. Containers (panels), pictures,
+// labels and caption buttons are passed over; so is everything in a hidden or
+// disabled container.
+bool isTabStop(const UiControl& control)
 {
-    const std::size_t count = m_controls.size();
+    switch (control.kind()) {
+    case ControlKind::CaptionButton:
+    case ControlKind::Panel:
+    case ControlKind::Image:
+    case ControlKind::Label:
+        return false;
+    default:
+        break;
+    }
+    if (!control.isFocusable()) {
+        return false;
+    }
+    for (const UiControl* c = &control; c != nullptr; c = c->parent()) {
+        if (!c->isVisible() || !c->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void collectInTabOrder(std::span<const std::unique_ptr<UiControl>> level, std::vector<UiControl*>& out)
+{
+    for (const auto& control : level) {
+        if (!control->isVisible() || !control->isEnabled()) {
+            continue;
+        }
+        out.push_back(control.get());
+        collectInTabOrder(control->children(), out);
+    }
+}
+
+}  // namespace
+
+// Tab walks every Tab stop of the tree in drawing order (parents before their
+// children), wrapping around; Shift+Tab walks back. The controls of the pages
+// live in panels, so a walk over the top level alone would never reach them.
+void UiHost::cycleFocus(bool backwards)
+{
+    std::vector<UiControl*> order;
+    collectInTabOrder(m_controls, order);
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
     if (count == 0) {
         return;
     }
-    std::size_t start = 0;
-    if (m_focus != nullptr) {
-        UiControl* top = m_focus;
-        while (top->parent() != nullptr) {
-            top = top->parent();
-        }
-        const auto it = std::find_if(m_controls.begin(), m_controls.end(),
-                                     [top](const auto& control) { return control.get() == top; });
-        start = static_cast<std::size_t>(it - m_controls.begin());
+    // With no focus the walk starts before the first control (after the last, backwards).
+    std::ptrdiff_t at = backwards ? count : -1;
+    if (const auto it = std::find(order.begin(), order.end(), m_focus); m_focus != nullptr && it != order.end()) {
+        at = it - order.begin();
     }
-    for (std::size_t step = 1; step <= count; ++step) {
-        UiControl& candidate = *m_controls[(start + step) % count];
-        if (m_focus != nullptr && &candidate == m_focus) {
+    for (std::ptrdiff_t step = 1; step <= count; ++step) {
+        const std::ptrdiff_t index = ((at + (backwards ? -step : step)) % count + count) % count;
+        UiControl* candidate = order[static_cast<std::size_t>(index)];
+        if (candidate == m_focus) {
             return;
         }
-        if (candidate.isVisible() && candidate.isFocusable() && candidate.kind() != ControlKind::CaptionButton
-            && candidate.isEnabled()) {
-            if (&candidate != m_focus) {
-                setFocus(&candidate, true);
-            }
-            return;
+        // Backwards, a composite control whose focus passes to its child (the
+        // editable combo box to its edit) would hand the focus straight back.
+        if (!isTabStop(*candidate) || (backwards && m_focus != nullptr && candidate->isAncestorOf(*m_focus))) {
+            continue;
         }
+        setFocus(candidate, true);
+        return;
     }
 }
 

@@ -9,13 +9,16 @@
 // Input routing, in short:
 // - Mouse: the control under the pointer is found from the last top-level
 //   control backwards, descending into children the same way (later controls
-//   lie on top); hidden and disabled controls are skipped. A left press on a
-//   control that takes it (focusable, or wantsPress()) captures the mouse:
+//   lie on top); hidden and disabled controls are skipped. The wheel goes to
+//   the control under the pointer (then its parents), not to the focus. A left press on a
+//   control that takes it (takesPress(): focusable, wantsPress() or a bound
+//   press or click handler) captures the mouse:
 //   moves and the release go to that control, and the release produces a
 //   Click only over the same control (elsewhere it gets MouseLeave). A press
 //   no control takes drags the window (dragAnywhere).
 // - Keyboard: keys go to the focus control first; when it ignores them, Tab
-//   moves the focus over the top-level controls (never into children), Enter
+//   (Shift+Tab) moves the focus over every focusable control of the tree,
+//   children too (pages are panels; panels themselves are no Tab stop), Enter
 //   and Space click the focus control. Alt+character clicks the control whose
 //   caption registered that mnemonic.
 // - Window requests (close, minimise, commands, the tray notification) go to
@@ -273,6 +276,7 @@ private:
     int handleRequest(const WindowRequest& request, const platform::Message& message);
     void handleInput(DecodedMessage& decoded);
     void onMouse(MouseEvent& event);
+    void onWheel(WheelEvent& event);
     bool onResizeBorder(const MouseEvent& event);
     void onKeyDown(KeyEvent& event);
     bool onSysChar(CharEvent& event);
@@ -286,7 +290,7 @@ private:
     void endPress();
     void updateCursor();
     void moveFocusByPress(UiControl& control);
-    void cycleFocus();
+    void cycleFocus(bool backwards);
     void forget(UiControl& control);
     void controlDestroyed(UiControl& control);
     void scheduleFree(std::unique_ptr<UiControl> control);

@@ -129,7 +129,7 @@ void UiTooltip::popUp()
     const IntPoint at {owner.x + m_pointer.x, owner.y + m_pointer.y + 20};
     if (!m_window) {
         platform::WindowOptions options;
-        options.kind = platform::WindowKind::Popup;
+        options.kind = platform::WindowKind::Tooltip;
         options.owner = m_owner;
         options.width = width;
         options.height = height;
@@ -144,10 +144,11 @@ void UiTooltip::popUp()
         m_loop.resize(m_window, width, height);
         m_loop.move(m_window, {at.x, at.y});
     }
+    // Shown on top without taking the keyboard: the owner keeps the focus and
+    // its place in the stack (giving the focus back would raise the owner
+    // over the tip, and a menu would read the focus change as its end).
     m_loop.show(m_window);
     m_loop.present(m_window, {m_picture.data(), m_picture.width(), m_picture.height(), m_picture.stride()});
-    // A popup must not keep the keyboard: hand it back to the owner.
-    m_loop.setFocus(m_owner);
     m_shown = true;
 }
 

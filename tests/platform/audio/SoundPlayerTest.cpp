@@ -200,6 +200,37 @@ TEST_F(SoundPlayerOnDisk, StopSilencesTheSound)
     EXPECT_LT(loudness.audibleFrames, static_cast<size_t>(outputRate / 5));
 }
 
+// The disk driver writes in real time while the device is open, silence
+// included: the file stops growing only when the device is closed.
+TEST_F(SoundPlayerOnDisk, TheDeviceClosesWhenTheSoundHasBeenHeardAndOpensForTheNext)
+{
+    SoundPlayer player;
+    const auto fileSize = [&] {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(m_disk.file(), error);
+        return error ? std::uintmax_t {0} : size;
+    };
+    // True once the output has stood still for half a second (bounded wait).
+    const auto outputStops = [&] {
+        for (int i = 0; i < 40; ++i) {
+            const std::uintmax_t before = fileSize();
+            std::this_thread::sleep_for(500ms);
+            if (fileSize() == before && !player.isDeviceOpen())
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(player.play(embedded("completion_2.wav")));
+    EXPECT_TRUE(player.isDeviceOpen());
+    ASSERT_TRUE(outputStops()) << "the device kept playing silence after the sound";
+    const Loudness first = measure(m_disk.samples());
+    EXPECT_GT(first.audibleFrames, static_cast<size_t>(outputRate / 2)) << "closed before the sound was heard";
+    // A sound after the close opens the device again (the driver starts its file anew) and is heard.
+    ASSERT_TRUE(player.play(embedded("completion_2.wav")));
+    ASSERT_TRUE(outputStops());
+    EXPECT_GT(measure(m_disk.samples()).audibleFrames, static_cast<size_t>(outputRate / 2));
+}
+
 TEST_F(SoundPlayerOnDisk, BytesThatAreNotAWaveAreRefusedWithoutOpeningTheDevice)
 {
     SoundPlayer player;

@@ -166,6 +166,29 @@ TEST_F(TrayIconTest, TrayQuittingShowsTheHiddenOwnerAgain)
     EXPECT_FALSE(loop->isTrayIconDocked(owner));
 }
 
+TEST_F(TrayIconTest, AKeptIconDocksInATrayStartedLaterAndInTheNextOne)
+{
+    ASSERT_TRUE(loop->keepTrayIcon(owner, icon.view(), "Quorvo"));
+    EXPECT_FALSE(loop->isTrayIconDocked(owner)) << "no tray runs yet";
+    // A window made meanwhile (a menu, a tooltip) must not stop the watch.
+    WindowOptions popup;
+    popup.kind = WindowKind::Popup;
+    ASSERT_TRUE(loop->createWindow(popup));
+    auto tray = startTray();
+    ASSERT_TRUE(tray);
+    ASSERT_TRUE(pumpUntil([&] { return loop->isTrayIconDocked(owner); }, 15s))
+        << "the icon did not dock in the tray started after it";
+
+    tray.reset();
+    ASSERT_TRUE(pumpUntil([&] { return !loop->isTrayIconDocked(owner); }, 10s));
+    tray = startTray();
+    ASSERT_TRUE(tray);
+    ASSERT_TRUE(pumpUntil([&] { return loop->isTrayIconDocked(owner); }, 15s)) << "not again in the next tray";
+
+    EXPECT_TRUE(loop->removeTrayIcon(owner));
+    EXPECT_FALSE(loop->isTrayIconDocked(owner));
+}
+
 TEST(TrayTooltip, IsCutTo127BytesNeverInsideACharacter)
 {
     EXPECT_EQ(TrayIcon::cutTooltip(Text(std::string(200, 'a'))).size(), 127u);

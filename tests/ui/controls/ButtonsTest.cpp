@@ -3,6 +3,9 @@
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiCheckBox.h"
 #include "ui/controls/UiImageButton.h"
+#include "ui/controls/UiLabel.h"
+#include "ui/controls/UiLink.h"
+#include "ui/controls/UiMessageBoxButton.h"
 #include "ui/controls/UiRadioButton.h"
 #include "ui/controls/UiTabButton.h"
 
@@ -354,4 +357,56 @@ TEST_F(CaptionButtonTest, DisabledButtonIgnoresClicks)
     clickOn(host, button(host, CaptionButtonKind::Close));
     drain();
     EXPECT_TRUE(requests.empty());
+}
+
+using PressSweepTest = HostTest;
+
+// A control that acts on a press must take the press; otherwise the host
+// reads it as a press on the window's background and drags the window (the
+// speed box's spin buttons were such a case). Every kind, made non-focusable.
+TEST_F(PressSweepTest, EveryControlThatActsOnAPressTakesItInsteadOfDraggingTheWindow)
+{
+    UiHost& host = makeHost(sized(400, 80));
+    std::vector<UiControl*> controls;
+    const auto place = [&](int index) {
+        return FloatRect {float(5 + (index % 8) * 48), float(5 + (index / 8) * 36), 40, 28};
+    };
+    controls.push_back(&host.add<UiButtonBase>(place(0), Text("ok")));
+    controls.push_back(&host.add<UiCheckBox>(place(1), Text("c")));
+    controls.push_back(&host.add<UiRadioButton>(place(2), Text("r"), 1));
+    controls.push_back(&host.add<UiTabButton>(place(3), Text("t")));
+    controls.push_back(&host.add<UiImageButton>(place(4), startStrip()));
+    controls.push_back(&host.add<UiMessageBoxButton>(place(5), Text("y"), MessageBoxResult {}, 1));
+    controls.push_back(&host.add<UiLink>(place(6), Text("link")));
+    // Plain controls that act on a press only through the program's handler.
+    controls.push_back(&host.add<UiLabel>(place(7), Text("label")));
+    int handled = 0;
+    for (UiControl* control : controls) {
+        control->setFocusable(false);
+        control->bind(EventType::Click, [&handled] { ++handled; });
+    }
+    for (UiControl* control : controls) {
+        const FloatRect r = control->rect();
+        const int x = int(r.x + r.width / 2);
+        const int y = int(r.y + r.height / 2);
+        SCOPED_TRACE(int(control->kind()));
+        move(host, x, y);
+        press(host, x, y);
+        // A press no control takes starts a window drag instead.
+        EXPECT_TRUE(host.isPressActive()) << "the press went to the window";
+        EXPECT_EQ(host.pressed(), control);
+        const int before = handled;
+        release(host, x, y);
+        EXPECT_EQ(handled, before + 1) << "no click";
+    }
+}
+
+TEST_F(PressSweepTest, APressOnNothingThatActsStillDragsTheWindow)
+{
+    UiHost& host = makeHost(sized(200, 80));
+    host.add<UiLabel>(FloatRect {10, 10, 60, 20}, Text("label"));
+    move(host, 20, 20);
+    press(host, 20, 20);
+    EXPECT_FALSE(host.isPressActive()) << "a label without a handler does not act on presses";
+    release(host, 20, 20);
 }

@@ -4,6 +4,7 @@
 
 #include "ui/controls/UiEdit.h"
 #include "ui/controls/UiEditButton.h"
+#include "ui/core/UiButtonBase.h"
 
 namespace quorvo::ui::test {
 namespace {
@@ -282,6 +283,20 @@ protected:
         return false;
     }
 };
+
+// The speed box carries two spin buttons at its right end; its text used to
+// run on under them.
+TEST_F(EditTest, TheTextAreaLeavesOutControlsPutIntoTheBoxAtItsRightEnd)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "123456789012345", EditOptions {}, {110, 45, 80, 22});
+    auto& up = edit.add<UiButtonBase>(FloatRect {110 + 80 - 23, 45, 23, 10}, Text());
+    edit.add<UiButtonBase>(FloatRect {110 + 80 - 23, 57, 23, 10}, Text());
+    key(host, platform::VK_END);
+    EXPECT_LE(edit.textArea().right(), up.left());
+    EXPECT_LT(edit.caretRect().x, static_cast<int>(up.left())) << "the caret stays in view beside the buttons";
+    EXPECT_GE(edit.textArea().x, edit.left());
+}
 
 TEST_F(EditTest, DerivedBoxesReplaceTheTextAreaAndSeeEventsFirst)
 {

@@ -2,6 +2,7 @@
 
 #include "ControlsFixture.h"
 
+#include "ui/controls/UiEdit.h"
 #include "ui/controls/UiList.h"
 #include "ui/controls/UiScrollBar.h"
 
@@ -109,6 +110,90 @@ TEST_F(ListTest, TheWheelScrollsOnlyWhileTheBarShows)
         synthetic::mouseWheel(loop(), host.window(), -1);
     drain();
     EXPECT_EQ(many.scrollY(), -(many.layout().contentHeight - many.layout().itemArea.height));
+}
+
+// The wheel goes to what is under the pointer: after a search the search box
+// holds the focus, and the wheel over the result list must still scroll it.
+TEST_F(ListTest, TheWheelScrollsTheListUnderThePointerNotTheFocusControl)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 40, {}, {10, 10, 300, 150});
+    auto& edit = host.add<UiEdit>(FloatRect {10, 200, 200, 22});
+    click(host, {50, 210});
+    ASSERT_EQ(host.focus(), &edit);
+    move(host, rowPoint(list, 2).x, rowPoint(list, 2).y);
+    synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(list.scrollY(), -3 * list.layout().rowHeight);
+    EXPECT_EQ(host.focus(), &edit) << "the wheel does not move the focus";
+    // Over the list's own scroll bar the wheel reaches the list as well.
+    const FloatRect bar = list.verticalBar()->rect();
+    move(host, int(bar.x + bar.width / 2), int(bar.y + bar.height / 2));
+    synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(list.scrollY(), -6 * list.layout().rowHeight);
+}
+
+TEST_F(ListTest, KeysMoveTheCurrentRowAndSpaceTicksIt)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 40, ListOptions {.checkBoxes = true}, {10, 10, 300, 150});
+    std::vector<std::pair<int, bool>> ticks;
+    list.onCheckChanged = [&](int row, bool checked) { ticks.emplace_back(row, checked); };
+    click(host, rowPoint(list, 1));
+    ASSERT_EQ(host.focus(), &list);
+    key(host, platform::VK_DOWN);
+    EXPECT_EQ(list.model().currentRow(), 2);
+    EXPECT_TRUE(list.model().isSelected(2));
+    EXPECT_FALSE(list.model().isSelected(1));
+    key(host, platform::VK_END);
+    EXPECT_EQ(list.model().currentRow(), 40);
+    EXPECT_TRUE(list.isRowVisible(40));
+    EXPECT_LT(list.scrollY(), 0);
+    key(host, platform::VK_HOME);
+    EXPECT_EQ(list.model().currentRow(), 1);
+    EXPECT_EQ(list.scrollY(), 0);
+    key(host, platform::VK_UP);
+    EXPECT_EQ(list.model().currentRow(), 1) << "the first row stays";
+    const int page = list.layout().itemArea.height / list.layout().rowHeight;
+    key(host, platform::VK_NEXT);
+    EXPECT_EQ(list.model().currentRow(), 1 + page);
+    EXPECT_TRUE(list.isRowVisible(1 + page));
+    key(host, platform::VK_PRIOR);
+    EXPECT_EQ(list.model().currentRow(), 1);
+    key(host, platform::VK_SPACE);
+    key(host, platform::VK_DOWN);
+    key(host, platform::VK_SPACE);
+    key(host, platform::VK_SPACE);
+    EXPECT_TRUE(list.model().isChecked(1));
+    EXPECT_FALSE(list.model().isChecked(2));
+    EXPECT_EQ(ticks, (std::vector<std::pair<int, bool>> {{1, true}, {2, true}, {2, false}}));
+    EXPECT_EQ(host.focus(), &list) << "the keys stay with the list";
+}
+
+// The hover highlight marks the row under the pointer, also after the rows
+// moved under a resting pointer (a wheel turn, a deleted row).
+TEST_F(ListTest, TheHoverFollowsThePointerWhenTheRowsScrollOrGo)
+{
+    UiHost& host = makeHost();
+    UiList& list = makeList(host, 40, {}, {10, 10, 300, 150});
+    const IntPoint at = rowPoint(list, 2);
+    move(host, at.x, at.y);
+    ASSERT_EQ(list.model().hotRow(), 2);
+    synthetic::mouseWheel(loop(), host.window(), -1);
+    drain();
+    EXPECT_EQ(list.model().hotRow(), 5);
+    EXPECT_EQ(list.model().rowState(2), RowState::Normal) << "no highlight stays on the row that scrolled away";
+    EXPECT_EQ(list.model().rowState(5), RowState::Hot);
+    list.model().deleteRow(5);
+    drain();
+    EXPECT_EQ(list.hitTest(at).row, 5);
+    EXPECT_EQ(list.model().hotRow(), 5) << "the row that moved under the pointer";
+    EXPECT_EQ(list.model().rowState(5), RowState::Hot);
+    list.model().deleteRow(3);
+    drain();
+    EXPECT_EQ(list.model().hotRow(), 5);
+    EXPECT_EQ(list.model().rowState(4), RowState::Normal);
 }
 
 TEST_F(ListTest, InsertAndDeleteKeepTheSelectedRows)

@@ -41,6 +41,27 @@ TEST_F(ScrollBarTest, TheSecondArrowStepsByTheLineStepUntilReleased)
     EXPECT_EQ(bar.position() % 7, 0);
 }
 
+// A short click must step: it used to wait for the first 100-ms tick, so a
+// click released sooner did nothing.
+TEST_F(ScrollBarTest, AShortClickOnAnArrowStepsOnceAtOnce)
+{
+    UiHost& host = makeHost();
+    auto& bar = host.add<UiScrollBar>(FloatRect {10, 10, 10, 200}, ScrollOrientation::Vertical);
+    bar.setLineStep(7);
+    std::vector<int> reported;
+    bar.onScroll = [&](int position) { reported.push_back(position); };
+    synthetic::mouseMove(loop(), host.window(), 15, 205);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, true, 15, 205);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, false, 15, 205);
+    drain();
+    EXPECT_EQ(bar.position(), 7);
+    EXPECT_EQ(reported, std::vector<int> {7});
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, true, 15, 14);
+    synthetic::mouseButton(loop(), host.window(), synthetic::MouseButton::Left, false, 15, 14);
+    drain();
+    EXPECT_EQ(bar.position(), 0);
+}
+
 TEST_F(ScrollBarTest, WithoutLiveTrackingADragReportsOnceOnRelease)
 {
     UiHost& host = makeHost();

@@ -118,31 +118,40 @@ TEST_F(HostTest, DoubleClickArrivesAsSecondPressAndTriggers515)
     EXPECT_THAT(only(journal, "Down"), ElementsAre("t:Down", "t:DoubleDown"));
 }
 
-TEST_F(HostTest, TabCyclesTopLevelFocusableControlsOnly)
+// The pages are panels holding their controls: Tab must walk into them, or
+// it never comes back to the search box once it left it.
+TEST_F(HostTest, TabWalksEveryFocusableControlOfTheTreeAndComesBackRound)
 {
     UiHost& host = makeHost();
     auto& first = host.add<Probe>(FloatRect {0, 0, 10, 10}, "first", journal);
-    auto& panel = host.add<UiPanel>(FloatRect {20, 0, 100, 100});
-    panel.setFocusable(false);
-    auto& inner = panel.add<Probe>(FloatRect {20, 0, 10, 10}, "inner", journal);
+    auto& page = host.add<UiPanel>(FloatRect {20, 0, 100, 100});
+    auto& inner = page.add<Probe>(FloatRect {20, 0, 10, 10}, "inner", journal);
+    auto& second = page.add<Probe>(FloatRect {40, 0, 10, 10}, "second", journal);
+    auto& hiddenPage = host.add<UiPanel>(FloatRect {20, 0, 100, 100});
+    hiddenPage.add<Probe>(FloatRect {20, 20, 10, 10}, "onHiddenPage", journal);
+    hiddenPage.setVisible(false);
     auto& disabled = host.add<Probe>(FloatRect {40, 40, 10, 10}, "disabled", journal);
     disabled.setEnabled(false);
     auto& hidden = host.add<Probe>(FloatRect {60, 60, 10, 10}, "hidden", journal);
     hidden.setVisible(false);
     auto& last = host.add<Probe>(FloatRect {80, 80, 10, 10}, "last", journal);
 
+    std::vector<UiControl*> visited;
+    for (int i = 0; i < 5; ++i) {
+        key(host, platform::VK_TAB);
+        visited.push_back(host.focus());
+    }
+    EXPECT_EQ(visited, (std::vector<UiControl*> {&first, &inner, &second, &last, &first}))
+        << "panels, hidden pages, disabled and hidden controls are passed over";
+    EXPECT_EQ(host.keyboardFocusMarker(), &first);
+    key(host, platform::VK_TAB, {.shift = true});
+    EXPECT_EQ(host.focus(), &last) << "Shift+Tab walks back";
+    key(host, platform::VK_TAB, {.shift = true});
+    EXPECT_EQ(host.focus(), &second);
+    // From a panel that took the focus by a press, Tab goes on into it.
+    ASSERT_TRUE(page.setFocus());
     key(host, platform::VK_TAB);
-    EXPECT_EQ(host.focus(), &last) << "no focus: the walk starts after the first control";
-    EXPECT_EQ(host.keyboardFocusMarker(), &last);
-    key(host, platform::VK_TAB);
-    EXPECT_EQ(host.focus(), &first) << "after the last control comes the first";
-    key(host, platform::VK_TAB);
-    EXPECT_EQ(host.focus(), &last) << "disabled and hidden controls are skipped";
-
-    // From a child, the walk climbs to its top-level ancestor first.
-    ASSERT_TRUE(inner.setFocus());
-    key(host, platform::VK_TAB);
-    EXPECT_EQ(host.focus(), &last);
+    EXPECT_EQ(host.focus(), &inner);
 }
 
 TEST_F(HostTest, TabWithNothingFocusableLeavesFocusUnchanged)
@@ -151,12 +160,14 @@ TEST_F(HostTest, TabWithNothingFocusableLeavesFocusUnchanged)
     auto& a = host.add<Probe>(FloatRect {0, 0, 10, 10}, "a", journal, false);
     auto& panel = host.add<UiPanel>(FloatRect {20, 0, 100, 100});
     panel.setFocusable(false);
-    auto& child = panel.add<Probe>(FloatRect {20, 0, 10, 10}, "child", journal);
+    auto& child = panel.add<Probe>(FloatRect {20, 0, 10, 10}, "child", journal, false);
     key(host, platform::VK_TAB);
     EXPECT_EQ(host.focus(), nullptr);
-    ASSERT_TRUE(child.setFocus());
+    child.setFocusable(true);
     key(host, platform::VK_TAB);
-    EXPECT_EQ(host.focus(), &child) << "Tab never enters children, and nothing else takes the focus";
+    EXPECT_EQ(host.focus(), &child);
+    key(host, platform::VK_TAB);
+    EXPECT_EQ(host.focus(), &child) << "the only Tab stop keeps the focus";
     (void)a;
 }
 

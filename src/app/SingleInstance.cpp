@@ -1,0 +1,190 @@
+#include "app/SingleInstance.h"
+
+#include "platform/Files.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quorvo::app {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::string_view showRequest = "show\n";
+constexpr std::string_view showAnswer = "shown\n";
+
+// An abstract socket (Linux): no file that a crash could leave behind. The
+// name holds the user and a hash of the settings file's full path.
+sockaddr_un socketAddress(const std::string& configPath, socklen_t& length)
+{
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const unsigned char byte : configPath) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    }
+    char name[64];
+    const int size = std::snprintf(name, sizeof name, "quorvo-%u-%016llx", static_cast<unsigned>(::getuid()),
+                                   static_cast<unsigned long long>(hash));
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    address.sun_path[0] = '\0';
+    std::memcpy(address.sun_path + 1, name, static_cast<std::size_t>(size));
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<std::size_t>(size));
+    return address;
+}
+
+std::string canonicalPath(const Text& configFile)
+{
+    const std::filesystem::path path(platform::nativePath(configFile));
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::weakly_canonical(path.parent_path(), error);
+    return (error ? path.parent_path() : directory).string() + "/" + path.filename().string();
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (written <= 0) {
+            if (written < 0 && errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Reads until `expected` came or the time is up.
+bool readExpected(int fd, std::string_view expected, std::chrono::milliseconds patience)
+{
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + patience;
+    while (got.size() < expected.size()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd wait {fd, POLLIN, 0};
+        if (::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        char buffer[16];
+        const ssize_t count = ::recv(fd, buffer, std::min(sizeof buffer, expected.size() - got.size()), 0);
+        if (count <= 0)
+            return false;
+        got.append(buffer, static_cast<std::size_t>(count));
+    }
+    return got == expected;
+}
+
+// Asks the first program to show itself; it may still be starting, so a
+// refused connection is tried again for a while.
+bool askFirstToShow(const sockaddr_un& address, socklen_t length)
+{
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < end) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+            const bool answered = writeAll(fd, showRequest) && readExpected(fd, showAnswer, 10s);
+            ::close(fd);
+            return answered;
+        }
+        ::close(fd);
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const Text& configFile)
+{
+    const std::string config = canonicalPath(configFile);
+    m_lockFd = ::open((config + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lockFd < 0) {
+        // A folder we cannot write (a read-only run directory): nothing to guard.
+        m_role = Role::First;
+        return;
+    }
+    socklen_t length = 0;
+    const sockaddr_un address = socketAddress(config, length);
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        m_role = askFirstToShow(address, length) ? Role::Signalled : Role::Unreached;
+        return;
+    }
+    m_role = Role::First;
+    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_listenFd >= 0
+        && (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), length) != 0
+            || ::listen(m_listenFd, 4) != 0)) {
+        ::close(m_listenFd);
+        m_listenFd = -1;
+    }
+}
+
+SingleInstance::~SingleInstance()
+{
+    stopListening();
+    for (const int fd : {m_wakePipe[0], m_wakePipe[1], m_listenFd, m_lockFd}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+void SingleInstance::stopListening()
+{
+    if (m_listener.joinable()) {
+        const char wake = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakePipe[1], &wake, 1);
+        m_listener.join();
+    }
+}
+
+void SingleInstance::listen(std::function<void()> show)
+{
+    if (m_role != Role::First || m_listenFd < 0 || m_listener.joinable() || ::pipe2(m_wakePipe, O_CLOEXEC) != 0)
+        return;
+    m_listener = std::thread([this, show = std::move(show)] {
+        for (;;) {
+            std::array<pollfd, 2> waits {pollfd {m_listenFd, POLLIN, 0}, pollfd {m_wakePipe[0], POLLIN, 0}};
+            if (::poll(waits.data(), waits.size(), -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                return;
+            }
+            if ((waits[1].revents & POLLIN) != 0)
+                return;
+            if ((waits[0].revents & POLLIN) == 0)
+                continue;
+            const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0)
+                continue;
+            // Only the request is answered; a stray connection that says
+            // something else (or nothing for a second) is dropped.
+            if (readExpected(client, showRequest, 1s)) {
+                show();
+                writeAll(client, showAnswer);
+            }
+            ::close(client);
+        }
+    });
+}
+
+}  // namespace quorvo::app
