@@ -163,8 +163,11 @@ TEST_F(TooltipX11Test, AMenuStaysOpenWhileATipShowsOverIt)
         const IntRect tip = framework->loop().bounds(window.tooltipWindow());
         // The menu must still be there once the tip is on the screen and the
         // focus events of showing it (if any) were handled.
-        pumpUntil([&] { return !window.isAlive() || screenPixel({tip.x + tip.width / 2, tip.y + tip.height / 2}) == tipColour; },
-                  3s);
+        pumpUntil(
+            [&] {
+                return !window.isAlive() || screenPixel({tip.x + tip.width / 2, tip.y + tip.height / 2}) == tipColour;
+            },
+            3s);
         for (int turn = 0; turn < 20 && window.isAlive(); ++turn) {
             XSync(display, False);
             framework->processPending();
