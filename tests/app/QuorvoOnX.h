@@ -103,11 +103,13 @@ protected:
         ASSERT_TRUE(m_quorvo);
         ASSERT_TRUE(quorvo::test::waitFor(
             [&] {
-                const auto windows = m_desktop->windowsNamed("^Quorvo");
-                if (windows.size() != 1)
-                    return false;
-                m_window = windows[0];
-                return m_desktop->place(m_window).has_value();
+                // The window, not its tray icon (named by the same title).
+                for (const unsigned long window : m_desktop->windowsNamed("^Quorvo")) {
+                    const auto place = m_desktop->place(window);
+                    if (place && place->width == 410 && place->height == 650)
+                        m_window = window;
+                }
+                return m_window != 0;
             },
             limit))
             << "no quorvo window";
