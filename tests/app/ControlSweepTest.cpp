@@ -255,7 +255,7 @@ TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
     }
     const auto status = m_quorvo->waitForExit(limit);
     ASSERT_TRUE(status.has_value()) << "the program did not end";
-    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(*status, 0) << errors();
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, ControlSweep, ::testing::Values(XDesktop::Manager::None, XDesktop::Manager::Openbox),

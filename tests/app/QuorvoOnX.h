@@ -69,6 +69,13 @@ protected:
 
     [[nodiscard]] std::string saveDirectory() const { return (m_dir.path() / "Download").string() + "/"; }
     [[nodiscard]] std::string config() const { return quorvo::test::readWholeFile(m_dir.path() / "config.ini"); }
+    // What the program wrote to its error output.
+    [[nodiscard]] std::string errors() const
+    {
+        return std::filesystem::exists(m_dir.path() / "quorvo.log")
+            ? quorvo::test::readWholeFile(m_dir.path() / "quorvo.log")
+            : std::string();
+    }
     [[nodiscard]] std::string opened() const
     {
         return std::filesystem::exists(m_dir.path() / "opened.txt")
@@ -99,7 +106,8 @@ protected:
                                           // No session bus: no desktop folder chooser, no input method.
                                           "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR="};
         entries.insert(entries.end(), environment.begin(), environment.end());
-        m_quorvo = quorvo::test::Program::start({(m_dir.path() / "quorvo").string()}, entries);
+        m_quorvo = quorvo::test::Program::start({(m_dir.path() / "quorvo").string()}, entries,
+                                                (m_dir.path() / "quorvo.log").string());
         ASSERT_TRUE(m_quorvo);
         ASSERT_TRUE(quorvo::test::waitFor(
             [&] {

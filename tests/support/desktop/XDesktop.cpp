@@ -56,7 +56,7 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
 // Starts `argv` with `environment` added; stdout to `outputFd` (or /dev/null),
 // stderr to /dev/null, `extraFd` passed on as descriptor 3. -1 on failure.
 int spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int outputFd = -1,
-          int extraFd = -1)
+          int extraFd = -1, const std::string& errorLog = {})
 {
     std::vector<std::string> entries = mergedEnvironment(environment);
     std::vector<char*> envp;
@@ -73,7 +73,8 @@ int spawn(const std::vector<std::string>& argv, const std::vector<std::string>& 
         posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     else
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errorLog.empty() ? "/dev/null" : errorLog.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (extraFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
     // Its own process group, so that a test's stop reaches what it started too.
@@ -181,9 +182,9 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 // ---- Program ----
 
 std::unique_ptr<Program> Program::start(const std::vector<std::string>& argv,
-                                        const std::vector<std::string>& environment)
+                                        const std::vector<std::string>& environment, const std::string& errorLog)
 {
-    const int pid = spawn(argv, environment);
+    const int pid = spawn(argv, environment, -1, -1, errorLog);
     if (pid < 0)
         return nullptr;
     return std::unique_ptr<Program>(new Program(pid));

@@ -23,9 +23,11 @@ namespace quorvo::test {
 // stopped with SIGTERM (SIGKILL after 10 s) and reaped on destruction.
 class Program {
 public:
-    // Null when it cannot be started. Its output goes to /dev/null.
+    // Null when it cannot be started. Its output goes to /dev/null, its
+    // error output to `errorLog` when one is named.
     static std::unique_ptr<Program> start(const std::vector<std::string>& argv,
-                                          const std::vector<std::string>& environment = {});
+                                          const std::vector<std::string>& environment = {},
+                                          const std::string& errorLog = {});
     // Takes charge of a process started otherwise.
     explicit Program(int pid)
         : m_pid(pid)
