@@ -44,6 +44,10 @@ int changedPixels(const ScreenArea& before, const ScreenArea& after)
     return count;
 }
 
+// Longer than any stroke of a character at the box's size, shorter than a
+// line under two of them.
+constexpr int underlineLength = 18;
+
 using InputMethod = QuorvoOnX;
 
 TEST_P(InputMethod, PinyinComposesInlineUnderlinedAndSearchesTheCommittedChineseInGbk)
@@ -64,15 +68,14 @@ TEST_P(InputMethod, PinyinComposesInlineUnderlinedAndSearchesTheCommittedChinese
     const ScreenArea empty = box();
     for (const char* letter : {"n", "i", "h", "a", "o"})
         key(letter);
-    // The composition is drawn in the box with a line under it at least as
-    // wide as three characters.
+    // The composition is drawn in the box with a line under it.
     ScreenArea composing;
     std::pair<int, int> underline;
     const bool drawn = quorvo::test::waitFor(
         [&] {
             composing = box();
             underline = longestChangedRun(empty, composing);
-            return !composing.empty() && underline.first >= 24 && underline.second >= 12;
+            return !composing.empty() && underline.first >= underlineLength && underline.second >= 12;
         },
         limit);
     if (!composing.empty())
@@ -85,7 +88,7 @@ TEST_P(InputMethod, PinyinComposesInlineUnderlinedAndSearchesTheCommittedChinese
     key("space");  // the first candidate, 你好
     ASSERT_TRUE(quorvo::test::waitFor([&] {
         const ScreenArea now = box();
-        return !now.empty() && longestChangedRun(empty, now).first < 24 && changedPixels(empty, now) >= 40;
+        return !now.empty() && longestChangedRun(empty, now).first < underlineLength && changedPixels(empty, now) >= 40;
     })) << "the composition did not end in committed text";
     key("Return");
     ASSERT_TRUE(requests(searchPath, 1)) << "Enter sent no search";
