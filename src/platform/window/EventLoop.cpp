@@ -67,6 +67,10 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     // The program decides when to quit, not SDL (last window, SIGINT).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Compositions longer than SDL_TEXTEDITING's 32 bytes arrive whole
+    // (SDL_TEXTEDITING_EXT). SDL_HINT_IME_INTERNAL_EDITING stays unset: with it
+    // set, SDL asks IBus not to send the composition at all.
+    SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
     // Ours are ordinary desktop windows: never ask a compositor to step aside.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     // With a compositor, windows get a 32-bit visual so that alpha can show.
@@ -80,6 +84,10 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
         g_loopExists = false;
         return nullptr;
     }
+    // SDL starts text input with the video system; here it runs only while an
+    // edit box has the focus (UiHost turns it on and off), so that the input
+    // method is not composing for a window that takes no text.
+    SDL_StopTextInput();
     auto impl = std::make_unique<Impl>();
     const char* driver = SDL_GetCurrentVideoDriver();
     impl->compositor = compositor.present && driver != nullptr && std::string_view(driver) == "x11";
@@ -634,8 +642,33 @@ EventLoop::Impl::Step EventLoop::Impl::step(bool mayWait, LoopFilter filter, Win
         && isFilteredInput(item.message.message)) {
         return Step::Dispatched;
     }
+    // A modal box keeps the keyboard: a window manager hands the focus to any
+    // window the user clicks, but every other window of ours ignores input
+    // while the box is open, so the focus goes straight back to the box.
+    const bool otherActivated = filter == LoopFilter::DropOtherWindowsInput && item.kind == ItemKind::Input
+        && item.message.message == WM_ACTIVATE && item.message.wParam != WA_INACTIVE
+        && item.message.window != modalWindow && !isOwnedBy(item.message.window, modalWindow);
     dispatch(item);
+    if (otherActivated) {
+        if (WindowRecord* modal = find(modalWindow); modal != nullptr && !modal->destroying) {
+            SDL_RaiseWindow(modal->sdl.get());
+            SDL_SetWindowInputFocus(modal->sdl.get());
+        }
+    }
     return quitFlag ? Step::Quit : Step::Dispatched;
+}
+
+bool EventLoop::Impl::isOwnedBy(WindowId window, WindowId owner) const
+{
+    for (const WindowRecord* record = find(window); record != nullptr; record = find(record->owner)) {
+        if (record->owner == owner) {
+            return true;
+        }
+        if (!record->owner) {
+            break;
+        }
+    }
+    return false;
 }
 
 int EventLoop::run()

@@ -88,6 +88,8 @@ enum class LoopFilter {
     None,
     // Keyboard (255..263) and mouse (512..525) messages for other windows are
     // dropped: the rest of the program ignores input while a modal box is open.
+    // When another of our windows is activated meanwhile (a window manager
+    // focuses the window the user clicked), the focus goes back to the box.
     DropOtherWindowsInput,
 };
 
@@ -235,6 +237,11 @@ public:
     bool setClipboardText(const Text& text);   // "\r\n" becomes "\n"
     // Where the input method should show its candidates (window coordinates).
     bool setTextInputRect(WindowId window, const IntRect& caret);
+    // Text input (committed text, the input method and its compositions) is
+    // off until an edit box asks for it; without it, keys still make WM_CHAR
+    // for plain characters. Turning it off ends a running composition.
+    void setTextInputActive(bool active);
+    [[nodiscard]] bool isTextInputActive() const;
     // The desktop minus panels, in screen coordinates.
     [[nodiscard]] IntRect workArea() const;
 

@@ -126,6 +126,8 @@ struct EventLoop::Impl {
     void failPendingSends(std::optional<WindowId> window);
     void updateDrag();
 
+    // Whether `owner` owns `window`, directly or through its owners.
+    [[nodiscard]] bool isOwnedBy(WindowId window, WindowId owner) const;
     WindowRecord* find(WindowId window);
     const WindowRecord* find(WindowId window) const;
     WindowId lookupSdl(Uint32 sdlWindowId) const;

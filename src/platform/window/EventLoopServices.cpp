@@ -279,6 +279,23 @@ bool EventLoop::setTextInputRect(WindowId window, const IntRect& caret)
     return true;
 }
 
+void EventLoop::setTextInputActive(bool active)
+{
+    if (active == (SDL_IsTextInputActive() == SDL_TRUE)) {
+        return;
+    }
+    if (active) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+}
+
+bool EventLoop::isTextInputActive() const
+{
+    return SDL_IsTextInputActive() == SDL_TRUE;
+}
+
 IntRect EventLoop::workArea() const
 {
     SDL_Rect area {};

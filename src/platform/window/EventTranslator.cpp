@@ -219,6 +219,15 @@ void EventTranslator::translate(std::span<const SDL_Event> events, std::vector<M
             translateText(m_lookup(windowId), std::move(text), out);
             break;
         }
+        case SDL_TEXTEDITING:
+            translateComposition(event.edit.windowID, event.edit.text, event.edit.start, event.edit.length, out);
+            break;
+        case SDL_TEXTEDITING_EXT:
+            translateComposition(event.editExt.windowID, event.editExt.text, event.editExt.start, event.editExt.length,
+                                 out);
+            // The long form's text is ours to free.
+            SDL_free(event.editExt.text);
+            break;
         case SDL_WINDOWEVENT:
             translateWindowEvent(event.window, events.subspan(i + 1), out);
             break;
@@ -355,6 +364,20 @@ void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<M
     }
     if (control != 0) {
         out.push_back({window, WM_CHAR, control, keyParam(true, event.repeat != 0), {}});
+        return;
+    }
+    // Text input (and with it the input method) runs only while an edit box
+    // has the focus; elsewhere the keys still type their plain characters
+    // (a menu's mnemonic letters), as the system's key translation would.
+    if (!SDL_IsTextInputActive() && !ctrl && !alt) {
+        const SDL_Keycode sym = event.keysym.sym;
+        if (sym >= SDLK_SPACE && sym < 0x7F) {
+            char character = static_cast<char>(sym);
+            if (shift && character >= 'a' && character <= 'z') {
+                character = static_cast<char>(character - 'a' + 'A');
+            }
+            out.push_back({window, WM_CHAR, static_cast<WParam>(character), keyParam(true, event.repeat != 0), {}});
+        }
     }
 }
 
@@ -392,6 +415,19 @@ void EventTranslator::translateText(WindowId window, std::string utf8, std::vect
         return;
     }
     out.push_back({window, WM_IME_COMPOSITION, 0, GCS_RESULTSTR, encoding::fromUtf8(utf8)});
+}
+
+void EventTranslator::translateComposition(Uint32 sdlWindowId, const char* utf8, int cursor, int selected,
+                                           std::vector<Message>& out)
+{
+    const WindowId window = m_lookup(sdlWindowId);
+    if (!window) {
+        return;
+    }
+    const Text composition = encoding::fromUtf8(utf8 != nullptr ? std::string_view(utf8) : std::string_view());
+    const auto word = [](int value) { return static_cast<WParam>(std::clamp(value, 0, 0xFFFF)); };
+    out.push_back(
+        {window, WM_IME_COMPOSITION, word(cursor) | (word(selected) << 16), GCS_COMPSTR | GCS_CURSORPOS, composition});
 }
 
 void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::span<const SDL_Event> following,

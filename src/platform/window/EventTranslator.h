@@ -40,6 +40,8 @@ private:
     void translateWheel(const SDL_MouseWheelEvent& event, std::vector<Message>& out);
     void translateKey(const SDL_KeyboardEvent& event, std::vector<Message>& out);
     void translateText(WindowId window, std::string utf8, std::vector<Message>& out);
+    void translateComposition(Uint32 sdlWindowId, const char* utf8, int cursor, int selected,
+                              std::vector<Message>& out);
     void translateWindowEvent(const SDL_WindowEvent& event, std::span<const SDL_Event> following,
                               std::vector<Message>& out);
     void noteModifiers(Uint16 modifiers);

@@ -21,6 +21,10 @@
 //   WM_IME_COMPOSITION  lParam = GCS_RESULTSTR, Message::text = the committed
 //                    text as program text. Sent for committed text that holds
 //                    a non-ASCII character; pure ASCII text arrives as WM_CHAR.
+//                    lParam = GCS_COMPSTR | GCS_CURSORPOS: the input method's
+//                    composition (not committed) changed; Message::text = the
+//                    whole composition (empty: it ended), wParam = cursor
+//                    (characters from its start) | selected length << 16.
 //   WM_SIZE          wParam = SIZE_RESTORED / SIZE_MINIMIZED / SIZE_MAXIMIZED,
 //                    lParam = makePointParam(width, height).
 //   WM_MOVE          lParam = makePointParam(x, y) of the window.
@@ -57,7 +61,7 @@ struct Message {
     MessageId message = 0;
     WParam wParam = 0;
     LParam lParam = 0;
-    Text text;  // committed input-method text (WM_IME_COMPOSITION) only
+    Text text;  // input-method text (WM_IME_COMPOSITION) only
 };
 
 // A window procedure: returns the message's result.
@@ -144,8 +148,11 @@ inline constexpr WParam SIZE_MAXIMIZED = 2;
 inline constexpr WParam WA_INACTIVE = 0;
 inline constexpr WParam WA_ACTIVE = 1;
 
-// WM_IME_COMPOSITION flag: a result string is available.
+// WM_IME_COMPOSITION flags: a result string is available; the composition
+// string and its cursor changed.
 inline constexpr LParam GCS_RESULTSTR = 0x0800;
+inline constexpr LParam GCS_COMPSTR = 0x0008;
+inline constexpr LParam GCS_CURSORPOS = 0x0080;
 
 // WM_SYSCOMMAND commands.
 inline constexpr WParam SC_SIZE = 0xF000;

@@ -100,6 +100,19 @@ bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modi
     return event.key.keysym.sym != SDLK_UNKNOWN && push(event);
 }
 
+bool composition(EventLoop& loop, WindowId window, std::string_view utf8, int cursor, int selected)
+{
+    SDL_Event event {};
+    event.type = SDL_TEXTEDITING;
+    event.edit.windowID = loop.systemWindowId(window);
+    const std::size_t length = std::min(utf8.size(), sizeof(event.edit.text) - 1);
+    std::memcpy(event.edit.text, utf8.data(), length);
+    event.edit.text[length] = '\0';
+    event.edit.start = cursor;
+    event.edit.length = selected;
+    return push(event);
+}
+
 bool text(EventLoop& loop, WindowId window, std::string_view utf8)
 {
     const Uint32 windowId = loop.systemWindowId(window);

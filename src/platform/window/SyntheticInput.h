@@ -44,6 +44,9 @@ bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modi
 bool text(EventLoop& loop, WindowId window, std::string_view utf8);
 // Each piece (at most 31 bytes) as its own event, even inside a character.
 bool textPieces(EventLoop& loop, WindowId window, std::span<const std::string_view> pieces);
+// The input method's composition as it changes (cursor and selected length
+// in characters); empty text ends it.
+bool composition(EventLoop& loop, WindowId window, std::string_view utf8, int cursor, int selected = 0);
 bool windowEvent(EventLoop& loop, WindowId window, WindowEvent event, int data1 = 0, int data2 = 0);
 
 }  // namespace quorvo::platform::synthetic

@@ -326,6 +326,42 @@ void UiEdit::drawLine(gfx::Painter& painter, int line, FloatRect box, int visibl
     });
 }
 
+// The caret's line with the composition laid in at the caret, as GTK fields
+// show it: the text after the caret moves right by the composition's width,
+// the composition is underlined, its selected part (the input method's
+// current segment) twice.
+void UiEdit::drawComposingLine(gfx::Painter& painter, int line, FloatRect box, FloatRect area, int visibleLeft,
+                               int visibleRight) const
+{
+    const int caretX = columnX(line, m_model.caret().column);
+    const int width = compositionWidth();
+    const float split = box.x + static_cast<float>(caretX);
+    const float rowTop = box.y - 1;
+    const float rowHeight = static_cast<float>(m_lineHeight + 4);
+    {
+        gfx::PainterStateSaver before(painter);
+        painter.clipRect({area.x, rowTop, std::max(split - area.x, 0.0f), rowHeight});
+        drawLine(painter, line, box, visibleLeft, std::min(visibleRight, caretX), m_options.textColour);
+    }
+    {
+        gfx::PainterStateSaver after(painter);
+        const float from = split + static_cast<float>(width);
+        painter.clipRect({from, rowTop, std::max(area.right() - from, 0.0f), rowHeight});
+        FloatRect shifted = box;
+        shifted.x += static_cast<float>(width);
+        drawLine(painter, line, shifted, visibleLeft - width, visibleRight - width, m_options.textColour);
+    }
+    gfx::drawText(painter, {split, box.y, unbounded, box.height}, m_composition, font(), m_options.textColour,
+                  m_format);
+    const float underline = box.y + static_cast<float>(m_fontHeight) + 1;
+    gfx::drawLine(painter, m_options.textColour, split, underline, split + static_cast<float>(width - 1), underline);
+    if (m_compositionSelected > 0) {
+        const float from = split + static_cast<float>(compositionWidth(m_compositionCursor));
+        const float to = split + static_cast<float>(compositionWidth(m_compositionCursor + m_compositionSelected));
+        gfx::drawLine(painter, m_options.textColour, from, underline + 1, to - 1, underline + 1);
+    }
+}
+
 int UiEdit::columnAt(int line, int x) const
 {
     const int length = m_model.lineLength(line);
@@ -376,7 +412,40 @@ IntPoint UiEdit::pointOf(TextPosition position) const
 IntRect UiEdit::caretRect() const
 {
     const IntPoint at = pointOf(m_model.caret());
-    return {at.x, at.y - 1, 1, m_fontHeight + 3};
+    const int advance = m_composition.empty() ? 0 : compositionWidth(m_compositionCursor);
+    return {at.x + advance, at.y - 1, 1, m_fontHeight + 3};
+}
+
+int UiEdit::compositionWidth(int characters) const
+{
+    const std::string_view text = m_composition.view();
+    int count = 0;
+    for (std::size_t byte = 0; byte < text.size() && (characters < 0 || count < characters); ++count)
+        byte += std::max<std::size_t>(text::characterLength(text, byte), 1);
+    return runWidth(text, count);
+}
+
+IntRect UiEdit::compositionRect() const
+{
+    if (m_composition.empty())
+        return {};
+    const IntPoint at = pointOf(m_model.caret());
+    return {at.x, at.y - 1, compositionWidth(), m_fontHeight + 3};
+}
+
+bool UiEdit::acceptsTextInput() const
+{
+    return m_model.inputMode() != EditInputMode::ReadOnly;
+}
+
+void UiEdit::clearComposition()
+{
+    if (m_composition.empty())
+        return;
+    m_composition = {};
+    m_compositionCursor = 0;
+    m_compositionSelected = 0;
+    update();
 }
 
 // ---- changes ----
@@ -401,7 +470,9 @@ void UiEdit::scrollToCaret()
 {
     const FloatRect area = localTextArea();
     const TextPosition caret = m_model.caret();
-    const int x = columnX(caret.line, caret.column);
+    // While composing, the composition's cursor is the caret to keep in view.
+    const int x
+        = columnX(caret.line, caret.column) + (m_composition.empty() ? 0 : compositionWidth(m_compositionCursor));
     const int viewWidth = static_cast<int>(area.width);
     if (x + m_scrollX < 0)
         m_scrollX = -x;
@@ -523,6 +594,9 @@ void UiEdit::focusOutEvent(FocusEvent& event)
 {
     if (preHandle(event))
         return;
+    // A composition is cancelled with the focus (the host stops text input,
+    // which resets the input method); nothing of it enters the text.
+    clearComposition();
     killTimer(caretTimer);
     setCaretVisible(false);
     m_dragging = false;
@@ -663,10 +737,31 @@ void UiEdit::charEvent(CharEvent& event)
     }
 }
 
+void UiEdit::compositionEvent(CompositionEvent& event)
+{
+    if (preHandle(event))
+        return;
+    if (m_model.inputMode() == EditInputMode::Password || m_model.inputMode() == EditInputMode::ReadOnly) {
+        event.ignore();
+        return;
+    }
+    if (event.text().empty()) {
+        clearComposition();
+        caretMoved();
+        return;
+    }
+    m_composition = event.text();
+    m_compositionCursor = std::max(event.cursor(), 0);
+    m_compositionSelected = std::max(event.selectionLength(), 0);
+    caretMoved();
+}
+
 void UiEdit::textEvent(TextEvent& event)
 {
     if (preHandle(event))
         return;
+    // The commit replaces the composition.
+    clearComposition();
     const std::string_view text = event.text().view();
     // Plain characters came as Char events already; the input method is
     // not used for passwords.
@@ -804,7 +899,10 @@ void UiEdit::paintEvent(PaintEvent& event)
                              static_cast<float>(m_lineHeight + 4)};
         const int visibleLeft = -m_scrollX;
         const int visibleRight = visibleLeft + static_cast<int>(area.width) + 1;
-        drawLine(painter, line, box, visibleLeft, visibleRight, m_options.textColour);
+        if (!m_composition.empty() && line == m_model.caret().line)
+            drawComposingLine(painter, line, box, area, visibleLeft, visibleRight);
+        else
+            drawLine(painter, line, box, visibleLeft, visibleRight, m_options.textColour);
         if (!selection || line < from.line || line > to.line)
             continue;
         const int startColumn = line == from.line ? from.column : 0;

@@ -3,7 +3,9 @@
 // UiEdit: the drawn text-entry box (the search box, the save-folder box, the
 // speed-limit box). Text, caret and selection live in a UiEditText; the box
 // draws them, turns keys, mouse, committed input-method text and the shared
-// context menu into edits, and keeps the caret in view.
+// context menu into edits, and keeps the caret in view. While the input
+// method composes, the composition is drawn at the caret, underlined, and
+// only its commit enters the text; losing the focus cancels it.
 //
 // Specialising: a derived box replaces adjustTextArea() (room for a button
 // at the right end, say) and/or preHandle(), which sees every event first
@@ -107,6 +109,13 @@ public:
     [[nodiscard]] int scrollX() const { return m_scrollX; }
     [[nodiscard]] int scrollY() const { return m_scrollY; }
     [[nodiscard]] int lineHeight() const { return m_lineHeight; }
+    // What the input method is composing at the caret (not part of the
+    // text; drawn inline, underlined); empty when nothing is being composed.
+    [[nodiscard]] const Text& composition() const { return m_composition; }
+    [[nodiscard]] int compositionCursor() const { return m_compositionCursor; }
+    // Where the composition is drawn, in window coordinates (empty when none).
+    [[nodiscard]] IntRect compositionRect() const;
+    [[nodiscard]] bool acceptsTextInput() const override;
     [[nodiscard]] UiScrollBar* verticalBar() const { return m_verticalBar; }
     [[nodiscard]] UiScrollBar* horizontalBar() const { return m_horizontalBar; }
 
@@ -126,6 +135,7 @@ protected:
     void keyDownEvent(KeyEvent& event) override;
     void charEvent(CharEvent& event) override;
     void textEvent(TextEvent& event) override;
+    void compositionEvent(CompositionEvent& event) override;
     void commandEvent(CommandEvent& event) override;
     void timerEvent(TimerEvent& event) override;
     void mouseDownEvent(MouseEvent& event) override;
@@ -160,11 +170,16 @@ private:
     // Draws the runs of a line that meet [visibleLeft, visibleRight) (text x).
     void drawLine(gfx::Painter& painter, int line, FloatRect box, int visibleLeft, int visibleRight,
                   gfx::Argb colour) const;
+    void drawComposingLine(gfx::Painter& painter, int line, FloatRect box, FloatRect area, int visibleLeft,
+                           int visibleRight) const;
     [[nodiscard]] int columnAt(int line, int x) const;
     [[nodiscard]] const gfx::Font& font() const;
     [[nodiscard]] FloatRect localTextArea() const;
     [[nodiscard]] int textTop() const;
     void restartCaretBlink();
+    void clearComposition();
+    // Width of the composition's first `characters` characters (all when -1).
+    [[nodiscard]] int compositionWidth(int characters = -1) const;
 
     UiEditText m_model;
     EditOptions m_options;
@@ -189,6 +204,9 @@ private:
     static constexpr int lineRun = 64;
     mutable std::unordered_map<std::string, int> m_runWidths;
     int m_maskCharacters = 1;
+    Text m_composition;
+    int m_compositionCursor = 0;
+    int m_compositionSelected = 0;
 };
 
 }  // namespace quorvo::ui

@@ -31,6 +31,8 @@ enum class EventType : std::uint32_t {
     SysKeyDown = 0x104,
     SysKeyUp = 0x105,
     SysChar = 0x106,
+    // The input method's composition changed (not committed text).
+    Composition = 0x10D,
     // Committed input-method text.
     Text = 0x10F,
     Command = 0x111,
@@ -258,6 +260,28 @@ private:
     quorvo::Text m_text;
 };
 
+// The input method's composition: what the user is composing, not yet text
+// of the control (drawn at the caret, underlined). Empty text: it ended
+// (committed as a TextEvent, or cancelled). Cursor and selection count
+// characters from the composition's start.
+class CompositionEvent : public Event {
+public:
+    CompositionEvent(quorvo::Text text, int cursor, int selectionLength)
+        : Event(EventType::Composition)
+        , m_text(std::move(text))
+        , m_cursor(cursor)
+        , m_selectionLength(selectionLength)
+    { }
+    [[nodiscard]] const quorvo::Text& text() const { return m_text; }
+    [[nodiscard]] int cursor() const { return m_cursor; }
+    [[nodiscard]] int selectionLength() const { return m_selectionLength; }
+
+private:
+    quorvo::Text m_text;
+    int m_cursor;
+    int m_selectionLength;
+};
+
 // FocusIn / FocusOut: `other` is the control that lost (FocusIn) or gains
 // (FocusOut) the focus, or null.
 class FocusEvent : public Event {
@@ -385,6 +409,7 @@ inline bool Event::isInput() const
     case EventType::SysKeyUp:
     case EventType::SysChar:
     case EventType::Text:
+    case EventType::Composition:
     case EventType::MouseMove:
     case EventType::MouseDown:
     case EventType::MouseUp:

@@ -146,6 +146,10 @@ DecodedMessage decodeMessage(const Message& message, const EventLoop& loop)
         if ((message.lParam & GCS_RESULTSTR) != 0) {
             return TextEvent(message.text);
         }
+        if ((message.lParam & GCS_COMPSTR) != 0) {
+            return CompositionEvent(message.text, static_cast<int>(message.wParam & 0xFFFF),
+                                    static_cast<int>((message.wParam >> 16) & 0xFFFF));
+        }
         return WindowRequest {};
     case WM_CLOSE:
         return request(WindowRequestKind::Close);

@@ -51,7 +51,8 @@ struct WindowRequest {
 };
 
 // What one platform message means to the host.
-using DecodedMessage = std::variant<WindowRequest, MouseEvent, WheelEvent, KeyEvent, CharEvent, TextEvent>;
+using DecodedMessage
+    = std::variant<WindowRequest, MouseEvent, WheelEvent, KeyEvent, CharEvent, TextEvent, CompositionEvent>;
 
 // `loop` answers the modifier state for key events.
 [[nodiscard]] DecodedMessage decodeMessage(const platform::Message& message, const platform::EventLoop& loop);

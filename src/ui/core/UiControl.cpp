@@ -273,6 +273,7 @@ void UiControl::setEnabled(bool enabled)
             m_host->m_keyboardFocus = nullptr;
             FocusEvent out(EventType::FocusOut, nullptr);
             dispatch(out);
+            m_host->updateTextInput();
         }
         if (m_host->m_hover == this) {
             m_host->m_hover = nullptr;
@@ -565,6 +566,9 @@ bool UiControl::dispatch(Event& event)
         break;
     case EventType::Text:
         textEvent(static_cast<TextEvent&>(event));
+        break;
+    case EventType::Composition:
+        compositionEvent(static_cast<CompositionEvent&>(event));
         break;
     case EventType::Command:
         commandEvent(static_cast<CommandEvent&>(event));

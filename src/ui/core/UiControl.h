@@ -227,6 +227,9 @@ public:
     // is focusable, wants presses, or the program bound a press or click
     // handler to it. Anything that acts on a press must take the press.
     [[nodiscard]] bool takesPress() const;
+    // Takes typed text through the input method while it has the focus: the
+    // host turns text input on for it and off for every other control.
+    [[nodiscard]] virtual bool acceptsTextInput() const { return false; }
     // Composed at half alpha while disabled; false: drawn as when enabled.
     [[nodiscard]] virtual bool drawsDimmedWhenDisabled() const { return true; }
 
@@ -263,6 +266,7 @@ protected:
     // Char and SysChar.
     virtual void charEvent(CharEvent& event) { event.ignore(); }
     virtual void textEvent(TextEvent& event) { event.ignore(); }
+    virtual void compositionEvent(CompositionEvent& event) { event.ignore(); }
     virtual void commandEvent(CommandEvent& event) { event.ignore(); }
     virtual void timerEvent(TimerEvent&) { }
     virtual void focusInEvent(FocusEvent&) { }

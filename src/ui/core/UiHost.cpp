@@ -253,6 +253,7 @@ void UiHost::controlDestroyed(UiControl& control)
     }
     if (m_focus == &control) {
         m_focus = nullptr;
+        updateTextInput();
     }
     if (m_hover == &control) {
         m_hover = nullptr;
@@ -414,6 +415,11 @@ void UiHost::handleInput(DecodedMessage& decoded)
                            m_focus->dispatch(event);
                        }
                    },
+                   [this](CompositionEvent& event) {
+                       if (m_focus != nullptr) {
+                           m_focus->dispatch(event);
+                       }
+                   },
                },
                decoded);
 }
@@ -458,6 +464,19 @@ void UiHost::endPress()
     m_pressActive = false;
 }
 
+// Text input (and the input method) runs while this window's focus control
+// takes typed text, and is off otherwise: a commit made for no edit box would
+// be lost, and an input method left on keeps composing for nothing.
+void UiHost::updateTextInput()
+{
+    // Only the window with the keyboard decides (none known: this one).
+    const platform::WindowId focused = loop().focusedWindow();
+    if (m_destroyed || (focused && focused != m_window)) {
+        return;
+    }
+    loop().setTextInputActive(m_focus != nullptr && m_focus->acceptsTextInput());
+}
+
 void UiHost::moveFocusByPress(UiControl& control)
 {
     UiControl* old = m_focus;
@@ -470,6 +489,8 @@ void UiHost::moveFocusByPress(UiControl& control)
             onFocusLost(*old, old->kind());
         }
     }
+    // Before FocusIn, so that the box's caret rectangle reaches a running input method.
+    updateTextInput();
     FocusEvent in(EventType::FocusIn, old);
     control.dispatch(in);
     if (onFocusGained) {
@@ -676,6 +697,7 @@ void UiHost::onPointerLeft()
 void UiHost::onActivate(bool active)
 {
     if (active) {
+        updateTextInput();
         if (m_pressed != nullptr) {
             FocusEvent in(EventType::FocusIn, nullptr);
             m_pressed->dispatch(in);
@@ -834,6 +856,7 @@ bool UiHost::setFocus(UiControl* control, bool byKeyboard)
         m_keyboardFocus = nullptr;
         FocusEvent out(EventType::FocusOut, nullptr);
         old->dispatch(out);
+        updateTextInput();
         return true;
     }
     if (!control->isEnabled() || !control->isVisible() || !control->isFocusable()
@@ -853,6 +876,7 @@ bool UiHost::setFocus(UiControl* control, bool byKeyboard)
     if (byKeyboard) {
         m_keyboardFocus = control;
     }
+    updateTextInput();
     FocusEvent in(EventType::FocusIn, old, byKeyboard);
     control->dispatch(in);
     return true;

@@ -290,6 +290,7 @@ private:
     void endPress();
     void updateCursor();
     void moveFocusByPress(UiControl& control);
+    void updateTextInput();
     void cycleFocus(bool backwards);
     void forget(UiControl& control);
     void controlDestroyed(UiControl& control);

@@ -96,6 +96,8 @@ TEST_F(TranslationTest, WheelGives120PerNotchWithSign)
 
 TEST_F(TranslationTest, KeysBecomeKeyCodesWithReleaseBits)
 {
+    // With text input on, a letter's character comes as text of its own.
+    loop->setTextInputActive(true);
     synthetic::key(*loop, window, 'A', true);
     synthetic::key(*loop, window, VK_LEFT, true, {}, true);
     synthetic::key(*loop, window, 'A', false);
@@ -108,6 +110,7 @@ TEST_F(TranslationTest, KeysBecomeKeyCodesWithReleaseBits)
     EXPECT_NE(log[1].lParam & (1 << 30), 0) << "auto-repeat sets the previous-state bit";
     EXPECT_EQ(log[2].message, WM_KEYUP);
     EXPECT_NE(log[2].lParam & (LParam {1} << 31), 0);
+    loop->setTextInputActive(false);
 }
 
 TEST_F(TranslationTest, ControlLettersAndEditingKeysAlsoGiveCharacters)
@@ -141,6 +144,47 @@ TEST_F(TranslationTest, AltLetterIsASystemKeyAndSysCharNotAlsoATypedCharacter)
     EXPECT_EQ(only(log, WM_SYSCHAR)[0].wParam, 'f');
     EXPECT_TRUE(only(log, WM_CHAR).empty());
     EXPECT_EQ(only(log, WM_SYSKEYUP).size(), 1u);
+}
+
+// Compositions used to be dropped: the user saw nothing while composing.
+TEST_F(TranslationTest, ACompositionArrivesWithItsCursorAndSelection)
+{
+    synthetic::composition(*loop, window, "ni hao", 3, 3);
+    synthetic::composition(*loop, window, "你h", 1);
+    synthetic::composition(*loop, window, "", 0);
+    drain();
+    const auto compositions = only(log, WM_IME_COMPOSITION);
+    ASSERT_EQ(compositions.size(), 3u);
+    EXPECT_EQ(compositions[0].lParam & GCS_COMPSTR, GCS_COMPSTR);
+    EXPECT_EQ(compositions[0].lParam & GCS_RESULTSTR, 0);
+    EXPECT_EQ(compositions[0].text, Text("ni hao"));
+    EXPECT_EQ(compositions[0].wParam & 0xFFFF, 3);
+    EXPECT_EQ(compositions[0].wParam >> 16, 3);
+    EXPECT_EQ(compositions[1].text, encoding::fromUtf8("你h")) << "program text";
+    EXPECT_EQ(compositions[1].wParam, 1);
+    EXPECT_TRUE(compositions[2].text.empty()) << "the composition ended";
+    EXPECT_TRUE(only(log, WM_CHAR).empty());
+}
+
+TEST_F(TranslationTest, WithoutTextInputKeysStillTypeTheirPlainCharacters)
+{
+    EXPECT_FALSE(loop->isTextInputActive()) << "text input waits for an edit box";
+    synthetic::key(*loop, window, 'C', true);
+    synthetic::key(*loop, window, 'C', true, {.shift = true});
+    synthetic::key(*loop, window, 'C', true, {.control = true});
+    drain();
+    auto chars = only(log, WM_CHAR);
+    ASSERT_EQ(chars.size(), 3u);
+    EXPECT_EQ(chars[0].wParam, 'c');
+    EXPECT_EQ(chars[1].wParam, 'C');
+    EXPECT_EQ(chars[2].wParam, 3) << "Ctrl+C stays a control code";
+    log.clear();
+    loop->setTextInputActive(true);
+    EXPECT_TRUE(loop->isTextInputActive());
+    synthetic::key(*loop, window, 'C', true);
+    drain();
+    EXPECT_TRUE(only(log, WM_CHAR).empty()) << "with text input the character comes as text, once";
+    loop->setTextInputActive(false);
 }
 
 TEST_F(TranslationTest, TypedAsciiArrivesAsCharacters)

@@ -15,6 +15,7 @@
 #include <X11/Xlib.h>
 #endif
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -231,6 +232,8 @@ TEST_F(X11Test, AnErrorFromTheXServerDoesNotEndTheProgram)
 TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
 {
     const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
+    // As an edit box with the focus does.
+    loop->setTextInputActive(true);
     Text typed;
     loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
         if (message.message == WM_IME_COMPOSITION) {
@@ -356,6 +359,109 @@ TEST_F(CompositorTest, OpaqueWindowIsStillComposedOverItsBackdrop)
 {
     EXPECT_EQ(presentAndRead(false, 0x80400000), 0xFFBF7F7Fu);
 }
+
+#if QUORVO_TEST_HAVE_XLIB
+// The same server with a real window manager (Debian's openbox), which hands
+// the focus to whatever window the user clicks.
+class WindowManagerTest : public X11Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = XvfbServer::startWithXdotool(whyNot);
+        if (!server) {
+            return;
+        }
+        ::setenv("DISPLAY", server->display().c_str(), 1);
+        manager = BackgroundProgram::start({"openbox", "--sm-disable"});
+        Display* display = XOpenDisplay(server->display().c_str());
+        bool running = false;
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (manager && display != nullptr && std::chrono::steady_clock::now() < end) {
+            // Openbox sets the check window on the root once it is running
+            // (the selection alone comes before it handles map requests).
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0;
+            unsigned long left = 0;
+            unsigned char* data = nullptr;
+            const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+            if (XGetSelectionOwner(display, XInternAtom(display, "WM_S0", False)) != None
+                && XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
+                                      &format, &items, &left, &data)
+                    == Success
+                && items > 0) {
+                running = true;
+            }
+            if (data != nullptr) {
+                XFree(data);
+            }
+            if (running) {
+                break;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+        if (!running) {
+            manager.reset();
+            server.reset();
+            whyNot = "openbox is not installed or did not start";
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        manager.reset();
+        server.reset();
+    }
+
+    static inline std::unique_ptr<BackgroundProgram> manager;
+};
+
+// A click on the main window under a window manager used to leave the focus
+// there, where the modal loop drops every key: the box lost the keyboard.
+TEST_F(WindowManagerTest, AModalBoxKeepsTheKeyboardWhenTheUserClicksItsOwner)
+{
+    const WindowId main = makeShownWindow(IntRect {50, 50, 300, 300});
+    loop->setFocus(main);
+    ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == main; }));
+    const WindowId box = makeShownWindow(IntRect {100, 100, 120, 80}, WindowKind::Popup, main);
+    loop->setFocus(box);
+    ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == box; }));
+    std::atomic<int> ownerActivations {0};
+    loop->setWindowProcedure(main, [&](const Message& message) -> LResult {
+        if (message.message == WM_ACTIVATE && message.wParam != WA_INACTIVE) {
+            ++ownerActivations;
+        }
+        return loop->defaultProcedure(message);
+    });
+    // The nested loop runs on this thread; xdotool and the checks on a worker.
+    // The window manager may have moved the owner (its frame): aim at its corner.
+    const IntRect owner = loop->bounds(main);
+    std::atomic<bool> boxKeptIt {false};
+    std::thread worker([&] {
+        runProgram(
+            {"xdotool", "mousemove", std::to_string(owner.x + 280), std::to_string(owner.y + 280), "click", "1"});
+        const auto until = [](const auto& done) {
+            const auto end = std::chrono::steady_clock::now() + 3s;
+            while (!done() && std::chrono::steady_clock::now() < end) {
+                std::this_thread::sleep_for(10ms);
+            }
+        };
+        until([&] { return ownerActivations > 0; });
+        until([&] {
+            loop->send([&] { boxKeptIt = loop->focusedWindow() == box; });
+            return boxKeptIt.load();
+        });
+        loop->post(box, WM_CLOSE);
+    });
+    loop->runWhileAlive(box, LoopFilter::DropOtherWindowsInput);
+    worker.join();
+    ASSERT_GT(ownerActivations, 0) << "the window manager did not give the clicked owner the focus";
+    EXPECT_TRUE(boxKeptIt) << "the focus stayed with the clicked owner";
+}
+#endif
 
 TEST_F(X11Test, WithoutACompositorTranslucentWindowsAreComposedOverTheBackdrop)
 {

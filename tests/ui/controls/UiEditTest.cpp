@@ -298,6 +298,55 @@ TEST_F(EditTest, TheTextAreaLeavesOutControlsPutIntoTheBoxAtItsRightEnd)
     EXPECT_GE(edit.textArea().x, edit.left());
 }
 
+// The input method's composition used to be dropped: nothing showed while
+// composing. It shows at the caret, underlined, and only the commit is text.
+TEST_F(EditTest, TheCompositionShowsAtTheCaretAndOnlyItsCommitEntersTheText)
+{
+    UiHost& host = makeHost();
+    UiEdit& edit = makeEdit(host, "ab");
+    EXPECT_TRUE(loop().isTextInputActive()) << "the focused box takes text";
+    key(host, platform::VK_HOME);
+    key(host, platform::VK_RIGHT);
+    const IntRect caret = edit.caretRect();
+    synthetic::composition(loop(), host.window(), "ni", 1);
+    drain();
+    EXPECT_EQ(edit.editText(), "ab") << "a composition is not text";
+    EXPECT_EQ(edit.composition(), "ni");
+    const IntRect shown = edit.compositionRect();
+    EXPECT_EQ(shown.x, caret.x);
+    ASSERT_GT(shown.width, 4);
+    EXPECT_GT(edit.caretRect().x, caret.x) << "the caret sits in the composition, at its cursor";
+    EXPECT_LT(edit.caretRect().x, shown.x + shown.width);
+
+    // Underlined: the line under the composition is drawn across its width.
+    edit.paintIfNeeded();
+    const gfx::Surface& surface = edit.surface();
+    const int row = caret.y - static_cast<int>(edit.top()) + caret.height - 1;
+    const std::uint32_t plain = surface.rawPixel(2, row);
+    int marked = 0;
+    for (int x = shown.x + 1; x < shown.x + shown.width - 1; ++x)
+        marked += surface.rawPixel(x - static_cast<int>(edit.left()), row) != plain ? 1 : 0;
+    EXPECT_EQ(marked, shown.width - 2);
+
+    synthetic::composition(loop(), host.window(), "", 0);
+    synthetic::text(loop(), host.window(), "你");
+    drain();
+    EXPECT_EQ(edit.editText(), gbk("a你b"));
+    EXPECT_TRUE(edit.composition().empty());
+
+    // Losing the focus cancels a composition; text input stops with it.
+    synthetic::composition(loop(), host.window(), "hao", 3);
+    drain();
+    ASSERT_FALSE(edit.composition().empty());
+    host.add<UiButtonBase>(FloatRect {10, 200, 60, 24}, Text("ok"));
+    click(host, {40, 212});
+    EXPECT_TRUE(edit.composition().empty());
+    EXPECT_EQ(edit.editText(), gbk("a你b"));
+    EXPECT_FALSE(loop().isTextInputActive()) << "no text input while a button has the focus";
+    click(host, {15, 22});
+    EXPECT_TRUE(loop().isTextInputActive());
+}
+
 TEST_F(EditTest, DerivedBoxesReplaceTheTextAreaAndSeeEventsFirst)
 {
     UiHost& host = makeHost();
