@@ -7,6 +7,7 @@
 #include "app/Captions.h"
 #include "app/Startup.h"
 
+#include "ControlSweep.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "download/DownloadStatus.h"
@@ -28,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -623,6 +625,61 @@ TEST_F(MainWindowTest, ScreenshotsOfEachPageAndASlideInBetween)
     click(byText<ui::UiTabButton>(caption::tabSettings));
     host().repaintAll();
     EXPECT_TRUE(host().backBuffer().writePng((directory / "settings.png").string()));
+}
+
+// Every control a user can press, on every page, lies under a point of the
+// X11 sweep (ControlSweep.h); labels, images and the pages themselves do nothing.
+TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
+{
+    search("a");  // sixty rows: the list's scroll bar shows
+    const auto pressable = [](const ui::UiControl& control) {
+        switch (control.kind()) {
+        case ui::ControlKind::None:
+        case ui::ControlKind::Label:
+        case ui::ControlKind::Image:
+        case ui::ControlKind::Panel:
+            return false;
+        default:
+            return true;
+        }
+    };
+    struct Pressable {
+        int page;
+        FloatRect area;
+        int kind;
+    };
+    std::vector<Pressable> found;
+    std::function<void(std::span<const std::unique_ptr<ui::UiControl>>, int)> visit;
+    visit = [&](std::span<const std::unique_ptr<ui::UiControl>> controls, int page) {
+        for (const auto& control : controls) {
+            // A page is visited on its own below.
+            if (!control->isVisible() || (page == 0 && control->kind() == ui::ControlKind::Panel))
+                continue;
+            if (pressable(*control))
+                found.push_back({page, control->rect(), static_cast<int>(control->kind())});
+            visit(control->children(), page);
+        }
+    };
+    visit(host().controls(), 0);
+    for (int page = 1; page <= 3; ++page)
+        visit(m_window->page(page).children(), page);
+    const auto inside = [](const FloatRect& area, const test::SweptControl& swept) {
+        return area.x <= swept.x && swept.x < area.x + area.width && area.y <= swept.y
+            && swept.y < area.y + area.height;
+    };
+    for (const Pressable& control : found) {
+        EXPECT_TRUE(std::ranges::any_of(
+            test::sweptControls,
+            [&](const auto& swept) { return swept.page == control.page && inside(control.area, swept); }))
+            << "page " << control.page << ": the sweep misses the control of kind " << control.kind << " at "
+            << control.area.x << ", " << control.area.y << " (" << control.area.width << " x " << control.area.height
+            << ")";
+    }
+    for (const test::SweptControl& swept : test::sweptControls) {
+        EXPECT_TRUE(std::ranges::any_of(
+            found, [&](const Pressable& control) { return swept.page == control.page && inside(control.area, swept); }))
+            << swept.name << ": no pressable control at its point";
+    }
 }
 
 }  // namespace

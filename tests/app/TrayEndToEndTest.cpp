@@ -1,132 +1,78 @@
-// The program and a real tray (trayer) under a private Xvfb, driven with
-// xdotool: the window goes to the tray and comes back. Skipped with a message
-// where Xvfb, xdotool or trayer is missing.
+// The program and a real tray (trayer) on a private X desktop, bare Xvfb and
+// openbox, driven with xdotool: the window goes to the tray and comes back.
+// Skipped with a message where Xvfb, xdotool, openbox or trayer is missing.
 
-#include "ReferenceServer.h"
-#include "TempDir.h"
-#include "XvfbServer.h"
+#include "QuorvoOnX.h"
 
-#include <gtest/gtest.h>
+#include <optional>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
+namespace quorvo::app::test {
 namespace {
 
-using namespace std::chrono_literals;
-using quorvo::platform::test::BackgroundProgram;
-using quorvo::platform::test::programOutput;
-using quorvo::platform::test::runProgram;
-using quorvo::platform::test::XvfbServer;
-namespace fs = std::filesystem;
+using quorvo::test::waitFor;
 
-// Polls (the programs work at their own pace); false when it never happened.
-bool eventually(const std::function<bool()>& done, int tries = 200)
-{
-    for (int i = 0; i < tries; ++i) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(50ms);
+class TrayEndToEnd : public QuorvoOnX {
+protected:
+    // The window (410 × 650) and its icon in the tray, both named by the title.
+    [[nodiscard]] std::optional<unsigned long> shown(bool icon) const
+    {
+        for (const unsigned long window : m_desktop->windowsNamed("^Quorvo")) {
+            const auto place = m_desktop->place(window);
+            if (place && (place->width < 100) == icon)
+                return window;
+        }
+        return std::nullopt;
     }
-    return false;
-}
-
-// Viewable windows whose name contains `name`; only the root's children when `topLevel`.
-std::vector<std::string> visibleWindows(const std::string& name, bool topLevel)
-{
-    std::vector<std::string> command {"xdotool", "search", "--onlyvisible"};
-    if (topLevel) {
-        command.insert(command.end(), {"--maxdepth", "1"});
+    void clickIn(unsigned long window, int x, int y, const char* button)
+    {
+        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(window), std::to_string(x),
+                                      std::to_string(y), "click", button}),
+                  0);
     }
-    command.insert(command.end(), {"--name", name});
-    std::vector<std::string> windows;
-    std::istringstream lines(programOutput(command).value_or(""));
-    for (std::string line; std::getline(lines, line);)
-        windows.push_back(line);
-    return windows;
-}
+};
 
-void click(const std::string& window, int x, int y, const char* button)
+TEST_P(TrayEndToEnd, MinimiseHidesTheWindowToTheTrayAndTheIconBringsItBack)
 {
-    ASSERT_EQ(
-        runProgram({"xdotool", "mousemove", "--window", window, std::to_string(x), std::to_string(y), "click", button}),
-        0);
-}
-
-TEST(TrayEndToEnd, MinimiseHidesTheWindowToTheTrayAndTheIconBringsItBack)
-{
-    std::string whyNot;
-    const auto xvfb = XvfbServer::start(whyNot);
-    if (!xvfb)
-        GTEST_SKIP() << whyNot;
-    if (runProgram({"sh", "-c", "command -v xdotool >/dev/null && command -v trayer >/dev/null"}) != 0)
-        GTEST_SKIP() << "xdotool and trayer are needed for the tray test";
-    ::setenv("DISPLAY", xvfb->display().c_str(), 1);
-    const auto tray = BackgroundProgram::start(
-        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100", "--height", "24"});
+    if (quorvo::test::runProgram({"sh", "-c", "command -v trayer"}) != 0)
+        GTEST_SKIP() << "trayer is needed for the tray test";
+    const auto tray = quorvo::test::Program::start(
+        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100", "--height", "24"},
+        {m_desktop->displayEntry()});
     ASSERT_TRUE(tray);
-    // trayer shows its panel once it owns the tray.
-    ASSERT_TRUE(eventually([] { return !visibleWindows("^panel$", true).empty(); }));
+    // A tray is there once it owns the screen's tray selection.
+    ASSERT_TRUE(waitFor([&] { return m_desktop->selectionOwner("_NET_SYSTEM_TRAY_S0") != 0; }, limit));
 
-    quorvo::test::ReferenceServer server;
-    quorvo::test::TempDir dir;
-    fs::copy_file(QUORVO_EXECUTABLE, dir.path() / "quorvo");
-    ::setenv("QUORVO_API_HOST", server.host().c_str(), 1);
-    ::setenv("SDL_VIDEODRIVER", "x11", 1);
-    const auto quorvo = BackgroundProgram::start({(dir.path() / "quorvo").string()});
-    ASSERT_TRUE(quorvo);
+    start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=0\nbypass=0\ndelete=0\nspeed=0\n");
+    std::optional<unsigned long> icon;
+    ASSERT_TRUE(waitFor([&] { return (icon = shown(true)).has_value(); }, limit)) << "no icon in the tray";
+    const unsigned long window = m_window;
+    const auto windowShown = [&] { return shown(false) == window; };
+    const auto windowHidden = [&] { return !shown(false); };
 
-    // The window is the top-level one; the icon, named by the same title, sits in the tray.
-    std::string window;
-    std::string icon;
-    ASSERT_TRUE(eventually([&] {
-        const auto all = visibleWindows("Quorvo", false);
-        const auto top = visibleWindows("Quorvo", true);
-        if (all.size() != 2 || top.size() != 1)
-            return false;
-        window = top[0];
-        icon = all[0] == window ? all[1] : all[0];
-        return true;
-    }));
-    const auto windowShown = [&] {
-        const auto top = visibleWindows("Quorvo", true);
-        return top.size() == 1 && top[0] == window;
-    };
-    const auto windowHidden = [&] { return visibleWindows("Quorvo", true).empty(); };
-    // Centred on the 600-pixel screen its caption would be above the top edge.
-    ASSERT_EQ(runProgram({"xdotool", "windowmove", "--sync", window, "100", "20"}), 0);
-
-    // The caption's minimise button (28 × 19 at (326, 7)). There is no window
-    // manager here, so a real minimise would leave the window on the screen.
-    // The window ignores the mouse while its opening effect runs: click until it listens.
-    const auto minimiseHides = [&] {
-        click(window, 340, 16, "1");
-        return eventually(windowHidden, 10);
-    };
-    ASSERT_TRUE(eventually(minimiseHides, 20)) << "minimise did not hide the window";
-    click(icon, 11, 11, "1");
-    ASSERT_TRUE(eventually(windowShown)) << "a left click on the icon did not bring the window back";
-    click(icon, 11, 11, "1");
-    ASSERT_TRUE(eventually(windowHidden)) << "a second left click did not hide it";
+    // The caption's minimise button (28 × 19 at (326, 7)).
+    clickIn(window, 340, 16, "1");
+    ASSERT_TRUE(waitFor(windowHidden, limit)) << "minimise did not hide the window";
+    clickIn(*icon, 11, 11, "1");
+    ASSERT_TRUE(waitFor(windowShown, limit)) << "a left click on the icon did not bring the window back";
+    clickIn(*icon, 11, 11, "1");
+    ASSERT_TRUE(waitFor(windowHidden, limit)) << "a second left click did not hide it";
 
     // Right click: the menu, whose first item ("显示窗口" now) shows the window.
-    click(icon, 11, 11, "3");
-    std::string menu;
-    ASSERT_TRUE(eventually([&] {
-        const auto menus = visibleWindows("^menu$", true);
-        if (menus.empty())
-            return false;
-        menu = menus[0];
-        return true;
-    }));
-    click(menu, 60, 14, "1");
-    EXPECT_TRUE(eventually(windowShown)) << "the menu's first item did not show the window";
+    clickIn(*icon, 11, 11, "3");
+    unsigned long menu = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto menus = m_desktop->windowsNamed("^menu$");
+            menu = menus.empty() ? 0 : menus[0];
+            return menu != 0;
+        },
+        limit));
+    clickIn(menu, 60, 14, "1");
+    EXPECT_TRUE(waitFor(windowShown, limit)) << "the menu's first item did not show the window";
 }
 
+INSTANTIATE_TEST_SUITE_P(Desktops, TrayEndToEnd, ::testing::Values(XDesktop::Manager::None, XDesktop::Manager::Openbox),
+                         managerName);
+
 }  // namespace
+}  // namespace quorvo::app::test
