@@ -42,7 +42,7 @@ AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ti
     AddOutcome outcome;
     for (const service::SongRecord& song : ticked) {
         ++outcome.ticked;
-        const Text name = m_nameBuilder(song.title, song.artist);
+        const Text name = service::nameOrSongId(m_nameBuilder(song.title, song.artist), song.songId);
         if (m_list.containsName(name)) {
             ++outcome.duplicates;
             outcome.added.push_back(false);

@@ -440,5 +440,18 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
     EXPECT_EQ(fetcher.acknowledged(), 1);
 }
 
+TEST(DownloadQueueNames, ASongWhoseBuiltNameIsEmptyIsNamedAfterItsIdNotHidden)
+{
+    ScriptedFetcher fetcher;
+    FixedSettings settings;
+    const auto nothingLeft = [](const Text&, const Text&) { return Text(); };
+    DownloadQueue queue(fetcher, settings, nothingLeft, nullptr);
+    fetcher.script("9900008", Script::Complete);
+    const std::vector<service::SongRecord> ticked {song("9900008")};
+    queue.addTickedSongs(ticked);
+    ASSERT_EQ(queue.list().size(), 1u);
+    EXPECT_EQ(queue.list().rows()[0].name, Text("9900008"));
+}
+
 }  // namespace
 }  // namespace quorvo::download
