@@ -76,7 +76,7 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
     if (config.read("bypass") != "1")
         return rows;
     std::erase_if(rows, [&](const SongRecord& row) {
-        const Text name = buildName(row.title, row.artist);
+        const Text name = nameOrSongId(buildName(row.title, row.artist), row.songId);
         const bool there = platform::exists(filter.saveDirectory + name + songExtension(row.quality))
             || (queued && queued->containsName(name));
         alreadyThere += there ? 1 : 0;

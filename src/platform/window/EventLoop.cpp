@@ -77,6 +77,11 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     const CompositorProbe compositor = probeCompositor();
     SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID,
                 compositor.present ? std::to_string(compositor.argbVisual).c_str() : "");
+    // Before SDL's video system starts: SDL's own handler passes errors on to
+    // the one it found and puts that one back when the video system quits, so
+    // ours stays in charge also while the last windows go (a worker's wake-up
+    // aimed at a window being destroyed).
+    surviveX11Errors();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error != nullptr) {
             *error = SDL_GetError();
@@ -91,9 +96,6 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     auto impl = std::make_unique<Impl>();
     const char* driver = SDL_GetCurrentVideoDriver();
     impl->compositor = compositor.present && driver != nullptr && std::string_view(driver) == "x11";
-    if (driver != nullptr && std::string_view(driver) == "x11") {
-        surviveX11Errors();
-    }
     impl->wakeEventType = SDL_RegisterEvents(1);
     if (impl->wakeEventType == static_cast<Uint32>(-1)) {
         if (error != nullptr) {

@@ -245,6 +245,21 @@ TEST_F(CliTest, ControlCharactersInTitlesAreEscapedInOutputAndDroppedFromNames)
     }
 }
 
+// Under the title-only scheme a title of nothing but forbidden characters
+// leaves no name: the song is saved under its id, never as a hidden ".flac",
+// and a second get finds it there.
+TEST_F(CliTest, ASongWithNoNameLeftIsSavedUnderItsIdAndFoundThereAgain)
+{
+    test::writeWholeFile(m_dir.path() / "config.ini", "[Main]\nsType=2\nbypass=1\n");
+    const Outcome got = run({"get", "Void Walker", "--all", "--dir", saveDir()});
+    EXPECT_EQ(got.exitStatus, 0) << got.err;
+    EXPECT_TRUE(fs::exists(saveDir() + "/9900008.flac"));
+    EXPECT_FALSE(fs::exists(saveDir() + "/.flac"));
+    const Outcome again = run({"get", "Void Walker", "--all", "--dir", saveDir()});
+    EXPECT_EQ(again.exitStatus, 0) << again.err;
+    EXPECT_NE(again.err.find("already"), std::string::npos) << again.err;
+}
+
 // "81 2F": a GBK lead byte before "/". Read as one character it would hide
 // the "/" from the name's cleaning and the file would land in a directory.
 TEST_F(CliTest, ALeadByteBeforeASlashCannotPutTheSongIntoADirectory)
