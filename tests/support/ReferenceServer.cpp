@@ -61,19 +61,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-std::vector<std::string_view> split(std::string_view text, char delimiter)
-{
-    std::vector<std::string_view> pieces;
-    while (true) {
-        const auto at = text.find(delimiter);
-        pieces.push_back(text.substr(0, at));
-        if (at == std::string_view::npos)
-            break;
-        text.remove_prefix(at + 1);
-    }
-    return pieces;
-}
-
 std::string unescape(std::string_view text)
 {
     const auto hex = [](char c) -> int {
@@ -100,7 +87,7 @@ std::string unescape(std::string_view text)
 
 std::optional<std::string> headerIn(std::string_view head, std::string_view name)
 {
-    for (std::string_view line : split(head, '\n')) {
+    for (std::string_view line : splitAt(head, '\n')) {
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         const auto colon = line.find(':');
@@ -295,31 +282,7 @@ std::string ReferenceServer::requestLogText() const
 
 std::vector<RequestLogEntry> ReferenceServer::requestLog() const
 {
-    std::vector<RequestLogEntry> entries;
-    const std::string text = requestLogText();
-    for (const std::string_view line : split(text, '\n')) {
-        if (line.empty())
-            continue;
-        const auto fields = split(line, '\t');
-        if (fields.size() < 5)
-            continue;
-        RequestLogEntry entry;
-        entry.sequence = std::stoull(std::string(fields[0]));
-        entry.method = unescape(fields[1]);
-        entry.target = unescape(fields[2]);
-        entry.status = std::stoi(std::string(fields[3]));
-        entry.bodyBytes = std::stoull(std::string(fields[4]));
-        for (std::size_t i = 5; i < fields.size(); ++i) {
-            const std::string header = unescape(fields[i]);
-            const auto colon = header.find(": ");
-            if (colon == std::string::npos)
-                entry.headers.emplace_back(header, "");
-            else
-                entry.headers.emplace_back(header.substr(0, colon), header.substr(colon + 2));
-        }
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+    return parseRequestLogText(requestLogText());
 }
 
 void ReferenceServer::clearRequestLog() const
@@ -336,6 +299,47 @@ std::vector<RequestLogEntry> ReferenceServer::requestsTo(std::string_view path) 
             matching.push_back(std::move(entry));
     }
     return matching;
+}
+
+std::vector<std::string_view> splitAt(std::string_view text, char delimiter)
+{
+    std::vector<std::string_view> pieces;
+    while (true) {
+        const auto at = text.find(delimiter);
+        pieces.push_back(text.substr(0, at));
+        if (at == std::string_view::npos)
+            break;
+        text.remove_prefix(at + 1);
+    }
+    return pieces;
+}
+
+std::vector<RequestLogEntry> parseRequestLogText(std::string_view text, bool dashIsAbsent)
+{
+    std::vector<RequestLogEntry> entries;
+    for (const std::string_view line : splitAt(text, '\n')) {
+        const auto fields = splitAt(line, '\t');
+        if (fields.size() < 5)
+            continue;
+        RequestLogEntry entry;
+        entry.sequence = std::stoull(std::string(fields[0]));
+        entry.method = unescape(fields[1]);
+        entry.target = unescape(fields[2]);
+        entry.status = std::stoi(std::string(fields[3]));
+        entry.bodyBytes = std::stoull(std::string(fields[4]));
+        for (std::size_t i = 5; i < fields.size(); ++i) {
+            const std::string header = unescape(fields[i]);
+            const auto colon = header.find(": ");
+            if (colon == std::string::npos)
+                entry.headers.emplace_back(header, "");
+            else if (!dashIsAbsent || header.substr(colon + 2) != "-")
+                entry.headers.emplace_back(header.substr(0, colon), header.substr(colon + 2));
+        }
+        if (entry.sequence == 0)
+            entry.sequence = entries.size() + 1;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
 }
 
 }  // namespace quorvo::test

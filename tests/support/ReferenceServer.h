@@ -37,6 +37,14 @@ struct RequestLogEntry {
     [[nodiscard]] std::string path() const { return target.substr(0, target.find('?')); }
 };
 
+// The entries of request-log text (SEQ TAB METHOD TAB TARGET TAB STATUS TAB
+// BYTES {TAB Name: value} lines, bytes outside the printable range as \xHH).
+// With `dashIsAbsent`, a header logged as "-" (nginx's empty variable) is left out.
+std::vector<RequestLogEntry> parseRequestLogText(std::string_view text, bool dashIsAbsent = false);
+
+// The pieces of `text` between `delimiter`s, empty ones included.
+std::vector<std::string_view> splitAt(std::string_view text, char delimiter);
+
 // A complete HTTP response as read off a socket.
 struct RawResponse {
     int status = 0;

@@ -29,81 +29,18 @@ namespace quorvo::test {
 
 namespace {
 
-constexpr auto kStartTimeout = std::chrono::seconds(30);
-constexpr auto kLogTimeout = std::chrono::seconds(10);
-constexpr auto kPollStep = std::chrono::milliseconds(5);
+constexpr auto startLimit = std::chrono::seconds(30);
+constexpr auto logLimit = std::chrono::seconds(10);
+constexpr auto pollStep = std::chrono::milliseconds(5);
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::string_view> split(std::string_view text, char delimiter)
-{
-    std::vector<std::string_view> pieces;
-    while (true) {
-        const auto at = text.find(delimiter);
-        pieces.push_back(text.substr(0, at));
-        if (at == std::string_view::npos)
-            break;
-        text.remove_prefix(at + 1);
-    }
-    return pieces;
-}
-
-std::string unescape(std::string_view text)
-{
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0
-            && hex(text[i + 3]) >= 0) {
-            out += static_cast<char>(hex(text[i + 2]) * 16 + hex(text[i + 3]));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// Reads SEQ TAB METHOD TAB TARGET TAB STATUS TAB BYTES {TAB Name: value}
-// lines. A header logged as "-" (nginx's empty variable) was absent.
 std::vector<RequestLogEntry> parseRequestLog(const std::filesystem::path& file)
 {
-    std::vector<RequestLogEntry> entries;
     std::error_code error;
     if (!std::filesystem::exists(file, error))
-        return entries;
-    const std::string text = readWholeFile(file);
-    for (const std::string_view line : split(text, '\n')) {
-        const auto fields = split(line, '\t');
-        if (fields.size() < 5)
-            continue;
-        RequestLogEntry entry;
-        entry.sequence = std::stoull(std::string(fields[0]));
-        entry.method = unescape(fields[1]);
-        entry.target = unescape(fields[2]);
-        entry.status = std::stoi(std::string(fields[3]));
-        entry.bodyBytes = std::stoull(std::string(fields[4]));
-        for (std::size_t i = 5; i < fields.size(); ++i) {
-            const std::string header = unescape(fields[i]);
-            const auto colon = header.find(": ");
-            if (colon == std::string::npos)
-                entry.headers.emplace_back(header, "");
-            else if (header.substr(colon + 2) != "-")
-                entry.headers.emplace_back(header.substr(0, colon), header.substr(colon + 2));
-        }
-        if (entry.sequence == 0)
-            entry.sequence = entries.size() + 1;
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+        return {};
+    return parseRequestLogText(readWholeFile(file), true);
 }
 
 std::vector<RequestLogEntry> entriesTo(std::vector<RequestLogEntry> entries, std::string_view path)
@@ -118,12 +55,12 @@ std::vector<RequestLogEntry> entriesTo(std::vector<RequestLogEntry> entries, std
 
 std::vector<RequestLogEntry> waitForEntries(const std::filesystem::path& file, std::size_t count)
 {
-    const auto deadline = Clock::now() + kLogTimeout;
+    const auto deadline = Clock::now() + logLimit;
     while (true) {
         auto entries = parseRequestLog(file);
         if (entries.size() >= count || Clock::now() >= deadline)
             return entries;
-        std::this_thread::sleep_for(kPollStep);
+        std::this_thread::sleep_for(pollStep);
     }
 }
 
@@ -182,7 +119,7 @@ std::string_view targetOf(std::string_view url)
 std::filesystem::path underRoot(const std::filesystem::path& root, std::string_view path)
 {
     std::filesystem::path result = root;
-    for (const std::string_view segment : split(path, '/')) {
+    for (const std::string_view segment : splitAt(path, '/')) {
         if (segment.empty())
             continue;
         if (segment == "." || segment == "..")
@@ -329,7 +266,7 @@ int ServerProcess::stop(std::chrono::milliseconds grace)
             ::waitpid(m_pid, &status, 0);
             break;
         }
-        std::this_thread::sleep_for(kPollStep);
+        std::this_thread::sleep_for(pollStep);
     }
     // nginx's worker leaves with its master; the group kill covers a straggler.
     ::kill(-m_pid, SIGKILL);
@@ -386,7 +323,7 @@ PythonHttpServer::PythonHttpServer(std::filesystem::path root, std::vector<std::
     // Wait (bounded) for "listening on http://127.0.0.1:PORT".
     std::string line;
     std::string failure;
-    const auto deadline = Clock::now() + kStartTimeout;
+    const auto deadline = Clock::now() + startLimit;
     while (line.find('\n') == std::string::npos) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd wait {pipeEnds[0], POLLIN, 0};
@@ -518,7 +455,7 @@ bool NginxServer::tryStart(std::uint16_t port, const Options& options, std::stri
         state / "stderr.log");
 
     // nginx writes its pid file once its sockets listen.
-    const auto deadline = Clock::now() + kStartTimeout;
+    const auto deadline = Clock::now() + startLimit;
     const std::string expected = std::to_string(m_process.pid());
     while (true) {
         std::string pid = readIfThere(state / "nginx.pid");
@@ -539,7 +476,7 @@ bool NginxServer::tryStart(std::uint16_t port, const Options& options, std::stri
             failure = "nginx did not listen in time: " + readIfThere(errorLogPath);
             return false;
         }
-        std::this_thread::sleep_for(kPollStep);
+        std::this_thread::sleep_for(pollStep);
     }
 }
 
@@ -600,7 +537,7 @@ void ServiceMirror::addSearch(std::string_view searchUrl)
     const std::string path = target.substr(0, question);
     std::string query;
     if (question != std::string::npos) {
-        for (const std::string_view pair : split(std::string_view(target).substr(question + 1), '&')) {
+        for (const std::string_view pair : splitAt(std::string_view(target).substr(question + 1), '&')) {
             if (pair.rfind("query=", 0) == 0)
                 query = std::string(pair.substr(6));
         }
