@@ -96,15 +96,11 @@ bool askFirstToShow(const sockaddr_un& address, socklen_t length)
 {
     const auto end = std::chrono::steady_clock::now() + 5s;
     while (std::chrono::steady_clock::now() < end) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
+        const UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (connection.get() < 0)
             return false;
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-            const bool answered = writeAll(fd, showRequest) && readExpected(fd, showAnswer, 10s);
-            ::close(fd);
-            return answered;
-        }
-        ::close(fd);
+        if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0)
+            return writeAll(connection.get(), showRequest) && readExpected(connection.get(), showAnswer, 10s);
         std::this_thread::sleep_for(50ms);
     }
     return false;
@@ -115,55 +111,53 @@ bool askFirstToShow(const sockaddr_un& address, socklen_t length)
 SingleInstance::SingleInstance(const Text& configFile)
 {
     const std::string config = canonicalPath(configFile);
-    m_lockFd = ::open((config + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_lockFd < 0) {
+    m_lock = UniqueFd(::open((config + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (m_lock.get() < 0) {
         // A folder we cannot write (a read-only run directory): nothing to guard.
         m_role = Role::First;
         return;
     }
     socklen_t length = 0;
     const sockaddr_un address = socketAddress(config, length);
-    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(m_lockFd);
-        m_lockFd = -1;
+    if (::flock(m_lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        m_lock = UniqueFd();
         m_role = askFirstToShow(address, length) ? Role::Signalled : Role::Unreached;
         return;
     }
     m_role = Role::First;
-    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_listenFd >= 0
-        && (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), length) != 0
-            || ::listen(m_listenFd, 4) != 0)) {
-        ::close(m_listenFd);
-        m_listenFd = -1;
+    m_listenSocket = UniqueFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (m_listenSocket.get() >= 0
+        && (::bind(m_listenSocket.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
+            || ::listen(m_listenSocket.get(), 4) != 0)) {
+        m_listenSocket = UniqueFd();
     }
 }
 
 SingleInstance::~SingleInstance()
 {
     stopListening();
-    for (const int fd : {m_wakePipe[0], m_wakePipe[1], m_listenFd, m_lockFd}) {
-        if (fd >= 0)
-            ::close(fd);
-    }
 }
 
 void SingleInstance::stopListening()
 {
     if (m_listener.joinable()) {
         const char wake = 1;
-        [[maybe_unused]] const ssize_t written = ::write(m_wakePipe[1], &wake, 1);
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeWriter.get(), &wake, 1);
         m_listener.join();
     }
 }
 
 void SingleInstance::listen(std::function<void()> show)
 {
-    if (m_role != Role::First || m_listenFd < 0 || m_listener.joinable() || ::pipe2(m_wakePipe, O_CLOEXEC) != 0)
+    int pipe[2] = {-1, -1};
+    if (m_role != Role::First || m_listenSocket.get() < 0 || m_listener.joinable() || ::pipe2(pipe, O_CLOEXEC) != 0)
         return;
+    m_wakeReader = UniqueFd(pipe[0]);
+    m_wakeWriter = UniqueFd(pipe[1]);
     m_listener = std::thread([this, show = std::move(show)] {
         for (;;) {
-            std::array<pollfd, 2> waits {pollfd {m_listenFd, POLLIN, 0}, pollfd {m_wakePipe[0], POLLIN, 0}};
+            std::array<pollfd, 2> waits {pollfd {m_listenSocket.get(), POLLIN, 0},
+                                         pollfd {m_wakeReader.get(), POLLIN, 0}};
             if (::poll(waits.data(), waits.size(), -1) < 0) {
                 if (errno == EINTR)
                     continue;
@@ -173,16 +167,15 @@ void SingleInstance::listen(std::function<void()> show)
                 return;
             if ((waits[0].revents & POLLIN) == 0)
                 continue;
-            const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0)
+            const UniqueFd client(::accept4(m_listenSocket.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (client.get() < 0)
                 continue;
             // Only the request is answered; a stray connection that says
             // something else (or nothing for a second) is dropped.
-            if (readExpected(client, showRequest, 1s)) {
+            if (readExpected(client.get(), showRequest, 1s)) {
                 show();
-                writeAll(client, showAnswer);
+                writeAll(client.get(), showAnswer);
             }
-            ::close(client);
         }
     });
 }

@@ -8,6 +8,7 @@
 // and ends.
 
 #include "runtime/Text.h"
+#include "runtime/UniqueFd.h"
 
 #include <functional>
 #include <memory>
@@ -40,9 +41,10 @@ public:
 
 private:
     Role m_role = Role::Unreached;
-    int m_lockFd = -1;
-    int m_listenFd = -1;
-    int m_wakePipe[2] = {-1, -1};
+    UniqueFd m_lock;
+    UniqueFd m_listenSocket;
+    UniqueFd m_wakeReader;
+    UniqueFd m_wakeWriter;
     std::thread m_listener;
 };
 

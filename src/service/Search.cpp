@@ -54,7 +54,6 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
     if (report) {
         report->answered = response.status != 0;
         report->status = response.status;
-        report->statusLine = response.statusLine;
         report->error = response.error;
         report->searchDocument = songList != -1;
     }

@@ -58,7 +58,6 @@ struct SearchReport {
     bool answered = false;                        // an HTTP response came back
     bool searchDocument = false;                  // and it was a search result (2xx, read whole, with a song list)
     long status = 0;                              // the reply's status; 0 without an answer
-    Text statusLine;                              // "HTTP/1.1 200 OK" as received; "" without an answer
     net::HttpError error = net::HttpError::None;  // why the exchange failed, if it did
 };
 

@@ -93,8 +93,8 @@ bool searchAnswered(const ServiceEndpoints& service, const SearchReport& report)
         return false;
     }
     if (!report.searchDocument) {
-        std::fprintf(stderr, "quorvo-cli: the service at %s did not answer with a search result (%s)\n",
-                     utf8(service.host()).c_str(), utf8(report.statusLine).c_str());
+        std::fprintf(stderr, "quorvo-cli: the service at %s did not answer with a search result (HTTP %ld)\n",
+                     utf8(service.host()).c_str(), report.status);
         return false;
     }
     return true;
