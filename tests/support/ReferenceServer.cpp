@@ -219,49 +219,7 @@ std::string ReferenceServer::baseUrl() const
 
 RawResponse ReferenceServer::exchange(std::string_view rawRequest, std::chrono::milliseconds timeout) const
 {
-    RawResponse response;
-    const Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(m_port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (socket.get() < 0 || ::connect(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return response;
-    while (!rawRequest.empty()) {
-        const ssize_t sent = ::send(socket.get(), rawRequest.data(), rawRequest.size(), MSG_NOSIGNAL);
-        if (sent <= 0)
-            break;
-        rawRequest.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        const auto left
-            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd wait {socket.get(), POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
-            break;
-        char buffer[64 * 1024];
-        const ssize_t got = ::recv(socket.get(), buffer, sizeof buffer, 0);
-        if (got == 0) {
-            response.complete = true;
-            break;
-        }
-        if (got < 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(got));
-    }
-    const auto headEnd = received.find("\r\n\r\n");
-    if (headEnd == std::string::npos) {
-        response.head = received;
-        response.complete = false;
-        return response;
-    }
-    response.head = received.substr(0, headEnd + 2);
-    response.body = received.substr(headEnd + 4);
-    if (response.head.rfind("HTTP/1.", 0) == 0 && response.head.size() > 12)
-        response.status = std::atoi(response.head.c_str() + 9);
-    return response;
+    return exchangeWith(m_port, rawRequest, timeout);
 }
 
 RawResponse ReferenceServer::get(std::string_view target, std::string_view extraHeaderLines) const
@@ -340,6 +298,56 @@ std::vector<RequestLogEntry> parseRequestLogText(std::string_view text, bool das
         entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+RawResponse exchangeWith(std::uint16_t port, std::string_view rawRequest, std::chrono::milliseconds timeout,
+                         std::size_t maxBytes)
+{
+    RawResponse response;
+    const Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (socket.get() < 0 || ::connect(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return response;
+    while (!rawRequest.empty()) {
+        const ssize_t sent = ::send(socket.get(), rawRequest.data(), rawRequest.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            break;
+        rawRequest.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd wait {socket.get(), POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
+            break;
+        char buffer[64 * 1024];
+        const ssize_t got = ::recv(socket.get(), buffer, sizeof buffer, 0);
+        if (got == 0) {
+            response.complete = true;
+            break;
+        }
+        if (got < 0)
+            break;
+        received.append(buffer, static_cast<std::size_t>(got));
+        if (received.size() > maxBytes)
+            break;
+    }
+    const auto headEnd = received.find("\r\n\r\n");
+    if (headEnd == std::string::npos) {
+        response.head = received;
+        response.complete = false;
+        return response;
+    }
+    response.head = received.substr(0, headEnd + 2);
+    response.body = received.substr(headEnd + 4);
+    if (response.head.rfind("HTTP/1.", 0) == 0 && response.head.size() > 12)
+        response.status = std::atoi(response.head.c_str() + 9);
+    return response;
 }
 
 }  // namespace quorvo::test

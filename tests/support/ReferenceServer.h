@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,13 @@ struct RawResponse {
 
     [[nodiscard]] std::optional<std::string> header(std::string_view name) const;
 };
+
+// Sends `rawRequest` byte for byte to 127.0.0.1:`port` on a fresh connection
+// and reads until the server closes it, `timeout` passes or more than
+// `maxBytes` have come (complete is then false).
+RawResponse exchangeWith(std::uint16_t port, std::string_view rawRequest,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30),
+                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 class ReferenceServer {
 public:

@@ -139,58 +139,6 @@ void writeUnder(const std::filesystem::path& file, const std::string& data)
 
 // ---- Raw exchanges
 
-RawResponse exchangeWith(std::uint16_t port, std::string_view rawRequest, std::chrono::milliseconds timeout,
-                         std::size_t maxBytes)
-{
-    RawResponse response;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return response;
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string received;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        while (!rawRequest.empty()) {
-            const ssize_t sent = ::send(fd, rawRequest.data(), rawRequest.size(), MSG_NOSIGNAL);
-            if (sent <= 0)
-                break;
-            rawRequest.remove_prefix(static_cast<std::size_t>(sent));
-        }
-        const auto deadline = Clock::now() + timeout;
-        while (true) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            pollfd wait {fd, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
-                break;
-            char buffer[64 * 1024];
-            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-            if (got == 0) {
-                response.complete = true;
-                break;
-            }
-            if (got < 0)
-                break;
-            received.append(buffer, static_cast<std::size_t>(got));
-            if (received.size() > maxBytes)
-                break;
-        }
-    }
-    ::close(fd);
-    const auto headEnd = received.find("\r\n\r\n");
-    if (headEnd == std::string::npos) {
-        response.head = received;
-        response.complete = false;
-        return response;
-    }
-    response.head = received.substr(0, headEnd + 2);
-    response.body = received.substr(headEnd + 4);
-    if (response.head.rfind("HTTP/1.", 0) == 0 && response.head.size() > 12)
-        response.status = std::atoi(response.head.c_str() + 9);
-    return response;
-}
-
 RawResponse getFrom(std::uint16_t port, std::string_view target, std::string_view extraHeaderLines)
 {
     std::string request

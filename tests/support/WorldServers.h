@@ -155,12 +155,6 @@ private:
     std::string m_fileBaseUrl;
 };
 
-// Sends `rawRequest` byte for byte to 127.0.0.1:`port` on a fresh connection
-// and reads until the server closes it, `timeout` passes or more than
-// `maxBytes` have come (complete is then false).
-RawResponse exchangeWith(std::uint16_t port, std::string_view rawRequest,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(30),
-                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 // GET `target` with "Connection: close" and any extra header lines
 // ("Name: value\r\n" each).
 RawResponse getFrom(std::uint16_t port, std::string_view target, std::string_view extraHeaderLines = {});
