@@ -113,7 +113,4 @@ private:
     std::thread m_deletion;
 };
 
-// The three files a download row may leave in `saveDirectory`: lyric, song, partial.
-std::vector<Text> filesOfDownload(const Text& saveDirectory, const download::DownloadTask& task);
-
 }  // namespace quorvo::app

@@ -8,7 +8,6 @@
 #include "gfx/StringFormat.h"
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
-#include "service/FileNames.h"
 #include "ui/controls/ControlEvents.h"
 #include "ui/controls/UiCheckBox.h"
 #include "ui/controls/UiComboBox.h"
@@ -142,7 +141,7 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
     : m_framework(framework)
     , m_layout(layout)
     , m_config(layout.runDirectory + "/config.ini")
-    , m_settings(readSettings(m_config))
+    , m_settings(readSettings(m_config), m_config)
     , m_bindings(m_config, m_settings)
     , m_post([&dispatcher = framework.dispatcher()](UiTask task) { dispatcher.post(std::move(task)); })
 {
@@ -172,22 +171,14 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
     m_fetcher = std::make_unique<download::ServiceSongFetcher>(service);
     m_downloadPage = std::make_unique<DownloadPage>(
         m_post, *this, m_settings, [](download::CompletionSound sound) { playCompletionSound(sound); });
-    m_queue = std::make_unique<download::DownloadQueue>(
-        *m_fetcher, m_settings,
-        [config = m_config](const Text& title, const Text& artist) {
-            return service::buildFileName(title, artist, config);
-        },
-        m_downloadPage.get());
+    m_queue = std::make_unique<download::DownloadQueue>(*m_fetcher, m_settings, m_downloadPage.get());
     m_downloadPage->attach(*m_queue);
     m_toast = std::make_unique<StatusToast>(m_post, *this);
     m_downloadToast = std::make_unique<StatusToast>(m_post, *m_downloadStatusLine);
     m_search = std::make_unique<SearchController>(std::move(service), m_post, *this, [this] {
         service::SearchFilter filter;
         filter.bypass = m_settings.bypass();
-        filter.saveDirectory = m_settings.saveDirectory();
-        filter.buildName = [config = m_config](const Text& title, const Text& artist) {
-            return service::buildFileName(title, artist, config);
-        };
+        filter.naming = m_settings.naming();
         filter.isQueued = [list = &m_queue->list()](const Text& name) { return list->containsName(name); };
         return filter;
     });

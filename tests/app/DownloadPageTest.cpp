@@ -138,9 +138,7 @@ protected:
                          [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
     StatusToast m_toast {m_ui.poster(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
     download::ServiceSongFetcher m_fetcher {m_service, download::TransferSettings {5000ms, 10s}};
-    download::DownloadQueue m_queue {
-        m_fetcher, m_settings,
-        [](const Text& title, const Text& artist) { return service::buildFileName(title, artist, 0); }, &m_page};
+    download::DownloadQueue m_queue {m_fetcher, m_settings, &m_page};
 };
 
 TEST_F(DownloadPageTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
@@ -282,10 +280,9 @@ TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTicke
     EXPECT_EQ(m_page.tickedDownloadCount(), 2);
 
     // A partial file of the first song, as a paused download leaves it.
-    const Text saveDirectory = m_settings.saveDirectory();
     std::vector<std::vector<Text>> filesOf;
     for (const auto& row : m_view.m_rows)
-        filesOf.push_back(filesOfDownload(saveDirectory, row.task));
+        filesOf.push_back({row.task.paths.lyric, row.task.paths.song, row.task.paths.partial});
     ASSERT_TRUE(platform::writeFile(filesOf[0][2], "partial"));
     ASSERT_TRUE(platform::writeFile(filesOf[1][2], "partial"));
     const Text keptName = m_view.m_rows[2].task.name;

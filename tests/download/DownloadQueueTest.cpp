@@ -60,12 +60,13 @@ public:
         return service::ResolvedLink {songId, 1572864};  // the "URL" names the script
     }
 
-    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity&, TransferReply* reply) override
+    TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity&,
+                            TransferReply* reply) override
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_transfers.emplace_back(finalPath, limitKBps);
+            m_transfers.emplace_back(target.song, limitKBps);
         }
         switch (scriptFor(url)) {
         case Script::Complete:
@@ -120,7 +121,9 @@ public:
     int64_t speedLimit() const override { return m_limit; }
     bool fetchLyrics() const override { return m_lyrics; }
     CompletionSound completionSound() const override { return m_sound; }
+    service::NamingScheme namingScheme() const override { return m_scheme; }
 
+    service::NamingScheme m_scheme = service::NamingScheme::ArtistTitle;
     int64_t m_limit = 0;
     bool m_lyrics = true;
     CompletionSound m_sound = CompletionSound::None;
@@ -129,11 +132,6 @@ public:
 service::SongRecord song(const char* id, const char* quality = "flac")
 {
     return service::SongRecord {Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
-}
-
-Text joinTitleAndArtist(const Text& title, const Text& artist)
-{
-    return artist + " - " + title;
 }
 
 class DownloadQueueTest : public ::testing::Test {
@@ -157,7 +155,7 @@ protected:
     ScriptedFetcher m_fetcher;
     FixedSettings m_settings;
     QueueMailbox m_mailbox;
-    DownloadQueue m_queue {m_fetcher, m_settings, joinTitleAndArtist, &m_mailbox};
+    DownloadQueue m_queue {m_fetcher, m_settings, &m_mailbox};
 };
 
 TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
@@ -432,7 +430,7 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
     fetcher.script("1", Script::WaitForAbort);
     auto started = fetcher.transferStarted();
     {
-        DownloadQueue queue(fetcher, settings, joinTitleAndArtist, nullptr);
+        DownloadQueue queue(fetcher, settings, nullptr);
         const std::vector<service::SongRecord> ticked {song("1")};
         queue.addTickedSongs(ticked);
         ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
@@ -444,10 +442,12 @@ TEST(DownloadQueueNames, ASongWhoseBuiltNameIsEmptyIsNamedAfterItsIdNotHidden)
 {
     ScriptedFetcher fetcher;
     FixedSettings settings;
-    const auto nothingLeft = [](const Text&, const Text&) { return Text(); };
-    DownloadQueue queue(fetcher, settings, nothingLeft, nullptr);
+    settings.m_scheme = service::NamingScheme::Title;
+    DownloadQueue queue(fetcher, settings, nullptr);
     fetcher.script("9900008", Script::Complete);
-    const std::vector<service::SongRecord> ticked {song("9900008")};
+    service::SongRecord nothingLeft = song("9900008");
+    nothingLeft.title = "?*:";
+    const std::vector<service::SongRecord> ticked {nothingLeft};
     queue.addTickedSongs(ticked);
     ASSERT_EQ(queue.list().size(), 1u);
     EXPECT_EQ(queue.list().rows()[0].name, Text("9900008"));

@@ -14,8 +14,8 @@
 #include "platform/RunDirectory.h"
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
-#include "service/FileNames.h"
 #include "service/Search.h"
+#include "service/SongNaming.h"
 
 #include <algorithm>
 #include <chrono>
@@ -67,18 +67,15 @@ std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& o
                                const DownloadList* queued, SearchReport& report, std::size_t& alreadyThere)
 {
     SearchFilter filter;
-    filter.saveDirectory = settings.saveDirectory();
-    const auto buildName
-        = [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); };
-    filter.buildName = buildName;
+    filter.naming = settings.naming();
     std::vector<SongRecord> rows = runSearch(service, encoding::fromUtf8(options.query), filter, {}, {}, &report);
     alreadyThere = 0;
     if (config.read("bypass") != "1")
         return rows;
     std::erase_if(rows, [&](const SongRecord& row) {
-        const Text name = nameOrSongId(buildName(row.title, row.artist), row.songId);
-        const bool there = platform::exists(filter.saveDirectory + name + songExtension(row.quality))
-            || (queued && queued->containsName(name));
+        const Text name = filter.naming.nameOf(row);
+        const bool there
+            = platform::exists(filter.naming.pathsOf(name, row.quality).song) || (queued && queued->containsName(name));
         alreadyThere += there ? 1 : 0;
         return there;
     });
@@ -158,20 +155,18 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     transferSettings.checkFlacAudio = options.checkFlacAudio;
     ServiceSongFetcher serviceFetcher(service, transferSettings);
     FetchNotices notices;
-    notices.retrying = [](const Text& finalPath, int64_t retry, std::chrono::milliseconds pause) {
-        std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(finalPath)).c_str(),
+    notices.retrying = [](const SongPaths& target, int64_t retry, std::chrono::milliseconds pause) {
+        std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(target.song)).c_str(),
                      static_cast<long long>(retry), static_cast<double>(pause.count()) / 1000.0);
     };
-    notices.corrupt = [](const Text& finalPath) {
+    notices.corrupt = [](const SongPaths& target) {
         std::fprintf(stderr,
                      "quorvo-cli: %s: the audio does not match the MD5 checksum in its own header, so the service's "
                      "file is damaged; it is kept as %s and not retried\n",
-                     utf8(fileNameOf(finalPath)).c_str(), utf8(fileNameOf(partialPathOf(finalPath))).c_str());
+                     utf8(fileNameOf(target.song)).c_str(), utf8(fileNameOf(target.partial)).c_str());
     };
     RetryingFetcher fetcher(serviceFetcher, options.retries, firstRetryPause(), std::move(notices));
-    DownloadQueue queue(
-        fetcher, settings,
-        [&config](const Text& title, const Text& artist) { return buildFileName(title, artist, config); }, &mailbox);
+    DownloadQueue queue(fetcher, settings, &mailbox);
 
     SearchReport report;
     std::size_t alreadyThere = 0;
@@ -229,11 +224,11 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     bool allFinished = !tasks.empty();
     for (const DownloadTask& task : tasks) {
         if (!task.failure.empty())
-            std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(task.name + songExtension(task.quality)).c_str(),
+            std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(fileNameOf(task.paths.song)).c_str(),
                          utf8(describe(task.failure)).c_str());
     }
     for (const DownloadTask& task : tasks) {
-        std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(), utf8(task.status).c_str());
+        std::printf("%s\t%s\n", utf8(fileNameOf(task.paths.song)).c_str(), utf8(task.status).c_str());
         allFinished = allFinished && task.status.view() == status::completed;
     }
     std::fflush(stdout);
