@@ -301,6 +301,31 @@ TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTicke
     EXPECT_TRUE(platform::exists(filesOf[2][1]));
 }
 
+// The files of a row are deleted where they were written, also when another
+// folder has been chosen since.
+TEST_F(DownloadPageTest, DeletionAfterAFolderChangeRemovesTheFilesWhereTheyWereWritten)
+{
+    searchFor("Paper Lanterns");
+    tickOnly({"9900002"});
+    m_page.addTickedSongs(m_results, m_toast);
+    runUntilIdle();
+    const std::string song = fileOf("The Velvet Orchard - Paper Lanterns.mp3");
+    const std::string lyric = fileOf("The Velvet Orchard - Paper Lanterns.lrc");
+    ASSERT_TRUE(fs::exists(song));
+    ASSERT_TRUE(fs::exists(lyric));
+
+    SettingsValues values = m_settings.values();
+    values.saveDirectory = platform::fromNativePath(fileOf("elsewhere")) + "/";
+    m_settings.update(values);
+    m_page.downloadTickChanged(true);
+    m_page.deleteRows({1});
+    m_page.waitForDeletion();
+    runUntilIdle();
+    EXPECT_TRUE(m_view.m_rows.empty());
+    EXPECT_FALSE(fs::exists(song));
+    EXPECT_FALSE(fs::exists(lyric));
+}
+
 }  // namespace
 }  // namespace quorvo::app
 

@@ -117,12 +117,14 @@ private:
 
 class FixedSettings final : public DownloadSettings {
 public:
-    Text saveDirectory() const override { return "/music/"; }
+    Text saveDirectory() const override { return m_directory; }
     int64_t speedLimit() const override { return m_limit; }
     bool fetchLyrics() const override { return m_lyrics; }
     CompletionSound completionSound() const override { return m_sound; }
     service::NamingScheme namingScheme() const override { return m_scheme; }
 
+    // Change it only while no worker runs.
+    Text m_directory {"/music/"};
     service::NamingScheme m_scheme = service::NamingScheme::ArtistTitle;
     int64_t m_limit = 0;
     bool m_lyrics = true;
@@ -229,6 +231,32 @@ TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
     rows = m_queue.list().rows();
     EXPECT_EQ(rows[0].status, Text(status::completed));
     EXPECT_EQ(rows[1].status, Text(status::completed));
+}
+
+// A row keeps the name it was added with but goes to the save directory of
+// the moment the worker takes it, as its files always did; the row's stored
+// paths follow, so that a deletion finds them there.
+TEST_F(DownloadQueueTest, AFolderChosenAfterAddingReceivesTheWaitingRows)
+{
+    m_fetcher.script("1", Script::TransferFails);
+    const std::vector<service::SongRecord> ticked {song("1"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_queue.list().rows()[1].paths.song, "/music/Artist - Title2.flac");
+
+    m_settings.m_directory = "/elsewhere/";
+    m_settings.m_scheme = service::NamingScheme::Title;
+    m_fetcher.script("1", Script::BadLink);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    const DownloadTask second = m_queue.list().rows()[1];
+    EXPECT_EQ(second.name, "Artist - Title2");
+    EXPECT_EQ(second.status, Text(status::completed));
+    EXPECT_EQ(second.paths,
+              (service::SongPaths {"/elsewhere/Artist - Title2.flac", "/elsewhere/Artist - Title2.lrc",
+                                   "/elsewhere/Artist - Title2.flac.tmp"}));
+    EXPECT_EQ(m_fetcher.transfers().back().first, second.paths.song);
+    EXPECT_EQ(m_fetcher.lyricPaths().back(), second.paths.lyric);
 }
 
 // The row keeps why it stopped or failed, the events carry it to the window,
