@@ -2,8 +2,9 @@
 
 // The live settings the queue reads as it goes: the naming scheme when songs
 // are added, the save directory then and when the worker takes a row, the
-// speed limit before each transfer, the sound after each finished song. A window backs this with its settings controls;
-// the command-line client with config.ini and its own options.
+// speed limit before each transfer, the sound after each finished song. A
+// window backs this with its settings controls; the command-line client with
+// config.ini and its own options.
 
 #include "download/CompletionSound.h"
 #include "platform/ConfigStore.h"

@@ -224,11 +224,11 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
     bool allFinished = !tasks.empty();
     for (const DownloadTask& task : tasks) {
         if (!task.failure.empty())
-            std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(fileNameOf(task.paths.song)).c_str(),
+            std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(task.name + songExtension(task.quality)).c_str(),
                          utf8(describe(task.failure)).c_str());
     }
     for (const DownloadTask& task : tasks) {
-        std::printf("%s\t%s\n", utf8(fileNameOf(task.paths.song)).c_str(), utf8(task.status).c_str());
+        std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(), utf8(task.status).c_str());
         allFinished = allFinished && task.status.view() == status::completed;
     }
     std::fflush(stdout);
