@@ -102,7 +102,7 @@ protected:
             synthetic::key(loop(), box.window(), 27, false);
             break;
         case BoxDriver::Action::CloseRequest:
-            synthetic::windowEvent(loop(), box.window(), synthetic::WindowEvent::Close);
+            synthetic::windowEvent(loop(), box.window(), synthetic::WindowChange::Close);
             break;
         }
     }

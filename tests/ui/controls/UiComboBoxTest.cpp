@@ -84,7 +84,7 @@ TEST_F(ComboTest, AnEmptyComboOpensA130HighDropDownAndClosesOnDeactivation)
     int height = 0;
     combo.onPopupShown = [&](UiHost& popup, UiList&) {
         height = loop().bounds(popup.window()).height;
-        synthetic::windowEvent(loop(), popup.window(), synthetic::WindowEvent::FocusLost);
+        synthetic::windowEvent(loop(), popup.window(), synthetic::WindowChange::FocusLost);
     };
     int changes = 0;
     combo.onSelectionChanged = [&](int) { ++changes; };

@@ -123,7 +123,7 @@ TEST_F(MenuTest, LosingActivationClosesTheMenuWithoutACommand)
     UiMenu menu;
     menu.addItem(command("only", 7));
     menu.onPopup
-        = [&](UiHost& window) { synthetic::windowEvent(loop(), window.window(), synthetic::WindowEvent::FocusLost); };
+        = [&](UiHost& window) { synthetic::windowEvent(loop(), window.window(), synthetic::WindowChange::FocusLost); };
     menu.showAt(owner, {100, 100});
     drain();
     EXPECT_FALSE(menu.isOpen());
