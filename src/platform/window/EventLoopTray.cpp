@@ -148,8 +148,7 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
         // Queued as a task for the window, not as input: a modal loop lets it
         // through, as the tray is no part of the windows it keeps input from.
         const WindowId window {owner};
-        const MouseButton button
-            = notice == TrayIcon::Notice::LeftRelease ? MouseButton::Left : MouseButton::Right;
+        const MouseButton button = notice == TrayIcon::Notice::LeftRelease ? MouseButton::Left : MouseButton::Right;
         QueueItem item;
         item.kind = ItemKind::Task;
         item.window = window;

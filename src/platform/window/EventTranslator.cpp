@@ -260,7 +260,8 @@ void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, st
     }
     const IntPoint point {event.x, event.y};
     if (down) {
-        out.push_back({window, MousePressed {button, point, heldButtons(), modifiers(), std::max<int>(event.clicks, 1)}});
+        out.push_back(
+            {window, MousePressed {button, point, heldButtons(), modifiers(), std::max<int>(event.clicks, 1)}});
     } else {
         out.push_back({window, MouseReleased {button, point, heldButtons(), modifiers()}});
     }
@@ -283,8 +284,7 @@ void EventTranslator::translateWheel(const SDL_MouseWheelEvent& event, std::vect
     }
     // 120 per notch, within the classic wheel delta's 16 bits.
     const int delta = std::clamp(notches * 120, -32768, 32767);
-    out.push_back(
-        {window, WheelTurned {delta, {left + m_lastMouseX, top + m_lastMouseY}, heldButtons(), modifiers()}});
+    out.push_back({window, WheelTurned {delta, {left + m_lastMouseX, top + m_lastMouseY}, heldButtons(), modifiers()}});
 }
 
 void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<AddressedEvent>& out)
@@ -435,8 +435,8 @@ void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::sp
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         const bool maximised = sdlWindow != nullptr && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
-        out.push_back({window, Resized {event.data1, event.data2,
-                                        maximised ? WindowState::Maximised : WindowState::Restored}});
+        out.push_back(
+            {window, Resized {event.data1, event.data2, maximised ? WindowState::Maximised : WindowState::Restored}});
         break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:

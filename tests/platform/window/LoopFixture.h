@@ -77,8 +77,7 @@ protected:
     }
 
     // The events of one kind, in order.
-    template <typename Kind>
-    static std::vector<Kind> only(const std::vector<WindowEvent>& log)
+    template <typename Kind> static std::vector<Kind> only(const std::vector<WindowEvent>& log)
     {
         std::vector<Kind> result;
         for (const WindowEvent& event : log) {

@@ -121,7 +121,7 @@ TEST_F(LoopTest, SendToAWindowDestroyedWhileWaitingFailsInsteadOfHanging)
     std::atomic<bool> sending {false};
     std::jthread worker([&] {
         sending = true;
-        answer = loop->send(window, [] { });
+        answer = loop->send(window, [] {});
     });
     while (!sending) {
         std::this_thread::yield();
@@ -153,7 +153,7 @@ TEST_F(LoopTest, SendAfterQuitFailsAtOnce)
     const WindowId window = makeWindow();
     loop->quit(1);
     bool late = true;
-    std::jthread([&] { late = loop->send(window, [] { }); }).join();
+    std::jthread([&] { late = loop->send(window, [] {}); }).join();
     EXPECT_FALSE(late) << "nothing will answer it";
     EXPECT_EQ(loop->run(), 1);
 }

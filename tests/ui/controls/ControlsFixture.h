@@ -61,7 +61,8 @@ protected:
     void holdModifiers(const UiHost& host, synthetic::Modifiers modifiers, bool down)
     {
         if (modifiers.shift)
-            synthetic::key(loop(), host.window(), platform::Key::Shift, down, down ? modifiers : synthetic::Modifiers {});
+            synthetic::key(loop(), host.window(), platform::Key::Shift, down,
+                           down ? modifiers : synthetic::Modifiers {});
         if (modifiers.control)
             synthetic::key(loop(), host.window(), platform::Key::Control, down,
                            down ? modifiers : synthetic::Modifiers {});
