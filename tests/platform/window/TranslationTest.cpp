@@ -120,19 +120,6 @@ TEST_F(TranslationTest, KeysBecomeKeyCodesWithRepeatAndRelease)
     loop->setTextInputActive(false);
 }
 
-TEST_F(TranslationTest, KeysCarryTheModifiersHeldWithThem)
-{
-    synthetic::key(*loop, window, Key::Shift, true, {.shift = true});
-    synthetic::key(*loop, window, Key::Home, true, {.shift = true});
-    synthetic::key(*loop, window, Key::Shift, false);
-    synthetic::key(*loop, window, Key::Home, true);
-    drain();
-    const auto presses = only<KeyPressed>(log);
-    ASSERT_EQ(presses.size(), 3u);
-    EXPECT_TRUE(presses[1].modifiers.shift) << "read in one batch, each key keeps its own modifiers";
-    EXPECT_FALSE(presses[2].modifiers.shift);
-}
-
 TEST_F(TranslationTest, ControlLettersAndEditingKeysAlsoGiveCharacters)
 {
     synthetic::key(*loop, window, Key::Control, true, {.control = true});

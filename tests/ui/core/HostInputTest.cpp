@@ -246,6 +246,31 @@ TEST_F(HostTest, MnemonicClicksWithAltAndFollowsTheCaption)
     EXPECT_EQ(clicks, 2);
 }
 
+// Keys read in one turn each keep the modifiers they were typed with: Shift
+// let go between two Homes must not take the Shift from the first.
+TEST_F(HostTest, KeysReadTogetherKeepTheirOwnModifiers)
+{
+    UiHost& host = makeHost();
+    auto& box = host.add<Probe>(FloatRect {10, 10, 50, 20}, "box", journal);
+    box.acceptKeys = true;
+    ASSERT_TRUE(host.setFocus(&box));
+    std::vector<bool> shifted;
+    box.bind(EventType::KeyDown, [&](const Event& event) {
+        const auto& pressed = static_cast<const KeyEvent&>(event);
+        if (pressed.key() == Key::Home) {
+            shifted.push_back(pressed.modifiers().shift);
+        }
+    });
+    namespace synthetic = platform::synthetic;
+    synthetic::key(loop(), host.window(), platform::Key::Shift, true, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Home, true, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Home, false, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Shift, false);
+    synthetic::key(loop(), host.window(), platform::Key::Home, true);
+    drain();
+    EXPECT_EQ(shifted, (std::vector<bool> {true, false}));
+}
+
 TEST_F(HostTest, HookAnsweringZeroKeepsTheWindowOnClose)
 {
     UiHost& host = makeHost();
