@@ -415,8 +415,8 @@ void BM_LongestInputWait(benchmark::State& state)
         // A 60-song search: Enter in the box, until the box is enabled again.
         click(200, 102);
         platform::synthetic::text(loop, id, "a");
-        platform::synthetic::key(loop, id, 13, true);
-        platform::synthetic::key(loop, id, 13, false);
+        platform::synthetic::key(loop, id, platform::Key::Return, true);
+        platform::synthetic::key(loop, id, platform::Key::Return, false);
         pump([&] { return !box->isEnabled(); }, 5s);
         pump([&] { return box->isEnabled(); }, 30s);
         state.counters["search_rows"] = results->model().rowCount();

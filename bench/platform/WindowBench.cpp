@@ -63,21 +63,17 @@ void BM_PresentCaptionRect120x25(benchmark::State& state)
 }
 BENCHMARK(BM_PresentCaptionRect120x25);
 
-// Posts made on the loop's thread and dispatched: the per-message cost of the queue.
+// Posts made on the loop's thread and dispatched: the per-task cost of the queue.
 void BM_PostAndDispatch(benchmark::State& state)
 {
     auto loop = makeLoop();
     const WindowId window = loop->createWindow({});
     long delivered = 0;
-    loop->setWindowProcedure(window, [&](const Message&) -> LResult {
-        ++delivered;
-        return 0;
-    });
     constexpr int batchSize = 10000;
     for (auto _ : state) {
         const long target = delivered + batchSize;
         for (int i = 0; i < batchSize; ++i) {
-            loop->post(window, 0x0400, i);
+            loop->post(window, [&delivered] { ++delivered; });
         }
         while (delivered < target) {
             loop->processPending();
@@ -94,10 +90,11 @@ void BM_CrossThreadSendRoundTrip(benchmark::State& state)
     constexpr int sends = 2000;
     for (auto _ : state) {
         const WindowId window = loop->createWindow({});
-        loop->setWindowProcedure(window, [](const Message& message) -> LResult { return message.wParam; });
         std::jthread worker([&] {
             for (int i = 0; i < sends; ++i) {
-                benchmark::DoNotOptimize(loop->send(window, 0x0400, i));
+                int answer = 0;
+                benchmark::DoNotOptimize(loop->send(window, [&answer, i] { answer = i; }));
+                benchmark::DoNotOptimize(answer);
             }
             loop->send([&] { loop->destroyWindow(window); });
         });

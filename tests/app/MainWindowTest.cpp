@@ -158,8 +158,8 @@ protected:
     }
     void key(int virtualKey)
     {
-        synthetic::key(loop(), host().window(), static_cast<platform::WParam>(virtualKey), true);
-        synthetic::key(loop(), host().window(), static_cast<platform::WParam>(virtualKey), false);
+        synthetic::key(loop(), host().window(), static_cast<platform::Key>(virtualKey), true);
+        synthetic::key(loop(), host().window(), static_cast<platform::Key>(virtualKey), false);
         drain();
     }
 
@@ -460,8 +460,8 @@ TEST_F(MainWindowTest, TheWindowsOwnFolderPickerAnswersTheKeyboard)
     int shown = 0;
     bool closedByTest = false;
     const auto pressKey = [](ui::UiHost& box, int virtualKey) {
-        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::WParam>(virtualKey), true);
-        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::WParam>(virtualKey), false);
+        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::Key>(virtualKey), true);
+        synthetic::key(box.framework().loop(), box.window(), static_cast<platform::Key>(virtualKey), false);
     };
     // A picker deaf to the keyboard would hold its modal loop for ever: the
     // test closes it itself after a while, and counts that as a failure.

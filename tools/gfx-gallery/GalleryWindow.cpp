@@ -24,27 +24,19 @@ int showInWindow(const gfx::Surface& picture, std::optional<std::chrono::millise
     }
     constexpr TimerId closeTimer = 1;
     const PixelView pixels {picture.data(), picture.width(), picture.height(), picture.stride()};
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        switch (message.message) {
-        case WM_DESTROY:
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (std::holds_alternative<Destroyed>(event)) {
             loop->quit(0);
-            return 0;
-        case WM_KEYDOWN:
-            if (message.wParam == VK_ESCAPE) {
-                loop->destroyWindow(window);
-            }
-            return 0;
-        case WM_LBUTTONDOWN:
+        } else if (const auto* key = std::get_if<KeyPressed>(&event); key != nullptr && key->key == Key::Escape) {
+            loop->destroyWindow(window);
+        } else if (const auto* press = std::get_if<MousePressed>(&event);
+                   press != nullptr && press->button == MouseButton::Left) {
             // Borderless: let the pointer move it.
             loop->beginDrag(window);
-            return 0;
-        case WM_TIMER:
-            if (message.wParam == closeTimer) {
-                loop->destroyWindow(window);
-            }
-            return 0;
-        default:
-            return loop->defaultProcedure(message);
+        } else if (const auto* timer = std::get_if<TimerFired>(&event); timer != nullptr && timer->id == closeTimer) {
+            loop->destroyWindow(window);
+        } else if (std::holds_alternative<CloseRequested>(event)) {
+            loop->close(window);
         }
     });
     loop->show(window);

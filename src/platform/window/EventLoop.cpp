@@ -15,11 +15,6 @@ namespace {
 // SDL's video subsystem is process-wide, so only one loop may own it at a time.
 std::atomic<bool> g_loopExists {false};
 
-bool isFilteredInput(MessageId message)
-{
-    return (message >= 255 && message <= 263) || (message >= 512 && message <= 525);
-}
-
 }  // namespace
 
 EventLoop::Impl::Impl()
@@ -149,38 +144,31 @@ bool EventLoop::isWindow(WindowId window) const
     return m_impl->liveWindows.contains(window.value);
 }
 
-LResult EventLoop::Impl::callProcedure(const Message& message)
+void EventLoop::Impl::deliver(WindowId window, const WindowEvent& event)
 {
-    WindowRecord* record = find(message.window);
+    WindowRecord* record = find(window);
     if (record == nullptr) {
-        return 0;
+        return;
     }
-    // Keep the procedure alive for the call: it may destroy its own window.
-    const std::shared_ptr<const WindowProcedure> procedure = record->procedure;
-    if (procedure && *procedure) {
-        return (*procedure)(message);
+    // Keep the handler alive for the call: it may destroy its own window.
+    const std::shared_ptr<const WindowHandler> handler = record->handler;
+    if (handler && *handler) {
+        (*handler)(event);
+    } else if (std::holds_alternative<CloseRequested>(event)) {
+        destroyWindow(window);
     }
-    return defaultProcedure(message);
 }
 
-LResult EventLoop::Impl::defaultProcedure(const Message& message)
-{
-    if (message.message == WM_CLOSE) {
-        destroyWindow(message.window);
-    }
-    return 0;
-}
-
-LResult EventLoop::defaultProcedure(const Message& message)
-{
-    return m_impl->defaultProcedure(message);
-}
-
-void EventLoop::setWindowProcedure(WindowId window, WindowProcedure procedure)
+void EventLoop::setWindowHandler(WindowId window, WindowHandler handler)
 {
     if (WindowRecord* record = m_impl->find(window)) {
-        record->procedure = std::make_shared<const WindowProcedure>(std::move(procedure));
+        record->handler = std::make_shared<const WindowHandler>(std::move(handler));
     }
+}
+
+bool EventLoop::close(WindowId window)
+{
+    return m_impl->destroyWindow(window);
 }
 
 bool EventLoop::Impl::destroyWindow(WindowId window)
@@ -192,7 +180,7 @@ bool EventLoop::Impl::destroyWindow(WindowId window)
     record->destroying = true;
     wantedTrayIcons.erase(window.value);
     trayIcons.erase(window.value);
-    callProcedure({window, WM_DESTROY, 0, 0, {}});
+    deliver(window, Destroyed {});
 
     std::vector<WindowId> owned;
     for (const auto& [id, other] : windows) {
@@ -217,7 +205,7 @@ bool EventLoop::Impl::destroyWindow(WindowId window)
     if (drag && drag->window == window) {
         drag.reset();
     }
-    record = find(window);  // the procedure may have re-entered; look again
+    record = find(window);  // the handler may have re-entered; look again
     if (record != nullptr) {
         const bool hadFocus = SDL_GetKeyboardFocus() == record->sdl.get();
         const WindowId owner = record->owner;
@@ -259,11 +247,10 @@ bool EventLoop::Impl::enqueue(QueueItem item)
 {
     {
         std::lock_guard lock(mutex);
-        const bool needsWindow = item.kind == ItemKind::Posted || item.kind == ItemKind::Sent;
-        if (needsWindow && !liveWindows.contains(item.message.window.value)) {
+        if (item.window && !liveWindows.contains(item.window.value)) {
             return false;
         }
-        const bool isSend = item.kind == ItemKind::Sent || item.kind == ItemKind::SentTask;
+        const bool isSend = item.kind == ItemKind::SentTask;
         if (isSend && quitCalled) {
             return false;
         }
@@ -283,7 +270,7 @@ void EventLoop::Impl::failPendingSends(std::optional<WindowId> window)
         if (!item.send) {
             return false;
         }
-        return !window || (item.kind == ItemKind::Sent && item.message.window == *window);
+        return !window || (item.kind == ItemKind::SentTask && item.window == *window);
     };
     std::vector<std::shared_ptr<SendState>> failed;
     {
@@ -304,76 +291,48 @@ void EventLoop::Impl::failPendingSends(std::optional<WindowId> window)
         std::erase_if(ready, matches);
     }
     for (const auto& state : failed) {
-        state->finish(std::nullopt);
+        state->finish(false);
     }
-}
-
-bool EventLoop::post(WindowId window, MessageId message, WParam wParam, LParam lParam)
-{
-    return post(Message {window, message, wParam, lParam, {}});
-}
-
-bool EventLoop::post(Message message)
-{
-    if (message.message == WM_QUIT) {
-        quit(static_cast<int>(message.wParam));
-        return true;
-    }
-    QueueItem item;
-    item.kind = ItemKind::Posted;
-    item.message = std::move(message);
-    return m_impl->enqueue(std::move(item));
 }
 
 bool EventLoop::post(std::function<void()> task)
+{
+    return post(WindowId {}, std::move(task));
+}
+
+bool EventLoop::post(WindowId window, std::function<void()> task)
 {
     if (!task) {
         return false;
     }
     QueueItem item;
     item.kind = ItemKind::Task;
+    item.window = window;
     item.task = std::move(task);
     return m_impl->enqueue(std::move(item));
 }
 
-std::optional<LResult> EventLoop::send(WindowId window, MessageId message, WParam wParam, LParam lParam)
-{
-    return send(Message {window, message, wParam, lParam, {}});
-}
-
-std::optional<LResult> EventLoop::send(Message message)
-{
-    if (isUiThread()) {
-        if (m_impl->find(message.window) == nullptr) {
-            return std::nullopt;
-        }
-        return m_impl->callProcedure(message);
-    }
-    auto state = std::make_shared<SendState>();
-    QueueItem item;
-    item.kind = ItemKind::Sent;
-    item.message = std::move(message);
-    item.send = state;
-    if (!m_impl->enqueue(std::move(item))) {
-        return std::nullopt;
-    }
-    std::unique_lock lock(state->mutex);
-    state->answered.wait(lock, [&] { return state->done; });
-    return state->result;
-}
-
 bool EventLoop::send(std::function<void()> task)
+{
+    return send(WindowId {}, std::move(task));
+}
+
+bool EventLoop::send(WindowId window, std::function<void()> task)
 {
     if (!task) {
         return false;
     }
     if (isUiThread()) {
+        if (window && m_impl->find(window) == nullptr) {
+            return false;
+        }
         task();
         return true;
     }
     auto state = std::make_shared<SendState>();
     QueueItem item;
     item.kind = ItemKind::SentTask;
+    item.window = window;
     item.task = std::move(task);
     item.send = state;
     if (!m_impl->enqueue(std::move(item))) {
@@ -381,7 +340,7 @@ bool EventLoop::send(std::function<void()> task)
     }
     std::unique_lock lock(state->mutex);
     state->answered.wait(lock, [&] { return state->done; });
-    return state->result.has_value();
+    return state->ran;
 }
 
 void EventLoop::quit(int exitCode)
@@ -391,7 +350,7 @@ void EventLoop::quit(int exitCode)
     m_impl->quitCalled = true;
     QueueItem item;
     item.kind = ItemKind::Quit;
-    item.message.wParam = exitCode;
+    item.exitCode = exitCode;
     m_impl->enqueue(std::move(item));
 }
 
@@ -473,10 +432,11 @@ void EventLoop::Impl::refill()
     }
     translated.clear();
     translator.translate(eventBuffer, translated);
-    for (Message& message : translated) {
+    for (AddressedEvent& addressed : translated) {
         QueueItem item;
         item.kind = ItemKind::Input;
-        item.message = std::move(message);
+        item.window = addressed.window;
+        item.event = std::move(addressed.event);
         ready.push_back(std::move(item));
     }
 
@@ -487,12 +447,13 @@ void EventLoop::Impl::refill()
             if (timer.pendingFire || timer.due > now) {
                 continue;
             }
-            // One WM_TIMER at a time per timer; a late loop does not catch up.
+            // One firing at a time per timer; a late loop does not catch up.
             timer.pendingFire = true;
             timer.due = now + timer.interval;
             QueueItem item;
             item.kind = ItemKind::Timer;
-            item.message = {WindowId {key.first}, WM_TIMER, key.second, 0, {}};
+            item.window = WindowId {key.first};
+            item.timer = key.second;
             item.timerGeneration = timer.generation;
             ready.push_back(std::move(item));
         }
@@ -532,67 +493,58 @@ void EventLoop::Impl::waitForEvents()
     }
 }
 
-void EventLoop::Impl::deliverSystemSize(WindowRecord& record, const Message& message)
+void EventLoop::Impl::reportSize(WindowRecord& record, WindowState state, int width, int height)
 {
-    reportSize(record, message.wParam, pointX(message.lParam), pointY(message.lParam));
-}
-
-void EventLoop::Impl::reportSize(WindowRecord& record, WParam kind, int width, int height)
-{
-    if (kind == SIZE_MINIMIZED) {
-        if (record.reportedSizeKind == SIZE_MINIMIZED) {
+    if (state == WindowState::Minimised) {
+        if (record.reportedState == WindowState::Minimised) {
             return;
         }
-        record.reportedSizeKind = SIZE_MINIMIZED;
+        record.reportedState = WindowState::Minimised;
         width = 0;
         height = 0;
     } else {
-        if (record.reportedSizeKind == kind && record.reportedWidth == width && record.reportedHeight == height) {
+        if (record.reportedState == state && record.reportedWidth == width && record.reportedHeight == height) {
             return;  // the echo of a size already reported
         }
-        record.reportedSizeKind = kind;
+        record.reportedState = state;
         record.reportedWidth = width;
         record.reportedHeight = height;
     }
-    callProcedure({record.id, WM_SIZE, kind, makePointParam(width, height), {}});
+    deliver(record.id, Resized {width, height, state});
 }
 
 void EventLoop::Impl::dispatch(QueueItem& item)
 {
     switch (item.kind) {
-    case ItemKind::Posted:
-        callProcedure(item.message);
-        break;
     case ItemKind::Input:
-        if (WindowRecord* record = find(item.message.window)) {
-            if (item.message.message == WM_SIZE) {
-                deliverSystemSize(*record, item.message);
-            } else if (item.message.message == WM_MOUSELEAVE && capture == item.message.window) {
+        if (WindowRecord* record = find(item.window)) {
+            if (const auto* size = std::get_if<Resized>(&item.event)) {
+                reportSize(*record, size->state, size->width, size->height);
+            } else if (std::holds_alternative<MouseLeft>(item.event) && capture == item.window) {
                 // A capturing window keeps getting the mouse; it hears of the
                 // leave when it lets go (a drag outside must not end the press).
                 record->leavePending = true;
             } else {
-                callProcedure(item.message);
+                deliver(item.window, item.event);
             }
         }
         break;
-    case ItemKind::Sent:
-        if (find(item.message.window) != nullptr) {
-            item.send->finish(callProcedure(item.message));
-        } else {
-            item.send->finish(std::nullopt);
+    case ItemKind::Task:
+        if (!item.window || find(item.window) != nullptr) {
+            item.task();
         }
         break;
-    case ItemKind::Task:
-        item.task();
-        break;
     case ItemKind::SentTask:
-        item.task();
-        item.send->finish(0);
+        if (item.window && find(item.window) == nullptr) {
+            item.send->finish(false);
+        } else {
+            item.task();
+            item.send->finish(true);
+        }
         break;
     case ItemKind::Quit:
         if (!quitFlag) {
-            exitCode = static_cast<int>(item.message.wParam);
+            exitCode = item.exitCode;
             quitFlag = true;
             // Nothing will answer a send from now on.
             failPendingSends(std::nullopt);
@@ -602,7 +554,7 @@ void EventLoop::Impl::dispatch(QueueItem& item)
         TimerCallback callback;
         {
             std::lock_guard lock(mutex);
-            const auto it = timers.find({item.message.window.value, item.message.wParam});
+            const auto it = timers.find({item.window.value, item.timer});
             if (it == timers.end() || it->second.generation != item.timerGeneration) {
                 return;  // killed or re-armed since it fell due
             }
@@ -610,9 +562,9 @@ void EventLoop::Impl::dispatch(QueueItem& item)
             callback = it->second.callback;
         }
         if (callback) {
-            callback(item.message.window, item.message.wParam);
+            callback(item.window, item.timer);
         } else {
-            callProcedure(item.message);
+            deliver(item.window, TimerFired {item.timer});
         }
         break;
     }
@@ -639,17 +591,16 @@ EventLoop::Impl::Step EventLoop::Impl::step(bool mayWait, LoopFilter filter, Win
     }
     QueueItem item = std::move(ready.front());
     ready.pop_front();
-    const bool isWindowMessage = item.kind == ItemKind::Posted || item.kind == ItemKind::Input;
-    if (filter == LoopFilter::DropOtherWindowsInput && isWindowMessage && item.message.window != modalWindow
-        && isFilteredInput(item.message.message)) {
+    const bool modal = filter == LoopFilter::DropOtherWindowsInput && item.kind == ItemKind::Input;
+    if (modal && item.window != modalWindow && isUserInput(item.event)) {
         return Step::Dispatched;
     }
     // A modal box keeps the keyboard: a window manager hands the focus to any
     // window the user clicks, but every other window of ours ignores input
     // while the box is open, so the focus goes straight back to the box.
-    const bool otherActivated = filter == LoopFilter::DropOtherWindowsInput && item.kind == ItemKind::Input
-        && item.message.message == WM_ACTIVATE && item.message.wParam != WA_INACTIVE
-        && item.message.window != modalWindow && !isOwnedBy(item.message.window, modalWindow);
+    const auto* activation = modal ? std::get_if<ActivationChanged>(&item.event) : nullptr;
+    const bool otherActivated = activation != nullptr && activation->active && item.window != modalWindow
+        && !isOwnedBy(item.window, modalWindow);
     dispatch(item);
     if (otherActivated) {
         if (WindowRecord* modal = find(modalWindow); modal != nullptr && !modal->destroying) {

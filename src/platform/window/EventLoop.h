@@ -8,9 +8,9 @@
 //     std::string error;
 //     auto loop = quorvo::platform::EventLoop::create(&error);  // null on failure
 //     WindowId window = loop->createWindow({.title = "gallery", .width = 410, .height = 650});
-//     loop->setWindowProcedure(window, [&](const Message& m) -> LResult {
-//         if (m.message == WM_DESTROY) loop->quit(0);
-//         return loop->defaultProcedure(m);   // WM_CLOSE destroys the window
+//     loop->setWindowHandler(window, [&](const WindowEvent& event) {
+//         if (std::holds_alternative<CloseRequested>(event)) loop->close(window);
+//         if (std::holds_alternative<Destroyed>(event)) loop->quit(0);
 //     });
 //     loop->show(window);
 //     loop->present(window, pixels);          // PixelView: premultiplied ARGB32
@@ -23,22 +23,23 @@
 //
 // Threads: the EventLoop is created on, and belongs to, the user-interface
 // thread. post(), send(), quit(), isWindow() and the timer calls may be used
-// from any thread; everything else only on the user-interface thread. Messages
-// posted or sent from one thread are delivered in the order they were made.
-// A send to a window that is gone (or goes while the send waits), made after
-// quit(), or still waiting when the loop ends or is destroyed, returns
-// std::nullopt instead of waiting forever.
+// from any thread; everything else only on the user-interface thread. Tasks
+// posted or sent from one thread run in the order they were made. A send to a
+// window that is gone (or goes while the send waits), made after quit(), or
+// still waiting when the loop ends or is destroyed, fails instead of waiting
+// forever.
 //
-// Window procedures are called on the user-interface thread; they may create
-// and destroy windows, run nested loops and send to themselves (direct call).
+// Window handlers are called on the user-interface thread; they may create
+// and destroy windows, run nested loops and send to their own window (a
+// direct call).
 //
 // Presenting: a translucent window (WindowOptions::translucent) on a desktop
 // with a compositing manager shows its premultiplied alpha as is (its window
 // uses a 32-bit visual). Everywhere else — no compositor, opaque windows — the
 // image is composed over the window's opaque backdrop colour.
 
-#include "platform/window/Messages.h"
 #include "platform/window/Pixels.h"
+#include "platform/window/WindowEvent.h"
 
 #include "runtime/Text.h"
 
@@ -83,11 +84,11 @@ enum class SystemCursor { Arrow, IBeam, Wait, Hand, SizeWE, SizeNS, SizeNWSE, Si
 // 0x7F82..0x7F85 the resize cursors, ...) onto SystemCursor.
 [[nodiscard]] std::optional<SystemCursor> systemCursorFromId(int id);
 
-// Which messages a nested loop lets through.
+// Which events a nested loop lets through.
 enum class LoopFilter {
     None,
-    // Keyboard (255..263) and mouse (512..525) messages for other windows are
-    // dropped: the rest of the program ignores input while a modal box is open.
+    // Keyboard, typed text and mouse events for other windows (isUserInput)
+    // are dropped: the rest of the program ignores input while a modal box is open.
     // When another of our windows is activated meanwhile (a window manager
     // focuses the window the user clicked), the focus goes back to the box.
     DropOtherWindowsInput,
@@ -105,8 +106,7 @@ enum class ResizeZone {
     BottomRight = 8
 };
 
-using TimerId = std::intptr_t;
-// Called instead of delivering WM_TIMER when a timer was set with a callback.
+// Called instead of delivering TimerFired when a timer was set with a callback.
 using TimerCallback = std::function<void(WindowId, TimerId)>;
 
 class EventLoop {
@@ -122,14 +122,15 @@ public:
     // Returns an empty id when the system refuses the window. The window
     // starts hidden.
     WindowId createWindow(const WindowOptions& options);
-    // Sends WM_DESTROY to the window's procedure, destroys its owned windows,
+    // Tells the window's handler Destroyed, destroys its owned windows,
     // drops its timers and answers pending sends to it with failure.
     bool destroyWindow(WindowId window);
     [[nodiscard]] bool isWindow(WindowId window) const;  // any thread
 
-    void setWindowProcedure(WindowId window, WindowProcedure procedure);
-    // The default processing: WM_CLOSE destroys the window; everything else 0.
-    LResult defaultProcedure(const Message& message);
+    // A window without a handler answers CloseRequested by closing.
+    void setWindowHandler(WindowId window, WindowHandler handler);
+    // The usual answer to CloseRequested: the window is destroyed.
+    bool close(WindowId window);
 
     bool show(WindowId window);
     bool hide(WindowId window);
@@ -143,7 +144,7 @@ public:
     // Screen rectangle of the window (borderless: client = window).
     [[nodiscard]] IntRect bounds(WindowId window) const;
     bool move(WindowId window, IntPoint position);
-    // WM_SIZE reaches the window procedure before this returns when the size changed.
+    // Resized reaches the window's handler before this returns when the size changed.
     bool resize(WindowId window, int width, int height);
     bool setMinimumSize(WindowId window, int width, int height);
 
@@ -157,8 +158,8 @@ public:
 
     // ---- system tray (user-interface thread) ----
     // Docks an icon for `owner` in the desktop's system tray (XEmbed on X11).
-    // Left and right button releases on it reach the owner as trayMessage
-    // with wParam 1 and lParam WM_LBUTTONUP / WM_RBUTTONUP. An invalid `icon`
+    // Left and right button releases on it reach the owner as
+    // TrayIconReleased. An invalid `icon`
     // means the one given to setIcon. False when there is no tray to dock in
     // (not on X11, or no tray running); `whyNot` (if given) says why. When
     // the tray quits later, a hidden owner is shown again: nothing else
@@ -217,9 +218,9 @@ public:
     bool setCapture(WindowId window);
     void releaseCapture();
     [[nodiscard]] WindowId captureWindow() const;
-    // Whether a key (VK_SHIFT, VK_CONTROL, VK_MENU or any VK code) is held, as
-    // the key messages delivered so far say.
-    [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
+    // Whether a key (Shift, Control, Alt or any other) is held, as the key
+    // events read so far say.
+    [[nodiscard]] bool isKeyDown(Key key) const;
     [[nodiscard]] IntPoint cursorPosition() const;  // screen coordinates
     // Our visible window at a screen point (popups above top-level windows,
     // later above earlier); empty when none is there.
@@ -238,8 +239,8 @@ public:
     // Where the input method should show its candidates (window coordinates).
     bool setTextInputRect(WindowId window, const IntRect& caret);
     // Text input (committed text, the input method and its compositions) is
-    // off until an edit box asks for it; without it, keys still make WM_CHAR
-    // for plain characters. Turning it off ends a running composition.
+    // off until an edit box asks for it; without it, keys still make
+    // CharacterTyped for plain characters. Turning it off ends a running composition.
     void setTextInputActive(bool active);
     [[nodiscard]] bool isTextInputActive() const;
     // The desktop minus panels, in screen coordinates.
@@ -254,25 +255,26 @@ public:
     // Dispatches what is waiting now, without blocking.
     void processPending();
     // Ends run() and every nested loop with `exitCode` (any thread), once the
-    // messages posted before it are handled; later posts cannot hold it back.
+    // tasks posted before it have run; later posts cannot hold it back.
     // Sticky: sends made after it fail at once, loops run later return at once.
     void quit(int exitCode);
     [[nodiscard]] bool quitRequested() const;
 
-    // Any thread. False when the window does not exist or the queue is full.
-    bool post(WindowId window, MessageId message, WParam wParam = 0, LParam lParam = 0);
-    bool post(Message message);
-    // Runs `task` on the user-interface thread (any thread).
+    // Runs `task` on the user-interface thread (any thread). False when the
+    // loop has ended or the queue is full.
     bool post(std::function<void()> task);
-    // Any thread; waits for the window procedure's result. From the
-    // user-interface thread the procedure is called directly.
-    std::optional<LResult> send(WindowId window, MessageId message, WParam wParam = 0, LParam lParam = 0);
-    std::optional<LResult> send(Message message);
-    // Runs `task` on the user-interface thread and waits; false if it could not run.
+    // As post, for a window: the task runs only while the window exists (it
+    // is dropped with the window). False when the window does not exist.
+    bool post(WindowId window, std::function<void()> task);
+    // Runs `task` on the user-interface thread and waits; false if it could
+    // not run. From the user-interface thread the task runs at once.
     bool send(std::function<void()> task);
+    // As send, for a window: false (without waiting any longer) when the
+    // window is gone or goes before the task ran.
+    bool send(WindowId window, std::function<void()> task);
 
     // Timers by (window, id), any thread. Setting an existing timer re-arms it
-    // with the new interval; killTimer stops it and drops a WM_TIMER not yet
+    // with the new interval; killTimer stops it and drops a TimerFired not yet
     // delivered. Timers of destroyed windows are gone with them.
     bool setTimer(WindowId window, TimerId id, std::chrono::milliseconds interval, TimerCallback callback = {});
     bool killTimer(WindowId window, TimerId id);

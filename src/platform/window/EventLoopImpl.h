@@ -33,7 +33,7 @@ struct WindowRecord {
     std::unique_ptr<SDL_Window, SdlWindowDeleter> sdl;
     WindowKind kind = WindowKind::TopLevel;
     WindowId owner;
-    std::shared_ptr<const WindowProcedure> procedure;
+    std::shared_ptr<const WindowHandler> handler;
     std::map<std::string, std::intptr_t, std::less<>> properties;
     std::uint32_t backdrop = 0;
     bool translucent = false;
@@ -41,11 +41,11 @@ struct WindowRecord {
     PixelBuffer icon;
     int minimumWidth = 1;
     int minimumHeight = 1;
-    // What the procedure was last told by WM_SIZE, so system echoes of our own
+    // What the handler was last told by Resized, so system echoes of our own
     // resizes are not delivered twice.
     int reportedWidth = 0;
     int reportedHeight = 0;
-    WParam reportedSizeKind = SIZE_RESTORED;
+    WindowState reportedState = WindowState::Restored;
     // Maximised by us (borderless windows without a window manager cannot ask one).
     bool maximised = false;
     IntRect restoreBounds;
@@ -60,27 +60,32 @@ struct SendState {
     std::mutex mutex;
     std::condition_variable answered;
     bool done = false;
-    std::optional<LResult> result;
+    bool ran = false;
 
-    void finish(std::optional<LResult> value)
+    void finish(bool taskRan)
     {
         {
             std::lock_guard lock(mutex);
             done = true;
-            result = value;
+            ran = taskRan;
         }
         answered.notify_all();
     }
 };
 
-enum class ItemKind { Posted, Sent, Task, SentTask, Timer, Input, Quit };
+// Task and SentTask run whatever windows exist; with a window set they run
+// only while it exists.
+enum class ItemKind { Task, SentTask, Timer, Input, Quit };
 
 struct QueueItem {
-    ItemKind kind = ItemKind::Posted;
-    Message message;
+    ItemKind kind = ItemKind::Task;
+    WindowId window;
+    WindowEvent event;  // Input
     std::function<void()> task;
     std::shared_ptr<SendState> send;
+    TimerId timer = 0;
     std::uint64_t timerGeneration = 0;
+    int exitCode = 0;  // Quit
 };
 
 struct TimerRecord {
@@ -88,7 +93,7 @@ struct TimerRecord {
     std::chrono::steady_clock::time_point due;
     TimerCallback callback;
     std::uint64_t generation = 0;
-    bool pendingFire = false;  // a WM_TIMER of this timer waits in the queue
+    bool pendingFire = false;  // a firing of this timer waits in the queue
 };
 
 struct DragState {
@@ -102,9 +107,9 @@ struct EventLoop::Impl {
     using Clock = std::chrono::steady_clock;
     using TimerKey = std::pair<std::uint32_t, TimerId>;
 
-    // Posted messages beyond this many wait in vain: post() says false.
+    // Posted tasks beyond this many wait in vain: post() says false.
     static constexpr std::size_t queueLimit = 1u << 22;
-    // Posted messages taken per turn, so that input is read between batches.
+    // Posted tasks taken per turn, so that input is read between batches.
     static constexpr std::size_t batchSize = 4096;
 
     Impl();
@@ -115,12 +120,10 @@ struct EventLoop::Impl {
     void refill();
     void waitForEvents();
     void dispatch(QueueItem& item);
-    LResult callProcedure(const Message& message);
-    LResult defaultProcedure(const Message& message);
+    void deliver(WindowId window, const WindowEvent& event);
     bool destroyWindow(WindowId window);
-    // Tells the procedure about a size it has not been told yet.
-    void reportSize(WindowRecord& record, WParam kind, int width, int height);
-    void deliverSystemSize(WindowRecord& record, const Message& message);
+    // Tells the handler about a size it has not been told yet.
+    void reportSize(WindowRecord& record, WindowState state, int width, int height);
     bool enqueue(QueueItem item);  // any thread
     void wake();                   // any thread
     void failPendingSends(std::optional<WindowId> window);
@@ -158,7 +161,7 @@ struct EventLoop::Impl {
     std::uint32_t nextWindowId = 1;
     EventTranslator translator;
     std::vector<SDL_Event> eventBuffer;
-    std::vector<Message> translated;
+    std::vector<AddressedEvent> translated;
     WindowId capture;
     std::optional<DragState> drag;
     std::array<std::unique_ptr<SDL_Cursor, SdlCursorDeleter>, 10> cursors;

@@ -117,7 +117,11 @@ void EventLoop::releaseCapture()
     if (WindowRecord* record = m_impl->find(released); record != nullptr && record->leavePending) {
         record->leavePending = false;
         if (SDL_GetMouseFocus() != record->sdl.get()) {
-            post(released, WM_MOUSELEAVE);
+            QueueItem item;
+            item.kind = ItemKind::Input;
+            item.window = released;
+            item.event = MouseLeft {};
+            m_impl->enqueue(std::move(item));
         }
     }
 }
@@ -127,9 +131,9 @@ WindowId EventLoop::captureWindow() const
     return m_impl->capture;
 }
 
-bool EventLoop::isKeyDown(WParam virtualKey) const
+bool EventLoop::isKeyDown(Key key) const
 {
-    return m_impl->translator.isKeyDown(virtualKey);
+    return m_impl->translator.isKeyDown(key);
 }
 
 IntPoint EventLoop::cursorPosition() const
@@ -247,7 +251,7 @@ void EventLoop::Impl::updateDrag()
     int width = 0;
     int height = 0;
     SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    reportSize(*record, record->maximised ? SIZE_MAXIMIZED : SIZE_RESTORED, width, height);
+    reportSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored, width, height);
 }
 
 // ---------------------------------------------------------------- services

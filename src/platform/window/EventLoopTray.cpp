@@ -9,13 +9,6 @@
 
 namespace quorvo::platform {
 
-namespace {
-
-// The icon identifier the owner is told in wParam: one icon per window.
-constexpr WParam trayIconId = 1;
-
-}  // namespace
-
 bool EventLoop::addTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip, std::string* whyNot)
 {
     WindowRecord* record = m_impl->find(owner);
@@ -152,11 +145,14 @@ bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)
             }
             return true;
         }
+        // Queued as a task for the window, not as input: a modal loop lets it
+        // through, as the tray is no part of the windows it keeps input from.
+        const WindowId window {owner};
+        const MouseButton button = notice == TrayIcon::Notice::LeftRelease ? MouseButton::Left : MouseButton::Right;
         QueueItem item;
-        item.kind = ItemKind::Posted;
-        item.message = Message {WindowId {owner}, trayMessage, trayIconId,
-                                notice == TrayIcon::Notice::LeftRelease ? LParam {WM_LBUTTONUP} : LParam {WM_RBUTTONUP},
-                                Text {}};
+        item.kind = ItemKind::Task;
+        item.window = window;
+        item.task = [this, window, button] { deliver(window, TrayIconReleased {button}); };
         ready.push_back(std::move(item));
         return true;
     }

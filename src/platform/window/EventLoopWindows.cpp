@@ -112,7 +112,7 @@ bool EventLoop::maximise(WindowId window)
     int width = 0;
     int height = 0;
     SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    m_impl->reportSize(*record, SIZE_MAXIMIZED, width, height);
+    m_impl->reportSize(*record, WindowState::Maximised, width, height);
     return true;
 }
 
@@ -134,7 +134,7 @@ bool EventLoop::restore(WindowId window)
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(record->sdl.get(), &width, &height);
-        m_impl->reportSize(*record, SIZE_RESTORED, width, height);
+        m_impl->reportSize(*record, WindowState::Restored, width, height);
     }
     return true;
 }
@@ -198,8 +198,7 @@ bool EventLoop::resize(WindowId window, int width, int height)
     height = std::max(height, record->minimumHeight);
     SDL_SetWindowSize(record->sdl.get(), width, height);
     SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    const WParam kind = record->maximised ? SIZE_MAXIMIZED : SIZE_RESTORED;
-    m_impl->reportSize(*record, kind, width, height);
+    m_impl->reportSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored, width, height);
     return true;
 }
 

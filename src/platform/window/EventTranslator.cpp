@@ -12,50 +12,50 @@ namespace {
 
 struct KeyPair {
     SDL_Keycode sdl;
-    WParam vk;
+    Key key;
 };
 
 constexpr std::array keyTable {
-    KeyPair {SDLK_BACKSPACE, VK_BACK},
-    KeyPair {SDLK_TAB, VK_TAB},
-    KeyPair {SDLK_RETURN, VK_RETURN},
-    KeyPair {SDLK_KP_ENTER, VK_RETURN},
-    KeyPair {SDLK_LSHIFT, VK_SHIFT},
-    KeyPair {SDLK_RSHIFT, VK_SHIFT},
-    KeyPair {SDLK_LCTRL, VK_CONTROL},
-    KeyPair {SDLK_RCTRL, VK_CONTROL},
-    KeyPair {SDLK_LALT, VK_MENU},
-    KeyPair {SDLK_RALT, VK_MENU},
-    KeyPair {SDLK_PAUSE, VK_PAUSE},
-    KeyPair {SDLK_CAPSLOCK, VK_CAPITAL},
-    KeyPair {SDLK_ESCAPE, VK_ESCAPE},
-    KeyPair {SDLK_SPACE, VK_SPACE},
-    KeyPair {SDLK_PAGEUP, VK_PRIOR},
-    KeyPair {SDLK_PAGEDOWN, VK_NEXT},
-    KeyPair {SDLK_END, VK_END},
-    KeyPair {SDLK_HOME, VK_HOME},
-    KeyPair {SDLK_LEFT, VK_LEFT},
-    KeyPair {SDLK_UP, VK_UP},
-    KeyPair {SDLK_RIGHT, VK_RIGHT},
-    KeyPair {SDLK_DOWN, VK_DOWN},
-    KeyPair {SDLK_INSERT, VK_INSERT},
-    KeyPair {SDLK_DELETE, VK_DELETE},
-    KeyPair {SDLK_KP_MULTIPLY, VK_MULTIPLY},
-    KeyPair {SDLK_KP_PLUS, VK_ADD},
-    KeyPair {SDLK_KP_MINUS, VK_SUBTRACT},
-    KeyPair {SDLK_KP_PERIOD, VK_DECIMAL},
-    KeyPair {SDLK_KP_DIVIDE, VK_DIVIDE},
-    KeyPair {SDLK_SEMICOLON, VK_OEM_1},
-    KeyPair {SDLK_EQUALS, VK_OEM_PLUS},
-    KeyPair {SDLK_COMMA, VK_OEM_COMMA},
-    KeyPair {SDLK_MINUS, VK_OEM_MINUS},
-    KeyPair {SDLK_PERIOD, VK_OEM_PERIOD},
-    KeyPair {SDLK_SLASH, VK_OEM_2},
-    KeyPair {SDLK_BACKQUOTE, VK_OEM_3},
-    KeyPair {SDLK_LEFTBRACKET, VK_OEM_4},
-    KeyPair {SDLK_BACKSLASH, VK_OEM_5},
-    KeyPair {SDLK_RIGHTBRACKET, VK_OEM_6},
-    KeyPair {SDLK_QUOTE, VK_OEM_7},
+    KeyPair {SDLK_BACKSPACE, Key::Backspace},
+    KeyPair {SDLK_TAB, Key::Tab},
+    KeyPair {SDLK_RETURN, Key::Return},
+    KeyPair {SDLK_KP_ENTER, Key::Return},
+    KeyPair {SDLK_LSHIFT, Key::Shift},
+    KeyPair {SDLK_RSHIFT, Key::Shift},
+    KeyPair {SDLK_LCTRL, Key::Control},
+    KeyPair {SDLK_RCTRL, Key::Control},
+    KeyPair {SDLK_LALT, Key::Alt},
+    KeyPair {SDLK_RALT, Key::Alt},
+    KeyPair {SDLK_PAUSE, Key::Pause},
+    KeyPair {SDLK_CAPSLOCK, Key::CapsLock},
+    KeyPair {SDLK_ESCAPE, Key::Escape},
+    KeyPair {SDLK_SPACE, Key::Space},
+    KeyPair {SDLK_PAGEUP, Key::PageUp},
+    KeyPair {SDLK_PAGEDOWN, Key::PageDown},
+    KeyPair {SDLK_END, Key::End},
+    KeyPair {SDLK_HOME, Key::Home},
+    KeyPair {SDLK_LEFT, Key::Left},
+    KeyPair {SDLK_UP, Key::Up},
+    KeyPair {SDLK_RIGHT, Key::Right},
+    KeyPair {SDLK_DOWN, Key::Down},
+    KeyPair {SDLK_INSERT, Key::Insert},
+    KeyPair {SDLK_DELETE, Key::Delete},
+    KeyPair {SDLK_KP_MULTIPLY, Key::Multiply},
+    KeyPair {SDLK_KP_PLUS, Key::Add},
+    KeyPair {SDLK_KP_MINUS, Key::Subtract},
+    KeyPair {SDLK_KP_PERIOD, Key::Decimal},
+    KeyPair {SDLK_KP_DIVIDE, Key::Divide},
+    KeyPair {SDLK_SEMICOLON, Key::Semicolon},
+    KeyPair {SDLK_EQUALS, Key::Equals},
+    KeyPair {SDLK_COMMA, Key::Comma},
+    KeyPair {SDLK_MINUS, Key::Minus},
+    KeyPair {SDLK_PERIOD, Key::Period},
+    KeyPair {SDLK_SLASH, Key::Slash},
+    KeyPair {SDLK_BACKQUOTE, Key::Backquote},
+    KeyPair {SDLK_LEFTBRACKET, Key::LeftBracket},
+    KeyPair {SDLK_BACKSLASH, Key::Backslash},
+    KeyPair {SDLK_RIGHTBRACKET, Key::RightBracket},
+    KeyPair {SDLK_QUOTE, Key::Quote},
 };
 
 constexpr std::array keypadDigits {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
@@ -86,79 +86,74 @@ std::size_t incompleteTail(std::string_view text)
     return 0;
 }
 
-LParam keyParam(bool down, bool repeat)
+int code(Key key)
 {
-    std::uint32_t value = 1;  // repeat count
-    if (repeat || !down) {
-        value |= 1u << 30;
-    }
-    if (!down) {
-        value |= 1u << 31;
-    }
-    return static_cast<LParam>(value);
+    return static_cast<int>(key);
 }
 
 }  // namespace
 
-WParam virtualKeyFromSdl(SDL_Keycode key)
+Key keyFromSdl(SDL_Keycode key)
 {
     if (key >= SDLK_a && key <= SDLK_z) {
-        return 'A' + (key - SDLK_a);
+        return static_cast<Key>('A' + (key - SDLK_a));
     }
     if (key >= SDLK_0 && key <= SDLK_9) {
-        return key;
+        return static_cast<Key>(key);
     }
     for (const auto& pair : keyTable) {
         if (pair.sdl == key) {
-            return pair.vk;
+            return pair.key;
         }
     }
     for (std::size_t i = 0; i < keypadDigits.size(); ++i) {
         if (keypadDigits[i] == key) {
-            return VK_NUMPAD0 + static_cast<WParam>(i);
+            return static_cast<Key>(code(Key::Numpad0) + static_cast<int>(i));
         }
     }
     for (std::size_t i = 0; i < functionKeys.size(); ++i) {
         if (functionKeys[i] == key) {
-            return VK_F1 + static_cast<WParam>(i);
+            return static_cast<Key>(code(Key::F1) + static_cast<int>(i));
         }
     }
-    return 0;
+    return Key::None;
 }
 
-SDL_Keycode sdlKeyFromVirtualKey(WParam vk)
+SDL_Keycode sdlKeyFromKey(Key key)
 {
-    if (vk >= 'A' && vk <= 'Z') {
-        return static_cast<SDL_Keycode>(SDLK_a + (vk - 'A'));
+    const int value = code(key);
+    if (value >= 'A' && value <= 'Z') {
+        return static_cast<SDL_Keycode>(SDLK_a + (value - 'A'));
     }
-    if (vk >= '0' && vk <= '9') {
-        return static_cast<SDL_Keycode>(vk);
+    if (value >= '0' && value <= '9') {
+        return static_cast<SDL_Keycode>(value);
     }
     for (const auto& pair : keyTable) {
-        if (pair.vk == vk) {
+        if (pair.key == key) {
             return pair.sdl;
         }
     }
-    if (vk >= VK_NUMPAD0 && vk < VK_NUMPAD0 + 10) {
-        return keypadDigits[static_cast<std::size_t>(vk - VK_NUMPAD0)];
+    if (value >= code(Key::Numpad0) && value < code(Key::Numpad0) + 10) {
+        return keypadDigits[static_cast<std::size_t>(value - code(Key::Numpad0))];
     }
-    if (vk >= VK_F1 && vk < VK_F1 + 12) {
-        return functionKeys[static_cast<std::size_t>(vk - VK_F1)];
+    if (value >= code(Key::F1) && value <= code(Key::F12)) {
+        return functionKeys[static_cast<std::size_t>(value - code(Key::F1))];
     }
     return SDLK_UNKNOWN;
 }
 
-bool EventTranslator::isKeyDown(WParam vk) const
+bool EventTranslator::isKeyDown(Key key) const
 {
-    switch (vk) {
-    case VK_SHIFT:
+    switch (key) {
+    case Key::Shift:
         return (m_modifiers & KMOD_SHIFT) != 0;
-    case VK_CONTROL:
+    case Key::Control:
         return (m_modifiers & KMOD_CTRL) != 0;
-    case VK_MENU:
+    case Key::Alt:
         return (m_modifiers & KMOD_ALT) != 0;
     default:
-        return vk > 0 && vk < static_cast<WParam>(m_keysDown.size()) && m_keysDown[static_cast<std::size_t>(vk)];
+        return code(key) > 0 && code(key) < static_cast<int>(m_keysDown.size())
+            && m_keysDown[static_cast<std::size_t>(code(key))];
     }
 }
 
@@ -167,28 +162,18 @@ void EventTranslator::noteModifiers(Uint16 modifiers)
     m_modifiers = modifiers;
 }
 
-WParam EventTranslator::mouseKeyState() const
+HeldButtons EventTranslator::heldButtons() const
 {
-    WParam state = 0;
-    if ((m_buttons & SDL_BUTTON_LMASK) != 0) {
-        state |= MK_LBUTTON;
-    }
-    if ((m_buttons & SDL_BUTTON_RMASK) != 0) {
-        state |= MK_RBUTTON;
-    }
-    if ((m_buttons & SDL_BUTTON_MMASK) != 0) {
-        state |= MK_MBUTTON;
-    }
-    if ((m_modifiers & KMOD_SHIFT) != 0) {
-        state |= MK_SHIFT;
-    }
-    if ((m_modifiers & KMOD_CTRL) != 0) {
-        state |= MK_CONTROL;
-    }
-    return state;
+    return {(m_buttons & SDL_BUTTON_LMASK) != 0, (m_buttons & SDL_BUTTON_RMASK) != 0,
+            (m_buttons & SDL_BUTTON_MMASK) != 0};
 }
 
-void EventTranslator::translate(std::span<const SDL_Event> events, std::vector<Message>& out)
+Modifiers EventTranslator::modifiers() const
+{
+    return {(m_modifiers & KMOD_SHIFT) != 0, (m_modifiers & KMOD_CTRL) != 0, (m_modifiers & KMOD_ALT) != 0};
+}
+
+void EventTranslator::translate(std::span<const SDL_Event> events, std::vector<AddressedEvent>& out)
 {
     for (std::size_t i = 0; i < events.size(); ++i) {
         const SDL_Event& event = events[i];
@@ -237,7 +222,7 @@ void EventTranslator::translate(std::span<const SDL_Event> events, std::vector<M
     }
 }
 
-void EventTranslator::translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<Message>& out)
+void EventTranslator::translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<AddressedEvent>& out)
 {
     const WindowId window = m_lookup(event.windowID);
     m_buttons = event.state;
@@ -246,10 +231,10 @@ void EventTranslator::translateMouseMotion(const SDL_MouseMotionEvent& event, st
     if (!window) {
         return;
     }
-    out.push_back({window, WM_MOUSEMOVE, mouseKeyState(), makePointParam(event.x, event.y), {}});
+    out.push_back({window, MouseMoved {{event.x, event.y}, heldButtons(), modifiers()}});
 }
 
-void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<Message>& out)
+void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<AddressedEvent>& out)
 {
     const bool down = event.state == SDL_PRESSED;
     const Uint32 mask = SDL_BUTTON(event.button);
@@ -260,29 +245,29 @@ void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, st
     if (!window) {
         return;
     }
-    const LParam point = makePointParam(event.x, event.y);
+    MouseButton button = MouseButton::Left;
     switch (event.button) {
     case SDL_BUTTON_LEFT:
-        if (down && event.clicks >= 2 && event.clicks % 2 == 0) {
-            // Every second click of a series is a double click, as with the
-            // classic double-click messages; the framework marks it by wParam.
-            out.push_back({window, WM_LBUTTONDOWN, doubleClickMarker, point, {}});
-        } else {
-            out.push_back({window, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, mouseKeyState(), point, {}});
-        }
         break;
     case SDL_BUTTON_RIGHT:
-        out.push_back({window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, mouseKeyState(), point, {}});
+        button = MouseButton::Right;
         break;
     case SDL_BUTTON_MIDDLE:
-        out.push_back({window, down ? WM_MBUTTONDOWN : WM_MBUTTONUP, mouseKeyState(), point, {}});
+        button = MouseButton::Middle;
         break;
     default:
-        break;
+        return;
+    }
+    const IntPoint point {event.x, event.y};
+    if (down) {
+        out.push_back(
+            {window, MousePressed {button, point, heldButtons(), modifiers(), std::max<int>(event.clicks, 1)}});
+    } else {
+        out.push_back({window, MouseReleased {button, point, heldButtons(), modifiers()}});
     }
 }
 
-void EventTranslator::translateWheel(const SDL_MouseWheelEvent& event, std::vector<Message>& out)
+void EventTranslator::translateWheel(const SDL_MouseWheelEvent& event, std::vector<AddressedEvent>& out)
 {
     const WindowId window = m_lookup(event.windowID);
     int notches = event.y;
@@ -297,73 +282,73 @@ void EventTranslator::translateWheel(const SDL_MouseWheelEvent& event, std::vect
     if (SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID)) {
         SDL_GetWindowPosition(sdlWindow, &left, &top);
     }
-    const int delta = std::clamp(notches * static_cast<int>(WHEEL_DELTA), -32768, 32767);
-    const WParam wParam = static_cast<WParam>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16)
-                                              | static_cast<std::uint32_t>(mouseKeyState()));
-    out.push_back({window, WM_MOUSEWHEEL, wParam, makePointParam(left + m_lastMouseX, top + m_lastMouseY), {}});
+    // 120 per notch, within the classic wheel delta's 16 bits.
+    const int delta = std::clamp(notches * 120, -32768, 32767);
+    out.push_back({window, WheelTurned {delta, {left + m_lastMouseX, top + m_lastMouseY}, heldButtons(), modifiers()}});
 }
 
-void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<Message>& out)
+void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<AddressedEvent>& out)
 {
     noteModifiers(event.keysym.mod);
     const bool down = event.state == SDL_PRESSED;
-    const WParam vk = virtualKeyFromSdl(event.keysym.sym);
-    if (vk > 0 && vk < static_cast<WParam>(m_keysDown.size())) {
-        m_keysDown[static_cast<std::size_t>(vk)] = down;
+    const Key key = keyFromSdl(event.keysym.sym);
+    if (code(key) > 0 && code(key) < static_cast<int>(m_keysDown.size())) {
+        m_keysDown[static_cast<std::size_t>(code(key))] = down;
     }
     const WindowId window = m_lookup(event.windowID);
     if (down) {
         m_suppressText = 0;
     }
-    if (!window || vk == 0) {
+    if (!window || key == Key::None) {
         return;
     }
+    const bool repeat = event.repeat != 0;
+    if (!down) {
+        out.push_back({window, KeyReleased {key, modifiers()}});
+        return;
+    }
+    out.push_back({window, KeyPressed {key, modifiers(), repeat}});
     const bool alt = (event.keysym.mod & KMOD_ALT) != 0;
     const bool ctrl = (event.keysym.mod & KMOD_CTRL) != 0;
     const bool shift = (event.keysym.mod & KMOD_SHIFT) != 0;
-    // Alt without Ctrl makes system keys (and Alt itself is one); Ctrl+Alt is AltGr on many layouts.
-    const bool system = (alt && !ctrl) || vk == VK_MENU;
-    const MessageId keyMessage = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    out.push_back({window, keyMessage, vk, keyParam(down, event.repeat != 0), {}});
-    if (!down) {
-        return;
-    }
-    if (system && vk != VK_MENU) {
+    const int value = code(key);
+    // Alt without Ctrl types mnemonics; Ctrl+Alt is AltGr on many layouts.
+    if (alt && !ctrl) {
         char character = 0;
-        if (vk >= 'A' && vk <= 'Z') {
-            character = static_cast<char>(shift ? vk : vk - 'A' + 'a');
-        } else if (vk >= '0' && vk <= '9') {
-            character = static_cast<char>(vk);
+        if (value >= 'A' && value <= 'Z') {
+            character = static_cast<char>(shift ? value : value - 'A' + 'a');
+        } else if (value >= '0' && value <= '9') {
+            character = static_cast<char>(value);
         }
         if (character != 0) {
-            out.push_back({window, WM_SYSCHAR, static_cast<WParam>(character), keyParam(true, event.repeat != 0), {}});
+            out.push_back({window, CharacterTyped {character, true}});
             m_suppressText = character;
         }
         return;
     }
-    // Characters that text input never carries but the framework expects as WM_CHAR.
-    WParam control = 0;
-    switch (vk) {
-    case VK_BACK:
+    // Control codes, which text input never carries but the framework expects as characters.
+    char control = 0;
+    switch (key) {
+    case Key::Backspace:
         control = 8;
         break;
-    case VK_TAB:
+    case Key::Tab:
         control = 9;
         break;
-    case VK_RETURN:
+    case Key::Return:
         control = 13;
         break;
-    case VK_ESCAPE:
+    case Key::Escape:
         control = 27;
         break;
     default:
-        if (ctrl && !alt && vk >= 'A' && vk <= 'Z') {
-            control = vk - 'A' + 1;
+        if (ctrl && !alt && value >= 'A' && value <= 'Z') {
+            control = static_cast<char>(value - 'A' + 1);
         }
         break;
     }
     if (control != 0) {
-        out.push_back({window, WM_CHAR, control, keyParam(true, event.repeat != 0), {}});
+        out.push_back({window, CharacterTyped {control, false}});
         return;
     }
     // Text input (and with it the input method) runs only while an edit box
@@ -376,12 +361,12 @@ void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<M
             if (shift && character >= 'a' && character <= 'z') {
                 character = static_cast<char>(character - 'a' + 'A');
             }
-            out.push_back({window, WM_CHAR, static_cast<WParam>(character), keyParam(true, event.repeat != 0), {}});
+            out.push_back({window, CharacterTyped {character, false}});
         }
     }
 }
 
-void EventTranslator::translateText(WindowId window, std::string utf8, std::vector<Message>& out)
+void EventTranslator::translateText(WindowId window, std::string utf8, std::vector<AddressedEvent>& out)
 {
     if (!m_pendingText.empty()) {
         std::string joined = std::move(m_pendingText);
@@ -409,70 +394,65 @@ void EventTranslator::translateText(WindowId window, std::string utf8, std::vect
     if (ascii) {
         for (const char c : utf8) {
             if (c >= 32 && c != 127) {
-                out.push_back({window, WM_CHAR, static_cast<WParam>(c), keyParam(true, false), {}});
+                out.push_back({window, CharacterTyped {c, false}});
             }
         }
         return;
     }
-    out.push_back({window, WM_IME_COMPOSITION, 0, GCS_RESULTSTR, encoding::fromUtf8(utf8)});
+    out.push_back({window, TextCommitted {encoding::fromUtf8(utf8)}});
 }
 
 void EventTranslator::translateComposition(Uint32 sdlWindowId, const char* utf8, int cursor, int selected,
-                                           std::vector<Message>& out)
+                                           std::vector<AddressedEvent>& out)
 {
     const WindowId window = m_lookup(sdlWindowId);
     if (!window) {
         return;
     }
     const Text composition = encoding::fromUtf8(utf8 != nullptr ? std::string_view(utf8) : std::string_view());
-    const auto word = [](int value) { return static_cast<WParam>(std::clamp(value, 0, 0xFFFF)); };
-    out.push_back(
-        {window, WM_IME_COMPOSITION, word(cursor) | (word(selected) << 16), GCS_COMPSTR | GCS_CURSORPOS, composition});
+    out.push_back({window, CompositionChanged {composition, std::max(cursor, 0), std::max(selected, 0)}});
 }
 
 void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::span<const SDL_Event> following,
-                                           std::vector<Message>& out)
+                                           std::vector<AddressedEvent>& out)
 {
     const WindowId window = m_lookup(event.windowID);
     if (!window) {
         return;
     }
     SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID);
-    const auto currentSize = [&] {
+    const auto currentSize = [&](WindowState state) {
         int width = 0;
         int height = 0;
         if (sdlWindow != nullptr) {
             SDL_GetWindowSize(sdlWindow, &width, &height);
         }
-        return makePointParam(width, height);
+        return Resized {width, height, state};
     };
     switch (event.event) {
     case SDL_WINDOWEVENT_MOVED:
-        out.push_back({window, WM_MOVE, 0, makePointParam(event.data1, event.data2), {}});
+        out.push_back({window, Moved {{event.data1, event.data2}}});
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         const bool maximised = sdlWindow != nullptr && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
-        out.push_back({window,
-                       WM_SIZE,
-                       maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                       makePointParam(event.data1, event.data2),
-                       {}});
+        out.push_back(
+            {window, Resized {event.data1, event.data2, maximised ? WindowState::Maximised : WindowState::Restored}});
         break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:
-        out.push_back({window, WM_SIZE, SIZE_MINIMIZED, 0, {}});
+        out.push_back({window, Resized {0, 0, WindowState::Minimised}});
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
-        out.push_back({window, WM_SIZE, SIZE_MAXIMIZED, currentSize(), {}});
+        out.push_back({window, currentSize(WindowState::Maximised)});
         break;
     case SDL_WINDOWEVENT_RESTORED:
-        out.push_back({window, WM_SIZE, SIZE_RESTORED, currentSize(), {}});
+        out.push_back({window, currentSize(WindowState::Restored)});
         break;
     case SDL_WINDOWEVENT_LEAVE:
-        out.push_back({window, WM_MOUSELEAVE, 0, 0, {}});
+        out.push_back({window, MouseLeft {}});
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-        out.push_back({window, WM_ACTIVATE, WA_ACTIVE, m_lastDeactivated.asParam(), {}});
+        out.push_back({window, ActivationChanged {true, m_lastDeactivated}});
         m_lastDeactivated = {};
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST: {
@@ -490,11 +470,11 @@ void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::sp
             }
         }
         m_lastDeactivated = window;
-        out.push_back({window, WM_ACTIVATE, WA_INACTIVE, next.asParam(), {}});
+        out.push_back({window, ActivationChanged {false, next}});
         break;
     }
     case SDL_WINDOWEVENT_CLOSE:
-        out.push_back({window, WM_CLOSE, 0, 0, {}});
+        out.push_back({window, CloseRequested {}});
         break;
     default:
         break;

@@ -1,9 +1,9 @@
 #pragma once
 
-// The one place where SDL events become framework messages. Private to the
+// The one place where SDL events become window events. Private to the
 // platform library (it includes SDL).
 
-#include "platform/window/Messages.h"
+#include "platform/window/WindowEvent.h"
 
 #include <SDL.h>
 
@@ -14,10 +14,16 @@
 
 namespace quorvo::platform {
 
-// The key code (VK_*) of an SDL key, or 0 when the framework has none for it.
-[[nodiscard]] WParam virtualKeyFromSdl(SDL_Keycode key);
+// The key of an SDL key, or Key::None when the framework has none for it.
+[[nodiscard]] Key keyFromSdl(SDL_Keycode key);
 // The reverse, for synthetic input; SDLK_UNKNOWN when there is none.
-[[nodiscard]] SDL_Keycode sdlKeyFromVirtualKey(WParam virtualKey);
+[[nodiscard]] SDL_Keycode sdlKeyFromKey(Key key);
+
+// An event and the window it is for.
+struct AddressedEvent {
+    WindowId window;
+    WindowEvent event;
+};
 
 class EventTranslator {
 public:
@@ -28,24 +34,25 @@ public:
         : m_lookup(std::move(lookup))
     { }
 
-    // Appends the messages for a run of events. Consecutive text-input events
+    // Appends the window events for a run of SDL events. Consecutive text-input events
     // of one window are one commit (SDL splits long input-method text).
-    void translate(std::span<const SDL_Event> events, std::vector<Message>& out);
+    void translate(std::span<const SDL_Event> events, std::vector<AddressedEvent>& out);
 
-    [[nodiscard]] bool isKeyDown(WParam virtualKey) const;
+    [[nodiscard]] bool isKeyDown(Key key) const;
 
 private:
-    void translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<Message>& out);
-    void translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<Message>& out);
-    void translateWheel(const SDL_MouseWheelEvent& event, std::vector<Message>& out);
-    void translateKey(const SDL_KeyboardEvent& event, std::vector<Message>& out);
-    void translateText(WindowId window, std::string utf8, std::vector<Message>& out);
+    void translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<AddressedEvent>& out);
+    void translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<AddressedEvent>& out);
+    void translateWheel(const SDL_MouseWheelEvent& event, std::vector<AddressedEvent>& out);
+    void translateKey(const SDL_KeyboardEvent& event, std::vector<AddressedEvent>& out);
+    void translateText(WindowId window, std::string utf8, std::vector<AddressedEvent>& out);
     void translateComposition(Uint32 sdlWindowId, const char* utf8, int cursor, int selected,
-                              std::vector<Message>& out);
+                              std::vector<AddressedEvent>& out);
     void translateWindowEvent(const SDL_WindowEvent& event, std::span<const SDL_Event> following,
-                              std::vector<Message>& out);
+                              std::vector<AddressedEvent>& out);
     void noteModifiers(Uint16 modifiers);
-    [[nodiscard]] WParam mouseKeyState() const;
+    [[nodiscard]] HeldButtons heldButtons() const;
+    [[nodiscard]] Modifiers modifiers() const;
 
     WindowLookup m_lookup;
     Uint16 m_modifiers = 0;  // KMOD_* as the last key event said
@@ -53,7 +60,7 @@ private:
     std::vector<bool> m_keysDown = std::vector<bool>(256, false);
     int m_lastMouseX = 0;
     int m_lastMouseY = 0;
-    // An Alt+key press became WM_SYSCHAR: the text SDL also sends for it is dropped.
+    // An Alt+key press became a character with Alt: the text SDL also sends for it is dropped.
     char m_suppressText = 0;
     // The window that lost focus last, reported to the next one gaining it.
     WindowId m_lastDeactivated;

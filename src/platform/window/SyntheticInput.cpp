@@ -77,14 +77,14 @@ bool mouseWheel(EventLoop& loop, WindowId window, int notches)
     return push(event);
 }
 
-bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modifiers modifiers, bool repeat)
+bool key(EventLoop& loop, WindowId window, Key which, bool pressed, Modifiers modifiers, bool repeat)
 {
     SDL_Event event {};
     event.type = pressed ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.windowID = loop.systemWindowId(window);
     event.key.state = pressed ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.sym = sdlKeyFromVirtualKey(virtualKey);
+    event.key.keysym.sym = sdlKeyFromKey(which);
     event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
     Uint16 mod = KMOD_NONE;
     if (modifiers.shift) {
@@ -140,42 +140,42 @@ bool textPieces(EventLoop& loop, WindowId window, std::span<const std::string_vi
     return std::all_of(pieces.begin(), pieces.end(), [&](std::string_view piece) { return pushText(windowId, piece); });
 }
 
-bool windowEvent(EventLoop& loop, WindowId window, WindowEvent kind, int data1, int data2)
+bool windowEvent(EventLoop& loop, WindowId window, WindowChange change, int data1, int data2)
 {
     SDL_Event event {};
     event.type = SDL_WINDOWEVENT;
     event.window.windowID = loop.systemWindowId(window);
     event.window.data1 = data1;
     event.window.data2 = data2;
-    switch (kind) {
-    case WindowEvent::Close:
+    switch (change) {
+    case WindowChange::Close:
         event.window.event = SDL_WINDOWEVENT_CLOSE;
         break;
-    case WindowEvent::FocusGained:
+    case WindowChange::FocusGained:
         event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
         break;
-    case WindowEvent::FocusLost:
+    case WindowChange::FocusLost:
         event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
         break;
-    case WindowEvent::SizeChanged:
+    case WindowChange::SizeChanged:
         event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
         break;
-    case WindowEvent::Moved:
+    case WindowChange::Moved:
         event.window.event = SDL_WINDOWEVENT_MOVED;
         break;
-    case WindowEvent::Minimized:
+    case WindowChange::Minimized:
         event.window.event = SDL_WINDOWEVENT_MINIMIZED;
         break;
-    case WindowEvent::Maximized:
+    case WindowChange::Maximized:
         event.window.event = SDL_WINDOWEVENT_MAXIMIZED;
         break;
-    case WindowEvent::Restored:
+    case WindowChange::Restored:
         event.window.event = SDL_WINDOWEVENT_RESTORED;
         break;
-    case WindowEvent::Leave:
+    case WindowChange::Leave:
         event.window.event = SDL_WINDOWEVENT_LEAVE;
         break;
-    case WindowEvent::Exposed:
+    case WindowChange::Exposed:
         event.window.event = SDL_WINDOWEVENT_EXPOSED;
         break;
     }

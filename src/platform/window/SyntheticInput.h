@@ -11,15 +11,11 @@
 
 namespace quorvo::platform::synthetic {
 
-enum class MouseButton { Left, Right, Middle };
+using platform::Modifiers;
+using platform::MouseButton;
 
-struct Modifiers {
-    bool shift = false;
-    bool control = false;
-    bool alt = false;
-};
-
-enum class WindowEvent {
+// What the window system says of a window.
+enum class WindowChange {
     Close,
     FocusGained,
     FocusLost,
@@ -37,8 +33,8 @@ bool mouseMove(EventLoop& loop, WindowId window, int x, int y, bool leftHeld = f
 bool mouseButton(EventLoop& loop, WindowId window, MouseButton button, bool pressed, int x, int y, int clicks = 1);
 // Positive notches turn the wheel away from the user.
 bool mouseWheel(EventLoop& loop, WindowId window, int notches);
-bool key(EventLoop& loop, WindowId window, WParam virtualKey, bool pressed, Modifiers modifiers = {},
-         bool repeat = false);
+// False for a key the system has no key code for.
+bool key(EventLoop& loop, WindowId window, Key which, bool pressed, Modifiers modifiers = {}, bool repeat = false);
 // Committed text, split into events of at most 31 bytes at character
 // boundaries as the system does with long input-method text.
 bool text(EventLoop& loop, WindowId window, std::string_view utf8);
@@ -47,6 +43,6 @@ bool textPieces(EventLoop& loop, WindowId window, std::span<const std::string_vi
 // The input method's composition as it changes (cursor and selected length
 // in characters); empty text ends it.
 bool composition(EventLoop& loop, WindowId window, std::string_view utf8, int cursor, int selected = 0);
-bool windowEvent(EventLoop& loop, WindowId window, WindowEvent event, int data1 = 0, int data2 = 0);
+bool windowEvent(EventLoop& loop, WindowId window, WindowChange change, int data1 = 0, int data2 = 0);
 
 }  // namespace quorvo::platform::synthetic

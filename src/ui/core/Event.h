@@ -1,9 +1,9 @@
 #pragma once
 
 // The framework's typed events. Controls see only these; the platform's
-// messages are turned into them in one place (MessageDecoder.cpp).
+// window events are turned into them in one place (EventDecoder.cpp).
 //
-// EventType keeps the program's own message numbers, so that a binding such as
+// EventType keeps the program's own event numbers, so that a binding such as
 // `button.bind(EventType::Click, ...)` names the same event as 10244 did, and a
 // double click binds as 515. Derived controls may raise event types of their
 // own (any value not listed here, e.g. EventType {0x2900}) as a ValueEvent.

@@ -61,9 +61,9 @@ public:
 
     // The main loop: runs until quit(); returns its exit code.
     int run();
-    // A modal loop: runs while `host`'s window exists. Keyboard and mouse
-    // input for other windows is dropped; timers, posted work and every other
-    // message keep flowing. False when it ended by quit().
+    // A modal loop: runs while `host`'s window exists. Keyboard, typed text
+    // and mouse input for other windows is dropped; timers, posted work and
+    // every other event keep flowing. False when it ended by quit().
     bool runModalLoop(const UiHost& host);
     // Dispatches what is waiting now, without blocking.
     void processPending();

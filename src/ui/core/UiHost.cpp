@@ -132,7 +132,7 @@ UiHost::UiHost(UiFramework& framework, HostOptions options)
         m_destroyed = true;
         return;
     }
-    loop().setWindowProcedure(m_window, [this](const platform::Message& message) { return procedure(message); });
+    loop().setWindowHandler(m_window, [this](const platform::WindowEvent& event) { handleEvent(event); });
     m_tooltip = std::make_unique<UiTooltip>(loop(), m_window);
 
     busyBegin();
@@ -291,26 +291,34 @@ void UiHost::scheduleFree(std::unique_ptr<UiControl> control)
     });
 }
 
-// ---- the window procedure ----
+// ---- the window's events ----
 
-platform::LResult UiHost::procedure(const platform::Message& message)
+void UiHost::handleEvent(const platform::WindowEvent& event)
 {
-    DecodedMessage decoded = decodeMessage(message, loop());
+    DecodedEvent decoded = decodeEvent(event);
     if (const auto* request = std::get_if<WindowRequest>(&decoded)) {
-        return handleRequest(*request, message);
+        handleRequest(*request);
+        return;
     }
     handleInput(decoded);
-    return 0;
 }
 
 int UiHost::sendWindowRequest(const WindowRequest& request)
 {
-    return handleRequest(request, encodeWindowRequest(m_window, request));
+    return handleRequest(request);
 }
 
 bool UiHost::postWindowRequest(const WindowRequest& request) const
 {
-    return loop().post(encodeWindowRequest(m_window, request));
+    if (!m_window) {
+        return false;
+    }
+    // Dropped with the window, like any event it has not heard yet.
+    return loop().post(m_window, [weak = std::weak_ptr<UiHost*>(m_self), request] {
+        if (const auto host = weak.lock()) {
+            (*host)->sendWindowRequest(request);
+        }
+    });
 }
 
 bool UiHost::requestClose() const
@@ -334,7 +342,7 @@ void UiHost::toggleMaximise()
     postWindowRequest(request);
 }
 
-int UiHost::handleRequest(const WindowRequest& request, const platform::Message& message)
+int UiHost::handleRequest(const WindowRequest& request)
 {
     if (onMessage) {
         const int answer = onMessage(request);
@@ -349,8 +357,8 @@ int UiHost::handleRequest(const WindowRequest& request, const platform::Message&
         }
         runCloseEffect();
         loop().hide(m_window);
-        // The default processing destroys the window.
-        return static_cast<int>(loop().defaultProcedure(message));
+        loop().close(m_window);
+        return 0;
     case WindowRequestKind::Destroy:
         onDestroy();
         return 0;
@@ -384,10 +392,10 @@ int UiHost::handleRequest(const WindowRequest& request, const platform::Message&
     default:
         break;
     }
-    return static_cast<int>(loop().defaultProcedure(message));
+    return 0;
 }
 
-void UiHost::handleInput(DecodedMessage& decoded)
+void UiHost::handleInput(DecodedEvent& decoded)
 {
     if (m_destroyed) {
         return;

@@ -25,14 +25,14 @@
 //   the program's onMessage hook first; notHandled lets the host go on.
 
 #include "ui/core/Event.h"
-#include "ui/core/MessageDecoder.h"
+#include "ui/core/EventDecoder.h"
 #include "ui/core/UiControl.h"
 #include "ui/core/UiFramework.h"
 
 #include "gfx/Color.h"
 #include "gfx/Image.h"
 #include "gfx/Surface.h"
-#include "platform/window/Messages.h"
+#include "platform/window/WindowEvent.h"
 #include "runtime/Geometry.h"
 #include "runtime/Text.h"
 
@@ -67,7 +67,7 @@ inline constexpr unsigned SoftFrame = 512;  // always set: a translucent window'
 inline constexpr unsigned FromStyle = 1024;
 }  // namespace caption
 
-// The message hook's answer that lets the host handle the request.
+// The request hook's answer that lets the host handle the request.
 inline constexpr int notHandled = -1;
 
 // How a repaint request is queued.
@@ -272,9 +272,9 @@ private:
     friend class UiControl;
 
     void adopt(std::unique_ptr<UiControl> control);
-    platform::LResult procedure(const platform::Message& message);
-    int handleRequest(const WindowRequest& request, const platform::Message& message);
-    void handleInput(DecodedMessage& decoded);
+    void handleEvent(const platform::WindowEvent& event);
+    int handleRequest(const WindowRequest& request);
+    void handleInput(DecodedEvent& decoded);
     void onMouse(MouseEvent& event);
     void onWheel(WheelEvent& event);
     bool onResizeBorder(const MouseEvent& event);

@@ -138,8 +138,6 @@ void UiTooltip::popUp()
         if (!m_window) {
             return;
         }
-        m_loop.setWindowProcedure(
-            m_window, [this](const platform::Message& message) { return m_loop.defaultProcedure(message); });
     } else {
         m_loop.resize(m_window, width, height);
         m_loop.move(m_window, {at.x, at.y});

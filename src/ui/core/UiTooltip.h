@@ -7,7 +7,7 @@
 // is pressed or the tool changes. Private to ui/core.
 
 #include "gfx/Surface.h"
-#include "platform/window/Messages.h"
+#include "platform/window/WindowEvent.h"
 #include "runtime/Geometry.h"
 #include "runtime/Text.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared set-up for the window and event-loop tests: SDL's dummy video
-// driver (no display needed), one loop per test, and a recording procedure.
+// driver (no display needed), one loop per test, and a recording handler.
 
 #include "platform/window/EventLoop.h"
 
@@ -42,16 +42,15 @@ protected:
         return window;
     }
 
-    // A window whose procedure records every message and answers `answer`.
-    WindowId makeRecordingWindow(std::vector<Message>& log, LResult answer = 0)
+    // A window whose handler records every event and closes on request.
+    WindowId makeRecordingWindow(std::vector<WindowEvent>& log)
     {
         const WindowId window = makeWindow();
-        loop->setWindowProcedure(window, [this, &log, answer](const Message& message) -> LResult {
-            log.push_back(message);
-            if (message.message == WM_CLOSE) {
-                return loop->defaultProcedure(message);
+        loop->setWindowHandler(window, [this, &log, window](const WindowEvent& event) {
+            log.push_back(event);
+            if (std::holds_alternative<CloseRequested>(event)) {
+                loop->close(window);
             }
-            return answer;
         });
         return window;
     }
@@ -77,12 +76,13 @@ protected:
             done, [this] { loop->processPending(); }, limit);
     }
 
-    static std::vector<Message> only(const std::vector<Message>& log, MessageId id)
+    // The events of one kind, in order.
+    template <typename Kind> static std::vector<Kind> only(const std::vector<WindowEvent>& log)
     {
-        std::vector<Message> result;
-        for (const Message& message : log) {
-            if (message.message == id) {
-                result.push_back(message);
+        std::vector<Kind> result;
+        for (const WindowEvent& event : log) {
+            if (const auto* wanted = std::get_if<Kind>(&event)) {
+                result.push_back(*wanted);
             }
         }
         return result;

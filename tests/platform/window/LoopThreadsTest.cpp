@@ -10,31 +10,24 @@
 namespace quorvo::platform::test {
 namespace {
 
-constexpr MessageId workMessage = 0x0400;
-constexpr MessageId doneMessage = 0x0401;
-
 TEST_F(LoopTest, PostsFromSeveralThreadsArriveInEachThreadsOrder)
 {
     constexpr int threadCount = 4;
     constexpr int perThread = 2000;
-    std::map<WParam, std::vector<LParam>> seen;
+    std::map<int, std::vector<int>> seen;
     int done = 0;
     const WindowId window = makeWindow();
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == workMessage) {
-            seen[message.wParam].push_back(message.lParam);
-        } else if (message.message == doneMessage && ++done == threadCount) {
-            loop->quit(0);
-        }
-        return 0;
-    });
     std::vector<std::jthread> threads;
     for (int t = 0; t < threadCount; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < perThread; ++i) {
-                EXPECT_TRUE(loop->post(window, workMessage, t, i));
+                EXPECT_TRUE(loop->post(window, [&seen, t, i] { seen[t].push_back(i); }));
             }
-            loop->post(window, doneMessage);
+            loop->post(window, [&] {
+                if (++done == threadCount) {
+                    loop->quit(0);
+                }
+            });
         });
     }
     EXPECT_EQ(runWithLimit(), 0);
@@ -53,19 +46,19 @@ TEST_F(LoopTest, SendsFromSeveralThreadsGetTheirOwnResults)
     constexpr int threadCount = 4;
     constexpr int perThread = 300;
     const WindowId window = makeWindow();
-    std::thread::id procedureThread;
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        procedureThread = std::this_thread::get_id();
-        return message.wParam * 1000 + message.lParam;
-    });
+    std::thread::id taskThread;
     std::atomic<int> wrong {0};
     std::atomic<int> finished {0};
     std::vector<std::jthread> threads;
     for (int t = 0; t < threadCount; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < perThread; ++i) {
-                const auto result = loop->send(window, workMessage, t, i);
-                if (!result || *result != t * 1000 + i) {
+                int result = -1;
+                const bool ran = loop->send(window, [&, t, i] {
+                    taskThread = std::this_thread::get_id();
+                    result = t * 1000 + i;
+                });
+                if (!ran || result != t * 1000 + i) {
                     ++wrong;
                 }
             }
@@ -77,36 +70,33 @@ TEST_F(LoopTest, SendsFromSeveralThreadsGetTheirOwnResults)
     EXPECT_EQ(runWithLimit(), 3);
     threads.clear();
     EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(procedureThread, std::this_thread::get_id()) << "procedures run on the loop's thread";
+    EXPECT_EQ(taskThread, std::this_thread::get_id()) << "sent tasks run on the loop's thread";
 }
 
 TEST_F(LoopTest, PostThenSendFromOneThreadArriveInThatOrder)
 {
-    std::vector<Message> log;
-    const WindowId window = makeRecordingWindow(log, 5);
-    std::optional<LResult> answer;
+    std::vector<int> work;
+    const WindowId window = makeWindow();
+    bool answered = false;
     std::jthread worker([&] {
-        loop->post(window, workMessage, 1);
-        answer = loop->send(window, workMessage, 2);
-        loop->post(window, workMessage, 3);
+        loop->post(window, [&] { work.push_back(1); });
+        answered = loop->send(window, [&] { work.push_back(2); });
+        loop->post(window, [&] { work.push_back(3); });
         loop->quit(0);
     });
     runWithLimit();
     worker.join();
-    const auto work = only(log, workMessage);
-    ASSERT_EQ(work.size(), 3u);
-    EXPECT_EQ(work[0].wParam, 1);
-    EXPECT_EQ(work[1].wParam, 2);
-    EXPECT_EQ(work[2].wParam, 3);
-    EXPECT_EQ(answer, 5);
+    EXPECT_EQ(work, (std::vector<int> {1, 2, 3}));
+    EXPECT_TRUE(answered);
 }
 
-TEST_F(LoopTest, SendOnTheLoopThreadCallsTheProcedureDirectly)
+TEST_F(LoopTest, SendOnTheLoopThreadRunsTheTaskDirectly)
 {
     const WindowId window = makeWindow();
-    loop->setWindowProcedure(window, [](const Message& message) -> LResult { return message.wParam + 1; });
+    int answer = 0;
     // No loop is running: a queued send could never be answered.
-    EXPECT_EQ(loop->send(window, workMessage, 41), 42);
+    EXPECT_TRUE(loop->send(window, [&] { answer = 42; }));
+    EXPECT_EQ(answer, 42);
 }
 
 TEST_F(LoopTest, TasksRunOnTheLoopThread)
@@ -127,11 +117,11 @@ TEST_F(LoopTest, TasksRunOnTheLoopThread)
 TEST_F(LoopTest, SendToAWindowDestroyedWhileWaitingFailsInsteadOfHanging)
 {
     const WindowId window = makeWindow();
-    std::optional<LResult> answer = 99;
+    std::atomic<bool> answer {true};
     std::atomic<bool> sending {false};
     std::jthread worker([&] {
         sending = true;
-        answer = loop->send(window, workMessage);
+        answer = loop->send(window, [] {});
     });
     while (!sending) {
         std::this_thread::yield();
@@ -140,7 +130,7 @@ TEST_F(LoopTest, SendToAWindowDestroyedWhileWaitingFailsInsteadOfHanging)
     // Whether the send was already queued or not, it must come back empty.
     loop->destroyWindow(window);
     worker.join();
-    EXPECT_FALSE(answer.has_value());
+    EXPECT_FALSE(answer);
 }
 
 TEST_F(LoopTest, SendAndPostToADestroyedWindowFail)
@@ -148,20 +138,23 @@ TEST_F(LoopTest, SendAndPostToADestroyedWindowFail)
     const WindowId window = makeWindow();
     ASSERT_TRUE(loop->destroyWindow(window));
     EXPECT_FALSE(loop->isWindow(window));
-    EXPECT_FALSE(loop->post(window, workMessage));
-    EXPECT_FALSE(loop->send(window, workMessage).has_value());
-    std::optional<LResult> fromWorker = 1;
-    std::jthread([&] { fromWorker = loop->send(window, workMessage); }).join();
-    EXPECT_FALSE(fromWorker.has_value());
+    bool ran = false;
+    EXPECT_FALSE(loop->post(window, [&] { ran = true; }));
+    EXPECT_FALSE(loop->send(window, [&] { ran = true; }));
+    bool fromWorker = true;
+    std::jthread([&] { fromWorker = loop->send(window, [&] { ran = true; }); }).join();
+    EXPECT_FALSE(fromWorker);
+    loop->processPending();
+    EXPECT_FALSE(ran);
 }
 
 TEST_F(LoopTest, SendAfterQuitFailsAtOnce)
 {
     const WindowId window = makeWindow();
     loop->quit(1);
-    std::optional<LResult> late = 1;
-    std::jthread([&] { late = loop->send(window, workMessage); }).join();
-    EXPECT_FALSE(late.has_value()) << "nothing will answer it";
+    bool late = true;
+    std::jthread([&] { late = loop->send(window, [] {}); }).join();
+    EXPECT_FALSE(late) << "nothing will answer it";
     EXPECT_EQ(loop->run(), 1);
 }
 
@@ -170,10 +163,8 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     const WindowId window = makeWindow();
     std::atomic<long> delivered {0};
     bool keyArrived = false;
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        ++delivered;
-        keyArrived = keyArrived || message.message == WM_KEYDOWN;
-        return 0;
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        keyArrived = keyArrived || std::holds_alternative<KeyPressed>(event);
     });
     std::atomic<bool> stop {false};
     std::atomic<long> postedCount {0};
@@ -181,7 +172,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     for (int t = 0; t < 2; ++t) {
         flooders.emplace_back([&] {
             while (!stop) {
-                if (loop->post(window, workMessage)) {
+                if (loop->post(window, [&] { ++delivered; })) {
                     ++postedCount;
                 }
             }
@@ -192,7 +183,7 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     loop->setTimer(window, 7, std::chrono::milliseconds(20), [&](WindowId, TimerId) {
         ++ticks;
         if (ticks == 2) {
-            synthetic::key(*loop, window, 'K', true);  // input must get through the flood
+            synthetic::key(*loop, window, keyFor('k'), true);  // input must get through the flood
         }
         if (ticks >= 5 && keyArrived && quitAt == std::chrono::steady_clock::time_point {}) {
             quitAt = std::chrono::steady_clock::now();
@@ -210,9 +201,9 @@ TEST_F(LoopTest, PostFloodDoesNotLoseQuitOrStarveTimers)
     EXPECT_LT(took, std::chrono::seconds(3)) << "quit waited behind the flood far too long";
 }
 
-TEST_F(LoopTest, PostedQuitMessageEndsTheLoopWithItsCode)
+TEST_F(LoopTest, QuitFromAnotherThreadEndsTheLoopWithItsCode)
 {
-    std::jthread worker([&] { loop->post(WindowId {}, WM_QUIT, 9); });
+    std::jthread worker([&] { loop->quit(9); });
     EXPECT_EQ(runWithLimit(), 9);
 }
 

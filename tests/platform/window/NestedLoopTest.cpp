@@ -28,16 +28,12 @@ TEST_F(LoopTest, NestedLoopEndsWhenItsWindowIsDestroyed)
 TEST_F(LoopTest, NestedLoopEndsWhenItsWindowIsClosed)
 {
     const WindowId popup = makeWindow(WindowKind::Popup);
-    std::vector<Message> log;
-    loop->setWindowProcedure(popup, [&](const Message& message) -> LResult {
-        log.push_back(message);
-        return loop->defaultProcedure(message);
-    });
-    loop->post(popup, WM_CLOSE);
+    std::vector<WindowEvent> log;
+    loop->setWindowHandler(popup, [&](const WindowEvent& event) { log.push_back(event); });
+    loop->post(popup, [&] { loop->close(popup); });
     EXPECT_TRUE(loop->runWhileAlive(popup));
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].message, WM_CLOSE);
-    EXPECT_EQ(log[1].message, WM_DESTROY);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<Destroyed>(log[0]));
 }
 
 TEST_F(LoopTest, NestedLoopEndsWhenItsOwnerIsDestroyed)
@@ -45,9 +41,8 @@ TEST_F(LoopTest, NestedLoopEndsWhenItsOwnerIsDestroyed)
     const WindowId owner = makeWindow();
     const WindowId popup = makeWindow(WindowKind::Popup, owner);
     bool popupDestroyed = false;
-    loop->setWindowProcedure(popup, [&](const Message& message) -> LResult {
-        popupDestroyed = popupDestroyed || message.message == WM_DESTROY;
-        return 0;
+    loop->setWindowHandler(popup, [&](const WindowEvent& event) {
+        popupDestroyed = popupDestroyed || std::holds_alternative<Destroyed>(event);
     });
     loop->setTimer(owner, 1, milliseconds(5), [&](WindowId w, TimerId) { loop->destroyWindow(w); });
     EXPECT_TRUE(loop->runWhileAlive(popup));
@@ -69,23 +64,29 @@ TEST_F(LoopTest, QuitEndsNestedAndOuterLoops)
     EXPECT_TRUE(loop->isWindow(popup)) << "quit does not destroy windows";
 }
 
-TEST_F(LoopTest, ModalLoopDropsInputForOtherWindowsButNotTheirOtherMessages)
+TEST_F(LoopTest, ModalLoopDropsInputForOtherWindowsButNotTheirOtherEvents)
 {
-    std::vector<Message> ownerLog;
-    std::vector<Message> boxLog;
+    std::vector<WindowEvent> ownerLog;
+    std::vector<WindowEvent> boxLog;
     const WindowId owner = makeRecordingWindow(ownerLog);
     const WindowId box = makeRecordingWindow(boxLog);
     synthetic::mouseButton(*loop, owner, synthetic::MouseButton::Left, true, 5, 5);
-    synthetic::key(*loop, owner, 'A', true);
-    synthetic::key(*loop, box, 'B', true);
-    loop->post(owner, 0x0400);
+    synthetic::key(*loop, owner, Key::A, true);
+    synthetic::text(*loop, owner, "你");
+    synthetic::key(*loop, box, keyFor('b'), true);
+    synthetic::windowEvent(*loop, owner, synthetic::WindowChange::SizeChanged, 150, 90);
+    bool ownerTaskRan = false;
+    loop->post(owner, [&] { ownerTaskRan = true; });
     loop->setTimer(owner, 1, milliseconds(20), [&](WindowId, TimerId) { loop->destroyWindow(box); });
     EXPECT_TRUE(loop->runWhileAlive(box, LoopFilter::DropOtherWindowsInput));
-    EXPECT_TRUE(only(ownerLog, WM_LBUTTONDOWN).empty());
-    EXPECT_TRUE(only(ownerLog, WM_KEYDOWN).empty());
-    EXPECT_EQ(only(ownerLog, 0x0400).size(), 1u);
-    ASSERT_EQ(only(boxLog, WM_KEYDOWN).size(), 1u);
-    EXPECT_EQ(only(boxLog, WM_KEYDOWN)[0].wParam, 'B');
+    EXPECT_TRUE(only<MousePressed>(ownerLog).empty());
+    EXPECT_TRUE(only<KeyPressed>(ownerLog).empty());
+    EXPECT_TRUE(only<CharacterTyped>(ownerLog).empty());
+    EXPECT_TRUE(only<TextCommitted>(ownerLog).empty()) << "committed text is input like a typed character";
+    EXPECT_EQ(only<Resized>(ownerLog).size(), 1u);
+    EXPECT_TRUE(ownerTaskRan);
+    ASSERT_EQ(only<KeyPressed>(boxLog).size(), 1u);
+    EXPECT_EQ(only<KeyPressed>(boxLog)[0].key, Key {'B'});
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Pixel arithmetic used when presenting and for system icons.
 
 #include "platform/window/Pixels.h"
-#include "platform/window/Messages.h"
+#include "runtime/Geometry.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +32,6 @@ TEST(Unpremultiply, RecoversStraightColour)
     EXPECT_EQ(unpremultiply(0xFF123456), 0xFF123456u);
     EXPECT_EQ(unpremultiply(0x00123456), 0x00000000u) << "fully transparent has no colour";
     EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu) << "clamped, not wrapped";
-}
-
-TEST(PointParam, SignedWordsRoundTrip)
-{
-    EXPECT_EQ(pointX(makePointParam(-1, 32767)), -1);
-    EXPECT_EQ(pointY(makePointParam(-1, 32767)), 32767);
-    EXPECT_EQ(pointY(makePointParam(0, -32768)), -32768);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(PresentTest, ExposedWindowKeepsItsPicture)
     PixelBuffer image(120, 80);
     image.fill(0xFF123456);
     loop->present(window, image.view());
-    synthetic::windowEvent(*loop, window, synthetic::WindowEvent::Exposed);
+    synthetic::windowEvent(*loop, window, synthetic::WindowChange::Exposed);
     loop->processPending();
     EXPECT_EQ(shown(60, 40), 0xFF123456u);
 }

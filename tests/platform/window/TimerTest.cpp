@@ -9,26 +9,24 @@ namespace {
 
 using std::chrono::milliseconds;
 
-TEST_F(LoopTest, TimerFiresRepeatedlyAsWmTimerWithItsId)
+TEST_F(LoopTest, TimerFiresRepeatedlyAsTimerFiredWithItsId)
 {
     constexpr TimerId controlHandle = 0x7FFF12345678;  // ids are arbitrary, e.g. control handles
-    std::vector<Message> ticks;
+    std::vector<TimerFired> ticks;
     const WindowId window = makeWindow();
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == WM_TIMER) {
-            ticks.push_back(message);
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (const auto* tick = std::get_if<TimerFired>(&event)) {
+            ticks.push_back(*tick);
             if (ticks.size() == 3) {
                 loop->quit(0);
             }
         }
-        return 0;
     });
     ASSERT_TRUE(loop->setTimer(window, controlHandle, milliseconds(5)));
     runWithLimit();
     ASSERT_EQ(ticks.size(), 3u);
-    for (const Message& tick : ticks) {
-        EXPECT_EQ(tick.wParam, controlHandle);
-        EXPECT_EQ(tick.window, window);
+    for (const TimerFired& tick : ticks) {
+        EXPECT_EQ(tick.id, controlHandle);
     }
 }
 
@@ -88,18 +86,19 @@ TEST_F(LoopTest, SameIdOnTwoWindowsAreTwoTimers)
     const WindowId a = makeWindow();
     const WindowId b = makeWindow();
     std::vector<WindowId> fired;
-    const auto procedure = [&](const Message& message) -> LResult {
-        if (message.message == WM_TIMER) {
-            fired.push_back(message.window);
-            loop->killTimer(message.window, message.wParam);
-            if (fired.size() == 2) {
-                loop->quit(0);
+    const auto handlerFor = [&](WindowId window) {
+        return [&, window](const WindowEvent& event) {
+            if (const auto* tick = std::get_if<TimerFired>(&event)) {
+                fired.push_back(window);
+                loop->killTimer(window, tick->id);
+                if (fired.size() == 2) {
+                    loop->quit(0);
+                }
             }
-        }
-        return 0;
+        };
     };
-    loop->setWindowProcedure(a, procedure);
-    loop->setWindowProcedure(b, procedure);
+    loop->setWindowHandler(a, handlerFor(a));
+    loop->setWindowHandler(b, handlerFor(b));
     loop->setTimer(a, 77, milliseconds(3));
     loop->setTimer(b, 77, milliseconds(3));
     loop->killTimer(a, 77);
@@ -114,25 +113,18 @@ TEST_F(LoopTest, TimersOfADestroyedWindowAreDropped)
     const WindowId doomed = makeWindow();
     const WindowId other = makeWindow();
     int doomedTicks = 0;
-    loop->setWindowProcedure(doomed, [&](const Message& message) -> LResult {
-        if (message.message == WM_TIMER) {
+    loop->setWindowHandler(doomed, [&](const WindowEvent& event) {
+        if (std::holds_alternative<TimerFired>(event)) {
             ++doomedTicks;
         }
-        return 0;
-    });
-    loop->setWindowProcedure(other, [&](const Message& message) -> LResult {
-        if (message.message == 0x0400) {
-            loop->destroyWindow(doomed);
-        }
-        return 0;
     });
     loop->setTimer(doomed, 1, milliseconds(1));
     loop->setTimer(doomed, 2, milliseconds(1), [&](WindowId, TimerId) { ++doomedTicks; });
     loop->setTimer(other, 1, milliseconds(40), [&](WindowId, TimerId) { loop->quit(0); });
     std::this_thread::sleep_for(milliseconds(5));
-    // Both ticks fall due in the same turn as this message, which destroys
+    // Both ticks fall due in the same turn as this task, which destroys
     // their window before they are delivered.
-    loop->post(other, 0x0400);
+    loop->post(other, [&] { loop->destroyWindow(doomed); });
     runWithLimit();
     EXPECT_EQ(doomedTicks, 0);
     EXPECT_FALSE(loop->setTimer(doomed, 1, milliseconds(1))) << "no timers for a window that is gone";

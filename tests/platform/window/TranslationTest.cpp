@@ -8,8 +8,7 @@
 namespace quorvo::platform::test {
 namespace {
 
-using synthetic::MouseButton;
-using synthetic::WindowEvent;
+using synthetic::WindowChange;
 
 class TranslationTest : public LoopTest {
 protected:
@@ -28,8 +27,8 @@ protected:
         }
     }
 
-    std::vector<Message> log;
-    std::vector<Message> otherLog;
+    std::vector<WindowEvent> log;
+    std::vector<WindowEvent> otherLog;
     WindowId window;
     WindowId other;
 };
@@ -39,17 +38,16 @@ TEST_F(TranslationTest, MouseMoveCarriesSignedClientCoordinatesAndButtons)
     synthetic::mouseMove(*loop, window, 17, 23);
     synthetic::mouseMove(*loop, window, -5, -7, true);  // captured, outside the window
     drain();
-    const auto moves = only(log, WM_MOUSEMOVE);
+    const auto moves = only<MouseMoved>(log);
     ASSERT_EQ(moves.size(), 2u);
-    EXPECT_EQ(pointX(moves[0].lParam), 17);
-    EXPECT_EQ(pointY(moves[0].lParam), 23);
-    EXPECT_EQ(moves[0].wParam, 0);
-    EXPECT_EQ(pointX(moves[1].lParam), -5);
-    EXPECT_EQ(pointY(moves[1].lParam), -7);
-    EXPECT_EQ(moves[1].wParam & MK_LBUTTON, MK_LBUTTON);
+    EXPECT_EQ(moves[0].position, (IntPoint {17, 23}));
+    EXPECT_EQ(moves[0].held, HeldButtons {});
+    EXPECT_EQ(moves[0].modifiers, Modifiers {});
+    EXPECT_EQ(moves[1].position, (IntPoint {-5, -7}));
+    EXPECT_TRUE(moves[1].held.left);
 }
 
-TEST_F(TranslationTest, PressAndReleaseBecomeButtonMessages)
+TEST_F(TranslationTest, PressAndReleaseCarryTheirButtonAndPosition)
 {
     synthetic::mouseButton(*loop, window, MouseButton::Left, true, 3, 4);
     synthetic::mouseButton(*loop, window, MouseButton::Left, false, 3, 4);
@@ -57,30 +55,36 @@ TEST_F(TranslationTest, PressAndReleaseBecomeButtonMessages)
     synthetic::mouseButton(*loop, window, MouseButton::Right, false, 8, 9);
     drain();
     ASSERT_EQ(log.size(), 4u);
-    EXPECT_EQ(log[0].message, WM_LBUTTONDOWN);
-    EXPECT_EQ(log[0].wParam, MK_LBUTTON);
-    EXPECT_EQ(log[0].lParam, makePointParam(3, 4));
-    EXPECT_EQ(log[1].message, WM_LBUTTONUP);
-    EXPECT_EQ(log[1].wParam & MK_LBUTTON, 0);
-    EXPECT_EQ(log[2].message, WM_RBUTTONDOWN);
-    EXPECT_EQ(log[3].message, WM_RBUTTONUP);
-    EXPECT_EQ(log[3].lParam, makePointParam(8, 9));
+    const auto presses = only<MousePressed>(log);
+    const auto releases = only<MouseReleased>(log);
+    ASSERT_EQ(presses.size(), 2u);
+    ASSERT_EQ(releases.size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<MousePressed>(log[0]));
+    EXPECT_TRUE(std::holds_alternative<MouseReleased>(log[1]));
+    EXPECT_EQ(presses[0].button, MouseButton::Left);
+    EXPECT_EQ(presses[0].held, (HeldButtons {.left = true}));
+    EXPECT_EQ(presses[0].position, (IntPoint {3, 4}));
+    EXPECT_EQ(releases[0].button, MouseButton::Left);
+    EXPECT_FALSE(releases[0].held.left);
+    EXPECT_EQ(presses[1].button, MouseButton::Right);
+    EXPECT_EQ(releases[1].button, MouseButton::Right);
+    EXPECT_EQ(releases[1].position, (IntPoint {8, 9}));
 }
 
-TEST_F(TranslationTest, SecondPressOfADoubleClickIsALeftPressMarked10086)
+TEST_F(TranslationTest, EverySecondLeftPressOfASeriesIsADoubleClick)
 {
     for (int clicks = 1; clicks <= 4; ++clicks) {
         synthetic::mouseButton(*loop, window, MouseButton::Left, true, 10, 10, clicks);
         synthetic::mouseButton(*loop, window, MouseButton::Left, false, 10, 10, clicks);
     }
     drain();
-    const auto presses = only(log, WM_LBUTTONDOWN);
-    ASSERT_EQ(presses.size(), 4u) << "a double click is still a left press, not a separate message";
-    EXPECT_NE(presses[0].wParam, doubleClickMarker);
-    EXPECT_EQ(presses[1].wParam, doubleClickMarker);
-    EXPECT_NE(presses[2].wParam, doubleClickMarker) << "a third click starts a new pair";
-    EXPECT_EQ(presses[3].wParam, doubleClickMarker);
-    EXPECT_TRUE(only(log, WM_LBUTTONDBLCLK).empty());
+    const auto presses = only<MousePressed>(log);
+    ASSERT_EQ(presses.size(), 4u) << "a double click is still a left press";
+    EXPECT_FALSE(presses[0].isDoubleClick());
+    EXPECT_TRUE(presses[1].isDoubleClick());
+    EXPECT_EQ(presses[1].clickCount, 2);
+    EXPECT_FALSE(presses[2].isDoubleClick()) << "a third click starts a new pair";
+    EXPECT_TRUE(presses[3].isDoubleClick());
 }
 
 TEST_F(TranslationTest, WheelGives120PerNotchWithSign)
@@ -88,62 +92,69 @@ TEST_F(TranslationTest, WheelGives120PerNotchWithSign)
     synthetic::mouseWheel(*loop, window, 1);
     synthetic::mouseWheel(*loop, window, -2);
     drain();
-    const auto wheels = only(log, WM_MOUSEWHEEL);
+    const auto wheels = only<WheelTurned>(log);
     ASSERT_EQ(wheels.size(), 2u);
-    EXPECT_EQ(wheelDelta(wheels[0].wParam), 120);
-    EXPECT_EQ(wheelDelta(wheels[1].wParam), -240);
+    EXPECT_EQ(wheels[0].delta, 120);
+    EXPECT_EQ(wheels[1].delta, -240);
 }
 
-TEST_F(TranslationTest, KeysBecomeKeyCodesWithReleaseBits)
+TEST_F(TranslationTest, KeysBecomeKeyCodesWithRepeatAndRelease)
 {
     // With text input on, a letter's character comes as text of its own.
     loop->setTextInputActive(true);
-    synthetic::key(*loop, window, 'A', true);
-    synthetic::key(*loop, window, VK_LEFT, true, {}, true);
-    synthetic::key(*loop, window, 'A', false);
+    synthetic::key(*loop, window, Key::A, true);
+    synthetic::key(*loop, window, Key::Left, true, {}, true);
+    synthetic::key(*loop, window, Key::A, false);
     drain();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].message, WM_KEYDOWN);
-    EXPECT_EQ(log[0].wParam, 'A');
-    EXPECT_EQ(log[0].lParam & (1 << 30), 0);
-    EXPECT_EQ(log[1].wParam, VK_LEFT);
-    EXPECT_NE(log[1].lParam & (1 << 30), 0) << "auto-repeat sets the previous-state bit";
-    EXPECT_EQ(log[2].message, WM_KEYUP);
-    EXPECT_NE(log[2].lParam & (LParam {1} << 31), 0);
+    const auto presses = only<KeyPressed>(log);
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].key, keyFor('a'));
+    EXPECT_EQ(static_cast<int>(presses[0].key), 'A') << "letters keep their classic key codes";
+    EXPECT_FALSE(presses[0].repeat);
+    EXPECT_EQ(presses[1].key, Key::Left);
+    EXPECT_EQ(static_cast<int>(presses[1].key), 0x25);
+    EXPECT_TRUE(presses[1].repeat) << "auto-repeat is marked";
+    ASSERT_TRUE(std::holds_alternative<KeyReleased>(log[2]));
+    EXPECT_EQ(std::get<KeyReleased>(log[2]).key, Key::A);
     loop->setTextInputActive(false);
 }
 
 TEST_F(TranslationTest, ControlLettersAndEditingKeysAlsoGiveCharacters)
 {
-    synthetic::key(*loop, window, VK_CONTROL, true, {.control = true});
-    synthetic::key(*loop, window, 'C', true, {.control = true});
+    synthetic::key(*loop, window, Key::Control, true, {.control = true});
+    synthetic::key(*loop, window, keyFor('c'), true, {.control = true});
     drain();
-    EXPECT_TRUE(loop->isKeyDown(VK_CONTROL));
-    synthetic::key(*loop, window, 'C', false, {.control = true});
-    synthetic::key(*loop, window, VK_CONTROL, false);
-    synthetic::key(*loop, window, VK_RETURN, true);
-    synthetic::key(*loop, window, VK_BACK, true);
+    EXPECT_TRUE(loop->isKeyDown(Key::Control));
+    synthetic::key(*loop, window, keyFor('c'), false, {.control = true});
+    synthetic::key(*loop, window, Key::Control, false);
+    synthetic::key(*loop, window, Key::Return, true);
+    synthetic::key(*loop, window, Key::Backspace, true);
     drain();
-    EXPECT_FALSE(loop->isKeyDown(VK_CONTROL));
-    const auto chars = only(log, WM_CHAR);
+    EXPECT_FALSE(loop->isKeyDown(Key::Control));
+    const auto chars = only<CharacterTyped>(log);
     ASSERT_EQ(chars.size(), 3u);
-    EXPECT_EQ(chars[0].wParam, 3);  // Ctrl+C
-    EXPECT_EQ(chars[1].wParam, 13);
-    EXPECT_EQ(chars[2].wParam, 8);
+    EXPECT_EQ(chars[0].character, 3);  // Ctrl+C
+    EXPECT_EQ(chars[1].character, 13);
+    EXPECT_EQ(chars[2].character, 8);
+    EXPECT_FALSE(chars[0].withAlt);
 }
 
-TEST_F(TranslationTest, AltLetterIsASystemKeyAndSysCharNotAlsoATypedCharacter)
+TEST_F(TranslationTest, AltLetterIsAMnemonicCharacterNotAlsoATypedOne)
 {
-    synthetic::key(*loop, window, 'F', true, {.alt = true});
+    synthetic::key(*loop, window, keyFor('f'), true, {.alt = true});
     synthetic::text(*loop, window, "f");  // what X11 also reports for Alt+F
-    synthetic::key(*loop, window, 'F', false, {.alt = true});
+    synthetic::key(*loop, window, keyFor('f'), false, {.alt = true});
     drain();
-    ASSERT_EQ(only(log, WM_SYSKEYDOWN).size(), 1u);
-    EXPECT_EQ(only(log, WM_SYSKEYDOWN)[0].wParam, 'F');
-    ASSERT_EQ(only(log, WM_SYSCHAR).size(), 1u);
-    EXPECT_EQ(only(log, WM_SYSCHAR)[0].wParam, 'f');
-    EXPECT_TRUE(only(log, WM_CHAR).empty());
-    EXPECT_EQ(only(log, WM_SYSKEYUP).size(), 1u);
+    const auto presses = only<KeyPressed>(log);
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].key, keyFor('f'));
+    EXPECT_TRUE(presses[0].modifiers.alt);
+    const auto chars = only<CharacterTyped>(log);
+    ASSERT_EQ(chars.size(), 1u) << "the text X11 sends for it is not typed as well";
+    EXPECT_EQ(chars[0].character, 'f');
+    EXPECT_TRUE(chars[0].withAlt);
+    EXPECT_EQ(only<KeyReleased>(log).size(), 1u);
 }
 
 // Compositions used to be dropped: the user saw nothing while composing.
@@ -153,37 +164,37 @@ TEST_F(TranslationTest, ACompositionArrivesWithItsCursorAndSelection)
     synthetic::composition(*loop, window, "你h", 1);
     synthetic::composition(*loop, window, "", 0);
     drain();
-    const auto compositions = only(log, WM_IME_COMPOSITION);
+    const auto compositions = only<CompositionChanged>(log);
     ASSERT_EQ(compositions.size(), 3u);
-    EXPECT_EQ(compositions[0].lParam & GCS_COMPSTR, GCS_COMPSTR);
-    EXPECT_EQ(compositions[0].lParam & GCS_RESULTSTR, 0);
     EXPECT_EQ(compositions[0].text, Text("ni hao"));
-    EXPECT_EQ(compositions[0].wParam & 0xFFFF, 3);
-    EXPECT_EQ(compositions[0].wParam >> 16, 3);
+    EXPECT_EQ(compositions[0].cursor, 3);
+    EXPECT_EQ(compositions[0].selectionLength, 3);
     EXPECT_EQ(compositions[1].text, encoding::fromUtf8("你h")) << "program text";
-    EXPECT_EQ(compositions[1].wParam, 1);
+    EXPECT_EQ(compositions[1].cursor, 1);
+    EXPECT_EQ(compositions[1].selectionLength, 0);
     EXPECT_TRUE(compositions[2].text.empty()) << "the composition ended";
-    EXPECT_TRUE(only(log, WM_CHAR).empty());
+    EXPECT_TRUE(only<CharacterTyped>(log).empty());
+    EXPECT_TRUE(only<TextCommitted>(log).empty()) << "a composition is not committed text";
 }
 
 TEST_F(TranslationTest, WithoutTextInputKeysStillTypeTheirPlainCharacters)
 {
     EXPECT_FALSE(loop->isTextInputActive()) << "text input waits for an edit box";
-    synthetic::key(*loop, window, 'C', true);
-    synthetic::key(*loop, window, 'C', true, {.shift = true});
-    synthetic::key(*loop, window, 'C', true, {.control = true});
+    synthetic::key(*loop, window, keyFor('c'), true);
+    synthetic::key(*loop, window, keyFor('c'), true, {.shift = true});
+    synthetic::key(*loop, window, keyFor('c'), true, {.control = true});
     drain();
-    auto chars = only(log, WM_CHAR);
+    auto chars = only<CharacterTyped>(log);
     ASSERT_EQ(chars.size(), 3u);
-    EXPECT_EQ(chars[0].wParam, 'c');
-    EXPECT_EQ(chars[1].wParam, 'C');
-    EXPECT_EQ(chars[2].wParam, 3) << "Ctrl+C stays a control code";
+    EXPECT_EQ(chars[0].character, 'c');
+    EXPECT_EQ(chars[1].character, 'C');
+    EXPECT_EQ(chars[2].character, 3) << "Ctrl+C stays a control code";
     log.clear();
     loop->setTextInputActive(true);
     EXPECT_TRUE(loop->isTextInputActive());
-    synthetic::key(*loop, window, 'C', true);
+    synthetic::key(*loop, window, keyFor('c'), true);
     drain();
-    EXPECT_TRUE(only(log, WM_CHAR).empty()) << "with text input the character comes as text, once";
+    EXPECT_TRUE(only<CharacterTyped>(log).empty()) << "with text input the character comes as text, once";
     loop->setTextInputActive(false);
 }
 
@@ -191,24 +202,23 @@ TEST_F(TranslationTest, TypedAsciiArrivesAsCharacters)
 {
     synthetic::text(*loop, window, "a B");
     drain();
-    const auto chars = only(log, WM_CHAR);
+    const auto chars = only<CharacterTyped>(log);
     ASSERT_EQ(chars.size(), 3u);
-    EXPECT_EQ(chars[0].wParam, 'a');
-    EXPECT_EQ(chars[1].wParam, ' ');
-    EXPECT_EQ(chars[2].wParam, 'B');
-    EXPECT_TRUE(only(log, WM_IME_COMPOSITION).empty()) << "ASCII input must not also arrive as composition text";
+    EXPECT_EQ(chars[0].character, 'a');
+    EXPECT_EQ(chars[1].character, ' ');
+    EXPECT_EQ(chars[2].character, 'B');
+    EXPECT_TRUE(only<TextCommitted>(log).empty()) << "ASCII input must not also arrive as committed text";
 }
 
 TEST_F(TranslationTest, InputMethodTextArrivesOnceAsProgramText)
 {
     synthetic::text(*loop, window, "你好");
     drain();
-    const auto compositions = only(log, WM_IME_COMPOSITION);
-    ASSERT_EQ(compositions.size(), 1u);
-    EXPECT_EQ(compositions[0].lParam & GCS_RESULTSTR, GCS_RESULTSTR);
-    EXPECT_EQ(compositions[0].text, encoding::fromUtf8("你好"));
-    EXPECT_EQ(compositions[0].text.str(), "\xC4\xE3\xBA\xC3");  // GBK
-    EXPECT_TRUE(only(log, WM_CHAR).empty());
+    const auto commits = only<TextCommitted>(log);
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(commits[0].text, encoding::fromUtf8("你好"));
+    EXPECT_EQ(commits[0].text.str(), "\xC4\xE3\xBA\xC3");  // GBK
+    EXPECT_TRUE(only<CharacterTyped>(log).empty());
 }
 
 TEST_F(TranslationTest, LongInputMethodTextSplitBySystemIsOneCommit)
@@ -216,9 +226,9 @@ TEST_F(TranslationTest, LongInputMethodTextSplitBySystemIsOneCommit)
     const std::string phrase = "百度音乐无损下载器正在为您搜索歌曲请稍候再试一次";  // 72 bytes: three events
     synthetic::text(*loop, window, phrase);
     drain();
-    const auto compositions = only(log, WM_IME_COMPOSITION);
-    ASSERT_EQ(compositions.size(), 1u);
-    EXPECT_EQ(encoding::toUtf8(compositions[0].text.view()), phrase);
+    const auto commits = only<TextCommitted>(log);
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(encoding::toUtf8(commits[0].text.view()), phrase);
 }
 
 TEST_F(TranslationTest, CharacterSplitAcrossTextEventsIsJoined)
@@ -227,48 +237,57 @@ TEST_F(TranslationTest, CharacterSplitAcrossTextEventsIsJoined)
     const std::string_view pieces[] = {std::string_view(word).substr(0, 2), std::string_view(word).substr(2)};
     synthetic::textPieces(*loop, window, pieces);
     drain();
-    const auto compositions = only(log, WM_IME_COMPOSITION);
-    ASSERT_EQ(compositions.size(), 1u);
-    EXPECT_EQ(encoding::toUtf8(compositions[0].text.view()), word);
+    const auto commits = only<TextCommitted>(log);
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(encoding::toUtf8(commits[0].text.view()), word);
 }
 
-TEST_F(TranslationTest, WindowEventsBecomeSizeActivateCloseAndLeave)
+TEST_F(TranslationTest, WindowEventsBecomeSizeActivationCloseAndLeave)
 {
-    synthetic::windowEvent(*loop, window, WindowEvent::SizeChanged, 300, 200);
-    synthetic::windowEvent(*loop, window, WindowEvent::Minimized);
-    synthetic::windowEvent(*loop, window, WindowEvent::Leave);
-    synthetic::windowEvent(*loop, window, WindowEvent::FocusLost);
-    synthetic::windowEvent(*loop, other, WindowEvent::FocusGained);
-    synthetic::windowEvent(*loop, window, WindowEvent::Close);
+    synthetic::windowEvent(*loop, window, WindowChange::SizeChanged, 300, 200);
+    synthetic::windowEvent(*loop, window, WindowChange::Minimized);
+    synthetic::windowEvent(*loop, window, WindowChange::Leave);
+    synthetic::windowEvent(*loop, window, WindowChange::FocusLost);
+    synthetic::windowEvent(*loop, other, WindowChange::FocusGained);
+    synthetic::windowEvent(*loop, window, WindowChange::Close);
     drain();
-    const auto sizes = only(log, WM_SIZE);
+    const auto sizes = only<Resized>(log);
     ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes[0].wParam, SIZE_RESTORED);
-    EXPECT_EQ(pointX(sizes[0].lParam), 300);
-    EXPECT_EQ(pointY(sizes[0].lParam), 200);
-    EXPECT_EQ(sizes[1].wParam, SIZE_MINIMIZED);
-    EXPECT_EQ(only(log, WM_MOUSELEAVE).size(), 1u);
-    const auto deactivations = only(log, WM_ACTIVATE);
+    EXPECT_EQ(sizes[0].state, WindowState::Restored);
+    EXPECT_EQ(sizes[0].width, 300);
+    EXPECT_EQ(sizes[0].height, 200);
+    EXPECT_EQ(sizes[1].state, WindowState::Minimised);
+    EXPECT_EQ(only<MouseLeft>(log).size(), 1u);
+    const auto deactivations = only<ActivationChanged>(log);
     ASSERT_EQ(deactivations.size(), 1u);
-    EXPECT_EQ(deactivations[0].wParam, WA_INACTIVE);
-    EXPECT_EQ(WindowId::fromParam(deactivations[0].lParam), other) << "the window being activated";
-    const auto activations = only(otherLog, WM_ACTIVATE);
+    EXPECT_FALSE(deactivations[0].active);
+    EXPECT_EQ(deactivations[0].other, other) << "the window being activated";
+    const auto activations = only<ActivationChanged>(otherLog);
     ASSERT_EQ(activations.size(), 1u);
-    EXPECT_EQ(activations[0].wParam, WA_ACTIVE);
-    EXPECT_EQ(WindowId::fromParam(activations[0].lParam), window);
-    EXPECT_EQ(only(log, WM_CLOSE).size(), 1u);
-    EXPECT_FALSE(loop->isWindow(window)) << "default processing of WM_CLOSE destroys the window";
-    EXPECT_EQ(only(log, WM_DESTROY).size(), 1u);
+    EXPECT_TRUE(activations[0].active);
+    EXPECT_EQ(activations[0].other, window);
+    EXPECT_EQ(only<CloseRequested>(log).size(), 1u);
+    EXPECT_FALSE(loop->isWindow(window)) << "close() destroys the window";
+    EXPECT_EQ(only<Destroyed>(log).size(), 1u);
+}
+
+TEST_F(TranslationTest, AWindowWithoutHandlerClosesWhenAsked)
+{
+    const WindowId plain = makeWindow();
+    synthetic::windowEvent(*loop, plain, WindowChange::Close);
+    drain();
+    EXPECT_FALSE(loop->isWindow(plain));
 }
 
 TEST_F(TranslationTest, ResizeReportsTheNewSizeOnceBeforeReturning)
 {
     ASSERT_TRUE(loop->resize(window, 200, 150));
-    const auto immediate = only(log, WM_SIZE);
+    const auto immediate = only<Resized>(log);
     ASSERT_EQ(immediate.size(), 1u);
-    EXPECT_EQ(immediate[0].lParam, makePointParam(200, 150));
+    EXPECT_EQ(immediate[0].width, 200);
+    EXPECT_EQ(immediate[0].height, 150);
     drain();  // the system's own notice of the same size is not repeated
-    EXPECT_EQ(only(log, WM_SIZE).size(), 1u);
+    EXPECT_EQ(only<Resized>(log).size(), 1u);
     EXPECT_EQ(loop->bounds(window).width, 200);
     EXPECT_EQ(loop->bounds(window).height, 150);
 }
@@ -276,20 +295,20 @@ TEST_F(TranslationTest, ResizeReportsTheNewSizeOnceBeforeReturning)
 TEST_F(TranslationTest, LeavingWhileCapturedIsToldOnlyWhenTheCaptureEnds)
 {
     loop->setCapture(window);
-    synthetic::windowEvent(*loop, window, WindowEvent::Leave);
+    synthetic::windowEvent(*loop, window, WindowChange::Leave);
     synthetic::mouseMove(*loop, window, -20, 5, true);
     drain();
-    EXPECT_TRUE(only(log, WM_MOUSELEAVE).empty()) << "a press dragged outside must keep its capture";
-    EXPECT_EQ(only(log, WM_MOUSEMOVE).size(), 1u);
+    EXPECT_TRUE(only<MouseLeft>(log).empty()) << "a press dragged outside must keep its capture";
+    EXPECT_EQ(only<MouseMoved>(log).size(), 1u);
     loop->releaseCapture();
     drain();
-    EXPECT_EQ(only(log, WM_MOUSELEAVE).size(), 1u);
+    EXPECT_EQ(only<MouseLeft>(log).size(), 1u);
 }
 
 TEST_F(TranslationTest, EventsForADestroyedWindowAreDropped)
 {
     synthetic::mouseMove(*loop, window, 1, 1);
-    synthetic::key(*loop, window, 'A', true);
+    synthetic::key(*loop, window, Key::A, true);
     loop->destroyWindow(window);
     const std::size_t before = log.size();
     drain();

@@ -53,11 +53,12 @@ protected:
         options.position = IntPoint {100, 100};
         owner = loop->createWindow(options);
         ASSERT_TRUE(owner);
-        loop->setWindowProcedure(owner, [this](const Message& message) -> LResult {
-            if (message.message == trayMessage) {
-                notifications.push_back(message);
+        loop->setWindowHandler(owner, [this](const WindowEvent& event) {
+            if (const auto* release = std::get_if<TrayIconReleased>(&event)) {
+                notifications.push_back(*release);
+            } else if (std::holds_alternative<CloseRequested>(event)) {
+                loop->close(owner);
             }
-            return loop->defaultProcedure(message);
         });
         icon = PixelBuffer(16, 16);
         icon.fill(0xFF20A040);
@@ -110,7 +111,7 @@ protected:
     std::unique_ptr<EventLoop> loop;
     WindowId owner;
     PixelBuffer icon;
-    std::vector<Message> notifications;
+    std::vector<TrayIconReleased> notifications;
 };
 
 TEST_F(TrayIconTest, WithoutATrayAddFailsAndTheWindowStays)
@@ -123,7 +124,7 @@ TEST_F(TrayIconTest, WithoutATrayAddFailsAndTheWindowStays)
     EXPECT_TRUE(loop->isWindow(owner));
 }
 
-TEST_F(TrayIconTest, IconDocksAndClicksReachTheOwnerAsTrayMessages)
+TEST_F(TrayIconTest, IconDocksAndReleasesOnItReachTheOwner)
 {
     const auto tray = startTray();
     ASSERT_TRUE(tray);
@@ -135,14 +136,11 @@ TEST_F(TrayIconTest, IconDocksAndClicksReachTheOwnerAsTrayMessages)
 
     clickIcon("1");
     ASSERT_TRUE(pumpUntil([&] { return !notifications.empty(); }));
-    EXPECT_EQ(notifications[0].message, 2258u);
-    EXPECT_EQ(notifications[0].wParam, 1u);
-    EXPECT_EQ(notifications[0].lParam, 514);
+    EXPECT_EQ(notifications[0].button, MouseButton::Left);
 
     clickIcon("3");
     ASSERT_TRUE(pumpUntil([&] { return notifications.size() >= 2; }));
-    EXPECT_EQ(notifications[1].message, 2258u);
-    EXPECT_EQ(notifications[1].lParam, 517);
+    EXPECT_EQ(notifications[1].button, MouseButton::Right);
     EXPECT_EQ(notifications.size(), 2u) << "presses are not reported, only releases";
 
     EXPECT_TRUE(loop->removeTrayIcon(owner));

@@ -50,7 +50,7 @@ TEST_F(LoopTest, MoveAndResizeChangeTheBounds)
 
 TEST_F(LoopTest, MaximiseFillsTheWorkAreaAndRestoreGoesBack)
 {
-    std::vector<Message> log;
+    std::vector<WindowEvent> log;
     const WindowId window = makeRecordingWindow(log);
     const IntRect before = loop->bounds(window);
     loop->maximise(window);
@@ -59,10 +59,10 @@ TEST_F(LoopTest, MaximiseFillsTheWorkAreaAndRestoreGoesBack)
     loop->restore(window);
     EXPECT_FALSE(loop->isMaximised(window));
     EXPECT_EQ(loop->bounds(window), before);
-    const auto sizes = only(log, WM_SIZE);
+    const auto sizes = only<Resized>(log);
     ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes[0].wParam, SIZE_MAXIMIZED);
-    EXPECT_EQ(sizes[1].wParam, SIZE_RESTORED);
+    EXPECT_EQ(sizes[0].state, WindowState::Maximised);
+    EXPECT_EQ(sizes[1].state, WindowState::Restored);
 }
 
 TEST_F(LoopTest, TitleRoundTripsProgramText)
@@ -99,16 +99,15 @@ TEST_F(LoopTest, DestroyingAWindowDestroysTheWindowsItOwns)
     EXPECT_TRUE(loop->isWindow(unrelated));
 }
 
-TEST_F(LoopTest, DestroyFromInsideItsOwnDestroyMessageIsHarmless)
+TEST_F(LoopTest, DestroyFromInsideItsOwnDestroyedEventIsHarmless)
 {
     const WindowId window = makeWindow();
     int destroys = 0;
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == WM_DESTROY) {
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (std::holds_alternative<Destroyed>(event)) {
             ++destroys;
-            EXPECT_FALSE(loop->destroyWindow(message.window));
+            EXPECT_FALSE(loop->destroyWindow(window));
         }
-        return 0;
     });
     EXPECT_TRUE(loop->destroyWindow(window));
     EXPECT_FALSE(loop->destroyWindow(window));

@@ -99,11 +99,10 @@ protected:
 TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
 {
     const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == WM_LBUTTONDOWN) {
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (std::holds_alternative<MousePressed>(event)) {
             loop->beginDrag(window);
         }
-        return loop->defaultProcedure(message);
     });
     driveWithXdotool({{"mousemove", "150", "150"},
                       {"sleep", "100"},
@@ -124,14 +123,13 @@ TEST_F(X11Test, DraggingMovesTheWindowWithoutAWindowManager)
 TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
 {
     const WindowId window = makeShownWindow(IntRect {100, 100, 200, 150});
-    std::vector<Message> sizes;
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == WM_LBUTTONDOWN) {
+    std::vector<Resized> sizes;
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (std::holds_alternative<MousePressed>(event)) {
             loop->beginResize(window, ResizeZone::BottomRight);
-        } else if (message.message == WM_SIZE) {
-            sizes.push_back(message);
+        } else if (const auto* size = std::get_if<Resized>(&event)) {
+            sizes.push_back(*size);
         }
-        return loop->defaultProcedure(message);
     });
     driveWithXdotool({{"mousemove", "295", "245"},
                       {"sleep", "100"},
@@ -143,7 +141,8 @@ TEST_F(X11Test, DraggingTheBottomRightBorderResizesAndReportsTheSize)
                       {"sleep", "60"}});
     EXPECT_EQ(loop->bounds(window), (IntRect {100, 100, 240, 180}));
     ASSERT_FALSE(sizes.empty());
-    EXPECT_EQ(sizes.back().lParam, makePointParam(240, 180));
+    EXPECT_EQ(sizes.back().width, 240);
+    EXPECT_EQ(sizes.back().height, 180);
 }
 
 // The X window id of our window with this title, from xwininfo.
@@ -251,11 +250,10 @@ TEST_F(X11Test, ChineseTypedWithoutAnInputMethodArrivesAsProgramText)
     // As an edit box with the focus does.
     loop->setTextInputActive(true);
     Text typed;
-    loop->setWindowProcedure(window, [&](const Message& message) -> LResult {
-        if (message.message == WM_IME_COMPOSITION) {
-            typed += message.text;
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (const auto* commit = std::get_if<TextCommitted>(&event)) {
+            typed += commit->text;
         }
-        return loop->defaultProcedure(message);
     });
     loop->setFocus(window);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == window; }));
@@ -440,11 +438,10 @@ TEST_F(WindowManagerTest, AModalBoxKeepsTheKeyboardWhenTheUserClicksItsOwner)
     loop->setFocus(box);
     ASSERT_TRUE(pumpUntil([&] { return loop->focusedWindow() == box; }));
     std::atomic<int> ownerActivations {0};
-    loop->setWindowProcedure(main, [&](const Message& message) -> LResult {
-        if (message.message == WM_ACTIVATE && message.wParam != WA_INACTIVE) {
+    loop->setWindowHandler(main, [&](const WindowEvent& event) {
+        if (const auto* activation = std::get_if<ActivationChanged>(&event); activation && activation->active) {
             ++ownerActivations;
         }
-        return loop->defaultProcedure(message);
     });
     // The nested loop runs on this thread; xdotool and the checks on a worker.
     // The window manager may have moved the owner (its frame): aim at its corner.
@@ -464,7 +461,7 @@ TEST_F(WindowManagerTest, AModalBoxKeepsTheKeyboardWhenTheUserClicksItsOwner)
             loop->send([&] { boxKeptIt = loop->focusedWindow() == box; });
             return boxKeptIt.load();
         });
-        loop->post(box, WM_CLOSE);
+        loop->post(box, [&] { loop->close(box); });
     });
     loop->runWhileAlive(box, LoopFilter::DropOtherWindowsInput);
     worker.join();

@@ -281,7 +281,7 @@ TEST_F(RadioButtonTest, AKeyClickShowsThePressedMarkForOnePaint)
     drain();
     ASSERT_TRUE(showsMark(radio, 0));
 
-    key(host, platform::VK_SPACE);
+    key(host, platform::Key::Space);
     drain();
     ASSERT_TRUE(radio.isChecked());
     EXPECT_TRUE(showsMark(radio, 51)) << "the click did not show the highlighted mark";

@@ -47,19 +47,24 @@ protected:
         synthetic::mouseButton(loop(), host.window(), button, true, at.x, at.y, clicks);
         synthetic::mouseButton(loop(), host.window(), button, false, at.x, at.y, clicks);
     }
-    void queueKey(const UiHost& host, platform::WParam vk, synthetic::Modifiers modifiers = {})
+    void queueKey(const UiHost& host, platform::Key vk, synthetic::Modifiers modifiers = {})
     {
         synthetic::key(loop(), host.window(), vk, true, modifiers);
         synthetic::key(loop(), host.window(), vk, false, modifiers);
+    }
+    void queueKey(const UiHost& host, char letter, synthetic::Modifiers modifiers = {})
+    {
+        queueKey(host, platform::keyFor(letter), modifiers);
     }
     // Modifier keys go down and up as keys of their own, each handled
     // before the next, so that the input between them sees them held.
     void holdModifiers(const UiHost& host, synthetic::Modifiers modifiers, bool down)
     {
         if (modifiers.shift)
-            synthetic::key(loop(), host.window(), platform::VK_SHIFT, down, down ? modifiers : synthetic::Modifiers {});
+            synthetic::key(loop(), host.window(), platform::Key::Shift, down,
+                           down ? modifiers : synthetic::Modifiers {});
         if (modifiers.control)
-            synthetic::key(loop(), host.window(), platform::VK_CONTROL, down,
+            synthetic::key(loop(), host.window(), platform::Key::Control, down,
                            down ? modifiers : synthetic::Modifiers {});
         drain();
     }
@@ -70,12 +75,16 @@ protected:
         drain();
         holdModifiers(host, modifiers, false);
     }
-    void key(const UiHost& host, platform::WParam vk, synthetic::Modifiers modifiers = {})
+    void key(const UiHost& host, platform::Key vk, synthetic::Modifiers modifiers = {})
     {
         holdModifiers(host, modifiers, true);
         queueKey(host, vk, modifiers);
         drain();
         holdModifiers(host, modifiers, false);
+    }
+    void key(const UiHost& host, char letter, synthetic::Modifiers modifiers = {})
+    {
+        key(host, platform::keyFor(letter), modifiers);
     }
     void type(const UiHost& host, std::string_view utf8)
     {

@@ -98,11 +98,11 @@ protected:
             break;
         }
         case BoxDriver::Action::Escape:
-            synthetic::key(loop(), box.window(), 27, true);
-            synthetic::key(loop(), box.window(), 27, false);
+            synthetic::key(loop(), box.window(), platform::Key::Escape, true);
+            synthetic::key(loop(), box.window(), platform::Key::Escape, false);
             break;
         case BoxDriver::Action::CloseRequest:
-            synthetic::windowEvent(loop(), box.window(), synthetic::WindowEvent::Close);
+            synthetic::windowEvent(loop(), box.window(), synthetic::WindowChange::Close);
             break;
         }
     }

@@ -65,7 +65,7 @@ TEST_F(ComboTest, OpensAboveWhenThereIsNoRoomBelowAndEscClosesWithoutAChange)
     combo.onPopupShown = [&](UiHost& popup, UiList&) {
         const IntRect bounds = loop().bounds(popup.window());
         opened = {bounds.x, bounds.y, bounds.width, bounds.height};
-        queueKey(popup, platform::VK_ESCAPE);
+        queueKey(popup, platform::Key::Escape);
     };
     int closed = 0;
     combo.onCloseUp = [&] { ++closed; };
@@ -84,7 +84,7 @@ TEST_F(ComboTest, AnEmptyComboOpensA130HighDropDownAndClosesOnDeactivation)
     int height = 0;
     combo.onPopupShown = [&](UiHost& popup, UiList&) {
         height = loop().bounds(popup.window()).height;
-        synthetic::windowEvent(loop(), popup.window(), synthetic::WindowEvent::FocusLost);
+        synthetic::windowEvent(loop(), popup.window(), synthetic::WindowChange::FocusLost);
     };
     int changes = 0;
     combo.onSelectionChanged = [&](int) { ++changes; };
@@ -114,7 +114,7 @@ TEST_F(ComboTest, TheDropDownShowsItsFrameAndRowsToTheEdges)
         const gfx::Argb selected = picture.pixel(4, static_cast<int>(list.top()) + row.y + row.height / 2);
         EXPECT_GT(gfx::blueOf(selected), gfx::redOf(selected) + 40)
             << "the current row's highlight, " << std::hex << selected;
-        queueKey(popup, platform::VK_ESCAPE);
+        queueKey(popup, platform::Key::Escape);
     };
     click(host, {60, 33});
     ASSERT_TRUE(pumpUntil([&] { return !combo.isDropped(); }));

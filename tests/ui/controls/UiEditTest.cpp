@@ -24,8 +24,8 @@ TEST_F(EditTest, ChineseTextArrivesAtTheCaret)
     UiHost& host = makeHost();
     UiEdit& edit = makeEdit(host, "ab");
     ASSERT_TRUE(edit.hasFocus());
-    key(host, platform::VK_HOME);
-    key(host, platform::VK_RIGHT);
+    key(host, platform::Key::Home);
+    key(host, platform::Key::Right);
     type(host, "你好");
     EXPECT_EQ(edit.editText(), gbk("a你好b"));
     EXPECT_EQ(edit.model().caret(), (TextPosition {1, 3}));
@@ -38,17 +38,17 @@ TEST_F(EditTest, ShiftArrowsSelectAndPlainArrowsCollapse)
 {
     UiHost& host = makeHost();
     UiEdit& edit = makeEdit(host, gbk("中文abc"));
-    key(host, platform::VK_END);
-    key(host, platform::VK_LEFT, {.shift = true});
-    key(host, platform::VK_LEFT, {.shift = true});
-    key(host, platform::VK_LEFT, {.shift = true});
-    key(host, platform::VK_LEFT, {.shift = true});
+    key(host, platform::Key::End);
+    key(host, platform::Key::Left, {.shift = true});
+    key(host, platform::Key::Left, {.shift = true});
+    key(host, platform::Key::Left, {.shift = true});
+    key(host, platform::Key::Left, {.shift = true});
     EXPECT_EQ(edit.selectedText(), gbk("文abc"));
-    key(host, platform::VK_HOME, {.shift = true});
+    key(host, platform::Key::Home, {.shift = true});
     EXPECT_EQ(edit.selectedText(), gbk("中文abc"));
-    key(host, platform::VK_RIGHT);
+    key(host, platform::Key::Right);
     EXPECT_TRUE(edit.selectedText().empty());
-    key(host, platform::VK_BACK);
+    key(host, platform::Key::Backspace);
     EXPECT_EQ(edit.editText(), gbk("中文ab"));
 }
 
@@ -145,7 +145,7 @@ TEST_F(EditTest, ReadOnlyAndPasswordBoxes)
     UiHost& host = makeHost();
     UiEdit& readOnly = makeEdit(host, "fixed", EditOptions {.inputMode = EditInputMode::ReadOnly});
     type(host, "x");
-    key(host, platform::VK_BACK);
+    key(host, platform::Key::Backspace);
     key(host, 'A', {.control = true});
     key(host, 'X', {.control = true});
     EXPECT_EQ(readOnly.editText(), "fixed");
@@ -177,7 +177,7 @@ TEST_F(EditTest, ALongLineMeasuresAndDrawsTheSameAcrossItsPieces)
         const int next = edit.pointOf({1, column + 1}).x;
         EXPECT_EQ(edit.positionAt({at.x + (next - at.x) / 3, at.y + 5}).column, column) << column;
     }
-    key(host, platform::VK_END);
+    key(host, platform::Key::End);
     type(host, "x");
     host.repaintAll();
     EXPECT_LT(edit.scrollX(), -1000) << "scrolled to the caret";
@@ -197,7 +197,7 @@ TEST_F(EditTest, EnterReachesTheProgramAsKeyThirteen)
     std::vector<int> keys;
     edit.bind(EventType::KeyDown,
               [&](const Event& event) { keys.push_back(static_cast<const KeyEvent&>(event).code()); });
-    key(host, platform::VK_RETURN);
+    key(host, platform::Key::Return);
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0], 13);
     EXPECT_EQ(edit.editText(), "query") << "a single-line box inserts no line break";
@@ -234,14 +234,14 @@ TEST_F(EditTest, MultiLineEnterAndArrowsCrossLines)
     UiHost& host = makeHost();
     UiEdit& edit = makeEdit(host, {}, EditOptions {.multiLine = true}, {10, 10, 200, 100});
     type(host, "one");
-    key(host, platform::VK_RETURN);
+    key(host, platform::Key::Return);
     type(host, "two");
     EXPECT_EQ(edit.editText(), "one\r\ntwo");
-    key(host, platform::VK_UP);
+    key(host, platform::Key::Up);
     EXPECT_EQ(edit.model().caret(), (TextPosition {1, 3}));
-    key(host, platform::VK_RIGHT);
+    key(host, platform::Key::Right);
     EXPECT_EQ(edit.model().caret(), (TextPosition {2, 0}));
-    key(host, platform::VK_BACK);
+    key(host, platform::Key::Backspace);
     EXPECT_EQ(edit.editText(), "onetwo");
 }
 
@@ -292,7 +292,7 @@ TEST_F(EditTest, TheTextAreaLeavesOutControlsPutIntoTheBoxAtItsRightEnd)
     UiEdit& edit = makeEdit(host, "123456789012345", EditOptions {}, {110, 45, 80, 22});
     auto& up = edit.add<UiButtonBase>(FloatRect {110 + 80 - 23, 45, 23, 10}, Text());
     edit.add<UiButtonBase>(FloatRect {110 + 80 - 23, 57, 23, 10}, Text());
-    key(host, platform::VK_END);
+    key(host, platform::Key::End);
     EXPECT_LE(edit.textArea().right(), up.left());
     EXPECT_LT(edit.caretRect().x, static_cast<int>(up.left())) << "the caret stays in view beside the buttons";
     EXPECT_GE(edit.textArea().x, edit.left());
@@ -305,8 +305,8 @@ TEST_F(EditTest, TheCompositionShowsAtTheCaretAndOnlyItsCommitEntersTheText)
     UiHost& host = makeHost();
     UiEdit& edit = makeEdit(host, "ab");
     EXPECT_TRUE(loop().isTextInputActive()) << "the focused box takes text";
-    key(host, platform::VK_HOME);
-    key(host, platform::VK_RIGHT);
+    key(host, platform::Key::Home);
+    key(host, platform::Key::Right);
     const IntRect caret = edit.caretRect();
     synthetic::composition(loop(), host.window(), "ni", 1);
     drain();
@@ -353,8 +353,8 @@ TEST_F(EditTest, DerivedBoxesReplaceTheTextAreaAndSeeEventsFirst)
     SearchBox& box = host.add<SearchBox>(FloatRect {10, 10, 200, 24}, "song");
     click(host, {20, 22});
     EXPECT_EQ(box.textArea(), (FloatRect {10, 10, 176, 24}));
-    key(host, platform::VK_RETURN);
-    key(host, platform::VK_END);
+    key(host, platform::Key::Return);
+    key(host, platform::Key::End);
     type(host, "s");
     EXPECT_EQ(box.searches, 1);
     EXPECT_EQ(box.editText(), "songs") << "other input still reaches the box";

@@ -37,7 +37,7 @@ TEST_F(MenuTest, TheWindowFollowsTheWidthAndHeightRules)
     IntRect bounds;
     menu.onPopup = [&](UiHost& window) {
         bounds = loop().bounds(window.window());
-        queueKey(window, platform::VK_ESCAPE);
+        queueKey(window, platform::Key::Escape);
     };
     menu.showAt(owner, {200, 200});
     EXPECT_FALSE(menu.isOpen());
@@ -57,7 +57,7 @@ TEST_F(MenuTest, OpensLeftAndAboveThePointNearTheWorkAreaEdge)
     IntRect bounds;
     menu.onPopup = [&](UiHost& window) {
         bounds = loop().bounds(window.window());
-        queueKey(window, platform::VK_ESCAPE);
+        queueKey(window, platform::Key::Escape);
     };
     menu.showAt(owner, {work.x + work.width - 10, work.y + work.height - 5});
     EXPECT_EQ(bounds.x, work.x + work.width - 10 - 100);
@@ -96,9 +96,9 @@ TEST_F(MenuTest, KeysSkipHiddenAndDisabledItemsAndEscChoosesNothing)
                            }});
     menu.addItem(MenuItem {.caption = "&d", .sendCommand = false, .handler = [&] { chosen.push_back(4); }});
     menu.onPopup = [&](UiHost& window) {
-        queueKey(window, platform::VK_DOWN);
-        queueKey(window, platform::VK_DOWN);
-        queueKey(window, platform::VK_RETURN);
+        queueKey(window, platform::Key::Down);
+        queueKey(window, platform::Key::Down);
+        queueKey(window, platform::Key::Return);
     };
     menu.showAt(owner, {100, 100});
     EXPECT_EQ(chosen, (std::vector {4}));
@@ -107,7 +107,7 @@ TEST_F(MenuTest, KeysSkipHiddenAndDisabledItemsAndEscChoosesNothing)
     menu.showAt(owner, {100, 100});
     EXPECT_EQ(chosen, (std::vector {4, 4})) << "the mnemonic chooses at once";
 
-    menu.onPopup = [&](UiHost& window) { queueKey(window, platform::VK_ESCAPE); };
+    menu.onPopup = [&](UiHost& window) { queueKey(window, platform::Key::Escape); };
     menu.showAt(owner, {100, 100});
     EXPECT_EQ(chosen, (std::vector {4, 4}));
 }
@@ -123,7 +123,7 @@ TEST_F(MenuTest, LosingActivationClosesTheMenuWithoutACommand)
     UiMenu menu;
     menu.addItem(command("only", 7));
     menu.onPopup
-        = [&](UiHost& window) { synthetic::windowEvent(loop(), window.window(), synthetic::WindowEvent::FocusLost); };
+        = [&](UiHost& window) { synthetic::windowEvent(loop(), window.window(), synthetic::WindowChange::FocusLost); };
     menu.showAt(owner, {100, 100});
     drain();
     EXPECT_FALSE(menu.isOpen());

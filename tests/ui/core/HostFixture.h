@@ -161,11 +161,16 @@ protected:
         press(host, x, y);
         release(host, x, y);
     }
-    void key(UiHost& host, platform::WParam vk, platform::synthetic::Modifiers modifiers = {})
+    void key(UiHost& host, platform::Key vk, platform::synthetic::Modifiers modifiers = {})
     {
         platform::synthetic::key(loop(), host.window(), vk, true, modifiers);
         platform::synthetic::key(loop(), host.window(), vk, false, modifiers);
         drain();
+    }
+    // A letter or digit key.
+    void key(UiHost& host, char letter, platform::synthetic::Modifiers modifiers = {})
+    {
+        key(host, platform::keyFor(letter), modifiers);
     }
 
     std::unique_ptr<UiFramework> framework;

@@ -6,7 +6,7 @@
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiPanel.h"
 
-#include "platform/window/Messages.h"
+#include "platform/window/WindowEvent.h"
 
 #include <algorithm>
 
@@ -138,19 +138,19 @@ TEST_F(HostTest, TabWalksEveryFocusableControlOfTheTreeAndComesBackRound)
 
     std::vector<UiControl*> visited;
     for (int i = 0; i < 5; ++i) {
-        key(host, platform::VK_TAB);
+        key(host, platform::Key::Tab);
         visited.push_back(host.focus());
     }
     EXPECT_EQ(visited, (std::vector<UiControl*> {&first, &inner, &second, &last, &first}))
         << "panels, hidden pages, disabled and hidden controls are passed over";
     EXPECT_EQ(host.keyboardFocusMarker(), &first);
-    key(host, platform::VK_TAB, {.shift = true});
+    key(host, platform::Key::Tab, {.shift = true});
     EXPECT_EQ(host.focus(), &last) << "Shift+Tab walks back";
-    key(host, platform::VK_TAB, {.shift = true});
+    key(host, platform::Key::Tab, {.shift = true});
     EXPECT_EQ(host.focus(), &second);
     // From a panel that took the focus by a press, Tab goes on into it.
     ASSERT_TRUE(page.setFocus());
-    key(host, platform::VK_TAB);
+    key(host, platform::Key::Tab);
     EXPECT_EQ(host.focus(), &inner);
 }
 
@@ -161,12 +161,12 @@ TEST_F(HostTest, TabWithNothingFocusableLeavesFocusUnchanged)
     auto& panel = host.add<UiPanel>(FloatRect {20, 0, 100, 100});
     panel.setFocusable(false);
     auto& child = panel.add<Probe>(FloatRect {20, 0, 10, 10}, "child", journal, false);
-    key(host, platform::VK_TAB);
+    key(host, platform::Key::Tab);
     EXPECT_EQ(host.focus(), nullptr);
     child.setFocusable(true);
-    key(host, platform::VK_TAB);
+    key(host, platform::Key::Tab);
     EXPECT_EQ(host.focus(), &child);
-    key(host, platform::VK_TAB);
+    key(host, platform::Key::Tab);
     EXPECT_EQ(host.focus(), &child) << "the only Tab stop keeps the focus";
     (void)a;
 }
@@ -178,12 +178,12 @@ TEST_F(HostTest, EnterAndSpaceClickTheFocusControlUnlessItTakesTheKey)
     int clicks = 0;
     host.onClick = [&](UiControl&, ControlKind) { ++clicks; };
     ASSERT_TRUE(target.setFocus());
-    key(host, platform::VK_RETURN);
-    key(host, platform::VK_SPACE);
+    key(host, platform::Key::Return);
+    key(host, platform::Key::Space);
     EXPECT_EQ(only(journal, "KeyClick").size(), 2u);
     EXPECT_EQ(clicks, 2);
     target.acceptKeys = true;
-    key(host, platform::VK_RETURN);
+    key(host, platform::Key::Return);
     EXPECT_EQ(clicks, 2) << "a control that handles the key keeps it";
 }
 
@@ -246,6 +246,31 @@ TEST_F(HostTest, MnemonicClicksWithAltAndFollowsTheCaption)
     EXPECT_EQ(clicks, 2);
 }
 
+// Keys read in one turn each keep the modifiers they were typed with: Shift
+// let go between two Homes must not take the Shift from the first.
+TEST_F(HostTest, KeysReadTogetherKeepTheirOwnModifiers)
+{
+    UiHost& host = makeHost();
+    auto& box = host.add<Probe>(FloatRect {10, 10, 50, 20}, "box", journal);
+    box.acceptKeys = true;
+    ASSERT_TRUE(host.setFocus(&box));
+    std::vector<bool> shifted;
+    box.bind(EventType::KeyDown, [&](const Event& event) {
+        const auto& pressed = static_cast<const KeyEvent&>(event);
+        if (pressed.key() == Key::Home) {
+            shifted.push_back(pressed.modifiers().shift);
+        }
+    });
+    namespace synthetic = platform::synthetic;
+    synthetic::key(loop(), host.window(), platform::Key::Shift, true, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Home, true, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Home, false, {.shift = true});
+    synthetic::key(loop(), host.window(), platform::Key::Shift, false);
+    synthetic::key(loop(), host.window(), platform::Key::Home, true);
+    drain();
+    EXPECT_EQ(shifted, (std::vector<bool> {true, false}));
+}
+
 TEST_F(HostTest, HookAnsweringZeroKeepsTheWindowOnClose)
 {
     UiHost& host = makeHost();
@@ -290,8 +315,11 @@ TEST_F(HostTest, WindowRequestsReachTheHookTyped)
     EXPECT_EQ(seen[1].command, 102);
     EXPECT_EQ(seen[2].kind, WindowRequestKind::Minimise);
     EXPECT_FALSE(loop().isMinimised(host.window())) << "the hook answered: the host did not minimise";
-    // The platform carries the tray notification as message 2258.
-    EXPECT_EQ(encodeWindowRequest(host.window(), tray).message, 2258u);
+    // A release on the platform's tray icon is the same typed request.
+    const DecodedEvent released = decodeEvent(platform::TrayIconReleased {platform::MouseButton::Right});
+    ASSERT_TRUE(std::holds_alternative<WindowRequest>(released));
+    EXPECT_EQ(std::get<WindowRequest>(released).kind, WindowRequestKind::TrayNotification);
+    EXPECT_EQ(std::get<WindowRequest>(released).trayEvent, EventType::RightMouseUp);
 }
 
 TEST_F(HostTest, DestroyingTheFocusedAndHoveredControlClearsTheHost)

@@ -45,7 +45,7 @@ TEST_F(HostTest, ModalLoopDropsOtherWindowsInputWhileTimersAndPostsRun)
         // Input for the window behind the box and for the box itself.
         platform::synthetic::mouseButton(loop(), main.window(), platform::synthetic::MouseButton::Left, true, 20, 20);
         platform::synthetic::mouseButton(loop(), main.window(), platform::synthetic::MouseButton::Left, false, 20, 20);
-        platform::synthetic::key(loop(), main.window(), platform::VK_TAB, true);
+        platform::synthetic::key(loop(), main.window(), platform::Key::Tab, true);
         platform::synthetic::mouseButton(loop(), box.window(), platform::synthetic::MouseButton::Left, true, 20, 20);
         platform::synthetic::mouseButton(loop(), box.window(), platform::synthetic::MouseButton::Left, false, 20, 20);
         framework->dispatcher().post([&] { ++posted; });
@@ -153,7 +153,7 @@ TEST_F(HostTest, CaptionButtonsComeFromTheFactoryRightToLeft)
     EXPECT_EQ(menu.rect().x, minimise.rect().x - 28);
     ControlKind clickedKind = ControlKind::None;
     host.onClick = [&](UiControl&, ControlKind kind) { clickedKind = kind; };
-    key(host, platform::VK_TAB);
+    key(host, platform::Key::Tab);
     EXPECT_EQ(host.focus(), nullptr) << "caption buttons never take the focus";
     clickAt(host, static_cast<int>(close.rect().x) + 5, 10);
     EXPECT_EQ(clickedKind, ControlKind::CaptionButton);
