@@ -6,7 +6,6 @@
 #include "ui/core/UiRepaintQueue.h"
 #include "ui/core/UiTooltip.h"
 
-#include "assets/Assets.h"
 #include "gfx/Font.h"
 #include "gfx/Painter.h"
 #include "gfx/StringFormat.h"
@@ -555,7 +554,7 @@ void UiHost::onMouse(MouseEvent& event)
             }
             m_pressed = hit;
             m_pressActive = true;
-            if (hit->isFocusable() && hit->kind() != ControlKind::CaptionButton && hit != m_focus) {
+            if (hit->isFocusable() && hit->acceptsFocus() && hit != m_focus) {
                 moveFocusByPress(*hit);
             }
             if (doubleClick && onDoubleClick) {
@@ -765,16 +764,7 @@ namespace {
 // disabled container.
 bool isTabStop(const UiControl& control)
 {
-    switch (control.kind()) {
-    case ControlKind::CaptionButton:
-    case ControlKind::Panel:
-    case ControlKind::Image:
-    case ControlKind::Label:
-        return false;
-    default:
-        break;
-    }
-    if (!control.isFocusable()) {
+    if (!control.isFocusable() || !control.acceptsFocus() || !control.isTabStop()) {
         return false;
     }
     for (const UiControl* c = &control; c != nullptr; c = c->parent()) {
@@ -859,8 +849,7 @@ bool UiHost::setFocus(UiControl* control, bool byKeyboard)
         updateTextInput();
         return true;
     }
-    if (!control->isEnabled() || !control->isVisible() || !control->isFocusable()
-        || control->kind() == ControlKind::CaptionButton) {
+    if (!control->isEnabled() || !control->isVisible() || !control->isFocusable() || !control->acceptsFocus()) {
         return false;
     }
     if (control == m_focus) {
@@ -965,6 +954,10 @@ void UiHost::onDestroy()
         loop().killTimer(m_window, id);
     }
     m_timers.clear();
+    for (const auto& [key, id] : m_hostTimers) {
+        loop().killTimer(m_window, id);
+    }
+    m_hostTimers.clear();
     loop().killTimer(m_window, fadeTimer);
     m_focus = m_hover = m_pressed = m_keyboardFocus = nullptr;
     m_pressActive = false;
@@ -980,8 +973,7 @@ void UiHost::onDestroy()
 void UiHost::createCaption()
 {
     if ((m_captionFlags & caption::Icon) != 0) {
-        const auto icon = assets::find("icon_16.png");
-        auto& image = add<UiImage>(FloatRect {11, 11, 16, 16}, Bytes(assets::asStringView(icon)));
+        auto& image = add<UiImage>(FloatRect {11, 11, 16, 16}, m_framework.skin().windowIcon);
         image.setFocusable(false);
         m_iconControl = &image;
     }
@@ -1002,7 +994,6 @@ void UiHost::createCaption()
         const float width = kind == 4 ? 39.0f : 28.0f;
         x -= width;
         if (UiControl* button = factory(*this, static_cast<CaptionButtonKind>(kind), FloatRect {x, 7, width, 19})) {
-            button->setKind(ControlKind::CaptionButton);
             m_captionButtons.push_back(button);
         }
     }
@@ -1390,6 +1381,114 @@ bool UiHost::killTimer(UiControl& control, int id)
     m_timers.erase(it);
     std::erase(control.m_timers, id);
     return true;
+}
+
+}  // namespace quorvo::ui
+
+namespace quorvo::ui {
+
+bool UiHost::setTimer(int id, std::chrono::milliseconds interval, std::function<void()> tick)
+{
+    if (m_destroyed) {
+        return false;
+    }
+    auto it = m_hostTimers.find(id);
+    if (it == m_hostTimers.end()) {
+        it = m_hostTimers.emplace(id, m_nextTimer++).first;
+    }
+    return loop().setTimer(
+        m_window, it->second, interval,
+        [weak = std::weak_ptr<UiHost*>(m_self), tick = std::move(tick)](platform::WindowId, platform::TimerId) {
+            if (weak.lock()) {
+                // A copy: the tick may re-arm or kill its own timer.
+                const auto call = tick;
+                call();
+            }
+        });
+}
+
+bool UiHost::killTimer(int id)
+{
+    const auto it = m_hostTimers.find(id);
+    if (it == m_hostTimers.end()) {
+        return false;
+    }
+    loop().killTimer(m_window, it->second);
+    m_hostTimers.erase(it);
+    return true;
+}
+
+// ---- services for controls ----
+
+Text UiHost::clipboardText() const
+{
+    return loop().clipboardText();
+}
+
+bool UiHost::setClipboardText(const Text& text)
+{
+    return loop().setClipboardText(text);
+}
+
+void UiHost::setTextInputRect(const IntRect& caret)
+{
+    if (!m_destroyed) {
+        loop().setTextInputRect(m_window, caret);
+    }
+}
+
+IntRect UiHost::screenBounds() const
+{
+    return loop().bounds(m_window);
+}
+
+IntRect UiHost::workArea() const
+{
+    return loop().workArea();
+}
+
+IntPoint UiHost::cursorPosition() const
+{
+    return loop().cursorPosition();
+}
+
+bool UiHost::isMinimised() const
+{
+    return loop().isMinimised(m_window);
+}
+
+bool UiHost::isMaximised() const
+{
+    return loop().isMaximised(m_window);
+}
+
+void UiHost::activate()
+{
+    if (isAlive()) {
+        loop().setFocus(m_window);
+    }
+}
+
+bool UiHost::isActive() const
+{
+    return !m_destroyed && loop().focusedWindow() == m_window;
+}
+
+void UiHost::setAlwaysOnTop(bool onTop)
+{
+    if (isAlive()) {
+        loop().setAlwaysOnTop(m_window, onTop);
+    }
+}
+
+bool UiHost::runWhileAlive()
+{
+    return loop().runWhileAlive(m_window);
+}
+
+bool UiHost::runModal()
+{
+    return m_framework.runModalLoop(*this);
 }
 
 }  // namespace quorvo::ui

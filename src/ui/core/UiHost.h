@@ -133,6 +133,8 @@ public:
     UiHost& operator=(const UiHost&) = delete;
 
     [[nodiscard]] UiFramework& framework() const { return m_framework; }
+    // The platform loop, for the framework's core and the program's start-up;
+    // controls use the services below instead.
     [[nodiscard]] platform::EventLoop& loop() const { return m_framework.loop(); }
     [[nodiscard]] const UiDispatcher& dispatcher() const { return m_framework.dispatcher(); }
     [[nodiscard]] platform::WindowId window() const { return m_window; }
@@ -258,9 +260,36 @@ public:
     void setCloseEffect(int effect) { m_closeEffect = effect; }
     [[nodiscard]] int closeEffect() const { return m_closeEffect; }
 
-    // ---- timers (used by UiControl) ----
+    // ---- timers ----
+    // A control's timer (UiControl::startTimer): TimerEvent{id} reaches the control.
     bool startTimer(UiControl& control, int id, std::chrono::milliseconds interval);
     bool killTimer(UiControl& control, int id);
+    // The host's own timer `id`: `tick` runs on the user-interface thread every
+    // `interval` until killed or the window is gone. Setting it again re-arms it.
+    bool setTimer(int id, std::chrono::milliseconds interval, std::function<void()> tick);
+    bool killTimer(int id);
+
+    // ---- services for controls (user-interface thread) ----
+    [[nodiscard]] Text clipboardText() const;  // "\n" becomes "\r\n"
+    bool setClipboardText(const Text& text);
+    // Where the input method shows its candidates: the caret (window coordinates).
+    void setTextInputRect(const IntRect& caret);
+    // The window's rectangle on the screen.
+    [[nodiscard]] IntRect screenBounds() const;
+    // The desktop minus panels, and the pointer, in screen coordinates.
+    [[nodiscard]] IntRect workArea() const;
+    [[nodiscard]] IntPoint cursorPosition() const;
+    [[nodiscard]] bool isMinimised() const;
+    [[nodiscard]] bool isMaximised() const;
+    // Raises the window and gives it the keyboard.
+    void activate();
+    // The window has the keyboard.
+    [[nodiscard]] bool isActive() const;
+    void setAlwaysOnTop(bool onTop);
+    // A nested loop that runs while this window exists (a popup's). False when it ended by quit().
+    bool runWhileAlive();
+    // As runWhileAlive, dropping keyboard and mouse input for every other window (a modal box).
+    bool runModal();
 
     // For the effects: frame-by-frame pictures, each handed to `frameSink`
     // instead of being presented when set (tests and the gallery record them).
@@ -362,6 +391,7 @@ private:
         friend auto operator<=>(const TimerKey&, const TimerKey&) = default;
     };
     std::map<TimerKey, std::intptr_t> m_timers;
+    std::map<int, std::intptr_t> m_hostTimers;
     std::intptr_t m_nextTimer = 1;
 };
 

@@ -117,8 +117,11 @@ public:
     FakeCaptionButton(FloatRect rect, CaptionButtonKind kind)
         : UiButtonBase(rect, {})
         , buttonKind(kind)
-    { }
+    {
+        setKind(ControlKind::CaptionButton);
+    }
     CaptionButtonKind buttonKind;
+    [[nodiscard]] bool acceptsFocus() const override { return false; }
 
 protected:
     void clickEvent(ClickEvent&) override
@@ -128,6 +131,22 @@ protected:
         }
     }
 };
+
+// The framework ships no picture: the caption icon is the one the program gave, or none.
+TEST_F(HostTest, TheCaptionIconIsTheSkinsPicture)
+{
+    HostOptions options;
+    options.captionFlags = caption::Icon;
+    options.backgroundColour = 0xFFFFFF;
+    options.frameStyle = 0;
+    const UiHost& bare = makeHost(options);
+    EXPECT_TRUE(argbNear(bare.backBuffer().pixel(18, 18), 0xFFFFFFFF)) << "no skin: nothing drawn";
+    framework->setSkin({.windowIcon = solidImage(16, 16, 0xFFC80000)});
+    const UiHost& host = makeHost(options);
+    ASSERT_NE(host.iconControl(), nullptr);
+    EXPECT_EQ(host.iconControl()->rect(), (FloatRect {11, 11, 16, 16}));
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(18, 18), 0xFFC80000));
+}
 
 TEST_F(HostTest, CaptionButtonsComeFromTheFactoryRightToLeft)
 {
