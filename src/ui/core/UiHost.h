@@ -252,11 +252,13 @@ public:
 
     // ---- showing and closing ----
     // Shows the window, animated (effect 1 fade, 3/4 slide in horizontally,
-    // 7 zoom in, any other non-zero: slide in vertically; 0: at once).
+    // 7 zoom in, any other non-zero: slide in vertically; 0: at once). The
+    // frames follow on the loop's timers: the host is busy until the last.
     void show(int effect = 0, std::chrono::milliseconds duration = std::chrono::milliseconds(200));
     void hide();
     // The effect run on close (0 none, 1 fade, 2 zoom out, 3/4 slide right/left,
-    // 5/6 slide down/up, 7 shrink to the centre).
+    // 5/6 slide down/up, 7 shrink to the centre). The window stays until its
+    // last frame, then is hidden and destroyed.
     void setCloseEffect(int effect) { m_closeEffect = effect; }
     [[nodiscard]] int closeEffect() const { return m_closeEffect; }
 
@@ -294,7 +296,8 @@ public:
     // For the effects: frame-by-frame pictures, each handed to `frameSink`
     // instead of being presented when set (tests and the gallery record them).
     std::function<void(const gfx::Surface& frame, int index)> frameSink;
-    // Pauses between effect frames; tests may replace it with one that does not sleep.
+    // Set (tests, picture recorders): the frames run back to back, calling it
+    // with each frame's pause instead of waiting on a timer.
     std::function<void(std::chrono::milliseconds)> effectPause;
 
 private:
@@ -330,11 +333,13 @@ private:
     void compose(const FloatRect& rect, bool presentNow);
     void busyBegin();
     void busyEnd();
-    void runCloseEffect();
+    bool startCloseEffect();
+    void runEffectFrames();
+    void finishEffect();
+    void cancelEffect();
     void startFade(gfx::Surface from);
     void fadeTick();
     void presentFrame(const gfx::Surface& frame, int index);
-    void pause(std::chrono::milliseconds duration);
     std::vector<std::unique_ptr<UiControl>>& siblingsOf(UiControl& control);
 
     UiFramework& m_framework;
@@ -380,6 +385,18 @@ private:
     std::unique_ptr<UiRepaintQueue> m_queue;
     std::unique_ptr<UiTooltip> m_tooltip;
     bool m_processScheduled = false;
+    // A show or close effect under way, frame by frame.
+    struct RunningEffect {
+        bool closing = false;
+        int effect = 0;
+        int frame = 0;
+        int frames = 0;
+        std::chrono::milliseconds duration {0};
+        bool madeTranslucent = false;
+        gfx::Surface picture;
+        gfx::Surface canvas;
+    };
+    std::optional<RunningEffect> m_effect;
     gfx::Surface m_fadeFrom;
     int m_fadeAlpha = 0;
     // Repaints asked for while busy: painted when busy ends.
