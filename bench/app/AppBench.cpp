@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "app/WindowSkin.h"
 
 #include "ReferenceServer.h"
 #include "TempDir.h"
@@ -382,6 +383,7 @@ void BM_LongestInputWait(benchmark::State& state)
         state.SkipWithError(error.c_str());
         return;
     }
+    framework->setSkin(windowSkin());
     ui::installCaptionButtons(*framework);
     AppLayout layout;
     layout.runDirectory = runDir;

@@ -1,6 +1,7 @@
 // What a repaint of the simple controls costs: painting each control's
 // surface once, and recomposing a whole host that holds one of each.
 
+#include "ui/controls/ControlImages.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiCheckBox.h"
 #include "ui/controls/UiImageButton.h"
@@ -37,6 +38,8 @@ struct Stage {
         ::setenv("SDL_VIDEODRIVER", "dummy", 0);
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         framework = UiFramework::create();
+        framework->setSkin({.windowIcon = loadEmbeddedImage("icon_16.png"),
+                            .captionButtons = loadEmbeddedImage("caption_buttons.png.nosig")});
         installCaptionButtons(*framework);
         HostOptions options;
         options.width = 410;

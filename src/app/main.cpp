@@ -10,6 +10,7 @@
 #include "service/ServiceHost.h"
 
 #include "app/MainWindow.h"
+#include "app/WindowSkin.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/core/UiFramework.h"
 
@@ -100,6 +101,7 @@ int run(std::span<const char* const> args)
                      error.c_str());
         return 1;
     }
+    framework->setSkin(app::windowSkin());
     ui::installCaptionButtons(*framework);
     const SignalWatcher signals(*framework);
 

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Captions.h"
 #include "app/Startup.h"
+#include "app/WindowSkin.h"
 
 #include "ControlSweep.h"
 #include "ReferenceServer.h"
@@ -78,6 +79,7 @@ protected:
         std::string error;
         m_framework = ui::UiFramework::create(&error);
         ASSERT_TRUE(m_framework) << error;
+        m_framework->setSkin(windowSkin());
         ui::installCaptionButtons(*m_framework);
         AppLayout layout;
         layout.runDirectory = m_runDir;

@@ -10,6 +10,7 @@
 #include "ControlsGallery.h"
 #include "GalleryOptions.h"
 
+#include "ui/controls/ControlImages.h"
 #include "ui/core/UiButtonBase.h"
 #include "ui/core/UiEffects.h"
 #include "ui/core/UiFramework.h"
@@ -291,6 +292,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "ui-gallery: no window system: %s\n", error.c_str());
         return 1;
     }
+    framework->setSkin({.windowIcon = loadEmbeddedImage("icon_16.png"),
+                        .captionButtons = loadEmbeddedImage("caption_buttons.png.nosig")});
     int code = 0;
     if (options->output) {
         code = writePictures(*framework, *options->output);

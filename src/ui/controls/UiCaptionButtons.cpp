@@ -4,7 +4,6 @@
 
 #include "assets/Layout.h"
 #include "gfx/Painter.h"
-#include "platform/window/EventLoop.h"
 
 namespace quorvo::ui {
 
@@ -75,7 +74,7 @@ void UiCaptionButtons::clickEvent(ClickEvent&)
         owner->toggleMaximise();
         break;
     case CaptionButtonKind::Minimise:
-        if (!owner->loop().isMinimised(owner->window()))
+        if (!owner->isMinimised())
             owner->minimise();
         break;
     default:
@@ -88,10 +87,10 @@ void UiCaptionButtons::paintEvent(PaintEvent& event)
 {
     if (host() == nullptr)
         return;
-    const gfx::Image& strip = host()->framework().captionButtonStrip();
+    const gfx::Image& strip = host()->framework().skin().captionButtons;
     if (strip.isNull())
         return;
-    const bool maximised = host() != nullptr && host()->loop().isMaximised(host()->window());
+    const bool maximised = host() != nullptr && host()->isMaximised();
     const int row = int(rowFor(m_buttonKind, maximised));
     const int frameWidth
         = m_buttonKind == CaptionButtonKind::Close ? layout::captionCloseWidth : layout::captionOtherWidth;

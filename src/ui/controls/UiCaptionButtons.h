@@ -19,6 +19,7 @@ public:
 
     // Presses are taken (and drawn pressed) although the button never takes the focus.
     [[nodiscard]] bool wantsPress() const override { return true; }
+    [[nodiscard]] bool acceptsFocus() const override { return false; }
     // A disabled caption button shows its own disabled frame.
     [[nodiscard]] bool drawsDimmedWhenDisabled() const override { return false; }
 

@@ -12,7 +12,6 @@
 #include "gfx/StringFormat.h"
 #include "gfx/Surface.h"
 #include "gfx/TextPainter.h"
-#include "platform/window/EventLoop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -190,9 +189,8 @@ IntRect UiComboBox::dropDownRect() const
 {
     if (host() == nullptr)
         return {};
-    platform::EventLoop& loop = host()->loop();
-    const IntRect window = loop.bounds(host()->window());
-    const IntRect work = loop.workArea();
+    const IntRect window = host()->screenBounds();
+    const IntRect work = host()->workArea();
     const int height = dropDownHeight(itemCount());
     const int x = window.x + static_cast<int>(left());
     int y = window.y + static_cast<int>(top() + this->height());
@@ -266,15 +264,15 @@ void UiComboBox::dropDown()
                 popup.requestClose();
         });
         popup.show();
-        popup.loop().setFocus(popup.window());
+        popup.activate();
         list.setFocus();
         if (onPopupShown)
             onPopupShown(popup, list);
         if (popup.isAlive())
-            popup.loop().runWhileAlive(popup.window());
+            popup.runWhileAlive();
     }
     if (host() != nullptr && host()->isAlive())
-        host()->loop().setFocus(host()->window());
+        host()->activate();
     if (onCloseUp)
         onCloseUp();
     if (isValidIndex(choice)) {

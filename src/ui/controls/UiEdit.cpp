@@ -8,7 +8,6 @@
 #include "gfx/Painter.h"
 #include "gfx/Shapes.h"
 #include "gfx/TextPainter.h"
-#include "platform/window/EventLoop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -522,7 +521,7 @@ void UiEdit::updateInputRect()
     if (host() == nullptr || !hasFocus())
         return;
     const IntRect caret = caretRect();
-    host()->loop().setTextInputRect(host()->window(), IntRect {caret.x, caret.y, caret.width, caret.height});
+    host()->setTextInputRect(IntRect {caret.x, caret.y, caret.width, caret.height});
 }
 
 void UiEdit::restartCaretBlink()
@@ -624,24 +623,24 @@ bool UiEdit::editCommand(int letter)
     const bool readOnly = m_model.inputMode() == EditInputMode::ReadOnly;
     if (password || host() == nullptr)
         return false;
-    platform::EventLoop& loop = host()->loop();
+    UiHost& owner = *host();
     switch (letter) {
     case static_cast<int>(EditCommand::SelectAll):
         selectAll();
         return true;
     case static_cast<int>(EditCommand::Copy):
         if (m_model.hasSelection())
-            loop.setClipboardText(m_model.selectedText());
+            owner.setClipboardText(m_model.selectedText());
         return true;
     case static_cast<int>(EditCommand::Paste): {
-        const Text clip = loop.clipboardText();
+        const Text clip = owner.clipboardText();
         if (!clip.empty())
             insertText(clip.view());
         return true;
     }
     case static_cast<int>(EditCommand::Cut):
         if (m_model.hasSelection()) {
-            loop.setClipboardText(m_model.selectedText());
+            owner.setClipboardText(m_model.selectedText());
             if (!readOnly && m_model.deleteSelection()) {
                 textChanged();
                 caretMoved();
@@ -837,7 +836,7 @@ void UiEdit::showContextMenu()
 {
     const bool readOnly = m_model.inputMode() == EditInputMode::ReadOnly;
     const bool selected = m_model.hasSelection();
-    const bool clipboardEmpty = host()->loop().clipboardText().empty();
+    const bool clipboardEmpty = host()->clipboardText().empty();
     const auto state = [](bool enabled) { return enabled ? MenuItemState::Normal : MenuItemState::Disabled; };
     UiMenu menu;
     menu.addItem(MenuItem {

@@ -65,6 +65,8 @@ public:
     // Size of the text as last measured, rounded: what the program sizes a label by.
     [[nodiscard]] int measuredWidth() const { return m_measuredWidth; }
     [[nodiscard]] int measuredHeight() const { return m_measuredHeight; }
+    // Text to read, not to work: Tab passes over it.
+    [[nodiscard]] bool isTabStop() const override { return false; }
 
     [[nodiscard]] gfx::Argb textColour() const { return m_options.textColour; }
     void setTextColour(gfx::Argb colour);

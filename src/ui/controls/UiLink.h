@@ -17,6 +17,8 @@ public:
     UiLink(FloatRect rect, Text caption = {}, LabelOptions options = {});
 
     [[nodiscard]] const Text& target() const { return m_target; }
+    // Unlike a label, a link is worked by the keyboard.
+    [[nodiscard]] bool isTabStop() const override { return true; }
     void setTarget(const Text& target) { m_target = target; }
     // True (the default): the target is a web address; false: a mail address.
     [[nodiscard]] bool isWebAddress() const { return m_webAddress; }

@@ -9,7 +9,6 @@
 #include "gfx/StringFormat.h"
 #include "gfx/Surface.h"
 #include "gfx/TextPainter.h"
-#include "platform/window/EventLoop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,12 +60,11 @@ void UiMenu::showAt(UiHost& owner, IntPoint point)
 {
     if (isOpen())
         return;
-    platform::EventLoop& loop = owner.loop();
     if (point.x == 0 && point.y == 0) {
-        const IntPoint cursor = loop.cursorPosition();
+        const IntPoint cursor = owner.cursorPosition();
         point = {cursor.x, cursor.y};
     }
-    const IntRect area = loop.workArea();
+    const IntRect area = owner.workArea();
     const IntRect work {area.x, area.y, area.width, area.height};
     const int width = measuredWidth();
     const int height = m_model.height();
@@ -83,7 +81,7 @@ void UiMenu::showBeside(UiHost& owner, IntRect beside)
 {
     if (isOpen())
         return;
-    const IntRect area = owner.loop().workArea();
+    const IntRect area = owner.workArea();
     const IntRect work {area.x, area.y, area.width, area.height};
     const int width = measuredWidth();
     const int height = m_model.height();
@@ -135,9 +133,9 @@ void UiMenu::run(UiHost& owner, IntPoint position)
     if (onPopup)
         onPopup(window);
     window.show();
-    window.loop().setFocus(window.window());
+    window.activate();
     m_panel->setFocus();
-    window.loop().runWhileAlive(window.window());
+    window.runWhileAlive();
 
     // The window is gone; free it and the item controls.
     m_panel = nullptr;
@@ -195,7 +193,7 @@ void UiMenu::choose(int index)
     if (m_window)
         m_window->hide();
     if (m_owner != nullptr && m_owner->isAlive())
-        m_owner->loop().setFocus(root().m_owner ? root().m_owner->window() : m_owner->window());
+        (root().m_owner ? root().m_owner : m_owner)->activate();
     closeChain();
 }
 
@@ -222,7 +220,7 @@ void UiMenu::openSubMenuOf(int index, IntRect itemScreenRect)
         m_openSub = nullptr;
     // Esc or the pointer closed only the sub-menu: the keyboard comes back here.
     if (m_window && m_window->isAlive() && m_panel != nullptr && !m_closing) {
-        m_window->loop().setFocus(m_window->window());
+        m_window->activate();
         m_panel->update();
     }
 }
@@ -232,10 +230,8 @@ void UiMenu::windowDeactivated()
     // Focus moving into our own sub-menu is not leaving the menu.
     if (m_openSub != nullptr)
         return;
-    platform::EventLoop& loop = m_window->loop();
-    const platform::WindowId focused = loop.focusedWindow();
     for (UiMenu* menu = m_parent; menu != nullptr; menu = menu->m_parent) {
-        if (menu->m_window && menu->m_window->window() == focused) {
+        if (menu->m_window && menu->m_window->isActive()) {
             close();  // back to the parent menu: only this level closes
             return;
         }

@@ -7,7 +7,6 @@
 #include "gfx/Color.h"
 #include "gfx/Painter.h"
 #include "gfx/Shapes.h"
-#include "platform/window/EventLoop.h"
 
 namespace quorvo::ui {
 
@@ -54,7 +53,7 @@ void UiMenuPanel::itemTimerFired(int index)
     UiMenuItem* control = itemControl(index);
     if (item == nullptr || item->type != MenuItemType::SubMenu || control == nullptr || host() == nullptr)
         return;
-    const IntRect window = host()->loop().bounds(host()->window());
+    const IntRect window = host()->screenBounds();
     const IntRect screen {window.x + static_cast<int>(control->left()), window.y + static_cast<int>(control->top()),
                           static_cast<int>(control->width()), static_cast<int>(control->height())};
     m_menu.openSubMenuOf(index, IntRect {window.x, screen.y, window.width, screen.height});

@@ -9,7 +9,6 @@
 #include "gfx/Painter.h"
 #include "gfx/TextPainter.h"
 #include "platform/audio/SoundPlayer.h"
-#include "platform/window/EventLoop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,13 +126,12 @@ void paintDecoration(gfx::Painter& painter, IntSize size, std::optional<int> ico
 MessageBoxResult messageBox(UiFramework& framework, const UiHost* owner, const Text& text,
                             const MessageBoxOptions& options)
 {
-    platform::EventLoop& loop = framework.loop();
     const std::vector<MessageBoxButton> buttons = messageBoxButtons(options.buttons, options.customCaptions);
     const std::optional<int> iconCell = messageIconCell(options.icon);
 
     const UiHost* liveOwner = owner != nullptr && owner->isAlive() ? owner : nullptr;
     const bool onOwner = options.centreOnOwner && liveOwner != nullptr;
-    const IntRect reference = onOwner ? loop.bounds(owner->window()) : loop.workArea();
+    const IntRect reference = onOwner ? owner->screenBounds() : framework.workArea();
     const MessageBoxGeometry geometry
         = layoutMessageBox(measureText(text), iconCell.has_value(), reference, int(buttons.size()));
 
@@ -174,9 +172,9 @@ MessageBoxResult messageBox(UiFramework& framework, const UiHost* owner, const T
     }
 
     box.show(options.showEffect);
-    loop.setFocus(box.window());
-    loop.setAlwaysOnTop(box.window(), true);
-    framework.runModalLoop(box);
+    box.activate();
+    box.setAlwaysOnTop(true);
+    box.runModal();
     return result;
 }
 

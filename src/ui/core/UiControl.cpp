@@ -209,7 +209,7 @@ void UiControl::move(std::optional<float> x, std::optional<float> y, std::option
     m_rect = next;
     shiftDescendants(next.x - m_previousRect.x, next.y - m_previousRect.y);
     const bool resized = differs(next.width, m_previousRect.width) || differs(next.height, m_previousRect.height);
-    if (resized && m_kind != ControlKind::Panel) {
+    if (resized && !isContainer()) {
         recreateSurface();
         ResizeEvent resize({next.width, next.height});
         dispatch(resize);
@@ -233,7 +233,7 @@ void UiControl::shiftDescendants(float dx, float dy)
 
 void UiControl::recreateSurface()
 {
-    if (m_kind == ControlKind::Panel) {
+    if (isContainer()) {
         m_surface = gfx::Surface::create(1, 1);
     } else {
         const int w = std::max(1, static_cast<int>(m_rect.width));
@@ -408,7 +408,7 @@ void UiControl::paintIfNeeded()
         return;
     }
     m_needsPaint = false;
-    if (m_kind == ControlKind::Panel) {
+    if (isContainer()) {
         return;
     }
     m_surface.clear(0);

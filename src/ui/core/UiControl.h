@@ -172,7 +172,7 @@ public:
     // ---- focus ----
     [[nodiscard]] bool hasFocus() const;
     // Asks the host for the focus (refused when disabled, hidden, not focusable
-    // or a caption button).
+    // or not accepting it).
     bool setFocus(bool byKeyboard = false);
 
     // ---- painting ----
@@ -232,6 +232,15 @@ public:
     [[nodiscard]] virtual bool acceptsTextInput() const { return false; }
     // Composed at half alpha while disabled; false: drawn as when enabled.
     [[nodiscard]] virtual bool drawsDimmedWhenDisabled() const { return true; }
+    // A pure container (a page): draws nothing of its own (its surface stays
+    // 1 x 1), gets no Resized and is no Tab stop; its children are drawn and walked.
+    [[nodiscard]] virtual bool isContainer() const { return false; }
+    // Whether a focusable control may hold the focus; false: its presses are
+    // taken but the focus stays where it is (caption buttons).
+    [[nodiscard]] virtual bool acceptsFocus() const { return true; }
+    // Tab stops at it when it is focusable and accepts the focus; pictures
+    // and labels are passed over.
+    [[nodiscard]] virtual bool isTabStop() const { return !isContainer(); }
 
     // A handle for other threads.
     template <typename T = UiControl> [[nodiscard]] UiRef<T> weakRef();

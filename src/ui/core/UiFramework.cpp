@@ -2,8 +2,6 @@
 
 #include "ui/core/UiHost.h"
 
-#include "assets/Assets.h"
-#include "gfx/Image.h"
 #include "platform/window/EventLoop.h"
 
 #include <algorithm>
@@ -54,13 +52,9 @@ IntPoint UiFramework::centredPosition(int width, int height) const
     return {std::max(work.x, (work.width - work.x - width) / 2), std::max(work.y, (work.height - work.y - height) / 2)};
 }
 
-const gfx::Image& UiFramework::captionButtonStrip()
+IntRect UiFramework::workArea() const
 {
-    if (!m_captionStrip) {
-        const auto bytes = assets::find("caption_buttons.png.nosig");
-        m_captionStrip = std::make_unique<gfx::Image>(gfx::loadImage(assets::asStringView(bytes), true));
-    }
-    return *m_captionStrip;
+    return m_loop->workArea();
 }
 
 }  // namespace quorvo::ui

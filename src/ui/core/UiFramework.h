@@ -2,12 +2,13 @@
 
 // UiFramework: the framework's start-up and its loops. One per process; it
 // owns the platform event loop (the user-interface thread is the thread that
-// creates it), the dispatcher that carries work onto that thread, and the
-// resources every host shares (the caption-button strip, the caption-button
-// factory).
+// creates it), the dispatcher that carries work onto that thread, and what
+// every host shares: the skin the program dresses the windows in and the
+// caption-button factory.
 //
 //     std::string error;
 //     auto framework = UiFramework::create(&error);   // null on failure
+//     framework->setSkin({.windowIcon = icon, .captionButtons = strip});
 //     UiHost host(*framework, {.title = "Quorvo", .width = 410, .height = 650});
 //     ...
 //     host.show();
@@ -15,6 +16,7 @@
 
 #include "ui/core/UiDispatcher.h"
 
+#include "gfx/Image.h"
 #include "runtime/Geometry.h"
 #include "runtime/Text.h"
 
@@ -25,10 +27,6 @@
 
 namespace quorvo::platform {
 class EventLoop;
-}
-
-namespace quorvo::gfx {
-class Image;
 }
 
 namespace quorvo::ui {
@@ -45,6 +43,16 @@ enum class CaptionButtonKind {
     Extra64 = 64,
     Extra128 = 128,
     Extra256 = 256,
+};
+
+// The program's pictures for the parts every window has. The framework ships
+// none: a part whose picture is null is left undrawn.
+struct UiSkin {
+    // The caption's small icon (16 x 16, at (11, 11)).
+    gfx::Image windowIcon {};
+    // The caption buttons' strip: a row per button (close, maximise, restore,
+    // minimise, menu), a column per state (normal, hover, pressed, disabled).
+    gfx::Image captionButtons {};
 };
 
 class UiFramework {
@@ -73,6 +81,8 @@ public:
     // Where CreateHostWindow puts a window of that size when no position is
     // given: ((work width - work left - width) / 2, (work height - work top - height) / 2).
     [[nodiscard]] IntPoint centredPosition(int width, int height) const;
+    // The desktop minus panels, in screen coordinates.
+    [[nodiscard]] IntRect workArea() const;
 
     // The seam for caption buttons: the controls library installs a factory
     // that creates one caption button of a kind as a top-level control of the
@@ -82,8 +92,9 @@ public:
     void setCaptionButtonFactory(CaptionButtonFactory factory) { m_captionButtonFactory = std::move(factory); }
     [[nodiscard]] const CaptionButtonFactory& captionButtonFactory() const { return m_captionButtonFactory; }
 
-    // The caption buttons' image strip ("caption_buttons.png.nosig", assets/Layout.h), decoded once.
-    [[nodiscard]] const gfx::Image& captionButtonStrip();
+    // Set before hosts are made: a host takes its caption icon when it is created.
+    void setSkin(UiSkin skin) { m_skin = std::move(skin); }
+    [[nodiscard]] const UiSkin& skin() const { return m_skin; }
 
 private:
     explicit UiFramework(std::unique_ptr<platform::EventLoop> loop);
@@ -91,7 +102,7 @@ private:
     std::unique_ptr<platform::EventLoop> m_loop;
     UiDispatcher m_dispatcher;
     CaptionButtonFactory m_captionButtonFactory;
-    std::unique_ptr<gfx::Image> m_captionStrip;
+    UiSkin m_skin;
 };
 
 }  // namespace quorvo::ui

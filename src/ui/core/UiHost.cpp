@@ -6,7 +6,6 @@
 #include "ui/core/UiRepaintQueue.h"
 #include "ui/core/UiTooltip.h"
 
-#include "assets/Assets.h"
 #include "gfx/Font.h"
 #include "gfx/Painter.h"
 #include "gfx/StringFormat.h"
@@ -16,7 +15,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cctype>
-#include <thread>
 
 namespace quorvo::ui {
 
@@ -87,6 +85,7 @@ platform::SystemCursor systemCursor(Cursor cursor)
 }
 
 constexpr std::intptr_t fadeTimer = -1;
+constexpr std::intptr_t effectTimer = -2;
 
 }  // namespace
 
@@ -355,7 +354,9 @@ int UiHost::handleRequest(const WindowRequest& request)
         if (m_destroyed) {
             return 0;
         }
-        runCloseEffect();
+        if (startCloseEffect()) {
+            return 0;
+        }
         loop().hide(m_window);
         loop().close(m_window);
         return 0;
@@ -563,7 +564,7 @@ void UiHost::onMouse(MouseEvent& event)
             }
             m_pressed = hit;
             m_pressActive = true;
-            if (hit->isFocusable() && hit->kind() != ControlKind::CaptionButton && hit != m_focus) {
+            if (hit->isFocusable() && hit->acceptsFocus() && hit != m_focus) {
                 moveFocusByPress(*hit);
             }
             if (doubleClick && onDoubleClick) {
@@ -773,16 +774,7 @@ namespace {
 // disabled container.
 bool isTabStop(const UiControl& control)
 {
-    switch (control.kind()) {
-    case ControlKind::CaptionButton:
-    case ControlKind::Panel:
-    case ControlKind::Image:
-    case ControlKind::Label:
-        return false;
-    default:
-        break;
-    }
-    if (!control.isFocusable()) {
+    if (!control.isFocusable() || !control.acceptsFocus() || !control.isTabStop()) {
         return false;
     }
     for (const UiControl* c = &control; c != nullptr; c = c->parent()) {
@@ -867,8 +859,7 @@ bool UiHost::setFocus(UiControl* control, bool byKeyboard)
         updateTextInput();
         return true;
     }
-    if (!control->isEnabled() || !control->isVisible() || !control->isFocusable()
-        || control->kind() == ControlKind::CaptionButton) {
+    if (!control->isEnabled() || !control->isVisible() || !control->isFocusable() || !control->acceptsFocus()) {
         return false;
     }
     if (control == m_focus) {
@@ -973,7 +964,13 @@ void UiHost::onDestroy()
         loop().killTimer(m_window, id);
     }
     m_timers.clear();
+    for (const auto& [key, id] : m_hostTimers) {
+        loop().killTimer(m_window, id);
+    }
+    m_hostTimers.clear();
     loop().killTimer(m_window, fadeTimer);
+    loop().killTimer(m_window, effectTimer);
+    m_effect.reset();
     m_focus = m_hover = m_pressed = m_keyboardFocus = nullptr;
     m_pressActive = false;
     m_mnemonics.clear();
@@ -988,8 +985,7 @@ void UiHost::onDestroy()
 void UiHost::createCaption()
 {
     if ((m_captionFlags & caption::Icon) != 0) {
-        const auto icon = assets::find("icon_16.png");
-        auto& image = add<UiImage>(FloatRect {11, 11, 16, 16}, Bytes(assets::asStringView(icon)));
+        auto& image = add<UiImage>(FloatRect {11, 11, 16, 16}, m_framework.skin().windowIcon);
         image.setFocusable(false);
         m_iconControl = &image;
     }
@@ -1010,7 +1006,6 @@ void UiHost::createCaption()
         const float width = kind == 4 ? 39.0f : 28.0f;
         x -= width;
         if (UiControl* button = factory(*this, static_cast<CaptionButtonKind>(kind), FloatRect {x, 7, width, 19})) {
-            button->setKind(ControlKind::CaptionButton);
             m_captionButtons.push_back(button);
         }
     }
@@ -1274,15 +1269,6 @@ void UiHost::presentFrame(const gfx::Surface& frame, int index)
     loop().present(m_window, view);
 }
 
-void UiHost::pause(std::chrono::milliseconds duration)
-{
-    if (effectPause) {
-        effectPause(duration);
-    } else if (duration.count() > 0) {
-        std::this_thread::sleep_for(duration);
-    }
-}
-
 // ---- showing and closing ----
 
 void UiHost::show(int effect, std::chrono::milliseconds duration)
@@ -1290,40 +1276,33 @@ void UiHost::show(int effect, std::chrono::milliseconds duration)
     if (m_destroyed) {
         return;
     }
-    const FloatRect whole {0, 0, static_cast<float>(m_size.width), static_cast<float>(m_size.height)};
     if (effect == 0) {
         loop().show(m_window);
         repaintAll();
         return;
     }
+    if (m_effect) {
+        return;
+    }
+    RunningEffect run;
+    run.effect = effect;
+    run.frames = showEffectFrames;
+    run.duration = duration;
     // Opaque windows become translucent for the animation, as the frames fade in.
-    const bool opaque = m_layerAlpha < 0;
-    if (opaque) {
+    run.madeTranslucent = m_layerAlpha < 0;
+    if (run.madeTranslucent) {
         loop().setTranslucent(m_window, true);
     }
     busyBegin();
     m_queue->clear();
-    m_renderer->compose(whole, m_controls);
-    const gfx::Surface& picture = m_renderer->backBuffer();
-    gfx::Surface frame = gfx::Surface::create(m_size.width, m_size.height);
-    const platform::PixelView clear {frame.data(), frame.width(), frame.height(), frame.stride()};
-    loop().present(m_window, clear);
+    m_renderer->compose(FloatRect {0, 0, static_cast<float>(m_size.width), static_cast<float>(m_size.height)},
+                        m_controls);
+    run.picture = m_renderer->backBuffer().copy();
+    run.canvas = gfx::Surface::create(m_size.width, m_size.height);
+    loop().present(m_window, {run.canvas.data(), run.canvas.width(), run.canvas.height(), run.canvas.stride()});
     loop().show(m_window);
-    for (int k = 1; k <= showEffectFrames; ++k) {
-        const EffectFrame step = showEffectFrame(effect, k, m_size, duration);
-        drawEffectFrame(frame, picture, step);
-        presentFrame(frame, k);
-        pause(step.pause);
-        loop().processPending();
-        if (m_destroyed) {
-            return;
-        }
-    }
-    if (opaque) {
-        loop().setTranslucent(m_window, false);
-    }
-    present();
-    busyEnd();
+    m_effect = std::move(run);
+    runEffectFrames();
 }
 
 void UiHost::hide()
@@ -1333,28 +1312,100 @@ void UiHost::hide()
     }
 }
 
-void UiHost::runCloseEffect()
+// Starts the close effect; true when the window now goes at the effect's end
+// (or is going already), false when there is nothing to animate.
+bool UiHost::startCloseEffect()
 {
+    if (m_effect && m_effect->closing) {
+        return true;
+    }
+    // A show effect under way gives way to the close.
+    cancelEffect();
     const int effect = m_closeEffect;
     if (effect == 0 || m_destroyed || !loop().isVisible(m_window)) {
-        return;
+        return false;
     }
     if (m_layerAlpha < 0) {
         loop().setTranslucent(m_window, true);
     }
     busyBegin();
-    const gfx::Surface picture = m_renderer->backBuffer().copy();
-    gfx::Surface frame = gfx::Surface::create(m_size.width, m_size.height);
-    const int frames = closeEffectFrameCount(effect);
-    for (int f = 1; f <= frames; ++f) {
-        const EffectFrame step = closeEffectFrame(effect, f, m_size);
-        drawEffectFrame(frame, picture, step);
-        presentFrame(frame, f);
-        pause(step.pause);
+    RunningEffect run;
+    run.closing = true;
+    run.effect = effect;
+    run.frames = closeEffectFrameCount(effect);
+    run.picture = m_renderer->backBuffer().copy();
+    run.canvas = gfx::Surface::create(m_size.width, m_size.height);
+    m_effect = std::move(run);
+    runEffectFrames();
+    return true;
+}
+
+// Draws the effect's next frame and waits its pause on the loop's timer, so
+// that the loop goes on turning between frames; with effectPause set the
+// frames follow back to back.
+void UiHost::runEffectFrames()
+{
+    while (m_effect && !m_destroyed) {
+        RunningEffect& run = *m_effect;
+        if (run.frame >= run.frames) {
+            finishEffect();
+            return;
+        }
+        ++run.frame;
+        const EffectFrame step = run.closing ? closeEffectFrame(run.effect, run.frame, m_size)
+                                             : showEffectFrame(run.effect, run.frame, m_size, run.duration);
+        drawEffectFrame(run.canvas, run.picture, step);
+        presentFrame(run.canvas, run.frame);
+        if (!effectPause) {
+            loop().setTimer(m_window, effectTimer, std::max(step.pause, std::chrono::milliseconds(1)),
+                            [weak = std::weak_ptr<UiHost*>(m_self)](platform::WindowId, platform::TimerId) {
+                                if (const auto host = weak.lock()) {
+                                    (*host)->loop().killTimer((*host)->m_window, effectTimer);
+                                    (*host)->runEffectFrames();
+                                }
+                            });
+            return;
+        }
+        const bool closing = run.closing;
+        effectPause(step.pause);
+        if (!closing) {
+            loop().processPending();
+        }
     }
-    frame.clear(0);
+}
+
+void UiHost::finishEffect()
+{
+    RunningEffect run = std::move(*m_effect);
+    m_effect.reset();
+    loop().killTimer(m_window, effectTimer);
+    if (!run.closing) {
+        if (run.madeTranslucent) {
+            loop().setTranslucent(m_window, false);
+        }
+        present();
+        busyEnd();
+        return;
+    }
+    run.canvas.clear(0);
     if (!frameSink) {
-        loop().present(m_window, {frame.data(), frame.width(), frame.height(), frame.stride()});
+        loop().present(m_window, {run.canvas.data(), run.canvas.width(), run.canvas.height(), run.canvas.stride()});
+    }
+    busyEnd();
+    loop().hide(m_window);
+    loop().destroyWindow(m_window);
+}
+
+void UiHost::cancelEffect()
+{
+    if (!m_effect) {
+        return;
+    }
+    const bool madeTranslucent = m_effect->madeTranslucent;
+    m_effect.reset();
+    loop().killTimer(m_window, effectTimer);
+    if (madeTranslucent) {
+        loop().setTranslucent(m_window, false);
     }
     busyEnd();
 }
@@ -1398,6 +1449,114 @@ bool UiHost::killTimer(UiControl& control, int id)
     m_timers.erase(it);
     std::erase(control.m_timers, id);
     return true;
+}
+
+}  // namespace quorvo::ui
+
+namespace quorvo::ui {
+
+bool UiHost::setTimer(int id, std::chrono::milliseconds interval, std::function<void()> tick)
+{
+    if (m_destroyed) {
+        return false;
+    }
+    auto it = m_hostTimers.find(id);
+    if (it == m_hostTimers.end()) {
+        it = m_hostTimers.emplace(id, m_nextTimer++).first;
+    }
+    return loop().setTimer(
+        m_window, it->second, interval,
+        [weak = std::weak_ptr<UiHost*>(m_self), tick = std::move(tick)](platform::WindowId, platform::TimerId) {
+            if (weak.lock()) {
+                // A copy: the tick may re-arm or kill its own timer.
+                const auto call = tick;
+                call();
+            }
+        });
+}
+
+bool UiHost::killTimer(int id)
+{
+    const auto it = m_hostTimers.find(id);
+    if (it == m_hostTimers.end()) {
+        return false;
+    }
+    loop().killTimer(m_window, it->second);
+    m_hostTimers.erase(it);
+    return true;
+}
+
+// ---- services for controls ----
+
+Text UiHost::clipboardText() const
+{
+    return loop().clipboardText();
+}
+
+bool UiHost::setClipboardText(const Text& text)
+{
+    return loop().setClipboardText(text);
+}
+
+void UiHost::setTextInputRect(const IntRect& caret)
+{
+    if (!m_destroyed) {
+        loop().setTextInputRect(m_window, caret);
+    }
+}
+
+IntRect UiHost::screenBounds() const
+{
+    return loop().bounds(m_window);
+}
+
+IntRect UiHost::workArea() const
+{
+    return loop().workArea();
+}
+
+IntPoint UiHost::cursorPosition() const
+{
+    return loop().cursorPosition();
+}
+
+bool UiHost::isMinimised() const
+{
+    return loop().isMinimised(m_window);
+}
+
+bool UiHost::isMaximised() const
+{
+    return loop().isMaximised(m_window);
+}
+
+void UiHost::activate()
+{
+    if (isAlive()) {
+        loop().setFocus(m_window);
+    }
+}
+
+bool UiHost::isActive() const
+{
+    return !m_destroyed && loop().focusedWindow() == m_window;
+}
+
+void UiHost::setAlwaysOnTop(bool onTop)
+{
+    if (isAlive()) {
+        loop().setAlwaysOnTop(m_window, onTop);
+    }
+}
+
+bool UiHost::runWhileAlive()
+{
+    return loop().runWhileAlive(m_window);
+}
+
+bool UiHost::runModal()
+{
+    return m_framework.runModalLoop(*this);
 }
 
 }  // namespace quorvo::ui

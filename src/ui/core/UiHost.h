@@ -133,6 +133,8 @@ public:
     UiHost& operator=(const UiHost&) = delete;
 
     [[nodiscard]] UiFramework& framework() const { return m_framework; }
+    // The platform loop, for the framework's core and the program's start-up;
+    // controls use the services below instead.
     [[nodiscard]] platform::EventLoop& loop() const { return m_framework.loop(); }
     [[nodiscard]] const UiDispatcher& dispatcher() const { return m_framework.dispatcher(); }
     [[nodiscard]] platform::WindowId window() const { return m_window; }
@@ -250,22 +252,52 @@ public:
 
     // ---- showing and closing ----
     // Shows the window, animated (effect 1 fade, 3/4 slide in horizontally,
-    // 7 zoom in, any other non-zero: slide in vertically; 0: at once).
+    // 7 zoom in, any other non-zero: slide in vertically; 0: at once). The
+    // frames follow on the loop's timers: the host is busy until the last.
     void show(int effect = 0, std::chrono::milliseconds duration = std::chrono::milliseconds(200));
     void hide();
     // The effect run on close (0 none, 1 fade, 2 zoom out, 3/4 slide right/left,
-    // 5/6 slide down/up, 7 shrink to the centre).
+    // 5/6 slide down/up, 7 shrink to the centre). The window stays until its
+    // last frame, then is hidden and destroyed.
     void setCloseEffect(int effect) { m_closeEffect = effect; }
     [[nodiscard]] int closeEffect() const { return m_closeEffect; }
 
-    // ---- timers (used by UiControl) ----
+    // ---- timers ----
+    // A control's timer (UiControl::startTimer): TimerEvent{id} reaches the control.
     bool startTimer(UiControl& control, int id, std::chrono::milliseconds interval);
     bool killTimer(UiControl& control, int id);
+    // The host's own timer `id`: `tick` runs on the user-interface thread every
+    // `interval` until killed or the window is gone. Setting it again re-arms it.
+    bool setTimer(int id, std::chrono::milliseconds interval, std::function<void()> tick);
+    bool killTimer(int id);
+
+    // ---- services for controls (user-interface thread) ----
+    [[nodiscard]] Text clipboardText() const;  // "\n" becomes "\r\n"
+    bool setClipboardText(const Text& text);
+    // Where the input method shows its candidates: the caret (window coordinates).
+    void setTextInputRect(const IntRect& caret);
+    // The window's rectangle on the screen.
+    [[nodiscard]] IntRect screenBounds() const;
+    // The desktop minus panels, and the pointer, in screen coordinates.
+    [[nodiscard]] IntRect workArea() const;
+    [[nodiscard]] IntPoint cursorPosition() const;
+    [[nodiscard]] bool isMinimised() const;
+    [[nodiscard]] bool isMaximised() const;
+    // Raises the window and gives it the keyboard.
+    void activate();
+    // The window has the keyboard.
+    [[nodiscard]] bool isActive() const;
+    void setAlwaysOnTop(bool onTop);
+    // A nested loop that runs while this window exists (a popup's). False when it ended by quit().
+    bool runWhileAlive();
+    // As runWhileAlive, dropping keyboard and mouse input for every other window (a modal box).
+    bool runModal();
 
     // For the effects: frame-by-frame pictures, each handed to `frameSink`
     // instead of being presented when set (tests and the gallery record them).
     std::function<void(const gfx::Surface& frame, int index)> frameSink;
-    // Pauses between effect frames; tests may replace it with one that does not sleep.
+    // Set (tests, picture recorders): the frames run back to back, calling it
+    // with each frame's pause instead of waiting on a timer.
     std::function<void(std::chrono::milliseconds)> effectPause;
 
 private:
@@ -301,11 +333,13 @@ private:
     void compose(const FloatRect& rect, bool presentNow);
     void busyBegin();
     void busyEnd();
-    void runCloseEffect();
+    bool startCloseEffect();
+    void runEffectFrames();
+    void finishEffect();
+    void cancelEffect();
     void startFade(gfx::Surface from);
     void fadeTick();
     void presentFrame(const gfx::Surface& frame, int index);
-    void pause(std::chrono::milliseconds duration);
     std::vector<std::unique_ptr<UiControl>>& siblingsOf(UiControl& control);
 
     UiFramework& m_framework;
@@ -351,6 +385,18 @@ private:
     std::unique_ptr<UiRepaintQueue> m_queue;
     std::unique_ptr<UiTooltip> m_tooltip;
     bool m_processScheduled = false;
+    // A show or close effect under way, frame by frame.
+    struct RunningEffect {
+        bool closing = false;
+        int effect = 0;
+        int frame = 0;
+        int frames = 0;
+        std::chrono::milliseconds duration {0};
+        bool madeTranslucent = false;
+        gfx::Surface picture;
+        gfx::Surface canvas;
+    };
+    std::optional<RunningEffect> m_effect;
     gfx::Surface m_fadeFrom;
     int m_fadeAlpha = 0;
     // Repaints asked for while busy: painted when busy ends.
@@ -362,6 +408,7 @@ private:
         friend auto operator<=>(const TimerKey&, const TimerKey&) = default;
     };
     std::map<TimerKey, std::intptr_t> m_timers;
+    std::map<int, std::intptr_t> m_hostTimers;
     std::intptr_t m_nextTimer = 1;
 };
 

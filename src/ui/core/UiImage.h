@@ -45,6 +45,8 @@ public:
                   std::chrono::milliseconds interval = std::chrono::milliseconds(60));
     [[nodiscard]] const Bytes& imageBytes() const { return m_bytes; }
     [[nodiscard]] const gfx::Image& image() const { return m_image; }
+    // A picture takes a press (and the focus with it) but is no Tab stop.
+    [[nodiscard]] bool isTabStop() const override { return false; }
     [[nodiscard]] gfx::Argb backgroundColour() const { return m_options.backgroundColour; }
     void setBackgroundColour(gfx::Argb colour);
     void setBorderColour(gfx::Argb colour);

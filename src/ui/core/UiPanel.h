@@ -13,6 +13,8 @@ public:
     explicit UiPanel(FloatRect rect, bool visible = true)
         : UiControl(rect, ControlKind::Panel, true, visible)
     { }
+
+    [[nodiscard]] bool isContainer() const override { return true; }
 };
 
 }  // namespace quorvo::ui

@@ -196,7 +196,7 @@ void UiRenderer::drawControl(gfx::Painter& painter, UiControl& control, const Fl
         if (!control.paintTransitionFrame(frame)) {
             drawTransition(painter, control, alpha);
         }
-    } else if (control.kind() != ControlKind::Panel) {
+    } else if (!control.isContainer()) {
         painter.drawSurface(control.surface(), rect.x, rect.y, alpha);
     }
     if (control.children().empty()) {

@@ -16,6 +16,7 @@
 using namespace quorvo;
 using namespace quorvo::ui;
 using quorvo::ui::test::HostTest;
+using quorvo::ui::test::solidImage;
 
 namespace {
 
@@ -348,6 +349,17 @@ TEST_F(CaptionButtonTest, CloseAndMinimisePostTheirRequestsAndTheMenuOnlyClicks)
     EXPECT_EQ(requests, (std::vector<WindowRequestKind> {WindowRequestKind::Close, WindowRequestKind::Minimise}));
     EXPECT_EQ(log.kinds, std::vector<ControlKind>(3, ControlKind::CaptionButton));
     EXPECT_TRUE(host.isAlive());
+}
+
+TEST_F(CaptionButtonTest, ButtonsAreDrawnFromTheSkinsStrip)
+{
+    UiHost& bare = captionHost();
+    EXPECT_EQ(button(bare, CaptionButtonKind::Close).surface().rawPixel(5, 5), 0u) << "no strip given: nothing drawn";
+    framework->setSkin({.captionButtons = solidImage(4 * 39, 5 * 19, 0xFF00C800)});
+    UiHost& host = captionHost();
+    drain();
+    EXPECT_EQ(button(host, CaptionButtonKind::Close).surface().pixel(5, 5), 0xFF00C800u);
+    EXPECT_EQ(button(host, CaptionButtonKind::Menu).surface().pixel(5, 5), 0xFF00C800u);
 }
 
 TEST_F(CaptionButtonTest, DisabledButtonIgnoresClicks)

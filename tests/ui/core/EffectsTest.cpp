@@ -9,6 +9,8 @@
 #include "gfx/Color.h"
 #include "gfx/Painter.h"
 
+#include <optional>
+
 namespace quorvo::ui::test {
 namespace {
 
@@ -134,6 +136,42 @@ TEST_F(EffectsTest, ShowEffectSevenFrameFiveZoomsIn)
     const auto shown = loop().surfaceSnapshot(host.window());
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->at(205, 325) & 0xFFFFFF, 0xFF0000u);
+}
+
+// Without a pause of the test's own, the frames follow one another on the
+// loop's timers: show() returns after the first frame, the loop keeps turning,
+// and a close effect ends in the window's destruction.
+TEST_F(EffectsTest, EffectsRunFrameByFrameOnTheLoopsTimers)
+{
+    UiHost& host = bigHost();
+    host.effectPause = nullptr;
+    frames.clear();
+    host.hide();
+    host.show(7);
+    EXPECT_EQ(frames.size(), 1u) << "show() waited for its frames";
+    EXPECT_TRUE(host.isBusy());
+    std::optional<std::size_t> framesWhenPostedWorkRan;
+    framework->dispatcher().post([&] { framesWhenPostedWorkRan = frames.size(); });
+    ASSERT_TRUE(pumpUntil([&] { return !host.isBusy() && framesWhenPostedWorkRan; }, std::chrono::seconds(10)));
+    EXPECT_LT(*framesWhenPostedWorkRan, 10u) << "the loop did not turn during the effect";
+    ASSERT_EQ(frames.size(), 10u);
+    EXPECT_EQ(indexes.back(), 10);
+    EXPECT_TRUE(argbNear(frames[4].pixel(205, 325), 0x64FF0000));
+    const auto shown = loop().surfaceSnapshot(host.window());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->at(205, 325) & 0xFFFFFF, 0xFF0000u);
+
+    frames.clear();
+    indexes.clear();
+    host.setCloseEffect(7);
+    host.requestClose();
+    ASSERT_TRUE(pumpUntil([&] { return !frames.empty(); }));
+    EXPECT_TRUE(host.isAlive()) << "the window went before its close effect ran";
+    ASSERT_TRUE(pumpUntil([&] { return !host.isAlive(); }, std::chrono::seconds(10)));
+    ASSERT_EQ(frames.size(), 15u);
+    for (std::size_t i = 0; i < indexes.size(); ++i)
+        EXPECT_EQ(indexes[i], int(i) + 1);
+    EXPECT_TRUE(argbNear(frames[4].pixel(205, 325), 0xAAFF0000));
 }
 
 TEST_F(EffectsTest, HookKeepingTheWindowRunsNoCloseEffect)

@@ -11,6 +11,8 @@
 #include "platform/window/SyntheticInput.h"
 
 #include "gfx/Color.h"
+#include "gfx/Image.h"
+#include "gfx/Surface.h"
 
 #include "PumpUntil.h"
 
@@ -63,6 +65,17 @@ private:
     std::string m_name;
     std::vector<std::string>& m_journal;
 };
+
+// A one-frame picture of one colour.
+inline gfx::Image solidImage(int width, int height, gfx::Argb colour)
+{
+    gfx::Surface surface = gfx::Surface::create(width, height);
+    surface.clear(colour);
+    auto frames = std::make_shared<gfx::Image::Frames>();
+    frames->frames.push_back(std::move(surface));
+    frames->delays.push_back(0);
+    return gfx::Image(std::move(frames));
+}
 
 // Straight-alpha pixels compared per channel with a tolerance.
 inline ::testing::AssertionResult argbNear(gfx::Argb actual, gfx::Argb expected, int tolerance = 3)

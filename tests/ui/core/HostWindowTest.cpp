@@ -117,8 +117,11 @@ public:
     FakeCaptionButton(FloatRect rect, CaptionButtonKind kind)
         : UiButtonBase(rect, {})
         , buttonKind(kind)
-    { }
+    {
+        setKind(ControlKind::CaptionButton);
+    }
     CaptionButtonKind buttonKind;
+    [[nodiscard]] bool acceptsFocus() const override { return false; }
 
 protected:
     void clickEvent(ClickEvent&) override
@@ -128,6 +131,46 @@ protected:
         }
     }
 };
+
+// The framework ships no picture: the caption icon is the one the program gave, or none.
+TEST_F(HostTest, TheCaptionIconIsTheSkinsPicture)
+{
+    HostOptions options;
+    options.captionFlags = caption::Icon;
+    options.backgroundColour = 0xFFFFFF;
+    options.frameStyle = 0;
+    const UiHost& bare = makeHost(options);
+    EXPECT_TRUE(argbNear(bare.backBuffer().pixel(18, 18), 0xFFFFFFFF)) << "no skin: nothing drawn";
+    framework->setSkin({.windowIcon = solidImage(16, 16, 0xFFC80000)});
+    const UiHost& host = makeHost(options);
+    ASSERT_NE(host.iconControl(), nullptr);
+    EXPECT_EQ(host.iconControl()->rect(), (FloatRect {11, 11, 16, 16}));
+    EXPECT_TRUE(argbNear(host.backBuffer().pixel(18, 18), 0xFFC80000));
+}
+
+// A host's own timers: a tick runs until its timer is killed (from inside the
+// tick too), and none outlives the window.
+TEST_F(HostTest, HostTimersTickUntilKilled)
+{
+    UiHost& host = makeHost();
+    const auto interval = std::chrono::milliseconds(1);
+    int first = 0;
+    int second = 0;
+    ASSERT_TRUE(host.setTimer(1, interval, [&] {
+        if (++first == 3)
+            host.killTimer(1);
+    }));
+    ASSERT_TRUE(pumpUntil([&] { return first == 3; }));
+    // Armed later with the same interval: by its third tick a live first timer would have ticked again.
+    ASSERT_TRUE(host.setTimer(2, interval, [&] { ++second; }));
+    ASSERT_TRUE(pumpUntil([&] { return second >= 3; }));
+    EXPECT_EQ(first, 3);
+    EXPECT_FALSE(host.killTimer(1)) << "killed already";
+    host.requestClose();
+    ASSERT_TRUE(pumpUntil([&] { return !host.isAlive(); }));
+    EXPECT_FALSE(host.setTimer(3, interval, [] {}));
+    EXPECT_FALSE(host.killTimer(2)) << "the window took its timers with it";
+}
 
 TEST_F(HostTest, CaptionButtonsComeFromTheFactoryRightToLeft)
 {
