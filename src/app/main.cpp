@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "gfx/Font.h"
+#include "platform/DesktopOpener.h"
 #include "platform/Files.h"
 #include "service/ServiceHost.h"
 
@@ -102,6 +103,7 @@ int run(std::span<const char* const> args)
     }
     ui::installCaptionButtons(*framework);
     const SignalWatcher signals(*framework);
+    framework->setLinkOpener([](std::string_view target) { return platform::openWithDesktop(target); });
 
     std::optional<Text> serviceOption;
     if (line.service)

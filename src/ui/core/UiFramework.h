@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvo::platform {
 class EventLoop;
@@ -82,6 +83,13 @@ public:
     void setCaptionButtonFactory(CaptionButtonFactory factory) { m_captionButtonFactory = std::move(factory); }
     [[nodiscard]] const CaptionButtonFactory& captionButtonFactory() const { return m_captionButtonFactory; }
 
+    // How links open their targets (a UTF-8 address); the program wires the
+    // desktop's opener here, the framework itself never starts a process.
+    // Without one, a link's target does not open.
+    using LinkOpener = std::function<bool(std::string_view utf8Target)>;
+    void setLinkOpener(LinkOpener opener) { m_linkOpener = std::move(opener); }
+    [[nodiscard]] const LinkOpener& linkOpener() const { return m_linkOpener; }
+
     // The caption buttons' image strip ("caption_buttons.png.nosig", assets/Layout.h), decoded once.
     [[nodiscard]] const gfx::Image& captionButtonStrip();
 
@@ -91,6 +99,7 @@ private:
     std::unique_ptr<platform::EventLoop> m_loop;
     UiDispatcher m_dispatcher;
     CaptionButtonFactory m_captionButtonFactory;
+    LinkOpener m_linkOpener;
     std::unique_ptr<gfx::Image> m_captionStrip;
 };
 

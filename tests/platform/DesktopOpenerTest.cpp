@@ -1,13 +1,23 @@
-#include "ui/controls/DesktopOpener.h"
+// The desktop opener on the process launcher, with a stand-in xdg-open
+// first on PATH.
 
+#include "platform/DesktopOpener.h"
+
+#include "PumpUntil.h"
 #include "TempDir.h"
+#include "runtime/UniqueFd.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace quorvo;
 
@@ -30,13 +40,14 @@ private:
     std::string m_saved;
 };
 
-// A stand-in opener that writes each argument on a line of its own, then
-// renames the file into place so that a reader never sees half of it.
+// A stand-in opener that writes each argument on a line of its own and the
+// descriptors it was started with to "fds", then renames the file into
+// place so that a reader never sees half of it.
 void installStubOpener(const test::TempDir& dir)
 {
     const std::string script = "#!/bin/sh\n"
-                               "out='"
-        + dir.file("args")
+                               "ls /proc/$$/fd > '"
+        + dir.file("fds") + "'\nout='" + dir.file("args")
         + "'\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n";
     test::writeWholeFile(dir.path() / "xdg-open", script);
     std::filesystem::permissions(dir.path() / "xdg-open", std::filesystem::perms::owner_all);
@@ -52,6 +63,18 @@ std::string waitForRecord(const test::TempDir& dir)
     return std::filesystem::exists(path) ? test::readWholeFile(path) : std::string("<opener never ran>");
 }
 
+// The processes this one started and has not reaped yet.
+std::vector<std::string> children()
+{
+    std::vector<std::string> result;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream list(task.path() / "children");
+        for (std::string pid; list >> pid;)
+            result.push_back(pid);
+    }
+    return result;
+}
+
 }  // namespace
 
 TEST(DesktopOpener, TargetReachesTheOpenerAsOneUntouchedArgument)
@@ -62,18 +85,34 @@ TEST(DesktopOpener, TargetReachesTheOpenerAsOneUntouchedArgument)
 
     // Shell syntax in a link must stay text: no shell ever parses it.
     const std::string target = "https://example.test/a b?q=$(touch " + dir.file("pwned") + ")&x=`id`;echo";
+    // A descriptor some other thread opened without O_CLOEXEC.
+    const UniqueFd stray(::open("/dev/null", O_RDONLY));
+    ASSERT_TRUE(stray.valid());
     std::string error;
-    ASSERT_TRUE(ui::openWithDesktop(target, &error)) << error;
+    ASSERT_TRUE(platform::openWithDesktop(target, &error)) << error;
     EXPECT_EQ(waitForRecord(dir), target + "\n");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "pwned"));
+    // The opener (a shell script here) sees the standard streams, not our descriptor.
+    std::istringstream fds(test::readWholeFile(dir.path() / "fds"));
+    std::vector<int> open;
+    for (int fd = 0; fds >> fd;)
+        open.push_back(fd);
+    std::sort(open.begin(), open.end());
+    EXPECT_EQ(std::vector<int>(open.begin(), open.begin() + std::min<std::size_t>(3, open.size())),
+              (std::vector<int> {0, 1, 2}));
+    EXPECT_EQ(std::find(open.begin(), open.end(), stray.get()), open.end()) << "the opener inherited our descriptor";
+    // The ended opener is collected, not left a zombie.
+    EXPECT_TRUE(test::pumpUntil([] { return children().empty(); },
+                                [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); },
+                                std::chrono::seconds(30)));
 }
 
-TEST(DesktopOpener, MailLinksGoThroughTheDefaultOpener)
+TEST(DesktopOpener, MailLinksGoThroughTheOpener)
 {
     test::TempDir dir;
     installStubOpener(dir);
     PathOverride path(dir.path().string());
-    ASSERT_TRUE(ui::desktopOpener()("mailto:someone@example.test"));
+    ASSERT_TRUE(platform::openWithDesktop("mailto:someone@example.test"));
     EXPECT_EQ(waitForRecord(dir), "mailto:someone@example.test\n");
 }
 
@@ -84,7 +123,7 @@ TEST(DesktopOpener, MissingOpenerIsReportedNotPretendedOpened)
     const std::string saved = old ? old : "";
     ::setenv("PATH", dir.path().c_str(), 1);
     std::string error;
-    const bool opened = ui::openWithDesktop("https://example.test/", &error);
+    const bool opened = platform::openWithDesktop("https://example.test/", &error);
     ::setenv("PATH", saved.c_str(), 1);
     EXPECT_FALSE(opened);
     EXPECT_NE(error.find("xdg-open"), std::string::npos) << error;
@@ -95,9 +134,9 @@ TEST(DesktopOpener, TargetsTheOpenerWouldMisreadAreRefused)
     test::TempDir dir;
     installStubOpener(dir);
     PathOverride path(dir.path().string());
-    EXPECT_FALSE(ui::openWithDesktop(""));
-    EXPECT_FALSE(ui::openWithDesktop("--manual"));
-    EXPECT_FALSE(ui::openWithDesktop(std::string_view("a\0b", 3)));
+    EXPECT_FALSE(platform::openWithDesktop(""));
+    EXPECT_FALSE(platform::openWithDesktop("--manual"));
+    EXPECT_FALSE(platform::openWithDesktop(std::string_view("a\0b", 3)));
     // Refused before anything is started.
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "args"));
 }
