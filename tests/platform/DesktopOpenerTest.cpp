@@ -1,7 +1,8 @@
-// The desktop opener on the process launcher, with a stand-in xdg-open
-// first on PATH.
+// The process launcher, and the desktop opener on it with a stand-in
+// xdg-open first on PATH.
 
 #include "platform/DesktopOpener.h"
+#include "platform/Process.h"
 
 #include "PumpUntil.h"
 #include "TempDir.h"
@@ -10,11 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <pthread.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -139,4 +144,35 @@ TEST(DesktopOpener, TargetsTheOpenerWouldMisreadAreRefused)
     EXPECT_FALSE(platform::openWithDesktop(std::string_view("a\0b", 3)));
     // Refused before anything is started.
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "args"));
+}
+
+// quorvo blocks SIGTERM in every thread for its signal thread; a child that
+// inherited that mask ignored the SIGTERM meant to stop it (zenity stayed
+// open and the closing window waited for it).
+TEST(Process, AProgramStoppedWithSigtermEndsThoughTheCallerBlocksIt)
+{
+    std::atomic<pid_t> child {-1};
+    std::atomic<bool> ended {false};
+    std::optional<std::string> result = std::string("not run");
+    std::thread caller([&] {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &term, nullptr);
+        result = platform::runProgram({"sleep", "1000"}, false, [&](pid_t pid) {
+            if (pid > 0) {
+                child = pid;
+                ::kill(pid, SIGTERM);
+            }
+        });
+        ended = true;
+    });
+    const bool stopped
+        = test::pumpUntil([&] { return ended.load(); },
+                          [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }, std::chrono::seconds(30));
+    if (!stopped && child > 0)
+        ::kill(child, SIGKILL);
+    caller.join();
+    EXPECT_TRUE(stopped) << "the child kept SIGTERM blocked";
+    EXPECT_EQ(result, std::nullopt) << "a program ended by a signal is no success";
 }
