@@ -17,6 +17,9 @@ class UiHost;
 
 namespace quorvo::app {
 
+// The releases on the icon that mean something.
+enum class TrayClick { Left, Right };
+
 class TrayIcon {
 public:
     // Clicks act on `shell`; no icon is in until keep().

@@ -34,8 +34,6 @@ public:
 // The popup menu's command ids.
 enum class MenuCommand { ToggleWindow = 100, AuthorPage = 101, Exit = 102 };
 
-enum class TrayClick { Left, Right };
-
 // Exit while a download runs: "手贱了" keeps everything, "是的" closes.
 enum class ExitAnswer { Keep, Exit };
 
