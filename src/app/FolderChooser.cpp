@@ -1,7 +1,7 @@
 #include "app/FolderChooser.h"
 
-#include "app/DesktopServices.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "runtime/Encoding.h"
 
 #include <gio/gio.h>
@@ -251,13 +251,13 @@ std::optional<FolderAnswer> DesktopFolderChooser::chooseWithPortal(const Text& t
 
 std::optional<FolderAnswer> DesktopFolderChooser::chooseWithZenity(const Text& title, const Text& startFolder)
 {
-    if (!programExists("zenity"))
+    if (!platform::programExists("zenity"))
         return std::nullopt;
     std::vector<std::string> argv {"zenity", "--file-selection", "--directory",
                                    "--title=" + encoding::toUtf8(title.view())};
     if (!startFolder.empty())
         argv.push_back("--filename=" + platform::nativePath(startFolder));
-    std::optional<std::string> chosen = runProgram(argv, true, [this](pid_t child) {
+    std::optional<std::string> chosen = platform::runProgram(argv, true, [this](pid_t child) {
         if (child < 0) {
             setCanceller({});
             return;

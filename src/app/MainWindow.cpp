@@ -9,6 +9,7 @@
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 #include "ui/controls/ControlEvents.h"
+#include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiCheckBox.h"
 #include "ui/controls/UiComboBox.h"
 #include "ui/controls/UiEdit.h"
@@ -18,12 +19,15 @@
 #include "ui/controls/UiList.h"
 #include "ui/controls/UiMenu.h"
 #include "ui/controls/UiRadioButton.h"
+#include "ui/controls/UiSpinButton.h"
 #include "ui/controls/UiTabButton.h"
 #include "ui/core/UiMotion.h"
 #include "ui/core/UiPanel.h"
 
 #include "app/FolderPicker.h"
-#include "app/MainWindowParts.h"
+#include "app/LabelStatusLine.h"
+#include "app/Questions.h"
+#include "app/TrayIcon.h"
 
 #include <cmath>
 
@@ -162,7 +166,8 @@ MainWindow::MainWindow(ui::UiFramework& framework, service::ServiceEndpoints ser
     setWindowIcon();
 
     buildMenu();
-    m_tray = std::make_unique<TrayIcon>(*m_host, Text(caption::windowTitle));
+    m_tray = std::make_unique<TrayIcon>(*this);
+    m_tray->keep(*m_host, Text(caption::windowTitle));
     buildTabs();
     buildSearchPage();
     buildDownloadPage();
@@ -429,7 +434,8 @@ void MainWindow::buildSettingsPage()
     const float spinHeight = 22 / 2.0f - 1;
     for (const int step : {1, -1}) {
         const float top = step > 0 ? 345 : 345 + 22 - spinHeight;
-        auto& spin = m_speedBox->add<SpinButton>(FloatRect {110 + 80 - 23, top, 23, spinHeight}, step > 0);
+        auto& spin = m_speedBox->add<ui::UiSpinButton>(FloatRect {110 + 80 - 23, top, 23, spinHeight},
+                                                       step > 0 ? ui::SpinDirection::Up : ui::SpinDirection::Down);
         spin.bind(ui::EventType::Click, [this, step] {
             const Text next = spinSpeed(m_speedBox->editText(), step);
             if (next != m_speedBox->editText()) {
@@ -518,9 +524,9 @@ int MainWindow::onWindowRequest(const ui::WindowRequest& request)
         return m_messages->minimiseRequested() ? 0 : ui::notHandled;
     case WindowRequestKind::TrayNotification:
         if (request.trayEvent == ui::EventType::MouseUp)
-            m_messages->trayClicked(TrayClick::Left);
+            m_tray->clicked(TrayClick::Left);
         else if (request.trayEvent == ui::EventType::RightMouseUp)
-            m_messages->trayClicked(TrayClick::Right);
+            m_tray->clicked(TrayClick::Right);
         return ui::notHandled;
     default:
         return ui::notHandled;

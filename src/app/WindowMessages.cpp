@@ -22,32 +22,22 @@ bool WindowMessages::minimiseRequested()
     return true;
 }
 
-void WindowMessages::toggleWindow()
+void toggleWindow(WindowShell& shell)
 {
-    if (!m_shell.isWindowVisible())
-        m_shell.showWindow();
-    else if (m_shell.hasTrayHost())
-        m_shell.hideWindow();
+    if (!shell.isWindowVisible())
+        shell.showWindow();
+    else if (shell.hasTrayHost())
+        shell.hideWindow();
     else
         // Hidden with no icon to click, the window could never come back.
-        m_shell.minimiseWindow();
-}
-
-void WindowMessages::trayClicked(TrayClick click)
-{
-    if (click == TrayClick::Left) {
-        toggleWindow();
-        return;
-    }
-    m_shell.setFirstMenuCaption(toggleCaption(m_shell.isWindowVisible()));
-    m_shell.popUpMenu();
+        shell.minimiseWindow();
 }
 
 void WindowMessages::command(int id)
 {
     switch (static_cast<MenuCommand>(id)) {
     case MenuCommand::ToggleWindow:
-        toggleWindow();
+        toggleWindow(m_shell);
         break;
     case MenuCommand::AuthorPage:
         m_shell.openAuthorPage();

@@ -1,7 +1,7 @@
 #pragma once
 
-// The window-level requests of the main window: minimise, the tray icon's
-// clicks, the popup menu's commands, close and destroy. Minimise and
+// The window-level requests of the main window: minimise, the popup menu's
+// commands, close and destroy (the tray icon's clicks: TrayIcon.h). Minimise and
 // "隐藏窗口" hide the window to the tray; where no tray host shows the icon
 // they minimise instead, so the window can never be stranded out of reach.
 
@@ -34,8 +34,6 @@ public:
 // The popup menu's command ids.
 enum class MenuCommand { ToggleWindow = 100, AuthorPage = 101, Exit = 102 };
 
-enum class TrayClick { Left, Right };
-
 // Exit while a download runs: "手贱了" keeps everything, "是的" closes.
 enum class ExitAnswer { Keep, Exit };
 
@@ -57,7 +55,6 @@ public:
 
     // True: the minimise itself must not happen (the window went to the tray).
     bool minimiseRequested();
-    void trayClicked(TrayClick click);
     // Unknown ids are ignored.
     void command(int id);
     // True: the window closes; false: it stays (the user kept the download).
@@ -68,8 +65,6 @@ public:
     [[nodiscard]] bool stopStartedOnExit() const { return m_stopStarted; }
 
 private:
-    void toggleWindow();
-
     WindowShell& m_shell;
     Hooks m_hooks;
     bool m_stopStarted = false;
@@ -81,5 +76,9 @@ inline constexpr std::chrono::milliseconds exitWait {2000};
 
 // The menu's first caption for a window that is visible or not.
 Text toggleCaption(bool windowVisible);
+
+// Shows a hidden window; hides a shown one to the tray, or minimises it
+// where no tray shows the icon.
+void toggleWindow(WindowShell& shell);
 
 }  // namespace quorvo::app

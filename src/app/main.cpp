@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "gfx/Font.h"
+#include "platform/DesktopOpener.h"
 #include "platform/Files.h"
 #include "service/ServiceHost.h"
 
@@ -104,6 +105,7 @@ int run(std::span<const char* const> args)
     framework->setSkin(app::windowSkin());
     ui::installCaptionButtons(*framework);
     const SignalWatcher signals(*framework);
+    framework->setLinkOpener([](std::string_view target) { return platform::openWithDesktop(target); });
 
     std::optional<Text> serviceOption;
     if (line.service)

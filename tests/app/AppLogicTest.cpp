@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/SettingsBindings.h"
 #include "app/StatusToast.h"
+#include "app/TrayIcon.h"
 #include "app/WindowMessages.h"
 
 #include "TempDir.h"
@@ -161,11 +162,12 @@ TEST(WindowMessages, MinimiseHidesToTheTrayOnlyWhereATrayShowsTheIcon)
 {
     FakeShell shell;
     WindowMessages messages(shell, {});
+    TrayIcon tray(shell);
     EXPECT_TRUE(messages.minimiseRequested());
     EXPECT_FALSE(shell.m_visible);
-    messages.trayClicked(TrayClick::Left);
+    tray.clicked(TrayClick::Left);
     EXPECT_TRUE(shell.m_visible);
-    messages.trayClicked(TrayClick::Left);
+    tray.clicked(TrayClick::Left);
     EXPECT_FALSE(shell.m_visible);
 
     // No tray host: the window minimises as usual and stays reachable.
@@ -177,13 +179,13 @@ TEST(WindowMessages, MinimiseHidesToTheTrayOnlyWhereATrayShowsTheIcon)
     EXPECT_TRUE(shell.m_log.empty());
 }
 
-TEST(WindowMessages, RightClickSetsTheToggleCaptionThenOpensTheMenu)
+TEST(TrayIcon, RightClickSetsTheToggleCaptionThenOpensTheMenu)
 {
     FakeShell shell;
-    WindowMessages messages(shell, {});
-    messages.trayClicked(TrayClick::Right);
+    TrayIcon tray(shell);
+    tray.clicked(TrayClick::Right);
     shell.m_visible = false;
-    messages.trayClicked(TrayClick::Right);
+    tray.clicked(TrayClick::Right);
     EXPECT_EQ(shell.m_log, (std::vector<std::string> {"caption 隐藏窗口", "menu", "caption 显示窗口", "menu"}));
 }
 

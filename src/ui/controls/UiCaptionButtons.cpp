@@ -108,3 +108,13 @@ void installCaptionButtons(UiFramework& framework)
 }
 
 }  // namespace quorvo::ui
+
+namespace quorvo::ui {
+
+bool isMenuCaptionButton(const UiControl& control)
+{
+    const auto* button = dynamic_cast<const UiCaptionButtons*>(&control);
+    return button && button->buttonKind() == CaptionButtonKind::Menu;
+}
+
+}  // namespace quorvo::ui

@@ -42,4 +42,7 @@ private:
 // Makes every host of `framework` create its caption buttons as UiCaptionButtons.
 void installCaptionButtons(UiFramework& framework);
 
+// The caption's menu button (kind 32).
+bool isMenuCaptionButton(const UiControl& control);
+
 }  // namespace quorvo::ui

@@ -2,6 +2,7 @@
 
 #include "gfx/Font.h"
 #include "runtime/Encoding.h"
+#include "ui/core/UiHost.h"
 
 namespace quorvo::ui {
 
@@ -59,7 +60,8 @@ void UiLink::clickEvent(ClickEvent&)
         return;
     const Text address = m_webAddress ? m_target : Text("mailto:") + m_target;
     m_lastOpenError.clear();
-    if (!m_opener || !m_opener(encoding::toUtf8(address.view())))
+    const UiFramework::LinkOpener& opener = m_opener || !host() ? m_opener : host()->framework().linkOpener();
+    if (!opener || !opener(encoding::toUtf8(address.view())))
         m_lastOpenError = "the desktop could not open " + encoding::toUtf8(address.view());
     setTextColour(m_visitedColour);
 }

@@ -2,11 +2,12 @@
 
 // A label that behaves as a hyperlink: underlined and recoloured under the
 // mouse, a hand cursor, and on a click its target opens with the desktop's
-// opener (a mail address as "mailto:" plus the address). A link without a
-// target only raises its click (the "全选" and "反选" text buttons).
+// opener (a mail address as "mailto:" plus the address), asked through the
+// framework's link opener. A link without a target only raises its click
+// (the "全选" and "反选" text buttons).
 
-#include "ui/controls/DesktopOpener.h"
 #include "ui/controls/UiLabel.h"
+#include "ui/core/UiFramework.h"
 
 #include <string>
 
@@ -32,8 +33,9 @@ public:
     void setVisitedColour(gfx::Argb colour);
     [[nodiscard]] bool isVisited() const { return m_visited; }
 
-    // How the target is opened (tests record instead of launching a browser).
-    void setOpener(LinkOpener opener) { m_opener = std::move(opener); }
+    // How this link's target is opened instead of the framework's opener
+    // (tests record instead of launching a browser).
+    void setOpener(UiFramework::LinkOpener opener) { m_opener = std::move(opener); }
     // Why the last click's target did not open; empty after a success.
     [[nodiscard]] const std::string& lastOpenError() const { return m_lastOpenError; }
 
@@ -50,7 +52,7 @@ private:
     gfx::Argb m_normalColour;
     gfx::Argb m_hoverColour = gfx::argb(210, 0, 96, 192);
     gfx::Argb m_visitedColour = gfx::argb(210, 128, 0, 0);
-    LinkOpener m_opener = desktopOpener();
+    UiFramework::LinkOpener m_opener;
     std::string m_lastOpenError;
 };
 

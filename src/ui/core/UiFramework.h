@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvo::platform {
 class EventLoop;
@@ -96,6 +97,13 @@ public:
     void setSkin(UiSkin skin) { m_skin = std::move(skin); }
     [[nodiscard]] const UiSkin& skin() const { return m_skin; }
 
+    // How links open their targets (a UTF-8 address); the program wires the
+    // desktop's opener here, the framework itself never starts a process.
+    // Without one, a link's target does not open.
+    using LinkOpener = std::function<bool(std::string_view utf8Target)>;
+    void setLinkOpener(LinkOpener opener) { m_linkOpener = std::move(opener); }
+    [[nodiscard]] const LinkOpener& linkOpener() const { return m_linkOpener; }
+
 private:
     explicit UiFramework(std::unique_ptr<platform::EventLoop> loop);
 
@@ -103,6 +111,7 @@ private:
     UiDispatcher m_dispatcher;
     CaptionButtonFactory m_captionButtonFactory;
     UiSkin m_skin;
+    LinkOpener m_linkOpener;
 };
 
 }  // namespace quorvo::ui

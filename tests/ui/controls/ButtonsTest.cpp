@@ -7,11 +7,14 @@
 #include "ui/controls/UiLink.h"
 #include "ui/controls/UiMessageBoxButton.h"
 #include "ui/controls/UiRadioButton.h"
+#include "ui/controls/UiSpinButton.h"
 #include "ui/controls/UiTabButton.h"
 
 #include "HostFixture.h"
 
 #include "assets/Assets.h"
+
+#include <algorithm>
 
 using namespace quorvo;
 using namespace quorvo::ui;
@@ -371,6 +374,53 @@ TEST_F(CaptionButtonTest, DisabledButtonIgnoresClicks)
     EXPECT_TRUE(requests.empty());
 }
 
+using SpinButtonTest = HostTest;
+
+// Opaque-ish pixels of the arrow in each row of the button, top to bottom.
+static std::vector<int> arrowRows(const UiSpinButton& button)
+{
+    std::vector<int> rows;
+    const gfx::Surface& surface = button.surface();
+    for (int y = 0; y < surface.height(); ++y) {
+        int count = 0;
+        for (int x = 0; x < surface.width(); ++x)
+            count += (surface.rawPixel(x, y) >> 24) > 150 ? 1 : 0;
+        if (count > 0)
+            rows.push_back(count);
+    }
+    return rows;
+}
+
+TEST_F(SpinButtonTest, ArrowsPointTheirWayAndAClickLeavesTheFocusWhereItWas)
+{
+    UiHost& host = makeHost();
+    auto& other = host.add<UiButtonBase>(FloatRect {60, 10, 40, 20}, Text("ok"));
+    auto& up = host.add<UiSpinButton>(FloatRect {10, 10, 23, 10}, SpinDirection::Up);
+    auto& down = host.add<UiSpinButton>(FloatRect {10, 20, 23, 10}, SpinDirection::Down);
+    int clicks = 0;
+    up.bind(EventType::Click, [&] { ++clicks; });
+    drain();
+    up.paintIfNeeded();
+    down.paintIfNeeded();
+    const std::vector<int> upRows = arrowRows(up);
+    ASSERT_GE(upRows.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(upRows.begin(), upRows.end())) << "the up arrow widens downwards";
+    EXPECT_LT(upRows.front(), upRows.back());
+    std::vector<int> downRows = arrowRows(down);
+    std::reverse(downRows.begin(), downRows.end());
+    EXPECT_EQ(downRows, upRows) << "down mirrors up";
+
+    ASSERT_TRUE(host.setFocus(&other));
+    const std::uint32_t idle = up.surface().rawPixel(0, 0);
+    move(host, 15, 15);
+    press(host, 15, 15);
+    up.paintIfNeeded();
+    EXPECT_GT(up.surface().rawPixel(0, 0) >> 24, idle >> 24) << "pressed is darker";
+    release(host, 15, 15);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(host.focus(), &other);
+}
+
 using PressSweepTest = HostTest;
 
 // A control that acts on a press must take the press; otherwise the host
@@ -390,6 +440,7 @@ TEST_F(PressSweepTest, EveryControlThatActsOnAPressTakesItInsteadOfDraggingTheWi
     controls.push_back(&host.add<UiImageButton>(place(4), startStrip()));
     controls.push_back(&host.add<UiMessageBoxButton>(place(5), Text("y"), MessageBoxResult {}, 1));
     controls.push_back(&host.add<UiLink>(place(6), Text("link")));
+    controls.push_back(&host.add<UiSpinButton>(place(8), SpinDirection::Up));
     // Plain controls that act on a press only through the program's handler.
     controls.push_back(&host.add<UiLabel>(place(7), Text("label")));
     int handled = 0;

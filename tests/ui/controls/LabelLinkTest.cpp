@@ -95,7 +95,8 @@ protected:
     {
         auto& link = host.add<UiLink>(FloatRect {10, 10, 80, 24}, "link");
         link.setTarget(target);
-        link.setOpener([this](std::string_view opened) {
+        // As the program does: one opener for every link of the framework.
+        framework->setLinkOpener([this](std::string_view opened) {
             this->opened.emplace_back(opened);
             return true;
         });
