@@ -9,7 +9,6 @@
 #include "gfx/TextPainter.h"
 #include "platform/window/EventLoop.h"
 #include "service/FileNames.h"
-#include "ui/controls/ControlEvents.h"
 #include "ui/controls/UiCheckBox.h"
 #include "ui/controls/UiComboBox.h"
 #include "ui/controls/UiEdit.h"
@@ -398,9 +397,7 @@ void MainWindow::buildSettingsPage()
 
     m_lyrics = &page.add<ui::UiCheckBox>(FloatRect {103, 190, 80, 25}, Text(caption::lyricsBox), markLook);
     m_lyrics->setChecked(values.lyrics);
-    m_lyrics->bind(ui::changedEvent, [this](const ui::Event& event) {
-        m_bindings.lyricsChanged(static_cast<const ui::ValueEvent&>(event).value() != 0);
-    });
+    m_lyrics->onCheckedChanged = [this](bool ticked) { m_bindings.lyricsChanged(ticked); };
 
     m_sounds[1]
         = &page.add<ui::UiRadioButton>(FloatRect {103, 219, 100, 25}, Text(caption::soundWhirlwind), 0, markLook);
@@ -411,24 +408,20 @@ void MainWindow::buildSettingsPage()
     if (values.sound >= 0 && values.sound <= 2)
         m_sounds[static_cast<std::size_t>(values.sound)]->setChecked(true);
     for (int sound = 0; sound < 3; ++sound) {
-        m_sounds[static_cast<std::size_t>(sound)]->bind(ui::changedEvent, [this, sound](const ui::Event& event) {
-            if (static_cast<const ui::ValueEvent&>(event).value() != 0)
+        m_sounds[static_cast<std::size_t>(sound)]->onCheckedChanged = [this, sound](bool checked) {
+            if (checked)
                 m_bindings.soundSelected(sound);
-        });
+        };
     }
     m_play1->bind(ui::EventType::Click, [] { playCompletionSound(int64_t {1}); });
     m_play2->bind(ui::EventType::Click, [] { playCompletionSound(int64_t {2}); });
 
     m_bypass = &page.add<ui::UiCheckBox>(FloatRect {103, 287, 160, 25}, Text(caption::bypassBox), markLook);
     m_bypass->setChecked(values.bypass);
-    m_bypass->bind(ui::changedEvent, [this](const ui::Event& event) {
-        m_bindings.bypassChanged(static_cast<const ui::ValueEvent&>(event).value() != 0);
-    });
+    m_bypass->onCheckedChanged = [this](bool ticked) { m_bindings.bypassChanged(ticked); };
     m_removeAdded = &page.add<ui::UiCheckBox>(FloatRect {103, 309, 230, 25}, Text(caption::removeAddedBox), markLook);
     m_removeAdded->setChecked(values.removeAdded);
-    m_removeAdded->bind(ui::changedEvent, [this](const ui::Event& event) {
-        m_bindings.removeAddedChanged(static_cast<const ui::ValueEvent&>(event).value() != 0);
-    });
+    m_removeAdded->onCheckedChanged = [this](bool ticked) { m_bindings.removeAddedChanged(ticked); };
 
     m_speedBox = &page.add<ui::UiEdit>(
         FloatRect {110, 345, 80, 22}, values.speed,

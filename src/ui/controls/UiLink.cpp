@@ -55,13 +55,15 @@ void UiLink::mouseLeaveEvent(HoverEvent&)
 void UiLink::clickEvent(ClickEvent&)
 {
     m_visited = true;
-    if (m_target.empty())
-        return;
-    const Text address = m_webAddress ? m_target : Text("mailto:") + m_target;
-    m_lastOpenError.clear();
-    if (!m_opener || !m_opener(encoding::toUtf8(address.view())))
-        m_lastOpenError = "the desktop could not open " + encoding::toUtf8(address.view());
-    setTextColour(m_visitedColour);
+    if (!m_target.empty()) {
+        const Text address = m_webAddress ? m_target : Text("mailto:") + m_target;
+        m_lastOpenError.clear();
+        if (!m_opener || !m_opener(encoding::toUtf8(address.view())))
+            m_lastOpenError = "the desktop could not open " + encoding::toUtf8(address.view());
+        setTextColour(m_visitedColour);
+    }
+    if (onClick)
+        onClick();
 }
 
 }  // namespace quorvo::ui

@@ -8,6 +8,7 @@
 #include "ui/controls/DesktopOpener.h"
 #include "ui/controls/UiLabel.h"
 
+#include <functional>
 #include <string>
 
 namespace quorvo::ui {
@@ -32,6 +33,9 @@ public:
 
     // How the target is opened (tests record instead of launching a browser).
     void setOpener(LinkOpener opener) { m_opener = std::move(opener); }
+    // Clicked (after its target, if any, was opened).
+    std::function<void()> onClick;
+
     // Why the last click's target did not open; empty after a success.
     [[nodiscard]] const std::string& lastOpenError() const { return m_lastOpenError; }
 
