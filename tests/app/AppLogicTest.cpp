@@ -232,7 +232,7 @@ TEST(StatusToast, HoldsThenFadesInTwentyFiveStepsThenHides)
     test::UiQueue ui;
     RecordingStatusLine line;
     {
-        StatusToast toast(ui.poster(), line, ToastTiming {1ms, 1ms, 25});
+        StatusToast toast(ui.timer(), line, ToastTiming {1ms, 1ms, 25});
         toast.show(download::composeAddMessage(3, 0));
         ASSERT_TRUE(ui.runUntil([&] { return !line.m_log.empty() && line.m_log.back() == "hide"; }));
     }
@@ -246,13 +246,17 @@ TEST(StatusToast, ASecondMessageReplacesTheFirstWhoseFadeLeavesTheLabelAlone)
 {
     test::UiQueue ui;
     RecordingStatusLine line;
-    {
-        StatusToast toast(ui.poster(), line, ToastTiming {10min, 1ms, 25});
-        toast.show(download::composeAddMessage(1, 0));
-        toast.show(download::composeAddMessage(0, 0));
-    }
+    StatusToast toast(ui.timer(), line, ToastTiming {1ms, 1ms, 25});
+    toast.show(download::composeAddMessage(1, 0));
+    toast.show(download::composeAddMessage(0, 0));
+    ASSERT_TRUE(ui.runUntil([&] { return line.m_log.back() == "hide"; }));
     ui.runPending();
-    EXPECT_EQ(line.m_log, (std::vector<std::string> {"show 已添加1首歌曲至下载列表", "show 请勾选欲下载的歌曲"}));
+    // One fade, the second message's: 25 steps.
+    ASSERT_EQ(line.m_log.size(), 28u);
+    EXPECT_EQ(line.m_log[0], "show 已添加1首歌曲至下载列表");
+    EXPECT_EQ(line.m_log[1], "show 请勾选欲下载的歌曲");
+    EXPECT_EQ(line.m_log[2], "245");
+    EXPECT_EQ(line.m_log[26], "5");
 }
 
 TEST(CommandLine, HelpServiceAndUsageErrors)

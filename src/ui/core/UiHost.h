@@ -261,6 +261,9 @@ public:
     // ---- timers (used by UiControl) ----
     bool startTimer(UiControl& control, int id, std::chrono::milliseconds interval);
     bool killTimer(UiControl& control, int id);
+    // Runs `task` once on the user-interface thread after `delay` (a timer of
+    // this window, gone with it); false when the window is gone already.
+    bool runAfter(std::chrono::milliseconds delay, std::function<void()> task);
 
     // For the effects: frame-by-frame pictures, each handed to `frameSink`
     // instead of being presented when set (tests and the gallery record them).
