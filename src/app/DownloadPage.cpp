@@ -53,9 +53,9 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
         panel.add<ui::UiLabel>(look::downloads::statusLine, Text(), look::statusLineLook()));
     m_toast = std::make_unique<StatusToast>(context.timer, *m_statusLine);
 
-    m_controller = std::make_unique<DownloadController>(
-        context.post, *this, m_services.settings(),
-        [](download::CompletionSound sound) { playCompletionSound(sound); });
+    m_controller
+        = std::make_unique<DownloadController>(context.post, *this, m_services.settings(),
+                                               [](download::CompletionSound sound) { playCompletionSound(sound); });
     m_controller->attach(queue);
     m_services.listenToQueue(m_controller.get());
 }

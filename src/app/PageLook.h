@@ -62,8 +62,7 @@ ui::ListOptions listLook(gfx::Argb text, gfx::Argb hot, gfx::Argb selected);
 // White with a dark glow, hand cursor: "全选", "反选" and the version link.
 ui::UiLink& addLink(ui::UiControl& parent, FloatRect rect, std::string_view text);
 // A four-frame strip with a tooltip and the hand cursor.
-ui::UiImageButton& addImageButton(ui::UiControl& parent, FloatRect rect, std::string_view strip,
-                                  std::string_view tip);
+ui::UiImageButton& addImageButton(ui::UiControl& parent, FloatRect rect, std::string_view strip, std::string_view tip);
 
 // ---- the search page ----
 namespace search {

@@ -18,9 +18,9 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
 {
     m_progressBar = &panel.add<ui::UiLabel>(look::search::progressBar, Text(), look::barLook(argb(31, 0, 255, 0)));
 
-    m_searchBox = &panel.add<ui::UiEdit>(
-        look::search::searchBox, Text(),
-        look::editLook(argb(168, 128, 0, 0), argb(0, 255, 255, 255), argb(0, 255, 255, 255)));
+    m_searchBox
+        = &panel.add<ui::UiEdit>(look::search::searchBox, Text(),
+                                 look::editLook(argb(168, 128, 0, 0), argb(0, 255, 255, 255), argb(0, 255, 255, 255)));
     m_searchBox->setEmbeddedButton(gfx::loadImage(assets::asStringView(assets::find("button_search.png"))), 20, 20,
                                    Text(caption::searchTip));
     m_searchBox->onButtonClicked = [this] { startSearch(); };
@@ -45,9 +45,8 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
 
     look::addLink(panel, look::search::tickAll, caption::tickAll).onClick = [this] { tickAllResults(); };
     look::addLink(panel, look::search::invertTicks, caption::invertTicks).onClick = [this] { invertResultTicks(); };
-    look::addImageButton(panel, look::search::addButton, "button_add.png", caption::addTip).onClick = [this] {
-        addTickedSongs(m_services.queue(), m_services.settings(), *this, *m_toast);
-    };
+    look::addImageButton(panel, look::search::addButton, "button_add.png", caption::addTip).onClick
+        = [this] { addTickedSongs(m_services.queue(), m_services.settings(), *this, *m_toast); };
 
     m_search = std::make_unique<SearchController>(m_services.service(), context.post, *this,
                                                   [this] { return m_services.searchFilter(); });

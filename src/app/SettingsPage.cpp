@@ -26,9 +26,9 @@ SettingsPage::SettingsPage(const PageContext& context, ui::UiPanel& panel)
     const ui::ButtonOptions markLook = look::markLook();
     addCaptions(panel);
 
-    m_folderBox = &panel.add<ui::UiEdit>(where::folderBox, values.saveDirectory,
-                                         look::editLook(argb(190, 0, 0, 0), argb(10, 0, 0, 0), argb(51, 0, 96, 192),
-                                                        ui::EditInputMode::ReadOnly));
+    m_folderBox = &panel.add<ui::UiEdit>(
+        where::folderBox, values.saveDirectory,
+        look::editLook(argb(190, 0, 0, 0), argb(10, 0, 0, 0), argb(51, 0, 96, 192), ui::EditInputMode::ReadOnly));
     look::addImageButton(*m_folderBox, where::browse, "button_open_folder.png", caption::browseTip).onClick
         = [this] { browseFolder(); };
 
@@ -124,13 +124,14 @@ void SettingsPage::browseFolder()
     m_choosingFolder = true;
     if (m_folderChooser.joinable())
         m_folderChooser.join();
-    m_folderChooser = std::thread([this, weak = std::weak_ptr<SettingsPage*>(m_self), start = m_settings.saveDirectory()] {
-        const FolderAnswer answer = m_prompts.chooseFolderOnDesktop(Text(caption::folderTitle), start);
-        m_post([weak, answer] {
-            if (const auto self = weak.lock())
-                (*self)->folderAnswered(answer);
-        });
-    });
+    m_folderChooser
+        = std::thread([this, weak = std::weak_ptr<SettingsPage*>(m_self), start = m_settings.saveDirectory()] {
+              const FolderAnswer answer = m_prompts.chooseFolderOnDesktop(Text(caption::folderTitle), start);
+              m_post([weak, answer] {
+                  if (const auto self = weak.lock())
+                      (*self)->folderAnswered(answer);
+              });
+          });
 }
 
 void SettingsPage::folderAnswered(const FolderAnswer& answer)
