@@ -1,6 +1,8 @@
 // The application's rules that need neither a network nor a window:
-// settings bindings, window requests, the status line's fade, the command line.
+// settings bindings, window requests, the status line's fade, the command
+// line, the parts both front ends are built from.
 
+#include "app/AppServices.h"
 #include "app/CommandLine.h"
 #include "app/SettingsBindings.h"
 #include "app/StatusToast.h"
@@ -257,6 +259,31 @@ TEST(StatusToast, ASecondMessageReplacesTheFirstWhoseFadeLeavesTheLabelAlone)
     EXPECT_EQ(line.m_log[1], "show 请勾选欲下载的歌曲");
     EXPECT_EQ(line.m_log[2], "245");
     EXPECT_EQ(line.m_log[26], "5");
+}
+
+TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndNamesFollowTheScheme)
+{
+    quorvo::test::TempDir dir;
+    const platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
+    config.write("sType", "1");
+    config.write("bypass", "1");
+    AppServices services(config, service::ServiceEndpoints(Text("127.0.0.1:9")));
+    EXPECT_TRUE(services.settings().bypass());
+    EXPECT_EQ(services.nameBuilder()("Song", "Artist"), "Song - Artist");
+    config.write("sType", "0");
+    EXPECT_EQ(services.nameBuilder()("Song", "Artist"), "Artist - Song");
+
+    download::QueueMailbox mailbox;
+    services.listenToQueue(&mailbox);
+    download::DownloadTask task;
+    task.name = "Artist - Song";
+    services.queue().list().append(task);
+    EXPECT_EQ(mailbox.takeAll().size(), 1u);
+    EXPECT_TRUE(services.searchFilter().isQueued("Artist - Song"));
+    // A page that is gone hears nothing more.
+    services.listenToQueue(nullptr);
+    services.queue().list().append(task);
+    EXPECT_TRUE(mailbox.takeAll().empty());
 }
 
 TEST(CommandLine, HelpServiceAndUsageErrors)
