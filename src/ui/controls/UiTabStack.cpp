@@ -70,12 +70,9 @@ void UiTabStack::switchTo(int index)
     m_motion.start(distance, 0, slideDuration);
     m_frame = 0;
     nextFrame();
-    if (m_frameInterval.count() <= 0) {
-        while (isSliding())
-            nextFrame();
-    } else if (isSliding()) {
-        startTimer(slideTimer, m_frameInterval);
-    }
+    // Without an interval, or a timer (no host yet), the slide ends here.
+    if (m_frameInterval.count() <= 0 || !startTimer(slideTimer, m_frameInterval))
+        finishSlide();
 }
 
 void UiTabStack::nextFrame()
