@@ -37,7 +37,7 @@ UiPanel& UiTabStack::addPage(const Text& caption, Bytes icon)
     m_tabs.push_back(&tab);
     const bool first = m_pages.empty();
     m_pages.push_back(&add<UiPanel>(m_look.pageRect, first));
-    // The tabs stay ahead of every page in the children, as they were built.
+    // The tabs stay ahead of the pages among the children: the keyboard reaches them first.
     for (UiPanel* page : m_pages)
         page->restack(StackPosition::Top, false);
     if (first) {
