@@ -1,7 +1,5 @@
 #include "app/AppServices.h"
 
-#include "service/FileNames.h"
-
 namespace quorvo::app {
 
 void QueueRelay::connect(download::QueueListener* listener)
@@ -21,13 +19,13 @@ void QueueRelay::onQueueEvent(const download::QueueEvent& event)
 AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints service, AppServicesOptions options)
     : m_config(std::move(config))
     , m_service(std::move(service))
-    , m_settings(readSettings(m_config))
+    , m_settings(readSettings(m_config), m_config)
     , m_serviceFetcher(m_service, options.transfer)
 {
     if (options.wrapFetcher)
         m_wrappedFetcher = options.wrapFetcher(m_serviceFetcher);
     download::SongFetcher& fetcher = m_wrappedFetcher ? *m_wrappedFetcher : m_serviceFetcher;
-    m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, nameBuilder(), &m_relay);
+    m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, &m_relay);
 }
 
 AppServices::~AppServices()
@@ -35,19 +33,11 @@ AppServices::~AppServices()
     m_queue.reset();
 }
 
-download::NameBuilder AppServices::nameBuilder() const
-{
-    return [config = m_config](const Text& title, const Text& artist) {
-        return service::buildFileName(title, artist, config);
-    };
-}
-
 service::SearchFilter AppServices::searchFilter() const
 {
     service::SearchFilter filter;
     filter.bypass = m_settings.bypass();
-    filter.saveDirectory = m_settings.saveDirectory();
-    filter.buildName = nameBuilder();
+    filter.naming = m_settings.naming();
     filter.isQueued = [list = &m_queue->list()](const Text& name) { return list->containsName(name); };
     return filter;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // What both front ends run on, built in one place: config.ini, the live
-// settings read from it, the naming of song files, the service, the song
-// fetcher and the download queue. The window and quorvo-cli each make one and
+// settings read from it (with the naming of song files), the service, the
+// song fetcher and the download queue. The window and quorvo-cli each make one and
 // hand its parts to whoever needs them; it outlives everything that uses it.
 
 #include "app/LiveSettings.h"
@@ -48,14 +48,12 @@ public:
     [[nodiscard]] const service::ServiceEndpoints& service() const { return m_service; }
     [[nodiscard]] LiveSettings& settings() { return m_settings; }
     [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
-    // The base name of a song's files under the naming scheme of the moment.
-    [[nodiscard]] download::NameBuilder nameBuilder() const;
     [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
     // Who hears the queue's events (the download page, quorvo-cli's mailbox); null: nobody.
     void listenToQueue(download::QueueListener* listener) { m_relay.connect(listener); }
 
-    // A search as the window runs it: the live `bypass` and save directory,
-    // the names of the moment, and the download list as the queued names.
+    // A search as the window runs it: the live `bypass`, the naming of the
+    // moment, and the download list as the queued names.
     [[nodiscard]] service::SearchFilter searchFilter() const;
 
 private:

@@ -2,7 +2,6 @@
 
 #include "download/DownloadStatus.h"
 #include "platform/Files.h"
-#include "service/FileNames.h"
 
 #include <algorithm>
 #include <cassert>
@@ -158,15 +157,14 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
     waitForDeletion();
     m_deletion = std::thread([this, ids = std::move(ids)] {
         m_queue->stopWorker(true);
-        const Text saveDirectory = m_settings.saveDirectory();
         for (const uint64_t id : ids) {
             const std::optional<download::DownloadTask> task = m_queue->list().task(id);
             if (!task)
                 continue;
             m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
             // A file that cannot be removed stays; the row goes anyway.
-            for (const Text& file : filesOfDownload(saveDirectory, *task))
-                platform::deleteFile(file);
+            for (const Text* file : {&task->paths.lyric, &task->paths.song, &task->paths.partial})
+                platform::deleteFile(*file);
         }
         m_post([this] {
             m_tickedCount = 0;
@@ -180,13 +178,6 @@ void DownloadController::waitForDeletion()
 {
     if (m_deletion.joinable())
         m_deletion.join();
-}
-
-std::vector<Text> filesOfDownload(const Text& saveDirectory, const download::DownloadTask& task)
-{
-    const Text base = saveDirectory + task.name;
-    const Text song = base + service::songExtension(task.quality);
-    return {base + ".lrc", song, song + ".tmp"};
 }
 
 }  // namespace quorvo::app

@@ -114,7 +114,4 @@ private:
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,
                                     ResultListView& results, StatusToast& toast);
 
-// The three files a download row may leave in `saveDirectory`: lyric, song, partial.
-std::vector<Text> filesOfDownload(const Text& saveDirectory, const download::DownloadTask& task);
-
 }  // namespace quorvo::app

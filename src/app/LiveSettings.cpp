@@ -19,6 +19,14 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     return values;
 }
 
+LiveSettings::LiveSettings(SettingsValues values, std::optional<platform::ConfigStore> config)
+    : m_values(std::move(values))
+    , m_config(std::move(config))
+{
+    if (m_config)
+        m_configStamp = platform::fileStamp(m_config->path());
+}
+
 SettingsValues LiveSettings::values() const
 {
     const std::lock_guard lock(m_mutex);
@@ -53,6 +61,20 @@ download::CompletionSound LiveSettings::completionSound() const
 {
     const std::lock_guard lock(m_mutex);
     return download::completionSoundFor(m_values.sound);
+}
+
+service::NamingScheme LiveSettings::namingScheme() const
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_config) {
+        // One look at the file instead of reading it for every name.
+        const std::optional<platform::FileStamp> stamp = platform::fileStamp(m_config->path());
+        if (stamp != m_configStamp) {
+            m_configStamp = stamp;
+            m_values.namingItem = m_config->readInteger("sType") + 1;
+        }
+    }
+    return service::namingSchemeOf(m_values.namingItem - 1);
 }
 
 bool LiveSettings::bypass() const

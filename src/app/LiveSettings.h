@@ -5,8 +5,11 @@
 // values up to date on the user-interface thread and the other threads read it.
 
 #include "download/DownloadSettings.h"
+#include "platform/ConfigStore.h"
+#include "platform/Files.h"
 
 #include <mutex>
+#include <optional>
 
 namespace quorvo::app {
 
@@ -27,9 +30,10 @@ SettingsValues readSettings(const platform::ConfigStore& config);
 
 class LiveSettings final : public download::DownloadSettings {
 public:
-    explicit LiveSettings(SettingsValues values = {})
-        : m_values(std::move(values))
-    { }
+    // `config`: the file `values` were read from. The naming scheme follows
+    // the settings page and, as names always did, a scheme written into the
+    // file by hand (it is read again when the file has changed).
+    explicit LiveSettings(SettingsValues values = {}, std::optional<platform::ConfigStore> config = std::nullopt);
 
     [[nodiscard]] SettingsValues values() const;
     void update(const SettingsValues& values);
@@ -39,12 +43,16 @@ public:
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
     [[nodiscard]] download::CompletionSound completionSound() const override;
+    [[nodiscard]] service::NamingScheme namingScheme() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;
 
 private:
     mutable std::mutex m_mutex;
-    SettingsValues m_values;
+    // namingScheme() takes in a hand-edited scheme.
+    mutable SettingsValues m_values;
+    std::optional<platform::ConfigStore> m_config;
+    mutable std::optional<platform::FileStamp> m_configStamp;
 };
 
 }  // namespace quorvo::app

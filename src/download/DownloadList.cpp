@@ -85,6 +85,16 @@ bool DownloadList::markFailed(uint64_t taskId)
     return true;
 }
 
+bool DownloadList::setPaths(uint64_t taskId, const service::SongPaths& paths)
+{
+    const std::lock_guard lock(m_mutex);
+    const std::size_t index = indexOf(taskId);
+    if (index == m_rows.size())
+        return false;
+    m_rows[index].paths = paths;
+    return true;
+}
+
 std::size_t DownloadList::removeRows(const std::function<bool(const DownloadTask&)>& remove)
 {
     const std::lock_guard lock(m_mutex);

@@ -38,6 +38,8 @@ public:
     // The status cell and the reason that goes with it (None clears it).
     bool setStatus(uint64_t taskId, const Text& status, const FailureReason& failure = {});
     bool markFailed(uint64_t taskId);
+    // Where the row's files go; no cell shows them, so no event is sent.
+    bool setPaths(uint64_t taskId, const service::SongPaths& paths);
     // Removes the rows `remove` picks; returns how many went.
     std::size_t removeRows(const std::function<bool(const DownloadTask&)>& remove);
 

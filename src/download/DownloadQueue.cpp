@@ -2,6 +2,7 @@
 
 #include "download/ProgressReporter.h"
 #include "service/FileNames.h"
+#include "service/SongNaming.h"
 
 #include <cmath>
 
@@ -20,11 +21,9 @@ int64_t wholeBytes(double size)
 
 }  // namespace
 
-DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, NameBuilder nameBuilder,
-                             QueueListener* listener)
+DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, QueueListener* listener)
     : m_fetcher(fetcher)
     , m_settings(settings)
-    , m_nameBuilder(std::move(nameBuilder))
     , m_listener(listener)
     , m_list(listener)
 { }
@@ -32,17 +31,16 @@ DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& setti
 DownloadQueue::~DownloadQueue()
 {
     stopWorker(true);
-    const std::lock_guard lock(m_stoppersMutex);
-    for (Stopper& stopper : m_stoppers)
-        stopper.thread.join();
 }
 
 AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ticked)
 {
     AddOutcome outcome;
+    // The scheme of this moment names every song of this add.
+    const service::SongNaming naming = m_settings.naming();
     for (const service::SongRecord& song : ticked) {
         ++outcome.ticked;
-        const Text name = service::nameOrSongId(m_nameBuilder(song.title, song.artist), song.songId);
+        const Text name = naming.nameOf(song);
         if (m_list.containsName(name)) {
             ++outcome.duplicates;
             outcome.added.push_back(false);
@@ -53,6 +51,7 @@ AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ti
         task.quality = song.quality;
         task.songId = song.songId;
         task.lyricUrl = song.lyricUrl;
+        task.paths = naming.pathsOf(name, song.quality);
         m_list.append(std::move(task));
         outcome.added.push_back(true);
     }
@@ -119,14 +118,13 @@ void DownloadQueue::stopWorker(bool abort)
 
 void DownloadQueue::requestPause()
 {
-    const std::lock_guard lock(m_stoppersMutex);
-    joinFinishedStoppers();
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    m_stoppers.push_back({std::thread([this, done] {
-                              stopWorker(true);
-                              done->store(true, std::memory_order_release);
-                          }),
-                          done});
+    const std::lock_guard lock(m_mutex);
+    if (!m_workerActive)
+        return;
+    // The worker ends after the step under way and returns the queue to idle
+    // itself (workerEnded); its thread is joined by the next start or stop.
+    m_stopRequested.store(true, std::memory_order_release);
+    m_abortFlag.raise();
 }
 
 bool DownloadQueue::isRunning() const
@@ -154,14 +152,19 @@ void DownloadQueue::runWorker()
     workerEnded();
 }
 
-bool DownloadQueue::workSong(const DownloadTask& row)
+bool DownloadQueue::workSong(const DownloadTask& taken)
 {
-    const Text saveDirectory = m_settings.saveDirectory();
+    // The row's files go into the save directory of this moment, under the
+    // name it was added with: a folder chosen since then receives them.
+    DownloadTask row = taken;
+    row.paths = m_settings.naming().pathsOf(row.name, row.quality);
+    if (row.paths != taken.paths)
+        m_list.setPaths(row.id, row.paths);
     // Starting again forgets why the row stopped last time.
     m_list.setStatus(row.id, Text(status::starting));
 
     if (m_settings.fetchLyrics())
-        m_fetcher.fetchLyrics(row.lyricUrl, saveDirectory + row.name + ".lrc", m_abortFlag);
+        m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, m_abortFlag);
     if (stopRequested()) {
         m_list.setStatus(row.id, Text(status::stopped));
         return false;
@@ -180,7 +183,6 @@ bool DownloadQueue::workSong(const DownloadTask& row)
     }
     m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
 
-    const Text path = saveDirectory + row.name + service::songExtension(row.quality);
     const int64_t limit = m_settings.speedLimit();
     ProgressReporter reporter;
     const ProgressCallback progress = [&](int64_t done, int64_t total) {
@@ -191,7 +193,8 @@ bool DownloadQueue::workSong(const DownloadTask& row)
     };
     const TransferIdentity identity {row.songId, wholeBytes(link->size)};
     TransferReply reply;
-    const TransferResult result = m_fetcher.transfer(link->url, path, progress, limit, m_abortFlag, identity, &reply);
+    const TransferResult result
+        = m_fetcher.transfer(link->url, row.paths, progress, limit, m_abortFlag, identity, &reply);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
         m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::DamagedFile});
@@ -218,6 +221,9 @@ void DownloadQueue::workerEnded()
 {
     const std::lock_guard lock(m_mutex);
     m_workerActive = false;
+    // A flag raised for a step that ended first is answered by nobody: the
+    // next transfer must not trip over it.
+    m_abortFlag.clear();
     // A stopper that is waiting takes the queue back to idle itself.
     if (!m_stopperActive)
         becomeIdle();
@@ -236,16 +242,6 @@ void DownloadQueue::emit(const QueueEvent& event)
 {
     if (m_listener)
         m_listener->onQueueEvent(event);
-}
-
-void DownloadQueue::joinFinishedStoppers()
-{
-    std::erase_if(m_stoppers, [](Stopper& stopper) {
-        if (!stopper.done->load(std::memory_order_acquire))
-            return false;
-        stopper.thread.join();
-        return true;
-    });
 }
 
 }  // namespace quorvo::download

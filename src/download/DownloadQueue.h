@@ -2,11 +2,13 @@
 
 // The download list with its single worker. The worker walks the list top to
 // bottom, taking the first pending row each time: lyrics, link, transfer,
-// status. Start and stop follow a cooperative handshake: a stopper raises the
-// abort flag and waits until the transfer acknowledges it or the worker has
-// ended, whichever comes first, so it never waits for a worker that is gone;
-// and a worker that ends on its own, after a failure or with nothing left,
-// returns the queue to idle so that it can be started again.
+// status. Stopping is cooperative: the abort flag ends the step under way,
+// and the transfer clears it as its acknowledgement. A pause only raises the
+// flag and returns; the worker, on leaving, takes the queue back to idle and
+// says so through the listener, and its thread is joined by the next start or
+// stop. A blocking stop waits until the transfer acknowledges or the worker
+// has ended, whichever comes first, so it never waits for a worker that is
+// gone.
 
 #include "download/AbortFlag.h"
 #include "download/AddMessage.h"
@@ -19,18 +21,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
-#include <memory>
 #include <mutex>
 #include <span>
 #include <thread>
 #include <vector>
 
 namespace quorvo::download {
-
-// Builds a song's file name from title and artist (service::buildFileName with the
-// current naming scheme).
-using NameBuilder = std::function<Text(const Text& title, const Text& artist)>;
 
 struct AddOutcome {
     int64_t ticked = 0;
@@ -43,9 +39,8 @@ struct AddOutcome {
 class DownloadQueue {
 public:
     // Every reference must outlive the queue; `listener` may be null.
-    DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, NameBuilder nameBuilder,
-                  QueueListener* listener);
-    // Stops a running worker (with abort) and waits for every thread it started.
+    DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, QueueListener* listener);
+    // Stops a running worker (with abort) and waits for it.
     ~DownloadQueue();
     DownloadQueue(const DownloadQueue&) = delete;
     DownloadQueue& operator=(const DownloadQueue&) = delete;
@@ -54,7 +49,8 @@ public:
     const DownloadList& list() const { return m_list; }
     AbortFlag& abortFlag() { return m_abortFlag; }
 
-    // Appends each ticked song whose built name is not in the list yet, then
+    // Appends each ticked song whose name (by the settings' naming scheme of
+    // the moment) is not in the list yet, with the paths of its files, then
     // starts the worker. The caller shows the message (and greys or removes
     // the result rows).
     AddOutcome addTickedSongs(std::span<const service::SongRecord> ticked);
@@ -65,7 +61,10 @@ public:
     // otherwise the worker stops after its current song. Blocks until the
     // worker has ended; never call it from the worker itself.
     void stopWorker(bool abort);
-    // The pause button: stopWorker(true) on a thread of its own.
+    // The pause button: the running transfer stops at once, without waiting
+    // here. The worker ends after it and returns the queue to idle
+    // (WorkerStateChanged, then the speed emptied); with no worker under way
+    // nothing happens.
     void requestPause();
 
     [[nodiscard]] bool isRunning() const;
@@ -81,17 +80,16 @@ private:
     // Under m_mutex.
     void becomeIdle();
     void emit(const QueueEvent& event);
-    void joinFinishedStoppers();
 
     SongFetcher& m_fetcher;
     const DownloadSettings& m_settings;
-    NameBuilder m_nameBuilder;
     QueueListener* m_listener = nullptr;
     DownloadList m_list;
     AbortFlag m_abortFlag;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
+    // Joinable until a start or stop joins it, also after it has ended.
     std::thread m_worker;
     bool m_running = false;        // started and not yet back to idle
     bool m_workerActive = false;   // the worker thread has not finished its loop
@@ -99,13 +97,6 @@ private:
     std::atomic<bool> m_stopRequested {false};
 
     std::mutex m_stopMutex;  // one stopper at a time
-
-    struct Stopper {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-    std::mutex m_stoppersMutex;
-    std::vector<Stopper> m_stoppers;
 };
 
 }  // namespace quorvo::download

@@ -40,4 +40,9 @@ CompletionSound ConfigDownloadSettings::completionSound() const
     return completionSoundFor(m_config.readInteger("wav"));
 }
 
+service::NamingScheme ConfigDownloadSettings::namingScheme() const
+{
+    return service::namingSchemeOf(m_config.readInteger("sType"));
+}
+
 }  // namespace quorvo::download

@@ -1,13 +1,15 @@
 #pragma once
 
-// The live settings the worker reads as it goes: the save directory when it
-// takes a row, the speed limit before each transfer, the sound after each
-// finished song. A window backs this with its settings controls; the
-// command-line client with config.ini and its own options.
+// The live settings the queue reads as it goes: the naming scheme when songs
+// are added, the save directory then and when the worker takes a row, the
+// speed limit before each transfer, the sound after each finished song. A
+// window backs this with its settings controls; the command-line client with
+// config.ini and its own options.
 
 #include "download/CompletionSound.h"
 #include "platform/ConfigStore.h"
 #include "runtime/Text.h"
+#include "service/SongNaming.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,6 +26,11 @@ public:
     // The "下载歌词" box: unticked, no lyric file is fetched.
     [[nodiscard]] virtual bool fetchLyrics() const = 0;
     [[nodiscard]] virtual CompletionSound completionSound() const = 0;
+    // The scheme names are built by now: a change applies to the next name.
+    [[nodiscard]] virtual service::NamingScheme namingScheme() const = 0;
+
+    // The naming policy of this moment.
+    [[nodiscard]] service::SongNaming naming() const { return {namingScheme(), saveDirectory()}; }
 };
 
 // config.ini (read afresh on every call), with per-run overrides.
@@ -41,6 +48,7 @@ public:
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
     [[nodiscard]] CompletionSound completionSound() const override;
+    [[nodiscard]] service::NamingScheme namingScheme() const override;
 
 private:
     platform::ConfigStore m_config;

@@ -3,6 +3,7 @@
 #include "download/DownloadStatus.h"
 #include "download/FailureReason.h"
 #include "runtime/Text.h"
+#include "service/SongNaming.h"
 
 #include <cstdint>
 
@@ -20,6 +21,9 @@ struct DownloadTask {
     Text status {status::waiting};
     Text songId;
     Text lyricUrl;
+    // Where the row's song, lyric and partial files go: named when the row
+    // was added, placed in the save directory of the worker's last take.
+    service::SongPaths paths;
     bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
     // Why the row failed or stopped; None while it waits, runs or is done.
     FailureReason failure;

@@ -16,11 +16,11 @@ std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text&
     return service::resolveLink(m_service, songId, [&abortFlag] { return abortFlag.isRaised(); });
 }
 
-TransferResult ServiceSongFetcher::transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
-                                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
-                                            TransferReply* reply)
+TransferResult ServiceSongFetcher::transfer(const Text& url, const service::SongPaths& target,
+                                            const ProgressCallback& progress, int64_t limitKBps, AbortFlag& abortFlag,
+                                            const TransferIdentity& identity, TransferReply* reply)
 {
-    return transferFile(url, finalPath, progress, limitKBps, abortFlag, m_settings, identity, reply);
+    return transferFile(url, target, progress, limitKBps, abortFlag, m_settings, identity, reply);
 }
 
 }  // namespace quorvo::download

@@ -16,8 +16,9 @@ public:
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) override;
     std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) override;
-    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity& identity, TransferReply* reply) override;
+    TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                            TransferReply* reply) override;
 
 private:
     service::ServiceEndpoints m_service;

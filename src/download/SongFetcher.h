@@ -8,6 +8,7 @@
 #include "download/Transfer.h"
 #include "runtime/Text.h"
 #include "service/LinkResolver.h"
+#include "service/SongNaming.h"
 
 #include <optional>
 
@@ -21,7 +22,8 @@ public:
     virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) = 0;
     // nullopt: the link reply is not readable (the row fails for good).
     virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) = 0;
-    virtual TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress,
+    // Into target.song, through target.partial.
+    virtual TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
                                     int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
                                     TransferReply* reply)
         = 0;

@@ -534,14 +534,17 @@ Text transferAgentText()
     return "Agent" + numbers::fromInteger(static_cast<uint32_t>(milliseconds));
 }
 
-Text partialPathOf(const Text& finalPath)
-{
-    return finalPath + ".tmp";
-}
-
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferSettings& settings, const TransferIdentity& identity,
                             TransferReply* reply)
+{
+    const service::SongPaths target {finalPath, Text(), service::partialPathOf(finalPath)};
+    return transferFile(url, target, progress, limitKBps, abortFlag, settings, identity, reply);
+}
+
+TransferResult transferFile(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferSettings& settings,
+                            const TransferIdentity& identity, TransferReply* reply)
 {
     const int64_t limitBytes = limitBytesPerWindow(limitKBps);
     TransferReply last;
@@ -549,7 +552,7 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
 
     // The partial file is ours alone from here until it is closed.
     PartialFile file;
-    const PartialOpen opened = file.open(partialPathOf(finalPath));
+    const PartialOpen opened = file.open(target.partial);
     if (opened == PartialOpen::Busy)
         last.failure = FailureReason {FailureKind::BusyElsewhere};
     else if (opened == PartialOpen::Failed)
@@ -561,7 +564,7 @@ TransferResult transferFile(const Text& url, const Text& finalPath, const Progre
     for (int attempt = 0; opened == PartialOpen::Opened && attempt < 2; ++attempt) {
         std::optional<PartialIdentity> stored;
         const int64_t offset = attempt == 0 ? resumeOffset(file, identity, stored) : 0;
-        TransferAttempt transfer(file, finalPath, identity, progress, limitBytes, abortFlag, settings);
+        TransferAttempt transfer(file, target.song, identity, progress, limitBytes, abortFlag, settings);
         const TransferAttempt::Outcome outcome = transfer.run(url, offset, stored);
         last = transfer.reply();
         last.failure = transfer.failure();

@@ -1,7 +1,7 @@
 #pragma once
 
-// One song file from its URL into finalPath: the body streams into
-// finalPath + ".tmp", a partial file left by an earlier attempt is resumed
+// One song file from its URL into its final path: the body streams into the
+// song's partial file (see service::SongPaths), a partial file left by an earlier attempt is resumed
 // with an open-ended byte range, the rate is held under a KB/s limit, progress
 // is reported once per one-second window, and the partial file replaces the
 // final name atomically once the body has been read to its end.
@@ -9,6 +9,7 @@
 #include "download/AbortFlag.h"
 #include "download/FailureReason.h"
 #include "runtime/Text.h"
+#include "service/SongNaming.h"
 
 #include <chrono>
 #include <cstddef>
@@ -81,8 +82,6 @@ int64_t limitBytesPerWindow(int64_t limitKBps);
 Text transferHeaderBlock(int64_t resumeOffset);
 // "Agent" + milliseconds on the monotonic clock, new for every transfer.
 Text transferAgentText();
-// finalPath + ".tmp".
-Text partialPathOf(const Text& finalPath);
 
 // limitKBps: 0 or negative means no limit; otherwise limit × 1024 bytes per
 // window, checked before each read, so a window may take up to one read more
@@ -99,6 +98,11 @@ Text partialPathOf(const Text& finalPath);
 // fails at once with FailureKind::BusyElsewhere. A gzip or deflate reply is
 // stored decoded. A song is never empty, and starting over never shrinks the
 // partial file before the new body has caught up with it.
+// The song goes to target.song through target.partial; target.lyric is not used.
+TransferResult transferFile(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferSettings& settings = {},
+                            const TransferIdentity& identity = {}, TransferReply* reply = nullptr);
+// The same for a song file alone, through the partial file its name gives.
 TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
                             AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);

@@ -106,6 +106,16 @@ int64_t fileSize(const Text& path)
     return static_cast<int64_t>(info.st_size);
 }
 
+std::optional<FileStamp> fileStamp(const Text& path)
+{
+    struct stat info { };
+    if (!statPath(path, info))
+        return std::nullopt;
+    return FileStamp {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                      static_cast<int64_t>(info.st_size),
+                      static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 bool isWritableDirectory(const Text& path)
 {
     return isDirectory(path) && ::access(nativePath(path).c_str(), W_OK | X_OK) == 0;

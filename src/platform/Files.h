@@ -32,6 +32,18 @@ bool moveFile(const Text& from, const Text& to);
 bool replaceFile(const Text& from, const Text& to);
 // Size in bytes, or -1 when the file cannot be examined.
 int64_t fileSize(const Text& path);
+// What tells one version of a file from the next: a file replaced by rename
+// has another inode, one written in place another time or size.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedNanoseconds = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// nullopt when the file cannot be examined.
+std::optional<FileStamp> fileStamp(const Text& path);
 bool isWritableDirectory(const Text& path);
 
 std::optional<Bytes> readFile(const Text& path);

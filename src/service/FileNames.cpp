@@ -1,6 +1,5 @@
 #include "service/FileNames.h"
 
-#include "platform/ConfigStore.h"
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
 
@@ -33,17 +32,29 @@ Text withoutControlCharacters(const Text& name)
 
 }  // namespace
 
-Text buildFileName(const Text& title, const Text& artist, int64_t sType)
+NamingScheme namingSchemeOf(int64_t sType)
 {
-    Text name;
     switch (sType) {
     case 1:
+        return NamingScheme::TitleArtist;
+    case 2:
+        return NamingScheme::Title;
+    default:
+        return NamingScheme::ArtistTitle;
+    }
+}
+
+Text buildFileName(const Text& title, const Text& artist, NamingScheme scheme)
+{
+    Text name;
+    switch (scheme) {
+    case NamingScheme::TitleArtist:
         name = title + " - " + artist;
         break;
-    case 2:
+    case NamingScheme::Title:
         name = title;
         break;
-    default:
+    case NamingScheme::ArtistTitle:
         name = artist + " - " + title;
         break;
     }
@@ -60,13 +71,8 @@ Text nameOrSongId(const Text& builtName, const Text& songId)
     if (!builtName.empty())
         return builtName;
     // Title-only: the id goes through the same removals as a title would.
-    const Text fromId = buildFileName(songId, Text(), 2);
+    const Text fromId = buildFileName(songId, Text(), NamingScheme::Title);
     return fromId.empty() ? Text("untitled") : fromId;
-}
-
-Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config)
-{
-    return buildFileName(title, artist, config.readInteger("sType"));
 }
 
 Text shortenToUtf8Length(const Text& name, std::size_t maxUtf8Bytes)

@@ -4,7 +4,6 @@
 // the naming scheme `sType`, the extension from the quality, and the size
 // text the download list shows.
 
-#include "platform/ConfigStore.h"
 #include "runtime/Text.h"
 
 #include <cstddef>
@@ -12,15 +11,17 @@
 
 namespace quorvo::service {
 
-// sType: 0 artist - title, 1 title - artist, 2 title alone; any other value
-// behaves as 0. The characters \ / : * ? < > |, the double quote and the
+// The file-naming scheme, stored in config.ini as `sType` 0, 1 and 2.
+enum class NamingScheme { ArtistTitle = 0, TitleArtist = 1, Title = 2 };
+
+// The scheme a stored `sType` selects: any value but 1 and 2 names as 0 does.
+NamingScheme namingSchemeOf(int64_t sType);
+
+// "Artist - Title", "Title - Artist" or the title alone. The characters \ / : * ? < > |, the double quote and the
 // control characters (C0 and DEL) are removed. A name whose file names
 // would be too long for the file system is shortened on a character
 // boundary (see maxBaseNameBytes).
-Text buildFileName(const Text& title, const Text& artist, int64_t sType);
-// Reads `sType` from `config` on every call, so a scheme change applies to
-// every name built afterwards.
-Text buildFileName(const Text& title, const Text& artist, const platform::ConfigStore& config);
+Text buildFileName(const Text& title, const Text& artist, NamingScheme scheme);
 
 // The name a song's files get: the built name, or, when that is empty (a
 // title made only of removed characters under the title-only scheme), the

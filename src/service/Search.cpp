@@ -2,10 +2,8 @@
 
 #include "data/XmlDocument.h"
 #include "net/HttpClient.h"
-#include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "runtime/Numbers.h"
-#include "service/FileNames.h"
 #include "service/HighlightMarkup.h"
 
 namespace quorvo::service {
@@ -76,21 +74,19 @@ std::vector<SongRecord> runSearch(const ServiceEndpoints& service, const Text& q
         const Text lyricUrl = base + field("lrclink");
         const std::vector<Text> rates = splitRates(field("all_rate"));
 
-        bool isListed = !rates.empty();
-        if (isListed && filter.bypass) {
-            const Text& quality = rates.back();
-            const Text name = nameOrSongId(filter.buildName ? filter.buildName(title, artist)
-                                                            : buildFileName(title, artist, platform::ConfigStore()),
-                                           songId);
-            // The save directory already ends in "/": the doubled separator is harmless.
-            const Text path = filter.saveDirectory + "/" + name + songExtension(quality);
-            if (platform::exists(path) || (filter.isQueued && filter.isQueued(name)))
-                isListed = false;
-        }
-        if (isListed) {
-            rows.push_back(SongRecord {title, album, artist, rates.back(), songId, lyricUrl});
-            if (listed)
-                listed(rows.back());
+        if (!rates.empty()) {
+            SongRecord row {title, album, artist, rates.back(), songId, lyricUrl};
+            bool isListed = true;
+            if (filter.bypass) {
+                const Text name = filter.naming.nameOf(row);
+                isListed = !platform::exists(filter.naming.pathsOf(name, row.quality).song)
+                    && !(filter.isQueued && filter.isQueued(name));
+            }
+            if (isListed) {
+                rows.push_back(std::move(row));
+                if (listed)
+                    listed(rows.back());
+            }
         }
         if (progress)
             progress(i, count);

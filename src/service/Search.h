@@ -7,6 +7,7 @@
 #include "net/HttpResponse.h"
 #include "runtime/Text.h"
 #include "service/ServiceHost.h"
+#include "service/SongNaming.h"
 #include "service/SongRecord.h"
 
 #include <functional>
@@ -36,10 +37,8 @@ private:
 struct SearchFilter {
     // The `bypass` setting: leave out songs that exist or are queued.
     bool bypass = false;
-    // The save directory, ending in "/".
-    Text saveDirectory;
-    // The name rule of the moment; unset: buildFileName with config.ini's scheme.
-    std::function<Text(const Text& title, const Text& artist)> buildName;
+    // The scheme and save directory of the moment, for the `bypass` test.
+    SongNaming naming;
     // "Is some download row named this?"
     std::function<bool(const Text& name)> isQueued;
 };

@@ -97,6 +97,30 @@ TEST_F(SettingsBindingsTest, ReadSettingsShowsOddValuesAsTheControlsAllow)
     EXPECT_EQ(values.speed, "12");
 }
 
+// Names follow the scheme of the moment: the page's choice, and a scheme
+// written into config.ini by hand while the program runs.
+TEST_F(SettingsBindingsTest, NamingSchemeFollowsThePageAndAHandEditedFile)
+{
+    using service::NamingScheme;
+    m_config.write("sType", "1");
+    LiveSettings live(readSettings(m_config), m_config);
+    SettingsBindings bindings(m_config, live);
+    EXPECT_EQ(live.namingScheme(), NamingScheme::TitleArtist);
+    bindings.namingSchemeSelected(3);  // "歌曲"
+    EXPECT_EQ(live.namingScheme(), NamingScheme::Title);
+
+    // Another length than the page's file, so the change shows whatever the clock's grain.
+    quorvo::test::writeWholeFile(m_dir.path() / "config.ini", "[Main]\nsType=0\nspeed=0\n");
+    const service::SongRecord song {"T", "Album", "A", "flac", "1", "http://h/1.lrc"};
+    EXPECT_EQ(live.naming().nameOf(song), "A - T");
+    bindings.speedTextChanged("5");
+    EXPECT_EQ(live.namingScheme(), NamingScheme::ArtistTitle);
+    m_config.write("sType", "7");  // any other value names as 0 does
+    EXPECT_EQ(live.namingScheme(), NamingScheme::ArtistTitle);
+    bindings.namingSchemeSelected(2);
+    EXPECT_EQ(live.naming().nameOf(song), "T - A");
+}
+
 TEST(SpinSpeed, StepsTheLeadingIntegerAndStopsAtZero)
 {
     EXPECT_EQ(spinSpeed("0", -1), "0");
@@ -261,17 +285,16 @@ TEST(StatusToast, ASecondMessageReplacesTheFirstWhoseFadeLeavesTheLabelAlone)
     EXPECT_EQ(line.m_log[26], "5");
 }
 
-TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndNamesFollowTheScheme)
+TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndTheSearchNamesByTheSettings)
 {
     quorvo::test::TempDir dir;
     const platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
     config.write("sType", "1");
     config.write("bypass", "1");
     AppServices services(config, service::ServiceEndpoints(Text("127.0.0.1:9")));
-    EXPECT_TRUE(services.settings().bypass());
-    EXPECT_EQ(services.nameBuilder()("Song", "Artist"), "Song - Artist");
-    config.write("sType", "0");
-    EXPECT_EQ(services.nameBuilder()("Song", "Artist"), "Artist - Song");
+    EXPECT_TRUE(services.searchFilter().bypass);
+    EXPECT_EQ(services.searchFilter().naming.nameOf(service::SongRecord {"Song", "Album", "Artist", "flac", "1", ""}),
+              "Song - Artist");
 
     download::QueueMailbox mailbox;
     services.listenToQueue(&mailbox);

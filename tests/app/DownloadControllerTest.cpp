@@ -138,9 +138,7 @@ protected:
                                [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
     StatusToast m_toast {m_ui.timer(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
     download::ServiceSongFetcher m_fetcher {m_service, download::TransferSettings {5000ms, 10s}};
-    download::DownloadQueue m_queue {
-        m_fetcher, m_settings,
-        [](const Text& title, const Text& artist) { return service::buildFileName(title, artist, 0); }, &m_page};
+    download::DownloadQueue m_queue {m_fetcher, m_settings, &m_page};
 };
 
 TEST_F(DownloadControllerTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
@@ -282,10 +280,9 @@ TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTh
     EXPECT_EQ(m_page.tickedDownloadCount(), 2);
 
     // A partial file of the first song, as a paused download leaves it.
-    const Text saveDirectory = m_settings.saveDirectory();
     std::vector<std::vector<Text>> filesOf;
     for (const auto& row : m_view.m_rows)
-        filesOf.push_back(filesOfDownload(saveDirectory, row.task));
+        filesOf.push_back({row.task.paths.lyric, row.task.paths.song, row.task.paths.partial});
     ASSERT_TRUE(platform::writeFile(filesOf[0][2], "partial"));
     ASSERT_TRUE(platform::writeFile(filesOf[1][2], "partial"));
     const Text keptName = m_view.m_rows[2].task.name;
@@ -302,6 +299,31 @@ TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTh
             EXPECT_FALSE(platform::exists(file)) << encoding::toUtf8(file.view());
     EXPECT_TRUE(platform::exists(filesOf[2][0]));
     EXPECT_TRUE(platform::exists(filesOf[2][1]));
+}
+
+// The files of a row are deleted where they were written, also when another
+// folder has been chosen since.
+TEST_F(DownloadControllerTest, DeletionAfterAFolderChangeRemovesTheFilesWhereTheyWereWritten)
+{
+    searchFor("Paper Lanterns");
+    tickOnly({"9900002"});
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
+    runUntilIdle();
+    const std::string song = fileOf("The Velvet Orchard - Paper Lanterns.mp3");
+    const std::string lyric = fileOf("The Velvet Orchard - Paper Lanterns.lrc");
+    ASSERT_TRUE(fs::exists(song));
+    ASSERT_TRUE(fs::exists(lyric));
+
+    SettingsValues values = m_settings.values();
+    values.saveDirectory = platform::fromNativePath(fileOf("elsewhere")) + "/";
+    m_settings.update(values);
+    m_page.downloadTickChanged(true);
+    m_page.deleteRows({1});
+    m_page.waitForDeletion();
+    runUntilIdle();
+    EXPECT_TRUE(m_view.m_rows.empty());
+    EXPECT_FALSE(fs::exists(song));
+    EXPECT_FALSE(fs::exists(lyric));
 }
 
 }  // namespace

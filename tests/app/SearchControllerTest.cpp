@@ -142,8 +142,7 @@ TEST_F(SearchControllerTest, BypassLeavesOutQueuedSongsButStillAdvancesTheBar)
     SearchController filtered(service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, [&] {
         service::SearchFilter filter;
         filter.bypass = true;
-        filter.saveDirectory = "/nonexistent/";
-        filter.buildName = [](const Text& title, const Text&) { return title; };
+        filter.naming = service::SongNaming(service::NamingScheme::Title, "/nonexistent/");
         filter.isQueued = [&](const Text& name) { return name == first.title; };
         return filter;
     });

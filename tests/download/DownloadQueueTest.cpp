@@ -60,12 +60,13 @@ public:
         return service::ResolvedLink {songId, 1572864};  // the "URL" names the script
     }
 
-    TransferResult transfer(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
-                            AbortFlag& abortFlag, const TransferIdentity&, TransferReply* reply) override
+    TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
+                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity&,
+                            TransferReply* reply) override
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_transfers.emplace_back(finalPath, limitKBps);
+            m_transfers.emplace_back(target.song, limitKBps);
         }
         switch (scriptFor(url)) {
         case Script::Complete:
@@ -116,11 +117,15 @@ private:
 
 class FixedSettings final : public DownloadSettings {
 public:
-    Text saveDirectory() const override { return "/music/"; }
+    Text saveDirectory() const override { return m_directory; }
     int64_t speedLimit() const override { return m_limit; }
     bool fetchLyrics() const override { return m_lyrics; }
     CompletionSound completionSound() const override { return m_sound; }
+    service::NamingScheme namingScheme() const override { return m_scheme; }
 
+    // Change it only while no worker runs.
+    Text m_directory {"/music/"};
+    service::NamingScheme m_scheme = service::NamingScheme::ArtistTitle;
     int64_t m_limit = 0;
     bool m_lyrics = true;
     CompletionSound m_sound = CompletionSound::None;
@@ -129,11 +134,6 @@ public:
 service::SongRecord song(const char* id, const char* quality = "flac")
 {
     return service::SongRecord {Text("Title") + id, "Album", "Artist", quality, id, Text("http://h/") + id + ".lrc"};
-}
-
-Text joinTitleAndArtist(const Text& title, const Text& artist)
-{
-    return artist + " - " + title;
 }
 
 class DownloadQueueTest : public ::testing::Test {
@@ -157,7 +157,7 @@ protected:
     ScriptedFetcher m_fetcher;
     FixedSettings m_settings;
     QueueMailbox m_mailbox;
-    DownloadQueue m_queue {m_fetcher, m_settings, joinTitleAndArtist, &m_mailbox};
+    DownloadQueue m_queue {m_fetcher, m_settings, &m_mailbox};
 };
 
 TEST_F(DownloadQueueTest, FinishedSongPassesThroughEveryStatusInOrder)
@@ -231,6 +231,32 @@ TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
     rows = m_queue.list().rows();
     EXPECT_EQ(rows[0].status, Text(status::completed));
     EXPECT_EQ(rows[1].status, Text(status::completed));
+}
+
+// A row keeps the name it was added with but goes to the save directory of
+// the moment the worker takes it, as its files always did; the row's stored
+// paths follow, so that a deletion finds them there.
+TEST_F(DownloadQueueTest, AFolderChosenAfterAddingReceivesTheWaitingRows)
+{
+    m_fetcher.script("1", Script::TransferFails);
+    const std::vector<service::SongRecord> ticked {song("1"), song("2")};
+    m_queue.addTickedSongs(ticked);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_queue.list().rows()[1].paths.song, "/music/Artist - Title2.flac");
+
+    m_settings.m_directory = "/elsewhere/";
+    m_settings.m_scheme = service::NamingScheme::Title;
+    m_fetcher.script("1", Script::BadLink);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    const DownloadTask second = m_queue.list().rows()[1];
+    EXPECT_EQ(second.name, "Artist - Title2");
+    EXPECT_EQ(second.status, Text(status::completed));
+    EXPECT_EQ(second.paths,
+              (service::SongPaths {"/elsewhere/Artist - Title2.flac", "/elsewhere/Artist - Title2.lrc",
+                                   "/elsewhere/Artist - Title2.flac.tmp"}));
+    EXPECT_EQ(m_fetcher.transfers().back().first, second.paths.song);
+    EXPECT_EQ(m_fetcher.lyricPaths().back(), second.paths.lyric);
 }
 
 // The row keeps why it stopped or failed, the events carry it to the window,
@@ -432,7 +458,7 @@ TEST(DownloadQueueLifetime, DestroyingTheQueueStopsARunningTransfer)
     fetcher.script("1", Script::WaitForAbort);
     auto started = fetcher.transferStarted();
     {
-        DownloadQueue queue(fetcher, settings, joinTitleAndArtist, nullptr);
+        DownloadQueue queue(fetcher, settings, nullptr);
         const std::vector<service::SongRecord> ticked {song("1")};
         queue.addTickedSongs(ticked);
         ASSERT_EQ(started.wait_for(10s), std::future_status::ready);
@@ -444,10 +470,12 @@ TEST(DownloadQueueNames, ASongWhoseBuiltNameIsEmptyIsNamedAfterItsIdNotHidden)
 {
     ScriptedFetcher fetcher;
     FixedSettings settings;
-    const auto nothingLeft = [](const Text&, const Text&) { return Text(); };
-    DownloadQueue queue(fetcher, settings, nothingLeft, nullptr);
+    settings.m_scheme = service::NamingScheme::Title;
+    DownloadQueue queue(fetcher, settings, nullptr);
     fetcher.script("9900008", Script::Complete);
-    const std::vector<service::SongRecord> ticked {song("9900008")};
+    service::SongRecord nothingLeft = song("9900008");
+    nothingLeft.title = "?*:";
+    const std::vector<service::SongRecord> ticked {nothingLeft};
     queue.addTickedSongs(ticked);
     ASSERT_EQ(queue.list().size(), 1u);
     EXPECT_EQ(queue.list().rows()[0].name, Text("9900008"));

@@ -43,8 +43,7 @@ protected:
     {
         service::SearchFilter filter;
         filter.bypass = true;
-        filter.saveDirectory = m_settings.saveDirectory();
-        filter.buildName = m_nameBuilder;
+        filter.naming = m_settings.naming();
         filter.isQueued = [this](const Text& name) { return m_queue.list().containsName(name); };
         return service::runSearch(m_service, encoding::fromUtf8(utf8Query), filter);
     }
@@ -84,11 +83,9 @@ protected:
     service::ServiceEndpoints m_service {Text(m_server.host())};
     platform::ConfigStore m_config {platform::fromNativePath(m_dir.file("config.ini"))};
     ConfigDownloadSettings m_settings {m_config};
-    NameBuilder m_nameBuilder
-        = [this](const Text& title, const Text& artist) { return service::buildFileName(title, artist, m_config); };
     QueueMailbox m_mailbox;
     ServiceSongFetcher m_fetcher {m_service, TransferSettings {5000ms, 10s}};
-    DownloadQueue m_queue {m_fetcher, m_settings, m_nameBuilder, &m_mailbox};
+    DownloadQueue m_queue {m_fetcher, m_settings, &m_mailbox};
 };
 
 TEST_F(PipelineTest, ChineseSearchAddAndDownloadWritesSongAndLyricsByteIdentical)
@@ -155,7 +152,7 @@ TEST_F(PipelineTest, SameNamePairNeverSplicesOneSongOntoTheOther)
 
     m_config.write("speed", "0");
     QueueMailbox mailbox;
-    DownloadQueue second {m_fetcher, m_settings, m_nameBuilder, &mailbox};
+    DownloadQueue second {m_fetcher, m_settings, &mailbox};
     second.addTickedSongs(live);
     ASSERT_TRUE(second.waitUntilIdle(60s));
     const std::string finished = m_dir.file(name + ".flac");
@@ -363,10 +360,10 @@ TEST(PipelineAbortTest, StopReachesAHangingLyricAndLinkRequest)
         platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
         config.write("path", platform::fromNativePath(dir.path().string()) + "/");
         config.write("lrc", lyrics ? "1" : "0");
+        config.write("sType", "2");
         ConfigDownloadSettings settings(config);
         ServiceSongFetcher fetcher(service::ServiceEndpoints(Text("127.0.0.1:" + std::to_string(silent.port()))));
-        DownloadQueue queue(
-            fetcher, settings, [](const Text& title, const Text&) { return title; }, nullptr);
+        DownloadQueue queue(fetcher, settings, nullptr);
         const service::SongRecord song {Text("Hanging"), Text("a"), Text("b"),
                                         Text("128"),     Text("7"), Text(silent.url("/lyric.lrc"))};
         queue.addTickedSongs(std::span(&song, 1));

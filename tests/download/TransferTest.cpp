@@ -148,7 +148,7 @@ TEST(TransferHeaderBlock, ResumeAddsAnOpenRangeWithoutBlankAfterTheColon)
     EXPECT_TRUE(text::endsWith(transferHeaderBlock(5000000).view(), ".NET CLR 1.1.4322)\r\nRange:bytes=5000000-"));
     EXPECT_NE(text::find(transferHeaderBlock(5000000).view(), "\r\nAccept-Encoding: identity\r\n"), -1);
     EXPECT_TRUE(text::startsWith(transferAgentText().view(), "Agent"));
-    EXPECT_EQ(partialPathOf("a/b.flac"), "a/b.flac.tmp");
+    EXPECT_EQ(service::partialPathOf("a/b.flac"), "a/b.flac.tmp");
 }
 
 // A limit of 2^54 + 1 KB/s times 1024 wrapped around to 1 KB/s.

@@ -1,7 +1,6 @@
 #include "service/FileNames.h"
 
 #include "TempDir.h"
-#include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
 
@@ -15,71 +14,62 @@ namespace {
 
 TEST(BuildFileName, SchemeZeroPutsArtistFirstAndDropsForbiddenCharacters)
 {
-    EXPECT_EQ(buildFileName("a/b", "c:d", 0), "cd - ab");
+    EXPECT_EQ(buildFileName("a/b", "c:d", NamingScheme::ArtistTitle), "cd - ab");
 }
 
 TEST(BuildFileName, SchemeOnePutsTitleFirst)
 {
-    EXPECT_EQ(buildFileName("Song", "Singer", 1), "Song - Singer");
+    EXPECT_EQ(buildFileName("Song", "Singer", NamingScheme::TitleArtist), "Song - Singer");
 }
 
 TEST(BuildFileName, SchemeTwoIgnoresTheArtist)
 {
-    EXPECT_EQ(buildFileName("Song", "Singer", 2), "Song");
-    EXPECT_EQ(buildFileName("Song", "Other", 2), buildFileName("Song", "Singer", 2));
+    EXPECT_EQ(buildFileName("Song", "Singer", NamingScheme::Title), "Song");
+    EXPECT_EQ(buildFileName("Song", "Other", NamingScheme::Title),
+              buildFileName("Song", "Singer", NamingScheme::Title));
 }
 
 TEST(BuildFileName, UnknownSchemeBehavesAsSchemeZero)
 {
-    EXPECT_EQ(buildFileName("Song", "Singer", 7), "Singer - Song");
-    EXPECT_EQ(buildFileName("Song", "Singer", -1), "Singer - Song");
+    EXPECT_EQ(buildFileName("Song", "Singer", namingSchemeOf(7)), "Singer - Song");
+    EXPECT_EQ(buildFileName("Song", "Singer", namingSchemeOf(-1)), "Singer - Song");
 }
 
 TEST(BuildFileName, EveryRemovedCharacterGoesAndNothingElseChanges)
 {
-    EXPECT_EQ(buildFileName(" a\\b/c:d*e?f<g>h|i\"j ", "", 2), " abcdefghij ");
+    EXPECT_EQ(buildFileName(" a\\b/c:d*e?f<g>h|i\"j ", "", NamingScheme::Title), " abcdefghij ");
     // Ampersands, dots and blanks stay: no trimming, no replacement character.
-    EXPECT_EQ(buildFileName("Rock & Roll...", "", 2), "Rock & Roll...");
+    EXPECT_EQ(buildFileName("Rock & Roll...", "", NamingScheme::Title), "Rock & Roll...");
 }
 
 TEST(BuildFileName, ControlCharactersGoWhereverTheyAre)
 {
-    EXPECT_EQ(buildFileName("\x1B[2Jtab\there\nnew\x7F\r", "\x01Singer\x1F", 0), "Singer - [2Jtabherenew");
+    EXPECT_EQ(buildFileName("\x1B[2Jtab\there\nnew\x7F\r", "\x01Singer\x1F", NamingScheme::ArtistTitle),
+              "Singer - [2Jtabherenew");
     // Still one character: its trail byte is not a control character.
-    EXPECT_EQ(buildFileName("\xD6\xD0\x81\x40", "", 2), "\xD6\xD0\x81\x40");
+    EXPECT_EQ(buildFileName("\xD6\xD0\x81\x40", "", NamingScheme::Title), "\xD6\xD0\x81\x40");
 }
 
 // A lead byte in front of "/" (81 2F) is no character with it: the "/" is
 // seen and removed, so the name never gains a directory.
 TEST(BuildFileName, ALeadByteCannotHideASlashOrAControlCharacter)
 {
-    EXPECT_EQ(buildFileName("..\x81/..\x81/etc", "", 2),
+    EXPECT_EQ(buildFileName("..\x81/..\x81/etc", "", NamingScheme::Title),
               "..\x81..\x81"
               "etc");
-    EXPECT_EQ(buildFileName("a\x81\n\x81\x1B", "", 2), "a\x81\x81");
-    EXPECT_EQ(buildFileName("\x81\x7F", "", 2), "\x81");
+    EXPECT_EQ(buildFileName("a\x81\n\x81\x1B", "", NamingScheme::Title), "a\x81\x81");
+    EXPECT_EQ(buildFileName("\x81\x7F", "", NamingScheme::Title), "\x81");
 }
 
 TEST(BuildFileName, TitleOfRemovedCharactersOnlyGivesEmptyName)
 {
-    EXPECT_EQ(buildFileName("<?>", "x", 2), "");
+    EXPECT_EQ(buildFileName("<?>", "x", NamingScheme::Title), "");
 }
 
 TEST(BuildFileName, RemovalNeverCutsIntoAChineseCharacter)
 {
     // "乗" is 81 5C in GBK: its trail byte is a backslash and must survive.
-    EXPECT_EQ(buildFileName("\x81\x5C", "", 2), "\x81\x5C");
-}
-
-TEST(BuildFileName, SchemeIsReadFromTheConfigurationOnEveryCall)
-{
-    const test::TempDir dir;
-    const platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
-    EXPECT_EQ(buildFileName("T", "A", config), "A - T");  // missing key: scheme 0
-    config.write("sType", "1");
-    EXPECT_EQ(buildFileName("T", "A", config), "T - A");
-    config.write("sType", "2");
-    EXPECT_EQ(buildFileName("T", "A", config), "T");
+    EXPECT_EQ(buildFileName("\x81\x5C", "", NamingScheme::Title), "\x81\x5C");
 }
 
 // A name longer than a file name may be is shortened so that the song, its
@@ -89,7 +79,7 @@ TEST(BuildFileName, OverlongNameIsShortenedOnACharacterBoundaryForEveryDerivedFi
     Text title;
     for (int i = 0; i < 150; ++i)
         title += "\xD6\xD0";  // "中": 2 bytes here, 3 in UTF-8
-    const Text name = buildFileName(title, "Artist", 1);
+    const Text name = buildFileName(title, "Artist", NamingScheme::TitleArtist);
     const std::string utf8 = encoding::toUtf8(name.view());
     EXPECT_LE(utf8.size(), maxBaseNameBytes);
     EXPECT_GT(utf8.size(), maxBaseNameBytes - 3);
@@ -119,8 +109,8 @@ TEST(BuildFileName, ShorteningKeepsFourByteCharactersWhole)
 TEST(BuildFileName, NameThatFitsIsLeftAlone)
 {
     const Text name(std::string(maxBaseNameBytes, 'x'));
-    EXPECT_EQ(buildFileName(name, "", 2), name);
-    EXPECT_EQ(buildFileName(name + "y", "", 2), name);
+    EXPECT_EQ(buildFileName(name, "", NamingScheme::Title), name);
+    EXPECT_EQ(buildFileName(name + "y", "", NamingScheme::Title), name);
 }
 
 TEST(SongExtension, FlacIgnoringCaseElseMp3)
@@ -144,7 +134,7 @@ TEST(SizeText, MegabytesRoundedHalfUpToOneDecimalWithoutTrailingZeros)
 
 TEST(NameOrSongId, EmptyNameBecomesTheCleanedSongId)
 {
-    const Text empty = buildFileName("?*:", "Artist", 2);
+    const Text empty = buildFileName("?*:", "Artist", NamingScheme::Title);
     ASSERT_EQ(empty, "");
     EXPECT_EQ(nameOrSongId(empty, "9900077"), "9900077");
     EXPECT_EQ(nameOrSongId("Name", "9900077"), "Name");

@@ -34,12 +34,7 @@ const SongRecord* findSong(const std::vector<SongRecord>& rows, const char* song
 class SearchTest : public ::testing::Test {
 protected:
     ServiceEndpoints service() const { return ServiceEndpoints(Text(m_server.host())); }
-    SearchFilter noBypass() const
-    {
-        SearchFilter filter;
-        filter.buildName = [](const Text& title, const Text& artist) { return buildFileName(title, artist, 0); };
-        return filter;
-    }
+    SearchFilter noBypass() const { return SearchFilter {}; }
 
     test::ReferenceServer m_server;
     test::TempDir m_dir;
@@ -107,7 +102,7 @@ TEST_F(SearchTest, BypassLeavesOutSongsOnDiskAndQueuedOnesButProgressCountsThemA
 
     SearchFilter filter = noBypass();
     filter.bypass = true;
-    filter.saveDirectory = saveDirectory;
+    filter.naming = SongNaming(NamingScheme::ArtistTitle, saveDirectory);
     filter.isQueued = [](const Text& name) { return name == "Rate Tester - Rate Only Flac"; };
     int64_t lastDone = 0;
     int64_t lastCount = -1;
@@ -132,17 +127,13 @@ TEST_F(SearchTest, EmptyQuerySendsNothing)
 
 TEST(SearchFailure, DeadServiceGivesNoRows)
 {
-    SearchFilter filter;
-    filter.buildName = [](const Text& title, const Text&) { return title; };
-    EXPECT_TRUE(runSearch(ServiceEndpoints("127.0.0.1:1"), "x", filter).empty());
+    EXPECT_TRUE(runSearch(ServiceEndpoints("127.0.0.1:1"), "x", SearchFilter {}).empty());
 }
 
 TEST(SearchFailure, ErrorPageGivesNoRows)
 {
     test::ReferenceServer server({"--fault-status", "500", "--fault-on", "search"});
-    SearchFilter filter;
-    filter.buildName = [](const Text& title, const Text&) { return title; };
-    EXPECT_TRUE(runSearch(ServiceEndpoints(Text(server.host())), "Fault", filter).empty());
+    EXPECT_TRUE(runSearch(ServiceEndpoints(Text(server.host())), "Fault", SearchFilter {}).empty());
 }
 
 TEST(SearchGate, SameQueryTwiceStartsOneSearchAndOneCharacterMoreStartsAnother)

@@ -154,8 +154,7 @@ TEST(EmptyNames, SongWhoseNameIsEmptyIsFoundUnderItsIdNotAsAHiddenFile)
     test::TempDir dir;
     SearchFilter filter;
     filter.bypass = true;
-    filter.saveDirectory = platform::fromNativePath(dir.path().string()) + "/";
-    filter.buildName = [](const Text& title, const Text& artist) { return buildFileName(title, artist, 2); };
+    filter.naming = SongNaming(NamingScheme::Title, platform::fromNativePath(dir.path().string()) + "/");
     const ServiceEndpoints service(Text("127.0.0.1:" + std::to_string(server.port())));
 
     test::writeWholeFile(dir.file(".flac"), "a hidden file that is no song");

@@ -18,13 +18,13 @@ std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& so
     return m_inner.resolveLink(songId, abortFlag);
 }
 
-TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
+TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPaths& target,
                                          const download::ProgressCallback& progress, int64_t limitKBps,
                                          download::AbortFlag& abortFlag, const download::TransferIdentity& identity,
                                          TransferReply* reply)
 {
     TransferReply last;
-    TransferResult result = m_inner.transfer(url, finalPath, progress, limitKBps, abortFlag, identity, &last);
+    TransferResult result = m_inner.transfer(url, target, progress, limitKBps, abortFlag, identity, &last);
     // Only attempts that moved nothing count against the retries and lengthen
     // the pause: a server that drops the connection every few megabytes still
     // gets the song through, each attempt resuming where the last one ended.
@@ -35,17 +35,17 @@ TransferResult RetryingFetcher::transfer(const Text& url, const Text& finalPath,
             break;
         const std::chrono::milliseconds pause = pauseBefore(std::max<int64_t>(fruitless, 1), last);
         if (m_notices.retrying)
-            m_notices.retrying(finalPath, retry, pause);
+            m_notices.retrying(target, retry, pause);
         if (abortFlag.sleepUntil(download::AbortFlag::Clock::now() + pause)) {
             abortFlag.clear();
             result = TransferResult::Aborted;
             break;
         }
         last = {};
-        result = m_inner.transfer(url, finalPath, progress, limitKBps, abortFlag, identity, &last);
+        result = m_inner.transfer(url, target, progress, limitKBps, abortFlag, identity, &last);
     }
     if (result == TransferResult::Corrupt && m_notices.corrupt)
-        m_notices.corrupt(finalPath);
+        m_notices.corrupt(target);
     if (reply)
         *reply = last;
     return result;

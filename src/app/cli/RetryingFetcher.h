@@ -17,10 +17,10 @@
 namespace quorvo::cli {
 
 struct FetchNotices {
-    // (file path, retry number from 1, pause before it).
-    std::function<void(const Text& finalPath, int64_t retry, std::chrono::milliseconds pause)> retrying;
+    // (the song's files, retry number from 1, pause before it).
+    std::function<void(const service::SongPaths& target, int64_t retry, std::chrono::milliseconds pause)> retrying;
     // A whole fresh file whose audio does not match its own checksum.
-    std::function<void(const Text& finalPath)> corrupt;
+    std::function<void(const service::SongPaths& target)> corrupt;
 };
 
 class RetryingFetcher final : public download::SongFetcher {
@@ -43,7 +43,7 @@ public:
     std::optional<service::ResolvedLink> resolveLink(const Text& songId, const download::AbortFlag& abortFlag) override;
     // A raise of the abort flag during a pause ends the wait at once; it is
     // then acknowledged (cleared) and counts as an aborted transfer.
-    download::TransferResult transfer(const Text& url, const Text& finalPath,
+    download::TransferResult transfer(const Text& url, const service::SongPaths& target,
                                       const download::ProgressCallback& progress, int64_t limitKBps,
                                       download::AbortFlag& abortFlag, const download::TransferIdentity& identity,
                                       download::TransferReply* reply) override;

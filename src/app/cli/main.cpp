@@ -13,8 +13,8 @@
 #include "platform/RunDirectory.h"
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
-#include "service/FileNames.h"
 #include "service/Search.h"
+#include "service/SongNaming.h"
 
 #include <algorithm>
 #include <chrono>
@@ -65,18 +65,16 @@ std::vector<SongRecord> search(const app::AppServices& services, const Options& 
                                SearchReport& report, std::size_t& alreadyThere)
 {
     SearchFilter filter;
-    filter.saveDirectory = services.settings().saveDirectory();
-    const NameBuilder buildName = services.nameBuilder();
-    filter.buildName = buildName;
+    filter.naming = services.settings().naming();
     std::vector<SongRecord> rows
         = runSearch(services.service(), encoding::fromUtf8(options.query), filter, {}, {}, &report);
     alreadyThere = 0;
     if (!services.settings().bypass())
         return rows;
     std::erase_if(rows, [&](const SongRecord& row) {
-        const Text name = nameOrSongId(buildName(row.title, row.artist), row.songId);
-        const bool there = platform::exists(filter.saveDirectory + name + songExtension(row.quality))
-            || (queued && queued->containsName(name));
+        const Text name = filter.naming.nameOf(row);
+        const bool there
+            = platform::exists(filter.naming.pathsOf(name, row.quality).song) || (queued && queued->containsName(name));
         alreadyThere += there ? 1 : 0;
         return there;
     });
@@ -153,15 +151,15 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
     InterruptWatch interrupts;
     QueueMailbox mailbox([&interrupts] { interrupts.wake(); });
     FetchNotices notices;
-    notices.retrying = [](const Text& finalPath, int64_t retry, std::chrono::milliseconds pause) {
-        std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(finalPath)).c_str(),
+    notices.retrying = [](const SongPaths& target, int64_t retry, std::chrono::milliseconds pause) {
+        std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(target.song)).c_str(),
                      static_cast<long long>(retry), static_cast<double>(pause.count()) / 1000.0);
     };
-    notices.corrupt = [](const Text& finalPath) {
+    notices.corrupt = [](const SongPaths& target) {
         std::fprintf(stderr,
                      "quorvo-cli: %s: the audio does not match the MD5 checksum in its own header, so the service's "
                      "file is damaged; it is kept as %s and not retried\n",
-                     utf8(fileNameOf(finalPath)).c_str(), utf8(fileNameOf(partialPathOf(finalPath))).c_str());
+                     utf8(fileNameOf(target.song)).c_str(), utf8(fileNameOf(target.partial)).c_str());
     };
     app::AppServicesOptions serviceOptions;
     serviceOptions.transfer.checkFlacAudio = options.checkFlacAudio;

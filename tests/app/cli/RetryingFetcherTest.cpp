@@ -31,8 +31,8 @@ public:
 
     void fetchLyrics(const Text&, const Text&, const AbortFlag&) override { }
     std::optional<service::ResolvedLink> resolveLink(const Text&, const AbortFlag&) override { return std::nullopt; }
-    TransferResult transfer(const Text&, const Text&, const download::ProgressCallback&, int64_t, AbortFlag&,
-                            const download::TransferIdentity&, TransferReply* reply) override
+    TransferResult transfer(const Text&, const service::SongPaths&, const download::ProgressCallback&, int64_t,
+                            AbortFlag&, const download::TransferIdentity&, TransferReply* reply) override
     {
         const Answer& answer = m_script[std::min(m_calls++, m_script.size() - 1)];
         if (reply)
@@ -48,13 +48,15 @@ private:
 
 TransferResult transferOnce(RetryingFetcher& fetcher, AbortFlag& abortFlag)
 {
-    return fetcher.transfer("http://h/f.mp3", "/tmp/f.mp3", {}, 0, abortFlag, {}, nullptr);
+    const service::SongPaths target {"/tmp/f.mp3", "/tmp/f.lrc", "/tmp/f.mp3.tmp"};
+    return fetcher.transfer("http://h/f.mp3", target, {}, 0, abortFlag, {}, nullptr);
 }
 
 FetchNotices recordPauses(std::vector<std::chrono::milliseconds>& pauses)
 {
     FetchNotices notices;
-    notices.retrying = [&pauses](const Text&, int64_t, std::chrono::milliseconds pause) { pauses.push_back(pause); };
+    notices.retrying
+        = [&pauses](const service::SongPaths&, int64_t, std::chrono::milliseconds pause) { pauses.push_back(pause); };
     return notices;
 }
 
@@ -85,7 +87,7 @@ TEST(RetryingFetcher, NoRetriesLeftGivesTheFailureAndAnAbortOrACorruptFileIsNeve
     ScriptedFetcher corrupt({{TransferResult::Corrupt}, {TransferResult::Completed}});
     std::vector<Text> told;
     FetchNotices notices;
-    notices.corrupt = [&told](const Text& path) { told.push_back(path); };
+    notices.corrupt = [&told](const service::SongPaths& target) { told.push_back(target.song); };
     RetryingFetcher checking(corrupt, 5, 0ms, notices);
     EXPECT_EQ(transferOnce(checking, abortFlag), TransferResult::Corrupt);
     EXPECT_EQ(corrupt.m_calls, 1u);
