@@ -1,183 +1,156 @@
 #include "app/DownloadPage.h"
 
-#include "download/DownloadStatus.h"
-#include "platform/Files.h"
-
-#include <algorithm>
-#include <cassert>
+#include "app/Captions.h"
+#include "app/LabelStatusLine.h"
+#include "app/PageLook.h"
+#include "app/sound/CompletionSoundPlayback.h"
+#include "ui/core/UiPanel.h"
 
 namespace quorvo::app {
 
-namespace {
-
-// The reason a status event carries with it; none where the queue's events
-// do not carry one, and the list is asked instead.
-template <typename StatusEvent> std::optional<download::FailureReason> carriedFailure(const StatusEvent& event)
+DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
+    : m_host(context.host)
+    , m_services(context.services)
+    , m_prompts(context.prompts)
 {
-    if constexpr (requires { event.failure; })
-        return event.failure;
-    else
-        return std::nullopt;
+    download::DownloadQueue& queue = m_services.queue();
+    m_startButton = &look::addImageButton(panel, look::downloads::start, "button_start.png", caption::startTip);
+    m_startButton->onClick = [&queue] { queue.startWorker(); };
+    m_pauseButton = &look::addImageButton(panel, look::downloads::pause, "button_pause.png", caption::pauseTip);
+    m_pauseButton->setEnabled(false);
+    m_pauseButton->onClick = [&queue] { queue.requestPause(); };
+    m_deleteButton = &look::addImageButton(panel, look::downloads::remove, "button_delete.png", caption::deleteTip);
+    m_deleteButton->setEnabled(false);
+    m_deleteButton->onClick = [this] { deleteTicked(); };
+    // The folder the settings page shows.
+    look::addImageButton(panel, look::downloads::openFolder, "button_open_folder.png", caption::openFolderTip).onClick
+        = [this, &opener = context.opener] { opener.open(m_services.settings().saveDirectory()); };
+    look::addImageButton(panel, look::downloads::copyTo, "button_copy_to.png", caption::copyToTip).onClick
+        = [this, &opener = context.opener, authorPage = context.authorPage] {
+              if (m_prompts.showCopyTo(m_host))
+                  opener.open(authorPage);
+          };
+
+    m_downloads = &panel.add<ui::UiList>(look::downloads::list,
+                                         look::listLook(look::rowText, look::opaque(128, 0, 0), look::white));
+    m_downloads->insertColumn(1, Text(caption::columnName), 230);
+    m_downloads->insertColumn(2, Text(caption::columnQuality), 40);
+    m_downloads->insertColumn(3, Text(caption::columnSize), 50);
+    m_downloads->insertColumn(4, Text(caption::columnProgress), 60);
+    m_downloads->insertColumn(5, "id", 0);
+    m_downloads->insertColumn(6, "lrc", 0);
+    m_downloads->onCheckChanged = [this](int, bool checked) { m_controller->downloadTickChanged(checked); };
+    // The status cell of a failed or stopped row says why in its tooltip.
+    m_downloads->bind(ui::EventType::MouseMove, [this](const ui::Event& event) {
+        showFailureTip(static_cast<const ui::MouseEvent&>(event).position());
+    });
+    // Entering the list again, the host puts the list's own tip back.
+    m_downloads->bind(ui::EventType::MouseLeave, [this] { m_failureTipRow = -1; });
+
+    m_speedLabel = &panel.add<ui::UiLabel>(look::downloads::speed, Text(), look::glowLook(gfx::argb(153, 0, 0, 0)));
+    // The page's own status line, where a failure says why; the look of the search page's.
+    m_statusLine = std::make_unique<LabelStatusLine>(
+        panel.add<ui::UiLabel>(look::downloads::statusLine, Text(), look::statusLineLook()));
+    m_toast = std::make_unique<StatusToast>(context.timer, *m_statusLine);
+
+    m_controller
+        = std::make_unique<DownloadController>(context.post, *this, m_services.settings(),
+                                               [](download::CompletionSound sound) { playCompletionSound(sound); });
+    m_controller->attach(queue);
+    m_services.listenToQueue(m_controller.get());
 }
-
-}  // namespace
-
-DownloadPage::DownloadPage(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
-    : m_post(std::move(post))
-    , m_view(view)
-    , m_settings(settings)
-    , m_playSound(std::move(playSound))
-{ }
 
 DownloadPage::~DownloadPage()
 {
-    waitForDeletion();
+    m_services.listenToQueue(nullptr);
+    // A deletion still removing files ends before the controls it posts to.
+    m_controller.reset();
 }
 
-void DownloadPage::onQueueEvent(const download::QueueEvent& event)
+void DownloadPage::deleteTicked()
 {
-    m_post([this, event] { apply(event); });
-}
-
-std::size_t DownloadPage::rowOf(uint64_t taskId) const
-{
-    const auto found = std::find(m_rowIds.begin(), m_rowIds.end(), taskId);
-    return found == m_rowIds.end() ? 0 : static_cast<std::size_t>(found - m_rowIds.begin()) + 1;
-}
-
-void DownloadPage::apply(const download::QueueEvent& event)
-{
-    struct Apply {
-        DownloadPage& page;
-        void operator()(const download::RowAppended& appended) const
-        {
-            page.m_rowIds.push_back(appended.task.id);
-            page.m_view.appendDownloadRow(appended.task);
-            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status, appended.task.failure);
-        }
-        void operator()(const download::RowsRemoved& removed) const
-        {
-            for (const uint64_t id : removed.taskIds) {
-                if (const std::size_t row = page.rowOf(id); row != 0) {
-                    page.m_rowIds.erase(page.m_rowIds.begin() + static_cast<std::ptrdiff_t>(row - 1));
-                    page.m_reasons.erase(id);
-                    page.m_view.removeDownloadRow(row);
-                }
-            }
-        }
-        void operator()(const download::CellChanged& changed) const
-        {
-            if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
-                page.m_view.setDownloadCell(row, changed.column, changed.text);
-                if (changed.column == download::DownloadColumn::Status)
-                    page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
-            }
-        }
-        void operator()(const download::RowMarkedFailed& failed) const
-        {
-            if (const std::size_t row = page.rowOf(failed.taskId); row != 0) {
-                page.m_view.markDownloadRowFailed(row);
-                page.statusChanged(failed.taskId, row, Text(download::status::failed), carriedFailure(failed));
-            }
-        }
-        void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
-        void operator()(const download::WorkerStateChanged& state) const
-        {
-            page.m_view.setWorkerButtons(state.running);
-        }
-        void operator()(const download::SoundRequested& sound) const
-        {
-            if (page.m_playSound)
-                page.m_playSound(sound.sound);
-        }
-    };
-    std::visit(Apply {*this}, event);
-}
-
-void DownloadPage::statusChanged(uint64_t taskId, std::size_t row, const Text& status,
-                                 std::optional<download::FailureReason> failure)
-{
-    Text reason;
-    if (status.view() == download::status::failed || status.view() == download::status::stopped) {
-        // The list holds the reason beside the status (a pause leaves none).
-        if (!failure && m_queue) {
-            if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
-                failure = task->failure;
-        }
-        if (failure)
-            reason = download::describe(*failure);
-    }
-    const auto shown = m_reasons.find(taskId);
-    const Text before = shown == m_reasons.end() ? Text() : shown->second;
-    if (reason == before)
+    if (!m_prompts.askDelete(m_host))
         return;
-    if (reason.empty())
-        m_reasons.erase(taskId);
-    else
-        m_reasons[taskId] = reason;
-    m_view.setDownloadFailure(row, reason);
-    if (!reason.empty())
-        m_view.showDownloadFailure(status + ": " + reason);
-}
-
-download::AddOutcome DownloadPage::addTickedSongs(ResultListView& results, StatusToast& toast)
-{
-    assert(m_queue && "attach the queue first");
-    const std::vector<ResultListView::TickedRow> ticked = results.tickedResults();
-    std::vector<service::SongRecord> records;
-    records.reserve(ticked.size());
-    for (const auto& row : ticked) {
-        records.push_back(row.record);
-        results.greyResult(row.row);
+    std::vector<std::size_t> rows;
+    const ui::UiListModel& model = m_downloads->model();
+    for (int row = 1; row <= model.rowCount(); ++row) {
+        if (model.isChecked(row))
+            rows.push_back(static_cast<std::size_t>(row));
     }
-    download::AddOutcome outcome = m_queue->addTickedSongs(records);
-    if (m_settings.removeAdded()) {
-        // Bottom up, so the row numbers still to remove stay valid.
-        for (auto row = ticked.rbegin(); row != ticked.rend(); ++row)
-            results.removeResult(row->row);
-    }
-    toast.show(outcome.message);
-    return outcome;
+    m_controller->deleteRows(rows);
 }
 
-void DownloadPage::downloadTickChanged(bool ticked)
+void DownloadPage::showFailureTip(IntPoint position)
 {
-    m_tickedCount += ticked ? 1 : -1;
-    m_view.setDeleteEnabled(m_tickedCount >= 1);
+    const ui::ListHit hit = m_downloads->hitTest(position);
+    Text reason;
+    if (hit.row >= 1 && hit.column == static_cast<int>(download::DownloadColumn::Status)
+        && static_cast<std::size_t>(hit.row) <= m_reasons.size())
+        reason = m_reasons[static_cast<std::size_t>(hit.row - 1)];
+    const int tipRow = reason.empty() ? 0 : hit.row;
+    if (tipRow == m_failureTipRow)
+        return;
+    m_failureTipRow = tipRow;
+    m_downloads->refreshTooltip(reason);
 }
 
-void DownloadPage::deleteRows(const std::vector<std::size_t>& rows)
+void DownloadPage::appendDownloadRow(const download::DownloadTask& task)
 {
-    assert(m_queue && "attach the queue first");
-    std::vector<uint64_t> ids;
-    for (const std::size_t row : rows) {
-        if (row >= 1 && row <= m_rowIds.size())
-            ids.push_back(m_rowIds[row - 1]);
-    }
-    waitForDeletion();
-    m_deletion = std::thread([this, ids = std::move(ids)] {
-        m_queue->stopWorker(true);
-        for (const uint64_t id : ids) {
-            const std::optional<download::DownloadTask> task = m_queue->list().task(id);
-            if (!task)
-                continue;
-            m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
-            // A file that cannot be removed stays; the row goes anyway.
-            for (const Text* file : {&task->paths.lyric, &task->paths.song, &task->paths.partial})
-                platform::deleteFile(*file);
-        }
-        m_post([this] {
-            m_tickedCount = 0;
-            m_view.setDeleteEnabled(false);
-        });
-        m_queue->startWorker();
-    });
+    const int at = m_downloads->insertRow(0, ui::NewRow {.text = task.name, .textColour = look::rowText});
+    ui::UiListModel& model = m_downloads->model();
+    for (const download::DownloadColumn column :
+         {download::DownloadColumn::Quality, download::DownloadColumn::Size, download::DownloadColumn::Status,
+          download::DownloadColumn::SongId, download::DownloadColumn::LyricUrl})
+        model.setCellText(at, static_cast<int>(column), task.cell(column));
+    if (task.failed)
+        model.setRowTextColour(at, look::failedRow);
+    m_reasons.emplace_back();
 }
 
-void DownloadPage::waitForDeletion()
+void DownloadPage::removeDownloadRow(std::size_t row)
 {
-    if (m_deletion.joinable())
-        m_deletion.join();
+    m_downloads->model().deleteRow(static_cast<int>(row));
+    if (row >= 1 && row <= m_reasons.size())
+        m_reasons.erase(m_reasons.begin() + static_cast<std::ptrdiff_t>(row - 1));
+    m_failureTipRow = -1;
+}
+
+void DownloadPage::setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text)
+{
+    m_downloads->model().setCellText(static_cast<int>(row), static_cast<int>(column), text);
+}
+
+void DownloadPage::markDownloadRowFailed(std::size_t row)
+{
+    m_downloads->model().setRowTextColour(static_cast<int>(row), look::failedRow);
+}
+
+void DownloadPage::setSpeedText(const Text& text)
+{
+    m_speedLabel->setCaption(text);
+}
+
+void DownloadPage::setWorkerButtons(bool running)
+{
+    m_startButton->setEnabled(!running);
+    m_pauseButton->setEnabled(running);
+}
+
+void DownloadPage::setDeleteEnabled(bool enabled)
+{
+    m_deleteButton->setEnabled(enabled);
+}
+
+void DownloadPage::setDownloadFailure(std::size_t row, const Text& reason)
+{
+    if (row >= 1 && row <= m_reasons.size())
+        m_reasons[row - 1] = reason;
+    m_failureTipRow = -1;
+}
+
+void DownloadPage::showDownloadFailure(const Text& message)
+{
+    m_toast->show(download::AddMessage {message, look::warning});
 }
 
 }  // namespace quorvo::app

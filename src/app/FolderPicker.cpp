@@ -187,14 +187,14 @@ std::optional<Text> pickFolderInWindow(ui::UiHost& owner, const Text& title, con
     const std::vector<ui::MessageBoxButton> captions = ui::messageBoxButtons(ui::MessageBoxButtons::OkCancel);
     auto& confirm
         = box.add<ui::UiMessageBoxButton>(FloatRect {122, 340, 78, 28}, captions.at(1).caption, captions.at(1).code, 2);
-    confirm.bind(ui::EventType::Click, [&] {
+    confirm.onClick = [&] {
         const int row = selectedRow();
         chosen = row > 0 ? rowFolder(row) : current;
         box.requestClose();
-    });
+    };
     auto& cancel
         = box.add<ui::UiMessageBoxButton>(FloatRect {208, 340, 78, 28}, captions.at(0).caption, captions.at(0).code, 1);
-    cancel.bind(ui::EventType::Click, [&] { box.requestClose(); });
+    cancel.onClick = [&] { box.requestClose(); };
 
     // The keyboard: Esc cancels wherever the focus is; Enter in the list
     // takes what "确认" would; Enter in the path box takes the typed folder

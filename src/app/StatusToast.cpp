@@ -2,57 +2,38 @@
 
 namespace quorvo::app {
 
-StatusToast::StatusToast(UiPoster post, StatusLineView& view, ToastTiming timing)
-    : m_post(std::move(post))
+StatusToast::StatusToast(UiTimer timer, StatusLineView& view, ToastTiming timing)
+    : m_timer(std::move(timer))
     , m_view(view)
     , m_timing(timing)
+    , m_self(std::make_shared<StatusToast*>(this))
 { }
-
-StatusToast::~StatusToast()
-{
-    stopRunning();
-}
 
 void StatusToast::show(const download::AddMessage& message)
 {
-    stopRunning();
-    {
-        const std::lock_guard lock(m_mutex);
-        m_cancel = false;
-    }
-    m_thread = std::thread([this, message] { run(message); });
+    ++m_generation;
+    m_view.showStatusMessage(message.text, message.colour);
+    after(m_timing.hold, m_generation, 1);
 }
 
-void StatusToast::stopRunning()
+void StatusToast::after(std::chrono::milliseconds delay, uint64_t generation, int step)
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_cancel = true;
-    }
-    m_cancelled.notify_all();
-    // The old thread's posts are queued before anything the new one posts.
-    if (m_thread.joinable())
-        m_thread.join();
+    m_timer(delay, [weak = std::weak_ptr<StatusToast*>(m_self), generation, step] {
+        if (const auto self = weak.lock())
+            (*self)->fade(generation, step);
+    });
 }
 
-bool StatusToast::hold(std::chrono::milliseconds duration)
+void StatusToast::fade(uint64_t generation, int step)
 {
-    std::unique_lock lock(m_mutex);
-    return !m_cancelled.wait_for(lock, duration, [this] { return m_cancel; });
-}
-
-void StatusToast::run(const download::AddMessage& message)
-{
-    m_post([this, message] { m_view.showStatusMessage(message.text, message.colour); });
-    if (!hold(m_timing.hold))
+    if (generation != m_generation)
         return;
-    for (int step = 1; step <= m_timing.fadeSteps; ++step) {
-        const int alpha = 255 - 10 * step;
-        m_post([this, alpha] { m_view.setStatusAlpha(alpha); });
-        if (!hold(m_timing.fadeStep))
-            return;
+    if (step > m_timing.fadeSteps) {
+        m_view.hideStatusLine();
+        return;
     }
-    m_post([this] { m_view.hideStatusLine(); });
+    m_view.setStatusAlpha(255 - 10 * step);
+    after(m_timing.fadeStep, generation, step + 1);
 }
 
 }  // namespace quorvo::app

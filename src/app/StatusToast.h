@@ -3,16 +3,15 @@
 // The status line's message after an add: shown opaque in its colour, held
 // 1.5 s, faded in 25 steps of 30 ms, then hidden. A second message replaces
 // the first at once (the first fade is stopped and leaves the label alone).
-// The timing runs on a thread of its own, which posts each change of the
-// label to the user-interface thread; nothing runs while no message shows.
+// The timing runs on the loop's timers: nothing sleeps, no thread is made,
+// and nothing runs while no message shows.
 
 #include "app/UiPoster.h"
 #include "download/AddMessage.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <cstdint>
+#include <memory>
 
 namespace quorvo::app {
 
@@ -34,8 +33,7 @@ struct ToastTiming {
 
 class StatusToast {
 public:
-    StatusToast(UiPoster post, StatusLineView& view, ToastTiming timing = {});
-    ~StatusToast();
+    StatusToast(UiTimer timer, StatusLineView& view, ToastTiming timing = {});
     StatusToast(const StatusToast&) = delete;
     StatusToast& operator=(const StatusToast&) = delete;
 
@@ -43,18 +41,16 @@ public:
     void show(const download::AddMessage& message);
 
 private:
-    void stopRunning();
-    void run(const download::AddMessage& message);
-    // Sleeps `duration`; false when the message was replaced meanwhile.
-    bool hold(std::chrono::milliseconds duration);
+    // After `step` fade steps of message `generation`; a replaced message's step does nothing.
+    void fade(uint64_t generation, int step);
+    void after(std::chrono::milliseconds delay, uint64_t generation, int step);
 
-    UiPoster m_post;
+    UiTimer m_timer;
     StatusLineView& m_view;
     ToastTiming m_timing;
-    std::mutex m_mutex;
-    std::condition_variable m_cancelled;
-    bool m_cancel = false;
-    std::thread m_thread;
+    uint64_t m_generation = 0;
+    // Pending timers hold this weakly: none acts on a toast that is gone.
+    std::shared_ptr<StatusToast*> m_self;
 };
 
 }  // namespace quorvo::app

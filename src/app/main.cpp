@@ -1,6 +1,7 @@
 // quorvo: the desktop client.
 
 #include "app/AppLayout.h"
+#include "app/AppServices.h"
 #include "app/CommandLine.h"
 #include "app/ProcessLocale.h"
 #include "app/SingleInstance.h"
@@ -11,6 +12,7 @@
 #include "service/ServiceHost.h"
 
 #include "app/MainWindow.h"
+#include "app/Prompts.h"
 #include "app/WindowSkin.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/core/UiFramework.h"
@@ -110,7 +112,10 @@ int run(std::span<const char* const> args)
     std::optional<Text> serviceOption;
     if (line.service)
         serviceOption = Text(*line.service);
-    app::MainWindow window(*framework, service::ServiceEndpoints(service::resolveServiceHost(serviceOption)), layout);
+    app::AppServices services(platform::ConfigStore(layout.runDirectory + "/config.ini"),
+                              service::ServiceEndpoints(service::resolveServiceHost(serviceOption)));
+    app::WindowPrompts prompts;
+    app::MainWindow window(*framework, services, layout, prompts);
     window.show();
     instance.listen([&ui = *framework, &window] { ui.dispatcher().post([&window] { window.bringToFront(); }); });
     const int status = framework->run();

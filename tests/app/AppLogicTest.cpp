@@ -1,6 +1,8 @@
 // The application's rules that need neither a network nor a window:
-// settings bindings, window requests, the status line's fade, the command line.
+// settings bindings, window requests, the status line's fade, the command
+// line, the parts both front ends are built from.
 
+#include "app/AppServices.h"
 #include "app/CommandLine.h"
 #include "app/SettingsBindings.h"
 #include "app/StatusToast.h"
@@ -258,7 +260,7 @@ TEST(StatusToast, HoldsThenFadesInTwentyFiveStepsThenHides)
     test::UiQueue ui;
     RecordingStatusLine line;
     {
-        StatusToast toast(ui.poster(), line, ToastTiming {1ms, 1ms, 25});
+        StatusToast toast(ui.timer(), line, ToastTiming {1ms, 1ms, 25});
         toast.show(download::composeAddMessage(3, 0));
         ASSERT_TRUE(ui.runUntil([&] { return !line.m_log.empty() && line.m_log.back() == "hide"; }));
     }
@@ -272,13 +274,41 @@ TEST(StatusToast, ASecondMessageReplacesTheFirstWhoseFadeLeavesTheLabelAlone)
 {
     test::UiQueue ui;
     RecordingStatusLine line;
-    {
-        StatusToast toast(ui.poster(), line, ToastTiming {10min, 1ms, 25});
-        toast.show(download::composeAddMessage(1, 0));
-        toast.show(download::composeAddMessage(0, 0));
-    }
+    StatusToast toast(ui.timer(), line, ToastTiming {1ms, 1ms, 25});
+    toast.show(download::composeAddMessage(1, 0));
+    toast.show(download::composeAddMessage(0, 0));
+    ASSERT_TRUE(ui.runUntil([&] { return line.m_log.back() == "hide"; }));
     ui.runPending();
-    EXPECT_EQ(line.m_log, (std::vector<std::string> {"show 已添加1首歌曲至下载列表", "show 请勾选欲下载的歌曲"}));
+    // One fade, the second message's: 25 steps.
+    ASSERT_EQ(line.m_log.size(), 28u);
+    EXPECT_EQ(line.m_log[0], "show 已添加1首歌曲至下载列表");
+    EXPECT_EQ(line.m_log[1], "show 请勾选欲下载的歌曲");
+    EXPECT_EQ(line.m_log[2], "245");
+    EXPECT_EQ(line.m_log[26], "5");
+}
+
+TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndTheSearchNamesByTheSettings)
+{
+    quorvo::test::TempDir dir;
+    const platform::ConfigStore config(platform::fromNativePath(dir.file("config.ini")));
+    config.write("sType", "1");
+    config.write("bypass", "1");
+    AppServices services(config, service::ServiceEndpoints(Text("127.0.0.1:9")));
+    EXPECT_TRUE(services.searchFilter().bypass);
+    EXPECT_EQ(services.searchFilter().naming.nameOf(service::SongRecord {"Song", "Album", "Artist", "flac", "1", ""}),
+              "Song - Artist");
+
+    download::QueueMailbox mailbox;
+    services.listenToQueue(&mailbox);
+    download::DownloadTask task;
+    task.name = "Artist - Song";
+    services.queue().list().append(task);
+    EXPECT_EQ(mailbox.takeAll().size(), 1u);
+    EXPECT_TRUE(services.searchFilter().isQueued("Artist - Song"));
+    // A page that is gone hears nothing more.
+    services.listenToQueue(nullptr);
+    services.queue().list().append(task);
+    EXPECT_TRUE(mailbox.takeAll().empty());
 }
 
 TEST(CommandLine, HelpServiceAndUsageErrors)

@@ -4,7 +4,10 @@
 // the controls, the files and the server's log.
 
 #include "app/MainWindow.h"
+#include "app/AppServices.h"
 #include "app/Captions.h"
+#include "app/FolderPicker.h"
+#include "app/Prompts.h"
 #include "app/Startup.h"
 #include "app/WindowSkin.h"
 
@@ -26,6 +29,7 @@
 #include "ui/controls/UiList.h"
 #include "ui/controls/UiRadioButton.h"
 #include "ui/controls/UiTabButton.h"
+#include "ui/controls/UiTabStack.h"
 #include "ui/core/UiPanel.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +68,31 @@ template <typename T> bool isA(const ui::UiControl& control)
         return dynamic_cast<const T*>(&control) != nullptr;
 }
 
+// The window's own questions and choosers, each answered by the test when it sets an answer.
+class TestPrompts final : public WindowPrompts {
+public:
+    std::function<ExitAnswer()> exitQuestion;
+    // The folder the desktop's chooser picks (asked off the user-interface thread).
+    std::function<Text()> folderChooser;
+    // The window's own picker once it is shown.
+    std::function<void(ui::UiHost&)> onFolderPickerShown;
+
+    ExitAnswer askExit(ui::UiHost& owner) override
+    {
+        return exitQuestion ? exitQuestion() : WindowPrompts::askExit(owner);
+    }
+    FolderAnswer chooseFolderOnDesktop(const Text& title, const Text& startFolder) override
+    {
+        if (folderChooser)
+            return {FolderChoice::Chosen, folderChooser()};
+        return WindowPrompts::chooseFolderOnDesktop(title, startFolder);
+    }
+    std::optional<Text> pickFolder(ui::UiHost& owner, const Text& title, const Text& startFolder) override
+    {
+        return pickFolderInWindow(owner, title, startFolder, onFolderPickerShown);
+    }
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     explicit MainWindowTest(std::vector<std::string> serverArgs = {})
@@ -84,8 +113,10 @@ protected:
         AppLayout layout;
         layout.runDirectory = m_runDir;
         layout.defaultSaveDirectory = m_runDir + "/Download/";
-        m_window = std::make_unique<MainWindow>(*m_framework, service::ServiceEndpoints(Text(m_server.host())), layout);
-        m_window->setSlidePause(0ms);
+        m_services = std::make_unique<AppServices>(platform::ConfigStore(m_runDir + "/config.ini"),
+                                                   service::ServiceEndpoints(Text(m_server.host())));
+        m_window = std::make_unique<MainWindow>(*m_framework, *m_services, layout, m_prompts);
+        m_window->tabs().setFrameInterval(0ms);
         m_window->host().effectPause = [](std::chrono::milliseconds) {};
         m_window->show();
         drain();
@@ -94,6 +125,7 @@ protected:
     {
         m_window.reset();
         m_framework.reset();
+        m_services.reset();
     }
 
     // Settings the window starts with.
@@ -187,6 +219,8 @@ protected:
     quorvo::test::ReferenceServer m_server;
     Text m_runDir;
     std::unique_ptr<ui::UiFramework> m_framework;
+    TestPrompts m_prompts;
+    std::unique_ptr<AppServices> m_services;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -245,7 +279,7 @@ TEST_F(MainWindowTest, EnterSearchesOnceTickAllAddDownloadsSongAndLyrics)
 TEST_F(MainWindowTest, TabsSlideThePagesAndTheSelectedTabDoesNothing)
 {
     std::vector<float> newPageX;
-    m_window->onSlideFrame = [&](int) { newPageX.push_back(m_window->page(2).left()); };
+    m_window->tabs().onSlideFrame = [&](int) { newPageX.push_back(m_window->page(2).left()); };
     click(byText<ui::UiTabButton>(caption::tabDownload));
     EXPECT_EQ(m_window->currentPage(), 2);
     // From the right: 405 - v for v = 144, 256, 336, 384, 400, 400, ...
@@ -263,7 +297,7 @@ TEST_F(MainWindowTest, TabsSlideThePagesAndTheSelectedTabDoesNothing)
 
     click(byText<ui::UiTabButton>(caption::tabSettings));
     std::vector<float> searchX;
-    m_window->onSlideFrame = [&](int) { searchX.push_back(m_window->page(1).left()); };
+    m_window->tabs().onSlideFrame = [&](int) { searchX.push_back(m_window->page(1).left()); };
     click(byText<ui::UiTabButton>(caption::tabSearch));
     // From the left: v - 395.
     ASSERT_EQ(searchX.size(), 10u);
@@ -309,9 +343,10 @@ TEST_F(MainWindowTest, SettingsControlsWriteTheirKeysAtOnce)
     EXPECT_EQ(config.read("speed"), "05");
 
     // The folder box's browse button stores the chosen folder with its "/".
-    m_window->folderChooser = [&] { return m_runDir + "/elsewhere"; };
+    m_prompts.folderChooser = [&] { return m_runDir + "/elsewhere"; };
     click(byText<ui::UiImageButton>(caption::browseTip));
-    EXPECT_EQ(config.read("path"), m_runDir + "/elsewhere/");
+    // The chooser is another process, waited for off the user-interface thread.
+    ASSERT_TRUE(pumpUntil([&] { return config.read("path") == m_runDir + "/elsewhere/"; }));
     EXPECT_EQ(at<ui::UiEdit>(110, 136).editText(), m_runDir + "/elsewhere/");
 }
 
@@ -359,7 +394,7 @@ TEST_F(MainWindowTest, BrowseWithoutADesktopChooserUsesTheWindowsOwnPicker)
     drain();
 
     std::vector<Text> firstRows;
-    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+    m_prompts.onFolderPickerShown = [&](ui::UiHost& box) {
         auto* list = dynamic_cast<ui::UiList*>(findControl(box.controls(), isA<ui::UiList>));
         ASSERT_NE(list, nullptr);
         for (int row = 1; row <= list->model().rowCount(); ++row)
@@ -474,7 +509,7 @@ TEST_F(MainWindowTest, TheWindowsOwnFolderPickerAnswersTheKeyboard)
                                             box.requestClose();
                                         });
     };
-    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+    m_prompts.onFolderPickerShown = [&](ui::UiHost& box) {
         ++shown;
         closeIfStillOpen(box);
         pressKey(box, 0x1B);  // Esc, with the focus in the list
@@ -486,7 +521,7 @@ TEST_F(MainWindowTest, TheWindowsOwnFolderPickerAnswersTheKeyboard)
     EXPECT_EQ(config.read("path"), before) << "Esc changed the folder";
 
     const std::string typed = (m_dir.path() / "Typed" / "Here").string() + "/";
-    m_window->onFolderPickerShown = [&](ui::UiHost& box) {
+    m_prompts.onFolderPickerShown = [&](ui::UiHost& box) {
         ++shown;
         closeIfStillOpen(box);
         auto* edit = dynamic_cast<ui::UiEdit*>(findControl(box.controls(), isA<ui::UiEdit>));
@@ -558,7 +593,7 @@ TEST_F(SlowDownloadWindowTest, CloseWhileDownloadingAsksAndKeepOrExit)
     ASSERT_TRUE(pumpUntil([&] { return fs::exists(partial) && fs::file_size(partial) > 0; }));
 
     int asked = 0;
-    m_window->exitQuestion = [&] {
+    m_prompts.exitQuestion = [&] {
         ++asked;
         return asked == 1 ? ExitAnswer::Keep : ExitAnswer::Exit;
     };
@@ -607,7 +642,7 @@ TEST_F(MainWindowTest, ScreenshotsOfEachPageAndASlideInBetween)
     EXPECT_TRUE(searchPage.writePng((directory / "search.png").string()));
 
     std::optional<gfx::Surface> midSlide;
-    m_window->onSlideFrame = [&](int frame) {
+    m_window->tabs().onSlideFrame = [&](int frame) {
         if (frame == 2) {
             host().repaintAll();
             midSlide = host().backBuffer().copy();
@@ -623,7 +658,7 @@ TEST_F(MainWindowTest, ScreenshotsOfEachPageAndASlideInBetween)
     EXPECT_FALSE(samePicture(*midSlide, downloadPage));
     EXPECT_FALSE(samePicture(searchPage, downloadPage));
 
-    m_window->onSlideFrame = {};
+    m_window->tabs().onSlideFrame = {};
     click(byText<ui::UiTabButton>(caption::tabSettings));
     host().repaintAll();
     EXPECT_TRUE(host().backBuffer().writePng((directory / "settings.png").string()));
@@ -651,11 +686,18 @@ TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
         int kind;
     };
     std::vector<Pressable> found;
+    const auto isPage = [&](const ui::UiControl& control) {
+        for (int page = 1; page <= m_window->tabs().pageCount(); ++page) {
+            if (&control == &m_window->page(page))
+                return true;
+        }
+        return false;
+    };
     std::function<void(std::span<const std::unique_ptr<ui::UiControl>>, int)> visit;
     visit = [&](std::span<const std::unique_ptr<ui::UiControl>> controls, int page) {
         for (const auto& control : controls) {
             // A page is visited on its own below.
-            if (!control->isVisible() || (page == 0 && control->kind() == ui::ControlKind::Panel))
+            if (!control->isVisible() || (page == 0 && isPage(*control)))
                 continue;
             if (pressable(*control))
                 found.push_back({page, control->rect(), static_cast<int>(control->kind())});
@@ -663,7 +705,7 @@ TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
         }
     };
     visit(host().controls(), 0);
-    for (int page = 1; page <= 3; ++page)
+    for (int page = 1; page <= m_window->tabs().pageCount(); ++page)
         visit(m_window->page(page).children(), page);
     const auto inside = [](const FloatRect& area, const test::SweptControl& swept) {
         return area.x <= swept.x && swept.x < area.x + area.width && area.y <= swept.y

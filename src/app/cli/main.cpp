@@ -1,14 +1,13 @@
 // quorvo-cli: the search and the download queue without a window, over the
 // same code and the same config.ini (beside the executable) as the program.
 
+#include "app/AppServices.h"
 #include "app/Startup.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/InterruptWatch.h"
 #include "app/cli/Printable.h"
 #include "app/cli/ProgressView.h"
 #include "app/cli/RetryingFetcher.h"
-#include "download/DownloadQueue.h"
-#include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "platform/RunDirectory.h"
@@ -62,15 +61,15 @@ Text fileNameOf(const Text& path)
 // The search's rows. With `bypass` on, the songs already in the save
 // directory or the queue are left out here rather than in the search itself,
 // so that the caller learns how many there were (`alreadyThere`).
-std::vector<SongRecord> search(const ServiceEndpoints& service, const Options& options,
-                               const platform::ConfigStore& config, const DownloadSettings& settings,
-                               const DownloadList* queued, SearchReport& report, std::size_t& alreadyThere)
+std::vector<SongRecord> search(const app::AppServices& services, const Options& options, const DownloadList* queued,
+                               SearchReport& report, std::size_t& alreadyThere)
 {
     SearchFilter filter;
-    filter.naming = settings.naming();
-    std::vector<SongRecord> rows = runSearch(service, encoding::fromUtf8(options.query), filter, {}, {}, &report);
+    filter.naming = services.settings().naming();
+    std::vector<SongRecord> rows
+        = runSearch(services.service(), encoding::fromUtf8(options.query), filter, {}, {}, &report);
     alreadyThere = 0;
-    if (config.read("bypass") != "1")
+    if (!services.settings().bypass())
         return rows;
     std::erase_if(rows, [&](const SongRecord& row) {
         const Text name = filter.naming.nameOf(row);
@@ -97,24 +96,29 @@ bool searchAnswered(const ServiceEndpoints& service, const SearchReport& report)
     return true;
 }
 
-// --dir: the save directory for this run (a missing "/" is added); get creates it.
-void applyDirectory(const Options& options, ConfigDownloadSettings& settings, bool create)
+// --dir: the save directory for this run (a missing "/" is added); get
+// creates it. --limit: the speed limit for this run. config.ini keeps its own.
+void applyOptions(const Options& options, app::LiveSettings& settings, bool create)
 {
+    app::SettingsValues values = settings.values();
     if (options.directory) {
         const Text directory = platform::fromNativePath(*options.directory);
         if (create)
             platform::createDirectories(directory);
-        settings.overrideSaveDirectory(directory);
+        values.saveDirectory = withTrailingSlash(directory);
     }
+    if (options.limit)
+        values.speed = numbers::fromInteger(*options.limit);
+    settings.update(values);
 }
 
-int runSearchCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
-                     ConfigDownloadSettings& settings)
+int runSearchCommand(const ServiceEndpoints& service, const Options& options)
 {
-    applyDirectory(options, settings, false);
+    app::AppServices services(platform::ConfigStore(), service);
+    applyOptions(options, services.settings(), false);
     SearchReport report;
     std::size_t alreadyThere = 0;
-    const std::vector<SongRecord> rows = search(service, options, config, settings, nullptr, report, alreadyThere);
+    const std::vector<SongRecord> rows = search(services, options, nullptr, report, alreadyThere);
     if (!options.query.empty() && !searchAnswered(service, report))
         return NotAllFinished;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -141,19 +145,11 @@ bool giveUpStoppedRow(DownloadList& list)
     return false;
 }
 
-int runGetCommand(const ServiceEndpoints& service, const Options& options, const platform::ConfigStore& config,
-                  ConfigDownloadSettings& settings)
+int runGetCommand(const ServiceEndpoints& service, const Options& options)
 {
-    applyDirectory(options, settings, true);
-    if (options.limit)
-        settings.overrideSpeedLimit(*options.limit);
-
     // Before the queue starts its threads, so that they inherit the blocked signals.
     InterruptWatch interrupts;
     QueueMailbox mailbox([&interrupts] { interrupts.wake(); });
-    TransferSettings transferSettings;
-    transferSettings.checkFlacAudio = options.checkFlacAudio;
-    ServiceSongFetcher serviceFetcher(service, transferSettings);
     FetchNotices notices;
     notices.retrying = [](const SongPaths& target, int64_t retry, std::chrono::milliseconds pause) {
         std::fprintf(stderr, "quorvo-cli: %s failed; retry %lld in %.1f s\n", utf8(fileNameOf(target.song)).c_str(),
@@ -165,13 +161,21 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options, const
                      "file is damaged; it is kept as %s and not retried\n",
                      utf8(fileNameOf(target.song)).c_str(), utf8(fileNameOf(target.partial)).c_str());
     };
-    RetryingFetcher fetcher(serviceFetcher, options.retries, firstRetryPause(), std::move(notices));
-    DownloadQueue queue(fetcher, settings, &mailbox);
+    app::AppServicesOptions serviceOptions;
+    serviceOptions.transfer.checkFlacAudio = options.checkFlacAudio;
+    serviceOptions.wrapFetcher = [&](SongFetcher& serviceFetcher) {
+        return std::make_unique<RetryingFetcher>(serviceFetcher, options.retries, firstRetryPause(),
+                                                 std::move(notices));
+    };
+    app::AppServices services(platform::ConfigStore(), service, std::move(serviceOptions));
+    applyOptions(options, services.settings(), true);
+    services.listenToQueue(&mailbox);
+    DownloadQueue& queue = services.queue();
+    const app::LiveSettings& settings = services.settings();
 
     SearchReport report;
     std::size_t alreadyThere = 0;
-    const std::vector<SongRecord> rows
-        = search(service, options, config, settings, &queue.list(), report, alreadyThere);
+    const std::vector<SongRecord> rows = search(services, options, &queue.list(), report, alreadyThere);
     if (!options.query.empty() && !searchAnswered(service, report))
         return NotAllFinished;
     // Nothing left to get because everything found is already there: done, not a bad number.
@@ -253,14 +257,12 @@ int run(int argc, char** argv)
     const Options& options = *parsed.options;
 
     prepareConfiguration(platform::runDirectory());
-    const platform::ConfigStore config;
-    ConfigDownloadSettings settings(config);
     const ServiceEndpoints service(
         resolveServiceHost(options.service ? std::optional<Text>(encoding::fromUtf8(*options.service)) : std::nullopt));
 
     if (options.command == Command::Search)
-        return runSearchCommand(service, options, config, settings);
-    return runGetCommand(service, options, config, settings);
+        return runSearchCommand(service, options);
+    return runGetCommand(service, options);
 }
 
 }  // namespace quorvo::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-// A check box: a click toggles it; each change raises changedEvent, and the
+// A check box: a click toggles it; each change calls onCheckedChanged, and the
 // click reaches the host with ControlKind::CheckBox.
 
 #include "ui/controls/UiMarkButton.h"

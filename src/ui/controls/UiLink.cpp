@@ -56,14 +56,16 @@ void UiLink::mouseLeaveEvent(HoverEvent&)
 void UiLink::clickEvent(ClickEvent&)
 {
     m_visited = true;
-    if (m_target.empty())
-        return;
-    const Text address = m_webAddress ? m_target : Text("mailto:") + m_target;
-    m_lastOpenError.clear();
-    const UiFramework::LinkOpener& opener = m_opener || !host() ? m_opener : host()->framework().linkOpener();
-    if (!opener || !opener(encoding::toUtf8(address.view())))
-        m_lastOpenError = "the desktop could not open " + encoding::toUtf8(address.view());
-    setTextColour(m_visitedColour);
+    if (!m_target.empty()) {
+        const Text address = m_webAddress ? m_target : Text("mailto:") + m_target;
+        m_lastOpenError.clear();
+        const UiFramework::LinkOpener& opener = m_opener || !host() ? m_opener : host()->framework().linkOpener();
+        if (!opener || !opener(encoding::toUtf8(address.view())))
+            m_lastOpenError = "the desktop could not open " + encoding::toUtf8(address.view());
+        setTextColour(m_visitedColour);
+    }
+    if (onClick)
+        onClick();
 }
 
 }  // namespace quorvo::ui

@@ -9,6 +9,7 @@
 #include "ui/controls/UiLabel.h"
 #include "ui/core/UiFramework.h"
 
+#include <functional>
 #include <string>
 
 namespace quorvo::ui {
@@ -36,6 +37,9 @@ public:
     // How this link's target is opened instead of the framework's opener
     // (tests record instead of launching a browser).
     void setOpener(UiFramework::LinkOpener opener) { m_opener = std::move(opener); }
+    // Clicked (after its target, if any, was opened).
+    std::function<void()> onClick;
+
     // Why the last click's target did not open; empty after a success.
     [[nodiscard]] const std::string& lastOpenError() const { return m_lastOpenError; }
 

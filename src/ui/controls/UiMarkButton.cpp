@@ -1,6 +1,5 @@
 #include "ui/controls/UiMarkButton.h"
 
-#include "ui/controls/ControlEvents.h"
 #include "ui/core/UiHost.h"
 
 #include "assets/Layout.h"
@@ -44,7 +43,8 @@ bool UiMarkButton::storeChecked(bool checked)
         return false;
     m_checked = checked;
     update();
-    notify(ValueEvent(changedEvent, checked ? 1 : 0));
+    if (onCheckedChanged)
+        onCheckedChanged(checked);
     return true;
 }
 

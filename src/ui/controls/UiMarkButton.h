@@ -9,11 +9,16 @@
 
 #include "gfx/Image.h"
 
+#include <functional>
+
 namespace quorvo::ui {
 
 class UiMarkButton : public UiButtonBase {
 public:
     [[nodiscard]] bool isChecked() const { return m_checked; }
+
+    // The checked state changed, by a click or by the program (not for the same value again).
+    std::function<void(bool checked)> onCheckedChanged;
 
     // Left edge of the strip frame shown for a checked state and a button state.
     [[nodiscard]] static int markFrameX(bool checked, ButtonState state);
@@ -21,7 +26,7 @@ public:
 protected:
     UiMarkButton(FloatRect rect, Text caption, ButtonOptions options, const gfx::Image& strip, ControlKind kind);
 
-    // Compare, assign, repaint, then raise changedEvent; false when nothing changed.
+    // Compare, assign, repaint, then onCheckedChanged; false when nothing changed.
     bool storeChecked(bool checked);
 
     bool paintButton(gfx::Painter& painter, ButtonState state) override;

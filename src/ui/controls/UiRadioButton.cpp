@@ -18,11 +18,12 @@ void UiRadioButton::setChecked(bool checked)
     storeChecked(checked);
 }
 
-void UiRadioButton::clickEvent(ClickEvent&)
+void UiRadioButton::clickEvent(ClickEvent& event)
 {
     m_pressedLook = true;
     update();
     setChecked(true);
+    UiMarkButton::clickEvent(event);
 }
 
 bool UiRadioButton::paintButton(gfx::Painter& painter, ButtonState state)

@@ -1,6 +1,5 @@
 #include "ui/controls/UiTabButton.h"
 
-#include "ui/controls/ControlEvents.h"
 #include "ui/controls/ControlImages.h"
 
 #include "assets/Layout.h"
@@ -41,7 +40,8 @@ void UiTabButton::setSelected(bool selected)
         clearGroupSiblings(*this, *this);
     m_selected = selected;
     update();
-    notify(ValueEvent(changedEvent, selected ? 1 : 0));
+    if (onSelectedChanged)
+        onSelectedChanged(selected);
 }
 
 void UiTabButton::clearByGroup()

@@ -13,6 +13,7 @@
 
 #include "gfx/Image.h"
 
+#include <functional>
 #include <optional>
 
 namespace quorvo::ui {
@@ -26,11 +27,14 @@ public:
 
     [[nodiscard]] bool isSelected() const { return m_selected; }
     // Selecting clears the sibling tabs; the same value again does nothing.
-    // Each change raises changedEvent.
+    // Each change calls onSelectedChanged.
     void setSelected(bool selected);
     void select() { setSelected(true); }
 
     void clearByGroup() override;
+
+    // Selected or cleared (a press, the program, or a sibling taking the selection).
+    std::function<void(bool selected)> onSelectedChanged;
 
 protected:
     bool paintButton(gfx::Painter& painter, ButtonState state) override;

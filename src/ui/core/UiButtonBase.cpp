@@ -409,6 +409,12 @@ void UiButtonBase::createEvent(Event&)
     registerMnemonic();
 }
 
+void UiButtonBase::clickEvent(ClickEvent&)
+{
+    if (onClick)
+        onClick();
+}
+
 void UiButtonBase::mouseDownEvent(MouseEvent&)
 {
     if (isFocusable()) {

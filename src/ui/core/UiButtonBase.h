@@ -9,8 +9,8 @@
 // pressing, releasing and gaining the focus repaint at once.
 //
 // A click arrives as clickEvent() (mouse release over the button, Enter or
-// Space with the focus, or the mnemonic) and reaches the program through
-// bind(EventType::Click, ...) and the host's onClick.
+// Space with the focus, or the mnemonic) and reaches the program through the
+// button's onClick, after the button's own handling (a check box has toggled).
 //
 // Leaves only paint: override paintButton() and draw the state; return false
 // to get the default painter (its pieces are protected, to reuse).
@@ -23,6 +23,7 @@
 #include "gfx/StringFormat.h"
 #include "runtime/Text.h"
 
+#include <functional>
 #include <optional>
 
 namespace quorvo::gfx {
@@ -112,6 +113,9 @@ public:
     // A button acts on presses, also when it never takes the focus.
     [[nodiscard]] bool wantsPress() const override { return true; }
 
+    // Clicked: by the mouse, Enter or Space with the focus, or the mnemonic.
+    std::function<void()> onClick;
+
 protected:
     // Draw the button in `state`; true skips the default painter.
     virtual bool paintButton(gfx::Painter&, ButtonState) { return false; }
@@ -124,6 +128,8 @@ protected:
 
     void createEvent(Event&) override;
     void paintEvent(PaintEvent& event) override;
+    // Calls onClick; a derived button's own handling comes first, then this.
+    void clickEvent(ClickEvent& event) override;
     void mouseDownEvent(MouseEvent&) override;
     void mouseUpEvent(MouseEvent&) override;
     void focusInEvent(FocusEvent&) override;

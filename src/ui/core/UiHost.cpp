@@ -1439,6 +1439,19 @@ bool UiHost::startTimer(UiControl& control, int id, std::chrono::milliseconds in
                            });
 }
 
+bool UiHost::runAfter(std::chrono::milliseconds delay, std::function<void()> task)
+{
+    if (m_destroyed) {
+        return false;
+    }
+    return loop().setTimer(m_window, m_nextTimer++, delay,
+                           [&loop = loop(), task = std::move(task)](platform::WindowId window, platform::TimerId id) {
+                               // The loop runs a copy of this callback, so killing the timer here is safe.
+                               loop.killTimer(window, id);
+                               task();
+                           });
+}
+
 bool UiHost::killTimer(UiControl& control, int id)
 {
     const auto it = m_timers.find(TimerKey {&control, id});

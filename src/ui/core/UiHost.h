@@ -292,6 +292,9 @@ public:
     bool runWhileAlive();
     // As runWhileAlive, dropping keyboard and mouse input for every other window (a modal box).
     bool runModal();
+    // Runs `task` once on the user-interface thread after `delay` (a timer of
+    // this window, gone with it); false when the window is gone already.
+    bool runAfter(std::chrono::milliseconds delay, std::function<void()> task);
 
     // For the effects: frame-by-frame pictures, each handed to `frameSink`
     // instead of being presented when set (tests and the gallery record them).

@@ -1,4 +1,3 @@
-#include "ui/controls/ControlEvents.h"
 #include "ui/controls/ControlImages.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiCheckBox.h"
@@ -69,10 +68,14 @@ struct ClickLog {
     }
 };
 
-int countChanges(UiControl& control, int& counter)
+void countChanges(UiMarkButton& button, int& counter)
 {
-    control.bind(changedEvent, [&counter] { ++counter; });
-    return counter;
+    button.onCheckedChanged = [&counter](bool) { ++counter; };
+}
+
+void countChanges(UiTabButton& tab, int& counter)
+{
+    tab.onSelectedChanged = [&counter](bool) { ++counter; };
 }
 
 }  // namespace
@@ -120,7 +123,9 @@ TEST_F(ImageButtonTest, ClickNeedsPressAndReleaseOnTheButton)
     UiHost& host = makeHost();
     ClickLog log;
     log.attach(host);
-    host.add<UiImageButton>(FloatRect {10, 10, 20, 20}, startStrip());
+    auto& button = host.add<UiImageButton>(FloatRect {10, 10, 20, 20}, startStrip());
+    int clicks = 0;
+    button.onClick = [&clicks] { ++clicks; };
     drain();
 
     move(host, 15, 15);
@@ -135,8 +140,11 @@ TEST_F(ImageButtonTest, ClickNeedsPressAndReleaseOnTheButton)
     release(host, 15, 15);
     EXPECT_TRUE(log.kinds.empty()) << "pressed elsewhere";
 
+    EXPECT_EQ(clicks, 0);
+
     clickAt(host, 15, 15);
     EXPECT_EQ(log.kinds, std::vector<ControlKind> {ControlKind::ImageButton});
+    EXPECT_EQ(clicks, 1);
 }
 
 using TabButtonTest = HostTest;
@@ -198,7 +206,13 @@ TEST_F(CheckBoxTest, ClickTogglesAndEachToggleRaisesOneChange)
     log.attach(host);
     auto& box = host.add<UiCheckBox>(FloatRect {10, 10, 120, 25}, "check");
     int changes = 0;
-    countChanges(box, changes);
+    // The change comes with the new value, and the click after it.
+    std::vector<std::string> heard;
+    box.onCheckedChanged = [&](bool checked) {
+        ++changes;
+        heard.push_back(checked ? "checked" : "cleared");
+    };
+    box.onClick = [&] { heard.push_back(box.isChecked() ? "click on checked" : "click on cleared"); };
     drain();
 
     clickAt(host, 20, 20);
@@ -206,6 +220,7 @@ TEST_F(CheckBoxTest, ClickTogglesAndEachToggleRaisesOneChange)
     clickAt(host, 20, 20);
     EXPECT_FALSE(box.isChecked());
     EXPECT_EQ(changes, 2);
+    EXPECT_EQ(heard, (std::vector<std::string> {"checked", "click on checked", "cleared", "click on cleared"}));
     EXPECT_EQ(log.kinds, (std::vector<ControlKind> {ControlKind::CheckBox, ControlKind::CheckBox}));
 
     box.setChecked(false);

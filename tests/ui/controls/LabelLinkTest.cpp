@@ -111,6 +111,8 @@ TEST_F(LinkTest, LinkWithoutTargetUnderlinesOnHoverAndOnlyClicks)
     std::vector<ControlKind> clicks;
     host.onClick = [&](UiControl&, ControlKind kind) { clicks.push_back(kind); };
     UiLink& link = makeLink(host, "");
+    int heard = 0;
+    link.onClick = [&heard] { ++heard; };
     const gfx::Argb normal = link.textColour();
     drain();
 
@@ -120,6 +122,7 @@ TEST_F(LinkTest, LinkWithoutTargetUnderlinesOnHoverAndOnlyClicks)
     press(host, 20, 20);
     release(host, 20, 20);
     EXPECT_EQ(clicks, std::vector<ControlKind> {ControlKind::Link});
+    EXPECT_EQ(heard, 1);
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(link.isVisited());
 

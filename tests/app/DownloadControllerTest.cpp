@@ -2,7 +2,7 @@
 // button's rules and messages, the list the page shows, the buttons, the
 // sound, deletion with its files, and the exit wait.
 
-#include "app/DownloadPage.h"
+#include "app/DownloadController.h"
 #include "app/SearchController.h"
 #include "app/WindowMessages.h"
 
@@ -91,9 +91,9 @@ public:
     std::vector<download::AddMessage> m_shown;
 };
 
-class DownloadPageTest : public ::testing::Test {
+class DownloadControllerTest : public ::testing::Test {
 protected:
-    DownloadPageTest()
+    DownloadControllerTest()
     {
         SettingsValues values;
         values.saveDirectory = platform::fromNativePath(m_dir.path().string()) + "/";
@@ -134,18 +134,18 @@ protected:
     FakeResults m_results;
     LiveSettings m_settings;
     std::vector<download::CompletionSound> m_sounds;
-    DownloadPage m_page {m_ui.poster(), m_view, m_settings,
-                         [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
-    StatusToast m_toast {m_ui.poster(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
+    DownloadController m_page {m_ui.poster(), m_view, m_settings,
+                               [this](download::CompletionSound sound) { m_sounds.push_back(sound); }};
+    StatusToast m_toast {m_ui.timer(), m_statusLine, ToastTiming {1ms, 1ms, 25}};
     download::ServiceSongFetcher m_fetcher {m_service, download::TransferSettings {5000ms, 10s}};
     download::DownloadQueue m_queue {m_fetcher, m_settings, &m_page};
 };
 
-TEST_F(DownloadPageTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
+TEST_F(DownloadControllerTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
 {
     searchFor("夜色温柔");
     tickOnly({"9900001"});
-    const download::AddOutcome outcome = m_page.addTickedSongs(m_results, m_toast);
+    const download::AddOutcome outcome = addTickedSongs(m_queue, m_settings, m_results, m_toast);
     EXPECT_EQ(outcome.ticked, 1);
     EXPECT_EQ(m_results.m_greyed, (std::vector<Text> {"9900001"}));
     runUntilIdle();
@@ -175,16 +175,16 @@ TEST_F(DownloadPageTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAndSound)
     EXPECT_EQ(m_statusLine.m_shown[0].colour, (download::MessageColour {69, 186, 107}));
 }
 
-TEST_F(DownloadPageTest, DuplicatesAndNothingTickedGiveTheirMessages)
+TEST_F(DownloadControllerTest, DuplicatesAndNothingTickedGiveTheirMessages)
 {
     searchFor("夜色温柔");
     tickOnly({"9900001"});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     runUntilIdle();
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     runUntilIdle();
     tickOnly({});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     ASSERT_TRUE(m_ui.runUntil([&] { return m_statusLine.m_shown.size() >= 3; }));
     EXPECT_EQ(encoding::toUtf8(m_statusLine.m_shown[1].text.view()), "0首已添加,1首重复.");
     EXPECT_EQ(m_statusLine.m_shown[1].colour, (download::MessageColour {74, 131, 163}));
@@ -194,7 +194,7 @@ TEST_F(DownloadPageTest, DuplicatesAndNothingTickedGiveTheirMessages)
     EXPECT_EQ(m_view.m_rows.size(), 1u);
 }
 
-TEST_F(DownloadPageTest, DeleteOptionRemovesTheAddedRowsAndKeepsTheOthersInOrder)
+TEST_F(DownloadControllerTest, DeleteOptionRemovesTheAddedRowsAndKeepsTheOthersInOrder)
 {
     SettingsValues values = m_settings.values();
     values.removeAdded = true;
@@ -209,7 +209,7 @@ TEST_F(DownloadPageTest, DeleteOptionRemovesTheAddedRowsAndKeepsTheOthersInOrder
         if (i % 2 == 1)
             kept.push_back(m_results.m_rows[i].songId);
     }
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     std::vector<Text> left;
     for (const service::SongRecord& row : m_results.m_rows)
         left.push_back(row.songId);
@@ -218,11 +218,11 @@ TEST_F(DownloadPageTest, DeleteOptionRemovesTheAddedRowsAndKeepsTheOthersInOrder
     runUntilIdle();
 }
 
-TEST_F(DownloadPageTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
+TEST_F(DownloadControllerTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
 {
     searchFor("Broken Link");
     tickOnly({"9900021"});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     runUntilIdle();
     ASSERT_EQ(m_view.m_rows.size(), 1u);
     EXPECT_TRUE(m_view.m_rows[0].red);
@@ -231,7 +231,7 @@ TEST_F(DownloadPageTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
 
 // The reason the list keeps with a failed or stopped row reaches the row's
 // tooltip and, once per failure, the status line; a row that runs again has none.
-TEST_F(DownloadPageTest, AFailedOrStoppedRowSaysWhy)
+TEST_F(DownloadControllerTest, AFailedOrStoppedRowSaysWhy)
 {
     download::DownloadTask full;
     full.name = "Disk Full";
@@ -264,11 +264,11 @@ TEST_F(DownloadPageTest, AFailedOrStoppedRowSaysWhy)
     EXPECT_EQ(m_view.m_rows[0].reason, "");
 }
 
-TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)
+TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)
 {
     searchFor("夜");
     tickOnly({"1100005", "1100023", "1100031"});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     runUntilIdle();
     ASSERT_EQ(m_view.m_rows.size(), 3u);
 
@@ -303,11 +303,11 @@ TEST_F(DownloadPageTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTicke
 
 // The files of a row are deleted where they were written, also when another
 // folder has been chosen since.
-TEST_F(DownloadPageTest, DeletionAfterAFolderChangeRemovesTheFilesWhereTheyWereWritten)
+TEST_F(DownloadControllerTest, DeletionAfterAFolderChangeRemovesTheFilesWhereTheyWereWritten)
 {
     searchFor("Paper Lanterns");
     tickOnly({"9900002"});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     runUntilIdle();
     const std::string song = fileOf("The Velvet Orchard - Paper Lanterns.mp3");
     const std::string lyric = fileOf("The Velvet Orchard - Paper Lanterns.lrc");
@@ -347,14 +347,14 @@ public:
     void quitLoop() override { }
 };
 
-TEST_F(DownloadPageTest, ConfirmedExitWaitsForTheAbortAndLeavesTheResumablePartialFile)
+TEST_F(DownloadControllerTest, ConfirmedExitWaitsForTheAbortAndLeavesTheResumablePartialFile)
 {
     SettingsValues values = m_settings.values();
     values.speed = "20";
     m_settings.update(values);
     searchFor("Paper Lanterns");
     tickOnly({"9900002"});
-    m_page.addTickedSongs(m_results, m_toast);
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
     const std::string partial = fileOf("The Velvet Orchard - Paper Lanterns.mp3.tmp");
     for (int i = 0; i < 2000 && !(fs::exists(partial) && fs::file_size(partial) > 10000); ++i)
         std::this_thread::sleep_for(10ms);

@@ -1,0 +1,69 @@
+#pragma once
+
+// What both front ends run on, built in one place: config.ini, the live
+// settings read from it (with the naming of song files), the service, the
+// song fetcher and the download queue. The window and quorvo-cli each make one and
+// hand its parts to whoever needs them; it outlives everything that uses it.
+
+#include "app/LiveSettings.h"
+#include "download/DownloadQueue.h"
+#include "download/ServiceSongFetcher.h"
+#include "platform/ConfigStore.h"
+#include "service/Search.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace quorvo::app {
+
+// Passes the queue's events on to whoever listens now (any thread).
+class QueueRelay final : public download::QueueListener {
+public:
+    // User-interface thread; null: events are dropped. Once it returns, the
+    // previous listener hears nothing more.
+    void connect(download::QueueListener* listener);
+    void onQueueEvent(const download::QueueEvent& event) override;
+
+private:
+    std::mutex m_mutex;
+    download::QueueListener* m_listener = nullptr;
+};
+
+struct AppServicesOptions {
+    download::TransferSettings transfer;
+    // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.
+    std::function<std::unique_ptr<download::SongFetcher>(download::SongFetcher& service)> wrapFetcher;
+};
+
+class AppServices {
+public:
+    AppServices(platform::ConfigStore config, service::ServiceEndpoints service, AppServicesOptions options = {});
+    // Stops the worker (with abort) before the parts it uses go.
+    ~AppServices();
+    AppServices(const AppServices&) = delete;
+    AppServices& operator=(const AppServices&) = delete;
+
+    [[nodiscard]] const platform::ConfigStore& config() const { return m_config; }
+    [[nodiscard]] const service::ServiceEndpoints& service() const { return m_service; }
+    [[nodiscard]] LiveSettings& settings() { return m_settings; }
+    [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
+    [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
+    // Who hears the queue's events (the download page, quorvo-cli's mailbox); null: nobody.
+    void listenToQueue(download::QueueListener* listener) { m_relay.connect(listener); }
+
+    // A search as the window runs it: the live `bypass`, the naming of the
+    // moment, and the download list as the queued names.
+    [[nodiscard]] service::SearchFilter searchFilter() const;
+
+private:
+    platform::ConfigStore m_config;
+    service::ServiceEndpoints m_service;
+    LiveSettings m_settings;
+    QueueRelay m_relay;
+    download::ServiceSongFetcher m_serviceFetcher;
+    std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
+    std::unique_ptr<download::DownloadQueue> m_queue;
+};
+
+}  // namespace quorvo::app
