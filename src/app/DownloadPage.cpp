@@ -33,12 +33,7 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
 
     m_downloads = &panel.add<ui::UiList>(look::downloads::list,
                                          look::listLook(look::rowText, look::opaque(128, 0, 0), look::white));
-    m_downloads->insertColumn(1, Text(caption::columnName), 230);
-    m_downloads->insertColumn(2, Text(caption::columnQuality), 40);
-    m_downloads->insertColumn(3, Text(caption::columnSize), 50);
-    m_downloads->insertColumn(4, Text(caption::columnProgress), 60);
-    m_downloads->insertColumn(5, "id", 0);
-    m_downloads->insertColumn(6, "lrc", 0);
+    look::addColumns(*m_downloads, look::downloads::columns);
     m_downloads->onCheckChanged = [this](int, bool checked) { m_controller->downloadTickChanged(checked); };
     // The status cell of a failed or stopped row says why in its tooltip.
     m_downloads->bind(ui::EventType::MouseMove, [this](const ui::Event& event) {

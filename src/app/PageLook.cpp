@@ -116,6 +116,15 @@ ui::ListOptions listLook(gfx::Argb text, gfx::Argb hot, gfx::Argb selected)
     return options;
 }
 
+void addColumns(ui::UiList& list, std::span<const ListColumn> columns)
+{
+    int position = 1;
+    for (const ListColumn& column : columns)
+        list.insertColumn(position++, Text(column.caption), column.width);
+    list.insertColumn(position++, "id", 0);
+    list.insertColumn(position, "lrc", 0);
+}
+
 ui::UiLink& addLink(ui::UiControl& parent, FloatRect rect, std::string_view text)
 {
     auto& link = parent.add<ui::UiLink>(rect, Text(text), glowLook(argb(102, 0, 0, 0)));

@@ -4,6 +4,7 @@
 // styles, and the rectangle of every control (window coordinates; the pages
 // sit at 5, 86, 400 × 565). The pages read it; a new look changes only this.
 
+#include "app/Captions.h"
 #include "runtime/Geometry.h"
 #include "ui/controls/UiEdit.h"
 #include "ui/controls/UiImageButton.h"
@@ -16,6 +17,8 @@
 #include "download/AddMessage.h"
 #include "gfx/Color.h"
 
+#include <array>
+#include <span>
 #include <string_view>
 
 namespace quorvo::gfx {
@@ -59,6 +62,13 @@ ui::EditOptions editLook(gfx::Argb text, gfx::Argb background, gfx::Argb border,
 ui::ButtonOptions markLook();
 // Checked rows, no header and no grid, over nothing.
 ui::ListOptions listLook(gfx::Argb text, gfx::Argb hot, gfx::Argb selected);
+// A list's columns, left to right: caption and width. Every list also has
+// the hidden "id" and "lrc" columns the rows carry their song id and lyric flag in.
+struct ListColumn {
+    std::string_view caption;
+    int width = 0;
+};
+void addColumns(ui::UiList& list, std::span<const ListColumn> columns);
 // White with a dark glow, hand cursor: "全选", "反选" and the version link.
 ui::UiLink& addLink(ui::UiControl& parent, FloatRect rect, std::string_view text);
 // A four-frame strip with a tooltip and the hand cursor.
@@ -73,6 +83,10 @@ inline constexpr FloatRect statusLine {5, 574, 400, 24};
 inline constexpr FloatRect tickAll {15, 610, 40, 25};
 inline constexpr FloatRect invertTicks {50, 610, 40, 25};
 inline constexpr FloatRect addButton {90, 610, 20, 20};
+inline constexpr std::array<ListColumn, 4> columns {{{caption::columnName, 130},
+                                                     {caption::columnAlbum, 125},
+                                                     {caption::columnArtist, 90},
+                                                     {caption::columnQuality, 40}}};
 }  // namespace search
 
 // ---- the download page ----
@@ -85,6 +99,10 @@ inline constexpr FloatRect copyTo {365, 91, 28, 20};
 inline constexpr FloatRect list {5, 115, 400, 485};
 inline constexpr FloatRect speed {15, 610, 120, 25};
 inline constexpr FloatRect statusLine {5, 574, 400, 24};
+inline constexpr std::array<ListColumn, 4> columns {{{caption::columnName, 230},
+                                                     {caption::columnQuality, 40},
+                                                     {caption::columnSize, 50},
+                                                     {caption::columnProgress, 60}}};
 }  // namespace downloads
 
 // ---- the settings page ----

@@ -32,12 +32,7 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
 
     m_results = &panel.add<ui::UiList>(look::search::results,
                                        look::listLook(look::rowText, argb(210, 128, 0, 0), look::opaque(128, 0, 0)));
-    m_results->insertColumn(1, Text(caption::columnName), 130);
-    m_results->insertColumn(2, Text(caption::columnAlbum), 125);
-    m_results->insertColumn(3, Text(caption::columnArtist), 90);
-    m_results->insertColumn(4, Text(caption::columnQuality), 40);
-    m_results->insertColumn(5, "id", 0);
-    m_results->insertColumn(6, "lrc", 0);
+    look::addColumns(*m_results, look::search::columns);
 
     m_statusLine = std::make_unique<LabelStatusLine>(
         panel.add<ui::UiLabel>(look::search::statusLine, Text(), look::statusLineLook()));

@@ -20,29 +20,22 @@ namespace quorvo::platform {
 
 namespace {
 
-class SpawnActions {
+// A posix_spawn argument object, destroyed with its scope.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)> class SpawnObject {
 public:
-    SpawnActions() { posix_spawn_file_actions_init(&m_actions); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&m_actions); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &m_actions; }
+    SpawnObject() { Init(&m_object); }
+    ~SpawnObject() { Destroy(&m_object); }
+    SpawnObject(const SpawnObject&) = delete;
+    SpawnObject& operator=(const SpawnObject&) = delete;
+    T* get() { return &m_object; }
 
 private:
-    posix_spawn_file_actions_t m_actions {};
+    T m_object {};
 };
 
-class SpawnAttributes {
-public:
-    SpawnAttributes() { posix_spawnattr_init(&m_attributes); }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&m_attributes); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    posix_spawnattr_t* get() { return &m_attributes; }
-
-private:
-    posix_spawnattr_t m_attributes {};
-};
+using SpawnActions
+    = SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
+using SpawnAttributes = SpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // Starts argv[0] with stdin on /dev/null, stdout on `captureFd` (or
 // /dev/null when -1), stderr on /dev/null and nothing else of ours open:

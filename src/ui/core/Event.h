@@ -8,6 +8,7 @@
 // double click binds as 515. Derived controls may raise event types of their
 // own (any value not listed here, e.g. EventType {0x2900}) as a ValueEvent.
 
+#include "platform/window/Key.h"
 #include "runtime/Geometry.h"
 #include "runtime/Text.h"
 
@@ -79,40 +80,8 @@ enum class ControlKind : int {
     TabButton = 1112,
 };
 
-// Key codes: the classic virtual-key numbers. Letters and digits are their
-// ASCII upper-case codes (Key {'A'}); any other code converts with Key {n}.
-enum class Key : int {
-    None = 0,
-    Backspace = 0x08,
-    Tab = 0x09,
-    Return = 0x0D,
-    Shift = 0x10,
-    Control = 0x11,
-    Alt = 0x12,
-    Pause = 0x13,
-    CapsLock = 0x14,
-    Escape = 0x1B,
-    Space = 0x20,
-    PageUp = 0x21,
-    PageDown = 0x22,
-    End = 0x23,
-    Home = 0x24,
-    Left = 0x25,
-    Up = 0x26,
-    Right = 0x27,
-    Down = 0x28,
-    Insert = 0x2D,
-    Delete = 0x2E,
-    Digit0 = 0x30,
-    A = 0x41,
-    C = 0x43,
-    V = 0x56,
-    X = 0x58,
-    Z = 0x5A,
-    Numpad0 = 0x60,
-    F1 = 0x70,
-    F12 = 0x7B,
-};
+// Key codes are the platform's: the classic virtual-key numbers.
+using platform::Key;
 
 enum class MouseButton { None, Left, Right, Middle };
 

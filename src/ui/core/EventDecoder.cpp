@@ -71,12 +71,12 @@ struct Decoder {
     DecodedEvent operator()(const pf::KeyPressed& event) const
     {
         const EventType type = isSystemKey(event.key, event.modifiers) ? EventType::SysKeyDown : EventType::KeyDown;
-        return KeyEvent(type, keyOf(event.key), modifiersOf(event.modifiers), event.repeat);
+        return KeyEvent(type, event.key, modifiersOf(event.modifiers), event.repeat);
     }
     DecodedEvent operator()(const pf::KeyReleased& event) const
     {
         const EventType type = isSystemKey(event.key, event.modifiers) ? EventType::SysKeyUp : EventType::KeyUp;
-        return KeyEvent(type, keyOf(event.key), modifiersOf(event.modifiers));
+        return KeyEvent(type, event.key, modifiersOf(event.modifiers));
     }
     DecodedEvent operator()(const pf::CharacterTyped& event) const
     {

@@ -49,10 +49,4 @@ using DecodedEvent
 
 [[nodiscard]] DecodedEvent decodeEvent(const platform::WindowEvent& event);
 
-// The framework's key for a platform key (the codes are shared).
-[[nodiscard]] constexpr Key keyOf(platform::Key key)
-{
-    return static_cast<Key>(static_cast<int>(key));
-}
-
 }  // namespace quorvo::ui
