@@ -2,10 +2,11 @@
 
 namespace quorvo::app {
 
-SearchController::SearchController(service::ServiceEndpoints service, UiPoster post, SearchView& view,
+SearchController::SearchController(service::ServiceEndpoints service, UiPoster post, UiTimer timer, SearchView& view,
                                    FilterSource filter)
     : m_service(std::move(service))
     , m_post(std::move(post))
+    , m_timer(std::move(timer))
     , m_view(view)
     , m_filter(std::move(filter))
 { }
@@ -61,16 +62,23 @@ void SearchController::runSearchThread(const Text& query, const service::SearchF
         [this](const service::SongRecord& row) { m_post([this, row] { m_view.appendResult(row); }); }, &report);
     // An empty query sends nothing, so it cannot fail.
     const Text failure = query.empty() ? Text() : searchFailureMessage(report);
-    std::this_thread::sleep_for(m_finishPause);
     m_post([this, failure] {
-        m_view.setProgressBarWidth(0);
-        m_view.setProgressBarVisible(false);
-        m_view.setSearchBoxEnabled(true);
-        m_lastFailed = !failure.empty();
-        if (m_lastFailed)
-            m_view.showSearchFailure(failure);
-        m_view.focusSearchBox();
+        m_timer(m_finishPause, [this, alive = std::weak_ptr<const bool>(m_alive), failure] {
+            if (alive.lock())
+                finishSearch(failure);
+        });
     });
+}
+
+void SearchController::finishSearch(const Text& failure)
+{
+    m_view.setProgressBarWidth(0);
+    m_view.setProgressBarVisible(false);
+    m_view.setSearchBoxEnabled(true);
+    m_lastFailed = !failure.empty();
+    if (m_lastFailed)
+        m_view.showSearchFailure(failure);
+    m_view.focusSearchBox();
 }
 
 }  // namespace quorvo::app

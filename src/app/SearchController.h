@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace quorvo::app {
@@ -42,7 +43,9 @@ public:
     // list), taken on the user-interface thread when a search starts.
     using FilterSource = std::function<service::SearchFilter()>;
 
-    SearchController(service::ServiceEndpoints service, UiPoster post, SearchView& view, FilterSource filter);
+    // `timer` waits out the pause before the bar goes, on the user-interface thread.
+    SearchController(service::ServiceEndpoints service, UiPoster post, UiTimer timer, SearchView& view,
+                     FilterSource filter);
     // Waits for a search still reading its reply.
     ~SearchController();
     SearchController(const SearchController&) = delete;
@@ -59,15 +62,19 @@ public:
 
 private:
     void runSearchThread(const Text& query, const service::SearchFilter& filter);
+    void finishSearch(const Text& failure);
 
     service::ServiceEndpoints m_service;
     UiPoster m_post;
+    UiTimer m_timer;
     SearchView& m_view;
     FilterSource m_filter;
     service::SearchGate m_gate;
     std::chrono::milliseconds m_finishPause {200};
     // The last search got no usable answer (user-interface thread).
     bool m_lastFailed = false;
+    // Lets a finishing pause that outlives this controller do nothing.
+    std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
     std::thread m_thread;
 };
 

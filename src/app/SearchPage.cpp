@@ -43,7 +43,7 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
     look::addImageButton(panel, look::search::addButton, "button_add.png", caption::addTip).onClick
         = [this] { addTickedSongs(m_services.queue(), m_services.settings(), *this, *m_toast); };
 
-    m_search = std::make_unique<SearchController>(m_services.service(), context.post, *this,
+    m_search = std::make_unique<SearchController>(m_services.service(), context.post, context.timer, *this,
                                                   [this] { return m_services.searchFilter(); });
 }
 

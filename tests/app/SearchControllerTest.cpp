@@ -68,7 +68,8 @@ protected:
     quorvo::test::ReferenceServer m_server;
     test::UiQueue m_ui;
     RecordingSearchView m_view;
-    SearchController m_controller {service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, {}};
+    SearchController m_controller {
+        service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_ui.timer(), m_view, {}};
 };
 
 TEST_F(SearchControllerTest, PostsThePageChangesInOrderAndEndsWithTheFullBar)
@@ -139,13 +140,14 @@ TEST_F(SearchControllerTest, BypassLeavesOutQueuedSongsButStillAdvancesTheBar)
         if (row.title != first.title)
             expected.push_back(row.songId);
 
-    SearchController filtered(service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_view, [&] {
-        service::SearchFilter filter;
-        filter.bypass = true;
-        filter.naming = service::SongNaming(service::NamingScheme::Title, "/nonexistent/");
-        filter.isQueued = [&](const Text& name) { return name == first.title; };
-        return filter;
-    });
+    SearchController filtered(service::ServiceEndpoints(Text(m_server.host())), m_ui.poster(), m_ui.timer(), m_view,
+                              [&] {
+                                  service::SearchFilter filter;
+                                  filter.bypass = true;
+                                  filter.naming = service::SongNaming(service::NamingScheme::Title, "/nonexistent/");
+                                  filter.isQueued = [&](const Text& name) { return name == first.title; };
+                                  return filter;
+                              });
     filtered.setFinishPause(1ms);
     m_view.m_log.clear();
     const int finished = m_view.m_finished;
@@ -168,7 +170,7 @@ TEST(SearchControllerFailure, ASearchTheServiceDidNotAnswerIsSaidAndTheSameQuery
     server.reset();
     test::UiQueue ui;
     RecordingSearchView view;
-    SearchController controller(service::ServiceEndpoints(host), ui.poster(), view, {});
+    SearchController controller(service::ServiceEndpoints(host), ui.poster(), ui.timer(), view, {});
     controller.setFinishPause(1ms);
 
     ASSERT_TRUE(controller.startSearch(encoding::fromUtf8("夜色")));
