@@ -2,6 +2,7 @@
 
 #include "download/DownloadStatus.h"
 #include "download/FailureReason.h"
+#include "download/TaskState.h"
 #include "runtime/Text.h"
 #include "service/SongNaming.h"
 
@@ -27,6 +28,7 @@ struct DownloadTask {
     bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
     // Why the row failed or stopped; None while it waits, runs or is done.
     FailureReason failure;
+    TaskState state;
 
     [[nodiscard]] const Text& cell(DownloadColumn column) const;
     Text& cell(DownloadColumn column);
