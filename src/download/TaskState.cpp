@@ -7,7 +7,8 @@ namespace quorvo::download {
 
 namespace {
 
-template <class... Ts> struct Overloaded : Ts... {
+template<class... Ts>
+struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
