@@ -1,6 +1,13 @@
 #include "app/AppServices.h"
 
+#include "platform/RunDirectory.h"
+
 namespace quorvo::app {
+
+Text queueStoreFile()
+{
+    return platform::stateDirectory() + "/queue.db";
+}
 
 void QueueRelay::connect(download::QueueListener* listener)
 {

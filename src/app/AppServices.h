@@ -30,6 +30,10 @@ private:
     download::QueueListener* m_listener = nullptr;
 };
 
+// Where the download list is kept: queue.db in the state directory (beside
+// the executable when run from the build tree).
+Text queueStoreFile();
+
 struct AppServicesOptions {
     download::TransferSettings transfer;
     // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.

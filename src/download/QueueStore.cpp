@@ -1,5 +1,7 @@
 #include "download/QueueStore.h"
 
+#include "platform/Files.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -47,9 +49,10 @@ static_assert(applicationId == 1366705228);
 
 constexpr const char* selectRows = "SELECT id, position, name, quality, size, song_id, lyric_url, song_path, "
                                    "lyric_path, partial_path, state, done, total, failure, http_status FROM tasks";
-constexpr const char* insertRow = "INSERT OR REPLACE INTO tasks (id, position, name, quality, size, song_id, "
-                                  "lyric_url, song_path, lyric_path, partial_path, state, done, total, failure, "
-                                  "http_status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+constexpr const char* insertRow
+    = "INSERT OR REPLACE INTO tasks (id, position, name, quality, size, song_id, "
+      "lyric_url, song_path, lyric_path, partial_path, state, done, total, failure, "
+      "http_status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
 constexpr const char* updateRow = "UPDATE tasks SET name = ?3, quality = ?4, size = ?5, song_id = ?6, lyric_url = ?7, "
                                   "song_path = ?8, lyric_path = ?9, partial_path = ?10, state = ?11, done = ?12, "
                                   "total = ?13, failure = ?14, http_status = ?15 WHERE id = ?1";
@@ -125,7 +128,7 @@ TaskState stateFrom(int64_t code, int64_t done, int64_t total, const FailureReas
     case StateCode::Failed:
         return Failed {reason};
     case StateCode::Stopped:
-        return Stopped {reason};
+        return Stopped {reason, done, total};
     }
     return Waiting {};
 }
@@ -156,9 +159,17 @@ void bindRow(sqlite3_stmt* statement, const DownloadTask& task)
     bindText(statement, 9, task.paths.lyric);
     bindText(statement, 10, task.paths.partial);
     sqlite3_bind_int(statement, 11, static_cast<int>(codeOf(task.state)));
-    const auto* moving = std::get_if<Transferring>(&task.state);
-    sqlite3_bind_int64(statement, 12, moving ? moving->done : 0);
-    sqlite3_bind_int64(statement, 13, moving ? moving->total : 0);
+    int64_t done = 0;
+    int64_t total = 0;
+    if (const auto* moving = std::get_if<Transferring>(&task.state)) {
+        done = moving->done;
+        total = moving->total;
+    } else if (const auto* stopped = std::get_if<Stopped>(&task.state)) {
+        done = stopped->done;
+        total = stopped->total;
+    }
+    sqlite3_bind_int64(statement, 12, done);
+    sqlite3_bind_int64(statement, 13, total);
     const FailureReason reason = reasonOf(task.state);
     const std::string_view name = failureName(reason.kind);
     sqlite3_bind_text(statement, 14, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
@@ -233,6 +244,8 @@ bool readRows(sqlite3* db, Examined& into)
     const Statement statement = prepareStatement(db, selectRows);
     if (!statement)
         return false;
+    if (const std::optional<int64_t> count = pragmaNumber(db, "SELECT count(*) FROM tasks"); count && *count > 0)
+        into.rows.reserve(static_cast<std::size_t>(*count));
     sqlite3_stmt* row = statement.get();
     for (;;) {
         const int result = sqlite3_step(row);
@@ -318,7 +331,10 @@ void salvage(const std::string& path, Examined& into)
 
 std::vector<DownloadTask> inOrder(std::vector<std::pair<int64_t, DownloadTask>>& rows)
 {
-    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto byPosition = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Rows are mostly appended with rising ids, so the file's order is usually the list's.
+    if (!std::is_sorted(rows.begin(), rows.end(), byPosition))
+        std::stable_sort(rows.begin(), rows.end(), byPosition);
     std::vector<DownloadTask> tasks;
     tasks.reserve(rows.size());
     for (auto& [position, task] : rows)
@@ -394,9 +410,8 @@ bool writeAll(sqlite3* db, const std::vector<DownloadTask>& rows, int64_t& lastP
 std::size_t fieldsHash(const DownloadTask& task)
 {
     std::size_t hash = 0;
-    const auto mix = [&hash](const Text& text) {
-        hash = hash * 1000003u ^ std::hash<std::string_view> {}(text.view());
-    };
+    const auto mix
+        = [&hash](const Text& text) { hash = hash * 1000003u ^ std::hash<std::string_view> {}(text.view()); };
     mix(task.name);
     mix(task.quality);
     mix(task.size);
@@ -409,6 +424,22 @@ std::size_t fieldsHash(const DownloadTask& task)
 }
 
 }  // namespace
+
+void settleForRestart(std::vector<DownloadTask>& rows)
+{
+    for (DownloadTask& task : rows) {
+        if (!std::holds_alternative<Claimed>(task.state) && !std::holds_alternative<Transferring>(task.state))
+            continue;
+        Stopped settled;
+        const auto* moving = std::get_if<Transferring>(&task.state);
+        const int64_t partial = task.paths.partial.empty() ? -1 : platform::fileSize(task.paths.partial);
+        if (moving && moving->total > 0 && partial >= 0) {
+            settled.total = moving->total;
+            settled.done = std::min(partial, moving->total);
+        }
+        task.state = settled;
+    }
+}
 
 QueueStore::Opened QueueStore::open(const std::string& path)
 {
@@ -464,7 +495,8 @@ QueueStore::Opened QueueStore::open(const std::string& path)
                 || !writeAll(db.get(), opened.rows, lastPosition)))) {
         const std::string why = db ? sqlite3_errmsg(db.get()) : "cannot be opened";
         if (opened.notice.empty())
-            opened.notice = "the download list " + path + " cannot be written (" + why + "); this run's list is not kept";
+            opened.notice
+                = "the download list " + path + " cannot be written (" + why + "); this run's list is not kept";
         return opened;
     }
     opened.store.reset(new QueueStore(db.release(), std::move(lock), lastPosition));
@@ -492,8 +524,8 @@ QueueStore::Read QueueStore::read(const std::string& path)
     }
     if (found.verdict == Verdict::Damaged) {
         salvage(path, found);
-        result.notice = "the download list " + path + " is damaged; " + std::to_string(found.rows.size())
-            + " rows could be read";
+        result.notice
+            = "the download list " + path + " is damaged; " + std::to_string(found.rows.size()) + " rows could be read";
     } else if (found.verdict == Verdict::Foreign) {
         result.notice = path + " is not a quorvo download list";
     } else if (found.verdict == Verdict::Newer) {

@@ -30,6 +30,12 @@ struct sqlite3_stmt;
 
 namespace quorvo::download {
 
+// The rows as a new run shows them: a row a worker held when the last run
+// ended (claimed or transferring) is stopped without a reason, with the size
+// of its partial file against the total saved with its last progress. Nothing
+// is started: the user's start takes the rows again.
+void settleForRestart(std::vector<DownloadTask>& rows);
+
 class QueueStore final : public QueueJournal {
 public:
     using Clock = std::chrono::steady_clock;

@@ -23,8 +23,7 @@ DownloadTask taskNumbered(uint64_t id, TaskState state)
     task.size = "31.2M";
     task.songId = std::to_string(9000 + id);
     task.lyricUrl = "http://127.0.0.1/lrc/" + std::to_string(id);
-    task.paths = {"/music/" + task.name + ".flac", "/music/" + task.name + ".lrc",
-                  "/music/" + task.name + ".flac.tmp"};
+    task.paths = {"/music/" + task.name + ".flac", "/music/" + task.name + ".lrc", "/music/" + task.name + ".flac.tmp"};
     task.state = std::move(state);
     return task;
 }
@@ -181,7 +180,8 @@ TEST_F(QueueStoreTest, AnotherProgramsDatabaseIsSetAsideUntouched)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path().c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE tasks (id INTEGER PRIMARY KEY, note TEXT); INSERT INTO tasks VALUES (1, 'x')",
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE tasks (id INTEGER PRIMARY KEY, note TEXT); INSERT INTO tasks VALUES (1, 'x')",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
@@ -195,6 +195,24 @@ TEST_F(QueueStoreTest, AnotherProgramsDatabaseIsSetAsideUntouched)
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_NE(aside[0].find(".foreign-"), std::string::npos);
     EXPECT_EQ(test::readWholeFile(m_dir.path() / aside[0]), before);
+}
+
+TEST_F(QueueStoreTest, ARowHeldByAWorkerComesBackStoppedWithWhatItsPartialFileHolds)
+{
+    std::vector<DownloadTask> rows = {taskNumbered(1, Transferring {1000, 4000, 50}), taskNumbered(2, Claimed {}),
+                                      taskNumbered(3, Transferring {1000, 4000, 50}), taskNumbered(4, Completed {})};
+    rows[0].paths.partial = Text(m_dir.file("one.flac.tmp"));
+    test::writeWholeFile(m_dir.path() / "one.flac.tmp", std::string(1500, 'a'));
+    rows[2].paths.partial = Text(m_dir.file("gone.flac.tmp"));
+
+    settleForRestart(rows);
+    EXPECT_EQ(rows[0].state, (TaskState {Stopped {{}, 1500, 4000}}));
+    EXPECT_EQ(statusText(rows[0].state), "37%");
+    EXPECT_EQ(rows[1].state, (TaskState {Stopped {}}));
+    EXPECT_EQ(statusText(rows[1].state), Text(status::stopped));
+    EXPECT_EQ(rows[2].state, (TaskState {Stopped {}})) << "no partial file left";
+    EXPECT_EQ(rows[3].state, (TaskState {Completed {}}));
+    EXPECT_TRUE(isClaimable(rows[0].state));
 }
 
 }  // namespace

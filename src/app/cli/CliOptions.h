@@ -4,6 +4,8 @@
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
 //              [--keep-going] [--retries N] [--no-audio-check]
+//   quorvo-cli queue
+//   quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--keep-going] [--retries N] [--no-audio-check]
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +14,8 @@
 
 namespace quorvo::cli {
 
-enum class Command { Search, Get };
+// Queue lists the download list the window keeps; Resume downloads its unfinished rows.
+enum class Command { Search, Get, Queue, Resume };
 
 struct Options {
     Command command = Command::Search;

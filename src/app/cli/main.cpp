@@ -7,6 +7,7 @@
 #include "app/cli/InterruptWatch.h"
 #include "app/cli/Printable.h"
 #include "app/cli/ProgressView.h"
+#include "app/cli/QueueListing.h"
 #include "app/cli/RetryingFetcher.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
@@ -256,6 +257,8 @@ int run(int argc, char** argv)
     }
     const Options& options = *parsed.options;
 
+    if (options.command == Command::Queue)
+        return listQueue(platform::nativePath(app::queueStoreFile()), stdout, stderr);
     prepareConfiguration(platform::runDirectory());
     const ServiceEndpoints service(
         resolveServiceHost(options.service ? std::optional<Text>(encoding::fromUtf8(*options.service)) : std::nullopt));
