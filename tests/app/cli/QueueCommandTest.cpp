@@ -69,10 +69,8 @@ TEST_F(QueueCommandTest, QueueListsTheSavedRowsAsAWindowWouldShowThemAfterAStart
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
     const std::vector<std::string> expected = {
-        "下载完毕\t100%\tA - Done.flac\t",
-        "下载失败\t-\tB - Missing.flac\tHTTP 404",
-        "25%\t25%\tC - Half.flac\t",
-        "下载终止\t-\tD - Paused.flac\tthe server stopped sending",
+        "下载完毕\t100%\tA - Done.flac\t", "下载失败\t-\tB - Missing.flac\tHTTP 404",
+        "25%\t25%\tC - Half.flac\t",       "下载终止\t-\tD - Paused.flac\tthe server stopped sending",
         "等待下载\t-\tE - Later.flac\t",
     };
     EXPECT_EQ(lines(outcome.out), expected);
