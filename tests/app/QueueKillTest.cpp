@@ -65,8 +65,8 @@ protected:
     void startWindow(int speed)
     {
         fs::remove(m_dir.path() / "quorvo.log");
-        start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=0\nbypass=0\ndelete=0\nspeed="
-              + std::to_string(speed) + "\n");
+        start("[Main]\npath=" + saveDirectory()
+              + "\nsType=0\nlrc=1\nwav=0\nbypass=0\ndelete=0\nspeed=" + std::to_string(speed) + "\n");
     }
     void killWindow()
     {
@@ -213,8 +213,9 @@ TEST_P(QueueKill, RowsAndFinishedFilesSurviveTwentyKillsAtSeededMoments)
             const std::size_t already = finished();
             click(25, 101);  // start
             // Killed as the song gets its final name, or soon after.
-            ASSERT_TRUE(quorvo::test::waitFor([&] { return finished() > already || count("/data2/music/") > songs + 1; }))
-                << "nothing finished";
+            ASSERT_TRUE(quorvo::test::waitFor([&] {
+                return finished() > already || count("/data2/music/") > songs + 1;
+            })) << "nothing finished";
             std::this_thread::sleep_for(std::chrono::milliseconds(delay(random) / 20));
             break;
         }

@@ -5,8 +5,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorvo::download {
 namespace {
@@ -213,6 +218,96 @@ TEST_F(QueueStoreTest, ARowHeldByAWorkerComesBackStoppedWithWhatItsPartialFileHo
     EXPECT_EQ(rows[2].state, (TaskState {Stopped {}})) << "no partial file left";
     EXPECT_EQ(rows[3].state, (TaskState {Completed {}}));
     EXPECT_TRUE(isClaimable(rows[0].state));
+}
+
+// Change number `step` of a run that adds rows, stops and finishes each, and
+// deletes every fifth once finished.
+void applyStep(uint64_t step, QueueJournal& journal)
+{
+    const uint64_t id = step / 3 + 1;
+    switch (step % 3) {
+    case 0:
+        journal.rowAdded(taskNumbered(id, Waiting {}));
+        break;
+    case 1:
+        journal.rowChanged(taskNumbered(id, Stopped {{FailureKind::NoAnswer, 0}, 10, 100}));
+        break;
+    default:
+        if (id % 5 == 0) {
+            const uint64_t gone[] = {id};
+            journal.rowsRemoved(gone);
+        } else {
+            journal.rowChanged(taskNumbered(id, Completed {}));
+        }
+    }
+}
+
+// The rows after the first `steps` changes.
+std::vector<DownloadTask> rowsAfter(uint64_t steps)
+{
+    class Model final : public QueueJournal {
+    public:
+        void rowAdded(const DownloadTask& task) override { rows.push_back(task); }
+        void rowsRemoved(std::span<const uint64_t> ids) override
+        {
+            std::erase_if(rows, [&](const DownloadTask& task) { return task.id == ids[0]; });
+        }
+        void rowChanged(const DownloadTask& task) override
+        {
+            for (DownloadTask& row : rows) {
+                if (row.id == task.id)
+                    row = task;
+            }
+        }
+        std::vector<DownloadTask> rows;
+    } model;
+    for (uint64_t step = 0; step < steps; ++step)
+        applyStep(step, model);
+    return model.rows;
+}
+
+TEST_F(QueueStoreTest, EveryAcknowledgedChangeSurvivesAKillAtASeededMoment)
+{
+    std::mt19937 random(7);
+    for (int kill = 0; kill < 20; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill + 1));
+        std::filesystem::remove(path());
+        int acks[2] = {-1, -1};
+        ASSERT_EQ(::pipe(acks), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(acks[0]);
+            QueueStore::Opened opened = QueueStore::open(path());
+            for (uint64_t step = 0; opened.store; ++step) {
+                applyStep(step, *opened.store);
+                // Acknowledged once the call returned, as the list's caller sees it.
+                if (::write(acks[1], &step, sizeof step) != sizeof step)
+                    break;
+            }
+            ::_exit(1);
+        }
+        ::close(acks[1]);
+        const uint64_t moment = std::uniform_int_distribution<uint64_t>(1, 400)(random);
+        uint64_t acknowledged = 0;
+        uint64_t step = 0;
+        while (acknowledged < moment && ::read(acks[0], &step, sizeof step) == sizeof step)
+            acknowledged = step + 1;
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        // What was acknowledged before the process died counts too.
+        while (::read(acks[0], &step, sizeof step) == sizeof step)
+            acknowledged = step + 1;
+        ::close(acks[0]);
+        ASSERT_GE(acknowledged, moment);
+
+        const QueueStore::Read read = QueueStore::read(path());
+        EXPECT_EQ(read.notice, "");
+        // The change under way when the kill came is there whole or not at all.
+        const bool exact = read.rows == rowsAfter(acknowledged);
+        EXPECT_TRUE(exact || read.rows == rowsAfter(acknowledged + 1))
+            << acknowledged << " changes acknowledged, " << read.rows.size() << " rows kept";
+    }
 }
 
 }  // namespace
