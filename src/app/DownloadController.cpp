@@ -1,26 +1,12 @@
 #include "app/DownloadController.h"
 
-#include "download/DownloadStatus.h"
+#include "download/ProgressReporter.h"
 #include "platform/Files.h"
 
 #include <algorithm>
 #include <cassert>
 
 namespace quorvo::app {
-
-namespace {
-
-// The reason a status event carries with it; none where the queue's events
-// do not carry one, and the list is asked instead.
-template <typename StatusEvent> std::optional<download::FailureReason> carriedFailure(const StatusEvent& event)
-{
-    if constexpr (requires { event.failure; })
-        return event.failure;
-    else
-        return std::nullopt;
-}
-
-}  // namespace
 
 DownloadController::DownloadController(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
     : m_post(std::move(post))
@@ -53,7 +39,7 @@ void DownloadController::apply(const download::QueueEvent& event)
         {
             page.m_rowIds.push_back(appended.task.id);
             page.m_view.appendDownloadRow(appended.task);
-            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status, appended.task.failure);
+            page.stateChanged(appended.task.id, page.m_rowIds.size(), appended.task.state);
         }
         void operator()(const download::RowsRemoved& removed) const
         {
@@ -65,22 +51,24 @@ void DownloadController::apply(const download::QueueEvent& event)
                 }
             }
         }
-        void operator()(const download::CellChanged& changed) const
+        void operator()(const download::RowStateChanged& changed) const
         {
             if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
-                page.m_view.setDownloadCell(row, changed.column, changed.text);
-                if (changed.column == download::DownloadColumn::Status)
-                    page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
+                page.m_view.setDownloadCell(row, download::DownloadColumn::Status, download::statusText(changed.state));
+                if (std::holds_alternative<download::Failed>(changed.state))
+                    page.m_view.markDownloadRowFailed(row);
+                page.stateChanged(changed.taskId, row, changed.state);
             }
         }
-        void operator()(const download::RowMarkedFailed& failed) const
+        void operator()(const download::SizeChanged& changed) const
         {
-            if (const std::size_t row = page.rowOf(failed.taskId); row != 0) {
-                page.m_view.markDownloadRowFailed(row);
-                page.statusChanged(failed.taskId, row, Text(download::status::failed), carriedFailure(failed));
-            }
+            if (const std::size_t row = page.rowOf(changed.taskId); row != 0)
+                page.m_view.setDownloadCell(row, download::DownloadColumn::Size, changed.size);
         }
-        void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
+        void operator()(const download::SpeedChanged& speed) const
+        {
+            page.m_view.setSpeedText(speed.bytesPerSecond ? download::speedText(*speed.bytesPerSecond) : Text());
+        }
         void operator()(const download::WorkerStateChanged& state) const
         {
             page.m_view.setWorkerButtons(state.running);
@@ -94,19 +82,11 @@ void DownloadController::apply(const download::QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
-void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const Text& status,
-                                       std::optional<download::FailureReason> failure)
+void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state)
 {
-    Text reason;
-    if (status.view() == download::status::failed || status.view() == download::status::stopped) {
-        // The list holds the reason beside the status (a pause leaves none).
-        if (!failure && m_queue) {
-            if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
-                failure = task->failure;
-        }
-        if (failure)
-            reason = download::describe(*failure);
-    }
+    // A pause leaves no reason.
+    const download::FailureReason failure = download::reasonOf(state);
+    const Text reason = failure.empty() ? Text() : download::describe(failure);
     const auto shown = m_reasons.find(taskId);
     const Text before = shown == m_reasons.end() ? Text() : shown->second;
     if (reason == before)
@@ -117,7 +97,7 @@ void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const T
         m_reasons[taskId] = reason;
     m_view.setDownloadFailure(row, reason);
     if (!reason.empty())
-        m_view.showDownloadFailure(status + ": " + reason);
+        m_view.showDownloadFailure(download::statusText(state) + ": " + reason);
 }
 
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,

@@ -28,6 +28,7 @@ public:
     virtual ~DownloadView() = default;
     virtual void appendDownloadRow(const download::DownloadTask& task) = 0;
     virtual void removeDownloadRow(std::size_t row) = 0;
+    // The size cell, or the status cell with the text made from the row's state.
     virtual void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) = 0;
     // "下载失败": the row turns red (RGB 255, 0, 0 at alpha 153).
     virtual void markDownloadRowFailed(std::size_t row) = 0;
@@ -90,10 +91,9 @@ public:
 
 private:
     void apply(const download::QueueEvent& event);
-    // The row's status changed (or it was added): its failure reason (the
-    // one given, else the list's) is shown, announced once, or cleared.
-    void statusChanged(uint64_t taskId, std::size_t row, const Text& status,
-                       std::optional<download::FailureReason> failure);
+    // The row's state changed (or it was added): the reason a failed or
+    // stopped row carries is shown, announced once, or cleared.
+    void stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state);
 
     UiPoster m_post;
     DownloadView& m_view;

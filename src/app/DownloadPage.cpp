@@ -96,8 +96,8 @@ void DownloadPage::appendDownloadRow(const download::DownloadTask& task)
     for (const download::DownloadColumn column :
          {download::DownloadColumn::Quality, download::DownloadColumn::Size, download::DownloadColumn::Status,
           download::DownloadColumn::SongId, download::DownloadColumn::LyricUrl})
-        model.setCellText(at, static_cast<int>(column), task.cell(column));
-    if (task.failed)
+        model.setCellText(at, static_cast<int>(column), task.cellText(column));
+    if (std::holds_alternative<download::Failed>(task.state))
         model.setRowTextColour(at, look::failedRow);
     m_reasons.emplace_back();
 }

@@ -16,6 +16,7 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     values.bypass = config.read("bypass") == "1";
     values.removeAdded = config.read("delete") == "1";
     values.speed = config.read("speed");
+    values.jobs = download::jobsFrom(config.readInteger("jobs"));
     return values;
 }
 
@@ -75,6 +76,12 @@ service::NamingScheme LiveSettings::namingScheme() const
         }
     }
     return service::namingSchemeOf(m_values.namingItem - 1);
+}
+
+int64_t LiveSettings::jobs() const
+{
+    const std::lock_guard lock(m_mutex);
+    return download::jobsFrom(m_values.jobs);
 }
 
 bool LiveSettings::bypass() const

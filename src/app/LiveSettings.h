@@ -21,6 +21,7 @@ struct SettingsValues {
     bool bypass = true;       // `bypass`
     bool removeAdded = true;  // `delete`
     Text speed {"0"};         // `speed`, as typed
+    int64_t jobs = 1;         // `jobs`: songs downloading at once (no control shows it)
 
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] bool fetchLyrics() const override;
     [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
+    [[nodiscard]] int64_t jobs() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;
 

@@ -1,5 +1,7 @@
 #include "download/DownloadSettings.h"
 
+#include <algorithm>
+
 namespace quorvo::download {
 
 Text withTrailingSlash(Text directory)
@@ -43,6 +45,18 @@ CompletionSound ConfigDownloadSettings::completionSound() const
 service::NamingScheme ConfigDownloadSettings::namingScheme() const
 {
     return service::namingSchemeOf(m_config.readInteger("sType"));
+}
+
+int64_t ConfigDownloadSettings::jobs() const
+{
+    if (m_jobs)
+        return jobsFrom(*m_jobs);
+    return jobsFrom(m_config.readInteger("jobs"));
+}
+
+int64_t jobsFrom(int64_t value)
+{
+    return std::clamp<int64_t>(value, 1, maxJobs);
 }
 
 }  // namespace quorvo::download

@@ -28,6 +28,8 @@ public:
     [[nodiscard]] virtual CompletionSound completionSound() const = 0;
     // The scheme names are built by now: a change applies to the next name.
     [[nodiscard]] virtual service::NamingScheme namingScheme() const = 0;
+    // How many songs download at once (`jobs`), read when the workers start.
+    [[nodiscard]] virtual int64_t jobs() const { return 1; }
 
     // The naming policy of this moment.
     [[nodiscard]] service::SongNaming naming() const { return {namingScheme(), saveDirectory()}; }
@@ -43,18 +45,26 @@ public:
     // A trailing "/" is added when missing.
     void overrideSaveDirectory(Text directory);
     void overrideSpeedLimit(int64_t kilobytesPerSecond) { m_speedLimit = kilobytesPerSecond; }
+    void overrideJobs(int64_t jobs) { m_jobs = jobs; }
 
     [[nodiscard]] Text saveDirectory() const override;
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
     [[nodiscard]] CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
+    [[nodiscard]] int64_t jobs() const override;
 
 private:
     platform::ConfigStore m_config;
     std::optional<Text> m_saveDirectory;
     std::optional<int64_t> m_speedLimit;
+    std::optional<int64_t> m_jobs;
 };
+
+// The workers a `jobs` value asks for: a missing, zero or negative value is
+// one, as before there was a choice; more than maxJobs is maxJobs.
+inline constexpr int64_t maxJobs = 16;
+int64_t jobsFrom(int64_t value);
 
 // "/" appended when `directory` does not end in one.
 Text withTrailingSlash(Text directory);

@@ -1,5 +1,7 @@
 #include "app/cli/CliOptions.h"
 
+#include "download/DownloadSettings.h"
+
 #include <charconv>
 #include <string_view>
 
@@ -85,6 +87,12 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             options.limit = text ? parseInteger(*text) : std::nullopt;
             if (!options.limit)
                 return failure("--limit needs a whole number of KB/s (0: no limit)");
+        } else if (argument == "--jobs") {
+            const std::optional<std::string> text = value();
+            options.jobs = text ? parseInteger(*text) : std::nullopt;
+            if (!options.jobs || *options.jobs < 1 || *options.jobs > download::maxJobs)
+                return failure("--jobs needs a whole number of songs at once from 1 to "
+                               + std::to_string(download::maxJobs));
         } else if (argument == "--keep-going") {
             options.keepGoing = true;
         } else if (argument == "--no-audio-check") {
@@ -113,8 +121,10 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     if (positional[0] == "search") {
         options.command = Command::Search;
         // --dir is accepted so that the bypass test (and so the numbering) can match a later get.
-        if (options.all || picked || options.limit || options.keepGoing || retried || !options.checkFlacAudio)
-            return failure("--pick, --all, --limit, --keep-going, --retries and --no-audio-check belong to get");
+        if (options.all || picked || options.limit || options.jobs || options.keepGoing || retried
+            || !options.checkFlacAudio)
+            return failure(
+                "--pick, --all, --limit, --jobs, --keep-going, --retries and --no-audio-check belong to get");
     } else if (positional[0] == "get") {
         options.command = Command::Get;
         if (options.all == picked)
@@ -124,7 +134,7 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
         options.command = resume ? Command::Resume : Command::Queue;
         if (options.all || picked || options.directory)
             return failure("--pick, --all and --dir belong to get and search");
-        if (!resume && (options.limit || options.keepGoing || retried || !options.checkFlacAudio))
+        if (!resume && (options.limit || options.jobs || options.keepGoing || retried || !options.checkFlacAudio))
             return failure("queue takes no options");
         if (positional.size() != 1)
             return failure(positional[0] + " takes no QUERY");
@@ -142,12 +152,20 @@ const char* usageText()
 {
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
-           "                  [--keep-going] [--retries N] [--no-audio-check]\n"
-           "       quorvo-cli queue\n"
-           "       quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--keep-going] [--retries N]\n"
-           "                  [--no-audio-check]\n"
-           "  queue             list the download list the window keeps: status, progress, file, reason\n"
-           "  resume            download its unfinished songs (not while a window has the list open)\n"
+           "                  [--jobs N] [--keep-going] [--retries N] [--no-audio-check]
+"
+           "       quorvo-cli queue
+"
+           "       quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]
+"
+           "                  [--no-audio-check]
+"
+           "  queue             list the download list the window keeps: status, progress, file, reason
+"
+           "  resume            download its unfinished songs (not while a window has the list open)
+"
+           "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)
+"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
            "  --retries N       try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n"
            "  --no-audio-check  keep a FLAC without decoding it to compare its audio with the MD5 in its\n"

@@ -3,9 +3,10 @@
 // The command line of quorvo-cli:
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
-//              [--keep-going] [--retries N] [--no-audio-check]
+//              [--jobs N] [--keep-going] [--retries N] [--no-audio-check]
 //   quorvo-cli queue
-//   quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--keep-going] [--retries N] [--no-audio-check]
+//   quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]
+//              [--no-audio-check]
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,7 @@ struct Options {
     std::vector<int64_t> picks;            // --pick, 1-based result numbers
     std::optional<std::string> directory;  // --dir (UTF-8)
     std::optional<int64_t> limit;          // --limit, KB/s
+    std::optional<int64_t> jobs;           // --jobs: songs at once
     bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
     int64_t retries = 0;                   // --retries: further attempts of a failed transfer
     bool checkFlacAudio = true;            // off with --no-audio-check
