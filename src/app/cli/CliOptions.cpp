@@ -152,20 +152,13 @@ const char* usageText()
 {
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
-           "                  [--jobs N] [--keep-going] [--retries N] [--no-audio-check]
-"
-           "       quorvo-cli queue
-"
-           "       quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]
-"
-           "                  [--no-audio-check]
-"
-           "  queue             list the download list the window keeps: status, progress, file, reason
-"
-           "  resume            download its unfinished songs (not while a window has the list open)
-"
-           "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)
-"
+           "                  [--jobs N] [--keep-going] [--retries N] [--no-audio-check]\n"
+           "       quorvo-cli queue\n"
+           "       quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]\n"
+           "                  [--no-audio-check]\n"
+           "  queue             list the download list the window keeps: status, progress, file, reason\n"
+           "  resume            download its unfinished songs (not while a window has the list open)\n"
+           "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)\n"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
            "  --retries N       try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n"
            "  --no-audio-check  keep a FLAC without decoding it to compare its audio with the MD5 in its\n"
