@@ -1,5 +1,6 @@
 #include "app/AppServices.h"
 
+#include "platform/Files.h"
 #include "platform/RunDirectory.h"
 
 namespace quorvo::app {
@@ -33,6 +34,23 @@ AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints
         m_wrappedFetcher = options.wrapFetcher(m_serviceFetcher);
     download::SongFetcher& fetcher = m_wrappedFetcher ? *m_wrappedFetcher : m_serviceFetcher;
     m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, &m_relay);
+    if (!options.queueStore.empty())
+        restoreQueue(options.queueStore);
+}
+
+void AppServices::restoreQueue(const Text& storeFile)
+{
+    download::QueueStore::Opened opened = download::QueueStore::open(platform::nativePath(storeFile));
+    m_queueNotice = std::move(opened.notice);
+    m_queueKeptElsewhere = opened.busy;
+    if (m_queueKeptElsewhere)
+        return;
+    download::settleForRestart(opened.rows);
+    // Before any view listens or any worker runs: nothing starts by itself.
+    m_queue->list().restore(std::move(opened.rows));
+    m_store = std::move(opened.store);
+    if (m_store)
+        m_queue->list().setJournal(m_store.get());
 }
 
 AppServices::~AppServices()

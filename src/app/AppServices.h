@@ -7,6 +7,7 @@
 
 #include "app/LiveSettings.h"
 #include "download/DownloadQueue.h"
+#include "download/QueueStore.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "service/Search.h"
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace quorvo::app {
 
@@ -38,6 +40,9 @@ struct AppServicesOptions {
     download::TransferSettings transfer;
     // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.
     std::function<std::unique_ptr<download::SongFetcher>(download::SongFetcher& service)> wrapFetcher;
+    // Where the download list is kept between runs (queueStoreFile()); empty:
+    // the list lives and dies with this process.
+    Text queueStore;
 };
 
 class AppServices {
@@ -53,6 +58,11 @@ public:
     [[nodiscard]] LiveSettings& settings() { return m_settings; }
     [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
     [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
+    // What went wrong with the kept download list at start (one line, for the
+    // user); empty when it opened as it was left.
+    [[nodiscard]] const std::string& queueNotice() const { return m_queueNotice; }
+    // Another process keeps the list: this one neither restored nor keeps it.
+    [[nodiscard]] bool queueKeptElsewhere() const { return m_queueKeptElsewhere; }
     // Who hears the queue's events (the download page, quorvo-cli's mailbox); null: nobody.
     void listenToQueue(download::QueueListener* listener) { m_relay.connect(listener); }
 
@@ -61,12 +71,18 @@ public:
     [[nodiscard]] service::SearchFilter searchFilter() const;
 
 private:
+    void restoreQueue(const Text& storeFile);
+
     platform::ConfigStore m_config;
     service::ServiceEndpoints m_service;
     LiveSettings m_settings;
     QueueRelay m_relay;
     download::ServiceSongFetcher m_serviceFetcher;
     std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
+    // Declared before the queue: the list writes to it until the queue goes.
+    std::unique_ptr<download::QueueStore> m_store;
+    std::string m_queueNotice;
+    bool m_queueKeptElsewhere = false;
     std::unique_ptr<download::DownloadQueue> m_queue;
 };
 

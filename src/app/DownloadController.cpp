@@ -82,6 +82,18 @@ void DownloadController::apply(const download::QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
+void DownloadController::showRows(const std::vector<download::DownloadTask>& rows)
+{
+    for (const download::DownloadTask& task : rows) {
+        m_rowIds.push_back(task.id);
+        m_view.appendDownloadRow(task);
+        if (const download::FailureReason failure = download::reasonOf(task.state); !failure.empty()) {
+            m_reasons[task.id] = download::describe(failure);
+            m_view.setDownloadFailure(m_rowIds.size(), m_reasons[task.id]);
+        }
+    }
+}
+
 void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state)
 {
     // A pause leaves no reason.

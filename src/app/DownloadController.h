@@ -70,6 +70,10 @@ public:
 
     // The queue this page shows; set once, before any event.
     void attach(download::DownloadQueue& queue) { m_queue = &queue; }
+    // Rows the list held before the page listened (kept from an earlier run),
+    // shown as they stand: a reason goes into its row's tooltip without a
+    // status-line message for each. User-interface thread, before any worker runs.
+    void showRows(const std::vector<download::DownloadTask>& rows);
 
     // Any thread, from the queue.
     void onQueueEvent(const download::QueueEvent& event) override;

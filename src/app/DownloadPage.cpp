@@ -52,6 +52,8 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
         = std::make_unique<DownloadController>(context.post, *this, m_services.settings(),
                                                [](download::CompletionSound sound) { playCompletionSound(sound); });
     m_controller->attach(queue);
+    // The rows kept from the last run; nothing else changes the list while the window is built.
+    m_controller->showRows(queue.list().rows());
     m_services.listenToQueue(m_controller.get());
 }
 

@@ -112,8 +112,14 @@ int run(std::span<const char* const> args)
     std::optional<Text> serviceOption;
     if (line.service)
         serviceOption = Text(*line.service);
+    app::AppServicesOptions servicesOptions;
+    // The download list of the last run comes back, waiting for the user's start.
+    servicesOptions.queueStore = app::queueStoreFile();
     app::AppServices services(platform::ConfigStore(layout.runDirectory + "/config.ini"),
-                              service::ServiceEndpoints(service::resolveServiceHost(serviceOption)));
+                              service::ServiceEndpoints(service::resolveServiceHost(serviceOption)),
+                              std::move(servicesOptions));
+    if (!services.queueNotice().empty())
+        std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
     app::WindowPrompts prompts;
     app::MainWindow window(*framework, services, layout, prompts);
     window.show();
