@@ -34,23 +34,28 @@ AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints
         m_wrappedFetcher = options.wrapFetcher(m_serviceFetcher);
     download::SongFetcher& fetcher = m_wrappedFetcher ? *m_wrappedFetcher : m_serviceFetcher;
     m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, &m_relay);
-    if (!options.queueStore.empty())
-        restoreQueue(options.queueStore);
+    m_storeFile = std::move(options.queueStore);
+    if (!options.restoreQueueLater)
+        restoreQueue();
 }
 
-void AppServices::restoreQueue(const Text& storeFile)
+bool AppServices::restoreQueue()
 {
-    download::QueueStore::Opened opened = download::QueueStore::open(platform::nativePath(storeFile));
+    if (m_storeFile.empty())
+        return false;
+    download::QueueStore::Opened opened = download::QueueStore::open(platform::nativePath(m_storeFile));
+    m_storeFile = Text();
     m_queueNotice = std::move(opened.notice);
     m_queueKeptElsewhere = opened.busy;
     if (m_queueKeptElsewhere)
-        return;
+        return false;
     download::settleForRestart(opened.rows);
     // Before any view listens or any worker runs: nothing starts by itself.
     m_queue->list().restore(std::move(opened.rows));
     m_store = std::move(opened.store);
     if (m_store)
         m_queue->list().setJournal(m_store.get());
+    return true;
 }
 
 AppServices::~AppServices()

@@ -41,8 +41,11 @@ struct AppServicesOptions {
     // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.
     std::function<std::unique_ptr<download::SongFetcher>(download::SongFetcher& service)> wrapFetcher;
     // Where the download list is kept between runs (queueStoreFile()); empty:
-    // the list lives and dies with this process.
+    // the list lives and dies with this process. Its rows are restored at
+    // construction, or with restoreQueue() when `restoreQueueLater` is set
+    // (the window: after its first frame).
     Text queueStore;
+    bool restoreQueueLater = false;
 };
 
 class AppServices {
@@ -58,6 +61,9 @@ public:
     [[nodiscard]] LiveSettings& settings() { return m_settings; }
     [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
     [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
+    // Opens the kept download list (once) and puts its rows into the queue's
+    // list; true when it did so now. The list's listener hears the rows.
+    bool restoreQueue();
     // What went wrong with the kept download list at start (one line, for the
     // user); empty when it opened as it was left.
     [[nodiscard]] const std::string& queueNotice() const { return m_queueNotice; }
@@ -71,8 +77,6 @@ public:
     [[nodiscard]] service::SearchFilter searchFilter() const;
 
 private:
-    void restoreQueue(const Text& storeFile);
-
     platform::ConfigStore m_config;
     service::ServiceEndpoints m_service;
     LiveSettings m_settings;
@@ -80,6 +84,7 @@ private:
     download::ServiceSongFetcher m_serviceFetcher;
     std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
     // Declared before the queue: the list writes to it until the queue goes.
+    Text m_storeFile;
     std::unique_ptr<download::QueueStore> m_store;
     std::string m_queueNotice;
     bool m_queueKeptElsewhere = false;

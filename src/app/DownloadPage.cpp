@@ -64,6 +64,15 @@ DownloadPage::~DownloadPage()
     m_controller.reset();
 }
 
+void DownloadPage::restoreKeptRows()
+{
+    // The list's events for these rows are not heard: the page takes them as they end up.
+    m_services.listenToQueue(nullptr);
+    if (m_services.restoreQueue())
+        m_controller->showRows(m_services.queue().list().rows());
+    m_services.listenToQueue(m_controller.get());
+}
+
 void DownloadPage::deleteTicked()
 {
     if (!m_prompts.askDelete(m_host))

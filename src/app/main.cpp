@@ -115,14 +115,16 @@ int run(std::span<const char* const> args)
     app::AppServicesOptions servicesOptions;
     // The download list of the last run comes back, waiting for the user's start.
     servicesOptions.queueStore = app::queueStoreFile();
+    servicesOptions.restoreQueueLater = true;
     app::AppServices services(platform::ConfigStore(layout.runDirectory + "/config.ini"),
                               service::ServiceEndpoints(service::resolveServiceHost(serviceOption)),
                               std::move(servicesOptions));
-    if (!services.queueNotice().empty())
-        std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
     app::WindowPrompts prompts;
     app::MainWindow window(*framework, services, layout, prompts);
     window.show();
+    window.restoreKeptDownloads();
+    if (!services.queueNotice().empty())
+        std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
     instance.listen([&ui = *framework, &window] { ui.dispatcher().post([&window] { window.bringToFront(); }); });
     const int status = framework->run();
     instance.stopListening();
