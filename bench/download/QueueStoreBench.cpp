@@ -15,8 +15,8 @@
 
 #include <chrono>
 #include <ctime>
-#include <memory>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
