@@ -184,20 +184,23 @@ std::vector<DownloadTask> DownloadQueue::removeTasks(std::span<const uint64_t> t
         return true;
     });
     std::unique_lock lock(m_mutex);
-    std::vector<std::pair<Job*, uint64_t>> stopping;
+    bool stopping = false;
     for (const std::unique_ptr<Job>& job : m_jobs) {
         if (job->active && job->taskId != 0 && named(job->taskId)) {
             job->rowRemoved = true;
             job->abortFlag.raise();
-            stopping.emplace_back(job.get(), job->taskId);
+            stopping = true;
         }
     }
-    // Until each has left its row, with its files closed.
-    m_changed.wait(lock, [&] {
-        return std::all_of(stopping.begin(), stopping.end(), [](const std::pair<Job*, uint64_t>& entry) {
-            return !entry.first->active || entry.first->taskId != entry.second;
+    // Until each has left its row, with its files closed. (A stopper that
+    // takes the workers meanwhile aborts and joins them itself.)
+    if (stopping) {
+        m_changed.wait(lock, [&] {
+            return std::none_of(m_jobs.begin(), m_jobs.end(), [&](const std::unique_ptr<Job>& job) {
+                return job->active && job->taskId != 0 && named(job->taskId);
+            });
         });
-    });
+    }
     return removed;
 }
 
