@@ -25,10 +25,17 @@ void DownloadController::onQueueEvent(const download::QueueEvent& event)
     m_post([this, event] { apply(event); });
 }
 
+void DownloadController::attach(download::DownloadQueue& queue)
+{
+    m_queue = &queue;
+    showRows(queue.list().rows());
+}
+
 std::size_t DownloadController::rowOf(uint64_t taskId) const
 {
-    const auto found = std::find(m_rowIds.begin(), m_rowIds.end(), taskId);
-    return found == m_rowIds.end() ? 0 : static_cast<std::size_t>(found - m_rowIds.begin()) + 1;
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
+                                    [&](const download::DownloadTask& row) { return row.id == taskId; });
+    return found == m_rows.end() ? 0 : static_cast<std::size_t>(found - m_rows.begin()) + 1;
 }
 
 void DownloadController::apply(const download::QueueEvent& event)
@@ -37,15 +44,18 @@ void DownloadController::apply(const download::QueueEvent& event)
         DownloadController& page;
         void operator()(const download::RowAppended& appended) const
         {
-            page.m_rowIds.push_back(appended.task.id);
+            // Already shown when the page attached.
+            if (page.rowOf(appended.task.id) != 0)
+                return;
+            page.m_rows.push_back(appended.task);
             page.m_view.appendDownloadRow(appended.task);
-            page.stateChanged(appended.task.id, page.m_rowIds.size(), appended.task.state);
+            page.stateChanged(appended.task.id, page.m_rows.size(), appended.task.state);
         }
         void operator()(const download::RowsRemoved& removed) const
         {
             for (const uint64_t id : removed.taskIds) {
                 if (const std::size_t row = page.rowOf(id); row != 0) {
-                    page.m_rowIds.erase(page.m_rowIds.begin() + static_cast<std::ptrdiff_t>(row - 1));
+                    page.m_rows.erase(page.m_rows.begin() + static_cast<std::ptrdiff_t>(row - 1));
                     page.m_reasons.erase(id);
                     page.m_view.removeDownloadRow(row);
                 }
@@ -54,6 +64,7 @@ void DownloadController::apply(const download::QueueEvent& event)
         void operator()(const download::RowStateChanged& changed) const
         {
             if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
+                page.m_rows[row - 1].state = changed.state;
                 page.m_view.setDownloadCell(row, download::DownloadColumn::Status, download::statusText(changed.state));
                 if (std::holds_alternative<download::Failed>(changed.state))
                     page.m_view.markDownloadRowFailed(row);
@@ -62,8 +73,10 @@ void DownloadController::apply(const download::QueueEvent& event)
         }
         void operator()(const download::SizeChanged& changed) const
         {
-            if (const std::size_t row = page.rowOf(changed.taskId); row != 0)
+            if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
+                page.m_rows[row - 1].size = changed.size;
                 page.m_view.setDownloadCell(row, download::DownloadColumn::Size, changed.size);
+            }
         }
         void operator()(const download::SpeedChanged& speed) const
         {
@@ -84,12 +97,13 @@ void DownloadController::apply(const download::QueueEvent& event)
 
 void DownloadController::showRows(const std::vector<download::DownloadTask>& rows)
 {
+    m_rows.reserve(m_rows.size() + rows.size());
     for (const download::DownloadTask& task : rows) {
-        m_rowIds.push_back(task.id);
+        m_rows.push_back(task);
         m_view.appendDownloadRow(task);
         if (const download::FailureReason failure = download::reasonOf(task.state); !failure.empty()) {
             m_reasons[task.id] = download::describe(failure);
-            m_view.setDownloadFailure(m_rowIds.size(), m_reasons[task.id]);
+            m_view.setDownloadFailure(m_rows.size(), m_reasons[task.id]);
         }
     }
 }
@@ -143,25 +157,22 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
     assert(m_queue && "attach the queue first");
     std::vector<uint64_t> ids;
     for (const std::size_t row : rows) {
-        if (row >= 1 && row <= m_rowIds.size())
-            ids.push_back(m_rowIds[row - 1]);
+        if (row >= 1 && row <= m_rows.size())
+            ids.push_back(m_rows[row - 1].id);
     }
     waitForDeletion();
     m_deletion = std::thread([this, ids = std::move(ids)] {
-        m_queue->stopWorker(true);
-        for (const uint64_t id : ids) {
-            const std::optional<download::DownloadTask> task = m_queue->list().task(id);
-            if (!task)
-                continue;
-            m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
-            // A file that cannot be removed stays; the row goes anyway.
-            for (const Text* file : {&task->paths.lyric, &task->paths.song, &task->paths.partial})
+        // Only a worker on a deleted row stops; its files are closed when this returns.
+        for (const download::DownloadTask& task : m_queue->removeTasks(ids)) {
+            // A file that cannot be removed stays; the row is gone anyway.
+            for (const Text* file : {&task.paths.lyric, &task.paths.song, &task.paths.partial})
                 platform::deleteFile(*file);
         }
         m_post([this] {
             m_tickedCount = 0;
             m_view.setDeleteEnabled(false);
         });
+        // Idle before: the rows left start now, as after every deletion.
         m_queue->startWorker();
     });
 }

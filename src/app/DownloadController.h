@@ -22,7 +22,8 @@
 namespace quorvo::app {
 
 // The download list, its buttons and the speed label; every call comes on
-// the user-interface thread. Rows are numbered from 1 as the list shows them.
+// the user-interface thread, after the controller's rows (rows()) have taken
+// the change in. Rows are numbered from 1 as the list shows them.
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
@@ -68,8 +69,9 @@ public:
     DownloadController(const DownloadController&) = delete;
     DownloadController& operator=(const DownloadController&) = delete;
 
-    // The queue this page shows; set once, before any event.
-    void attach(download::DownloadQueue& queue) { m_queue = &queue; }
+    // The queue this page shows; set once, before it listens: the rows the
+    // list has already (kept from an earlier run) are shown at once.
+    void attach(download::DownloadQueue& queue);
     // Rows the list held before the page listened (kept from an earlier run),
     // shown as they stand: a reason goes into its row's tooltip without a
     // status-line message for each. User-interface thread, before any worker runs.
@@ -83,15 +85,19 @@ public:
     [[nodiscard]] int64_t tickedDownloadCount() const { return m_tickedCount; }
 
     // Confirmed delete (user-interface thread): `rows` are the ticked rows.
-    // On a thread of its own: the worker is stopped (abort); the rows go, and
-    // with each its lyric, song and partial file; the delete button is
-    // disabled, the count reset, and the worker starts on what is left.
+    // On a thread of its own: the rows go, a worker on one of them stops it
+    // (the others go on), and with each row its lyric, song and partial file;
+    // the delete button is disabled, the count reset, and the workers start
+    // on what is left when they were idle.
     void deleteRows(const std::vector<std::size_t>& rows);
     // Tests: waits until a deletion has finished.
     void waitForDeletion();
 
     // Row number (from 1) of a task, 0 when it is not shown.
     [[nodiscard]] std::size_t rowOf(uint64_t taskId) const;
+    // The rows as the page shows them (user-interface thread): the queue's
+    // list as its events have told it so far.
+    [[nodiscard]] const std::vector<download::DownloadTask>& rows() const { return m_rows; }
 
 private:
     void apply(const download::QueueEvent& event);
@@ -104,8 +110,8 @@ private:
     LiveSettings& m_settings;
     SoundPlayer m_playSound;
     download::DownloadQueue* m_queue = nullptr;
-    // The task id of each shown row, in list order (user-interface thread).
-    std::vector<uint64_t> m_rowIds;
+    // The shown rows, in list order (user-interface thread).
+    std::vector<download::DownloadTask> m_rows;
     // The reason shown for each failed or stopped task (user-interface thread).
     std::unordered_map<uint64_t, Text> m_reasons;
     int64_t m_tickedCount = 0;

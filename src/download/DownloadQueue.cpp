@@ -172,20 +172,79 @@ bool DownloadQueue::waitUntilIdle(std::chrono::milliseconds timeout) const
     return m_changed.wait_for(lock, timeout, [this] { return !m_running; });
 }
 
+std::vector<DownloadTask> DownloadQueue::removeTasks(std::span<const uint64_t> taskIds)
+{
+    const auto named = [&](uint64_t id) { return std::find(taskIds.begin(), taskIds.end(), id) != taskIds.end(); };
+    // The rows go first: from now on no worker can claim them.
+    std::vector<DownloadTask> removed;
+    m_list.removeRows([&](const DownloadTask& row) {
+        if (!named(row.id))
+            return false;
+        removed.push_back(row);
+        return true;
+    });
+    std::unique_lock lock(m_mutex);
+    bool stopping = false;
+    for (const std::unique_ptr<Job>& job : m_jobs) {
+        if (job->active && job->taskId != 0 && named(job->taskId)) {
+            job->rowRemoved = true;
+            job->abortFlag.raise();
+            stopping = true;
+        }
+    }
+    // Until each has left its row, with its files closed. (A stopper that
+    // takes the workers meanwhile aborts and joins them itself.)
+    if (stopping) {
+        m_changed.wait(lock, [&] {
+            return std::none_of(m_jobs.begin(), m_jobs.end(), [&](const std::unique_ptr<Job>& job) {
+                return job->active && job->taskId != 0 && named(job->taskId);
+            });
+        });
+    }
+    return removed;
+}
+
 void DownloadQueue::runJob(Job& job)
 {
     while (!stopRequested()) {
         const std::optional<DownloadTask> row = m_list.claimNext();
         if (!row)
             break;
+        {
+            const std::lock_guard lock(m_mutex);
+            job.taskId = row->id;
+        }
+        // A deletion that removed the row before the line above saw no worker on it.
+        const bool finished = m_list.task(row->id) ? workSong(*row, job.abortFlag) : false;
+        const bool gone = !m_list.task(row->id);
+        bool removed = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            removed = leaveRow(job) || gone;
+        }
+        if (removed)
+            continue;
         // A song that did not finish ends the worker, and a failure that was
         // no stop ends the others after their songs; its partial file stays.
-        if (!workSong(*row, job.abortFlag)) {
+        if (!finished) {
             m_stopRequested.store(true, std::memory_order_release);
             break;
         }
     }
     jobEnded(job);
+}
+
+bool DownloadQueue::leaveRow(Job& job)
+{
+    const bool removed = job.rowRemoved;
+    if (removed) {
+        // Raised for the deleted row only: the next row must not trip over it.
+        job.abortFlag.clear();
+        job.rowRemoved = false;
+    }
+    job.taskId = 0;
+    m_changed.notify_all();
+    return removed;
 }
 
 bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
@@ -199,14 +258,14 @@ bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
 
     if (m_settings.fetchLyrics())
         m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, abortFlag);
-    if (stopRequested()) {
+    if (stopRequested() || abortFlag.isRaised()) {
         m_list.setState(row.id, Stopped {});
         return false;
     }
 
     const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId, abortFlag);
     // A link request cut short by the stop is no verdict on the song.
-    if (stopRequested()) {
+    if (stopRequested() || abortFlag.isRaised()) {
         m_list.setState(row.id, Stopped {});
         return false;
     }
@@ -249,6 +308,7 @@ void DownloadQueue::jobEnded(Job& job)
 {
     const std::lock_guard lock(m_mutex);
     job.active = false;
+    job.taskId = 0;
     // A flag raised for a step that ended first is answered by nobody: the
     // next transfer must not trip over it.
     job.abortFlag.clear();

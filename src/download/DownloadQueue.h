@@ -76,6 +76,12 @@ public:
     // nothing happens.
     void requestPause();
 
+    // Deletion: the rows go from the list, and a worker on one of them
+    // stops it and goes on with the next row; the others are not disturbed.
+    // Returns the rows removed, as they were; when it returns, no worker
+    // touches their files any more.
+    std::vector<DownloadTask> removeTasks(std::span<const uint64_t> taskIds);
+
     [[nodiscard]] bool isRunning() const;
     // True when the queue is idle within `timeout`.
     bool waitUntilIdle(std::chrono::milliseconds timeout) const;
@@ -84,12 +90,16 @@ private:
     struct Job {
         AbortFlag abortFlag;
         std::thread thread;
-        bool active = true;  // its loop has not finished
+        bool active = true;       // its loop has not finished
+        uint64_t taskId = 0;      // the row it works on, 0 between rows
+        bool rowRemoved = false;  // its flag was raised because its row was deleted
     };
 
     void runJob(Job& job);
-    // False when the worker must end (the song did not finish).
+    // False when the song did not finish (stopped, or its row deleted).
     bool workSong(const DownloadTask& row, AbortFlag& abortFlag);
+    // Under m_mutex: the job is done with its row; true when it was deleted.
+    bool leaveRow(Job& job);
     void jobEnded(Job& job);
     [[nodiscard]] bool stopRequested() const { return m_stopRequested.load(std::memory_order_acquire); }
     // Under m_mutex.

@@ -272,6 +272,36 @@ TEST_F(DownloadControllerTest, AFailedOrStoppedRowSaysWhy)
     EXPECT_EQ(m_view.m_rows[0].reason, "");
 }
 
+// Rows kept from an earlier run may be in the list before the page listens:
+// the page shows them when it attaches, once, with their states.
+TEST_F(DownloadControllerTest, RowsRestoredBeforeThePageAttachesAreShownOnce)
+{
+    download::DownloadTask done;
+    done.id = 4;
+    done.name = "Done";
+    done.state = download::Completed {};
+    download::DownloadTask failed;
+    failed.id = 9;
+    failed.name = "Failed";
+    failed.state = download::Failed {{download::FailureKind::HttpStatus, 404}};
+    test::UiQueue ui;
+    RecordingDownloadView view;
+    DownloadController page {ui.poster(), view, m_settings, {}};
+    download::QueueMailbox mailbox;
+    download::DownloadQueue queue {m_fetcher, m_settings, &mailbox};
+    queue.list().restore({done, failed});
+    page.attach(queue);
+    // The restore's own events reach the page late, as from a queue it heard all along.
+    for (const download::QueueEvent& event : mailbox.takeAll())
+        page.onQueueEvent(event);
+    ui.runPending();
+    ASSERT_EQ(view.m_rows.size(), 2u);
+    EXPECT_EQ(view.m_rows[0].status, Text(download::status::completed));
+    EXPECT_EQ(view.m_rows[1].status, Text(download::status::failed));
+    EXPECT_EQ(view.m_rows[1].reason, "HTTP 404");
+    EXPECT_EQ(page.rowOf(9), 2u);
+}
+
 TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)
 {
     searchFor("夜");

@@ -27,6 +27,7 @@ enum class Script {
     WaitForAbort,   // transfers until the abort flag is raised, then acknowledges
     Brief,          // a few milliseconds, stopping early (and acknowledging) on abort
     Gated,          // completes once the test opens the gate
+    GatedFailure,   // fails (no space) once the test opens the failure gate
 };
 
 class ScriptedFetcher final : public SongFetcher {
@@ -47,11 +48,11 @@ public:
         return m_transfers;
     }
     std::future<void> transferStarted() { return m_started.get_future(); }
-    void openGate()
+    void openGate(bool failureGate = false)
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_gateOpen = true;
+            (failureGate ? m_failureGateOpen : m_gateOpen) = true;
         }
         m_waitingChanged.notify_all();
     }
@@ -121,15 +122,27 @@ public:
             }
             progress(2, 2);
             return TransferResult::Completed;
-        case Script::Gated: {
+        case Script::Gated:
+        case Script::GatedFailure: {
+            const bool failure = scriptFor(url) == Script::GatedFailure;
             std::unique_lock lock(m_mutex);
-            while (!m_waitingChanged.wait_for(lock, 10ms, [this] { return m_gateOpen; })) {
+            ++m_waiting;
+            m_waitingChanged.notify_all();
+            bool& open = failure ? m_failureGateOpen : m_gateOpen;
+            while (!m_waitingChanged.wait_for(lock, 10ms, [&] { return open; })) {
                 if (abortFlag.isRaised()) {
+                    --m_waiting;
                     abortFlag.clear();
                     return TransferResult::Aborted;
                 }
             }
+            --m_waiting;
             lock.unlock();
+            if (failure) {
+                if (reply)
+                    reply->failure = FailureReason {FailureKind::NoSpace};
+                return TransferResult::Failed;
+            }
             progress(2, 2);
             return TransferResult::Completed;
         }
@@ -154,6 +167,7 @@ private:
     std::promise<void> m_started;
     bool m_startedSaid = false;
     bool m_gateOpen = false;
+    bool m_failureGateOpen = false;
     int m_waiting = 0;
     std::condition_variable m_waitingChanged;
     std::atomic<int> m_acknowledged {0};
@@ -525,16 +539,50 @@ TEST_F(DownloadQueueTest, SeveralWorkersMoveRowsAtOnceAndAPauseStopsThemAll)
     EXPECT_EQ(m_fetcher.transfers().size(), 7u);
 }
 
+// Deleting the row one worker transfers stops that worker's song only: it
+// goes on with the next row while the other worker's transfer runs on.
+TEST_F(DownloadQueueTest, DeletingARowStopsOnlyTheWorkerOnIt)
+{
+    m_settings.m_jobs = 2;
+    std::vector<service::SongRecord> songs;
+    for (const char* id : {"1", "2", "3"}) {
+        m_fetcher.script(id, Script::WaitForAbort);
+        songs.push_back(song(id));
+    }
+    m_queue.addTickedSongs(songs);
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    const uint64_t first = m_queue.list().rows()[0].id;
+    const uint64_t ids[] {first};
+    const std::vector<DownloadTask> removed = m_queue.removeTasks(ids);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].id, first);
+    EXPECT_EQ(m_fetcher.acknowledged(), 1);
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    EXPECT_TRUE(m_queue.isRunning());
+    std::vector<DownloadTask> rows = m_queue.list().rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<Transferring>(rows[0].state));
+    EXPECT_TRUE(std::holds_alternative<Transferring>(rows[1].state));
+    EXPECT_EQ(m_fetcher.transfers().size(), 3u);
+    EXPECT_FALSE(m_queue.abortRaised());
+
+    m_queue.requestPause();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_fetcher.acknowledged(), 3);
+}
+
 // One worker's transfer failing stops the workers, as with one: the others
 // end after their songs and the queue goes idle with the rest still waiting.
 TEST_F(DownloadQueueTest, AFailedTransferStopsEveryWorker)
 {
     m_settings.m_jobs = 2;
     m_fetcher.script("1", Script::Gated);
-    m_fetcher.script("2", Script::TransferFails);
+    m_fetcher.script("2", Script::GatedFailure);
     const std::vector<service::SongRecord> songs {song("1"), song("2"), song("3"), song("4")};
     m_queue.addTickedSongs(songs);
     // The second worker fails while the first is still on its song.
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    m_fetcher.openGate(true);
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (!std::holds_alternative<Stopped>(m_queue.list().rows()[1].state)
            && std::chrono::steady_clock::now() < deadline)
