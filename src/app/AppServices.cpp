@@ -34,22 +34,27 @@ AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints
         m_wrappedFetcher = options.wrapFetcher(m_serviceFetcher);
     download::SongFetcher& fetcher = m_wrappedFetcher ? *m_wrappedFetcher : m_serviceFetcher;
     m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, &m_relay);
-    m_storeFile = std::move(options.queueStore);
+    if (options.queueStore.empty())
+        return;
+    // The file is read while the window is built (on another core when there is one).
+    m_opening = std::async(std::launch::async, [file = platform::nativePath(options.queueStore)] {
+        download::QueueStore::Opened opened = download::QueueStore::open(file);
+        download::settleForRestart(opened.rows);
+        return opened;
+    });
     if (!options.restoreQueueLater)
         restoreQueue();
 }
 
 bool AppServices::restoreQueue()
 {
-    if (m_storeFile.empty())
+    if (!m_opening.valid())
         return false;
-    download::QueueStore::Opened opened = download::QueueStore::open(platform::nativePath(m_storeFile));
-    m_storeFile = Text();
+    download::QueueStore::Opened opened = m_opening.get();
     m_queueNotice = std::move(opened.notice);
     m_queueKeptElsewhere = opened.busy;
     if (m_queueKeptElsewhere)
         return false;
-    download::settleForRestart(opened.rows);
     // Before any view listens or any worker runs: nothing starts by itself.
     m_queue->list().restore(std::move(opened.rows));
     m_store = std::move(opened.store);
@@ -60,6 +65,8 @@ bool AppServices::restoreQueue()
 
 AppServices::~AppServices()
 {
+    if (m_opening.valid())
+        m_opening.wait();
     m_queue.reset();
 }
 

@@ -13,6 +13,7 @@
 #include "service/Search.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -84,7 +85,7 @@ private:
     download::ServiceSongFetcher m_serviceFetcher;
     std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
     // Declared before the queue: the list writes to it until the queue goes.
-    Text m_storeFile;
+    std::future<download::QueueStore::Opened> m_opening;
     std::unique_ptr<download::QueueStore> m_store;
     std::string m_queueNotice;
     bool m_queueKeptElsewhere = false;
