@@ -7,8 +7,7 @@ namespace quorvo::download {
 
 namespace {
 
-template<class... Ts>
-struct Overloaded : Ts... {
+template <class... Ts> struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
