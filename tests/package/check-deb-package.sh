@@ -43,7 +43,10 @@ cleanup() {
     [ -z "$program_pid" ] || kill -KILL "$program_pid" 2>/dev/null || true
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     if [ "$installed_here" = 1 ]; then
-        if purge; then rm -f "$marker"; else cat "$work/purge.log" >&2; fi
+        case "$(dpkg-query -W -f='${Status}' quorvo 2>/dev/null || true)" in
+            *" not-installed" | "") rm -f "$marker" ;;
+            *) if purge; then rm -f "$marker"; else cat "$work/purge.log" >&2; fi ;;
+        esac
     fi
     rm -rf "$work"
 }
@@ -91,7 +94,8 @@ done
 gzip -dc "$root/usr/share/doc/quorvo/changelog.Debian.gz" | cmp -s - "$source_dir/packaging/changelog" ||
     fail "changelog.Debian.gz is not packaging/changelog"
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    desktop-file-validate "$root/usr/share/applications/quorvo.desktop" || fail "the menu entry does not validate"
+    desktop-file-validate "$root/usr/share/applications/quorvo.desktop" >"$work/desktop.log" 2>&1 ||
+        fail "the menu entry does not validate: $(cat "$work/desktop.log")"
 fi
 
 # Stripped, and Depends names the package of every library the programs load.
@@ -124,6 +128,22 @@ done <"$work/libraries"
     fail "quorvo --version says '$("$root/usr/bin/quorvo" --version)', the package $upstream"
 
 note "contents, stripping and Depends checked in $(since "$started") s"
+
+# Everything it needs comes from the distribution's archive: apt resolves it
+# for a system with nothing installed (an empty dpkg status), so a dependency
+# that only this machine has installed cannot hide.
+if command -v apt-get >/dev/null 2>&1 && ls /var/lib/apt/lists/*_Packages* >/dev/null 2>&1; then
+    : >"$work/empty-status"
+    if ! apt-get -s -q -o Dir::State::status="$work/empty-status" install --no-install-recommends "$deb" \
+        >"$work/simulated.log" 2>&1; then
+        cat "$work/simulated.log" >&2
+        fail "apt cannot install the package on a system that has nothing installed"
+    fi
+    grep -q '^Inst quorvo ' "$work/simulated.log" || fail "apt's simulated install left quorvo out"
+    note "apt resolves it on an empty system: $(grep -c '^Inst ' "$work/simulated.log") packages from the archive"
+else
+    note "no apt package lists here: the install on an empty system is not simulated"
+fi
 
 # --- lintian ------------------------------------------------------------------
 started=$(now)
