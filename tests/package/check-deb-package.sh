@@ -60,7 +60,7 @@ if ! "$cpack" -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$w
     fail "cpack -G DEB did not make the package"
 fi
 set -- "$work"/out/quorvo_*.deb
-[ $# -eq 1 ] && [ -f "$1" ] || fail "cpack made no single quorvo_*.deb: $*"
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then fail "cpack made no single quorvo_*.deb: $*"; fi
 deb=$1
 note "$(basename "$deb"), $(stat -c %s "$deb") bytes, made in $(since "$started") s"
 
@@ -99,7 +99,7 @@ if command -v desktop-file-validate >/dev/null 2>&1; then
 fi
 
 # Stripped, and Depends names the package of every library the programs load.
-depends=$(field Depends | tr ',|' '\n\n' | sed -e 's/(.*//' -e 's/[[:space:]]//g')
+depends=$(field Depends | tr ',|' '\n' | sed -e 's/(.*//' -e 's/[[:space:]]//g')
 : >"$work/libraries"
 for program in quorvo quorvo-cli; do
     binary=$root/usr/bin/$program
@@ -182,7 +182,9 @@ start_program() {
     DISPLAY=$display xwininfo -id "$window" | grep -q 'Map State: IsViewable' || fail "$program's window is not viewable"
     config=$data/quorvo/config.ini
     [ -f "$config" ] || fail "$program left no $config"
-    grep -qx '\[Main\]' "$config" && grep -q "^path=$home/" "$config" || fail "$config: $(cat "$config")"
+    if ! grep -qx '\[Main\]' "$config" || ! grep -q "^path=$home/" "$config"; then
+        fail "$config: $(cat "$config")"
+    fi
     [ ! -e "$(dirname "$program")/config.ini" ] || fail "$program wrote config.ini beside itself"
     kill -TERM "$program_pid"
     deadline=$(($(date +%s) + 30))
@@ -230,5 +232,5 @@ started=$(now)
 purge || { cat "$work/purge.log" >&2; fail "apt-get purge quorvo failed"; }
 installed_here=0
 rm -f "$marker"
-[ ! -e /usr/bin/quorvo ] && [ ! -e /usr/share/quorvo ] || fail "apt-get purge left quorvo's files"
+if [ -e /usr/bin/quorvo ] || [ -e /usr/share/quorvo ]; then fail "apt-get purge left quorvo's files"; fi
 note "apt-get purge: $(since "$started") s"
