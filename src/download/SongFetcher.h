@@ -24,7 +24,7 @@ public:
     virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) = 0;
     // Into target.song, through target.partial.
     virtual TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                                    int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                                    SpeedLimit limit, AbortFlag& abortFlag, const TransferIdentity& identity,
                                     TransferReply* reply)
         = 0;
 };

@@ -1,48 +1,61 @@
-#include "app/cli/RetryingFetcher.h"
+#include "download/RetryingFetcher.h"
+
+#include "runtime/Text.h"
 
 #include <algorithm>
 
-namespace quorvo::cli {
+namespace quorvo::download {
 
-using download::TransferReply;
-using download::TransferResult;
+bool isNetworkFailure(const FailureReason& reason)
+{
+    switch (reason.kind) {
+    case FailureKind::NoAnswer:
+    case FailureKind::ServerStopped:
+        return true;
+    case FailureKind::HttpStatus:
+        return reason.httpStatus >= 500 || reason.httpStatus == 408 || reason.httpStatus == 429;
+    default:
+        return false;
+    }
+}
 
-void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const download::AbortFlag& abortFlag)
+void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag)
 {
     m_inner.fetchLyrics(lyricUrl, lyricPath, abortFlag);
 }
 
-std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId,
-                                                                  const download::AbortFlag& abortFlag)
+std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId, const AbortFlag& abortFlag)
 {
     return m_inner.resolveLink(songId, abortFlag);
 }
 
 TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPaths& target,
-                                         const download::ProgressCallback& progress, int64_t limitKBps,
-                                         download::AbortFlag& abortFlag, const download::TransferIdentity& identity,
-                                         TransferReply* reply)
+                                         const ProgressCallback& progress, SpeedLimit limit, AbortFlag& abortFlag,
+                                         const TransferIdentity& identity, TransferReply* reply)
 {
     TransferReply last;
-    TransferResult result = m_inner.transfer(url, target, progress, limitKBps, abortFlag, identity, &last);
+    TransferResult result = m_inner.transfer(url, target, progress, limit, abortFlag, identity, &last);
     // Only attempts that moved nothing count against the retries and lengthen
     // the pause: a server that drops the connection every few megabytes still
     // gets the song through, each attempt resuming where the last one ended.
+    // A link without a file address has nowhere to try again.
+    const bool addressed = !text::trim(url.view()).empty();
     int64_t fruitless = 0;
-    for (int64_t retry = 1; m_retries > 0 && result == TransferResult::Failed; ++retry) {
+    for (int64_t retry = 1; addressed && result == TransferResult::Failed && isNetworkFailure(last.failure); ++retry) {
         fruitless = last.advanced ? 0 : fruitless + 1;
-        if (fruitless > m_retries)
+        if (fruitless > std::max<int64_t>(0, m_retries()))
             break;
         const std::chrono::milliseconds pause = pauseBefore(std::max<int64_t>(fruitless, 1), last);
         if (m_notices.retrying)
             m_notices.retrying(target, retry, pause);
-        if (abortFlag.sleepUntil(download::AbortFlag::Clock::now() + pause)) {
+        if (abortFlag.sleepUntil(AbortFlag::Clock::now() + pause)) {
             abortFlag.clear();
             result = TransferResult::Aborted;
+            last = {};
             break;
         }
         last = {};
-        result = m_inner.transfer(url, target, progress, limitKBps, abortFlag, identity, &last);
+        result = m_inner.transfer(url, target, progress, limit, abortFlag, identity, &last);
     }
     if (result == TransferResult::Corrupt && m_notices.corrupt)
         m_notices.corrupt(target);
@@ -64,4 +77,4 @@ std::chrono::milliseconds RetryingFetcher::pauseBefore(int64_t retry, const Tran
     return std::max<std::chrono::milliseconds>(doubled, std::min(*reply.retryAfter, longestRetryAfter));
 }
 
-}  // namespace quorvo::cli
+}  // namespace quorvo::download
