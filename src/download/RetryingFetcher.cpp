@@ -42,8 +42,10 @@ TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPat
     const bool addressed = !text::trim(url.view()).empty();
     int64_t fruitless = 0;
     for (int64_t retry = 1; addressed && result == TransferResult::Failed && isNetworkFailure(last.failure); ++retry) {
+        // No retries: nothing is tried again, not even an attempt that moved bytes.
+        const int64_t allowed = m_retries();
         fruitless = last.advanced ? 0 : fruitless + 1;
-        if (fruitless > std::max<int64_t>(0, m_retries()))
+        if (allowed <= 0 || fruitless > allowed)
             break;
         const std::chrono::milliseconds pause = pauseBefore(std::max<int64_t>(fruitless, 1), last);
         if (m_notices.retrying)
