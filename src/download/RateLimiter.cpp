@@ -82,7 +82,10 @@ RateLimiter::Grant RateLimiter::acquire(int64_t wanted, const AbortFlag& abortFl
         }
         const int64_t quota = m_window.quota;
         if (quota <= 0 || m_window.granted < quota) {
-            const int64_t bytes = quota <= 0 ? wanted : std::min(wanted, quota - m_window.granted);
+            // A quarter of a fair share at a time: transfers that wait for the
+            // same window take turns instead of the first awake taking it all.
+            const int64_t share = std::max<int64_t>(1, quota / (4 * std::max(1, m_users)));
+            const int64_t bytes = quota <= 0 ? wanted : std::min({wanted, quota - m_window.granted, share});
             m_window.granted += bytes;
             m_total += bytes;
             return Grant {bytes, m_window.number, waited, quota > 0};

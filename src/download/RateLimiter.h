@@ -62,7 +62,8 @@ public:
     // The limit the next window will have.
     [[nodiscard]] int64_t limitKBps() const;
 
-    // Up to `wanted` bytes (at least 1 when `wanted` is). While the window's
+    // Between 1 and `wanted` bytes, and under a limit no more than a quarter
+    // of each user's fair share of the quota at a time. While the window's
     // quota is used up this sleeps until the next window; a raise of
     // `abortFlag` ends the wait at once, with a grant of 0 bytes.
     Grant acquire(int64_t wanted, const AbortFlag& abortFlag);
