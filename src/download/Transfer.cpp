@@ -322,15 +322,17 @@ private:
         if (m_rejected || m_writeFailed)
             return false;
         while (!bytes.empty()) {
-            const std::size_t wanted = std::min(bytes.size(), transferReadBytes - m_readFill);
+            // The first report comes at once, after the first read. That read
+            // takes one byte, so that the report after it shows a whole
+            // window's bytes, not the window less the first read.
+            const bool first = m_window == 0;
+            const std::size_t wanted = first ? 1 : std::min(bytes.size(), transferReadBytes - m_readFill);
             const RateLimiter::Grant grant = m_limiter.acquire(static_cast<int64_t>(wanted), m_abortFlag);
             if (grant.bytes <= 0)
                 return false;
             // Time spent holding to the user's own limit is not the server's slowness.
             if (grant.waited)
                 m_stallMark = {Clock::now(), m_done};
-            // The first report comes after the first read, at once.
-            const bool first = m_window == 0;
             if (!first && grant.window != m_window && !reportWindow(grant.window))
                 return false;
             const auto piece = static_cast<std::size_t>(grant.bytes);
