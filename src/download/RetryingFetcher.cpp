@@ -3,6 +3,8 @@
 #include "runtime/Text.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace quorvo::download {
 
@@ -33,8 +35,16 @@ TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPat
                                          const ProgressCallback& progress, SpeedLimit limit, AbortFlag& abortFlag,
                                          const TransferIdentity& identity, TransferReply* reply)
 {
+    // The last report of the attempts, said again when a pause begins: the
+    // row keeps its percentage and the speed shows 0 while nothing moves.
+    std::optional<std::pair<int64_t, int64_t>> reported;
+    const ProgressCallback remembering = [&progress, &reported](int64_t done, int64_t total) {
+        reported.emplace(done, total);
+        if (progress)
+            progress(done, total);
+    };
     TransferReply last;
-    TransferResult result = m_inner.transfer(url, target, progress, limit, abortFlag, identity, &last);
+    TransferResult result = m_inner.transfer(url, target, remembering, limit, abortFlag, identity, &last);
     // Only attempts that moved nothing count against the retries and lengthen
     // the pause: a server that drops the connection every few megabytes still
     // gets the song through, each attempt resuming where the last one ended.
@@ -50,6 +60,8 @@ TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPat
         const std::chrono::milliseconds pause = pauseBefore(std::max<int64_t>(fruitless, 1), last);
         if (m_notices.retrying)
             m_notices.retrying(target, retry, pause);
+        if (reported && progress)
+            progress(reported->first, reported->second);
         if (abortFlag.sleepUntil(AbortFlag::Clock::now() + pause)) {
             abortFlag.clear();
             result = TransferResult::Aborted;
@@ -57,7 +69,7 @@ TransferResult RetryingFetcher::transfer(const Text& url, const service::SongPat
             break;
         }
         last = {};
-        result = m_inner.transfer(url, target, progress, limit, abortFlag, identity, &last);
+        result = m_inner.transfer(url, target, remembering, limit, abortFlag, identity, &last);
     }
     if (result == TransferResult::Corrupt && m_notices.corrupt)
         m_notices.corrupt(target);

@@ -5,7 +5,9 @@
 // doubles each time (1 s, 2 s, 4 s ... by default), or the longer wait a busy
 // server asked for with Retry-After, and resumes from the partial file the
 // failed attempt left. An attempt that grew the partial file is not counted
-// and starts the pauses over from the first. Other failures (a full disk, a
+// and starts the pauses over from the first. When a pause begins, the last
+// progress report is given again, so that the speed shows 0 while it lasts.
+// Other failures (a full disk, a
 // 404, a file that fails its checksum) would only fail again and end at once.
 // Both front ends wrap their fetcher in it; the number of retries is read
 // when a transfer fails (config.ini's `retries`, quorvo-cli's --retries).

@@ -33,10 +33,12 @@ public:
 
     void fetchLyrics(const Text&, const Text&, const AbortFlag&) override { }
     std::optional<service::ResolvedLink> resolveLink(const Text&, const AbortFlag&) override { return std::nullopt; }
-    TransferResult transfer(const Text&, const service::SongPaths&, const ProgressCallback&, SpeedLimit, AbortFlag&,
-                            const TransferIdentity&, TransferReply* reply) override
+    TransferResult transfer(const Text&, const service::SongPaths&, const ProgressCallback& progress, SpeedLimit,
+                            AbortFlag&, const TransferIdentity&, TransferReply* reply) override
     {
         const Answer& answer = m_script[std::min(m_calls++, m_script.size() - 1)];
+        if (progress)
+            progress(static_cast<int64_t>(m_calls) * 100, 1000);
         if (reply)
             *reply = answer.reply;
         return answer.result;
@@ -141,6 +143,21 @@ TEST(RetryingFetcher, TheRetriesAreReadWhenATransferFails)
     inner.m_calls = 0;
     EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Completed);
     EXPECT_EQ(inner.m_calls, 2u);
+}
+
+// While the pause lasts nothing moves: its last report is given again, so
+// the row keeps its percentage and the speed label falls to 0.
+TEST(RetryingFetcher, APauseRepeatsTheLastReport)
+{
+    ScriptedFetcher inner({{TransferResult::Failed}, {TransferResult::Completed}});
+    RetryingFetcher fetcher(inner, 1, 0ms);
+    std::vector<std::pair<int64_t, int64_t>> reports;
+    AbortFlag abortFlag;
+    const service::SongPaths target {"/tmp/f.mp3", "/tmp/f.lrc", "/tmp/f.mp3.tmp"};
+    const ProgressCallback progress = [&reports](int64_t done, int64_t total) { reports.emplace_back(done, total); };
+    EXPECT_EQ(fetcher.transfer("http://h/f.mp3", target, progress, 0, abortFlag, {}, nullptr),
+              TransferResult::Completed);
+    EXPECT_EQ(reports, (std::vector<std::pair<int64_t, int64_t>> {{100, 1000}, {100, 1000}, {200, 1000}}));
 }
 
 TEST(RetryingFetcher, PausesDoubleFromTheFirst)
