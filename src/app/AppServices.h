@@ -2,11 +2,12 @@
 
 // What both front ends run on, built in one place: config.ini, the live
 // settings read from it (with the naming of song files), the service, the
-// song fetcher and the download queue. The window and quorvo-cli each make one and
+// song fetcher with its retries and the download queue. The window and quorvo-cli each make one and
 // hand its parts to whoever needs them; it outlives everything that uses it.
 
 #include "app/LiveSettings.h"
 #include "download/DownloadQueue.h"
+#include "download/RetryingFetcher.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "service/Search.h"
@@ -32,8 +33,10 @@ private:
 
 struct AppServicesOptions {
     download::TransferSettings transfer;
-    // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.
-    std::function<std::unique_ptr<download::SongFetcher>(download::SongFetcher& service)> wrapFetcher;
+    // The pause before the first retry of a failed transfer; later ones double it.
+    std::chrono::milliseconds firstRetryPause {1000};
+    // What quorvo-cli says about retries and damaged files.
+    download::FetchNotices retryNotices;
 };
 
 class AppServices {
@@ -62,7 +65,8 @@ private:
     LiveSettings m_settings;
     QueueRelay m_relay;
     download::ServiceSongFetcher m_serviceFetcher;
-    std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
+    // Retries as many times as the live settings say.
+    download::RetryingFetcher m_fetcher;
     std::unique_ptr<download::DownloadQueue> m_queue;
 };
 

@@ -16,6 +16,7 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     values.bypass = config.read("bypass") == "1";
     values.removeAdded = config.read("delete") == "1";
     values.speed = config.read("speed");
+    values.retries = download::retriesFrom(config.read("retries"));
     return values;
 }
 
@@ -75,6 +76,12 @@ service::NamingScheme LiveSettings::namingScheme() const
         }
     }
     return service::namingSchemeOf(m_values.namingItem - 1);
+}
+
+int64_t LiveSettings::retries() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.retries;
 }
 
 bool LiveSettings::bypass() const

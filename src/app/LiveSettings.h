@@ -14,13 +14,14 @@
 namespace quorvo::app {
 
 struct SettingsValues {
-    Text saveDirectory;       // `path`, ends in "/"
-    int64_t namingItem = 1;   // combo item, `sType` + 1 (items count from 1)
-    bool lyrics = true;       // `lrc`
-    int64_t sound = 0;        // `wav`; a value outside 0..2 selects no radio button
-    bool bypass = true;       // `bypass`
-    bool removeAdded = true;  // `delete`
-    Text speed {"0"};         // `speed`, as typed
+    Text saveDirectory;                          // `path`, ends in "/"
+    int64_t namingItem = 1;                      // combo item, `sType` + 1 (items count from 1)
+    bool lyrics = true;                          // `lrc`
+    int64_t sound = 0;                           // `wav`; a value outside 0..2 selects no radio button
+    bool bypass = true;                          // `bypass`
+    bool removeAdded = true;                     // `delete`
+    Text speed {"0"};                            // `speed`, as typed
+    int64_t retries = download::defaultRetries;  // `retries`
 
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] bool fetchLyrics() const override;
     [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
+    [[nodiscard]] int64_t retries() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;
 

@@ -26,6 +26,7 @@ DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& setti
     , m_settings(settings)
     , m_listener(listener)
     , m_list(listener)
+    , m_limiter([&settings] { return settings.speedLimit(); })
 { }
 
 DownloadQueue::~DownloadQueue()
@@ -183,7 +184,6 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
     }
     m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
 
-    const int64_t limit = m_settings.speedLimit();
     ProgressReporter reporter;
     const ProgressCallback progress = [&](int64_t done, int64_t total) {
         const ProgressTexts texts = reporter.report(done, total);
@@ -194,7 +194,7 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
     const TransferIdentity identity {row.songId, wholeBytes(link->size)};
     TransferReply reply;
     const TransferResult result
-        = m_fetcher.transfer(link->url, row.paths, progress, limit, m_abortFlag, identity, &reply);
+        = m_fetcher.transfer(link->url, row.paths, progress, m_limiter, m_abortFlag, identity, &reply);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
         m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::DamagedFile});

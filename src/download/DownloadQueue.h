@@ -15,6 +15,7 @@
 #include "download/DownloadList.h"
 #include "download/DownloadSettings.h"
 #include "download/QueueEvents.h"
+#include "download/RateLimiter.h"
 #include "download/SongFetcher.h"
 #include "service/SongRecord.h"
 
@@ -48,6 +49,8 @@ public:
     DownloadList& list() { return m_list; }
     const DownloadList& list() const { return m_list; }
     AbortFlag& abortFlag() { return m_abortFlag; }
+    // The one speed limit of all its transfers, read from the settings once a window.
+    RateLimiter& limiter() { return m_limiter; }
 
     // Appends each ticked song whose name (by the settings' naming scheme of
     // the moment) is not in the list yet, with the paths of its files, then
@@ -86,6 +89,7 @@ private:
     QueueListener* m_listener = nullptr;
     DownloadList m_list;
     AbortFlag m_abortFlag;
+    RateLimiter m_limiter;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -17,10 +17,10 @@ std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text&
 }
 
 TransferResult ServiceSongFetcher::transfer(const Text& url, const service::SongPaths& target,
-                                            const ProgressCallback& progress, int64_t limitKBps, AbortFlag& abortFlag,
+                                            const ProgressCallback& progress, SpeedLimit limit, AbortFlag& abortFlag,
                                             const TransferIdentity& identity, TransferReply* reply)
 {
-    return transferFile(url, target, progress, limitKBps, abortFlag, m_settings, identity, reply);
+    return transferFile(url, target, progress, std::move(limit), abortFlag, m_settings, identity, reply);
 }
 
 }  // namespace quorvo::download

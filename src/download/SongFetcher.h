@@ -22,9 +22,10 @@ public:
     virtual void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) = 0;
     // nullopt: the link reply is not readable (the row fails for good).
     virtual std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) = 0;
-    // Into target.song, through target.partial.
+    // Into target.song, through target.partial, held to `limit` together
+    // with every other transfer that shares its limiter.
     virtual TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                                    int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                                    SpeedLimit limit, AbortFlag& abortFlag, const TransferIdentity& identity,
                                     TransferReply* reply)
         = 0;
 };

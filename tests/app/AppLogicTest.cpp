@@ -295,6 +295,8 @@ TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndTheSearchNamesByTheSe
     config.write("bypass", "1");
     AppServices services(config, service::ServiceEndpoints(Text("127.0.0.1:9")));
     EXPECT_TRUE(services.searchFilter().bypass);
+    // config.ini without `retries`: a transfer the network broke is tried three more times.
+    EXPECT_EQ(services.settings().retries(), 3);
     EXPECT_EQ(services.searchFilter().naming.nameOf(service::SongRecord {"Song", "Album", "Artist", "flac", "1", ""}),
               "Song - Artist");
 

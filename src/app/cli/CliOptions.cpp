@@ -134,7 +134,8 @@ const char* usageText()
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
            "                  [--keep-going] [--retries N] [--no-audio-check]\n"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
-           "  --retries N       try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n"
+           "  --retries N       try a transfer that failed on a network error N more times, resuming it,\n"
+           "                    after 1 s, 2 s, 4 s ... (default: config.ini's retries, else 3)\n"
            "  --no-audio-check  keep a FLAC without decoding it to compare its audio with the MD5 in its\n"
            "                    header (sizes and the partial file's identity are still checked)\n";
 }

@@ -5,6 +5,8 @@
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
 //              [--keep-going] [--retries N] [--no-audio-check]
 
+#include "download/DownloadSettings.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,13 +25,14 @@ struct Options {
     std::optional<std::string> directory;  // --dir (UTF-8)
     std::optional<int64_t> limit;          // --limit, KB/s
     bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
-    int64_t retries = 0;                   // --retries: further attempts of a failed transfer
-    bool checkFlacAudio = true;            // off with --no-audio-check
+    // --retries: further attempts of a failed transfer; unset: config.ini's `retries`.
+    std::optional<int64_t> retries;
+    bool checkFlacAudio = true;  // off with --no-audio-check
 };
 
 // --retries at most. Only attempts that moved no bytes count, and their
 // pauses stop doubling at RetryingFetcher's longest pause.
-inline constexpr int64_t maxRetries = 1000;
+inline constexpr int64_t maxRetries = download::maxRetries;
 
 struct ParseResult {
     std::optional<Options> options;
