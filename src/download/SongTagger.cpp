@@ -250,8 +250,8 @@ std::string lyricsAsUtf8(std::string_view bytes)
         // GBK, as a lyric file saved on a Chinese Windows would be.
         utf8 = encoding::isValidUtf8(bytes) ? std::string(bytes) : encoding::toUtf8(bytes);
     }
-    const bool blank = std::all_of(utf8.begin(), utf8.end(),
-                                   [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    const bool blank
+        = std::all_of(utf8.begin(), utf8.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     return blank ? std::string() : utf8;
 }
 
