@@ -94,8 +94,8 @@ TEST_F(SongTaggerTest, FlacWithoutCommentsOrPaddingGetsAllFourAndKeepsItsAudio)
     const Text path = place(s_flac, "bare.flac.tmp");
     const std::string native = m_dir.file("bare.flac.tmp");
     // No comment block and no padding: libFLAC must make room by copying the frames.
-    ASSERT_EQ(run("metaflac --remove --block-type=VORBIS_COMMENT,PADDING --dont-use-padding " + quoted(native)).exitCode,
-              0);
+    ASSERT_EQ(
+        run("metaflac --remove --block-type=VORBIS_COMMENT,PADDING --dont-use-padding " + quoted(native)).exitCode, 0);
     const std::string bare = test::readWholeFile(native);
     ASSERT_EQ(run("metaflac --export-tags-to=- " + quoted(native)).output, "");
 
@@ -141,7 +141,10 @@ TEST_F(SongTaggerTest, Mp3WithoutATagGetsAnId3v23OneAndItsFramesStayByteForByte)
     const Text path = place(frames, "bare.mp3.tmp");
     SongTags tags = chineseTags(std::string());
     // UTF-16 with its byte-order mark, as some lyric files come.
-    tags.lyrics = std::string("\xFF\xFE[\0" "0\0" "]\0\x1c\x59", 10);
+    tags.lyrics = std::string("\xFF\xFE[\0"
+                              "0\0"
+                              "]\0\x1c\x59",
+                              10);
     const TagResult result = writeSongTags(path, TagFormat::Mp3, tags);
     ASSERT_TRUE(result.written) << encoding::toUtf8(result.error.view());
 
@@ -169,7 +172,8 @@ TEST_F(SongTaggerTest, Mp3WithoutATagGetsAnId3v23OneAndItsFramesStayByteForByte)
     ASSERT_NE(uslt, nullptr);
     EXPECT_EQ(utf8Of(uslt->text()), "[0]夜");
     EXPECT_EQ(uslt->textEncoding(), TagLib::String::UTF16);
-    const auto* title = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(tag->frameListMap()["TIT2"].front());
+    const auto* title
+        = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(tag->frameListMap()["TIT2"].front());
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->textEncoding(), TagLib::String::UTF16);
 }
