@@ -101,6 +101,28 @@ struct IteratorFree {
     void operator()(FLAC__Metadata_Iterator* iterator) const { FLAC__metadata_iterator_delete(iterator); }
 };
 
+// Padding left after the metadata when the frames have to move anyway.
+constexpr unsigned roomForLaterEdits = 8192;
+
+// Sorted padding is one block at the end, if any.
+bool growPadding(FLAC__Metadata_Chain* chain, FLAC__Metadata_Iterator* iterator)
+{
+    FLAC__metadata_iterator_init(iterator, chain);
+    while (FLAC__metadata_iterator_next(iterator)) { }
+    if (FLAC__metadata_iterator_get_block_type(iterator) == FLAC__METADATA_TYPE_PADDING) {
+        FLAC__metadata_iterator_get_block(iterator)->length = roomForLaterEdits;
+        return true;
+    }
+    FLAC__StreamMetadata* padding = FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING);
+    if (!padding)
+        return false;
+    padding->length = roomForLaterEdits;
+    if (FLAC__metadata_iterator_insert_block_after(iterator, padding))
+        return true;
+    FLAC__metadata_object_delete(padding);
+    return false;
+}
+
 TagResult writeFlacTags(const Text& path, const SongTags& tags, const std::string& lyrics)
 {
     const std::unique_ptr<FLAC__Metadata_Chain, ChainFree> chain(FLAC__metadata_chain_new());
@@ -143,8 +165,11 @@ TagResult writeFlacTags(const Text& path, const SongTags& tags, const std::strin
 
     // Padding first: the new comments take its room and the audio stays
     // where it is. Without enough of it libFLAC copies the frames into a new
-    // file beside this one, as they are.
+    // file beside this one, as they are; that file gets room for the next
+    // edit (a player's rating, a cover), so that one is made in place.
     FLAC__metadata_chain_sort_padding(chain.get());
+    if (FLAC__metadata_chain_check_if_tempfile_needed(chain.get(), true) && !growPadding(chain.get(), iterator.get()))
+        return failed("out of memory");
     if (!FLAC__metadata_chain_write(chain.get(), true, false))
         return failed(FLAC__Metadata_ChainStatusString[FLAC__metadata_chain_status(chain.get())]);
     return TagResult {true, Text()};

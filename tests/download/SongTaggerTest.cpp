@@ -113,6 +113,15 @@ TEST_F(SongTaggerTest, FlacWithoutCommentsOrPaddingGetsAllFourAndKeepsItsAudio)
     EXPECT_EQ(run("flac -t -s " + quoted(native)).exitCode, 0) << "the audio no longer matches its MD5";
     const std::string tagged = test::readWholeFile(native);
     EXPECT_EQ(tagged.substr(flacAudioOffset(tagged)), bare.substr(flacAudioOffset(bare)));
+
+    // The frames had to move: the new file has room for the next edit, which is made in place.
+    tags.lyrics = "[00:02.00]again\n";
+    ASSERT_TRUE(writeSongTags(path, TagFormat::Flac, tags).written);
+    const std::string again = test::readWholeFile(native);
+    EXPECT_EQ(again.size(), tagged.size());
+    EXPECT_EQ(flacAudioOffset(again), flacAudioOffset(tagged));
+    EXPECT_NE(run("metaflac --export-tags-to=- " + quoted(native)).output.find("LYRICS=[00:02.00]again\n"),
+              std::string::npos);
 }
 
 TEST_F(SongTaggerTest, FlacKeepsItsOwnNamesAndTakesTheLyricsIntoItsPadding)
