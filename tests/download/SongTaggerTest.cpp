@@ -115,7 +115,7 @@ TEST_F(SongTaggerTest, FlacWithoutCommentsOrPaddingGetsAllFourAndKeepsItsAudio)
     EXPECT_EQ(tagged.substr(flacAudioOffset(tagged)), bare.substr(flacAudioOffset(bare)));
 
     // The frames had to move: the new file has room for the next edit, which is made in place.
-    tags.lyrics = "[00:02.00]again\n";
+    tags.lyrics = "[00:02.00]again\n" + std::string(2000, 'a');
     ASSERT_TRUE(writeSongTags(path, TagFormat::Flac, tags).written);
     const std::string again = test::readWholeFile(native);
     EXPECT_EQ(again.size(), tagged.size());
