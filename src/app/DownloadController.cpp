@@ -2,6 +2,7 @@
 
 #include "download/DownloadStatus.h"
 #include "platform/Files.h"
+#include "service/SongNaming.h"
 
 #include <algorithm>
 #include <cassert>
@@ -98,7 +99,9 @@ void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const T
                                        std::optional<download::FailureReason> failure)
 {
     Text reason;
-    if (status.view() == download::status::failed || status.view() == download::status::stopped) {
+    // A finished song can carry one too: its tags could not be written.
+    if (status.view() == download::status::failed || status.view() == download::status::stopped
+        || status.view() == download::status::completed) {
         // The list holds the reason beside the status (a pause leaves none).
         if (!failure && m_queue) {
             if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
@@ -165,6 +168,11 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
             // A file that cannot be removed stays; the row goes anyway.
             for (const Text* file : {&task->paths.lyric, &task->paths.song, &task->paths.partial})
                 platform::deleteFile(*file);
+            // The artist's and album's folders go when nothing else is left in them.
+            for (const Text& folder : service::songFolders(task->name, task->paths)) {
+                if (!platform::removeDirectory(folder))
+                    break;
+            }
         }
         m_post([this] {
             m_tickedCount = 0;

@@ -10,6 +10,7 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     values.saveDirectory = download::withTrailingSlash(config.read("path"));
     values.namingItem = config.readInteger("sType") + 1;
     values.lyrics = config.read("lrc") == "1";
+    values.embedLyrics = config.read("embedLrc") == "1";
     const Text wav = config.read("wav");
     // An empty or odd value selects none of the three buttons.
     values.sound = wav == "0" || wav == "1" || wav == "2" ? config.readInteger("wav") : -1;
@@ -56,6 +57,12 @@ bool LiveSettings::fetchLyrics() const
 {
     const std::lock_guard lock(m_mutex);
     return m_values.lyrics;
+}
+
+bool LiveSettings::embedLyrics() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.embedLyrics;
 }
 
 download::CompletionSound LiveSettings::completionSound() const

@@ -17,6 +17,7 @@ struct SettingsValues {
     Text saveDirectory;                          // `path`, ends in "/"
     int64_t namingItem = 1;                      // combo item, `sType` + 1 (items count from 1)
     bool lyrics = true;                          // `lrc`
+    bool embedLyrics = false;                    // `embedLrc`
     int64_t sound = 0;                           // `wav`; a value outside 0..2 selects no radio button
     bool bypass = true;                          // `bypass`
     bool removeAdded = true;                     // `delete`
@@ -43,6 +44,7 @@ public:
     // The leading integer of the speed box's text; no leading integer: no limit.
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
+    [[nodiscard]] bool embedLyrics() const override;
     [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
     [[nodiscard]] int64_t retries() const override;

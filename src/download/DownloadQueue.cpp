@@ -1,6 +1,7 @@
 #include "download/DownloadQueue.h"
 
 #include "download/ProgressReporter.h"
+#include "download/SongTagging.h"
 #include "service/FileNames.h"
 #include "service/SongNaming.h"
 
@@ -52,6 +53,9 @@ AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ti
         task.quality = song.quality;
         task.songId = song.songId;
         task.lyricUrl = song.lyricUrl;
+        task.title = song.title;
+        task.artist = song.artist;
+        task.album = song.album;
         task.paths = naming.pathsOf(name, song.quality);
         m_list.append(std::move(task));
         outcome.added.push_back(true);
@@ -164,8 +168,11 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
     // Starting again forgets why the row stopped last time.
     m_list.setStatus(row.id, Text(status::starting));
 
+    // An artist's and album's folders; if they cannot be made, the transfer says why.
+    createSongFolders(row);
     if (m_settings.fetchLyrics())
         m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, m_abortFlag);
+    std::optional<SongTags> tags = tagsToWrite(row, m_settings, m_fetcher, m_abortFlag);
     if (stopRequested()) {
         m_list.setStatus(row.id, Text(status::stopped));
         return false;
@@ -191,7 +198,7 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
         const std::lock_guard lock(m_mutex);
         emit(SpeedChanged {texts.speed});
     };
-    const TransferIdentity identity {row.songId, wholeBytes(link->size)};
+    const TransferIdentity identity {row.songId, wholeBytes(link->size), std::move(tags)};
     TransferReply reply;
     const TransferResult result
         = m_fetcher.transfer(link->url, row.paths, progress, m_limiter, m_abortFlag, identity, &reply);
@@ -209,7 +216,9 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
         m_list.setStatus(row.id, Text(status::stopped), result == TransferResult::Aborted ? FailureReason {} : failure);
         return false;
     }
-    m_list.setStatus(row.id, Text(status::completed));
+    // The song is there either way; tags that could not be written are said.
+    m_list.setStatus(row.id, Text(status::completed),
+                     reply.tagError.empty() ? FailureReason {} : FailureReason {FailureKind::TagsNotWritten});
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
         emit(SoundRequested {sound});

@@ -46,6 +46,11 @@ bool ConfigDownloadSettings::fetchLyrics() const
     return m_config.read("lrc") == "1";
 }
 
+bool ConfigDownloadSettings::embedLyrics() const
+{
+    return m_config.read("embedLrc") == "1";
+}
+
 CompletionSound ConfigDownloadSettings::completionSound() const
 {
     return completionSoundFor(m_config.readInteger("wav"));

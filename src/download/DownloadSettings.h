@@ -35,6 +35,8 @@ public:
     [[nodiscard]] virtual int64_t speedLimit() const = 0;
     // The "下载歌词" box: unticked, no lyric file is fetched.
     [[nodiscard]] virtual bool fetchLyrics() const = 0;
+    // The "歌词写入歌曲文件" box: lyrics and names go into the song file.
+    [[nodiscard]] virtual bool embedLyrics() const { return false; }
     [[nodiscard]] virtual CompletionSound completionSound() const = 0;
     // The scheme names are built by now: a change applies to the next name.
     [[nodiscard]] virtual service::NamingScheme namingScheme() const = 0;
@@ -60,6 +62,7 @@ public:
     [[nodiscard]] Text saveDirectory() const override;
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
+    [[nodiscard]] bool embedLyrics() const override;
     [[nodiscard]] CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
     [[nodiscard]] int64_t retries() const override;

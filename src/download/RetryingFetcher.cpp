@@ -26,6 +26,11 @@ void RetryingFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath, c
     m_inner.fetchLyrics(lyricUrl, lyricPath, abortFlag);
 }
 
+Bytes RetryingFetcher::lyrics(const Text& lyricUrl, const AbortFlag& abortFlag)
+{
+    return m_inner.lyrics(lyricUrl, abortFlag);
+}
+
 std::optional<service::ResolvedLink> RetryingFetcher::resolveLink(const Text& songId, const AbortFlag& abortFlag)
 {
     return m_inner.resolveLink(songId, abortFlag);

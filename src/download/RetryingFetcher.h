@@ -54,6 +54,7 @@ public:
     { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) override;
+    Bytes lyrics(const Text& lyricUrl, const AbortFlag& abortFlag) override;
     std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) override;
     // A raise of the abort flag during a pause ends the wait at once; it is
     // then acknowledged (cleared) and counts as an aborted transfer.

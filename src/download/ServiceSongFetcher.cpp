@@ -11,6 +11,11 @@ void ServiceSongFetcher::fetchLyrics(const Text& lyricUrl, const Text& lyricPath
     (void)service::fetchLyrics(lyricUrl, lyricPath, [&abortFlag] { return abortFlag.isRaised(); });
 }
 
+Bytes ServiceSongFetcher::lyrics(const Text& lyricUrl, const AbortFlag& abortFlag)
+{
+    return service::downloadLyrics(lyricUrl, [&abortFlag] { return abortFlag.isRaised(); }).value_or(Bytes());
+}
+
 std::optional<service::ResolvedLink> ServiceSongFetcher::resolveLink(const Text& songId, const AbortFlag& abortFlag)
 {
     return service::resolveLink(m_service, songId, [&abortFlag] { return abortFlag.isRaised(); });

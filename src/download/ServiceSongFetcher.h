@@ -15,6 +15,7 @@ public:
     { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) override;
+    Bytes lyrics(const Text& lyricUrl, const AbortFlag& abortFlag) override;
     std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) override;
     TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
                             SpeedLimit limit, AbortFlag& abortFlag, const TransferIdentity& identity,

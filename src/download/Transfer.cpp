@@ -165,9 +165,26 @@ private:
             m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Corrupt;
         }
+        writeTags();
         if (!m_file.moveTo(m_finalPath))
             return diskFailed(), Outcome::Failed;
         return Outcome::Completed;
+    }
+
+    // Into the verified file, before it has its name; a failure costs the
+    // tags, never the song.
+    void writeTags()
+    {
+        if (!m_identity.tags)
+            return;
+        const std::optional<TagFormat> format = tagFormatOf(m_finalPath);
+        if (!format) {
+            m_reply.tagError = Text("no tags for this kind of file");
+            return;
+        }
+        const TagResult tagged = writeSongTags(m_file.writingPath(), *format, *m_identity.tags);
+        if (!tagged.written)
+            m_reply.tagError = tagged.error;
     }
 
     // What we know of the song's size: the link's, else the one stored with

@@ -9,6 +9,7 @@
 #include "download/AbortFlag.h"
 #include "download/FailureReason.h"
 #include "download/RateLimiter.h"
+#include "download/SongTagger.h"
 #include "runtime/Text.h"
 #include "service/SongNaming.h"
 
@@ -32,6 +33,9 @@ enum class TransferResult {
 struct TransferIdentity {
     Text songId;
     int64_t expectedSize = 0;
+    // Written into the whole, verified file before it gets its name (an
+    // ".flac" or ".mp3" file); nullopt: the file stays as the server sent it.
+    std::optional<SongTags> tags {};
 };
 
 // The reply a transfer ended on, for a caller that decides whether and when
@@ -45,6 +49,9 @@ struct TransferReply {
     bool advanced = false;
     // Why the transfer failed (None when it completed or was aborted).
     FailureReason failure;
+    // The song completed, but the tags asked for could not be written: what
+    // went wrong. The file got its name as the server sent it.
+    Text tagError;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's

@@ -120,6 +120,9 @@ TEST_F(SettingsBindingsTest, NamingSchemeFollowsThePageAndAHandEditedFile)
     EXPECT_EQ(live.namingScheme(), NamingScheme::ArtistTitle);
     bindings.namingSchemeSelected(2);
     EXPECT_EQ(live.naming().nameOf(song), "T - A");
+    bindings.namingSchemeSelected(4);  // "歌手/专辑/歌曲"
+    EXPECT_EQ(keyLine("sType"), "3");
+    EXPECT_EQ(live.naming().nameOf(song), "A/Album/T");
 }
 
 TEST(SpinSpeed, StepsTheLeadingIntegerAndStopsAtZero)

@@ -160,16 +160,18 @@ TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
     if (dropDown != 0) {
         const auto place = m_desktop->place(dropDown);
         ASSERT_TRUE(place);
-        // The third item, "歌曲".
+        // The third of four items, "歌曲".
         ASSERT_EQ(
             m_desktop->xdotool({"mousemove", "--window", std::to_string(dropDown), std::to_string(place->width / 2),
-                                std::to_string(place->height * 5 / 6), "click", "1"}),
+                                std::to_string(place->height * 5 / 8), "click", "1"}),
             0);
         EXPECT_TRUE(configHas("sType=2")) << config();
     }
 
     press("lyrics");
     EXPECT_TRUE(configHas("lrc=0")) << config();
+    press("lyrics into the song file");
+    EXPECT_TRUE(configHas("embedLrc=1")) << config();
     press("sound thunder");
     EXPECT_TRUE(configHas("wav=2")) << config();
     press("sound none");

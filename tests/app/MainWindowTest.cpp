@@ -327,6 +327,10 @@ TEST_F(MainWindowTest, SettingsControlsWriteTheirKeysAtOnce)
     drain();
     click(byText<ui::UiCheckBox>(caption::lyricsBox));
     EXPECT_EQ(config.read("lrc"), "0");
+    EXPECT_FALSE(m_services->settings().embedLyrics());
+    click(byText<ui::UiCheckBox>(caption::embedLyricsBox));
+    EXPECT_EQ(config.read("embedLrc"), "1");
+    EXPECT_TRUE(m_services->settings().embedLyrics());
     click(byText<ui::UiCheckBox>(caption::bypassBox));
     EXPECT_EQ(config.read("bypass"), "0");
     click(byText<ui::UiCheckBox>(caption::removeAddedBox));
