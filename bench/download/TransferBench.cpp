@@ -198,7 +198,7 @@ void finalSpeedOfAShortTransfer(benchmark::State& state)
         Text shown;
         const Clock::time_point start = Clock::now();
         const ProgressCallback progress
-            = [&](int64_t done, int64_t total) { shown = reporter.report(done, total).speed; };
+            = [&](int64_t done, int64_t total) { shown = speedText(reporter.report(done, total).bytesPerSecond); };
         if (transferFile(url, target, progress, 0, abortFlag) != TransferResult::Completed) {
             state.SkipWithError("transfer failed");
             return;

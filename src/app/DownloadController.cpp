@@ -1,6 +1,6 @@
 #include "app/DownloadController.h"
 
-#include "download/DownloadStatus.h"
+#include "download/ProgressReporter.h"
 #include "platform/Files.h"
 #include "service/SongNaming.h"
 
@@ -8,20 +8,6 @@
 #include <cassert>
 
 namespace quorvo::app {
-
-namespace {
-
-// The reason a status event carries with it; none where the queue's events
-// do not carry one, and the list is asked instead.
-template <typename StatusEvent> std::optional<download::FailureReason> carriedFailure(const StatusEvent& event)
-{
-    if constexpr (requires { event.failure; })
-        return event.failure;
-    else
-        return std::nullopt;
-}
-
-}  // namespace
 
 DownloadController::DownloadController(UiPoster post, DownloadView& view, LiveSettings& settings, SoundPlayer playSound)
     : m_post(std::move(post))
@@ -40,10 +26,18 @@ void DownloadController::onQueueEvent(const download::QueueEvent& event)
     m_post([this, event] { apply(event); });
 }
 
+void DownloadController::attach(download::DownloadQueue& queue)
+{
+    m_queue = &queue;
+    for (const download::DownloadTask& task : queue.list().rows())
+        apply(download::RowAppended {m_rows.size() + 1, task});
+}
+
 std::size_t DownloadController::rowOf(uint64_t taskId) const
 {
-    const auto found = std::find(m_rowIds.begin(), m_rowIds.end(), taskId);
-    return found == m_rowIds.end() ? 0 : static_cast<std::size_t>(found - m_rowIds.begin()) + 1;
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
+                                    [&](const download::DownloadTask& row) { return row.id == taskId; });
+    return found == m_rows.end() ? 0 : static_cast<std::size_t>(found - m_rows.begin()) + 1;
 }
 
 void DownloadController::apply(const download::QueueEvent& event)
@@ -52,36 +46,44 @@ void DownloadController::apply(const download::QueueEvent& event)
         DownloadController& page;
         void operator()(const download::RowAppended& appended) const
         {
-            page.m_rowIds.push_back(appended.task.id);
+            // Already shown when the page attached.
+            if (page.rowOf(appended.task.id) != 0)
+                return;
+            page.m_rows.push_back(appended.task);
             page.m_view.appendDownloadRow(appended.task);
-            page.statusChanged(appended.task.id, page.m_rowIds.size(), appended.task.status, appended.task.failure);
+            page.stateChanged(appended.task.id, page.m_rows.size(), appended.task.state);
         }
         void operator()(const download::RowsRemoved& removed) const
         {
             for (const uint64_t id : removed.taskIds) {
                 if (const std::size_t row = page.rowOf(id); row != 0) {
-                    page.m_rowIds.erase(page.m_rowIds.begin() + static_cast<std::ptrdiff_t>(row - 1));
+                    page.m_rows.erase(page.m_rows.begin() + static_cast<std::ptrdiff_t>(row - 1));
                     page.m_reasons.erase(id);
                     page.m_view.removeDownloadRow(row);
                 }
             }
         }
-        void operator()(const download::CellChanged& changed) const
+        void operator()(const download::RowStateChanged& changed) const
         {
             if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
-                page.m_view.setDownloadCell(row, changed.column, changed.text);
-                if (changed.column == download::DownloadColumn::Status)
-                    page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
+                page.m_rows[row - 1].state = changed.state;
+                page.m_view.setDownloadCell(row, download::DownloadColumn::Status, download::statusText(changed.state));
+                if (std::holds_alternative<download::Failed>(changed.state))
+                    page.m_view.markDownloadRowFailed(row);
+                page.stateChanged(changed.taskId, row, changed.state);
             }
         }
-        void operator()(const download::RowMarkedFailed& failed) const
+        void operator()(const download::SizeChanged& changed) const
         {
-            if (const std::size_t row = page.rowOf(failed.taskId); row != 0) {
-                page.m_view.markDownloadRowFailed(row);
-                page.statusChanged(failed.taskId, row, Text(download::status::failed), carriedFailure(failed));
+            if (const std::size_t row = page.rowOf(changed.taskId); row != 0) {
+                page.m_rows[row - 1].size = changed.size;
+                page.m_view.setDownloadCell(row, download::DownloadColumn::Size, changed.size);
             }
         }
-        void operator()(const download::SpeedChanged& speed) const { page.m_view.setSpeedText(speed.text); }
+        void operator()(const download::SpeedChanged& speed) const
+        {
+            page.m_view.setSpeedText(speed.bytesPerSecond ? download::speedText(*speed.bytesPerSecond) : Text());
+        }
         void operator()(const download::WorkerStateChanged& state) const
         {
             page.m_view.setWorkerButtons(state.running);
@@ -95,21 +97,11 @@ void DownloadController::apply(const download::QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
-void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const Text& status,
-                                       std::optional<download::FailureReason> failure)
+void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state)
 {
-    Text reason;
-    // A finished song can carry one too: its tags could not be written.
-    if (status.view() == download::status::failed || status.view() == download::status::stopped
-        || status.view() == download::status::completed) {
-        // The list holds the reason beside the status (a pause leaves none).
-        if (!failure && m_queue) {
-            if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
-                failure = task->failure;
-        }
-        if (failure)
-            reason = download::describe(*failure);
-    }
+    // A pause leaves no reason; a finished song can carry one (its tags could not be written).
+    const download::FailureReason failure = download::reasonOf(state);
+    const Text reason = failure.empty() ? Text() : download::describe(failure);
     const auto shown = m_reasons.find(taskId);
     const Text before = shown == m_reasons.end() ? Text() : shown->second;
     if (reason == before)
@@ -120,7 +112,7 @@ void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const T
         m_reasons[taskId] = reason;
     m_view.setDownloadFailure(row, reason);
     if (!reason.empty())
-        m_view.showDownloadFailure(status + ": " + reason);
+        m_view.showDownloadFailure(download::statusText(state) + ": " + reason);
 }
 
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,
@@ -154,22 +146,18 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
     assert(m_queue && "attach the queue first");
     std::vector<uint64_t> ids;
     for (const std::size_t row : rows) {
-        if (row >= 1 && row <= m_rowIds.size())
-            ids.push_back(m_rowIds[row - 1]);
+        if (row >= 1 && row <= m_rows.size())
+            ids.push_back(m_rows[row - 1].id);
     }
     waitForDeletion();
     m_deletion = std::thread([this, ids = std::move(ids)] {
-        m_queue->stopWorker(true);
-        for (const uint64_t id : ids) {
-            const std::optional<download::DownloadTask> task = m_queue->list().task(id);
-            if (!task)
-                continue;
-            m_queue->list().removeRows([id](const download::DownloadTask& row) { return row.id == id; });
-            // A file that cannot be removed stays; the row goes anyway.
-            for (const Text* file : {&task->paths.lyric, &task->paths.song, &task->paths.partial})
+        // Only a worker on a deleted row stops; its files are closed when this returns.
+        for (const download::DownloadTask& task : m_queue->removeTasks(ids)) {
+            // A file that cannot be removed stays; the row is gone anyway.
+            for (const Text* file : {&task.paths.lyric, &task.paths.song, &task.paths.partial})
                 platform::deleteFile(*file);
             // The artist's and album's folders go when nothing else is left in them.
-            for (const Text& folder : service::songFolders(task->name, task->paths)) {
+            for (const Text& folder : service::songFolders(task.name, task.paths)) {
                 if (!platform::removeDirectory(folder))
                     break;
             }
@@ -178,6 +166,7 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
             m_tickedCount = 0;
             m_view.setDeleteEnabled(false);
         });
+        // Idle before: the rows left start now, as after every deletion.
         m_queue->startWorker();
     });
 }

@@ -22,12 +22,14 @@
 namespace quorvo::app {
 
 // The download list, its buttons and the speed label; every call comes on
-// the user-interface thread. Rows are numbered from 1 as the list shows them.
+// the user-interface thread, after the controller's rows (rows()) have taken
+// the change in. Rows are numbered from 1 as the list shows them.
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
     virtual void appendDownloadRow(const download::DownloadTask& task) = 0;
     virtual void removeDownloadRow(std::size_t row) = 0;
+    // The size cell, or the status cell with the text made from the row's state.
     virtual void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) = 0;
     // "下载失败": the row turns red (RGB 255, 0, 0 at alpha 153).
     virtual void markDownloadRowFailed(std::size_t row) = 0;
@@ -67,8 +69,9 @@ public:
     DownloadController(const DownloadController&) = delete;
     DownloadController& operator=(const DownloadController&) = delete;
 
-    // The queue this page shows; set once, before any event.
-    void attach(download::DownloadQueue& queue) { m_queue = &queue; }
+    // The queue this page shows; set once, before it listens: the rows the
+    // list has already (kept from an earlier run) are shown at once.
+    void attach(download::DownloadQueue& queue);
 
     // Any thread, from the queue.
     void onQueueEvent(const download::QueueEvent& event) override;
@@ -78,30 +81,33 @@ public:
     [[nodiscard]] int64_t tickedDownloadCount() const { return m_tickedCount; }
 
     // Confirmed delete (user-interface thread): `rows` are the ticked rows.
-    // On a thread of its own: the worker is stopped (abort); the rows go, and
-    // with each its lyric, song and partial file; the delete button is
-    // disabled, the count reset, and the worker starts on what is left.
+    // On a thread of its own: the rows go, a worker on one of them stops it
+    // (the others go on), and with each row its lyric, song and partial file;
+    // the delete button is disabled, the count reset, and the workers start
+    // on what is left when they were idle.
     void deleteRows(const std::vector<std::size_t>& rows);
     // Tests: waits until a deletion has finished.
     void waitForDeletion();
 
     // Row number (from 1) of a task, 0 when it is not shown.
     [[nodiscard]] std::size_t rowOf(uint64_t taskId) const;
+    // The rows as the page shows them (user-interface thread): the queue's
+    // list as its events have told it so far.
+    [[nodiscard]] const std::vector<download::DownloadTask>& rows() const { return m_rows; }
 
 private:
     void apply(const download::QueueEvent& event);
-    // The row's status changed (or it was added): its failure reason (the
-    // one given, else the list's) is shown, announced once, or cleared.
-    void statusChanged(uint64_t taskId, std::size_t row, const Text& status,
-                       std::optional<download::FailureReason> failure);
+    // The row's state changed (or it was added): the reason a failed or
+    // stopped row carries is shown, announced once, or cleared.
+    void stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state);
 
     UiPoster m_post;
     DownloadView& m_view;
     LiveSettings& m_settings;
     SoundPlayer m_playSound;
     download::DownloadQueue* m_queue = nullptr;
-    // The task id of each shown row, in list order (user-interface thread).
-    std::vector<uint64_t> m_rowIds;
+    // The shown rows, in list order (user-interface thread).
+    std::vector<download::DownloadTask> m_rows;
     // The reason shown for each failed or stopped task (user-interface thread).
     std::unordered_map<uint64_t, Text> m_reasons;
     int64_t m_tickedCount = 0;

@@ -51,6 +51,7 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
     m_controller
         = std::make_unique<DownloadController>(context.post, *this, m_services.settings(),
                                                [](download::CompletionSound sound) { playCompletionSound(sound); });
+    m_downloads->model().setRowSource(this);
     m_controller->attach(queue);
     m_services.listenToQueue(m_controller.get());
 }
@@ -58,6 +59,7 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
 DownloadPage::~DownloadPage()
 {
     m_services.listenToQueue(nullptr);
+    m_downloads->model().setRowSource(nullptr);
     // A deletion still removing files ends before the controls it posts to.
     m_controller.reset();
 }
@@ -78,10 +80,14 @@ void DownloadPage::deleteTicked()
 void DownloadPage::showFailureTip(IntPoint position)
 {
     const ui::ListHit hit = m_downloads->hitTest(position);
+    const std::vector<download::DownloadTask>& rows = m_controller->rows();
     Text reason;
     if (hit.row >= 1 && hit.column == static_cast<int>(download::DownloadColumn::Status)
-        && static_cast<std::size_t>(hit.row) <= m_reasons.size())
-        reason = m_reasons[static_cast<std::size_t>(hit.row - 1)];
+        && static_cast<std::size_t>(hit.row) <= rows.size()) {
+        const download::FailureReason failure = download::reasonOf(rows[static_cast<std::size_t>(hit.row - 1)].state);
+        if (!failure.empty())
+            reason = download::describe(failure);
+    }
     const int tipRow = reason.empty() ? 0 : hit.row;
     if (tipRow == m_failureTipRow)
         return;
@@ -89,35 +95,44 @@ void DownloadPage::showFailureTip(IntPoint position)
     m_downloads->refreshTooltip(reason);
 }
 
-void DownloadPage::appendDownloadRow(const download::DownloadTask& task)
+Text DownloadPage::cellText(int row, int column) const
 {
-    const int at = m_downloads->insertRow(0, ui::NewRow {.text = task.name, .textColour = look::rowText});
-    ui::UiListModel& model = m_downloads->model();
-    for (const download::DownloadColumn column :
-         {download::DownloadColumn::Quality, download::DownloadColumn::Size, download::DownloadColumn::Status,
-          download::DownloadColumn::SongId, download::DownloadColumn::LyricUrl})
-        model.setCellText(at, static_cast<int>(column), task.cell(column));
-    if (task.failed)
-        model.setRowTextColour(at, look::failedRow);
-    m_reasons.emplace_back();
+    const std::vector<download::DownloadTask>& rows = m_controller->rows();
+    if (row < 1 || static_cast<std::size_t>(row) > rows.size() || column < 1
+        || column > static_cast<int>(download::DownloadColumn::LyricUrl))
+        return {};
+    return rows[static_cast<std::size_t>(row - 1)].cellText(static_cast<download::DownloadColumn>(column));
+}
+
+std::uint32_t DownloadPage::rowTextColour(int row) const
+{
+    const std::vector<download::DownloadTask>& rows = m_controller->rows();
+    if (row >= 1 && static_cast<std::size_t>(row) <= rows.size()
+        && std::holds_alternative<download::Failed>(rows[static_cast<std::size_t>(row - 1)].state))
+        return look::failedRow;
+    return look::rowText;
+}
+
+// The controller's rows have the change already; the list reads it from them.
+void DownloadPage::appendDownloadRow(const download::DownloadTask&)
+{
+    m_downloads->insertRow(0, ui::NewRow {.textColour = look::rowText});
 }
 
 void DownloadPage::removeDownloadRow(std::size_t row)
 {
     m_downloads->model().deleteRow(static_cast<int>(row));
-    if (row >= 1 && row <= m_reasons.size())
-        m_reasons.erase(m_reasons.begin() + static_cast<std::ptrdiff_t>(row - 1));
     m_failureTipRow = -1;
 }
 
-void DownloadPage::setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text)
+void DownloadPage::setDownloadCell(std::size_t row, download::DownloadColumn, const Text&)
 {
-    m_downloads->model().setCellText(static_cast<int>(row), static_cast<int>(column), text);
+    m_downloads->model().rowContentChanged(static_cast<int>(row));
 }
 
 void DownloadPage::markDownloadRowFailed(std::size_t row)
 {
-    m_downloads->model().setRowTextColour(static_cast<int>(row), look::failedRow);
+    m_downloads->model().rowContentChanged(static_cast<int>(row));
 }
 
 void DownloadPage::setSpeedText(const Text& text)
@@ -136,10 +151,9 @@ void DownloadPage::setDeleteEnabled(bool enabled)
     m_deleteButton->setEnabled(enabled);
 }
 
-void DownloadPage::setDownloadFailure(std::size_t row, const Text& reason)
+void DownloadPage::setDownloadFailure(std::size_t, const Text&)
 {
-    if (row >= 1 && row <= m_reasons.size())
-        m_reasons[row - 1] = reason;
+    // The tooltip reads the reason from the row when the pointer moves.
     m_failureTipRow = -1;
 }
 

@@ -4,11 +4,14 @@
 // download list with each failed row's reason as its tooltip, the speed label
 // and the page's own status line. It owns these controls, shows the queue
 // through its DownloadController, and connects that to the queue while it lives.
+// The list control keeps no cells of its own: it reads them, made from each
+// row's state, from the controller's rows.
 
 #include "app/AppPage.h"
 #include "app/DownloadController.h"
 #include "app/StatusToast.h"
 #include "runtime/Geometry.h"
+#include "ui/controls/UiListModel.h"
 
 #include <memory>
 #include <vector>
@@ -24,7 +27,7 @@ namespace quorvo::app {
 
 class LabelStatusLine;
 
-class DownloadPage final : public AppPage, public DownloadView {
+class DownloadPage final : public AppPage, public DownloadView, private ui::ListRowSource {
 public:
     DownloadPage(const PageContext& context, ui::UiPanel& panel);
     // Stops hearing the queue before the controls go.
@@ -42,6 +45,10 @@ public:
     void showDownloadFailure(const Text& message) override;
 
 private:
+    // ui::ListRowSource
+    [[nodiscard]] Text cellText(int row, int column) const override;
+    [[nodiscard]] std::uint32_t rowTextColour(int row) const override;
+
     void deleteTicked();
     void showFailureTip(IntPoint position);
 
@@ -55,8 +62,6 @@ private:
     ui::UiLabel* m_speedLabel = nullptr;
     std::unique_ptr<LabelStatusLine> m_statusLine;
     std::unique_ptr<StatusToast> m_toast;
-    // Each download row's failure reason, in list order ("" for none).
-    std::vector<Text> m_reasons;
     // The row whose reason the list's tooltip shows (0 none, -1 unknown).
     int m_failureTipRow = -1;
     std::unique_ptr<DownloadController> m_controller;

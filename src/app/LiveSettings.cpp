@@ -18,6 +18,7 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     values.removeAdded = config.read("delete") == "1";
     values.speed = config.read("speed");
     values.retries = download::retriesFrom(config.read("retries"));
+    values.jobs = download::jobsFrom(config.readInteger("jobs"));
     return values;
 }
 
@@ -89,6 +90,12 @@ int64_t LiveSettings::retries() const
 {
     const std::lock_guard lock(m_mutex);
     return m_values.retries;
+}
+
+int64_t LiveSettings::jobs() const
+{
+    const std::lock_guard lock(m_mutex);
+    return download::jobsFrom(m_values.jobs);
 }
 
 bool LiveSettings::bypass() const

@@ -23,6 +23,7 @@ struct SettingsValues {
     bool removeAdded = true;                     // `delete`
     Text speed {"0"};                            // `speed`, as typed
     int64_t retries = download::defaultRetries;  // `retries`
+    int64_t jobs = 1;                            // `jobs`: songs downloading at once (no control shows it)
 
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };
@@ -48,6 +49,7 @@ public:
     [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
     [[nodiscard]] int64_t retries() const override;
+    [[nodiscard]] int64_t jobs() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;
 

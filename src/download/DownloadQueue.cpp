@@ -5,6 +5,7 @@
 #include "service/FileNames.h"
 #include "service/SongNaming.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorvo::download {
@@ -22,11 +23,12 @@ int64_t wholeBytes(double size)
 
 }  // namespace
 
-DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, QueueListener* listener)
+DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& settings, QueueListener* listener,
+                             QueueJournal* journal)
     : m_fetcher(fetcher)
     , m_settings(settings)
     , m_listener(listener)
-    , m_list(listener)
+    , m_list(listener, journal)
     , m_limiter([&settings] { return settings.speedLimit(); })
 { }
 
@@ -67,55 +69,69 @@ AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ti
 
 bool DownloadQueue::startWorker()
 {
-    std::thread finished;
+    std::vector<std::unique_ptr<Job>> finished;
     {
         const std::lock_guard lock(m_mutex);
         if (m_running)
             return false;
-        // Not running but still joinable: a worker that ended on its own.
-        finished = std::move(m_worker);
+        // Not running but still joinable: workers that ended on their own.
+        finished = std::move(m_jobs);
     }
-    if (finished.joinable())
-        finished.join();
+    for (const std::unique_ptr<Job>& job : finished) {
+        if (job->thread.joinable())
+            job->thread.join();
+    }
 
+    const std::size_t count = static_cast<std::size_t>(jobsFrom(m_settings.jobs()));
     const std::lock_guard lock(m_mutex);
     if (m_running)
         return false;
     m_running = true;
-    m_workerActive = true;
     m_stopRequested.store(false, std::memory_order_release);
-    m_abortFlag.clear();
     emit(WorkerStateChanged {true});
-    m_worker = std::thread([this] { runWorker(); });
+    m_jobs.clear();
+    for (std::size_t i = 0; i < count; ++i)
+        m_jobs.push_back(std::make_unique<Job>());
+    m_activeJobs = count;
+    for (const std::unique_ptr<Job>& job : m_jobs)
+        job->thread = std::thread([this, &job = *job] { runJob(job); });
     return true;
 }
 
 void DownloadQueue::stopWorker(bool abort)
 {
     const std::lock_guard oneStopper(m_stopMutex);
-    std::thread worker;
+    std::vector<std::unique_ptr<Job>> jobs;
     {
         std::unique_lock lock(m_mutex);
         m_stopperActive = true;
-        if (m_worker.joinable()) {
+        if (!m_jobs.empty()) {
             m_stopRequested.store(true, std::memory_order_release);
-            if (abort && m_workerActive) {
-                m_abortFlag.raise();
-                // The transfer clears the flag as its acknowledgement; a worker
+            if (abort && m_activeJobs > 0) {
+                for (const std::unique_ptr<Job>& job : m_jobs) {
+                    if (job->active)
+                        job->abortFlag.raise();
+                }
+                // Each transfer clears its flag as its acknowledgement; a worker
                 // that ends without transferring never will, so its end counts too.
-                while (m_workerActive && m_abortFlag.isRaised())
+                const auto unanswered = [this] {
+                    return std::any_of(m_jobs.begin(), m_jobs.end(), [](const std::unique_ptr<Job>& job) {
+                        return job->active && job->abortFlag.isRaised();
+                    });
+                };
+                while (unanswered())
                     m_changed.wait_for(lock, std::chrono::milliseconds(10));
             }
-            worker = std::move(m_worker);
+            jobs = std::move(m_jobs);
         }
     }
-    // After the acknowledgement the worker only writes the row's status and ends.
-    if (worker.joinable())
-        worker.join();
+    // After the acknowledgement a worker only writes its row's state and ends.
+    for (const std::unique_ptr<Job>& job : jobs) {
+        if (job->thread.joinable())
+            job->thread.join();
+    }
 
     const std::lock_guard lock(m_mutex);
-    // A flag raised for a worker that ended first is answered by nobody.
-    m_abortFlag.clear();
     m_stopRequested.store(false, std::memory_order_release);
     m_stopperActive = false;
     becomeIdle();
@@ -124,12 +140,16 @@ void DownloadQueue::stopWorker(bool abort)
 void DownloadQueue::requestPause()
 {
     const std::lock_guard lock(m_mutex);
-    if (!m_workerActive)
+    if (m_activeJobs == 0)
         return;
-    // The worker ends after the step under way and returns the queue to idle
-    // itself (workerEnded); its thread is joined by the next start or stop.
+    // The workers end after the step under way and the last returns the
+    // queue to idle itself (jobEnded); the threads are joined by the next
+    // start or stop.
     m_stopRequested.store(true, std::memory_order_release);
-    m_abortFlag.raise();
+    for (const std::unique_ptr<Job>& job : m_jobs) {
+        if (job->active)
+            job->abortFlag.raise();
+    }
 }
 
 bool DownloadQueue::isRunning() const
@@ -138,26 +158,101 @@ bool DownloadQueue::isRunning() const
     return m_running;
 }
 
+bool DownloadQueue::abortRaised() const
+{
+    const std::lock_guard lock(m_mutex);
+    return std::any_of(m_jobs.begin(), m_jobs.end(),
+                       [](const std::unique_ptr<Job>& job) { return job->abortFlag.isRaised(); });
+}
+
+std::size_t DownloadQueue::jobCount() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_jobs.size();
+}
+
 bool DownloadQueue::waitUntilIdle(std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [this] { return !m_running; });
 }
 
-void DownloadQueue::runWorker()
+std::vector<DownloadTask> DownloadQueue::removeTasks(std::span<const uint64_t> taskIds)
 {
-    while (!stopRequested()) {
-        const std::optional<DownloadTask> row = m_list.firstPending();
-        if (!row)
-            break;
-        // A song that did not finish ends the worker; its partial file stays.
-        if (!workSong(*row))
-            break;
+    const auto named = [&](uint64_t id) { return std::find(taskIds.begin(), taskIds.end(), id) != taskIds.end(); };
+    // The rows go first: from now on no worker can claim them.
+    std::vector<DownloadTask> removed;
+    m_list.removeRows([&](const DownloadTask& row) {
+        if (!named(row.id))
+            return false;
+        removed.push_back(row);
+        return true;
+    });
+    std::unique_lock lock(m_mutex);
+    bool stopping = false;
+    for (const std::unique_ptr<Job>& job : m_jobs) {
+        if (job->active && job->taskId != 0 && named(job->taskId)) {
+            job->rowRemoved = true;
+            job->abortFlag.raise();
+            stopping = true;
+        }
     }
-    workerEnded();
+    // Until each has left its row, with its files closed. (A stopper that
+    // takes the workers meanwhile aborts and joins them itself.)
+    if (stopping) {
+        m_changed.wait(lock, [&] {
+            return std::none_of(m_jobs.begin(), m_jobs.end(), [&](const std::unique_ptr<Job>& job) {
+                return job->active && job->taskId != 0 && named(job->taskId);
+            });
+        });
+    }
+    return removed;
 }
 
-bool DownloadQueue::workSong(const DownloadTask& taken)
+void DownloadQueue::runJob(Job& job)
+{
+    while (!stopRequested()) {
+        const std::optional<DownloadTask> row = m_list.claimNext();
+        if (!row)
+            break;
+        {
+            const std::lock_guard lock(m_mutex);
+            job.taskId = row->id;
+        }
+        // A deletion that removed the row before the line above saw no worker on it.
+        const bool finished = m_list.task(row->id) ? workSong(*row, job.abortFlag) : false;
+        const bool gone = !m_list.task(row->id);
+        bool removed = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            removed = leaveRow(job) || gone;
+        }
+        if (removed)
+            continue;
+        // A song that did not finish ends the worker, and a failure that was
+        // no stop ends the others after their songs; its partial file stays.
+        if (!finished) {
+            m_stopRequested.store(true, std::memory_order_release);
+            break;
+        }
+    }
+    jobEnded(job);
+}
+
+bool DownloadQueue::leaveRow(Job& job)
+{
+    const bool removed = job.rowRemoved;
+    if (removed) {
+        // Raised for the deleted row only: the next row must not trip over it.
+        job.abortFlag.clear();
+        job.rowRemoved = false;
+    }
+    job.taskId = 0;
+    m_changed.notify_all();
+    return removed;
+}
+
+bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
 {
     // The row's files go into the save directory of this moment, under the
     // name it was added with: a folder chosen since then receives them.
@@ -165,47 +260,39 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
     row.paths = m_settings.naming().pathsOf(row.name, row.quality);
     if (row.paths != taken.paths)
         m_list.setPaths(row.id, row.paths);
-    // Starting again forgets why the row stopped last time.
-    m_list.setStatus(row.id, Text(status::starting));
 
     // An artist's and album's folders; if they cannot be made, the transfer says why.
     createSongFolders(row);
     if (m_settings.fetchLyrics())
-        m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, m_abortFlag);
-    std::optional<SongTags> tags = tagsToWrite(row, m_settings, m_fetcher, m_abortFlag);
-    if (stopRequested()) {
-        m_list.setStatus(row.id, Text(status::stopped));
+        m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, abortFlag);
+    std::optional<SongTags> tags = tagsToWrite(row, m_settings, m_fetcher, abortFlag);
+    if (stopRequested() || abortFlag.isRaised()) {
+        m_list.setState(row.id, Stopped {});
         return false;
     }
 
-    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId, m_abortFlag);
+    const std::optional<service::ResolvedLink> link = m_fetcher.resolveLink(row.songId, abortFlag);
     // A link request cut short by the stop is no verdict on the song.
-    if (stopRequested()) {
-        m_list.setStatus(row.id, Text(status::stopped));
+    if (stopRequested() || abortFlag.isRaised()) {
+        m_list.setState(row.id, Stopped {});
         return false;
     }
     if (!link) {
-        m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::NoLink});
-        m_list.markFailed(row.id);
+        m_list.setState(row.id, Failed {FailureReason {FailureKind::NoLink}});
         return true;
     }
-    m_list.setCell(row.id, DownloadColumn::Size, service::sizeText(link->size));
+    m_list.setSize(row.id, service::sizeText(link->size));
 
     ProgressReporter reporter;
-    const ProgressCallback progress = [&](int64_t done, int64_t total) {
-        const ProgressTexts texts = reporter.report(done, total);
-        m_list.setCell(row.id, DownloadColumn::Status, texts.percent);
-        const std::lock_guard lock(m_mutex);
-        emit(SpeedChanged {texts.speed});
-    };
+    const ProgressCallback progress
+        = [&](int64_t done, int64_t total) { m_list.setState(row.id, reporter.report(done, total)); };
     const TransferIdentity identity {row.songId, wholeBytes(link->size), std::move(tags)};
     TransferReply reply;
     const TransferResult result
-        = m_fetcher.transfer(link->url, row.paths, progress, m_limiter, m_abortFlag, identity, &reply);
+        = m_fetcher.transfer(link->url, row.paths, progress, m_limiter, abortFlag, identity, &reply);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
-        m_list.setStatus(row.id, Text(status::failed), FailureReason {FailureKind::DamagedFile});
-        m_list.markFailed(row.id);
+        m_list.setState(row.id, Failed {FailureReason {FailureKind::DamagedFile}});
         return true;
     }
     if (result != TransferResult::Completed) {
@@ -213,12 +300,12 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
         // A reply without a file address leaves nothing to transfer.
         if (result == TransferResult::Failed && text::trim(link->url.view()).empty())
             failure = FailureReason {FailureKind::NoLink};
-        m_list.setStatus(row.id, Text(status::stopped), result == TransferResult::Aborted ? FailureReason {} : failure);
+        m_list.setState(row.id, Stopped {result == TransferResult::Aborted ? FailureReason {} : failure});
         return false;
     }
     // The song is there either way; tags that could not be written are said.
-    m_list.setStatus(row.id, Text(status::completed),
-                     reply.tagError.empty() ? FailureReason {} : FailureReason {FailureKind::TagsNotWritten});
+    m_list.setState(
+        row.id, Completed {reply.tagError.empty() ? FailureReason {} : FailureReason {FailureKind::TagsNotWritten}});
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
         emit(SoundRequested {sound});
@@ -226,15 +313,17 @@ bool DownloadQueue::workSong(const DownloadTask& taken)
     return true;
 }
 
-void DownloadQueue::workerEnded()
+void DownloadQueue::jobEnded(Job& job)
 {
     const std::lock_guard lock(m_mutex);
-    m_workerActive = false;
+    job.active = false;
+    job.taskId = 0;
     // A flag raised for a step that ended first is answered by nobody: the
     // next transfer must not trip over it.
-    m_abortFlag.clear();
+    job.abortFlag.clear();
+    --m_activeJobs;
     // A stopper that is waiting takes the queue back to idle itself.
-    if (!m_stopperActive)
+    if (m_activeJobs == 0 && !m_stopperActive)
         becomeIdle();
     m_changed.notify_all();
 }
@@ -243,7 +332,7 @@ void DownloadQueue::becomeIdle()
 {
     m_running = false;
     emit(WorkerStateChanged {false});
-    emit(SpeedChanged {Text()});
+    emit(SpeedChanged {});
     m_changed.notify_all();
 }
 

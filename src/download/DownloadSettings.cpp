@@ -68,4 +68,16 @@ service::NamingScheme ConfigDownloadSettings::namingScheme() const
     return service::namingSchemeOf(m_config.readInteger("sType"));
 }
 
+int64_t ConfigDownloadSettings::jobs() const
+{
+    if (m_jobs)
+        return jobsFrom(*m_jobs);
+    return jobsFrom(m_config.readInteger("jobs"));
+}
+
+int64_t jobsFrom(int64_t value)
+{
+    return std::clamp<int64_t>(value, 1, maxJobs);
+}
+
 }  // namespace quorvo::download

@@ -42,6 +42,8 @@ public:
     [[nodiscard]] virtual service::NamingScheme namingScheme() const = 0;
     // How often a transfer that ended on a network error is tried again (`retries`).
     [[nodiscard]] virtual int64_t retries() const { return defaultRetries; }
+    // How many songs download at once (`jobs`), read when the workers start.
+    [[nodiscard]] virtual int64_t jobs() const { return 1; }
 
     // The naming policy of this moment.
     [[nodiscard]] service::SongNaming naming() const { return {namingScheme(), saveDirectory()}; }
@@ -58,6 +60,7 @@ public:
     void overrideSaveDirectory(Text directory);
     void overrideSpeedLimit(int64_t kilobytesPerSecond) { m_speedLimit = kilobytesPerSecond; }
     void overrideRetries(int64_t retries) { m_retries = retries; }
+    void overrideJobs(int64_t jobs) { m_jobs = jobs; }
 
     [[nodiscard]] Text saveDirectory() const override;
     [[nodiscard]] int64_t speedLimit() const override;
@@ -66,13 +69,20 @@ public:
     [[nodiscard]] CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
     [[nodiscard]] int64_t retries() const override;
+    [[nodiscard]] int64_t jobs() const override;
 
 private:
     platform::ConfigStore m_config;
     std::optional<Text> m_saveDirectory;
     std::optional<int64_t> m_speedLimit;
     std::optional<int64_t> m_retries;
+    std::optional<int64_t> m_jobs;
 };
+
+// The workers a `jobs` value asks for: a missing, zero or negative value is
+// one, as before there was a choice; more than maxJobs is maxJobs.
+inline constexpr int64_t maxJobs = 16;
+int64_t jobsFrom(int64_t value);
 
 // "/" appended when `directory` does not end in one.
 Text withTrailingSlash(Text directory);

@@ -1,9 +1,8 @@
 #pragma once
 
 // The texts of a download row's status cell, in the order a row passes
-// through them, and the pending rule.
-
-#include "runtime/Text.h"
+// through them. They are made from the row's state (statusText); nothing
+// reads a row's state back from them.
 
 #include <string_view>
 
@@ -14,12 +13,5 @@ inline constexpr std::string_view starting = "\xBF\xAA\xCA\xBC\xCF\xC2\xD4\xD8";
 inline constexpr std::string_view completed = "\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF";  // 下载完毕
 inline constexpr std::string_view failed = "\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC";     // 下载失败
 inline constexpr std::string_view stopped = "\xCF\xC2\xD4\xD8\xD6\xD5\xD6\xB9";    // 下载终止
-
-// Every status but "finished" and "failed" is taken up by the next worker:
-// waiting, starting, a percentage and "stopped".
-inline bool isPending(const Text& status)
-{
-    return status.view() != completed && status.view() != failed;
-}
 
 }  // namespace quorvo::download::status

@@ -2,7 +2,7 @@
 
 namespace quorvo::download {
 
-const Text& DownloadTask::cell(DownloadColumn column) const
+Text DownloadTask::cellText(DownloadColumn column) const
 {
     switch (column) {
     case DownloadColumn::Name:
@@ -12,18 +12,13 @@ const Text& DownloadTask::cell(DownloadColumn column) const
     case DownloadColumn::Size:
         return size;
     case DownloadColumn::Status:
-        return status;
+        return statusText(state);
     case DownloadColumn::SongId:
         return songId;
     case DownloadColumn::LyricUrl:
         return lyricUrl;
     }
-    return status;
-}
-
-Text& DownloadTask::cell(DownloadColumn column)
-{
-    return const_cast<Text&>(static_cast<const DownloadTask&>(*this).cell(column));
+    return {};
 }
 
 }  // namespace quorvo::download

@@ -19,7 +19,6 @@ struct DownloadTask {
     Text name;        // built file name: the key for duplicates and deletion
     Text quality;     // "flac" selects ".flac"
     Text size {"-"};  // "-" until the link is resolved
-    Text status {status::waiting};
     Text songId;
     Text lyricUrl;
     // The song's names from its search row, for the tags of its file.
@@ -29,13 +28,12 @@ struct DownloadTask {
     // Where the row's song, lyric and partial files go: named when the row
     // was added, placed in the save directory of the worker's last take.
     service::SongPaths paths;
-    bool failed = false;  // drawn red (RGB 255, 0, 0 at alpha 153)
-    // Why the row failed or stopped; None while it waits, runs or is done.
-    FailureReason failure;
+    // The one truth of where the row stands; a failed or stopped row keeps
+    // its reason in it.
     TaskState state;
 
-    [[nodiscard]] const Text& cell(DownloadColumn column) const;
-    Text& cell(DownloadColumn column);
+    // A cell as the list shows it; the status cell is made from the state.
+    [[nodiscard]] Text cellText(DownloadColumn column) const;
 
     friend bool operator==(const DownloadTask&, const DownloadTask&) = default;
 };

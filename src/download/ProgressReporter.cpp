@@ -7,7 +7,7 @@
 
 namespace quorvo::download {
 
-ProgressTexts ProgressReporter::report(int64_t done, int64_t total, Clock::time_point at)
+Transferring ProgressReporter::report(int64_t done, int64_t total, Clock::time_point at)
 {
     // The first report of a transfer shows speed 0, also when it resumes.
     const bool first = m_lastProgressBytes == 0;
@@ -17,10 +17,9 @@ ProgressTexts ProgressReporter::report(int64_t done, int64_t total, Clock::time_
     const auto window = std::chrono::duration_cast<std::chrono::microseconds>(at - m_lastReportAt);
     if (!first && window.count() > 0 && window < std::chrono::seconds(1))
         perWindow = static_cast<int64_t>(static_cast<double>(perWindow) * 1e6 / static_cast<double>(window.count()));
-    ProgressTexts texts {percentText(done, total), speedText(perWindow)};
     m_lastProgressBytes = done;
     m_lastReportAt = at;
-    return texts;
+    return Transferring {done, total, perWindow};
 }
 
 Text percentText(int64_t done, int64_t total)

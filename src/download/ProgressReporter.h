@@ -1,20 +1,16 @@
 #pragma once
 
-// Turns the transfer's (done, total) reports into the row's percentage and
-// the speed label's text. Reports come once per one-second window, so the
-// byte difference between two reports is the speed in KB/s.
+// Turns the transfer's (done, total) reports into the row's progress with its
+// rate. Reports come once per one-second window, so the byte difference
+// between two reports is the rate per second.
 
+#include "download/TaskState.h"
 #include "runtime/Text.h"
 
 #include <chrono>
 #include <cstdint>
 
 namespace quorvo::download {
-
-struct ProgressTexts {
-    Text percent;  // e.g. "42%"
-    Text speed;    // e.g. "下载速度:512 KB/s"
-};
 
 class ProgressReporter {
 public:
@@ -24,7 +20,7 @@ public:
     void reset() { m_lastProgressBytes = 0; }
     // A window shorter than a second (the last report of a transfer comes
     // before its window ends) shows its bytes per second, not its bytes.
-    ProgressTexts report(int64_t done, int64_t total, Clock::time_point at = Clock::now());
+    Transferring report(int64_t done, int64_t total, Clock::time_point at = Clock::now());
 
 private:
     int64_t m_lastProgressBytes = 0;

@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -28,22 +29,23 @@ struct RowAppended {
 struct RowsRemoved {
     std::vector<uint64_t> taskIds;
 };
-struct CellChanged {
+// A row's state changed (claimed, progress, finished, failed, stopped); the
+// views make its status text (statusText) and colour from it.
+struct RowStateChanged {
     std::size_t row = 0;
     uint64_t taskId = 0;
-    DownloadColumn column = DownloadColumn::Status;
-    Text text;
-    // With the status cell: why the row failed or stopped (None otherwise).
-    FailureReason failure;
+    TaskState state;
 };
-struct RowMarkedFailed {
+// The size cell: "-" until the link is resolved, then the size text.
+struct SizeChanged {
     std::size_t row = 0;
     uint64_t taskId = 0;
-    FailureReason failure;
+    Text size;
 };
-// The speed label; empty while no worker runs.
+// The speed label: the summed rate of every transferring row, after each
+// progress change; none (the label emptied) when the workers have stopped.
 struct SpeedChanged {
-    Text text;
+    std::optional<int64_t> bytesPerSecond;
 };
 // running: "开始下载" disabled and "暂停下载" enabled; idle: the reverse.
 struct WorkerStateChanged {
@@ -53,7 +55,7 @@ struct SoundRequested {
     CompletionSound sound = CompletionSound::None;
 };
 
-using QueueEvent = std::variant<RowAppended, RowsRemoved, CellChanged, RowMarkedFailed, SpeedChanged,
+using QueueEvent = std::variant<RowAppended, RowsRemoved, RowStateChanged, SizeChanged, SpeedChanged,
                                 WorkerStateChanged, SoundRequested>;
 
 // Receives events on whatever thread made the change, while the queue holds

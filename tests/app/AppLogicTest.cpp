@@ -96,6 +96,16 @@ TEST_F(SettingsBindingsTest, ReadSettingsShowsOddValuesAsTheControlsAllow)
     EXPECT_TRUE(values.bypass);
     EXPECT_FALSE(values.removeAdded);
     EXPECT_EQ(values.speed, "12");
+    EXPECT_EQ(values.jobs, 1) << "no jobs key: one worker";
+}
+
+TEST_F(SettingsBindingsTest, JobsAreOneUnlessTheFileAsksForMoreWithinTheLimit)
+{
+    for (const auto& [written, jobs] : std::vector<std::pair<const char*, int64_t>> {
+             {"3", 3}, {"0", 1}, {"-2", 1}, {"abc", 1}, {"99", download::maxJobs}}) {
+        m_config.write("jobs", written);
+        EXPECT_EQ(LiveSettings(readSettings(m_config)).jobs(), jobs) << written;
+    }
 }
 
 // Names follow the scheme of the moment: the page's choice, and a scheme

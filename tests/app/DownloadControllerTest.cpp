@@ -31,16 +31,24 @@ class RecordingDownloadView final : public DownloadView {
 public:
     struct Row {
         download::DownloadTask task;
+        Text status;  // the status cell as shown
         bool red = false;
         Text reason;
     };
-    void appendDownloadRow(const download::DownloadTask& task) override { m_rows.push_back({task, false, {}}); }
+    void appendDownloadRow(const download::DownloadTask& task) override
+    {
+        m_rows.push_back({task, task.cellText(download::DownloadColumn::Status), false, {}});
+    }
     void removeDownloadRow(std::size_t row) override { m_rows.erase(m_rows.begin() + static_cast<long>(row - 1)); }
     void setDownloadCell(std::size_t row, download::DownloadColumn column, const Text& text) override
     {
-        m_rows.at(row - 1).task.cell(column) = text;
-        if (column == download::DownloadColumn::Status)
-            m_statuses[std::string(m_rows.at(row - 1).task.songId.view())].push_back(text);
+        ASSERT_TRUE(column == download::DownloadColumn::Status || column == download::DownloadColumn::Size);
+        if (column == download::DownloadColumn::Size) {
+            m_rows.at(row - 1).task.size = text;
+            return;
+        }
+        m_rows.at(row - 1).status = text;
+        m_statuses[std::string(m_rows.at(row - 1).task.songId.view())].push_back(text);
     }
     void markDownloadRowFailed(std::size_t row) override { m_rows.at(row - 1).red = true; }
     void setSpeedText(const Text& text) override { m_speed.push_back(text); }
@@ -153,7 +161,7 @@ TEST_F(DownloadControllerTest, AddedSongsDownloadIntoTheListWithStatusesSpeedAnd
     ASSERT_EQ(m_view.m_rows.size(), 1u);
     const download::DownloadTask& task = m_view.m_rows[0].task;
     EXPECT_EQ(encoding::toUtf8(task.name.view()), "林晓风 - 夜色温柔");
-    EXPECT_EQ(task.status, Text(download::status::completed));
+    EXPECT_EQ(m_view.m_rows[0].status, Text(download::status::completed));
     EXPECT_NE(task.size, "-");
     const std::vector<Text>& statuses = m_view.m_statuses["9900001"];
     ASSERT_GE(statuses.size(), 3u);
@@ -226,7 +234,7 @@ TEST_F(DownloadControllerTest, AFailedLinkTurnsItsRowRedAndTheNextStarts)
     runUntilIdle();
     ASSERT_EQ(m_view.m_rows.size(), 1u);
     EXPECT_TRUE(m_view.m_rows[0].red);
-    EXPECT_EQ(m_view.m_rows[0].task.status, Text(download::status::failed));
+    EXPECT_EQ(m_view.m_rows[0].status, Text(download::status::failed));
 }
 
 // The reason the list keeps with a failed or stopped row reaches the row's
@@ -236,12 +244,11 @@ TEST_F(DownloadControllerTest, AFailedOrStoppedRowSaysWhy)
     download::DownloadTask full;
     full.name = "Disk Full";
     full.songId = "1";
-    full.status = Text(download::status::stopped);
-    full.failure = {download::FailureKind::NoSpace};
+    full.state = download::Stopped {{download::FailureKind::NoSpace}};
     download::DownloadTask paused;
     paused.name = "Paused";
     paused.songId = "2";
-    paused.status = Text(download::status::stopped);
+    paused.state = download::Stopped {};
     const uint64_t fullId = m_queue.list().append(full);
     m_queue.list().append(paused);
     m_ui.runPending();
@@ -252,23 +259,54 @@ TEST_F(DownloadControllerTest, AFailedOrStoppedRowSaysWhy)
               (std::vector<Text> {Text(download::status::stopped) + ": no space left on the disk"}));
 
     // Failed for the same reason: said once.
-    m_queue.list().setCell(fullId, download::DownloadColumn::Status, Text(download::status::failed));
-    m_queue.list().markFailed(fullId);
+    m_queue.list().setState(fullId, download::Failed {{download::FailureKind::NoSpace}});
     m_ui.runPending();
     EXPECT_EQ(m_view.m_rows[0].reason, "no space left on the disk");
+    EXPECT_TRUE(m_view.m_rows[0].red);
+    EXPECT_EQ(m_view.m_rows[0].status, Text(download::status::failed));
     EXPECT_EQ(m_view.m_failureMessages.size(), 1u);
 
     // Taken up again: the reason goes with the old status.
-    m_queue.list().setCell(fullId, download::DownloadColumn::Status, Text(download::status::starting));
+    m_queue.list().setState(fullId, download::Claimed {});
     m_ui.runPending();
     EXPECT_EQ(m_view.m_rows[0].reason, "");
 
     // Finished, but without the tags asked for: the song is there and the user is told.
-    m_queue.list().setStatus(fullId, Text(download::status::completed), {download::FailureKind::TagsNotWritten});
+    m_queue.list().setState(fullId, download::Completed {{download::FailureKind::TagsNotWritten}});
     m_ui.runPending();
     EXPECT_EQ(m_view.m_rows[0].reason, "lyrics and names could not be written into the file");
     EXPECT_EQ(m_view.m_failureMessages.back(),
               Text(download::status::completed) + ": lyrics and names could not be written into the file");
+}
+
+// Rows kept from an earlier run may be in the list before the page listens:
+// the page shows them when it attaches, once, with their states.
+TEST_F(DownloadControllerTest, RowsRestoredBeforeThePageAttachesAreShownOnce)
+{
+    download::DownloadTask done;
+    done.id = 4;
+    done.name = "Done";
+    done.state = download::Completed {};
+    download::DownloadTask failed;
+    failed.id = 9;
+    failed.name = "Failed";
+    failed.state = download::Failed {{download::FailureKind::HttpStatus, 404}};
+    test::UiQueue ui;
+    RecordingDownloadView view;
+    DownloadController page {ui.poster(), view, m_settings, {}};
+    download::QueueMailbox mailbox;
+    download::DownloadQueue queue {m_fetcher, m_settings, &mailbox};
+    queue.list().restore({done, failed});
+    page.attach(queue);
+    // The restore's own events reach the page late, as from a queue it heard all along.
+    for (const download::QueueEvent& event : mailbox.takeAll())
+        page.onQueueEvent(event);
+    ui.runPending();
+    ASSERT_EQ(view.m_rows.size(), 2u);
+    EXPECT_EQ(view.m_rows[0].status, Text(download::status::completed));
+    EXPECT_EQ(view.m_rows[1].status, Text(download::status::failed));
+    EXPECT_EQ(view.m_rows[1].reason, "HTTP 404");
+    EXPECT_EQ(page.rowOf(9), 2u);
 }
 
 TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTheTickedSongsFiles)
@@ -421,7 +459,7 @@ TEST_F(DownloadControllerTest, ConfirmedExitWaitsForTheAbortAndLeavesTheResumabl
     EXPECT_GT(fs::file_size(partial), 0u);
     EXPECT_FALSE(fs::exists(fileOf("The Velvet Orchard - Paper Lanterns.mp3")));
     runUntilIdle();
-    EXPECT_EQ(m_view.m_rows.at(0).task.status, Text(download::status::stopped));
+    EXPECT_EQ(m_view.m_rows.at(0).status, Text(download::status::stopped));
 }
 
 }  // namespace

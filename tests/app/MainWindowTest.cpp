@@ -548,9 +548,7 @@ TEST_F(MainWindowTest, AFailedRowSaysWhyInItsStatusTooltipAndTheStatusLine)
     download::DownloadTask task;
     task.name = "Missing Song";
     task.songId = "1";
-    task.status = Text(download::status::failed);
-    task.failed = true;
-    task.failure = {download::FailureKind::HttpStatus, 404};
+    task.state = download::Failed {{download::FailureKind::HttpStatus, 404}};
     m_window->queue().list().append(task);
     m_window->switchPage(2);
     drain();

@@ -35,7 +35,7 @@ Text downloadWithRetries(const test::ReferenceServer& server, const test::TempDi
     const service::SongRecord song {"Title", "Album", "Artist", "flac", "9900001", ""};
     services.queue().addTickedSongs(std::span(&song, 1));
     EXPECT_TRUE(services.queue().waitUntilIdle(120s));
-    return services.queue().list().rows().at(0).status;
+    return download::statusText(services.queue().list().rows().at(0).state);
 }
 
 // Every reply is cut after 300,000 bytes: the song (about 0.9 MB) takes four

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
 #include <map>
 #include <mutex>
@@ -25,6 +26,8 @@ enum class Script {
     TransferFails,  // the transfer fails on its own (network error)
     WaitForAbort,   // transfers until the abort flag is raised, then acknowledges
     Brief,          // a few milliseconds, stopping early (and acknowledging) on abort
+    Gated,          // completes once the test opens the gate
+    GatedFailure,   // fails (no space) once the test opens the failure gate
 };
 
 class ScriptedFetcher final : public SongFetcher {
@@ -45,6 +48,20 @@ public:
         return m_transfers;
     }
     std::future<void> transferStarted() { return m_started.get_future(); }
+    void openGate(bool failureGate = false)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            (failureGate ? m_failureGateOpen : m_gateOpen) = true;
+        }
+        m_waitingChanged.notify_all();
+    }
+    // Waits until `count` transfers are blocked waiting for their abort at once.
+    bool waitForWaitingTransfers(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_waitingChanged.wait_for(lock, 10s, [&] { return m_waiting == count; });
+    }
     int acknowledged() const { return m_acknowledged.load(); }
 
     void fetchLyrics(const Text&, const Text& lyricPath, const AbortFlag&) override
@@ -80,10 +97,22 @@ public:
             return TransferResult::Failed;
         case Script::WaitForAbort:
             progress(100, 1000);
-            m_started.set_value();
+            {
+                const std::lock_guard lock(m_mutex);
+                if (m_waiting++ == 0 && !m_startedSaid) {
+                    m_startedSaid = true;
+                    m_started.set_value();
+                }
+            }
+            m_waitingChanged.notify_all();
             while (!abortFlag.sleepUntil(AbortFlag::Clock::now() + 1s)) { }
             abortFlag.clear();
             ++m_acknowledged;
+            {
+                const std::lock_guard lock(m_mutex);
+                --m_waiting;
+            }
+            m_waitingChanged.notify_all();
             return TransferResult::Aborted;
         case Script::Brief:
             progress(1, 2);
@@ -93,6 +122,30 @@ public:
             }
             progress(2, 2);
             return TransferResult::Completed;
+        case Script::Gated:
+        case Script::GatedFailure: {
+            const bool failure = scriptFor(url) == Script::GatedFailure;
+            std::unique_lock lock(m_mutex);
+            ++m_waiting;
+            m_waitingChanged.notify_all();
+            bool& open = failure ? m_failureGateOpen : m_gateOpen;
+            while (!m_waitingChanged.wait_for(lock, 10ms, [&] { return open; })) {
+                if (abortFlag.isRaised()) {
+                    --m_waiting;
+                    abortFlag.clear();
+                    return TransferResult::Aborted;
+                }
+            }
+            --m_waiting;
+            lock.unlock();
+            if (failure) {
+                if (reply)
+                    reply->failure = FailureReason {FailureKind::NoSpace};
+                return TransferResult::Failed;
+            }
+            progress(2, 2);
+            return TransferResult::Completed;
+        }
         case Script::BadLink:
             break;
         }
@@ -112,6 +165,11 @@ private:
     std::vector<Text> m_lyricPaths;
     std::vector<std::pair<Text, int64_t>> m_transfers;
     std::promise<void> m_started;
+    bool m_startedSaid = false;
+    bool m_gateOpen = false;
+    bool m_failureGateOpen = false;
+    int m_waiting = 0;
+    std::condition_variable m_waitingChanged;
     std::atomic<int> m_acknowledged {0};
 };
 
@@ -122,6 +180,7 @@ public:
     bool fetchLyrics() const override { return m_lyrics; }
     CompletionSound completionSound() const override { return m_sound; }
     service::NamingScheme namingScheme() const override { return m_scheme; }
+    int64_t jobs() const override { return m_jobs; }
 
     // Change it only while no worker runs.
     Text m_directory {"/music/"};
@@ -129,6 +188,7 @@ public:
     int64_t m_limit = 0;
     bool m_lyrics = true;
     CompletionSound m_sound = CompletionSound::None;
+    int64_t m_jobs = 1;
 };
 
 service::SongRecord song(const char* id, const char* quality = "flac")
@@ -144,10 +204,9 @@ protected:
         std::vector<Text> statuses;
         for (const QueueEvent& event : events) {
             if (const auto* appended = std::get_if<RowAppended>(&event); appended && appended->task.id == taskId)
-                statuses.push_back(appended->task.status);
-            if (const auto* cell = std::get_if<CellChanged>(&event);
-                cell && cell->taskId == taskId && cell->column == DownloadColumn::Status)
-                statuses.push_back(cell->text);
+                statuses.push_back(statusText(appended->task.state));
+            if (const auto* changed = std::get_if<RowStateChanged>(&event); changed && changed->taskId == taskId)
+                statuses.push_back(statusText(changed->state));
         }
         return statuses;
     }
@@ -201,10 +260,10 @@ TEST_F(DownloadQueueTest, UnreadableLinkFailsTheRowForGoodAndTheNextRowStarts)
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     const std::vector<DownloadTask> rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::failed));
-    EXPECT_TRUE(rows[0].failed);
+    EXPECT_EQ(statusText(rows[0].state), Text(status::failed));
+    EXPECT_TRUE(std::holds_alternative<Failed>(rows[0].state));
     EXPECT_EQ(rows[0].size, "-");
-    EXPECT_EQ(rows[1].status, Text(status::completed));
+    EXPECT_EQ(statusText(rows[1].state), Text(status::completed));
 
     // A later start does not retry the failed row.
     EXPECT_TRUE(m_queue.startWorker());
@@ -222,15 +281,15 @@ TEST_F(DownloadQueueTest, FailedTransferEndsTheWorkerAndTheQueueCanStartAgain)
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     std::vector<DownloadTask> rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::stopped));
-    EXPECT_EQ(rows[1].status, Text(status::waiting));  // the worker stopped at the failure
+    EXPECT_EQ(statusText(rows[0].state), Text(status::stopped));
+    EXPECT_EQ(statusText(rows[1].state), Text(status::waiting));  // the worker stopped at the failure
 
     m_fetcher.script("1", Script::Complete);
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(waitIdle());
     rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].status, Text(status::completed));
-    EXPECT_EQ(rows[1].status, Text(status::completed));
+    EXPECT_EQ(statusText(rows[0].state), Text(status::completed));
+    EXPECT_EQ(statusText(rows[1].state), Text(status::completed));
 }
 
 // A row keeps the name it was added with but goes to the save directory of
@@ -251,7 +310,7 @@ TEST_F(DownloadQueueTest, AFolderChosenAfterAddingReceivesTheWaitingRows)
     ASSERT_TRUE(waitIdle());
     const DownloadTask second = m_queue.list().rows()[1];
     EXPECT_EQ(second.name, "Artist - Title2");
-    EXPECT_EQ(second.status, Text(status::completed));
+    EXPECT_EQ(statusText(second.state), Text(status::completed));
     EXPECT_EQ(second.paths,
               (service::SongPaths {"/elsewhere/Artist - Title2.flac", "/elsewhere/Artist - Title2.lrc",
                                    "/elsewhere/Artist - Title2.flac.tmp"}));
@@ -269,15 +328,12 @@ TEST_F(DownloadQueueTest, RowsKeepWhyTheyStoppedOrFailedUntilTheyStartAgain)
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     std::vector<DownloadTask> rows = m_queue.list().rows();
-    EXPECT_EQ(rows[0].failure, (FailureReason {FailureKind::NoLink}));
-    EXPECT_EQ(rows[1].failure, (FailureReason {FailureKind::NoSpace}));
+    EXPECT_EQ(rows[0].state, TaskState {Failed {{FailureKind::NoLink}}});
+    EXPECT_EQ(rows[1].state, TaskState {Stopped {{FailureKind::NoSpace}}});
     std::vector<FailureReason> carried;
     for (const QueueEvent& event : m_mailbox.takeAll()) {
-        if (const auto* cell = std::get_if<CellChanged>(&event); cell && cell->column == DownloadColumn::Status)
-            carried.push_back(cell->failure);
-        if (const auto* failed = std::get_if<RowMarkedFailed>(&event)) {
-            EXPECT_EQ(failed->failure, (FailureReason {FailureKind::NoLink}));
-        }
+        if (const auto* changed = std::get_if<RowStateChanged>(&event))
+            carried.push_back(reasonOf(changed->state));
     }
     EXPECT_NE(std::find(carried.begin(), carried.end(), FailureReason {FailureKind::NoSpace}), carried.end());
     EXPECT_NE(std::find(carried.begin(), carried.end(), FailureReason {FailureKind::NoLink}), carried.end());
@@ -286,9 +342,9 @@ TEST_F(DownloadQueueTest, RowsKeepWhyTheyStoppedOrFailedUntilTheyStartAgain)
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(waitIdle());
     rows = m_queue.list().rows();
-    EXPECT_EQ(rows[1].status, Text(status::completed));
-    EXPECT_TRUE(rows[1].failure.empty());
-    EXPECT_EQ(rows[0].failure, (FailureReason {FailureKind::NoLink}));
+    EXPECT_EQ(statusText(rows[1].state), Text(status::completed));
+    EXPECT_TRUE(reasonOf(rows[1].state).empty());
+    EXPECT_EQ(reasonOf(rows[0].state), (FailureReason {FailureKind::NoLink}));
 }
 
 TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)
@@ -300,7 +356,7 @@ TEST_F(DownloadQueueTest, StopperNeverWaitsForAWorkerThatHasEnded)
     auto stopped = std::async(std::launch::async, [this] { m_queue.stopWorker(true); });
     ASSERT_EQ(stopped.wait_for(10s), std::future_status::ready);
     // No flag is left raised for the next transfer to trip over.
-    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+    EXPECT_FALSE(m_queue.abortRaised());
 }
 
 TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
@@ -313,8 +369,8 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
     EXPECT_FALSE(m_queue.startWorker());  // already running
     m_queue.requestPause();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::stopped));
-    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+    EXPECT_EQ(statusText(m_queue.list().rows()[0].state), Text(status::stopped));
+    EXPECT_FALSE(m_queue.abortRaised());
 
     const std::vector<QueueEvent> events = m_mailbox.takeAll();
     ASSERT_FALSE(events.empty());
@@ -324,7 +380,7 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
     for (const QueueEvent& event : events) {
         if (const auto* state = std::get_if<WorkerStateChanged>(&event); state && !state->running)
             sawIdle = true;
-        if (const auto* speed = std::get_if<SpeedChanged>(&event); speed && speed->text.empty() && sawIdle)
+        if (const auto* speed = std::get_if<SpeedChanged>(&event); speed && !speed->bytesPerSecond && sawIdle)
             speedEmptied = true;
     }
     EXPECT_TRUE(sawIdle);
@@ -334,7 +390,7 @@ TEST_F(DownloadQueueTest, PauseAbortsTheTransferAndTheNextStartResumesTheRow)
     EXPECT_TRUE(m_queue.startWorker());
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(statusesOf(m_mailbox.takeAll(), m_queue.list().rows()[0].id).front(), Text(status::starting));
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::completed));
+    EXPECT_EQ(statusText(m_queue.list().rows()[0].state), Text(status::completed));
 }
 
 TEST_F(DownloadQueueTest, DuplicateNamesAreCountedAndNotAdded)
@@ -367,7 +423,7 @@ TEST_F(DownloadQueueTest, UntickedLyricsBoxSkipsTheLyricFile)
     m_queue.addTickedSongs(ticked);
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(m_fetcher.lyricPaths().empty());
-    EXPECT_EQ(m_queue.list().rows()[0].status, Text(status::completed));
+    EXPECT_EQ(statusText(m_queue.list().rows()[0].state), Text(status::completed));
 }
 
 TEST_F(DownloadQueueTest, SpeedLimitAndSoundAreTakenFromTheSettings)
@@ -431,15 +487,115 @@ TEST_F(DownloadQueueTest, StartAndStopRacingFromSeveralThreadsLeaveAConsistentQu
         thread.join();
     m_queue.stopWorker(true);
     EXPECT_FALSE(m_queue.isRunning());
-    EXPECT_FALSE(m_queue.abortFlag().isRaised());
+    EXPECT_FALSE(m_queue.abortRaised());
 
     // Whatever was interrupted resumes: every row finishes.
-    for (int round = 0; round < 100 && m_queue.list().firstPending(); ++round) {
+    for (int round = 0; round < 100 && m_queue.list().firstClaimable(); ++round) {
         m_queue.startWorker();
         ASSERT_TRUE(waitIdle());
     }
     for (const DownloadTask& task : m_queue.list().rows())
-        EXPECT_EQ(task.status, Text(status::completed)) << task.name.str();
+        EXPECT_EQ(statusText(task.state), Text(status::completed)) << task.name.str();
+}
+
+// Three workers move three rows at once; a pause stops every one of them and
+// the next start takes the rows up again.
+TEST_F(DownloadQueueTest, SeveralWorkersMoveRowsAtOnceAndAPauseStopsThemAll)
+{
+    m_settings.m_jobs = 3;
+    std::vector<service::SongRecord> songs;
+    for (const char* id : {"1", "2", "3", "4"}) {
+        m_fetcher.script(id, Script::WaitForAbort);
+        songs.push_back(song(id));
+    }
+    m_queue.addTickedSongs(songs);
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(3));
+    EXPECT_EQ(m_queue.jobCount(), 3u);
+    std::vector<DownloadTask> rows = m_queue.list().rows();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(std::holds_alternative<Transferring>(rows[i].state)) << i;
+    EXPECT_EQ(rows[3].state, TaskState {Waiting {}});
+
+    m_queue.requestPause();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_fetcher.acknowledged(), 3);
+    EXPECT_FALSE(m_queue.abortRaised());
+    rows = m_queue.list().rows();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(rows[i].state, TaskState {Stopped {}}) << i;
+    std::vector<bool> states;
+    for (const QueueEvent& event : m_mailbox.takeAll()) {
+        if (const auto* state = std::get_if<WorkerStateChanged>(&event))
+            states.push_back(state->running);
+    }
+    EXPECT_EQ(states, (std::vector<bool> {true, false}));
+
+    for (const char* id : {"1", "2", "3", "4"})
+        m_fetcher.script(id, Script::Complete);
+    EXPECT_TRUE(m_queue.startWorker());
+    ASSERT_TRUE(waitIdle());
+    for (const DownloadTask& task : m_queue.list().rows())
+        EXPECT_EQ(task.state, TaskState {Completed {}}) << task.name.str();
+    EXPECT_EQ(m_fetcher.transfers().size(), 7u);
+}
+
+// Deleting the row one worker transfers stops that worker's song only: it
+// goes on with the next row while the other worker's transfer runs on.
+TEST_F(DownloadQueueTest, DeletingARowStopsOnlyTheWorkerOnIt)
+{
+    m_settings.m_jobs = 2;
+    std::vector<service::SongRecord> songs;
+    for (const char* id : {"1", "2", "3"}) {
+        m_fetcher.script(id, Script::WaitForAbort);
+        songs.push_back(song(id));
+    }
+    m_queue.addTickedSongs(songs);
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    const uint64_t first = m_queue.list().rows()[0].id;
+    const uint64_t ids[] {first};
+    const std::vector<DownloadTask> removed = m_queue.removeTasks(ids);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].id, first);
+    EXPECT_EQ(m_fetcher.acknowledged(), 1);
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    EXPECT_TRUE(m_queue.isRunning());
+    std::vector<DownloadTask> rows = m_queue.list().rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<Transferring>(rows[0].state));
+    EXPECT_TRUE(std::holds_alternative<Transferring>(rows[1].state));
+    EXPECT_EQ(m_fetcher.transfers().size(), 3u);
+    EXPECT_FALSE(m_queue.abortRaised());
+
+    m_queue.requestPause();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(m_fetcher.acknowledged(), 3);
+}
+
+// One worker's transfer failing stops the workers, as with one: the others
+// end after their songs and the queue goes idle with the rest still waiting.
+TEST_F(DownloadQueueTest, AFailedTransferStopsEveryWorker)
+{
+    m_settings.m_jobs = 2;
+    m_fetcher.script("1", Script::Gated);
+    m_fetcher.script("2", Script::GatedFailure);
+    const std::vector<service::SongRecord> songs {song("1"), song("2"), song("3"), song("4")};
+    m_queue.addTickedSongs(songs);
+    // The second worker fails while the first is still on its song.
+    ASSERT_TRUE(m_fetcher.waitForWaitingTransfers(2));
+    m_fetcher.openGate(true);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!std::holds_alternative<Stopped>(m_queue.list().rows()[1].state)
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(std::holds_alternative<Stopped>(m_queue.list().rows()[1].state));
+    EXPECT_TRUE(m_queue.isRunning());
+    m_fetcher.openGate();
+    ASSERT_TRUE(waitIdle());
+    const std::vector<DownloadTask> rows = m_queue.list().rows();
+    EXPECT_EQ(rows[0].state, TaskState {Completed {}});
+    EXPECT_EQ(rows[1].state, TaskState {Stopped {{FailureKind::NoSpace}}});
+    EXPECT_EQ(rows[2].state, TaskState {Waiting {}});
+    EXPECT_EQ(rows[3].state, TaskState {Waiting {}});
 }
 
 TEST(CompletionSound, WavSettingPicksTheSound)

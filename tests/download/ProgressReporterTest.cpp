@@ -37,13 +37,13 @@ TEST(ProgressReporter, FirstReportOfAResumedTransferShowsItsPercentAndSpeedZero)
 {
     ProgressReporter reporter;
     const auto start = ProgressReporter::Clock::now();
-    const ProgressTexts first = reporter.report(5'010'240, 10'000'000, start);
-    EXPECT_EQ(first.percent, "50%");
-    EXPECT_EQ(first.speed, speedPrefix + "0 KB/s");
+    const Transferring first = reporter.report(5'010'240, 10'000'000, start);
+    EXPECT_EQ(statusText(first), "50%");
+    EXPECT_EQ(speedText(first.bytesPerSecond), speedPrefix + "0 KB/s");
     // A full window (just over a second) shows its byte difference.
-    const ProgressTexts second
+    const Transferring second
         = reporter.report(5'010'240 + 512 * 1024, 10'000'000, start + std::chrono::milliseconds(1001));
-    EXPECT_EQ(second.speed, speedPrefix + "512 KB/s");
+    EXPECT_EQ(speedText(second.bytesPerSecond), speedPrefix + "512 KB/s");
 }
 
 // The last report comes before its window ends: 200 KB in a fifth of a
@@ -53,9 +53,9 @@ TEST(ProgressReporter, ShortLastWindowShowsARatePerSecond)
     ProgressReporter reporter;
     const auto start = ProgressReporter::Clock::now();
     reporter.report(10240, 10240 + 200 * 1024, start);
-    const ProgressTexts last
+    const Transferring last
         = reporter.report(10240 + 200 * 1024, 10240 + 200 * 1024, start + std::chrono::milliseconds(200));
-    EXPECT_EQ(last.speed, speedPrefix + "1000 KB/s");
+    EXPECT_EQ(speedText(last.bytesPerSecond), speedPrefix + "1000 KB/s");
 }
 
 TEST(ProgressReporter, ResetMakesTheNextTransferStartAtSpeedZero)
@@ -64,14 +64,14 @@ TEST(ProgressReporter, ResetMakesTheNextTransferStartAtSpeedZero)
     reporter.report(100, 1000);
     reporter.report(2148, 4000);
     reporter.reset();
-    EXPECT_EQ(reporter.report(3000, 4000).speed, speedPrefix + "0 KB/s");
+    EXPECT_EQ(speedText(reporter.report(3000, 4000).bytesPerSecond), speedPrefix + "0 KB/s");
 }
 
 TEST(ProgressReporter, FinalReportShowsOneHundredPercent)
 {
     ProgressReporter reporter;
     reporter.report(10240, 8'000'000);
-    EXPECT_EQ(reporter.report(8'000'000, 8'000'000).percent, "100%");
+    EXPECT_EQ(statusText(reporter.report(8'000'000, 8'000'000)), "100%");
 }
 
 }  // namespace

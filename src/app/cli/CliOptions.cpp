@@ -1,5 +1,7 @@
 #include "app/cli/CliOptions.h"
 
+#include "download/DownloadSettings.h"
+
 #include <charconv>
 #include <string_view>
 
@@ -85,6 +87,12 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
             options.limit = text ? parseInteger(*text) : std::nullopt;
             if (!options.limit)
                 return failure("--limit needs a whole number of KB/s (0: no limit)");
+        } else if (argument == "--jobs") {
+            const std::optional<std::string> text = value();
+            options.jobs = text ? parseInteger(*text) : std::nullopt;
+            if (!options.jobs || *options.jobs < 1 || *options.jobs > download::maxJobs)
+                return failure("--jobs needs a whole number of songs at once from 1 to "
+                               + std::to_string(download::maxJobs));
         } else if (argument == "--keep-going") {
             options.keepGoing = true;
         } else if (argument == "--no-audio-check") {
@@ -113,8 +121,10 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
     if (positional[0] == "search") {
         options.command = Command::Search;
         // --dir is accepted so that the bypass test (and so the numbering) can match a later get.
-        if (options.all || picked || options.limit || options.keepGoing || retried || !options.checkFlacAudio)
-            return failure("--pick, --all, --limit, --keep-going, --retries and --no-audio-check belong to get");
+        if (options.all || picked || options.limit || options.jobs || options.keepGoing || retried
+            || !options.checkFlacAudio)
+            return failure(
+                "--pick, --all, --limit, --jobs, --keep-going, --retries and --no-audio-check belong to get");
     } else if (positional[0] == "get") {
         options.command = Command::Get;
         if (options.all == picked)
@@ -132,7 +142,8 @@ const char* usageText()
 {
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
-           "                  [--keep-going] [--retries N] [--no-audio-check]\n"
+           "                  [--jobs N] [--keep-going] [--retries N] [--no-audio-check]\n"
+           "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)\n"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
            "  --retries N       try a transfer that failed on a network error N more times, resuming it,\n"
            "                    after 1 s, 2 s, 4 s ... (default: config.ini's retries, else 3)\n"

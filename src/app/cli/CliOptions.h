@@ -3,7 +3,7 @@
 // The command line of quorvo-cli:
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
-//              [--keep-going] [--retries N] [--no-audio-check]
+//              [--jobs N] [--keep-going] [--retries N] [--no-audio-check]
 
 #include "download/DownloadSettings.h"
 
@@ -24,6 +24,7 @@ struct Options {
     std::vector<int64_t> picks;            // --pick, 1-based result numbers
     std::optional<std::string> directory;  // --dir (UTF-8)
     std::optional<int64_t> limit;          // --limit, KB/s
+    std::optional<int64_t> jobs;           // --jobs: songs at once
     bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
     // --retries: further attempts of a failed transfer; unset: config.ini's `retries`.
     std::optional<int64_t> retries;

@@ -1,6 +1,7 @@
 #include "app/cli/ProgressView.h"
 
 #include "app/cli/Printable.h"
+#include "download/ProgressReporter.h"
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
 
@@ -12,11 +13,6 @@ namespace {
 
 constexpr int barWidth = 30;
 
-bool isPercentage(const Text& status)
-{
-    return text::endsWith(status.view(), "%");
-}
-
 }  // namespace
 
 void ProgressView::show(const download::QueueEvent& event)
@@ -26,26 +22,27 @@ void ProgressView::show(const download::QueueEvent& event)
         return;
     }
     if (const auto* speed = std::get_if<SpeedChanged>(&event)) {
-        m_speed = printable(encoding::toUtf8(speed->text.view()));
-        if (m_speed.empty())
+        // None: the workers stopped.
+        if (!speed->bytesPerSecond)
             return;
+        m_speed = printable(encoding::toUtf8(speedText(*speed->bytesPerSecond).view()));
         if (m_terminal)
             drawBar();
         else
             line(m_names[m_current] + "\t" + m_percent + "\t" + m_speed);
         return;
     }
-    const auto* cell = std::get_if<CellChanged>(&event);
-    if (!cell || cell->column != DownloadColumn::Status)
+    const auto* changed = std::get_if<RowStateChanged>(&event);
+    if (!changed)
         return;
-    m_current = cell->taskId;
-    if (isPercentage(cell->text)) {
+    m_current = changed->taskId;
+    if (const auto* moving = std::get_if<Transferring>(&changed->state)) {
         // Shown with the speed that follows it.
-        m_percent = printable(encoding::toUtf8(cell->text.view()));
+        m_percent = printable(encoding::toUtf8(percentText(moving->done, moving->total).view()));
         return;
     }
     m_percent.clear();
-    line(m_names[cell->taskId] + "\t" + printable(encoding::toUtf8(cell->text.view())));
+    line(m_names[changed->taskId] + "\t" + printable(encoding::toUtf8(statusText(changed->state).view())));
 }
 
 void ProgressView::finish()

@@ -111,6 +111,8 @@ void applyOptions(const Options& options, app::LiveSettings& settings, bool crea
         values.speed = numbers::fromInteger(*options.limit);
     if (options.retries)
         values.retries = *options.retries;
+    if (options.jobs)
+        values.jobs = *options.jobs;
     settings.update(values);
 }
 
@@ -131,20 +133,31 @@ int runSearchCommand(const ServiceEndpoints& service, const Options& options)
     return std::fflush(stdout) == 0 ? AllFinished : NotAllFinished;
 }
 
-// --keep-going: a transfer that failed stops the worker and leaves its row
-// "下载终止" (pending, so the next start would take it again). The row
-// becomes "下载失败" instead, and the worker goes on with the next song.
-// False when no row was left that way.
-bool giveUpStoppedRow(DownloadList& list)
+// --keep-going: a transfer that failed stops the workers and leaves its row
+// "下载终止" (stopped, so the next start would take it again). The row
+// becomes "下载失败" instead, and the workers go on with the next songs. Rows
+// the stop only interrupted (no reason) are taken again; when no stopped row
+// says why, the first one is given up. False when no row was left stopped.
+bool giveUpStoppedRows(DownloadList& list)
 {
+    bool gaveUp = false;
+    std::optional<uint64_t> firstStopped;
     for (const DownloadTask& task : list.rows()) {
-        if (task.status.view() == status::stopped) {
-            list.setStatus(task.id, Text(status::failed), task.failure);
-            list.markFailed(task.id);
-            return true;
+        const auto* stopped = std::get_if<Stopped>(&task.state);
+        if (!stopped)
+            continue;
+        if (!stopped->reason.empty()) {
+            list.setState(task.id, Failed {stopped->reason});
+            gaveUp = true;
+        } else if (!firstStopped) {
+            firstStopped = task.id;
         }
     }
-    return false;
+    if (!gaveUp && firstStopped) {
+        list.setState(*firstStopped, Failed {});
+        gaveUp = true;
+    }
+    return gaveUp;
 }
 
 int runGetCommand(const ServiceEndpoints& service, const Options& options)
@@ -215,7 +228,7 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
         if (!queue.isRunning()) {
             for (const QueueEvent& event : mailbox.takeAll())
                 view.show(event);
-            if (!paused && options.keepGoing && giveUpStoppedRow(queue.list()) && queue.list().firstPending()) {
+            if (!paused && options.keepGoing && giveUpStoppedRows(queue.list()) && queue.list().firstClaimable()) {
                 queue.startWorker();
                 continue;
             }
@@ -227,13 +240,14 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
     const std::vector<DownloadTask> tasks = queue.list().rows();
     bool allFinished = !tasks.empty();
     for (const DownloadTask& task : tasks) {
-        if (!task.failure.empty())
+        if (const FailureReason failure = reasonOf(task.state); !failure.empty())
             std::fprintf(stderr, "quorvo-cli: %s: %s\n", utf8(task.name + songExtension(task.quality)).c_str(),
-                         utf8(describe(task.failure)).c_str());
+                         utf8(describe(failure)).c_str());
     }
     for (const DownloadTask& task : tasks) {
-        std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(), utf8(task.status).c_str());
-        allFinished = allFinished && task.status.view() == status::completed;
+        std::printf("%s\t%s\n", utf8(task.name + songExtension(task.quality)).c_str(),
+                    utf8(statusText(task.state)).c_str());
+        allFinished = allFinished && std::holds_alternative<Completed>(task.state);
     }
     std::fflush(stdout);
     return allFinished ? AllFinished : NotAllFinished;

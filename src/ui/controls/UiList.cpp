@@ -695,7 +695,7 @@ void UiList::drawRow(gfx::Painter& painter, int row, IntPoint origin) const
     r.x += origin.x + m_scrollX;
     r.y += origin.y + m_scrollY;
 
-    gfx::Argb textColour = data->textColour;
+    gfx::Argb textColour = m_model.rowTextColour(row);
     if (data->state == RowState::Hot) {
         gfx::fillRect(painter, toRectF(r), m_options.hotBackground ? m_options.hotBackground : hostBackground(51));
         if (m_options.hotTextColour)
@@ -708,9 +708,9 @@ void UiList::drawRow(gfx::Painter& painter, int row, IntPoint origin) const
     }
 
     if (m_options.mode == ListViewMode::Report)
-        drawCells(painter, *data, r, textColour);
+        drawCells(painter, row, *data, r, textColour);
     else
-        drawItem(painter, *data, r, textColour);
+        drawItem(painter, row, *data, r, textColour);
     if (m_options.mode != ListViewMode::Icons && (gridLines() & gridlines::RowLines) != 0) {
         const float y = static_cast<float>(r.bottom() - 1);
         gfx::drawLine(painter, gridColour, static_cast<float>(r.x), y, static_cast<float>(r.right() - 1), y);
@@ -724,7 +724,8 @@ void UiList::drawRowIcon(gfx::Painter& painter, int index, const IntRect& at) co
                               static_cast<float>(m_rowImages.iconWidth), static_cast<float>(m_rowImages.iconHeight)});
 }
 
-void UiList::drawCells(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const
+void UiList::drawCells(gfx::Painter& painter, int row, const ListRow& data, const IntRect& r,
+                       gfx::Argb textColour) const
 {
     gfx::StringFormat format = m_cellFormat;
     int x = r.x;
@@ -755,7 +756,7 @@ void UiList::drawCells(gfx::Painter& painter, const ListRow& data, const IntRect
             cell.x += m_rowImages.iconWidth + 2;
             cell.width -= m_rowImages.iconWidth + 2;
         }
-        const Text& text = data.cells[static_cast<std::size_t>(column - 1)];
+        const Text text = m_model.cellText(row, column);
         if (!text.empty() && cell.width > 0) {
             format.align(alignmentFlag(m_model.column(column)->alignment));
             gfx::drawText(painter, toRectF(cell), text, font(), textColour, format);
@@ -763,7 +764,7 @@ void UiList::drawCells(gfx::Painter& painter, const ListRow& data, const IntRect
     }
 }
 
-void UiList::drawItem(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const
+void UiList::drawItem(gfx::Painter& painter, int row, const ListRow& data, const IntRect& r, gfx::Argb textColour) const
 {
     if (data.cells.empty())
         return;
@@ -772,7 +773,7 @@ void UiList::drawItem(gfx::Painter& painter, const ListRow& data, const IntRect&
     const ListItemParts parts = listItemParts(m_options.mode, r, icon, data.indent * m_rowImages.iconWidth);
     if (data.images[0] >= 0 && m_rowImages.image)
         drawRowIcon(painter, data.images[0], parts.icon);
-    const Text& text = data.cells[0];
+    const Text text = m_model.cellText(row, 1);
     if (text.empty() || parts.text.width <= 0)
         return;
     gfx::StringFormat format = m_cellFormat;

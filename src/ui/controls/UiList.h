@@ -155,9 +155,9 @@ private:
     // Draws a row with the item area's top-left at `origin`.
     void drawRow(gfx::Painter& painter, int row, IntPoint origin) const;
     // Report mode: cell by cell from the row's left edge.
-    void drawCells(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
+    void drawCells(gfx::Painter& painter, int row, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
     // Icon grid and simple list: the first cell's icon and text as one item.
-    void drawItem(gfx::Painter& painter, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
+    void drawItem(gfx::Painter& painter, int row, const ListRow& data, const IntRect& r, gfx::Argb textColour) const;
     void drawRowIcon(gfx::Painter& painter, int index, const IntRect& at) const;
     void refreshRowCache();
     void refreshHeaderCache();

@@ -175,10 +175,24 @@ void UiListModel::changed(ListChangeKind kind, int row)
         onChange(ListChange {kind, row});
 }
 
+void UiListModel::setRowSource(const ListRowSource* source)
+{
+    m_source = source;
+    changed(ListChangeKind::Reset);
+}
+
+void UiListModel::rowContentChanged(int number)
+{
+    if (isValid(number))
+        changed(ListChangeKind::RowChanged, number);
+}
+
 Text UiListModel::cellText(int number, int column) const
 {
     if (!isValid(number, column))
         return {};
+    if (m_source)
+        return m_source->cellText(number, column);
     return m_rows[static_cast<std::size_t>(number - 1)].cells[static_cast<std::size_t>(column - 1)];
 }
 
@@ -226,6 +240,8 @@ void UiListModel::setItemData(int number, std::int64_t value)
 std::uint32_t UiListModel::rowTextColour(int number) const
 {
     const ListRow* found = row(number);
+    if (found && m_source)
+        return m_source->rowTextColour(number);
     return found ? found->textColour : 0;
 }
 
@@ -296,13 +312,12 @@ int UiListModel::findText(const Text& text, int startRow, const ListFind& option
     if (!everyColumn && (column < 1 || column > columnCount()))
         return 0;
     for (int number = std::max(startRow, 1); number <= rowCount(); ++number) {
-        const ListRow& candidate = m_rows[static_cast<std::size_t>(number - 1)];
         if (everyColumn) {
-            for (const Text& cell : candidate.cells) {
-                if (cellMatches(cell, text, options))
+            for (int each = 1; each <= columnCount(); ++each) {
+                if (cellMatches(cellText(number, each), text, options))
                     return number;
             }
-        } else if (cellMatches(candidate.cells[static_cast<std::size_t>(column - 1)], text, options)) {
+        } else if (cellMatches(cellText(number, column), text, options)) {
             return number;
         }
     }

@@ -76,8 +76,27 @@ struct SelectionModifiers {
     bool shift = false;
 };
 
+// Where a list's cells and row colours come from when the program keeps its
+// rows itself: the model then holds only what the list adds to each row
+// (check mark, selection, hover, images) and asks the source for a cell
+// when it paints or searches. The program inserts and deletes the model's
+// rows in step with its own and calls rowContentChanged when one changes.
+class ListRowSource {
+public:
+    virtual ~ListRowSource() = default;
+    [[nodiscard]] virtual Text cellText(int row, int column) const = 0;
+    [[nodiscard]] virtual std::uint32_t rowTextColour(int row) const = 0;
+};
+
 class UiListModel {
 public:
+    // Null: the model's own cells and colours. The source must outlive the
+    // model or be unset first.
+    void setRowSource(const ListRowSource* source);
+    [[nodiscard]] const ListRowSource* rowSource() const { return m_source; }
+    // The source's row changed: the list repaints it.
+    void rowContentChanged(int row);
+
     // ---- columns ----
     // position 0 (or beyond the end) appends; k inserts before column k.
     // Every row gets an empty cell without image there. Returns the new column's number.
@@ -111,6 +130,7 @@ public:
     }
 
     [[nodiscard]] Text cellText(int row, int column = 1) const;
+    // Not shown while a row source is set.
     void setCellText(int row, int column, const Text& text);
     [[nodiscard]] int cellImage(int row, int column) const;
     void setCellImage(int row, int column, int image);
@@ -169,6 +189,7 @@ private:
     void setState(int row, RowState state);
     [[nodiscard]] bool cellMatches(const Text& cell, const Text& text, const ListFind& options) const;
 
+    const ListRowSource* m_source = nullptr;
     std::vector<ListColumn> m_columns;
     std::vector<ListRow> m_rows;
     std::vector<int> m_selection;

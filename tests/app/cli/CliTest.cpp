@@ -115,6 +115,36 @@ TEST_F(CliTest, GetDownloadsThePickedSongIntoDirAndExitsZero)
     EXPECT_NE(outcome.err.find("%\t下载速度:"), std::string::npos) << outcome.err;
 }
 
+// --jobs 3: three songs at once, each whole, and the song lines in list order.
+TEST_F(CliTest, GetWithSeveralJobsDownloadsEverySongWhole)
+{
+    const std::string first = numberOf("夜", "1100005");
+    const std::string second = numberOf("夜", "1100023");
+    const std::string third = numberOf("夜", "1100031");
+    const std::string fourth = numberOf("夜", "9900001");
+    // The server makes a song's file at its first link request; made here one
+    // by one, three at once cannot outlast the link's time limit on a busy machine.
+    for (const char* id : {"1100005", "1100023", "1100031", "9900001"})
+        ASSERT_EQ(m_server.get(std::string("/app/link/getLinks.php?songId=") + id).status, 200) << id;
+    const Outcome outcome = run(
+        {"get", "夜", "--pick", first + "," + second + "," + third + "," + fourth, "--jobs", "3", "--dir", saveDir()});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
+    const std::vector<std::string> rows = lines(outcome.out);
+    ASSERT_EQ(rows.size(), 4u) << outcome.out;
+    for (const std::string& row : rows)
+        EXPECT_EQ(fields(row).at(1), completedStatus) << row;
+    for (const char* id : {"1100005", "1100023", "1100031", "9900001"}) {
+        bool found = false;
+        for (const std::string& row : rows) {
+            const std::string file = saveDir() + "/" + fields(row).at(0);
+            const std::string extension = file.ends_with(".flac") ? "flac" : "mp3";
+            found = found || test::readWholeFile(file) == serverFile(id, extension.c_str());
+        }
+        EXPECT_TRUE(found) << id;
+    }
+    EXPECT_EQ(run({"get", "夜", "--pick", first, "--jobs", "0"}).exitStatus, 2);
+}
+
 TEST_F(CliTest, GetEndsWithEveryRowsStatusAndFailsUnlessAllFinished)
 {
     const Outcome outcome = run({"get", "Broken Link", "--all", "--dir", saveDir()});

@@ -216,3 +216,45 @@ TEST(UiListModel, HoverSelectionFollowsThePointer)
     EXPECT_EQ(model.rowState(2), RowState::Normal);
     EXPECT_EQ(selection(model), (std::vector {3}));
 }
+
+namespace {
+
+// The program's own rows behind the list: two columns per row.
+class RowsBehind final : public quorvo::ui::ListRowSource {
+public:
+    Text cellText(int row, int column) const override
+    {
+        return m_rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column - 1));
+    }
+    std::uint32_t rowTextColour(int row) const override { return row == 2 ? 0xFFFF0000 : 0xFF000000; }
+    std::vector<std::vector<Text>> m_rows {{"a", "1"}, {"b", "2"}};
+};
+
+}  // namespace
+
+TEST(UiListModel, ARowSourceSuppliesTheCellsAndColoursAndTheModelKeepsNoCopy)
+{
+    RowsBehind source;
+    UiListModel model;
+    model.insertColumn(0, "name");
+    model.insertColumn(0, "count");
+    model.insertRow(0, NewRow {});
+    model.insertRow(0, NewRow {});
+    model.setRowSource(&source);
+    EXPECT_EQ(model.cellText(2, 1), "b");
+    EXPECT_EQ(model.rowTextColour(2), 0xFFFF0000u);
+    EXPECT_EQ(model.findText("2", 1, ListFind {.exact = true, .column = 2}), 2);
+
+    std::vector<ListChange> seen;
+    model.onChange = [&](const ListChange& change) { seen.push_back(change); };
+    source.m_rows[0][1] = "changed";
+    model.rowContentChanged(1);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].kind, ListChangeKind::RowChanged);
+    EXPECT_EQ(seen[0].row, 1);
+    EXPECT_EQ(model.cellText(1, 2), "changed");
+    EXPECT_EQ(model.cellText(3, 1), "");
+
+    model.setRowSource(nullptr);
+    EXPECT_EQ(model.cellText(1, 2), "");
+}
