@@ -71,6 +71,9 @@ void DownloadController::apply(const download::QueueEvent& event)
                 page.m_view.setDownloadCell(row, changed.column, changed.text);
                 if (changed.column == download::DownloadColumn::Status)
                     page.statusChanged(changed.taskId, row, changed.text, carriedFailure(changed));
+                if (page.m_notices && changed.column == download::DownloadColumn::Status
+                    && changed.text.view() == download::status::completed)
+                    page.m_notices->songCompleted();
             }
         }
         void operator()(const download::RowMarkedFailed& failed) const
@@ -84,11 +87,17 @@ void DownloadController::apply(const download::QueueEvent& event)
         void operator()(const download::WorkerStateChanged& state) const
         {
             page.m_view.setWorkerButtons(state.running);
+            if (page.m_notices && state.running)
+                page.m_notices->runStarted();
+            else if (page.m_notices)
+                page.m_notices->runEnded(page.m_queue && !page.m_queue->list().firstPending());
         }
         void operator()(const download::SoundRequested& sound) const
         {
             if (page.m_playSound)
                 page.m_playSound(sound.sound);
+            if (page.m_notices)
+                page.m_notices->soundPlayed();
         }
     };
     std::visit(Apply {*this}, event);
@@ -116,8 +125,13 @@ void DownloadController::statusChanged(uint64_t taskId, std::size_t row, const T
     else
         m_reasons[taskId] = reason;
     m_view.setDownloadFailure(row, reason);
-    if (!reason.empty())
-        m_view.showDownloadFailure(status + ": " + reason);
+    if (reason.empty())
+        return;
+    m_view.showDownloadFailure(status + ": " + reason);
+    if (m_notices && m_queue) {
+        if (const std::optional<download::DownloadTask> task = m_queue->list().task(taskId))
+            m_notices->songFailed(task->name, status + ": " + reason);
+    }
 }
 
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,

@@ -52,6 +52,7 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
         = std::make_unique<DownloadController>(context.post, *this, m_services.settings(),
                                                [](download::CompletionSound sound) { playCompletionSound(sound); });
     m_controller->attach(queue);
+    m_controller->setNotices(context.notices);
     m_services.listenToQueue(m_controller.get());
 }
 
