@@ -7,7 +7,8 @@ namespace quorvo::app {
 
 namespace {
 
-constexpr std::string_view songsFinished = "\xCA\xD7\xB8\xE8\xC7\xFA\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF";  // 首歌曲下载完毕
+constexpr std::string_view songsFinished
+    = "\xCA\xD7\xB8\xE8\xC7\xFA\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF";  // 首歌曲下载完毕
 
 }  // namespace
 

@@ -81,7 +81,23 @@ public:
             ::execlp("dbus-daemon", "dbus-daemon", configOption.c_str(), "--nofork", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        waitUntil([&] { return fs::exists(socket); }, 30s);
+        // The socket file appears before the daemon listens on it: wait until it answers.
+        waitUntil(
+            [&] {
+                if (!fs::exists(socket))
+                    return false;
+                GDBusConnection* probe = g_dbus_connection_new_for_address_sync(
+                    m_address.c_str(),
+                    static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                                      | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                    nullptr, nullptr, nullptr);
+                if (probe == nullptr)
+                    return false;
+                g_dbus_connection_close_sync(probe, nullptr, nullptr);
+                g_object_unref(probe);
+                return true;
+            },
+            30s);
     }
     ~PrivateBus()
     {
@@ -103,8 +119,8 @@ private:
 // on a thread of its own. Gone with it: its names and objects.
 class BusPeer {
 public:
-    using MethodHandler = std::function<void(const std::string& method, GVariant* parameters,
-                                             GDBusMethodInvocation* invocation)>;
+    using MethodHandler
+        = std::function<void(const std::string& method, GVariant* parameters, GDBusMethodInvocation* invocation)>;
     using PropertyHandler = std::function<GVariant*(const std::string& property)>;
 
     explicit BusPeer(const std::string& address)
@@ -161,8 +177,8 @@ public:
         static const GDBusInterfaceVTable table {&BusPeer::onCall, &BusPeer::onProperty, nullptr, {}};
         bool registered = false;
         onThread([&] {
-            const guint object
-                = g_dbus_connection_register_object(m_connection, path, info->interfaces[0], &table, this, nullptr, nullptr);
+            const guint object = g_dbus_connection_register_object(m_connection, path, info->interfaces[0], &table,
+                                                                   this, nullptr, nullptr);
             if (object != 0)
                 m_objects.push_back(object);
             registered = object != 0;
@@ -188,8 +204,7 @@ public:
         return VariantPtr(reply);
     }
     // A property of an object on the bus, or null.
-    VariantPtr property(const std::string& destination, const char* path, const char* interface,
-                        const char* name) const
+    VariantPtr property(const std::string& destination, const char* path, const char* interface, const char* name) const
     {
         const VariantPtr reply = call(destination, path, "org.freedesktop.DBus.Properties", "Get",
                                       g_variant_new("(ss)", interface, name), "(v)");
@@ -338,7 +353,8 @@ public:
             "org.freedesktop.Notifications", "/org/freedesktop/Notifications", notificationsXml,
             [this, answer](const std::string& method, GVariant* parameters, GDBusMethodInvocation* invocation) {
                 if (method != "Notify") {
-                    g_dbus_method_invocation_return_value(invocation, g_variant_new("(@as)", g_variant_new_strv(nullptr, 0)));
+                    g_dbus_method_invocation_return_value(invocation,
+                                                          g_variant_new("(@as)", g_variant_new_strv(nullptr, 0)));
                     return;
                 }
                 Notice notice;
@@ -488,9 +504,8 @@ protected:
         if (!menuPath)
             return labels;
         const VariantPtr reply
-            = m_client->call(item, g_variant_get_string(menuPath.get(), nullptr), "com.canonical.dbusmenu",
-                             "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)),
-                             "(u(ia{sv}av))");
+            = m_client->call(item, g_variant_get_string(menuPath.get(), nullptr), "com.canonical.dbusmenu", "GetLayout",
+                             g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)), "(u(ia{sv}av))");
         if (!reply)
             return labels;
         const VariantPtr layout(g_variant_get_child_value(reply.get(), 1));

@@ -231,12 +231,12 @@ void StatusNotifier::Core::start()
         core.hostPresent = g_strcmp0(signal, "StatusNotifierHostRegistered") == 0;
         core.updateShown();
     };
-    hostRegistered = g_dbus_connection_signal_subscribe(bus, watcherName, watcherName, "StatusNotifierHostRegistered",
-                                                        watcherPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, hostSignal,
-                                                        this, nullptr);
-    hostUnregistered = g_dbus_connection_signal_subscribe(bus, watcherName, watcherName,
-                                                          "StatusNotifierHostUnregistered", watcherPath, nullptr,
-                                                          G_DBUS_SIGNAL_FLAGS_NONE, hostSignal, this, nullptr);
+    hostRegistered
+        = g_dbus_connection_signal_subscribe(bus, watcherName, watcherName, "StatusNotifierHostRegistered", watcherPath,
+                                             nullptr, G_DBUS_SIGNAL_FLAGS_NONE, hostSignal, this, nullptr);
+    hostUnregistered
+        = g_dbus_connection_signal_subscribe(bus, watcherName, watcherName, "StatusNotifierHostUnregistered",
+                                             watcherPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, hostSignal, this, nullptr);
 
     watcherWatch = g_bus_watch_name_on_connection(
         bus, watcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
@@ -289,8 +289,8 @@ void StatusNotifier::Core::tryRegister()
         std::uint64_t attempt;
     };
     g_dbus_connection_call(
-        bus, watcherName, watcherPath, watcherName, "RegisterStatusNotifierItem",
-        g_variant_new("(s)", busName.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, cancellable.get(),
+        bus, watcherName, watcherPath, watcherName, "RegisterStatusNotifierItem", g_variant_new("(s)", busName.c_str()),
+        nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, cancellable.get(),
         [](GObject* source, GAsyncResult* result, gpointer data) {
             const std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
             GError* rawError = nullptr;
@@ -459,7 +459,8 @@ void StatusNotifier::Core::onMenuCall(GDBusConnection*, const gchar*, const gcha
         const glib::VariantPtr ids(rawIds);
         const glib::VariantPtr names(rawNames);
         gsize count = 0;
-        const auto* wantedIds = static_cast<const gint32*>(g_variant_get_fixed_array(ids.get(), &count, sizeof(gint32)));
+        const auto* wantedIds
+            = static_cast<const gint32*>(g_variant_get_fixed_array(ids.get(), &count, sizeof(gint32)));
         GVariantBuilder builder;
         g_variant_builder_init(&builder, G_VARIANT_TYPE("a(ia{sv})"));
         const auto add = [&](gint32 id) {
@@ -472,7 +473,8 @@ void StatusNotifier::Core::onMenuCall(GDBusConnection*, const gchar*, const gcha
         }
         for (gsize i = 0; i < count; ++i)
             add(wantedIds[i]);
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(@a(ia{sv}))", g_variant_builder_end(&builder)));
+        g_dbus_method_invocation_return_value(invocation,
+                                              g_variant_new("(@a(ia{sv}))", g_variant_builder_end(&builder)));
     } else if (name == "GetProperty") {
         gint32 id = 0;
         const gchar* property = nullptr;
@@ -483,8 +485,8 @@ void StatusNotifier::Core::onMenuCall(GDBusConnection*, const gchar*, const gcha
         const glib::VariantPtr all = glib::adopt(core.itemProperties(id, everything.get()));
         glib::VariantPtr value(g_variant_lookup_value(all.get(), property, nullptr));
         if (!value) {
-            g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS,
-                                                  "No property %s", property);
+            g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS, "No property %s",
+                                                  property);
             return;
         }
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value.get()));
@@ -533,11 +535,12 @@ void StatusNotifier::Core::onMenuCall(GDBusConnection*, const gchar*, const gcha
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", FALSE));
     } else if (name == "AboutToShowGroup") {
         g_dbus_method_invocation_return_value(
-            invocation, g_variant_new("(@ai@ai)", g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, nullptr, 0, 4),
-                                      g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, nullptr, 0, 4)));
+            invocation,
+            g_variant_new("(@ai@ai)", g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, nullptr, 0, 4),
+                          g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, nullptr, 0, 4)));
     } else {
-        g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_METHOD,
-                                              "No method %s", method);
+        g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_METHOD, "No method %s",
+                                              method);
     }
 }
 
@@ -566,13 +569,13 @@ StatusNotifier::StatusNotifier(SessionBus& bus, Description description, UiPost 
     m_core->description = std::move(description);
     m_core->shown = m_shown;
     // Handlers run on the user-interface thread, only while this notifier lives there.
-    m_core->deliver = [post = std::move(post),
-                       weak = std::weak_ptr<Handlers>(m_handlers)](std::function<void(Handlers&)> call) {
-        post([weak, call = std::move(call)] {
-            if (const std::shared_ptr<Handlers> handlers = weak.lock())
-                call(*handlers);
-        });
-    };
+    m_core->deliver
+        = [post = std::move(post), weak = std::weak_ptr<Handlers>(m_handlers)](std::function<void(Handlers&)> call) {
+              post([weak, call = std::move(call)] {
+                  if (const std::shared_ptr<Handlers> handlers = weak.lock())
+                      call(*handlers);
+              });
+          };
     m_bus.run([core = m_core] { core->start(); });
 }
 
