@@ -31,6 +31,8 @@
 #include <fstream>
 #include <future>
 #include <mutex>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -444,11 +446,14 @@ protected:
 
     virtual void configure(const platform::ConfigStore&) { }
 
-    void openWindow()
+    // `beforeWindow` runs once the framework is up and before the window is built.
+    void openWindow(const std::function<void()>& beforeWindow = {})
     {
         std::string error;
         m_framework = ui::UiFramework::create(&error);
         ASSERT_TRUE(m_framework) << error;
+        if (beforeWindow)
+            beforeWindow();
         m_framework->setSkin(windowSkin());
         ui::installCaptionButtons(*m_framework);
         AppLayout layout;
@@ -773,6 +778,34 @@ TEST_F(DesktopBusTest, AMissingOrHungNotificationServerHoldsNothingUp)
     ASSERT_TRUE(pumpUntil([&] { return !hung.notices().empty(); })) << "the server was not told";
     ASSERT_TRUE(callItem(item, "Activate"));
     EXPECT_TRUE(pumpUntil([&] { return windowVisible(); })) << "the window stopped answering";
+}
+
+TEST_F(DesktopBusTest, ABusThatNeverAnswersHoldsNeitherTheWindowNorItsEnd)
+{
+    // A socket that takes connections and never says a word: GDBus's
+    // handshake with it has no time limit.
+    const fs::path socket = m_dir.path() / "silent";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socket.string().size(), sizeof(address.sun_path));
+    std::copy_n(socket.string().c_str(), socket.string().size() + 1, address.sun_path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+    // Only the window meets it: SDL's own start asks the session bus too,
+    // and would wait for its own time limit.
+    openWindow([&] { ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket.string()).c_str(), 1); });
+    EXPECT_TRUE(m_window->tray().offersStatusItem());
+    EXPECT_FALSE(m_window->tray().isDocked());
+    EXPECT_FALSE(m_window->canNotify());
+    // Without a tray the window minimises instead of hiding, as ever.
+    m_window->host().minimise();
+    m_framework->processPending();
+    EXPECT_TRUE(windowVisible());
+    // The window's end comes back although the bus thread is still stuck.
+    m_window.reset();
+    ::close(listener);
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ constexpr int callTimeoutMs = 25000;
 
 // Lives on the bus thread.
 struct DesktopNotifier::Core {
-    SessionBus* sessionBus = nullptr;
     GDBusConnection* bus = nullptr;
     std::string appName;
     std::shared_ptr<std::atomic<bool>> available;
@@ -24,7 +23,7 @@ struct DesktopNotifier::Core {
 
     void start()
     {
-        bus = sessionBus->connection();
+        bus = SessionBus::threadConnection();
         if (bus == nullptr)
             return;
         watch = g_bus_watch_name_on_connection(
@@ -80,7 +79,6 @@ DesktopNotifier::DesktopNotifier(SessionBus& bus, std::string appName)
     : m_bus(bus)
     , m_core(std::make_shared<Core>())
 {
-    m_core->sessionBus = &bus;
     m_core->appName = std::move(appName);
     m_core->available = m_available;
     m_bus.run([core = m_core] { core->start(); });

@@ -12,6 +12,12 @@
 
 namespace quorvo::platform {
 
+namespace {
+
+thread_local GDBusConnection* busConnection = nullptr;
+
+}  // namespace
+
 struct SessionBus::Impl {
     std::string address;
     glib::ContextPtr context {g_main_context_new()};
@@ -23,6 +29,7 @@ struct SessionBus::Impl {
     bool drainScheduled = false;
     bool ending = false;
     std::thread thread;
+    std::promise<void> ended;
 
     void main()
     {
@@ -37,6 +44,7 @@ struct SessionBus::Impl {
         if (connection)
             // Our process decides when it ends, not the bus.
             g_dbus_connection_set_exit_on_close(connection.get(), FALSE);
+        busConnection = connection.get();
         drain();
         g_main_loop_run(loop.get());
         // The clients have ended their work; what is still in flight ends
@@ -44,6 +52,7 @@ struct SessionBus::Impl {
         if (connection)
             g_dbus_connection_close_sync(connection.get(), nullptr, nullptr);
         while (g_main_context_iteration(context.get(), FALSE)) { }
+        busConnection = nullptr;
         connection.reset();
         while (g_main_context_iteration(context.get(), FALSE)) { }
         g_main_context_pop_thread_default(context.get());
@@ -102,22 +111,31 @@ std::unique_ptr<SessionBus> SessionBus::open(const std::string& address)
 {
     if (address.empty())
         return nullptr;
-    auto impl = std::make_unique<Impl>();
+    auto impl = std::make_shared<Impl>();
     impl->address = address;
     // The drain scheduled before the loop runs is the connection's own.
     impl->drainScheduled = true;
-    impl->thread = std::thread([raw = impl.get()] { raw->main(); });
+    impl->thread = std::thread([impl] {
+        impl->main();
+        impl->ended.set_value();
+    });
     return std::unique_ptr<SessionBus>(new SessionBus(std::move(impl)));
 }
 
-SessionBus::SessionBus(std::unique_ptr<Impl> impl)
+SessionBus::SessionBus(std::shared_ptr<Impl> impl)
     : m_impl(std::move(impl))
 { }
 
 SessionBus::~SessionBus()
 {
+    std::future<void> ended = m_impl->ended.get_future();
     m_impl->push([impl = m_impl.get()] { g_main_loop_quit(impl->loop.get()); });
-    m_impl->thread.join();
+    // GDBus's handshake has no time limit: a bus that accepts the connection
+    // and never answers would keep the thread in it for good.
+    if (ended.wait_for(endWait) == std::future_status::ready)
+        m_impl->thread.join();
+    else
+        m_impl->thread.detach();
 }
 
 void SessionBus::run(std::function<void()> task)
@@ -125,25 +143,20 @@ void SessionBus::run(std::function<void()> task)
     m_impl->push(std::move(task));
 }
 
-void SessionBus::runAndWait(std::function<void()> task)
+bool SessionBus::runAndWait(std::function<void()> task, std::chrono::milliseconds limit)
 {
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    m_impl->push([&] {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    m_impl->push([task = std::move(task), done] {
         task();
-        done.set_value();
+        done->set_value();
     });
-    finished.wait();
+    return finished.wait_for(limit) == std::future_status::ready;
 }
 
-GDBusConnection* SessionBus::connection() const
+GDBusConnection* SessionBus::threadConnection()
 {
-    return m_impl->connection.get();
-}
-
-bool SessionBus::isBusThread() const
-{
-    return std::this_thread::get_id() == m_impl->thread.get_id();
+    return busConnection;
 }
 
 }  // namespace quorvo::platform

@@ -8,6 +8,7 @@
 // news goes back to the user-interface thread through the poster each
 // client is given.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,26 +29,32 @@ public:
 
     // Connects to `address` on the bus thread. Null when the address is empty.
     static std::unique_ptr<SessionBus> open(const std::string& address);
-    // Runs the tasks still queued, ends what is in flight and joins the thread.
+    // Runs the tasks still queued, ends what is in flight and joins the
+    // thread; a thread stuck with a bus that never answers is left behind
+    // after `endWait` rather than holding up the program's exit.
     ~SessionBus();
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
 
     // Any thread: `task` runs on the bus thread, in the order given, after
-    // the connection was tried; connection() is null there when it failed.
+    // the connection was tried; threadConnection() is null there when it failed.
     void run(std::function<void()> task);
-    // As run, and waits for it (never from the bus thread).
-    void runAndWait(std::function<void()> task);
+    // As run, and waits for it at most `limit` (never from the bus thread);
+    // false when it has not run by then (it still runs later).
+    bool runAndWait(std::function<void()> task, std::chrono::milliseconds limit = endWait);
 
-    // Bus thread only.
-    [[nodiscard]] GDBusConnection* connection() const;
-    [[nodiscard]] bool isBusThread() const;
+    // How long the program's end waits for the bus thread.
+    static constexpr std::chrono::milliseconds endWait {2000};
+
+    // On the bus thread: its connection, null when it failed. Elsewhere null.
+    [[nodiscard]] static GDBusConnection* threadConnection();
 
     struct Impl;
 
 private:
-    explicit SessionBus(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> m_impl;
+    explicit SessionBus(std::shared_ptr<Impl> impl);
+    // Shared with the bus thread, which may outlive this object (see the destructor).
+    std::shared_ptr<Impl> m_impl;
 };
 
 }  // namespace quorvo::platform

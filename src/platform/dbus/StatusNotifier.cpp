@@ -146,7 +146,6 @@ StatusIconPixmap toStatusIconPixmap(const PixelView& pixels)
 
 // Lives on the bus thread: every member is touched there only.
 struct StatusNotifier::Core : std::enable_shared_from_this<Core> {
-    SessionBus* sessionBus = nullptr;
     GDBusConnection* bus = nullptr;
     Description description;
     std::function<void(std::function<void(Handlers&)>)> deliver;
@@ -194,7 +193,7 @@ struct StatusNotifier::Core : std::enable_shared_from_this<Core> {
 
 void StatusNotifier::Core::start()
 {
-    bus = sessionBus->connection();
+    bus = SessionBus::threadConnection();
     if (bus == nullptr)
         return;
     itemInfo.reset(g_dbus_node_info_new_for_xml(itemXml, nullptr));
@@ -565,7 +564,6 @@ StatusNotifier::StatusNotifier(SessionBus& bus, Description description, UiPost 
     , m_handlers(std::make_shared<Handlers>(std::move(handlers)))
     , m_core(std::make_shared<Core>())
 {
-    m_core->sessionBus = &bus;
     m_core->description = std::move(description);
     m_core->shown = m_shown;
     // Handlers run on the user-interface thread, only while this notifier lives there.
