@@ -10,7 +10,6 @@ namespace {
 
 constexpr const char* itemPath = "/StatusNotifierItem";
 constexpr const char* menuPath = "/MenuBar";
-constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* menuInterface = "com.canonical.dbusmenu";
 constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
 constexpr const char* watcherPath = "/StatusNotifierWatcher";
@@ -605,17 +604,6 @@ void StatusNotifier::setMenuLabel(std::size_t index, std::string label)
                                       nullptr);
         g_dbus_connection_emit_signal(core->bus, nullptr, menuPath, menuInterface, "LayoutUpdated",
                                       g_variant_new("(ui)", core->revision, 0), nullptr);
-    });
-}
-
-void StatusNotifier::setTooltip(std::string tooltip)
-{
-    m_bus.run([core = m_core, tooltip = std::move(tooltip)] {
-        if (core->description.tooltip == tooltip)
-            return;
-        core->description.tooltip = tooltip;
-        if (core->bus != nullptr)
-            g_dbus_connection_emit_signal(core->bus, nullptr, itemPath, itemInterface, "NewToolTip", nullptr, nullptr);
     });
 }
 

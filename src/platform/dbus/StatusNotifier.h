@@ -80,7 +80,6 @@ public:
 
     // The menu's item at `index` gets a new label; the desktop is told.
     void setMenuLabel(std::size_t index, std::string label);
-    void setTooltip(std::string tooltip);
 
     struct Core;
 
