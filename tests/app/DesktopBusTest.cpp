@@ -25,6 +25,7 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -278,8 +279,10 @@ constexpr const char* watcherXml = R"(<node><interface name='org.kde.StatusNotif
 // The panel's side of the tray: records the items that register.
 class FakeWatcher {
 public:
-    explicit FakeWatcher(const std::string& address)
-        : m_peer(address)
+    // `withHost`: a panel that draws the items has registered with it.
+    explicit FakeWatcher(const std::string& address, bool withHost = true)
+        : m_host(withHost)
+        , m_peer(address)
     {
         m_serving = m_peer.serve(
             "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", watcherXml,
@@ -293,8 +296,10 @@ public:
                 g_dbus_method_invocation_return_value(invocation, nullptr);
             },
             [this](const std::string& property) -> GVariant* {
-                if (property == "IsStatusNotifierHostRegistered")
-                    return g_variant_new_boolean(TRUE);
+                if (property == "IsStatusNotifierHostRegistered") {
+                    ++m_hostQueries;
+                    return g_variant_new_boolean(m_host.load());
+                }
                 if (property == "ProtocolVersion")
                     return g_variant_new_int32(0);
                 if (property == "RegisteredStatusNotifierItems") {
@@ -313,8 +318,20 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_items;
     }
+    [[nodiscard]] int hostQueries() const { return m_hostQueries.load(); }
+    // A panel registers as a host, as the watcher announces to the items.
+    void hostArrives()
+    {
+        m_host = true;
+        g_dbus_connection_emit_signal(m_peer.connection(), nullptr, "/StatusNotifierWatcher",
+                                      "org.kde.StatusNotifierWatcher", "StatusNotifierHostRegistered", nullptr,
+                                      nullptr);
+        g_dbus_connection_flush_sync(m_peer.connection(), nullptr, nullptr);
+    }
 
 private:
+    std::atomic<bool> m_host;
+    std::atomic<int> m_hostQueries {0};
     bool m_serving = false;
     std::mutex m_mutex;
     std::vector<std::string> m_items;
@@ -649,6 +666,26 @@ TEST_F(DesktopBusTest, TheItemFollowsTheWatcherComingAndGoing)
     FakeWatcher again(m_bus->address());
     ASSERT_TRUE(again.serving());
     EXPECT_EQ(registeredItem(again), item);
+}
+
+TEST_F(DesktopBusTest, AWatcherWithoutAHostIsNoTrayUntilAHostRegisters)
+{
+    FakeWatcher watcher(m_bus->address(), false);
+    ASSERT_TRUE(watcher.serving());
+    openWindow();
+    ASSERT_TRUE(pumpUntil([&] { return !watcher.items().empty() && watcher.hostQueries() > 0; }))
+        << "the item did not register and ask for a host";
+    // Round trips through the watcher's connection, then through the item's
+    // bus thread: the watcher's answer has reached the item before ours.
+    ASSERT_TRUE(m_client->property("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                   "org.kde.StatusNotifierWatcher", "ProtocolVersion"));
+    ASSERT_TRUE(itemProperty(watcher.items().back(), "Id"));
+    m_framework->processPending();
+    // No panel draws the item: no tray, so minimise keeps the window reachable.
+    EXPECT_FALSE(m_window->tray().isDocked());
+
+    watcher.hostArrives();
+    EXPECT_TRUE(pumpUntil([&] { return m_window->tray().isDocked(); })) << "the host's arrival was not heard";
 }
 
 // A download held at 20 KB/s, so that it still runs when the menu asks to exit.
