@@ -71,6 +71,8 @@ void DownloadController::apply(const download::QueueEvent& event)
                 if (std::holds_alternative<download::Failed>(changed.state))
                     page.m_view.markDownloadRowFailed(row);
                 page.stateChanged(changed.taskId, row, changed.state);
+                if (page.m_notices && std::holds_alternative<download::Completed>(changed.state))
+                    page.m_notices->songCompleted();
             }
         }
         void operator()(const download::SizeChanged& changed) const
@@ -87,11 +89,17 @@ void DownloadController::apply(const download::QueueEvent& event)
         void operator()(const download::WorkerStateChanged& state) const
         {
             page.m_view.setWorkerButtons(state.running);
+            if (page.m_notices && state.running)
+                page.m_notices->runStarted();
+            else if (page.m_notices)
+                page.m_notices->runEnded(page.m_queue && !page.m_queue->list().firstClaimable());
         }
         void operator()(const download::SoundRequested& sound) const
         {
             if (page.m_playSound)
                 page.m_playSound(sound.sound);
+            if (page.m_notices)
+                page.m_notices->soundPlayed();
         }
     };
     std::visit(Apply {*this}, event);
@@ -111,8 +119,12 @@ void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const do
     else
         m_reasons[taskId] = reason;
     m_view.setDownloadFailure(row, reason);
-    if (!reason.empty())
-        m_view.showDownloadFailure(download::statusText(state) + ": " + reason);
+    if (reason.empty())
+        return;
+    const Text message = download::statusText(state) + ": " + reason;
+    m_view.showDownloadFailure(message);
+    if (m_notices && row <= m_rows.size())
+        m_notices->songFailed(m_rows[row - 1].name, message);
 }
 
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,

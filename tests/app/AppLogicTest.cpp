@@ -4,6 +4,7 @@
 
 #include "app/AppServices.h"
 #include "app/CommandLine.h"
+#include "app/DownloadNotices.h"
 #include "app/SettingsBindings.h"
 #include "app/StatusToast.h"
 #include "app/TrayIcon.h"
@@ -228,6 +229,49 @@ TEST(WindowMessages, HideWithoutATrayMinimisesAndAnIconAppearingLaterMakesItHide
     shell.m_tray = true;
     messages.command(100);
     EXPECT_FALSE(shell.m_visible);
+}
+
+TEST(DownloadNotices, OnlyRunsThatFinishEverySongAndFailuresTheUserDidNotSee)
+{
+    bool inView = false;
+    std::vector<DownloadNotice> sent;
+    DownloadNotices notices({[&] { return inView; }, [&](const DownloadNotice& notice) { sent.push_back(notice); }});
+
+    // Three songs, the last with our own sound: one notice for the run.
+    notices.runStarted();
+    for (int i = 0; i < 3; ++i)
+        notices.songCompleted();
+    notices.soundPlayed();
+    notices.runEnded(true);
+    ASSERT_EQ(sent.size(), 1U);
+    EXPECT_EQ(encoding::toUtf8(sent[0].summary.view()), "3首歌曲下载完毕");
+    EXPECT_TRUE(sent[0].ownSoundPlays);
+
+    // A paused run (rows left waiting), a run that finished nothing, a run
+    // the user watched, and a silent one: only the last is told.
+    notices.runStarted();
+    notices.songCompleted();
+    notices.runEnded(false);
+    notices.runStarted();
+    notices.runEnded(true);
+    inView = true;
+    notices.runStarted();
+    notices.songCompleted();
+    notices.runEnded(true);
+    notices.songFailed(Text("a"), Text("b"));
+    inView = false;
+    notices.runStarted();
+    notices.songCompleted();
+    notices.songCompleted();
+    notices.runEnded(true);
+    ASSERT_EQ(sent.size(), 2U);
+    EXPECT_EQ(encoding::toUtf8(sent[1].summary.view()), "2首歌曲下载完毕");
+    EXPECT_FALSE(sent[1].ownSoundPlays);
+
+    notices.songFailed(Text("Paper Lanterns"), Text("HTTP 404"));
+    ASSERT_EQ(sent.size(), 3U);
+    EXPECT_EQ(sent[2].summary, "Paper Lanterns");
+    EXPECT_EQ(sent[2].body, "HTTP 404");
 }
 
 TEST(WindowMessages, CloseAsksOnlyWhileAWorkerRuns)
