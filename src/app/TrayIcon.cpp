@@ -16,12 +16,14 @@ TrayIcon::~TrayIcon()
 bool TrayIcon::keep(ui::UiHost& owner, const Text& tip)
 {
     remove();
-    // The tray scales the picture to its own icon size (about 22 to 24 pixels on most panels).
-    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find("icon_24.png")));
+    // The tray scales the picture to its own icon size (about 22 to 24 pixels
+    // on most panels, twice that on a HiDPI desktop).
+    const char* const name = owner.deviceScale() >= 2 ? "icon_48.png" : "icon_24.png";
+    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find(name)));
     platform::PixelView pixels;
     if (!picture.isNull()) {
         const gfx::Surface& frame = picture.activeFrame();
-        pixels = {frame.data(), frame.width(), frame.height(), frame.stride()};
+        pixels = {frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()};
     }
     if (!owner.loop().keepTrayIcon(owner.window(), pixels, platform::TrayIcon::cutTooltip(tip)))
         return false;

@@ -24,6 +24,8 @@ public:
     [[nodiscard]] bool isValid() const { return m_cr != nullptr; }
     [[nodiscard]] int width() const { return m_width; }
     [[nodiscard]] int height() const { return m_height; }
+    // The target's device scale: what scratch surfaces drawn back into it use.
+    [[nodiscard]] int deviceScale() const { return m_deviceScale; }
 
     void setAntialias(bool on);
     [[nodiscard]] bool antialias() const { return m_antialias; }
@@ -58,6 +60,7 @@ private:
     cairo_t* m_cr = nullptr;
     int m_width = 0;
     int m_height = 0;
+    int m_deviceScale = 1;
     int m_saveDepth = 0;
     bool m_antialias = true;
 };
