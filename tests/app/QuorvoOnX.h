@@ -197,8 +197,7 @@ protected:
             [&] {
                 const ScreenArea now
                     = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
-                // The pixels only: `before` holds window coordinates, `now` screen ones.
-                return !now.empty() && now.pixels != before.pixels;
+                return !now.empty() && now != before;
             },
             limit);
     }

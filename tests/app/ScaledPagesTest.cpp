@@ -59,9 +59,8 @@ gfx::Surface pictureOf(const ScreenArea& area)
     }
     if (double(outliers) / (actual.pixelWidth() * actual.pixelHeight()) > outlierShare) {
         savePicture(area, "scaled-" + name);
-        return ::testing::AssertionFailure() << name << ": " << outliers
-                                             << " pixels differ (the frame is in app-screenshots/x11-scaled-" << name
-                                             << ")";
+        return ::testing::AssertionFailure()
+            << name << ": " << outliers << " pixels differ (the frame is in app-screenshots/x11-scaled-" << name << ")";
     }
     return ::testing::AssertionSuccess();
 }
@@ -69,6 +68,18 @@ gfx::Surface pictureOf(const ScreenArea& area)
 class ScaledPages : public QuorvoOnX {
 protected:
     [[nodiscard]] int desktopScale() const override { return 2; }
+    // Shows the page of a tab and waits until the pages' area shows something else.
+    bool showPage(std::string_view tab)
+    {
+        const ScreenArea before = capture(5, 86, 400, 500);
+        click(swept(tab).x, swept(tab).y);
+        return quorvo::test::waitFor(
+            [&] {
+                const ScreenArea now = capture(5, 86, 400, 500);
+                return !now.empty() && now.pixels != before.pixels;
+            },
+            limit);
+    }
 };
 
 TEST_P(ScaledPages, EachPageMatchesItsGoldenFrameAtScale2)
@@ -85,15 +96,11 @@ TEST_P(ScaledPages, EachPageMatchesItsGoldenFrameAtScale2)
     ASSERT_TRUE(settled(0, 0, 410, 650));
     EXPECT_TRUE(matchesGolden(capture(0, 0, 410, 650), "search-page@2x.png"));
 
-    ScreenArea before = windowArea(5, 86, 400, 500);
-    click(swept("tab download").x, swept("tab download").y);
-    ASSERT_TRUE(changes(before)) << "the download tab showed no other page";
+    ASSERT_TRUE(showPage("tab download")) << "the download tab showed no other page";
     ASSERT_TRUE(settled(0, 0, 410, 650));
     EXPECT_TRUE(matchesGolden(capture(0, 0, 410, 650), "download-page@2x.png"));
 
-    before = windowArea(5, 86, 400, 500);
-    click(swept("tab settings").x, swept("tab settings").y);
-    ASSERT_TRUE(changes(before)) << "the settings tab showed no other page";
+    ASSERT_TRUE(showPage("tab settings")) << "the settings tab showed no other page";
     ASSERT_TRUE(settled(0, 0, 410, 650));
     EXPECT_TRUE(matchesGolden(capture(0, 0, 410, 650), "settings-page@2x.png"));
 }

@@ -33,8 +33,7 @@ TEST(DisplayScale, XftDpiIsDividedBy96AndRounded)
     EXPECT_EQ(displayScaleFrom(resources("Xft.dpi:\t40\n")), 1) << "a tiny dpi still draws at 1";
     EXPECT_EQ(displayScaleFrom(resources("Xft.dpi:\t960\n")), maxDisplayScale);
     // Found among the other resources, wherever it stands.
-    EXPECT_EQ(displayScaleFrom(resources("Xcursor.size:\t48\nXft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n")),
-              2);
+    EXPECT_EQ(displayScaleFrom(resources("Xcursor.size:\t48\nXft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n")), 2);
     EXPECT_EQ(displayScaleFrom(resources("Xft.dpi:\t192")), 2) << "no final line end";
     EXPECT_EQ(displayScaleFrom(resources("Xft.dpi:\t96\nXft.dpi:\t192\n")), 2) << "the last entry counts";
 }
