@@ -193,6 +193,20 @@ void Painter::drawSurface(const Surface& source, const FloatRect& dest, const Fl
     cairo_surface_destroy(slice);
 }
 
+void Painter::copySurface(const Surface& source, float x, float y)
+{
+    if (m_cr == nullptr || source.isNull()) {
+        return;
+    }
+    cairo_save(m_cr);
+    cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(m_cr, source.native(), x, y);
+    cairo_pattern_set_filter(cairo_get_source(m_cr),
+                             source.scale() == m_deviceScale ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_paint(m_cr);
+    cairo_restore(m_cr);
+}
+
 void Painter::drawSurface(const Surface& source, float x, float y, double alphaScale)
 {
     if (source.isNull()) {

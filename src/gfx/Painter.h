@@ -52,6 +52,9 @@ public:
                      double alphaScale = 1.0);
     // Draws all of `source` at its own size.
     void drawSurface(const Surface& source, float x, float y, double alphaScale = 1.0);
+    // Replaces the pixels inside the clip by `source` at (x, y), alpha and all
+    // (transparent beyond it): a clear and a draw in one pass.
+    void copySurface(const Surface& source, float x, float y);
 
     // For the graphics layer itself.
     [[nodiscard]] cairo_t* native() const { return m_cr; }

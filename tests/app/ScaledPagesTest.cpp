@@ -4,7 +4,7 @@
 //
 // The golden frames are made by the program itself; after a deliberate change
 // of a page's look, rewrite them with
-//     QUORVO_UPDATE_GOLDEN=1 build/tests/app/app_gui_tests --gtest_filter='ScaledPages*'
+//     QUORVO_UPDATE_GOLDEN=1 build/tests/app/app_gui_tests --gtest_filter='*ScaledPages*'
 // and look at tests/app/golden/*@2x.png before committing them.
 
 #include "ControlSweep.h"

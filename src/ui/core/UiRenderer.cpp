@@ -169,8 +169,7 @@ void UiRenderer::compose(const FloatRect& rect, std::span<const std::unique_ptr<
     gfx::Painter painter(m_back);
     gfx::PainterStateSaver saver(painter);
     painter.clipRect(area);
-    painter.clear(0);
-    painter.drawSurface(m_background, 0, 0);
+    painter.copySurface(m_background, 0, 0);
     if (m_clip) {
         painter.clipPath(*m_clip, gfx::CombineMode::Intersect);
     }
