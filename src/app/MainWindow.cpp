@@ -164,7 +164,7 @@ void MainWindow::setWindowIcon()
         if (pictures.back().isNull())
             continue;
         const gfx::Surface& frame = pictures.back().activeFrame();
-        views.push_back({frame.data(), frame.width(), frame.height(), frame.stride()});
+        views.push_back({frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()});
     }
     m_host->loop().setIcons(m_host->window(), views);
 }

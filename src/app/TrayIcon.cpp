@@ -94,12 +94,14 @@ bool TrayIcon::keepXEmbed()
 {
     if (m_owner == nullptr || !m_owner->isAlive())
         return false;
-    // The tray scales the picture to its own icon size (about 22 to 24 pixels on most panels).
-    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find("icon_24.png")));
+    // The tray scales the picture to its own icon size (about 22 to 24 pixels
+    // on most panels, twice that on a HiDPI desktop).
+    const char* const name = m_owner->deviceScale() >= 2 ? "icon_48.png" : "icon_24.png";
+    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find(name)));
     platform::PixelView pixels;
     if (!picture.isNull()) {
         const gfx::Surface& frame = picture.activeFrame();
-        pixels = {frame.data(), frame.width(), frame.height(), frame.stride()};
+        pixels = {frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()};
     }
     m_xembedKept = m_owner->loop().keepTrayIcon(m_owner->window(), pixels, platform::TrayIcon::cutTooltip(m_tip));
     return m_xembedKept;
