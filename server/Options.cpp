@@ -34,12 +34,14 @@ std::string usageText()
            "  --fault-drop-after N     cut the connection after N body bytes\n"
            "  --fault-ignore-range     answer 200 with the whole file despite Range\n"
            "  --fault-status N         answer with HTTP status N\n"
+           "  --fault-retry-after TEXT send Retry-After: TEXT with the status answer\n"
            "  --fault-redirect         redirect (302) to the same resource under /_r\n"
            "  --fault-redirect-to URL  redirect (302) to URL\n"
            "  --fault-chunked          chunked transfer, no Content-Length\n"
            "  --fault-set-cookie TEXT  add a Set-Cookie header (repeatable)\n"
            "  --fault-on LIST          search,link,lyrics,files,echo or all\n"
-           "                           (default search,link,lyrics,files)\n";
+           "                           (default search,link,lyrics,files)\n"
+           "  --fault-times N          the faults touch only the first N replies in scope\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error)
@@ -163,6 +165,16 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
             options.faults.redirect = *url;
         } else if (name == "--fault-chunked") {
             options.faults.chunked = true;
+        } else if (name == "--fault-retry-after") {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            options.faults.retryAfter = *text;
+        } else if (name == "--fault-times") {
+            const auto count = number();
+            if (!count)
+                return std::nullopt;
+            options.faults.times = *count;
         } else if (name == "--fault-set-cookie") {
             const auto cookie = value();
             if (!cookie)

@@ -1,6 +1,8 @@
 // transferFile against the reference service on loopback:
 //  - an unlimited 100 MB+ song, as a ratio to `curl -o` of the same file;
-//  - a 500 KB/s limit for 20 s: average rate and the CPU the transfer uses;
+//  - a 500, 100 and 1 KB/s limit for 20 s: average rate, each second's
+//    distance from the limit and the CPU the transfer uses;
+//  - two transfers sharing one limiter: each window's sum against the limit;
 //  - pause latency: raising the abort flag until the loop acknowledges it,
 //    on a fast and on a throttled transfer.
 // QUORVO_BENCH_HOST=HOST:PORT measures against a quorvo-server started
@@ -23,6 +25,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -69,6 +72,14 @@ double threadCpuSeconds()
 {
     timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Of every thread of this process (not of the server, which is another).
+double processCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
@@ -162,9 +173,13 @@ void limitedFor20s(benchmark::State& state, int64_t limitKBps)
         // Each second on its own: how far its bytes are from the limit.
         const double quota = static_cast<double>(limitKBps * bytesPerKB);
         double worst = 0;
-        for (const int64_t window : windows)
+        double over = 0;
+        for (const int64_t window : windows) {
             worst = std::max(worst, std::abs(static_cast<double>(window) - quota) / quota * 100.0);
+            over = std::max(over, (static_cast<double>(window) - quota) / quota * 100.0);
+        }
         state.counters["worst_second_off_percent"] = worst;
+        state.counters["most_over_percent"] = over;
         state.counters["windows"] = static_cast<double>(windows.size());
         state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
         state.counters["seconds"] = wall;
@@ -212,6 +227,77 @@ void limited100KBpsFor20s(benchmark::State& state)
     limitedFor20s(state, 100);
 }
 BENCHMARK(limited100KBpsFor20s)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void limited1KBpsFor20s(benchmark::State& state)
+{
+    limitedFor20s(state, 1);
+}
+BENCHMARK(limited1KBpsFor20s)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Two transfers share one limiter for 10 windows: how far the sum of each
+// full window is from the limit, and the CPU both use while held back.
+void sharedLimitOfTwoTransfers(benchmark::State& state, int64_t limitKBps)
+{
+    const test::TempDir dir;
+    for (auto _ : state) {
+        RateLimiter limiter(limitKBps);
+        std::mutex mutex;
+        std::vector<LimiterWindow> windows;
+        limiter.onWindowEnd([&](const LimiterWindow& window) {
+            const std::lock_guard lock(mutex);
+            windows.push_back(window);
+        });
+        AbortFlag abortFlags[2];
+        const double cpuStart = processCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        std::vector<std::thread> transfers;
+        for (int i = 0; i < 2; ++i) {
+            transfers.emplace_back([&, i] {
+                const Text target = platform::fromNativePath(dir.file(i == 0 ? "a.flac" : "b.flac"));
+                transferFile(Text(largeSongUrl()), target, {}, limiter, abortFlags[i]);
+            });
+        }
+        while (true) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const std::lock_guard lock(mutex);
+            if (windows.size() >= 11)
+                break;
+        }
+        for (AbortFlag& flag : abortFlags)
+            flag.raise();
+        for (std::thread& transfer : transfers)
+            transfer.join();
+        const double wall = seconds(Clock::now() - start);
+        const double cpu = processCpuSeconds() - cpuStart;
+        fs::remove(dir.file("a.flac.tmp"));
+        fs::remove(dir.file("b.flac.tmp"));
+        const double quota = static_cast<double>(limitKBps * bytesPerKB);
+        double worst = 0;
+        double over = 0;
+        // The first window holds the connections' start.
+        for (std::size_t i = 1; i < windows.size(); ++i) {
+            const auto granted = static_cast<double>(windows[i].granted);
+            worst = std::max(worst, std::abs(granted - quota) / quota * 100.0);
+            over = std::max(over, (granted - quota) / quota * 100.0);
+        }
+        state.counters["worst_window_off_percent"] = worst;
+        state.counters["most_over_percent"] = over;
+        state.counters["windows"] = static_cast<double>(windows.size() - 1);
+        state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
+    }
+}
+
+void sharedLimit1KBpsTwoTransfers(benchmark::State& state)
+{
+    sharedLimitOfTwoTransfers(state, 1);
+}
+BENCHMARK(sharedLimit1KBpsTwoTransfers)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void sharedLimit500KBpsTwoTransfers(benchmark::State& state)
+{
+    sharedLimitOfTwoTransfers(state, 500);
+}
+BENCHMARK(sharedLimit500KBpsTwoTransfers)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // The MD5 check of the large song after its transfer (decoding all of it).
 void flacCheckOfTheLargeSong(benchmark::State& state)

@@ -15,6 +15,8 @@ void FaultSettings::mergeFrom(const FaultSettings& other)
     ignoreRange = ignoreRange || other.ignoreRange;
     if (other.status)
         status = other.status;
+    if (other.retryAfter)
+        retryAfter = other.retryAfter;
     if (other.redirect)
         redirect = other.redirect;
     chunked = chunked || other.chunked;

@@ -131,9 +131,12 @@ FaultSettings QuorvoService::faultsFor(Endpoint endpoint, const FaultSettings* s
 {
     FaultSettings faults;
     const FaultScope& scope = m_settings.globalScope;
-    const bool global = (endpoint == Endpoint::Search && scope.search) || (endpoint == Endpoint::Link && scope.link)
+    bool global = (endpoint == Endpoint::Search && scope.search) || (endpoint == Endpoint::Link && scope.link)
         || (endpoint == Endpoint::Lyrics && scope.lyrics) || (endpoint == Endpoint::Files && scope.files)
         || (endpoint == Endpoint::Echo && scope.echo);
+    // With a count, only the first replies in scope meet the faults.
+    if (global && m_settings.globalFaults.times)
+        global = m_globalFaultReplies.fetch_add(1) < *m_settings.globalFaults.times;
     if (global)
         faults = m_settings.globalFaults;
     if (songFaults)
@@ -161,6 +164,8 @@ std::optional<Response> QuorvoService::faultReply(const HttpRequest& request, co
     std::optional<Response> reply;
     if (faults.status) {
         reply = htmlError(*faults.status);
+        if (faults.retryAfter)
+            reply->setHeader("Retry-After", *faults.retryAfter);
     } else if (faults.redirect && !redirected) {
         reply = htmlError(302);
         const std::string location = faults.redirect->empty()

@@ -9,6 +9,8 @@
 #include "service/Catalogue.h"
 #include "service/Faults.h"
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace quorvo::server {
@@ -48,6 +50,8 @@ private:
     MediaStore& m_media;
     RequestLog& m_log;
     ServiceSettings m_settings;
+    // Replies that met the command-line faults so far (with a count).
+    mutable std::atomic<std::uint64_t> m_globalFaultReplies {0};
 };
 
 // Applies delay, throttle, cut, chunked and cookies to a normal reply.

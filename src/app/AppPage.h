@@ -17,6 +17,8 @@ class UiTabStack;
 
 namespace quorvo::app {
 
+class DownloadNotices;
+
 // What a page is built with; everything in it outlives the page.
 struct PageContext {
     ui::UiHost& host;
@@ -28,6 +30,8 @@ struct PageContext {
     Text authorPage;
     UiPoster post;
     UiTimer timer;
+    // Where the downloads tell the desktop what the user did not see; may be null.
+    DownloadNotices* notices = nullptr;
 };
 
 class AppPage {

@@ -29,11 +29,11 @@ AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints
     , m_service(std::move(service))
     , m_settings(readSettings(m_config), m_config)
     , m_serviceFetcher(m_service, options.transfer)
+    , m_fetcher(
+          m_serviceFetcher, [settings = &m_settings] { return settings->retries(); }, options.firstRetryPause,
+          std::move(options.retryNotices))
 {
-    if (options.wrapFetcher)
-        m_wrappedFetcher = options.wrapFetcher(m_serviceFetcher);
-    download::SongFetcher& fetcher = m_wrappedFetcher ? *m_wrappedFetcher : m_serviceFetcher;
-    m_queue = std::make_unique<download::DownloadQueue>(fetcher, m_settings, &m_relay);
+    m_queue = std::make_unique<download::DownloadQueue>(m_fetcher, m_settings, &m_relay);
     if (options.queueStore.empty())
         return;
     // The file is read while the window is built (on another core when there is one).

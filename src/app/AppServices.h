@@ -2,12 +2,13 @@
 
 // What both front ends run on, built in one place: config.ini, the live
 // settings read from it (with the naming of song files), the service, the
-// song fetcher and the download queue. The window and quorvo-cli each make one and
+// song fetcher with its retries and the download queue. The window and quorvo-cli each make one and
 // hand its parts to whoever needs them; it outlives everything that uses it.
 
 #include "app/LiveSettings.h"
 #include "download/DownloadQueue.h"
 #include "download/QueueStore.h"
+#include "download/RetryingFetcher.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "service/Search.h"
@@ -39,8 +40,10 @@ Text queueStoreFile();
 
 struct AppServicesOptions {
     download::TransferSettings transfer;
-    // Wraps the service's fetcher for the queue (quorvo-cli's retries); unset: the queue uses it as it is.
-    std::function<std::unique_ptr<download::SongFetcher>(download::SongFetcher& service)> wrapFetcher;
+    // The pause before the first retry of a failed transfer; later ones double it.
+    std::chrono::milliseconds firstRetryPause {1000};
+    // What quorvo-cli says about retries and damaged files.
+    download::FetchNotices retryNotices;
     // Where the download list is kept between runs (queueStoreFile()); empty:
     // the list lives and dies with this process. Its rows are restored at
     // construction, or with restoreQueue() when `restoreQueueLater` is set
@@ -83,7 +86,8 @@ private:
     LiveSettings m_settings;
     QueueRelay m_relay;
     download::ServiceSongFetcher m_serviceFetcher;
-    std::unique_ptr<download::SongFetcher> m_wrappedFetcher;
+    // Retries as many times as the live settings say.
+    download::RetryingFetcher m_fetcher;
     // Declared before the queue: the list writes to it until the queue goes.
     std::future<download::QueueStore::Opened> m_opening;
     std::unique_ptr<download::QueueStore> m_store;

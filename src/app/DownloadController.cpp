@@ -2,6 +2,7 @@
 
 #include "download/ProgressReporter.h"
 #include "platform/Files.h"
+#include "service/SongNaming.h"
 
 #include <algorithm>
 #include <cassert>
@@ -69,6 +70,8 @@ void DownloadController::apply(const download::QueueEvent& event)
                 if (std::holds_alternative<download::Failed>(changed.state))
                     page.m_view.markDownloadRowFailed(row);
                 page.stateChanged(changed.taskId, row, changed.state);
+                if (page.m_notices && std::holds_alternative<download::Completed>(changed.state))
+                    page.m_notices->songCompleted();
             }
         }
         void operator()(const download::SizeChanged& changed) const
@@ -85,11 +88,17 @@ void DownloadController::apply(const download::QueueEvent& event)
         void operator()(const download::WorkerStateChanged& state) const
         {
             page.m_view.setWorkerButtons(state.running);
+            if (page.m_notices && state.running)
+                page.m_notices->runStarted();
+            else if (page.m_notices)
+                page.m_notices->runEnded(page.m_queue && !page.m_queue->list().firstClaimable());
         }
         void operator()(const download::SoundRequested& sound) const
         {
             if (page.m_playSound)
                 page.m_playSound(sound.sound);
+            if (page.m_notices)
+                page.m_notices->soundPlayed();
         }
     };
     std::visit(Apply {*this}, event);
@@ -110,7 +119,7 @@ void DownloadController::showRows(const std::vector<download::DownloadTask>& row
 
 void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state)
 {
-    // A pause leaves no reason.
+    // A pause leaves no reason; a finished song can carry one (its tags could not be written).
     const download::FailureReason failure = download::reasonOf(state);
     const Text reason = failure.empty() ? Text() : download::describe(failure);
     const auto shown = m_reasons.find(taskId);
@@ -122,8 +131,12 @@ void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const do
     else
         m_reasons[taskId] = reason;
     m_view.setDownloadFailure(row, reason);
-    if (!reason.empty())
-        m_view.showDownloadFailure(download::statusText(state) + ": " + reason);
+    if (reason.empty())
+        return;
+    const Text message = download::statusText(state) + ": " + reason;
+    m_view.showDownloadFailure(message);
+    if (m_notices && row <= m_rows.size())
+        m_notices->songFailed(m_rows[row - 1].name, message);
 }
 
 download::AddOutcome addTickedSongs(download::DownloadQueue& queue, const LiveSettings& settings,
@@ -167,6 +180,11 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
             // A file that cannot be removed stays; the row is gone anyway.
             for (const Text* file : {&task.paths.lyric, &task.paths.song, &task.paths.partial})
                 platform::deleteFile(*file);
+            // The artist's and album's folders go when nothing else is left in them.
+            for (const Text& folder : service::songFolders(task.name, task.paths)) {
+                if (!platform::removeDirectory(folder))
+                    break;
+            }
         }
         m_post([this] {
             m_tickedCount = 0;

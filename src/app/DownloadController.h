@@ -7,6 +7,7 @@
 // the delete button and deletes ticked songs with their files. The add
 // button's rules and message are addTickedSongs below.
 
+#include "app/DownloadNotices.h"
 #include "app/LiveSettings.h"
 #include "app/StatusToast.h"
 #include "app/UiPoster.h"
@@ -76,6 +77,8 @@ public:
     // shown as they stand: a reason goes into its row's tooltip without a
     // status-line message for each. User-interface thread, before any worker runs.
     void showRows(const std::vector<download::DownloadTask>& rows);
+    // Where runs that end and rows that fail are announced; none by default.
+    void setNotices(DownloadNotices* notices) { m_notices = notices; }
 
     // Any thread, from the queue.
     void onQueueEvent(const download::QueueEvent& event) override;
@@ -110,6 +113,7 @@ private:
     LiveSettings& m_settings;
     SoundPlayer m_playSound;
     download::DownloadQueue* m_queue = nullptr;
+    DownloadNotices* m_notices = nullptr;
     // The shown rows, in list order (user-interface thread).
     std::vector<download::DownloadTask> m_rows;
     // The reason shown for each failed or stopped task (user-interface thread).

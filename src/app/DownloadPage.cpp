@@ -55,6 +55,7 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
                                                [](download::CompletionSound sound) { playCompletionSound(sound); });
     m_downloads->model().setRowSource(this);
     m_controller->attach(queue);
+    m_controller->setNotices(context.notices);
     m_services.listenToQueue(m_controller.get());
 }
 

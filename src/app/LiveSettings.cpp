@@ -10,12 +10,14 @@ SettingsValues readSettings(const platform::ConfigStore& config)
     values.saveDirectory = download::withTrailingSlash(config.read("path"));
     values.namingItem = config.readInteger("sType") + 1;
     values.lyrics = config.read("lrc") == "1";
+    values.embedLyrics = config.read("embedLrc") == "1";
     const Text wav = config.read("wav");
     // An empty or odd value selects none of the three buttons.
     values.sound = wav == "0" || wav == "1" || wav == "2" ? config.readInteger("wav") : -1;
     values.bypass = config.read("bypass") == "1";
     values.removeAdded = config.read("delete") == "1";
     values.speed = config.read("speed");
+    values.retries = download::retriesFrom(config.read("retries"));
     values.jobs = download::jobsFrom(config.readInteger("jobs"));
     return values;
 }
@@ -58,6 +60,12 @@ bool LiveSettings::fetchLyrics() const
     return m_values.lyrics;
 }
 
+bool LiveSettings::embedLyrics() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.embedLyrics;
+}
+
 download::CompletionSound LiveSettings::completionSound() const
 {
     const std::lock_guard lock(m_mutex);
@@ -76,6 +84,12 @@ service::NamingScheme LiveSettings::namingScheme() const
         }
     }
     return service::namingSchemeOf(m_values.namingItem - 1);
+}
+
+int64_t LiveSettings::retries() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_values.retries;
 }
 
 int64_t LiveSettings::jobs() const

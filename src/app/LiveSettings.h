@@ -14,14 +14,16 @@
 namespace quorvo::app {
 
 struct SettingsValues {
-    Text saveDirectory;       // `path`, ends in "/"
-    int64_t namingItem = 1;   // combo item, `sType` + 1 (items count from 1)
-    bool lyrics = true;       // `lrc`
-    int64_t sound = 0;        // `wav`; a value outside 0..2 selects no radio button
-    bool bypass = true;       // `bypass`
-    bool removeAdded = true;  // `delete`
-    Text speed {"0"};         // `speed`, as typed
-    int64_t jobs = 1;         // `jobs`: songs downloading at once (no control shows it)
+    Text saveDirectory;                          // `path`, ends in "/"
+    int64_t namingItem = 1;                      // combo item, `sType` + 1 (items count from 1)
+    bool lyrics = true;                          // `lrc`
+    bool embedLyrics = false;                    // `embedLrc`
+    int64_t sound = 0;                           // `wav`; a value outside 0..2 selects no radio button
+    bool bypass = true;                          // `bypass`
+    bool removeAdded = true;                     // `delete`
+    Text speed {"0"};                            // `speed`, as typed
+    int64_t retries = download::defaultRetries;  // `retries`
+    int64_t jobs = 1;                            // `jobs`: songs downloading at once (no control shows it)
 
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };
@@ -43,8 +45,10 @@ public:
     // The leading integer of the speed box's text; no leading integer: no limit.
     [[nodiscard]] int64_t speedLimit() const override;
     [[nodiscard]] bool fetchLyrics() const override;
+    [[nodiscard]] bool embedLyrics() const override;
     [[nodiscard]] download::CompletionSound completionSound() const override;
     [[nodiscard]] service::NamingScheme namingScheme() const override;
+    [[nodiscard]] int64_t retries() const override;
     [[nodiscard]] int64_t jobs() const override;
     [[nodiscard]] bool bypass() const;
     [[nodiscard]] bool removeAdded() const;

@@ -1,12 +1,16 @@
 #include "app/MainWindow.h"
 
 #include "app/Captions.h"
+#include "app/DownloadNotices.h"
 #include "app/DownloadPage.h"
 #include "app/PageLook.h"
 #include "app/SearchPage.h"
 #include "app/SettingsPage.h"
 #include "app/TrayIcon.h"
+#include "platform/dbus/DesktopNotifier.h"
+#include "platform/dbus/SessionBus.h"
 #include "platform/window/EventLoop.h"
+#include "runtime/Encoding.h"
 #include "ui/controls/UiCaptionButtons.h"
 #include "ui/controls/UiMenu.h"
 #include "ui/controls/UiTabStack.h"
@@ -26,8 +30,7 @@ MainWindow::MainWindow(ui::UiFramework& framework, AppServices& services, const 
     setWindowIcon();
 
     buildMenu();
-    m_tray = std::make_unique<TrayIcon>(*this);
-    m_tray->keep(*m_host, Text(caption::windowTitle));
+    connectDesktop();
     m_tabs = &m_host->add<ui::UiTabStack>(look::tabStackLook());
     // The pages, in the order of their tabs.
     addPage<SearchPage>(caption::tabSearch, "tab_search.png");
@@ -57,6 +60,29 @@ MainWindow::~MainWindow()
     while (!m_pages.empty())
         m_pages.pop_back();
     m_tray.reset();
+    m_notifier.reset();
+}
+
+void MainWindow::connectDesktop()
+{
+    // Where no session bus runs, the XEmbed tray is the only one and nothing is notified.
+    m_bus = platform::SessionBus::open(platform::SessionBus::sessionAddress());
+    const UiPoster post = [&dispatcher = m_framework.dispatcher()](UiTask task) { dispatcher.post(std::move(task)); };
+    m_tray = std::make_unique<TrayIcon>(*this);
+    m_tray->keep(*m_host, Text(caption::windowTitle), m_bus.get(), post);
+    if (m_bus)
+        m_notifier = std::make_unique<platform::DesktopNotifier>(*m_bus, encoding::toUtf8(caption::windowTitle));
+    m_notices = std::make_unique<DownloadNotices>(
+        DownloadNotices::Hooks {[this] { return m_host->isAlive() && isWindowVisible() && m_host->isActive(); },
+                                [this](const DownloadNotice& notice) {
+                                    if (!m_notifier)
+                                        return;
+                                    m_notifier->notify({.summary = encoding::toUtf8(notice.summary.view()),
+                                                        .body = encoding::toUtf8(notice.body.view()),
+                                                        .iconName = "quorvo",
+                                                        .desktopEntry = "quorvo",
+                                                        .suppressSound = notice.ownSoundPlays});
+                                }});
 }
 
 template <typename Page> void MainWindow::addPage(std::string_view caption, std::string_view icon)
@@ -70,6 +96,7 @@ template <typename Page> void MainWindow::addPage(std::string_view caption, std:
         m_layout.authorPage,
         [&dispatcher = m_framework.dispatcher()](UiTask task) { dispatcher.post(std::move(task)); },
         [host = m_host.get()](std::chrono::milliseconds delay, UiTask task) { host->runAfter(delay, std::move(task)); },
+        m_notices.get(),
     };
     m_pages.push_back(std::make_unique<Page>(context, m_tabs->addPage(Text(caption), look::assetBytes(icon))));
 }
@@ -78,6 +105,7 @@ void MainWindow::show()
 {
     m_host->show(7);
     m_host->setCloseEffect(7);
+    m_tray->windowVisibilityChanged(true);
     m_pages.front()->shown();
 }
 
@@ -94,6 +122,11 @@ bool MainWindow::finishBeforeExit()
     if (!m_messages->stopStartedOnExit())
         return true;
     return m_services.queue().waitUntilIdle(exitWait);
+}
+
+bool MainWindow::canNotify() const
+{
+    return m_notifier && m_notifier->isAvailable();
 }
 
 int MainWindow::currentPage() const
@@ -113,18 +146,18 @@ void MainWindow::switchPage(int index)
 
 void MainWindow::buildMenu()
 {
-    const auto command = [](MenuCommand id) { return static_cast<int>(id); };
     m_menu = std::make_unique<ui::UiMenu>();
     m_menu->setWidthSetting(120);
-    m_menu->addItem(
-        ui::MenuItem {.caption = Text(caption::menuToggle), .commandId = command(MenuCommand::ToggleWindow)});
-    m_menu->addItem(ui::MenuItem {.type = ui::MenuItemType::Separator});
-    m_menu->addItem(
-        ui::MenuItem {.caption = Text(caption::menuUpdates), .commandId = command(MenuCommand::AuthorPage)});
-    m_menu->addItem(ui::MenuItem {.caption = Text(caption::menuAuthor),
-                                  .icon = look::assetBytes("menu_author.png"),
-                                  .commandId = command(MenuCommand::AuthorPage)});
-    m_menu->addItem(ui::MenuItem {.caption = Text(caption::menuExit), .commandId = command(MenuCommand::Exit)});
+    // The same lines as the tray item's menu on the desktop.
+    for (const WindowMenuLine& line : windowMenuLines(true)) {
+        if (!line.command) {
+            m_menu->addItem(ui::MenuItem {.type = ui::MenuItemType::Separator});
+            continue;
+        }
+        m_menu->addItem(ui::MenuItem {.caption = line.caption,
+                                      .icon = line.icon.empty() ? Bytes() : look::assetBytes(line.icon),
+                                      .commandId = static_cast<int>(*line.command)});
+    }
 }
 
 void MainWindow::setWindowIcon()
@@ -139,7 +172,7 @@ void MainWindow::setWindowIcon()
         if (pictures.back().isNull())
             continue;
         const gfx::Surface& frame = pictures.back().activeFrame();
-        views.push_back({frame.data(), frame.width(), frame.height(), frame.stride()});
+        views.push_back({frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()});
     }
     m_host->loop().setIcons(m_host->window(), views);
 }
@@ -179,6 +212,7 @@ bool MainWindow::isWindowVisible() const
 void MainWindow::hideWindow()
 {
     m_host->hide();
+    m_tray->windowVisibilityChanged(false);
 }
 
 void MainWindow::bringToFront()
@@ -197,6 +231,7 @@ void MainWindow::showWindow()
 {
     m_host->loop().show(m_host->window());
     m_host->repaintAll();
+    m_tray->windowVisibilityChanged(true);
 }
 
 void MainWindow::minimiseWindow()

@@ -23,9 +23,15 @@ class UiMenu;
 class UiTabStack;
 }  // namespace quorvo::ui
 
+namespace quorvo::platform {
+class SessionBus;
+class DesktopNotifier;
+}  // namespace quorvo::platform
+
 namespace quorvo::app {
 
 class TrayIcon;
+class DownloadNotices;
 
 class MainWindow final : public WindowShell {
 public:
@@ -56,11 +62,16 @@ public:
     [[nodiscard]] ui::UiPanel& page(int index) const;
     [[nodiscard]] download::DownloadQueue& queue() { return m_services.queue(); }
     void switchPage(int index);
+    // The tray icon in either of its kinds (tests).
+    [[nodiscard]] const TrayIcon& tray() const { return *m_tray; }
+    // A notification server is there to tell (tests).
+    [[nodiscard]] bool canNotify() const;
 
 private:
     template <typename Page> void addPage(std::string_view caption, std::string_view icon);
     void setWindowIcon();
     void buildMenu();
+    void connectDesktop();
     int onWindowRequest(const ui::WindowRequest& request);
 
     // WindowShell
@@ -82,6 +93,10 @@ private:
     Prompts& m_prompts;
     DesktopOpener m_opener;
 
+    // The session bus outlives what talks over it: the tray item and the notifier.
+    std::unique_ptr<platform::SessionBus> m_bus;
+    std::unique_ptr<platform::DesktopNotifier> m_notifier;
+    std::unique_ptr<DownloadNotices> m_notices;
     std::unique_ptr<ui::UiHost> m_host;
     std::unique_ptr<ui::UiMenu> m_menu;
     std::unique_ptr<TrayIcon> m_tray;

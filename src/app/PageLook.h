@@ -114,9 +114,12 @@ inline constexpr float captionLine = 14;
 inline constexpr FloatRect folderBox {110, 136, 260, 24};
 // Inside the folder box's right end.
 inline constexpr FloatRect browse {110 + 260 - 24, 136 + (24 - 20) / 2.0f, 20, 20};
-inline constexpr FloatRect namingScheme {109, 166, 90, 24};
+// Wide enough for "歌手/专辑/歌曲".
+inline constexpr FloatRect namingScheme {109, 166, 120, 24};
 inline constexpr int namingSchemeAlpha = 190;
 inline constexpr FloatRect lyrics {103, 190, 80, 25};
+// Beside "下载歌词", on the same row.
+inline constexpr FloatRect embedLyrics {190, 190, 140, 25};
 inline constexpr FloatRect soundWhirlwind {103, 219, 100, 25};
 inline constexpr FloatRect play1 {195, 220, 20, 20};
 inline constexpr FloatRect soundThunder {103, 239, 100, 25};

@@ -19,6 +19,12 @@ void SettingsBindings::lyricsChanged(bool ticked)
     change([&](SettingsValues& values) { values.lyrics = ticked; });
 }
 
+void SettingsBindings::embedLyricsChanged(bool ticked)
+{
+    m_config.writeBoolean("embedLrc", ticked);
+    change([&](SettingsValues& values) { values.embedLyrics = ticked; });
+}
+
 void SettingsBindings::bypassChanged(bool ticked)
 {
     m_config.writeBoolean("bypass", ticked);

@@ -16,6 +16,7 @@ public:
     { }
 
     void lyricsChanged(bool ticked);          // `lrc`
+    void embedLyricsChanged(bool ticked);     // `embedLrc`
     void bypassChanged(bool ticked);          // `bypass`
     void removeAddedChanged(bool ticked);     // `delete`
     void soundSelected(int64_t sound);        // `wav` 0, 1 or 2

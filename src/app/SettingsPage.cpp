@@ -36,6 +36,7 @@ SettingsPage::SettingsPage(const PageContext& context, ui::UiPanel& panel)
     scheme.addItem(Text(caption::schemeArtistSong));
     scheme.addItem(Text(caption::schemeSongArtist));
     scheme.addItem(Text(caption::schemeSong));
+    scheme.addItem(Text(caption::schemeFolders));
     scheme.setAlpha(where::namingSchemeAlpha);
     if (scheme.isValidIndex(static_cast<int>(values.namingItem)))
         scheme.setCurrentIndex(static_cast<int>(values.namingItem));
@@ -44,6 +45,9 @@ SettingsPage::SettingsPage(const PageContext& context, ui::UiPanel& panel)
     auto& lyrics = panel.add<ui::UiCheckBox>(where::lyrics, Text(caption::lyricsBox), markLook);
     lyrics.setChecked(values.lyrics);
     lyrics.onCheckedChanged = [this](bool ticked) { m_bindings.lyricsChanged(ticked); };
+    auto& embedLyrics = panel.add<ui::UiCheckBox>(where::embedLyrics, Text(caption::embedLyricsBox), markLook);
+    embedLyrics.setChecked(values.embedLyrics);
+    embedLyrics.onCheckedChanged = [this](bool ticked) { m_bindings.embedLyricsChanged(ticked); };
 
     // (无), 旋风, 迅雷: `wav` 0, 1, 2, built in the order they show.
     std::array<ui::UiRadioButton*, 3> sounds {};

@@ -1,10 +1,11 @@
 #pragma once
 
 // The settings page: the save folder with its browse button, the naming
-// scheme, lyrics, the completion sound with its two play buttons, the two
-// search options, the speed limit with its spin buttons and the version
-// link. Each change is written at once (SettingsBindings). The desktop's
-// folder chooser is another process; it is waited for on a thread of this page.
+// scheme, lyrics (beside the song and inside it), the completion sound with
+// its two play buttons, the two search options, the speed limit with its
+// spin buttons and the version link. Each change is written at once
+// (SettingsBindings). The desktop's folder chooser is another process; it is
+// waited for on a thread of this page.
 
 #include "app/AppPage.h"
 #include "app/SettingsBindings.h"

@@ -1,6 +1,7 @@
 #include "download/DownloadQueue.h"
 
 #include "download/ProgressReporter.h"
+#include "download/SongTagging.h"
 #include "service/FileNames.h"
 #include "service/SongNaming.h"
 
@@ -28,6 +29,7 @@ DownloadQueue::DownloadQueue(SongFetcher& fetcher, const DownloadSettings& setti
     , m_settings(settings)
     , m_listener(listener)
     , m_list(listener, journal)
+    , m_limiter([&settings] { return settings.speedLimit(); })
 { }
 
 DownloadQueue::~DownloadQueue()
@@ -53,6 +55,9 @@ AddOutcome DownloadQueue::addTickedSongs(std::span<const service::SongRecord> ti
         task.quality = song.quality;
         task.songId = song.songId;
         task.lyricUrl = song.lyricUrl;
+        task.title = song.title;
+        task.artist = song.artist;
+        task.album = song.album;
         task.paths = naming.pathsOf(name, song.quality);
         m_list.append(std::move(task));
         outcome.added.push_back(true);
@@ -256,8 +261,11 @@ bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
     if (row.paths != taken.paths)
         m_list.setPaths(row.id, row.paths);
 
+    // An artist's and album's folders; if they cannot be made, the transfer says why.
+    createSongFolders(row);
     if (m_settings.fetchLyrics())
         m_fetcher.fetchLyrics(row.lyricUrl, row.paths.lyric, abortFlag);
+    std::optional<SongTags> tags = tagsToWrite(row, m_settings, m_fetcher, abortFlag);
     if (stopRequested() || abortFlag.isRaised()) {
         m_list.setState(row.id, Stopped {});
         return false;
@@ -275,14 +283,13 @@ bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
     }
     m_list.setSize(row.id, service::sizeText(link->size));
 
-    const int64_t limit = m_settings.speedLimit();
     ProgressReporter reporter;
     const ProgressCallback progress
         = [&](int64_t done, int64_t total) { m_list.setState(row.id, reporter.report(done, total)); };
-    const TransferIdentity identity {row.songId, wholeBytes(link->size)};
+    const TransferIdentity identity {row.songId, wholeBytes(link->size), std::move(tags)};
     TransferReply reply;
     const TransferResult result
-        = m_fetcher.transfer(link->url, row.paths, progress, limit, abortFlag, identity, &reply);
+        = m_fetcher.transfer(link->url, row.paths, progress, m_limiter, abortFlag, identity, &reply);
     if (result == TransferResult::Corrupt) {
         // The server's own file is broken: fetching it again would give the same.
         m_list.setState(row.id, Failed {FailureReason {FailureKind::DamagedFile}});
@@ -296,7 +303,9 @@ bool DownloadQueue::workSong(const DownloadTask& taken, AbortFlag& abortFlag)
         m_list.setState(row.id, Stopped {result == TransferResult::Aborted ? FailureReason {} : failure});
         return false;
     }
-    m_list.setState(row.id, Completed {});
+    // The song is there either way; tags that could not be written are said.
+    m_list.setState(
+        row.id, Completed {reply.tagError.empty() ? FailureReason {} : FailureReason {FailureKind::TagsNotWritten}});
     if (const CompletionSound sound = m_settings.completionSound(); sound != CompletionSound::None) {
         const std::lock_guard lock(m_mutex);
         emit(SoundRequested {sound});

@@ -18,6 +18,7 @@
 #include "download/DownloadSettings.h"
 #include "download/QueueEvents.h"
 #include "download/QueueJournal.h"
+#include "download/RateLimiter.h"
 #include "download/SongFetcher.h"
 #include "service/SongRecord.h"
 
@@ -52,6 +53,8 @@ public:
 
     DownloadList& list() { return m_list; }
     const DownloadList& list() const { return m_list; }
+    // The one speed limit of all its transfers, read from the settings once a window.
+    RateLimiter& limiter() { return m_limiter; }
     // Some worker's abort flag is raised and unanswered.
     [[nodiscard]] bool abortRaised() const;
     // Workers the last start began (the settings' `jobs`).
@@ -110,6 +113,7 @@ private:
     const DownloadSettings& m_settings;
     QueueListener* m_listener = nullptr;
     DownloadList m_list;
+    RateLimiter m_limiter;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

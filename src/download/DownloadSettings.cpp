@@ -1,8 +1,17 @@
 #include "download/DownloadSettings.h"
 
+#include "runtime/Numbers.h"
+
 #include <algorithm>
 
 namespace quorvo::download {
+
+int64_t retriesFrom(const Text& stored)
+{
+    if (text::trim(stored.view()).empty())
+        return defaultRetries;
+    return std::clamp<int64_t>(numbers::toInteger(stored.view()), 0, maxRetries);
+}
 
 Text withTrailingSlash(Text directory)
 {
@@ -37,9 +46,21 @@ bool ConfigDownloadSettings::fetchLyrics() const
     return m_config.read("lrc") == "1";
 }
 
+bool ConfigDownloadSettings::embedLyrics() const
+{
+    return m_config.read("embedLrc") == "1";
+}
+
 CompletionSound ConfigDownloadSettings::completionSound() const
 {
     return completionSoundFor(m_config.readInteger("wav"));
+}
+
+int64_t ConfigDownloadSettings::retries() const
+{
+    if (m_retries)
+        return *m_retries;
+    return retriesFrom(m_config.read("retries"));
 }
 
 service::NamingScheme ConfigDownloadSettings::namingScheme() const

@@ -21,6 +21,10 @@ struct DownloadTask {
     Text size {"-"};  // "-" until the link is resolved
     Text songId;
     Text lyricUrl;
+    // The song's names from its search row, for the tags of its file.
+    Text title;
+    Text artist;
+    Text album;
     // Where the row's song, lyric and partial files go: named when the row
     // was added, placed in the save directory of the worker's last take.
     service::SongPaths paths;

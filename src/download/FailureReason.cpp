@@ -50,6 +50,8 @@ Text describe(const FailureReason& reason)
         return Text("being downloaded by another process");
     case FailureKind::NoLink:
         return Text("the service gave no link");
+    case FailureKind::TagsNotWritten:
+        return Text("lyrics and names could not be written into the file");
     }
     return {};
 }

@@ -22,6 +22,7 @@ enum class FailureKind {
     EncodedReply,      // the server sent an encoding that could not be decoded
     BusyElsewhere,     // another process is downloading the same song
     NoLink,            // the service gave no link for the song
+    TagsNotWritten,    // the song is there, but its lyrics and names could not be written into it
 };
 
 struct FailureReason {

@@ -42,20 +42,25 @@ constexpr const char* createSchema = "CREATE TABLE tasks ("
                                      " done INTEGER NOT NULL,"
                                      " total INTEGER NOT NULL,"
                                      " failure TEXT NOT NULL,"
-                                     " http_status INTEGER NOT NULL);"
+                                     " http_status INTEGER NOT NULL,"
+                                     " title BLOB NOT NULL,"
+                                     " artist BLOB NOT NULL,"
+                                     " album BLOB NOT NULL);"
                                      "PRAGMA application_id = 1366705228;"
                                      "PRAGMA user_version = 1;";
 static_assert(applicationId == 1366705228);
 
 constexpr const char* selectRows = "SELECT id, position, name, quality, size, song_id, lyric_url, song_path, "
-                                   "lyric_path, partial_path, state, done, total, failure, http_status FROM tasks";
+                                   "lyric_path, partial_path, state, done, total, failure, http_status, title, artist, album FROM tasks";
 constexpr const char* insertRow
     = "INSERT OR REPLACE INTO tasks (id, position, name, quality, size, song_id, "
       "lyric_url, song_path, lyric_path, partial_path, state, done, total, failure, "
-      "http_status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+      "http_status, title, artist, album) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, "
+      "?16, ?17, ?18)";
 constexpr const char* updateRow = "UPDATE tasks SET name = ?3, quality = ?4, size = ?5, song_id = ?6, lyric_url = ?7, "
                                   "song_path = ?8, lyric_path = ?9, partial_path = ?10, state = ?11, done = ?12, "
-                                  "total = ?13, failure = ?14, http_status = ?15 WHERE id = ?1";
+                                  "total = ?13, failure = ?14, http_status = ?15, title = ?16, artist = ?17, "
+                                  "album = ?18 WHERE id = ?1";
 constexpr const char* deleteRow = "DELETE FROM tasks WHERE id = ?1";
 
 // Stored numbers of the states; never renumber them.
@@ -99,6 +104,8 @@ std::string_view failureName(FailureKind kind)
         return "busy-elsewhere";
     case FailureKind::NoLink:
         return "no-link";
+    case FailureKind::TagsNotWritten:
+        return "tags-not-written";
     }
     return "";
 }
@@ -124,7 +131,7 @@ TaskState stateFrom(int64_t code, int64_t done, int64_t total, const FailureReas
     case StateCode::Transferring:
         return Transferring {done, total, 0};
     case StateCode::Completed:
-        return Completed {};
+        return Completed {reason};
     case StateCode::Failed:
         return Failed {reason};
     case StateCode::Stopped:
@@ -174,6 +181,9 @@ void bindRow(sqlite3_stmt* statement, const DownloadTask& task)
     const std::string_view name = failureName(reason.kind);
     sqlite3_bind_text(statement, 14, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 15, reason.kind == FailureKind::HttpStatus ? reason.httpStatus : 0);
+    bindText(statement, 16, task.title);
+    bindText(statement, 17, task.artist);
+    bindText(statement, 18, task.album);
 }
 
 // Runs a statement to its end; false on any error.
@@ -264,6 +274,9 @@ bool readRows(sqlite3* db, Examined& into)
         task.paths.song = blobText(row, 7);
         task.paths.lyric = blobText(row, 8);
         task.paths.partial = blobText(row, 9);
+        task.title = blobText(row, 15);
+        task.artist = blobText(row, 16);
+        task.album = blobText(row, 17);
         FailureReason reason;
         const auto* failure = reinterpret_cast<const char*>(sqlite3_column_text(row, 13));
         reason.kind = failureKindNamed(failure ? failure : "");

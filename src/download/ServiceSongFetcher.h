@@ -15,9 +15,10 @@ public:
     { }
 
     void fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const AbortFlag& abortFlag) override;
+    Bytes lyrics(const Text& lyricUrl, const AbortFlag& abortFlag) override;
     std::optional<service::ResolvedLink> resolveLink(const Text& songId, const AbortFlag& abortFlag) override;
     TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity& identity,
+                            SpeedLimit limit, AbortFlag& abortFlag, const TransferIdentity& identity,
                             TransferReply* reply) override;
 
 private:

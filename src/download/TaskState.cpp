@@ -29,6 +29,8 @@ FailureReason reasonOf(const TaskState& state)
         return failed->reason;
     if (const auto* stopped = std::get_if<Stopped>(&state))
         return stopped->reason;
+    if (const auto* completed = std::get_if<Completed>(&state))
+        return completed->reason;
     return {};
 }
 

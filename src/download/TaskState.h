@@ -29,8 +29,10 @@ struct Transferring {
     int64_t bytesPerSecond = 0;
     friend bool operator==(const Transferring&, const Transferring&) = default;
 };
-// The song file has its final name.
+// The song file has its final name. A reason here is a warning: the song
+// is whole, but something asked for beside it (its tags) was not done.
 struct Completed {
+    FailureReason reason;
     friend bool operator==(const Completed&, const Completed&) = default;
 };
 // Given up on; no worker takes it again ("下载失败", drawn red).
@@ -56,7 +58,7 @@ using TaskState = std::variant<Waiting, Claimed, Transferring, Completed, Failed
 [[nodiscard]] bool isClaimable(const TaskState& state);
 // Not finished and not given up on.
 [[nodiscard]] bool isUnfinished(const TaskState& state);
-// The reason a failed or stopped row carries; empty otherwise.
+// The reason a failed, stopped or completed row carries; empty otherwise.
 [[nodiscard]] FailureReason reasonOf(const TaskState& state);
 
 // The status cell: "等待下载", "开始下载", "42%", "下载完毕", "下载失败",

@@ -27,8 +27,9 @@ constexpr std::size_t coalescedWriteBytes = 256 * 1024;
 // (quota, reports and the abort test happen between them); a larger socket
 // read only saves system calls: with 10240-byte receives an unlimited
 // transfer reached 0.7-0.85 of the rate of `curl -o`, with 256 KB 0.95-1.2. With a limit the buffer
-// holds about one window's quota, so that the socket is read at least once a
-// window and a server never sees a stalled client.
+// holds about one window's quota (the limit of the moment the transfer
+// starts), so that the socket is read at least once a window and a server
+// never sees a stalled client.
 long receiveBufferBytes(int64_t limitBytes)
 {
     constexpr int64_t largest = 256 * 1024;
@@ -58,22 +59,22 @@ FailureReason because(FailureKind kind, long status = 0)
     return FailureReason {kind, status};
 }
 
-// One request and its reply. With a rate limit libcurl's deliveries are cut
-// into reads of at most 10240 bytes, and the quota, the window reports and the
-// abort test run between reads, as in a plain read loop; without one each
-// delivery is written whole.
+// One request and its reply. libcurl's deliveries are cut into reads of at
+// most 10240 bytes and at most what the limiter grants, and the window
+// reports and the abort test run between reads, as in a plain read loop.
+// In a window without a limit the reads are gathered into larger writes.
 class TransferAttempt {
 public:
     enum class Outcome { Completed, Aborted, Failed, RestartFromZero, Corrupt };
 
     TransferAttempt(PartialFile& file, const Text& finalPath, const TransferIdentity& identity,
-                    const ProgressCallback& progress, int64_t limitBytes, AbortFlag& abortFlag,
+                    const ProgressCallback& progress, RateLimiter& limiter, AbortFlag& abortFlag,
                     const TransferSettings& settings)
         : m_file(file)
         , m_finalPath(finalPath)
         , m_identity(identity)
         , m_progress(progress)
-        , m_limit(limitBytes)
+        , m_limiter(limiter)
         , m_abortFlag(abortFlag)
         , m_settings(settings)
     { }
@@ -100,7 +101,7 @@ public:
         plan.userAgent = transferAgentText();
         net::StreamSettings settings;
         settings.connectTimeout = m_settings.connect;
-        settings.receiveBufferBytes = receiveBufferBytes(m_limit);
+        settings.receiveBufferBytes = receiveBufferBytes(limitBytesPerWindow(m_limiter.limitKBps()));
         // What the server encoded is stored decoded: the song, never its gzip.
         settings.decodeContent = true;
         net::StreamHandlers handlers;
@@ -164,9 +165,26 @@ private:
             m_failure = because(FailureKind::DamagedFile);
             return m_resumed ? Outcome::RestartFromZero : Outcome::Corrupt;
         }
+        writeTags();
         if (!m_file.moveTo(m_finalPath))
             return diskFailed(), Outcome::Failed;
         return Outcome::Completed;
+    }
+
+    // Into the verified file, before it has its name; a failure costs the
+    // tags, never the song.
+    void writeTags()
+    {
+        if (!m_identity.tags)
+            return;
+        const std::optional<TagFormat> format = tagFormatOf(m_finalPath);
+        if (!format) {
+            m_reply.tagError = Text("no tags for this kind of file");
+            return;
+        }
+        const TagResult tagged = writeSongTags(m_file.writingPath(), *format, *m_identity.tags);
+        if (!tagged.written)
+            m_reply.tagError = tagged.error;
     }
 
     // What we know of the song's size: the link's, else the one stored with
@@ -270,8 +288,6 @@ private:
         static_cast<void>(m_file.setIdentity(identity));
         m_done = m_offset;
         m_stallMark = {Clock::now(), m_done};
-        if (m_limit <= 0)
-            m_pending.reserve(coalescedWriteBytes + 64 * 1024);
         if (m_settings.checkFlacAudio && isFlacPath(m_finalPath))
             m_check = std::make_unique<FlacCheckAsWritten>(m_file.writingPath(), m_offset);
         return true;
@@ -314,10 +330,54 @@ private:
         return true;
     }
 
+    // Read by read: each takes at most what the limiter grants (waiting for
+    // the next window when the quota is used up); a new window is reported
+    // before its first read, so that the bytes between two reports are those
+    // of one window.
     bool deliver(std::string_view bytes)
     {
         if (m_rejected || m_writeFailed)
             return false;
+        while (!bytes.empty()) {
+            // The first report comes at once, after the first read. That read
+            // takes one byte, so that the report after it shows a whole
+            // window's bytes, not the window less the first read.
+            const bool first = m_window == 0;
+            const std::size_t wanted = first ? 1 : std::min(bytes.size(), transferReadBytes - m_readFill);
+            const RateLimiter::Grant grant = m_limiter.acquire(static_cast<int64_t>(wanted), m_abortFlag);
+            if (grant.bytes <= 0)
+                return false;
+            // Time spent holding to the user's own limit is not the server's slowness.
+            if (grant.waited)
+                m_stallMark = {Clock::now(), m_done};
+            if (!first && grant.window != m_window && !reportWindow(grant.window))
+                return false;
+            const auto piece = static_cast<std::size_t>(grant.bytes);
+            m_readFill = (m_readFill + piece) % transferReadBytes;
+            if (!take(bytes.substr(0, piece), grant.limited))
+                return false;
+            bytes.remove_prefix(piece);
+            if (first && !reportWindow(grant.window))
+                return false;
+            if (m_abortFlag.isRaised() || !keepsMoving(Clock::now()))
+                return false;
+        }
+        return true;
+    }
+
+    // What the file holds before the reads of `window`, written out and reported.
+    bool reportWindow(uint64_t window)
+    {
+        if (!writePending())
+            return diskFailed();
+        m_window = window;
+        report(m_done, m_total);
+        return true;
+    }
+
+    // One read's bytes: the tail asked for again is compared, the rest written.
+    bool take(std::string_view bytes, bool limited)
+    {
         // The tail asked for again: it must be what the partial file already holds.
         if (!m_proof.empty()) {
             const std::size_t compared = std::min(bytes.size(), m_proof.size() - m_proofSeen);
@@ -329,25 +389,24 @@ private:
                 return true;
             m_proof.clear();
         }
-        if (m_limit <= 0)
-            return deliverWhole(bytes);
-        return deliverRead(bytes);
-    }
-
-    // No limit: libcurl delivers 16 KB at a time; gathered into writes of
-    // coalescedWriteBytes the disk sees a sixteenth of the system calls. The
-    // bytes still gathered are not in the file yet: `m_done` and the FLAC
-    // check only count what was written, and each window writes them out.
-    bool deliverWhole(std::string_view bytes)
-    {
-        m_pending.append(bytes);
-        const Clock::time_point now = Clock::now();
-        const bool windowOver = windowEnded(now);
-        if ((m_pending.size() >= coalescedWriteBytes || windowOver) && !writePending())
+        if (bytes.empty())
+            return true;
+        // No limit: gathered into writes of coalescedWriteBytes the disk sees
+        // a sixteenth of the system calls. The bytes still gathered are not in
+        // the file yet: `m_done` and the FLAC check only count what was
+        // written, and each window writes them out before it is reported.
+        if (!limited) {
+            if (m_pending.capacity() < coalescedWriteBytes)
+                m_pending.reserve(coalescedWriteBytes + 64 * 1024);
+            m_pending.append(bytes);
+            return m_pending.size() < coalescedWriteBytes || writePending() || diskFailed();
+        }
+        if (!writePending() || !m_file.write(bytes))
             return diskFailed();
-        if (windowOver)
-            reportWindow(now);
-        return !m_abortFlag.isRaised() && keepsMoving(now);
+        m_done += static_cast<int64_t>(bytes.size());
+        if (m_check)
+            m_check->grew(m_done);
+        return true;
     }
 
     bool writePending()
@@ -361,64 +420,6 @@ private:
         if (m_check)
             m_check->grew(m_done);
         return true;
-    }
-
-    // Writes one delivery, read by read: before each read the quota of the
-    // current window is checked, after each read the window and the abort flag.
-    bool deliverRead(std::string_view bytes)
-    {
-        while (!bytes.empty()) {
-            if (m_readFill == 0 && m_windowBytes >= m_limit) {
-                // Quota used up: no read until the window ends. Sleep rather
-                // than poll the clock; a raised abort flag wakes us.
-                if (!sleepUntilWindowEnds())
-                    return false;
-                reportWindow(Clock::now());
-                m_stallMark = {Clock::now(), m_done};
-                if (m_abortFlag.isRaised())
-                    return false;
-            }
-            const std::size_t piece = std::min(bytes.size(), transferReadBytes - m_readFill);
-            if (!m_file.write(bytes.substr(0, piece)))
-                return diskFailed();
-            bytes.remove_prefix(piece);
-            m_done += static_cast<int64_t>(piece);
-            if (m_check)
-                m_check->grew(m_done);
-            m_windowBytes += static_cast<int64_t>(piece);
-            m_readFill = (m_readFill + piece) % transferReadBytes;
-
-            const Clock::time_point now = Clock::now();
-            if (windowEnded(now))
-                reportWindow(now);
-            if (m_abortFlag.isRaised() || !keepsMoving(now))
-                return false;
-        }
-        return true;
-    }
-
-    [[nodiscard]] bool windowEnded(Clock::time_point now) const
-    {
-        // No report yet: the first pass reports at once.
-        return !m_lastReport || now - *m_lastReport > progressWindow;
-    }
-
-    // False when the abort flag was raised while waiting.
-    bool sleepUntilWindowEnds()
-    {
-        while (!windowEnded(Clock::now())) {
-            const Clock::time_point windowEnd = *m_lastReport + progressWindow + std::chrono::microseconds(1);
-            if (m_abortFlag.sleepUntil(windowEnd))
-                return false;
-        }
-        return true;
-    }
-
-    void reportWindow(Clock::time_point now)
-    {
-        m_lastReport = now;
-        report(m_done, m_total);
-        m_windowBytes = 0;
     }
 
     void report(int64_t done, int64_t total) const
@@ -454,7 +455,7 @@ private:
     const Text& m_finalPath;
     const TransferIdentity& m_identity;
     const ProgressCallback& m_progress;
-    const int64_t m_limit;
+    RateLimiter& m_limiter;
     AbortFlag& m_abortFlag;
     const TransferSettings& m_settings;
 
@@ -474,9 +475,9 @@ private:
     int64_t m_offset = 0;
     int64_t m_done = 0;
     int64_t m_total = 0;
-    int64_t m_windowBytes = 0;
     std::size_t m_readFill = 0;
-    std::optional<Clock::time_point> m_lastReport;
+    // The limiter's window of the last report (0: none yet, the first read reports at once).
+    uint64_t m_window = 0;
     int64_t m_encodedLength = 0;
     bool m_encoded = false;  // libcurl decodes the reply's Content-Encoding
     bool m_resumed = false;
@@ -486,6 +487,22 @@ private:
     bool m_rangeNotSatisfiable = false;
     bool m_writeFailed = false;
     bool m_stalled = false;
+};
+
+// A transfer's time with the limiter, from its start to its end.
+class LimiterUse {
+public:
+    explicit LimiterUse(RateLimiter& limiter)
+        : m_limiter(limiter)
+    {
+        m_limiter.join();
+    }
+    ~LimiterUse() { m_limiter.leave(); }
+    LimiterUse(const LimiterUse&) = delete;
+    LimiterUse& operator=(const LimiterUse&) = delete;
+
+private:
+    RateLimiter& m_limiter;
 };
 
 // The offset to resume from, and what the partial file says it belongs to.
@@ -519,14 +536,6 @@ Text transferHeaderBlock(int64_t resumeOffset)
     return block;
 }
 
-int64_t limitBytesPerWindow(int64_t limitKBps)
-{
-    // A negative limit is no limit, like 0: it cannot mean "read nothing".
-    if (limitKBps <= 0)
-        return 0;
-    return std::min(limitKBps, largestLimitKBps) * bytesPerKB;
-}
-
 Text transferAgentText()
 {
     const auto milliseconds
@@ -534,19 +543,20 @@ Text transferAgentText()
     return "Agent" + numbers::fromInteger(static_cast<uint32_t>(milliseconds));
 }
 
-TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, SpeedLimit limit,
                             AbortFlag& abortFlag, const TransferSettings& settings, const TransferIdentity& identity,
                             TransferReply* reply)
 {
     const service::SongPaths target {finalPath, Text(), service::partialPathOf(finalPath)};
-    return transferFile(url, target, progress, limitKBps, abortFlag, settings, identity, reply);
+    return transferFile(url, target, progress, std::move(limit), abortFlag, settings, identity, reply);
 }
 
 TransferResult transferFile(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferSettings& settings,
+                            SpeedLimit limit, AbortFlag& abortFlag, const TransferSettings& settings,
                             const TransferIdentity& identity, TransferReply* reply)
 {
-    const int64_t limitBytes = limitBytesPerWindow(limitKBps);
+    RateLimiter& limiter = limit.limiter();
+    const LimiterUse use(limiter);
     TransferReply last;
     TransferResult result = TransferResult::Failed;
 
@@ -564,7 +574,7 @@ TransferResult transferFile(const Text& url, const service::SongPaths& target, c
     for (int attempt = 0; opened == PartialOpen::Opened && attempt < 2; ++attempt) {
         std::optional<PartialIdentity> stored;
         const int64_t offset = attempt == 0 ? resumeOffset(file, identity, stored) : 0;
-        TransferAttempt transfer(file, target.song, identity, progress, limitBytes, abortFlag, settings);
+        TransferAttempt transfer(file, target.song, identity, progress, limiter, abortFlag, settings);
         const TransferAttempt::Outcome outcome = transfer.run(url, offset, stored);
         last = transfer.reply();
         last.failure = transfer.failure();

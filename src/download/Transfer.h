@@ -8,6 +8,8 @@
 
 #include "download/AbortFlag.h"
 #include "download/FailureReason.h"
+#include "download/RateLimiter.h"
+#include "download/SongTagger.h"
 #include "runtime/Text.h"
 #include "service/SongNaming.h"
 
@@ -31,6 +33,9 @@ enum class TransferResult {
 struct TransferIdentity {
     Text songId;
     int64_t expectedSize = 0;
+    // Written into the whole, verified file before it gets its name (an
+    // ".flac" or ".mp3" file); nullopt: the file stays as the server sent it.
+    std::optional<SongTags> tags {};
 };
 
 // The reply a transfer ended on, for a caller that decides whether and when
@@ -44,6 +49,9 @@ struct TransferReply {
     bool advanced = false;
     // Why the transfer failed (None when it completed or was aborted).
     FailureReason failure;
+    // The song completed, but the tags asked for could not be written: what
+    // went wrong. The file got its name as the server sent it.
+    Text tagError;
 };
 
 // (done, total): bytes in the partial file, offset included, and this reply's
@@ -60,19 +68,10 @@ struct TransferSettings {
     bool checkFlacAudio = true;
 };
 
-// One read takes at most this many bytes; the rate quota is checked between reads.
+// One read takes at most this many bytes, and never more than the limiter
+// grants; the abort flag is looked at between reads.
 inline constexpr std::size_t transferReadBytes = 10240;
-// Reports and rate quotas are per window of this length.
-inline constexpr std::chrono::milliseconds progressWindow {1000};
-inline constexpr int64_t bytesPerKB = 1024;
 inline constexpr int64_t stallBytesPerSecond = 1024;
-
-// A limit beyond any link (about 1 PB/s) is no different from this one; it
-// keeps limit × 1024 and the read arithmetic far from overflowing.
-inline constexpr int64_t largestLimitKBps = int64_t {1} << 40;
-// The byte quota of one window for a limit in KB/s: 0 (no limit) for 0 or a
-// negative limit, the largest limit for anything above it.
-int64_t limitBytesPerWindow(int64_t limitKBps);
 
 // The request header lines, without a trailing line break; with a resume
 // offset above 0 the block ends with "\r\nRange:bytes=" offset "-", and its
@@ -83,9 +82,10 @@ Text transferHeaderBlock(int64_t resumeOffset);
 // "Agent" + milliseconds on the monotonic clock, new for every transfer.
 Text transferAgentText();
 
-// limitKBps: 0 or negative means no limit; otherwise limit × 1024 bytes per
-// window, checked before each read, so a window may take up to one read more
-// than its quota (a limit of 1 gives one 10240-byte read per second).
+// limit: the limiter's windows hold this transfer, together with every other
+// transfer that shares it, to limit × 1024 bytes per window (0 or negative:
+// no limit); each read takes only the bytes granted, so even 1 KB/s holds.
+// Progress is reported when the transfer sees a new window of the limiter.
 // The abort flag is looked at after every read and while the loop waits for
 // its quota or for the network; when the transfer stops because of it the
 // flag is cleared before returning (after the partial file is closed).
@@ -100,10 +100,10 @@ Text transferAgentText();
 // partial file before the new body has caught up with it.
 // The song goes to target.song through target.partial; target.lyric is not used.
 TransferResult transferFile(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferSettings& settings = {},
+                            SpeedLimit limit, AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);
 // The same for a song file alone, through the partial file its name gives.
-TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, int64_t limitKBps,
+TransferResult transferFile(const Text& url, const Text& finalPath, const ProgressCallback& progress, SpeedLimit limit,
                             AbortFlag& abortFlag, const TransferSettings& settings = {},
                             const TransferIdentity& identity = {}, TransferReply* reply = nullptr);
 

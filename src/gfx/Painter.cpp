@@ -23,6 +23,7 @@ Painter::Painter(Surface& target)
     }
     m_width = target.width();
     m_height = target.height();
+    m_deviceScale = target.scale();
     cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_DEFAULT);
 }
 
@@ -141,7 +142,9 @@ void Painter::drawSurface(const Surface& source, const FloatRect& dest, const Fl
     }
     const double scaleX = dest.width / sourceRect.width;
     const double scaleY = dest.height / sourceRect.height;
-    const bool unscaled = scaleX == 1.0 && scaleY == 1.0;
+    // A source on another pixel grid than the target (a picture drawn into a
+    // HiDPI surface) is resampled even at its own logical size.
+    const bool unscaled = scaleX == 1.0 && scaleY == 1.0 && source.scale() == m_deviceScale;
     if (unscaled && sourceRect.x == 0.0f && sourceRect.y == 0.0f
         && sourceRect.width == static_cast<float>(source.width())
         && sourceRect.height == static_cast<float>(source.height())) {
@@ -166,7 +169,10 @@ void Painter::drawSurface(const Surface& source, const FloatRect& dest, const Fl
                                                                 sourceRect.width, sourceRect.height);
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(slice);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pattern, unscaled ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_BILINEAR);
+    // Across pixel grids GOOD: bilinear when enlarging, averaging every covered pixel when shrinking.
+    const bool sameGrid = source.scale() == m_deviceScale;
+    cairo_pattern_set_filter(pattern,
+                             unscaled ? CAIRO_FILTER_NEAREST : (sameGrid ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_GOOD));
     cairo_matrix_t matrix;
     cairo_matrix_init_scale(&matrix, 1.0 / scaleX, 1.0 / scaleY);
     cairo_matrix_translate(&matrix, -dest.x, -dest.y);
@@ -185,6 +191,20 @@ void Painter::drawSurface(const Surface& source, const FloatRect& dest, const Fl
     cairo_restore(m_cr);
     cairo_pattern_destroy(pattern);
     cairo_surface_destroy(slice);
+}
+
+void Painter::copySurface(const Surface& source, float x, float y)
+{
+    if (m_cr == nullptr || source.isNull()) {
+        return;
+    }
+    cairo_save(m_cr);
+    cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(m_cr, source.native(), x, y);
+    cairo_pattern_set_filter(cairo_get_source(m_cr),
+                             source.scale() == m_deviceScale ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_paint(m_cr);
+    cairo_restore(m_cr);
 }
 
 void Painter::drawSurface(const Surface& source, float x, float y, double alphaScale)

@@ -24,6 +24,8 @@ public:
     [[nodiscard]] bool isValid() const { return m_cr != nullptr; }
     [[nodiscard]] int width() const { return m_width; }
     [[nodiscard]] int height() const { return m_height; }
+    // The target's device scale: what scratch surfaces drawn back into it use.
+    [[nodiscard]] int deviceScale() const { return m_deviceScale; }
 
     void setAntialias(bool on);
     [[nodiscard]] bool antialias() const { return m_antialias; }
@@ -50,6 +52,9 @@ public:
                      double alphaScale = 1.0);
     // Draws all of `source` at its own size.
     void drawSurface(const Surface& source, float x, float y, double alphaScale = 1.0);
+    // Replaces the pixels inside the clip by `source` at (x, y), alpha and all
+    // (transparent beyond it): a clear and a draw in one pass.
+    void copySurface(const Surface& source, float x, float y);
 
     // For the graphics layer itself.
     [[nodiscard]] cairo_t* native() const { return m_cr; }
@@ -58,6 +63,7 @@ private:
     cairo_t* m_cr = nullptr;
     int m_width = 0;
     int m_height = 0;
+    int m_deviceScale = 1;
     int m_saveDepth = 0;
     bool m_antialias = true;
 };

@@ -30,13 +30,21 @@ Surface::Surface(cairo_surface_t* surface)
     }
 }
 
-Surface Surface::create(int width, int height)
+Surface Surface::create(int width, int height, int scale)
 {
-    if (!sizeAllowed(width, height)) {
+    if (scale < 1 || scale > maxSurfaceScale || !sizeAllowed(width, height)
+        || !sizeAllowed(width * scale, height * scale)) {
         return {};
     }
     // cairo hands out zero-filled memory, i.e. transparent pixels.
-    return Surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * scale, height * scale));
+    if (!surface.isNull() && scale != 1) {
+        cairo_surface_set_device_scale(surface.m_surface, scale, scale);
+        surface.m_width = width;
+        surface.m_height = height;
+        surface.m_scale = scale;
+    }
+    return surface;
 }
 
 Surface Surface::wrap(std::uint32_t* pixels, int width, int height, int stride)
@@ -52,6 +60,7 @@ Surface::Surface(Surface&& other) noexcept
     : m_surface(std::exchange(other.m_surface, nullptr))
     , m_width(std::exchange(other.m_width, 0))
     , m_height(std::exchange(other.m_height, 0))
+    , m_scale(std::exchange(other.m_scale, 1))
 { }
 
 Surface& Surface::operator=(Surface&& other) noexcept
@@ -63,6 +72,7 @@ Surface& Surface::operator=(Surface&& other) noexcept
         m_surface = std::exchange(other.m_surface, nullptr);
         m_width = std::exchange(other.m_width, 0);
         m_height = std::exchange(other.m_height, 0);
+        m_scale = std::exchange(other.m_scale, 1);
     }
     return *this;
 }
@@ -90,7 +100,7 @@ const std::uint8_t* Surface::data() const
 
 std::uint32_t Surface::rawPixel(int x, int y) const
 {
-    if (m_surface == nullptr || x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    if (m_surface == nullptr || x < 0 || y < 0 || x >= pixelWidth() || y >= pixelHeight()) {
         return 0;
     }
     cairo_surface_flush(m_surface);
@@ -114,7 +124,7 @@ Argb Surface::pixel(int x, int y) const
 
 void Surface::setPixel(int x, int y, Argb colour)
 {
-    if (m_surface == nullptr || x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    if (m_surface == nullptr || x < 0 || y < 0 || x >= pixelWidth() || y >= pixelHeight()) {
         return;
     }
     cairo_surface_flush(m_surface);
@@ -124,7 +134,7 @@ void Surface::setPixel(int x, int y, Argb colour)
         | (premultiply((colour >> 8) & 0xFFu) << 8) | premultiply(colour & 0xFFu);
     unsigned char* row = cairo_image_surface_get_data(m_surface) + static_cast<std::ptrdiff_t>(y) * stride();
     std::memcpy(row + static_cast<std::ptrdiff_t>(x) * 4, &value, sizeof value);
-    cairo_surface_mark_dirty_rectangle(m_surface, x, y, 1, 1);
+    cairo_surface_mark_dirty(m_surface);
 }
 
 void Surface::clear(Argb colour)
@@ -145,7 +155,7 @@ Surface Surface::copy() const
     if (m_surface == nullptr) {
         return {};
     }
-    Surface result = create(m_width, m_height);
+    Surface result = create(m_width, m_height, m_scale);
     if (result.isNull()) {
         return result;
     }

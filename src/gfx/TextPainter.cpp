@@ -79,7 +79,7 @@ void drawHaloOf(Painter& painter, const FloatRect& box, const TextLayout& laidOu
 {
     const int width = static_cast<int>(box.width);
     const int height = static_cast<int>(box.height);
-    Surface work = Surface::create(width + 7, height + 7);
+    Surface work = Surface::create(width + 7, height + 7, painter.deviceScale());
     if (work.isNull()) {
         return;
     }
@@ -94,7 +94,7 @@ void drawHaloOf(Painter& painter, const FloatRect& box, const TextLayout& laidOu
     }
     const int smallWidth = static_cast<int>(work.width() / scale);
     const int smallHeight = static_cast<int>(work.height() / scale);
-    Surface reduced = Surface::create(smallWidth, smallHeight);
+    Surface reduced = Surface::create(smallWidth, smallHeight, painter.deviceScale());
     if (reduced.isNull()) {
         return;
     }

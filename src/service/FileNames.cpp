@@ -3,6 +3,7 @@
 #include "runtime/Encoding.h"
 #include "runtime/Numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -39,6 +40,8 @@ NamingScheme namingSchemeOf(int64_t sType)
         return NamingScheme::TitleArtist;
     case 2:
         return NamingScheme::Title;
+    case 3:
+        return NamingScheme::ArtistAlbumTitle;
     default:
         return NamingScheme::ArtistTitle;
     }
@@ -52,6 +55,7 @@ Text buildFileName(const Text& title, const Text& artist, NamingScheme scheme)
         name = title + " - " + artist;
         break;
     case NamingScheme::Title:
+    case NamingScheme::ArtistAlbumTitle:
         name = title;
         break;
     case NamingScheme::ArtistTitle:
@@ -73,6 +77,14 @@ Text nameOrSongId(const Text& builtName, const Text& songId)
     // Title-only: the id goes through the same removals as a title would.
     const Text fromId = buildFileName(songId, Text(), NamingScheme::Title);
     return fromId.empty() ? Text("untitled") : fromId;
+}
+
+Text buildFolderName(const Text& part, const Text& fallback)
+{
+    const Text name = buildFileName(part, Text(), NamingScheme::Title);
+    const Text trimmed = text::trim(name.view());
+    const bool onlyDots = std::all_of(trimmed.view().begin(), trimmed.view().end(), [](char c) { return c == '.'; });
+    return onlyDots ? fallback : name;
 }
 
 Text shortenToUtf8Length(const Text& name, std::size_t maxUtf8Bytes)

@@ -11,13 +11,15 @@
 
 namespace quorvo::service {
 
-// The file-naming scheme, stored in config.ini as `sType` 0, 1 and 2.
-enum class NamingScheme { ArtistTitle = 0, TitleArtist = 1, Title = 2 };
+// The file-naming scheme, stored in config.ini as `sType` 0 to 3. The last
+// puts each song into a folder per artist and, inside it, per album.
+enum class NamingScheme { ArtistTitle = 0, TitleArtist = 1, Title = 2, ArtistAlbumTitle = 3 };
 
-// The scheme a stored `sType` selects: any value but 1 and 2 names as 0 does.
+// The scheme a stored `sType` selects: any value but 1, 2 and 3 names as 0 does.
 NamingScheme namingSchemeOf(int64_t sType);
 
-// "Artist - Title", "Title - Artist" or the title alone. The characters \ / : * ? < > |, the double quote and the
+// "Artist - Title", "Title - Artist" or the title alone (also under
+// ArtistAlbumTitle, whose folders SongNaming adds). The characters \ / : * ? < > |, the double quote and the
 // control characters (C0 and DEL) are removed. A name whose file names
 // would be too long for the file system is shortened on a character
 // boundary (see maxBaseNameBytes).
@@ -28,6 +30,11 @@ Text buildFileName(const Text& title, const Text& artist, NamingScheme scheme);
 // song id cleaned by the same rules, so that the files are never the hidden
 // ".flac" and ".lrc". "untitled" when even the id leaves nothing.
 Text nameOrSongId(const Text& builtName, const Text& songId);
+
+// One folder's name from an artist or album: cleaned as a built name is; a
+// part that leaves nothing, only blanks or only dots ("." and ".." would
+// leave the save directory) is `fallback`.
+Text buildFolderName(const Text& part, const Text& fallback);
 
 // Linux file names hold at most 255 bytes (UTF-8 on disk). The longest name
 // derived from a base name is base + ".flac.tmp", so the base name keeps at

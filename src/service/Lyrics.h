@@ -3,6 +3,7 @@
 #include "runtime/Text.h"
 
 #include <functional>
+#include <optional>
 
 namespace quorvo::service {
 
@@ -15,5 +16,10 @@ namespace quorvo::service {
 // `abort` returning true ends the request within a few tens of milliseconds
 // (a failed request).
 bool fetchLyrics(const Text& lyricUrl, const Text& lyricPath, const std::function<bool()>& abort = {});
+
+// The lyric file's bytes as the service sent them (decoded from gzip or
+// deflate), stored nowhere; nullopt for a failed request or a song without a
+// lyric link.
+std::optional<Bytes> downloadLyrics(const Text& lyricUrl, const std::function<bool()>& abort = {});
 
 }  // namespace quorvo::service

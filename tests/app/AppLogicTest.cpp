@@ -4,6 +4,7 @@
 
 #include "app/AppServices.h"
 #include "app/CommandLine.h"
+#include "app/DownloadNotices.h"
 #include "app/SettingsBindings.h"
 #include "app/StatusToast.h"
 #include "app/TrayIcon.h"
@@ -130,6 +131,9 @@ TEST_F(SettingsBindingsTest, NamingSchemeFollowsThePageAndAHandEditedFile)
     EXPECT_EQ(live.namingScheme(), NamingScheme::ArtistTitle);
     bindings.namingSchemeSelected(2);
     EXPECT_EQ(live.naming().nameOf(song), "T - A");
+    bindings.namingSchemeSelected(4);  // "歌手/专辑/歌曲"
+    EXPECT_EQ(keyLine("sType"), "3");
+    EXPECT_EQ(live.naming().nameOf(song), "A/Album/T");
 }
 
 TEST(SpinSpeed, StepsTheLeadingIntegerAndStopsAtZero)
@@ -227,6 +231,49 @@ TEST(WindowMessages, HideWithoutATrayMinimisesAndAnIconAppearingLaterMakesItHide
     EXPECT_FALSE(shell.m_visible);
 }
 
+TEST(DownloadNotices, OnlyRunsThatFinishEverySongAndFailuresTheUserDidNotSee)
+{
+    bool inView = false;
+    std::vector<DownloadNotice> sent;
+    DownloadNotices notices({[&] { return inView; }, [&](const DownloadNotice& notice) { sent.push_back(notice); }});
+
+    // Three songs, the last with our own sound: one notice for the run.
+    notices.runStarted();
+    for (int i = 0; i < 3; ++i)
+        notices.songCompleted();
+    notices.soundPlayed();
+    notices.runEnded(true);
+    ASSERT_EQ(sent.size(), 1U);
+    EXPECT_EQ(encoding::toUtf8(sent[0].summary.view()), "3首歌曲下载完毕");
+    EXPECT_TRUE(sent[0].ownSoundPlays);
+
+    // A paused run (rows left waiting), a run that finished nothing, a run
+    // the user watched, and a silent one: only the last is told.
+    notices.runStarted();
+    notices.songCompleted();
+    notices.runEnded(false);
+    notices.runStarted();
+    notices.runEnded(true);
+    inView = true;
+    notices.runStarted();
+    notices.songCompleted();
+    notices.runEnded(true);
+    notices.songFailed(Text("a"), Text("b"));
+    inView = false;
+    notices.runStarted();
+    notices.songCompleted();
+    notices.songCompleted();
+    notices.runEnded(true);
+    ASSERT_EQ(sent.size(), 2U);
+    EXPECT_EQ(encoding::toUtf8(sent[1].summary.view()), "2首歌曲下载完毕");
+    EXPECT_FALSE(sent[1].ownSoundPlays);
+
+    notices.songFailed(Text("Paper Lanterns"), Text("HTTP 404"));
+    ASSERT_EQ(sent.size(), 3U);
+    EXPECT_EQ(sent[2].summary, "Paper Lanterns");
+    EXPECT_EQ(sent[2].body, "HTTP 404");
+}
+
 TEST(WindowMessages, CloseAsksOnlyWhileAWorkerRuns)
 {
     FakeShell shell;
@@ -305,6 +352,8 @@ TEST(AppServices, TheQueueSpeaksToTheListenerOfTheMomentAndTheSearchNamesByTheSe
     config.write("bypass", "1");
     AppServices services(config, service::ServiceEndpoints(Text("127.0.0.1:9")));
     EXPECT_TRUE(services.searchFilter().bypass);
+    // config.ini without `retries`: a transfer the network broke is tried three more times.
+    EXPECT_EQ(services.settings().retries(), 3);
     EXPECT_EQ(services.searchFilter().naming.nameOf(service::SongRecord {"Song", "Album", "Artist", "flac", "1", ""}),
               "Song - Artist");
 

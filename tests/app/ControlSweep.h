@@ -46,6 +46,7 @@ inline constexpr std::array sweptControls {
     SweptControl {"browse button", 3, 356, 148},
     SweptControl {"naming scheme", 3, 150, 178},
     SweptControl {"lyrics", 3, 120, 202},
+    SweptControl {"lyrics into the song file", 3, 207, 202},
     SweptControl {"sound whirlwind", 3, 120, 231},
     SweptControl {"play 1", 3, 205, 230},
     SweptControl {"sound thunder", 3, 120, 251},

@@ -31,9 +31,27 @@ protected:
         m_desktop->xdotool({"key", "Escape"});
         return gone(window);
     }
+    void sweepEveryControl();
+};
+
+// The same at the desktop scale 2: the window is twice the size on the
+// screen, and every point of the sweep is still in window coordinates.
+class ControlSweepAtScale2 : public ControlSweep {
+protected:
+    [[nodiscard]] int desktopScale() const override { return 2; }
 };
 
 TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
+{
+    sweepEveryControl();
+}
+
+TEST_P(ControlSweepAtScale2, EveryControlOfEveryPageDoesItsJob)
+{
+    sweepEveryControl();
+}
+
+void ControlSweep::sweepEveryControl()
 {
     // Slow transfers, so that a download is still running to pause.
     start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=1\nbypass=0\ndelete=0\nspeed=20\n");
@@ -148,7 +166,7 @@ TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
     if (picker != 0) {
         const std::string kept = config();
         // Its "取消" button.
-        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(picker), "247", "354", "click", "1"}), 0);
+        clickIn(picker, 247, 354);
         EXPECT_TRUE(gone(picker)) << "取消 did not close the picker";
         EXPECT_EQ(config(), kept);
     }
@@ -160,16 +178,18 @@ TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
     if (dropDown != 0) {
         const auto place = m_desktop->place(dropDown);
         ASSERT_TRUE(place);
-        // The third item, "歌曲".
+        // The third of four items, "歌曲".
         ASSERT_EQ(
             m_desktop->xdotool({"mousemove", "--window", std::to_string(dropDown), std::to_string(place->width / 2),
-                                std::to_string(place->height * 5 / 6), "click", "1"}),
+                                std::to_string(place->height * 5 / 8), "click", "1"}),
             0);
         EXPECT_TRUE(configHas("sType=2")) << config();
     }
 
     press("lyrics");
     EXPECT_TRUE(configHas("lrc=0")) << config();
+    press("lyrics into the song file");
+    EXPECT_TRUE(configHas("embedLrc=1")) << config();
     press("sound thunder");
     EXPECT_TRUE(configHas("wav=2")) << config();
     press("sound none");
@@ -260,6 +280,7 @@ TEST_P(ControlSweep, EveryControlOfEveryPageDoesItsJob)
 
 INSTANTIATE_TEST_SUITE_P(Desktops, ControlSweep, ::testing::Values(XDesktop::Manager::None, XDesktop::Manager::Openbox),
                          managerName);
+INSTANTIATE_TEST_SUITE_P(Desktops, ControlSweepAtScale2, ::testing::Values(XDesktop::Manager::None), managerName);
 
 }  // namespace
 }  // namespace quorvo::app::test

@@ -270,6 +270,13 @@ TEST_F(DownloadControllerTest, AFailedOrStoppedRowSaysWhy)
     m_queue.list().setState(fullId, download::Claimed {});
     m_ui.runPending();
     EXPECT_EQ(m_view.m_rows[0].reason, "");
+
+    // Finished, but without the tags asked for: the song is there and the user is told.
+    m_queue.list().setState(fullId, download::Completed {{download::FailureKind::TagsNotWritten}});
+    m_ui.runPending();
+    EXPECT_EQ(m_view.m_rows[0].reason, "lyrics and names could not be written into the file");
+    EXPECT_EQ(m_view.m_failureMessages.back(),
+              Text(download::status::completed) + ": lyrics and names could not be written into the file");
 }
 
 // Rows kept from an earlier run may be in the list before the page listens:
@@ -362,6 +369,40 @@ TEST_F(DownloadControllerTest, DeletionAfterAFolderChangeRemovesTheFilesWhereThe
     EXPECT_TRUE(m_view.m_rows.empty());
     EXPECT_FALSE(fs::exists(song));
     EXPECT_FALSE(fs::exists(lyric));
+}
+
+// Under "歌手/专辑/歌曲" a deletion also removes the artist's and album's
+// folders it leaves empty, and only those.
+TEST_F(DownloadControllerTest, DeletionRemovesTheFoldersItLeavesEmpty)
+{
+    SettingsValues values = m_settings.values();
+    values.namingItem = 4;
+    m_settings.update(values);
+    searchFor("夜色温柔");
+    tickOnly({"9900001", "9900065"});
+    addTickedSongs(m_queue, m_settings, m_results, m_toast);
+    runUntilIdle();
+    ASSERT_EQ(m_view.m_rows.size(), 2u);
+    const fs::path artist = m_dir.path() / "林晓风";
+    ASSERT_TRUE(fs::exists(artist / "城市微光" / "夜色温柔.flac"));
+    ASSERT_TRUE(fs::exists(artist / "城市微光 (Live)" / "夜色温柔.flac"));
+    // Something of the user's beside the live version.
+    quorvo::test::writeWholeFile(artist / "城市微光 (Live)" / "cover.jpg", "jpeg");
+
+    m_page.downloadTickChanged(true);
+    m_page.deleteRows({1});
+    m_page.waitForDeletion();
+    runUntilIdle();
+    EXPECT_FALSE(fs::exists(artist / "城市微光"));
+    EXPECT_TRUE(fs::exists(artist / "城市微光 (Live)" / "夜色温柔.flac"));
+
+    m_page.deleteRows({1});
+    m_page.waitForDeletion();
+    runUntilIdle();
+    EXPECT_TRUE(m_view.m_rows.empty());
+    EXPECT_FALSE(fs::exists(artist / "城市微光 (Live)" / "夜色温柔.flac"));
+    EXPECT_TRUE(fs::exists(artist / "城市微光 (Live)" / "cover.jpg"));
+    EXPECT_TRUE(fs::exists(m_dir.path()));
 }
 
 }  // namespace

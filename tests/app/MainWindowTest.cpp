@@ -329,6 +329,10 @@ TEST_F(MainWindowTest, SettingsControlsWriteTheirKeysAtOnce)
     drain();
     click(byText<ui::UiCheckBox>(caption::lyricsBox));
     EXPECT_EQ(config.read("lrc"), "0");
+    EXPECT_FALSE(m_services->settings().embedLyrics());
+    click(byText<ui::UiCheckBox>(caption::embedLyricsBox));
+    EXPECT_EQ(config.read("embedLrc"), "1");
+    EXPECT_TRUE(m_services->settings().embedLyrics());
     click(byText<ui::UiCheckBox>(caption::bypassBox));
     EXPECT_EQ(config.read("bypass"), "0");
     click(byText<ui::UiCheckBox>(caption::removeAddedBox));
@@ -719,9 +723,8 @@ TEST_F(MainWindowTest, ScreenshotsOfEachPageAndASlideInBetween)
 
 // Every control a user can press, on every page, lies under a point of the
 // X11 sweep (ControlSweep.h); labels, images and the pages themselves do nothing.
-TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
+void expectTheSweepCoversEveryPressableControl(MainWindow& window)
 {
-    search("a");  // sixty rows: the list's scroll bar shows
     const auto pressable = [](const ui::UiControl& control) {
         switch (control.kind()) {
         case ui::ControlKind::None:
@@ -740,8 +743,8 @@ TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
     };
     std::vector<Pressable> found;
     const auto isPage = [&](const ui::UiControl& control) {
-        for (int page = 1; page <= m_window->tabs().pageCount(); ++page) {
-            if (&control == &m_window->page(page))
+        for (int page = 1; page <= window.tabs().pageCount(); ++page) {
+            if (&control == &window.page(page))
                 return true;
         }
         return false;
@@ -757,9 +760,9 @@ TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
             visit(control->children(), page);
         }
     };
-    visit(host().controls(), 0);
-    for (int page = 1; page <= m_window->tabs().pageCount(); ++page)
-        visit(m_window->page(page).children(), page);
+    visit(window.host().controls(), 0);
+    for (int page = 1; page <= window.tabs().pageCount(); ++page)
+        visit(window.page(page).children(), page);
     const auto inside = [](const FloatRect& area, const test::SweptControl& swept) {
         return area.x <= swept.x && swept.x < area.x + area.width && area.y <= swept.y
             && swept.y < area.y + area.height;
@@ -776,6 +779,60 @@ TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
         EXPECT_TRUE(std::ranges::any_of(
             found, [&](const Pressable& control) { return swept.page == control.page && inside(control.area, swept); }))
             << swept.name << ": no pressable control at its point";
+    }
+}
+
+TEST_F(MainWindowTest, TheSweepPressesEveryPressableControl)
+{
+    search("a");  // sixty rows: the list's scroll bar shows
+    expectTheSweepCoversEveryPressableControl(*m_window);
+}
+
+// At the desktop scale 2 the window is drawn on twice as many pixels each
+// way; its controls, the sweep's points and the pointer stay in window
+// coordinates.
+class MainWindowAtScale2Test : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        ::setenv("QUORVO_SCALE", "2", 1);
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        ::unsetenv("QUORVO_SCALE");
+    }
+};
+
+TEST_F(MainWindowAtScale2Test, TheWindowCovers820By1300PixelsAndTheSweepStillPressesEveryControl)
+{
+    ASSERT_EQ(loop().scale(), 2);
+    EXPECT_EQ(host().size(), (IntSize {410, 650}));
+    const IntRect bounds = loop().bounds(host().window());
+    EXPECT_EQ(bounds.width, 410);
+    EXPECT_EQ(bounds.height, 650);
+    const auto snapshot = loop().surfaceSnapshot(host().window());
+    ASSERT_TRUE(snapshot.has_value());
+    EXPECT_EQ(snapshot->width(), 820);
+    EXPECT_EQ(snapshot->height(), 1300);
+    EXPECT_EQ(host().backBuffer().pixelWidth(), 820);
+    EXPECT_EQ(host().backBuffer().pixelHeight(), 1300);
+
+    search("a");
+    expectTheSweepCoversEveryPressableControl(*m_window);
+    // The pointer at each point of the sweep (on the search page) reaches the
+    // control there, through the platform's scale.
+    for (const test::SweptControl& swept : test::sweptControls) {
+        if (swept.page > 1)
+            continue;
+        SCOPED_TRACE(std::string(swept.name));
+        synthetic::mouseMove(loop(), host().window(), swept.x, swept.y);
+        drain();
+        const ui::UiControl* expected = host().hitTest({float(swept.x), float(swept.y)});
+        ASSERT_NE(expected, nullptr);
+        EXPECT_EQ(host().hover(), expected);
+        EXPECT_TRUE(expected->rect().contains(FloatPoint {float(swept.x), float(swept.y)}));
     }
 }
 

@@ -51,10 +51,16 @@ protected:
     // Generous: two cores shared with other work.
     static constexpr std::chrono::seconds limit {30};
 
+    // The desktop's scale the program draws at (QUORVO_SCALE). Every
+    // coordinate the tests use stays in window coordinates; only the screen
+    // is read and driven in device pixels.
+    [[nodiscard]] virtual int desktopScale() const { return 1; }
+
     void SetUp() override
     {
+        m_scale = desktopScale();
         std::string whyNot;
-        m_desktop = XDesktop::start(GetParam(), whyNot);
+        m_desktop = XDesktop::start(GetParam(), whyNot, m_scale > 1 ? "2048x1536x24" : "1024x768x24");
         if (!m_desktop)
             GTEST_SKIP() << whyNot;
         namespace fs = std::filesystem;
@@ -99,12 +105,12 @@ protected:
     void start(const std::string& configText, const std::vector<std::string>& environment = {})
     {
         std::ofstream(m_dir.path() / "config.ini") << configText;
-        std::vector<std::string> entries {m_desktop->displayEntry(), "QUORVO_API_HOST=" + m_server.host(),
-                                          "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk",
-                                          "SDL_DISKAUDIOFILE=" + (m_dir.path() / "sound.raw").string(),
-                                          "PATH=" + (m_dir.path() / "bin").string() + ":" + std::getenv("PATH"),
-                                          // No session bus: no desktop folder chooser, no input method.
-                                          "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR="};
+        std::vector<std::string> entries {
+            m_desktop->displayEntry(), "QUORVO_API_HOST=" + m_server.host(), "QUORVO_SCALE=" + std::to_string(m_scale),
+            "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (m_dir.path() / "sound.raw").string(),
+            "PATH=" + (m_dir.path() / "bin").string() + ":" + std::getenv("PATH"),
+            // No session bus: no desktop folder chooser, no input method.
+            "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR="};
         entries.insert(entries.end(), environment.begin(), environment.end());
         m_quorvo = quorvo::test::Program::start({(m_dir.path() / "quorvo").string()}, entries,
                                                 (m_dir.path() / "quorvo.log").string());
@@ -114,7 +120,7 @@ protected:
                 // The window, not its tray icon (named by the same title).
                 for (const unsigned long window : m_desktop->windowsNamed("^Quorvo")) {
                     const auto place = m_desktop->place(window);
-                    if (place && place->width == 410 && place->height == 650)
+                    if (place && place->width == 410 * m_scale && place->height == 650 * m_scale)
                         m_window = window;
                 }
                 return m_window != 0;
@@ -122,7 +128,9 @@ protected:
             limit))
             << "no quorvo window";
         // Keys follow the pointer where no window manager gives the focus.
-        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(m_window), "250", "642"}), 0);
+        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(m_window), std::to_string(250 * m_scale),
+                                      std::to_string(642 * m_scale)}),
+                  0);
         // A window manager gives the new window the keyboard when it is ready to.
         if (GetParam() == XDesktop::Manager::Openbox) {
             ASSERT_TRUE(quorvo::test::waitFor([&] {
@@ -158,13 +166,15 @@ protected:
             && quorvo::test::waitFor([&] { return !running(); }) && settled(10, 116, 380, 450);
     }
 
-    // The window's area in window coordinates, as on the screen; empty when the window is not shown.
+    // The window's area in window coordinates, as on the screen (in device
+    // pixels); empty when the window is not shown.
     [[nodiscard]] ScreenArea capture(int x, int y, int width, int height) const
     {
         const auto place = m_desktop->place(m_window);
         if (!place)
             return {};
-        return m_desktop->capture(place->left + x, place->top + y, width, height);
+        return m_desktop->capture(place->left + x * m_scale, place->top + y * m_scale, width * m_scale,
+                                  height * m_scale);
     }
     // Waits until an area reads the same three times 50 ms apart.
     bool settled(int x, int y, int width, int height)
@@ -180,12 +190,13 @@ protected:
             },
             limit);
     }
-    // Waits until an area differs from `before`.
+    // Waits until an area (from windowArea) differs from `before`.
     bool changes(const ScreenArea& before)
     {
         return quorvo::test::waitFor(
             [&] {
-                const ScreenArea now = capture(before.left, before.top, before.width, before.height);
+                const ScreenArea now
+                    = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
                 return !now.empty() && now != before;
             },
             limit);
@@ -200,12 +211,15 @@ protected:
 
     // A press and release at window coordinates, then the pointer rests where
     // it highlights nothing (no hover, no tooltip).
-    void click(int x, int y, const std::string& button = "1")
+    void click(int x, int y, const std::string& button = "1") { clickIn(m_window, x, y, button); }
+    // The same in another of the program's windows (a box, a picker).
+    void clickIn(unsigned long window, int x, int y, const std::string& button = "1")
     {
-        ASSERT_EQ(
-            m_desktop->xdotool({"mousemove", "--window", std::to_string(m_window), std::to_string(x), std::to_string(y),
-                                "click", button, "mousemove", "--window", std::to_string(m_window), "250", "642"}),
-            0);
+        const std::string rest[] = {std::to_string(250 * m_scale), std::to_string(642 * m_scale)};
+        ASSERT_EQ(m_desktop->xdotool({"mousemove", "--window", std::to_string(window), std::to_string(x * m_scale),
+                                      std::to_string(y * m_scale), "click", button, "mousemove", "--window",
+                                      std::to_string(m_window), rest[0], rest[1]}),
+                  0);
     }
     // Keys go to the focused window; without a window manager the focus
     // follows the pointer, which rests on the window.
@@ -219,7 +233,7 @@ protected:
         // Tooltips are not what a press opens.
         std::erase_if(windows, [&](unsigned long window) {
             const auto place = m_desktop->place(window);
-            return !place || place->height < 40;
+            return !place || place->height < 40 * m_scale;
         });
         return windows;
     }
@@ -249,6 +263,7 @@ protected:
     std::unique_ptr<XDesktop> m_desktop;
     std::unique_ptr<quorvo::test::Program> m_quorvo;
     unsigned long m_window = 0;
+    int m_scale = 1;
 };
 
 }  // namespace quorvo::app::test

@@ -4,7 +4,11 @@
 
 #include "QuorvoOnX.h"
 
+#include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace quorvo::app::test {
 namespace {
@@ -42,9 +46,45 @@ TEST_P(TrayEndToEnd, MinimiseHidesTheWindowToTheTrayAndTheIconBringsItBack)
     // A tray is there once it owns the screen's tray selection.
     ASSERT_TRUE(waitFor([&] { return m_desktop->selectionOwner("_NET_SYSTEM_TRAY_S0") != 0; }, limit));
 
-    start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=0\nbypass=0\ndelete=0\nspeed=0\n");
+    // A session bus without a StatusNotifierWatcher: the item finds no
+    // panel there, and the icon docks in the X tray instead.
+    std::vector<std::string> environment;
+    std::unique_ptr<quorvo::test::Program> bus;
+    if (quorvo::test::runProgram({"sh", "-c", "command -v dbus-daemon && command -v gdbus"}) == 0) {
+        const std::string socket = (m_dir.path() / "bus").string();
+        bus = quorvo::test::Program::start(
+            {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket});
+        ASSERT_TRUE(bus);
+        environment.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + socket);
+        // The socket file appears before the daemon listens: wait until it answers.
+        ASSERT_TRUE(waitFor(
+            [&] {
+                return std::filesystem::exists(socket)
+                    && quorvo::test::runProgram({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                                                 "--object-path", "/org/freedesktop/DBus", "--method",
+                                                 "org.freedesktop.DBus.GetId"},
+                                                environment)
+                    == 0;
+            },
+            limit))
+            << "no session bus";
+    }
+    start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=0\nbypass=0\ndelete=0\nspeed=0\n", environment);
     std::optional<unsigned long> icon;
     ASSERT_TRUE(waitFor([&] { return (icon = shown(true)).has_value(); }, limit)) << "no icon in the tray";
+    if (bus) {
+        // The item is offered on the bus all the same, for a watcher that may come.
+        EXPECT_TRUE(waitFor(
+            [&] {
+                std::string names;
+                quorvo::test::runProgram({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                                          "--object-path", "/org/freedesktop/DBus", "--method",
+                                          "org.freedesktop.DBus.ListNames"},
+                                         environment, &names);
+                return names.find("org.kde.StatusNotifierItem-") != std::string::npos;
+            },
+            limit));
+    }
     const unsigned long window = m_window;
     const auto windowShown = [&] { return shown(false) == window; };
     const auto windowHidden = [&] { return !shown(false); };

@@ -78,12 +78,12 @@ public:
     }
 
     TransferResult transfer(const Text& url, const service::SongPaths& target, const ProgressCallback& progress,
-                            int64_t limitKBps, AbortFlag& abortFlag, const TransferIdentity&,
+                            SpeedLimit limit, AbortFlag& abortFlag, const TransferIdentity&,
                             TransferReply* reply) override
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_transfers.emplace_back(target.song, limitKBps);
+            m_transfers.emplace_back(target.song, limit.limiter().limitKBps());
         }
         switch (scriptFor(url)) {
         case Script::Complete:

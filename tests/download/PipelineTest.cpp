@@ -8,6 +8,7 @@
 #include "ReferenceServer.h"
 #include "SongCache.h"
 #include "TempDir.h"
+#include "ToolRun.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
 #include "service/FileNames.h"
@@ -20,6 +21,7 @@
 #include <future>
 #include <span>
 #include <thread>
+#include <tuple>
 
 namespace quorvo::download {
 namespace {
@@ -207,6 +209,44 @@ TEST_F(PipelineTest, Mp3SongAndForbiddenCharactersInItsName)
     EXPECT_EQ(statusText(row(1).state), Text(status::completed));
     EXPECT_EQ(row(1).name, "SlashDotBand - WhyNot RunAway Now Go Back");
     EXPECT_TRUE(fs::exists(m_dir.file("SlashDotBand - WhyNot RunAway Now Go Back.flac")));
+}
+
+// "歌手/专辑/歌曲" with the lyrics inside the file and no lyric file beside
+// it: a song and its live version differ only by album, so both are kept.
+TEST_F(PipelineTest, ArtistAlbumFoldersWithTheLyricsInsideTheFile)
+{
+    m_config.write("sType", "3");
+    m_config.write("lrc", "0");
+    m_config.write("embedLrc", "1");
+    const std::vector<service::SongRecord> picked = only(search("夜色温柔"), {"9900001", "9900065"});
+    ASSERT_EQ(picked.size(), 2u);
+    EXPECT_EQ(m_queue.addTickedSongs(picked).duplicates, 0);
+    ASSERT_TRUE(m_queue.waitUntilIdle(60s));
+
+    const fs::path artist = m_dir.path() / "林晓风";
+    for (const auto& [index, album, id] : {std::tuple {0, "城市微光", "9900001"}, {1, "城市微光 (Live)", "9900065"}}) {
+        const DownloadTask task = row(static_cast<std::size_t>(index));
+        EXPECT_EQ(encoding::toUtf8(task.name.view()), std::string("林晓风/") + album + "/夜色温柔");
+        EXPECT_EQ(task.state, TaskState {Completed {}}) << encoding::toUtf8(describe(reasonOf(task.state)).view());
+        const std::string song = (artist / album / "夜色温柔.flac").string();
+        ASSERT_TRUE(fs::exists(song)) << song;
+        EXPECT_FALSE(fs::exists(artist / album / "夜色温柔.lrc"));
+        EXPECT_FALSE(fs::exists(song + ".tmp"));
+        const std::string lyrics = m_server.get(std::string("/data2/lrc/") + id + "/" + id + ".lrc").body;
+        ASSERT_FALSE(lyrics.empty());
+        const test::ToolRun tags = test::runTool("metaflac --export-tags-to=- " + test::quotedPath(song));
+        EXPECT_NE(tags.output.find("LYRICS=" + lyrics), std::string::npos) << tags.output;
+        EXPECT_NE(tags.output.find("TITLE=夜色温柔\n"), std::string::npos) << tags.output;
+        EXPECT_EQ(test::runTool("flac -t -s " + test::quotedPath(song)).exitCode, 0) << song;
+    }
+
+    // Both are on disk under their whole paths: the search leaves them out,
+    // and adding one again is a duplicate.
+    const std::vector<service::SongRecord> again = search("夜色温柔");
+    EXPECT_TRUE(std::none_of(again.begin(), again.end(), [](const service::SongRecord& r) {
+        return r.songId == "9900001" || r.songId == "9900065";
+    }));
+    EXPECT_EQ(m_queue.addTickedSongs(std::span(picked).first(1)).duplicates, 1);
 }
 
 TEST_F(PipelineTest, UntickedLyricsBoxWritesNoLyricFile)

@@ -29,6 +29,9 @@ DownloadTask taskNumbered(uint64_t id, TaskState state)
     task.songId = std::to_string(9000 + id);
     task.lyricUrl = "http://127.0.0.1/lrc/" + std::to_string(id);
     task.paths = {"/music/" + task.name + ".flac", "/music/" + task.name + ".lrc", "/music/" + task.name + ".flac.tmp"};
+    task.title = Text("歌曲 " + std::to_string(id));
+    task.artist = "歌手";
+    task.album = id % 2 ? Text("专辑") : Text();
     task.state = std::move(state);
     return task;
 }
@@ -39,6 +42,7 @@ std::vector<DownloadTask> everyState()
             taskNumbered(1, Claimed {}),
             taskNumbered(7, Transferring {1000, 4000, 0}),
             taskNumbered(2, Completed {}),
+            taskNumbered(6, Completed {{FailureKind::TagsNotWritten, 0}}),
             taskNumbered(5, Failed {{FailureKind::HttpStatus, 404}}),
             taskNumbered(4, Stopped {{FailureKind::NoSpace, 0}})};
 }

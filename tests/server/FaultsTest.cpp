@@ -236,6 +236,18 @@ TEST(GlobalFaults, SongFaultsOverrideGlobalOnes)
     EXPECT_EQ(server.get(musicPath("9900001")).status, 503);
 }
 
+// A busy server: the first reply says when to come back, the next is the file.
+TEST(GlobalFaults, ACountedStatusWithRetryAfterTouchesOnlyTheFirstReplies)
+{
+    ReferenceServer server(
+        {"--fault-status", "503", "--fault-retry-after", "2", "--fault-times", "1", "--fault-on", "files"});
+    const RawResponse busy = server.get(musicPath("9900001"));
+    EXPECT_EQ(busy.status, 503);
+    EXPECT_EQ(busy.header("Retry-After"), "2");
+    EXPECT_EQ(server.get(musicPath("9900001")).status, 200);
+    EXPECT_EQ(server.get(musicPath("9900001")).status, 200);
+}
+
 TEST(GlobalFaults, CookiesAndDelayOnTheEchoEndpoint)
 {
     ReferenceServer server({"--fault-set-cookie", "A=1; path=/", "--fault-set-cookie", "B=2; HttpOnly",

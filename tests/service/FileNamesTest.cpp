@@ -1,4 +1,5 @@
 #include "service/FileNames.h"
+#include "service/SongNaming.h"
 
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -33,6 +34,29 @@ TEST(BuildFileName, UnknownSchemeBehavesAsSchemeZero)
 {
     EXPECT_EQ(buildFileName("Song", "Singer", namingSchemeOf(7)), "Singer - Song");
     EXPECT_EQ(buildFileName("Song", "Singer", namingSchemeOf(-1)), "Singer - Song");
+}
+
+// sType 3: artist and album folders, each part cleaned on its own; a part
+// that would name no folder, or the folder above, gets a stand-in.
+TEST(SongNaming, ArtistAlbumFoldersUnderTheSaveDirectory)
+{
+    EXPECT_EQ(namingSchemeOf(3), NamingScheme::ArtistAlbumTitle);
+    const SongNaming naming(namingSchemeOf(3), "/music");
+    const SongRecord song {"Why/Not?", "Sym/bols", "Slash:Dot", "flac", "9900003", ""};
+    EXPECT_EQ(naming.nameOf(song), "SlashDot/Symbols/WhyNot");
+    const SongPaths paths = naming.pathsOf(song);
+    EXPECT_EQ(paths.song, "/music/SlashDot/Symbols/WhyNot.flac");
+    EXPECT_EQ(paths.lyric, "/music/SlashDot/Symbols/WhyNot.lrc");
+    EXPECT_EQ(songFolders(naming.nameOf(song), paths),
+              (std::vector<Text> {"/music/SlashDot/Symbols", "/music/SlashDot"}));
+
+    const SongRecord nameless {"?*", "..", " . ", "320", "42", ""};
+    EXPECT_EQ(naming.nameOf(nameless), Text(SongNaming::unknownArtist) + "/" + Text(SongNaming::unknownAlbum) + "/42");
+    EXPECT_EQ(naming.nameOf(SongRecord {"T", "/./", "", "320", "1", ""}),
+              Text(SongNaming::unknownArtist) + "/" + Text(SongNaming::unknownAlbum) + "/T");
+    // Flat names have no folders of their own.
+    const SongNaming flat(NamingScheme::ArtistTitle, "/music/");
+    EXPECT_TRUE(songFolders(flat.nameOf(song), flat.pathsOf(song)).empty());
 }
 
 TEST(BuildFileName, EveryRemovedCharacterGoesAndNothingElseChanges)

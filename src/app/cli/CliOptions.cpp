@@ -160,7 +160,8 @@ const char* usageText()
            "  resume            download its unfinished songs (not while a window has the list open)\n"
            "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)\n"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
-           "  --retries N       try a failed transfer N more times, resuming it, after 1 s, 2 s, 4 s ...\n"
+           "  --retries N       try a transfer that failed on a network error N more times, resuming it,\n"
+           "                    after 1 s, 2 s, 4 s ... (default: config.ini's retries, else 3)\n"
            "  --no-audio-check  keep a FLAC without decoding it to compare its audio with the MD5 in its\n"
            "                    header (sizes and the partial file's identity are still checked)\n";
 }

@@ -8,6 +8,8 @@
 //   quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]
 //              [--no-audio-check]
 
+#include "download/DownloadSettings.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,13 +30,14 @@ struct Options {
     std::optional<int64_t> limit;          // --limit, KB/s
     std::optional<int64_t> jobs;           // --jobs: songs at once
     bool keepGoing = false;                // --keep-going: a failed song does not stop the queue
-    int64_t retries = 0;                   // --retries: further attempts of a failed transfer
-    bool checkFlacAudio = true;            // off with --no-audio-check
+    // --retries: further attempts of a failed transfer; unset: config.ini's `retries`.
+    std::optional<int64_t> retries;
+    bool checkFlacAudio = true;  // off with --no-audio-check
 };
 
 // --retries at most. Only attempts that moved no bytes count, and their
 // pauses stop doubling at RetryingFetcher's longest pause.
-inline constexpr int64_t maxRetries = 1000;
+inline constexpr int64_t maxRetries = download::maxRetries;
 
 struct ParseResult {
     std::optional<Options> options;

@@ -8,7 +8,6 @@
 #include "app/cli/Printable.h"
 #include "app/cli/ProgressView.h"
 #include "app/cli/QueueListing.h"
-#include "app/cli/RetryingFetcher.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "platform/RunDirectory.h"
@@ -98,7 +97,8 @@ bool searchAnswered(const ServiceEndpoints& service, const SearchReport& report)
 }
 
 // --dir: the save directory for this run (a missing "/" is added); get
-// creates it. --limit: the speed limit for this run. config.ini keeps its own.
+// creates it. --limit and --retries: the speed limit and the retries for this
+// run. config.ini keeps its own.
 void applyOptions(const Options& options, app::LiveSettings& settings, bool create)
 {
     app::SettingsValues values = settings.values();
@@ -110,6 +110,8 @@ void applyOptions(const Options& options, app::LiveSettings& settings, bool crea
     }
     if (options.limit)
         values.speed = numbers::fromInteger(*options.limit);
+    if (options.retries)
+        values.retries = *options.retries;
     if (options.jobs)
         values.jobs = *options.jobs;
     settings.update(values);
@@ -183,10 +185,8 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
     };
     app::AppServicesOptions serviceOptions;
     serviceOptions.transfer.checkFlacAudio = options.checkFlacAudio;
-    serviceOptions.wrapFetcher = [&](SongFetcher& serviceFetcher) {
-        return std::make_unique<RetryingFetcher>(serviceFetcher, options.retries, firstRetryPause(),
-                                                 std::move(notices));
-    };
+    serviceOptions.firstRetryPause = firstRetryPause();
+    serviceOptions.retryNotices = std::move(notices);
     const bool resume = options.command == Command::Resume;
     if (resume)
         serviceOptions.queueStore = app::queueStoreFile();

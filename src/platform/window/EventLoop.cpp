@@ -4,6 +4,7 @@
 #include "platform/window/X11Errors.h"
 
 #include "platform/window/Compositor.h"
+#include "platform/window/DisplayScale.h"
 
 #include <algorithm>
 #include <cassert>
@@ -91,6 +92,8 @@ std::unique_ptr<EventLoop> EventLoop::create(std::string* error)
     auto impl = std::make_unique<Impl>();
     const char* driver = SDL_GetCurrentVideoDriver();
     impl->compositor = compositor.present && driver != nullptr && std::string_view(driver) == "x11";
+    impl->scale = readDisplayScale();
+    impl->translator.setScale(impl->scale);
     impl->wakeEventType = SDL_RegisterEvents(1);
     if (impl->wakeEventType == static_cast<Uint32>(-1)) {
         if (error != nullptr) {
@@ -491,6 +494,27 @@ void EventLoop::Impl::waitForEvents()
     } else if (timeout->count() > 0) {
         SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout->count()));
     }
+}
+
+void EventLoop::Impl::reportDeviceSize(WindowRecord& record, WindowState state)
+{
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(record.sdl.get(), &width, &height);
+    reportSize(record, state, width / scale, height / scale);
+}
+
+IntRect EventLoop::Impl::deviceBounds(const WindowRecord& record) const
+{
+    IntRect result;
+    SDL_GetWindowPosition(record.sdl.get(), &result.x, &result.y);
+    SDL_GetWindowSize(record.sdl.get(), &result.width, &result.height);
+    return result;
+}
+
+int EventLoop::scale() const
+{
+    return m_impl->scale;
 }
 
 void EventLoop::Impl::reportSize(WindowRecord& record, WindowState state, int width, int height)

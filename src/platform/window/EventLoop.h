@@ -33,6 +33,14 @@
 // and destroy windows, run nested loops and send to their own window (a
 // direct call).
 //
+// Scale (HiDPI): every coordinate and size here — window geometry, screen
+// positions, the work area, pointer positions in events, shapes, the text
+// input rectangle — is logical. The platform multiplies by scale() on the way
+// to the system and divides on the way back (the desktop's integer scale,
+// DisplayScale.h), so a 410 x 650 window covers 820 x 1300 device pixels at
+// scale 2. Only pictures are in device pixels: what present() takes and
+// surfaceSnapshot() gives has scale() pixels per logical pixel.
+//
 // Presenting: a translucent window (WindowOptions::translucent) on a desktop
 // with a compositing manager shows its premultiplied alpha as is (its window
 // uses a 32-bit visual). Everywhere else — no compositor, opaque windows — the
@@ -202,14 +210,18 @@ public:
     [[nodiscard]] std::optional<std::intptr_t> property(WindowId window, std::string_view name) const;
     bool removeProperty(WindowId window, std::string_view name);
 
+    // Device pixels per logical pixel, fixed for the loop's life.
+    [[nodiscard]] int scale() const;
+
     // ---- presenting (user-interface thread) ----
-    // Shows `image` (premultiplied ARGB32, image pixel (0,0) at the window's
-    // top-left) on the window, whole or only `area` (window coordinates).
-    // Parts outside the image or the window are left alone.
+    // Shows `image` (premultiplied ARGB32 in device pixels, scale() per
+    // logical pixel; image pixel (0,0) at the window's top-left) on the
+    // window, whole or only `area` (window coordinates, logical). Parts
+    // outside the image or the window are left alone.
     bool present(WindowId window, const PixelView& image);
     bool present(WindowId window, const PixelView& image, const IntRect& area);
-    // What the window surface shows now (opaque ARGB32), for tests and
-    // screenshots; none when the window has no surface.
+    // What the window surface shows now (opaque ARGB32, device pixels), for
+    // tests and screenshots; none when the window has no surface.
     [[nodiscard]] std::optional<PixelBuffer> surfaceSnapshot(WindowId window) const;
 
     // ---- input state (user-interface thread) ----

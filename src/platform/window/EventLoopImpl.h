@@ -39,16 +39,16 @@ struct WindowRecord {
     bool translucent = false;
     // The last picture given to setIcon, for a tray icon without its own.
     PixelBuffer icon;
-    int minimumWidth = 1;
+    int minimumWidth = 1;  // logical
     int minimumHeight = 1;
-    // What the handler was last told by Resized, so system echoes of our own
+    // What the handler was last told by Resized (logical), so system echoes of our own
     // resizes are not delivered twice.
     int reportedWidth = 0;
     int reportedHeight = 0;
     WindowState reportedState = WindowState::Restored;
     // Maximised by us (borderless windows without a window manager cannot ask one).
     bool maximised = false;
-    IntRect restoreBounds;
+    IntRect restoreBounds;  // device pixels
     bool presented = false;
     // The pointer left while the window held the capture: told on release.
     bool leavePending = false;
@@ -96,6 +96,7 @@ struct TimerRecord {
     bool pendingFire = false;  // a firing of this timer waits in the queue
 };
 
+// In device pixels, as the global pointer reads.
 struct DragState {
     WindowId window;
     int zone = 0;  // 0 = move, else a ResizeZone
@@ -122,8 +123,28 @@ struct EventLoop::Impl {
     void dispatch(QueueItem& item);
     void deliver(WindowId window, const WindowEvent& event);
     bool destroyWindow(WindowId window);
-    // Tells the handler about a size it has not been told yet.
+    // Tells the handler about a size (logical) it has not been told yet.
     void reportSize(WindowRecord& record, WindowState state, int width, int height);
+    // The same, from the system window's size now.
+    void reportDeviceSize(WindowRecord& record, WindowState state);
+
+    // Logical <-> device pixels. Logical positions round towards minus
+    // infinity, so a pointer left of or above a window stays outside it.
+    [[nodiscard]] int toDevice(int logical) const { return logical * scale; }
+    [[nodiscard]] IntRect toDevice(const IntRect& r) const
+    {
+        return {r.x * scale, r.y * scale, r.width * scale, r.height * scale};
+    }
+    [[nodiscard]] int toLogical(int device) const
+    {
+        return device >= 0 ? device / scale : -((-device + scale - 1) / scale);
+    }
+    [[nodiscard]] IntRect toLogical(const IntRect& r) const
+    {
+        return {toLogical(r.x), toLogical(r.y), r.width / scale, r.height / scale};
+    }
+    // The system window's rectangle on the screen.
+    [[nodiscard]] IntRect deviceBounds(const WindowRecord& record) const;
     bool enqueue(QueueItem item);  // any thread
     void wake();                   // any thread
     void failPendingSends(std::optional<WindowId> window);
@@ -136,6 +157,7 @@ struct EventLoop::Impl {
     WindowId lookupSdl(Uint32 sdlWindowId) const;
 
     std::thread::id uiThread = std::this_thread::get_id();
+    int scale = 1;            // device pixels per logical pixel
     bool compositor = false;  // per-pixel alpha reaches the desktop
     Uint32 wakeEventType = 0;
 

@@ -139,7 +139,8 @@ bool EventLoop::isKeyDown(Key key) const
 IntPoint EventLoop::cursorPosition() const
 {
     SDL_Window* any = m_impl->windows.empty() ? nullptr : m_impl->windows.begin()->second->sdl.get();
-    return queryGlobalPointer(any).position;
+    const IntPoint device = queryGlobalPointer(any).position;
+    return {m_impl->toLogical(device.x), m_impl->toLogical(device.y)};
 }
 
 WindowId EventLoop::windowAt(IntPoint screen) const
@@ -193,7 +194,7 @@ bool EventLoop::beginResize(WindowId window, ResizeZone zone)
     state.window = window;
     state.zone = static_cast<int>(zone);
     state.startPointer = queryGlobalPointer(m_impl->find(window)->sdl.get()).position;
-    state.startBounds = bounds(window);
+    state.startBounds = m_impl->deviceBounds(*m_impl->find(window));
     m_impl->drag = state;
     return true;
 }
@@ -230,28 +231,27 @@ void EventLoop::Impl::updateDrag()
         return;
     }
     const auto zone = static_cast<ResizeZone>(drag->zone);
+    const int minimumWidth = toDevice(record->minimumWidth);
+    const int minimumHeight = toDevice(record->minimumHeight);
     int left = start.x;
     int top = start.y;
     int right = start.right();
     int bottom = start.bottom();
     if (zone == ResizeZone::Left || zone == ResizeZone::TopLeft || zone == ResizeZone::BottomLeft) {
-        left = std::min(start.x + dx, right - record->minimumWidth);
+        left = std::min(start.x + dx, right - minimumWidth);
     }
     if (zone == ResizeZone::Right || zone == ResizeZone::TopRight || zone == ResizeZone::BottomRight) {
-        right = std::max(start.right() + dx, left + record->minimumWidth);
+        right = std::max(start.right() + dx, left + minimumWidth);
     }
     if (zone == ResizeZone::Top || zone == ResizeZone::TopLeft || zone == ResizeZone::TopRight) {
-        top = std::min(start.y + dy, bottom - record->minimumHeight);
+        top = std::min(start.y + dy, bottom - minimumHeight);
     }
     if (zone == ResizeZone::Bottom || zone == ResizeZone::BottomLeft || zone == ResizeZone::BottomRight) {
-        bottom = std::max(start.bottom() + dy, top + record->minimumHeight);
+        bottom = std::max(start.bottom() + dy, top + minimumHeight);
     }
     SDL_SetWindowPosition(record->sdl.get(), left, top);
     SDL_SetWindowSize(record->sdl.get(), right - left, bottom - top);
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    reportSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored, width, height);
+    reportDeviceSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored);
 }
 
 // ---------------------------------------------------------------- services
@@ -278,7 +278,9 @@ bool EventLoop::setTextInputRect(WindowId window, const IntRect& caret)
     if (m_impl->find(window) == nullptr) {
         return false;
     }
-    SDL_Rect rect {caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)};
+    const IntRect device
+        = m_impl->toDevice(IntRect {caret.x, caret.y, std::max(caret.width, 1), std::max(caret.height, 1)});
+    SDL_Rect rect {device.x, device.y, device.width, device.height};
     SDL_SetTextInputRect(&rect);
     return true;
 }
@@ -304,9 +306,9 @@ IntRect EventLoop::workArea() const
 {
     SDL_Rect area {};
     if (SDL_GetDisplayUsableBounds(0, &area) != 0 && SDL_GetDisplayBounds(0, &area) != 0) {
-        return {0, 0, 1024, 768};
+        return m_impl->toLogical(IntRect {0, 0, 1024, 768});
     }
-    return {area.x, area.y, area.w, area.h};
+    return m_impl->toLogical(IntRect {area.x, area.y, area.w, area.h});
 }
 
 }  // namespace quorvo::platform

@@ -108,7 +108,11 @@ std::optional<IntRect> EventLoop::trayIconBounds(WindowId owner) const
     if (found == m_impl->trayIcons.end()) {
         return std::nullopt;
     }
-    return found->second->screenBounds();
+    const std::optional<IntRect> device = found->second->screenBounds();
+    if (!device) {
+        return std::nullopt;
+    }
+    return m_impl->toLogical(*device);
 }
 
 bool EventLoop::Impl::handleSystemEvent(const SDL_Event& event)

@@ -25,6 +25,7 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
         const IntRect area = workArea();
         position = {area.x + (area.width - width) / 2, area.y + (area.height - height) / 2};
     }
+    position = {impl.toDevice(position.x), impl.toDevice(position.y)};
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
     if (options.kind == WindowKind::Popup) {
         // Override-redirect on X11: works without a window manager.
@@ -34,7 +35,8 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
         flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
     }
     const std::string title = encoding::toUtf8(options.title.view());
-    SDL_Window* sdl = SDL_CreateWindow(title.c_str(), position.x, position.y, width, height, flags);
+    SDL_Window* sdl
+        = SDL_CreateWindow(title.c_str(), position.x, position.y, impl.toDevice(width), impl.toDevice(height), flags);
     if (sdl == nullptr) {
         return {};
     }
@@ -52,6 +54,8 @@ WindowId EventLoop::createWindow(const WindowOptions& options)
     record->backdrop = options.backdrop;
     record->translucent = options.translucent;
     SDL_GetWindowSize(sdl, &record->reportedWidth, &record->reportedHeight);
+    record->reportedWidth /= impl.scale;
+    record->reportedHeight /= impl.scale;
     const WindowId id = record->id;
     impl.bySdlId[SDL_GetWindowID(sdl)] = id.value;
     impl.windows[id.value] = std::move(record);
@@ -104,15 +108,12 @@ bool EventLoop::maximise(WindowId window)
     if (record == nullptr || record->maximised) {
         return record != nullptr;
     }
-    record->restoreBounds = bounds(window);
+    record->restoreBounds = m_impl->deviceBounds(*record);
     record->maximised = true;
-    const IntRect area = workArea();
+    const IntRect area = m_impl->toDevice(workArea());
     SDL_SetWindowPosition(record->sdl.get(), area.x, area.y);
     SDL_SetWindowSize(record->sdl.get(), area.width, area.height);
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    m_impl->reportSize(*record, WindowState::Maximised, width, height);
+    m_impl->reportDeviceSize(*record, WindowState::Maximised);
     return true;
 }
 
@@ -131,10 +132,7 @@ bool EventLoop::restore(WindowId window)
         const IntRect previous = record->restoreBounds;
         SDL_SetWindowPosition(record->sdl.get(), previous.x, previous.y);
         SDL_SetWindowSize(record->sdl.get(), previous.width, previous.height);
-        int width = 0;
-        int height = 0;
-        SDL_GetWindowSize(record->sdl.get(), &width, &height);
-        m_impl->reportSize(*record, WindowState::Restored, width, height);
+        m_impl->reportDeviceSize(*record, WindowState::Restored);
     }
     return true;
 }
@@ -172,10 +170,7 @@ IntRect EventLoop::bounds(WindowId window) const
     if (record == nullptr) {
         return {};
     }
-    IntRect result;
-    SDL_GetWindowPosition(record->sdl.get(), &result.x, &result.y);
-    SDL_GetWindowSize(record->sdl.get(), &result.width, &result.height);
-    return result;
+    return m_impl->toLogical(m_impl->deviceBounds(*record));
 }
 
 bool EventLoop::move(WindowId window, IntPoint position)
@@ -184,7 +179,7 @@ bool EventLoop::move(WindowId window, IntPoint position)
     if (record == nullptr) {
         return false;
     }
-    SDL_SetWindowPosition(record->sdl.get(), position.x, position.y);
+    SDL_SetWindowPosition(record->sdl.get(), m_impl->toDevice(position.x), m_impl->toDevice(position.y));
     return true;
 }
 
@@ -196,9 +191,8 @@ bool EventLoop::resize(WindowId window, int width, int height)
     }
     width = std::max(width, record->minimumWidth);
     height = std::max(height, record->minimumHeight);
-    SDL_SetWindowSize(record->sdl.get(), width, height);
-    SDL_GetWindowSize(record->sdl.get(), &width, &height);
-    m_impl->reportSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored, width, height);
+    SDL_SetWindowSize(record->sdl.get(), m_impl->toDevice(width), m_impl->toDevice(height));
+    m_impl->reportDeviceSize(*record, record->maximised ? WindowState::Maximised : WindowState::Restored);
     return true;
 }
 
@@ -328,7 +322,9 @@ bool EventLoop::setShape(WindowId window, std::optional<Shape> shape)
     if (!shape) {
         return applyWindowShape(record->sdl.get(), {}, true);
     }
-    return applyWindowShape(record->sdl.get(), roundedRectangleRows(shape->area, shape->ellipse), false);
+    return applyWindowShape(record->sdl.get(),
+                            roundedRectangleRows(m_impl->toDevice(shape->area), m_impl->toDevice(shape->ellipse)),
+                            false);
 }
 
 bool EventLoop::setProperty(WindowId window, std::string_view name, std::intptr_t value)
@@ -378,15 +374,18 @@ std::uint32_t EventLoop::systemWindowId(WindowId window) const
 
 bool EventLoop::present(WindowId window, const PixelView& image)
 {
-    return present(window, image, IntRect {0, 0, image.width, image.height});
+    const int scale = m_impl->scale;
+    return present(window, image,
+                   IntRect {0, 0, (image.width + scale - 1) / scale, (image.height + scale - 1) / scale});
 }
 
-bool EventLoop::present(WindowId window, const PixelView& image, const IntRect& area)
+bool EventLoop::present(WindowId window, const PixelView& image, const IntRect& logicalArea)
 {
     WindowRecord* record = m_impl->find(window);
     if (record == nullptr || !image.valid()) {
         return false;
     }
+    const IntRect area = m_impl->toDevice(logicalArea);
     SDL_Surface* surface = SDL_GetWindowSurface(record->sdl.get());
     if (surface == nullptr) {
         return false;

@@ -231,7 +231,7 @@ void EventTranslator::translateMouseMotion(const SDL_MouseMotionEvent& event, st
     if (!window) {
         return;
     }
-    out.push_back({window, MouseMoved {{event.x, event.y}, heldButtons(), modifiers()}});
+    out.push_back({window, MouseMoved {logical(event.x, event.y), heldButtons(), modifiers()}});
 }
 
 void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<AddressedEvent>& out)
@@ -258,7 +258,7 @@ void EventTranslator::translateMouseButton(const SDL_MouseButtonEvent& event, st
     default:
         return;
     }
-    const IntPoint point {event.x, event.y};
+    const IntPoint point = logical(event.x, event.y);
     if (down) {
         out.push_back(
             {window, MousePressed {button, point, heldButtons(), modifiers(), std::max<int>(event.clicks, 1)}});
@@ -284,7 +284,8 @@ void EventTranslator::translateWheel(const SDL_MouseWheelEvent& event, std::vect
     }
     // 120 per notch, within the classic wheel delta's 16 bits.
     const int delta = std::clamp(notches * 120, -32768, 32767);
-    out.push_back({window, WheelTurned {delta, {left + m_lastMouseX, top + m_lastMouseY}, heldButtons(), modifiers()}});
+    out.push_back(
+        {window, WheelTurned {delta, logical(left + m_lastMouseX, top + m_lastMouseY), heldButtons(), modifiers()}});
 }
 
 void EventTranslator::translateKey(const SDL_KeyboardEvent& event, std::vector<AddressedEvent>& out)
@@ -427,16 +428,17 @@ void EventTranslator::translateWindowEvent(const SDL_WindowEvent& event, std::sp
         if (sdlWindow != nullptr) {
             SDL_GetWindowSize(sdlWindow, &width, &height);
         }
-        return Resized {width, height, state};
+        return Resized {width / m_scale, height / m_scale, state};
     };
     switch (event.event) {
     case SDL_WINDOWEVENT_MOVED:
-        out.push_back({window, Moved {{event.data1, event.data2}}});
+        out.push_back({window, Moved {logical(event.data1, event.data2)}});
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         const bool maximised = sdlWindow != nullptr && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
-        out.push_back(
-            {window, Resized {event.data1, event.data2, maximised ? WindowState::Maximised : WindowState::Restored}});
+        out.push_back({window,
+                       Resized {event.data1 / m_scale, event.data2 / m_scale,
+                                maximised ? WindowState::Maximised : WindowState::Restored}});
         break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:

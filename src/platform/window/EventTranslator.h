@@ -40,7 +40,17 @@ public:
 
     [[nodiscard]] bool isKeyDown(Key key) const;
 
+    // Device pixels per logical pixel: positions and sizes in the events
+    // are divided by it here, the one place system coordinates come in.
+    void setScale(int scale) { m_scale = scale; }
+
 private:
+    [[nodiscard]] int logical(int device) const
+    {
+        return device >= 0 ? device / m_scale : -((-device + m_scale - 1) / m_scale);
+    }
+    [[nodiscard]] IntPoint logical(int x, int y) const { return {logical(x), logical(y)}; }
+
     void translateMouseMotion(const SDL_MouseMotionEvent& event, std::vector<AddressedEvent>& out);
     void translateMouseButton(const SDL_MouseButtonEvent& event, std::vector<AddressedEvent>& out);
     void translateWheel(const SDL_MouseWheelEvent& event, std::vector<AddressedEvent>& out);
@@ -55,6 +65,7 @@ private:
     [[nodiscard]] Modifiers modifiers() const;
 
     WindowLookup m_lookup;
+    int m_scale = 1;
     Uint16 m_modifiers = 0;  // KMOD_* as the last key event said
     Uint32 m_buttons = 0;    // SDL_BUTTON masks as the mouse events said
     std::vector<bool> m_keysDown = std::vector<bool>(256, false);

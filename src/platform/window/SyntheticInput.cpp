@@ -47,8 +47,8 @@ bool mouseMove(EventLoop& loop, WindowId window, int x, int y, bool leftHeld)
     SDL_Event event {};
     event.type = SDL_MOUSEMOTION;
     event.motion.windowID = loop.systemWindowId(window);
-    event.motion.x = x;
-    event.motion.y = y;
+    event.motion.x = x * loop.scale();
+    event.motion.y = y * loop.scale();
     event.motion.state = leftHeld ? SDL_BUTTON_LMASK : 0;
     return push(event);
 }
@@ -61,8 +61,8 @@ bool mouseButton(EventLoop& loop, WindowId window, MouseButton button, bool pres
     event.button.button = sdlButton(button);
     event.button.state = pressed ? SDL_PRESSED : SDL_RELEASED;
     event.button.clicks = static_cast<Uint8>(std::clamp(clicks, 1, 255));
-    event.button.x = x;
-    event.button.y = y;
+    event.button.x = x * loop.scale();
+    event.button.y = y * loop.scale();
     return push(event);
 }
 
@@ -145,8 +145,10 @@ bool windowEvent(EventLoop& loop, WindowId window, WindowChange change, int data
     SDL_Event event {};
     event.type = SDL_WINDOWEVENT;
     event.window.windowID = loop.systemWindowId(window);
-    event.window.data1 = data1;
-    event.window.data2 = data2;
+    // Sizes and positions as the system gives them: in device pixels.
+    const bool geometry = change == WindowChange::SizeChanged || change == WindowChange::Moved;
+    event.window.data1 = geometry ? data1 * loop.scale() : data1;
+    event.window.data2 = geometry ? data2 * loop.scale() : data2;
     switch (change) {
     case WindowChange::Close:
         event.window.event = SDL_WINDOWEVENT_CLOSE;

@@ -3,6 +3,7 @@
 // Synthetic system input for tests and automation: each call queues one
 // system event exactly as the window system would deliver it, so that it goes
 // through the same translation as real input on the next loop turn.
+// Positions and sizes are logical (window coordinates), as the program's.
 
 #include "platform/window/EventLoop.h"
 

@@ -574,9 +574,9 @@ void UiList::refreshHeaderCache()
 {
     const IntRect& header = m_layout.header;
     if (m_headerCacheValid && m_headerCache && m_headerCache.width() == header.width
-        && m_headerCache.height() == header.height)
+        && m_headerCache.height() == header.height && m_headerCache.scale() == deviceScale())
         return;
-    m_headerCache = gfx::Surface::create(std::max(header.width, 1), std::max(header.height, 1));
+    m_headerCache = gfx::Surface::create(std::max(header.width, 1), std::max(header.height, 1), deviceScale());
     if (!m_headerCache)
         return;
     gfx::Painter painter(m_headerCache);
@@ -605,8 +605,9 @@ void UiList::redrawRowsIn(gfx::Painter& painter, int top, int bottom)
 void UiList::refreshRowCache()
 {
     const IntSize size {std::max(m_layout.itemArea.width, 1), std::max(m_layout.itemArea.height, 1)};
-    if (!m_rowCache || m_rowCache.width() != size.width || m_rowCache.height() != size.height) {
-        m_rowCache = gfx::Surface::create(size.width, size.height);
+    if (!m_rowCache || m_rowCache.width() != size.width || m_rowCache.height() != size.height
+        || m_rowCache.scale() != deviceScale()) {
+        m_rowCache = gfx::Surface::create(size.width, size.height, deviceScale());
         m_rowCacheValid = false;
     }
     if (!m_rowCache)
@@ -614,8 +615,9 @@ void UiList::refreshRowCache()
     const int shift = m_scrollY - m_cacheScrollY;
     if (m_rowCacheValid && shift != 0 && std::abs(shift) < size.height && m_options.mode != ListViewMode::Icons) {
         // The shifted picture goes into the spare surface, which then takes the cache's place.
-        if (!m_rowSpare || m_rowSpare.width() != size.width || m_rowSpare.height() != size.height)
-            m_rowSpare = gfx::Surface::create(size.width, size.height);
+        if (!m_rowSpare || m_rowSpare.width() != size.width || m_rowSpare.height() != size.height
+            || m_rowSpare.scale() != m_rowCache.scale())
+            m_rowSpare = gfx::Surface::create(size.width, size.height, m_rowCache.scale());
         if (m_rowSpare) {
             {
                 gfx::Painter painter(m_rowSpare);

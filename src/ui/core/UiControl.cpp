@@ -231,6 +231,11 @@ void UiControl::shiftDescendants(float dx, float dy)
     }
 }
 
+int UiControl::deviceScale() const
+{
+    return m_host != nullptr ? m_host->deviceScale() : 1;
+}
+
 void UiControl::recreateSurface()
 {
     if (isContainer()) {
@@ -238,7 +243,7 @@ void UiControl::recreateSurface()
     } else {
         const int w = std::max(1, static_cast<int>(m_rect.width));
         const int h = std::max(1, static_cast<int>(m_rect.height));
-        m_surface = gfx::Surface::create(w, h);
+        m_surface = gfx::Surface::create(w, h, deviceScale());
     }
     m_needsPaint = true;
 }

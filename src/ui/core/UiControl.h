@@ -106,6 +106,9 @@ public:
         return result;
     }
     [[nodiscard]] UiHost* host() const { return m_host; }
+    // The host's device scale (1 without a host): what the control's own
+    // pictures are drawn at.
+    [[nodiscard]] int deviceScale() const;
     [[nodiscard]] UiControl* parent() const { return m_parent; }
     [[nodiscard]] std::span<const std::unique_ptr<UiControl>> children() const { return m_children; }
     // Moves the control under `newParent` (null: top level of its host), last in the list.

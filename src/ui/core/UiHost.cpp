@@ -125,7 +125,7 @@ UiHost::UiHost(UiFramework& framework, HostOptions options)
     m_frameColour = options.frameColour;
     m_margins = options.margins;
     m_closeEffect = options.closeEffect;
-    m_renderer = std::make_unique<UiRenderer>(m_size);
+    m_renderer = std::make_unique<UiRenderer>(m_size, deviceScale());
     m_queue = std::make_unique<UiRepaintQueue>();
     if (!m_window) {
         m_destroyed = true;
@@ -1125,13 +1125,18 @@ void UiHost::repaintAll()
     compose(FloatRect {0, 0, static_cast<float>(m_size.width), static_cast<float>(m_size.height)}, true);
 }
 
+int UiHost::deviceScale() const
+{
+    return loop().scale();
+}
+
 void UiHost::present(std::optional<IntRect> area)
 {
     if (m_destroyed) {
         return;
     }
     const gfx::Surface& back = m_renderer->backBuffer();
-    const platform::PixelView view {back.data(), back.width(), back.height(), back.stride()};
+    const platform::PixelView view {back.data(), back.pixelWidth(), back.pixelHeight(), back.stride()};
     if (area) {
         if (!area->empty()) {
             loop().present(m_window, view, {area->x, area->y, area->width, area->height});
@@ -1265,7 +1270,7 @@ void UiHost::presentFrame(const gfx::Surface& frame, int index)
         frameSink(frame, index);
         return;
     }
-    const platform::PixelView view {frame.data(), frame.width(), frame.height(), frame.stride()};
+    const platform::PixelView view {frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()};
     loop().present(m_window, view);
 }
 
@@ -1298,8 +1303,9 @@ void UiHost::show(int effect, std::chrono::milliseconds duration)
     m_renderer->compose(FloatRect {0, 0, static_cast<float>(m_size.width), static_cast<float>(m_size.height)},
                         m_controls);
     run.picture = m_renderer->backBuffer().copy();
-    run.canvas = gfx::Surface::create(m_size.width, m_size.height);
-    loop().present(m_window, {run.canvas.data(), run.canvas.width(), run.canvas.height(), run.canvas.stride()});
+    run.canvas = gfx::Surface::create(m_size.width, m_size.height, deviceScale());
+    loop().present(m_window,
+                   {run.canvas.data(), run.canvas.pixelWidth(), run.canvas.pixelHeight(), run.canvas.stride()});
     loop().show(m_window);
     m_effect = std::move(run);
     runEffectFrames();
@@ -1334,7 +1340,7 @@ bool UiHost::startCloseEffect()
     run.effect = effect;
     run.frames = closeEffectFrameCount(effect);
     run.picture = m_renderer->backBuffer().copy();
-    run.canvas = gfx::Surface::create(m_size.width, m_size.height);
+    run.canvas = gfx::Surface::create(m_size.width, m_size.height, deviceScale());
     m_effect = std::move(run);
     runEffectFrames();
     return true;
@@ -1389,7 +1395,8 @@ void UiHost::finishEffect()
     }
     run.canvas.clear(0);
     if (!frameSink) {
-        loop().present(m_window, {run.canvas.data(), run.canvas.width(), run.canvas.height(), run.canvas.stride()});
+        loop().present(m_window,
+                       {run.canvas.data(), run.canvas.pixelWidth(), run.canvas.pixelHeight(), run.canvas.stride()});
     }
     busyEnd();
     loop().hide(m_window);

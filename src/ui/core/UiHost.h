@@ -136,6 +136,9 @@ public:
     // The platform loop, for the framework's core and the program's start-up;
     // controls use the services below instead.
     [[nodiscard]] platform::EventLoop& loop() const { return m_framework.loop(); }
+    // Device pixels per logical pixel: the host's surfaces are drawn this much
+    // finer than the coordinates the controls use.
+    [[nodiscard]] int deviceScale() const;
     [[nodiscard]] const UiDispatcher& dispatcher() const { return m_framework.dispatcher(); }
     [[nodiscard]] platform::WindowId window() const { return m_window; }
     // False once the window is destroyed (closed).

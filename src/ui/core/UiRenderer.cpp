@@ -66,7 +66,8 @@ IntRect pixelBounds(const FloatRect& rect, IntSize size)
     return {left, top, right - left, bottom - top};
 }
 
-UiRenderer::UiRenderer(IntSize size)
+UiRenderer::UiRenderer(IntSize size, int scale)
+    : m_scale(std::max(1, scale))
 {
     resize(size);
 }
@@ -74,8 +75,8 @@ UiRenderer::UiRenderer(IntSize size)
 void UiRenderer::resize(IntSize size)
 {
     m_size = {std::max(1, size.width), std::max(1, size.height)};
-    m_back = gfx::Surface::create(m_size.width, m_size.height);
-    m_background = gfx::Surface::create(m_size.width, m_size.height);
+    m_back = gfx::Surface::create(m_size.width, m_size.height, m_scale);
+    m_background = gfx::Surface::create(m_size.width, m_size.height, m_scale);
 }
 
 void UiRenderer::renderBackground(const BackgroundStyle& style)
@@ -168,8 +169,7 @@ void UiRenderer::compose(const FloatRect& rect, std::span<const std::unique_ptr<
     gfx::Painter painter(m_back);
     gfx::PainterStateSaver saver(painter);
     painter.clipRect(area);
-    painter.clear(0);
-    painter.drawSurface(m_background, 0, 0);
+    painter.copySurface(m_background, 0, 0);
     if (m_clip) {
         painter.clipPath(*m_clip, gfx::CombineMode::Intersect);
     }

@@ -46,7 +46,8 @@ struct BackgroundStyle {
 
 class UiRenderer {
 public:
-    explicit UiRenderer(IntSize size);
+    // `scale`: device pixels per logical pixel of the buffers.
+    explicit UiRenderer(IntSize size, int scale = 1);
 
     void resize(IntSize size);
     [[nodiscard]] IntSize size() const { return m_size; }
@@ -64,6 +65,7 @@ public:
 
 private:
     IntSize m_size;
+    int m_scale = 1;
     gfx::Surface m_back;
     gfx::Surface m_background;
     std::optional<gfx::Path> m_clip;

@@ -115,7 +115,7 @@ void UiTooltip::popUp()
     }
     const int width = static_cast<int>(std::ceil(box.width)) + 2 * padding;
     const int height = static_cast<int>(std::ceil(box.height)) + 2 * padding;
-    m_picture = gfx::Surface::create(width, height);
+    m_picture = gfx::Surface::create(width, height, m_loop.scale());
     {
         gfx::Painter painter(m_picture);
         painter.clear(gfx::argb(255, 255, 255, 225));
@@ -146,7 +146,7 @@ void UiTooltip::popUp()
     // its place in the stack (giving the focus back would raise the owner
     // over the tip, and a menu would read the focus change as its end).
     m_loop.show(m_window);
-    m_loop.present(m_window, {m_picture.data(), m_picture.width(), m_picture.height(), m_picture.stride()});
+    m_loop.present(m_window, {m_picture.data(), m_picture.pixelWidth(), m_picture.pixelHeight(), m_picture.stride()});
     m_shown = true;
 }
 

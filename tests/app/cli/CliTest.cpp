@@ -336,7 +336,9 @@ TEST_F(CliTest, RetriesResumeACutTransferFromItsPartialFile)
     test::HostileService service({{"5", "Cut", "x", body, 2, 10000}});
     const std::vector<std::string> environment = {"QUORVO_CLI_RETRY_PAUSE_MS=20"};
     const Outcome once
-        = CliProcess(m_binary, {"--service", service.host(), "get", "Cut", "--all", "--dir", saveDir()}, environment)
+        = CliProcess(m_binary,
+                     {"--service", service.host(), "get", "Cut", "--all", "--dir", saveDir(), "--retries", "0"},
+                     environment)
               .wait();
     EXPECT_EQ(once.exitStatus, 1);
     EXPECT_EQ(service.fileRequests("5").size(), 1u);

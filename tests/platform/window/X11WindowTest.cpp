@@ -195,6 +195,96 @@ TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
     EXPECT_EQ(windowUnderPointer(101, 101), ours) << "the whole window is back";
 }
 
+// At scale 2 the system window is twice the size the program asks for,
+// and everything the program hears and says stays in its own coordinates.
+class X11ScaledTest : public X11Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("QUORVO_SCALE", "2", 1);
+        X11Test::SetUp();
+    }
+    void TearDown() override
+    {
+        X11Test::TearDown();
+        ::unsetenv("QUORVO_SCALE");
+    }
+};
+
+TEST_F(X11ScaledTest, TheWindowCoversTwiceItsSizeAndThePointerArrivesInWindowCoordinates)
+{
+    ASSERT_EQ(loop->scale(), 2);
+    WindowOptions options;
+    options.title = "quorvo-scale-probe";
+    options.position = IntPoint {50, 40};
+    options.width = 100;
+    options.height = 80;
+    const WindowId window = loop->createWindow(options);
+    loop->show(window);
+    PixelBuffer picture(200, 160);
+    picture.fill(0xFF336699);
+    loop->present(window, picture.view());
+    EXPECT_EQ(loop->bounds(window), (IntRect {50, 40, 100, 80}));
+    const auto geometry = programOutput({"xwininfo", "-name", "quorvo-scale-probe"});
+    if (!geometry) {
+        GTEST_SKIP() << "xwininfo is not available";
+    }
+    EXPECT_NE(geometry->find("Width: 200\n"), std::string::npos) << *geometry;
+    EXPECT_NE(geometry->find("Height: 160\n"), std::string::npos) << *geometry;
+    EXPECT_NE(geometry->find("Absolute upper-left X:  100\n"), std::string::npos) << *geometry;
+
+    std::optional<MousePressed> pressed;
+    loop->setWindowHandler(window, [&](const WindowEvent& event) {
+        if (const auto* press = std::get_if<MousePressed>(&event)) {
+            pressed = *press;
+        }
+    });
+    // Device pixel (100 + 61, 80 + 41) is logical (30, 20) of the window.
+    driveWithXdotool({{"mousemove", "161", "121"}, {"click", "1"}});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.has_value(); }));
+    EXPECT_EQ(pressed->position, (IntPoint {30, 20}));
+    EXPECT_EQ(loop->cursorPosition(), (IntPoint {80, 60}));
+
+    loop->move(window, {60, 50});
+    EXPECT_EQ(loop->bounds(window), (IntRect {60, 50, 100, 80}));
+    loop->resize(window, 120, 90);
+    const IntRect resized = loop->bounds(window);
+    EXPECT_EQ(resized.width, 120);
+    EXPECT_EQ(resized.height, 90);
+    const auto snapshot = loop->surfaceSnapshot(window);
+    ASSERT_TRUE(snapshot.has_value());
+    EXPECT_EQ(snapshot->width(), 240) << "the surface holds device pixels";
+    EXPECT_EQ(snapshot->height(), 180);
+    const IntRect work = loop->workArea();
+    EXPECT_EQ(work.width, 800 / 2) << "the work area is logical too (the test screen is 800 wide)";
+}
+
+TEST_F(X11ScaledTest, TheShapeIsCutAtTheDevicePixelsOfTheRoundedCorner)
+{
+    WindowOptions options;
+    options.title = "quorvo-scaled-shape";
+    options.position = IntPoint {50, 50};
+    options.width = 100;
+    options.height = 80;
+    const WindowId window = loop->createWindow(options);
+    loop->show(window);
+    PixelBuffer picture(200, 160);
+    picture.fill(0xFF336699);
+    loop->present(window, picture.view());
+    ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {IntRect {0, 0, 100, 80}, 40}));
+    std::optional<unsigned long> ours;
+    if (!pumpUntil([&] { return (ours = xWindowId("quorvo-scaled-shape")).has_value(); })
+        || !windowUnderPointer(0, 0)) {
+        GTEST_SKIP() << "xwininfo or xdotool cannot tell";
+    }
+    // The window covers (100, 100) to (300, 260) on the screen once it is mapped.
+    ASSERT_TRUE(pumpUntil([&] { return windowUnderPointer(100 + 190, 100 + 80) == ours; }));
+    // The corner ellipse is 80 device pixels across: (100 + 10, 100 + 10) lies
+    // outside it (inside the 40 pixels an unscaled shape would cut).
+    EXPECT_NE(windowUnderPointer(110, 110), ours) << "the rounded corner is cut away";
+    EXPECT_EQ(windowUnderPointer(100 + 40, 100 + 40), ours) << "inside the corner's curve it is there";
+}
+
 TEST_F(X11Test, ClosingAPopupGivesTheFocusBackToItsOwner)
 {
     const WindowId main = makeShownWindow(IntRect {50, 50, 200, 200});

@@ -260,7 +260,7 @@ int runProgram(const std::vector<std::string>& argv, const std::vector<std::stri
 
 // ---- XDesktop ----
 
-std::unique_ptr<XDesktop> XDesktop::start(Manager manager, std::string& whyNot)
+std::unique_ptr<XDesktop> XDesktop::start(Manager manager, std::string& whyNot, const std::string& screen)
 {
     if (runProgram({"sh", "-c", "command -v Xvfb && command -v xdotool"}) != 0) {
         whyNot = "Xvfb and xdotool are needed";
@@ -278,8 +278,8 @@ std::unique_ptr<XDesktop> XDesktop::start(Manager manager, std::string& whyNot)
         whyNot = "no pipe";
         return nullptr;
     }
-    const int pid = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
-                          {}, -1, fds[1]);
+    const int pid
+        = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, {}, -1, fds[1]);
     ::close(fds[1]);
     if (pid < 0) {
         ::close(fds[0]);

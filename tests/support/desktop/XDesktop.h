@@ -84,8 +84,10 @@ public:
     enum class Manager { None, Openbox };
 
     // Null, with the reason in `whyNot`, when Xvfb, xdotool or the window
-    // manager is missing or does not come up.
-    static std::unique_ptr<XDesktop> start(Manager manager, std::string& whyNot);
+    // manager is missing or does not come up. `screen` is Xvfb's screen
+    // (WIDTHxHEIGHTxDEPTH): a HiDPI program needs a larger one.
+    static std::unique_ptr<XDesktop> start(Manager manager, std::string& whyNot,
+                                           const std::string& screen = "1024x768x24");
     ~XDesktop();
     XDesktop(const XDesktop&) = delete;
     XDesktop& operator=(const XDesktop&) = delete;

@@ -1,29 +1,31 @@
-#include "app/cli/RetryingFetcher.h"
+#include "download/RetryingFetcher.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
-namespace quorvo::cli {
+namespace quorvo::download {
 namespace {
 
 using namespace std::chrono_literals;
-using download::AbortFlag;
-using download::TransferReply;
-using download::TransferResult;
 
 struct Answer {
+    // A failure without a reason is a connection the server cut.
     Answer(TransferResult answered, TransferReply replied = {})
         : result(answered)
         , reply(replied)
-    { }
+    {
+        if (result == TransferResult::Failed && reply.failure.empty())
+            reply.failure = FailureReason {FailureKind::ServerStopped};
+    }
     TransferResult result;
     TransferReply reply;
 };
 
 // Answers transfers from a script; the last answer repeats.
-class ScriptedFetcher final : public download::SongFetcher {
+class ScriptedFetcher final : public SongFetcher {
 public:
     explicit ScriptedFetcher(std::vector<Answer> script)
         : m_script(std::move(script))
@@ -31,10 +33,12 @@ public:
 
     void fetchLyrics(const Text&, const Text&, const AbortFlag&) override { }
     std::optional<service::ResolvedLink> resolveLink(const Text&, const AbortFlag&) override { return std::nullopt; }
-    TransferResult transfer(const Text&, const service::SongPaths&, const download::ProgressCallback&, int64_t,
-                            AbortFlag&, const download::TransferIdentity&, TransferReply* reply) override
+    TransferResult transfer(const Text&, const service::SongPaths&, const ProgressCallback& progress, SpeedLimit,
+                            AbortFlag&, const TransferIdentity&, TransferReply* reply) override
     {
         const Answer& answer = m_script[std::min(m_calls++, m_script.size() - 1)];
+        if (progress)
+            progress(static_cast<int64_t>(m_calls) * 100, 1000);
         if (reply)
             *reply = answer.reply;
         return answer.result;
@@ -46,10 +50,17 @@ private:
     std::vector<Answer> m_script;
 };
 
-TransferResult transferOnce(RetryingFetcher& fetcher, AbortFlag& abortFlag)
+TransferResult transferOnce(RetryingFetcher& fetcher, AbortFlag& abortFlag, const Text& url = "http://h/f.mp3")
 {
     const service::SongPaths target {"/tmp/f.mp3", "/tmp/f.lrc", "/tmp/f.mp3.tmp"};
-    return fetcher.transfer("http://h/f.mp3", target, {}, 0, abortFlag, {}, nullptr);
+    return fetcher.transfer(url, target, {}, 0, abortFlag, {}, nullptr);
+}
+
+TransferReply failedWith(FailureReason reason)
+{
+    TransferReply reply;
+    reply.failure = reason;
+    return reply;
 }
 
 FetchNotices recordPauses(std::vector<std::chrono::milliseconds>& pauses)
@@ -92,6 +103,61 @@ TEST(RetryingFetcher, NoRetriesLeftGivesTheFailureAndAnAbortOrACorruptFileIsNeve
     EXPECT_EQ(transferOnce(checking, abortFlag), TransferResult::Corrupt);
     EXPECT_EQ(corrupt.m_calls, 1u);
     EXPECT_EQ(told, std::vector<Text> {Text("/tmp/f.mp3")});
+}
+
+// Only the network may do better next time: a 404, a full disk or a link
+// without an address would fail the same way after every pause.
+TEST(RetryingFetcher, OnlyNetworkFailuresAreTriedAgain)
+{
+    const std::vector<std::pair<FailureReason, bool>> reasons {
+        {FailureReason {FailureKind::NoAnswer}, true},         {FailureReason {FailureKind::ServerStopped}, true},
+        {FailureReason {FailureKind::HttpStatus, 503}, true},  {FailureReason {FailureKind::HttpStatus, 500}, true},
+        {FailureReason {FailureKind::HttpStatus, 429}, true},  {FailureReason {FailureKind::HttpStatus, 404}, false},
+        {FailureReason {FailureKind::HttpStatus, 403}, false}, {FailureReason {FailureKind::NoSpace}, false},
+        {FailureReason {FailureKind::DamagedFile}, false},     {FailureReason {FailureKind::BusyElsewhere}, false},
+    };
+    AbortFlag abortFlag;
+    for (const auto& [reason, retried] : reasons) {
+        SCOPED_TRACE(std::string(describe(reason).view()));
+        ScriptedFetcher inner({{TransferResult::Failed, failedWith(reason)}, {TransferResult::Completed}});
+        RetryingFetcher fetcher(inner, 3, 0ms);
+        EXPECT_EQ(transferOnce(fetcher, abortFlag), retried ? TransferResult::Completed : TransferResult::Failed);
+        EXPECT_EQ(inner.m_calls, retried ? 2u : 1u);
+    }
+    ScriptedFetcher noAddress({{TransferResult::Failed}, {TransferResult::Completed}});
+    RetryingFetcher fetcher(noAddress, 3, 0ms);
+    EXPECT_EQ(transferOnce(fetcher, abortFlag, " "), TransferResult::Failed);
+    EXPECT_EQ(noAddress.m_calls, 1u);
+}
+
+// The number of retries is the settings' of the moment the transfer fails.
+TEST(RetryingFetcher, TheRetriesAreReadWhenATransferFails)
+{
+    std::atomic<int64_t> retries {0};
+    ScriptedFetcher inner({{TransferResult::Failed}, {TransferResult::Completed}});
+    RetryingFetcher fetcher(
+        inner, [&retries] { return retries.load(); }, 0ms);
+    AbortFlag abortFlag;
+    EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Failed);
+    retries = 1;
+    inner.m_calls = 0;
+    EXPECT_EQ(transferOnce(fetcher, abortFlag), TransferResult::Completed);
+    EXPECT_EQ(inner.m_calls, 2u);
+}
+
+// While the pause lasts nothing moves: its last report is given again, so
+// the row keeps its percentage and the speed label falls to 0.
+TEST(RetryingFetcher, APauseRepeatsTheLastReport)
+{
+    ScriptedFetcher inner({{TransferResult::Failed}, {TransferResult::Completed}});
+    RetryingFetcher fetcher(inner, 1, 0ms);
+    std::vector<std::pair<int64_t, int64_t>> reports;
+    AbortFlag abortFlag;
+    const service::SongPaths target {"/tmp/f.mp3", "/tmp/f.lrc", "/tmp/f.mp3.tmp"};
+    const ProgressCallback progress = [&reports](int64_t done, int64_t total) { reports.emplace_back(done, total); };
+    EXPECT_EQ(fetcher.transfer("http://h/f.mp3", target, progress, 0, abortFlag, {}, nullptr),
+              TransferResult::Completed);
+    EXPECT_EQ(reports, (std::vector<std::pair<int64_t, int64_t>> {{100, 1000}, {100, 1000}, {200, 1000}}));
 }
 
 TEST(RetryingFetcher, PausesDoubleFromTheFirst)
@@ -166,4 +232,4 @@ TEST(RetryingFetcher, AnAbortDuringThePauseEndsItAndIsAcknowledged)
 }
 
 }  // namespace
-}  // namespace quorvo::cli
+}  // namespace quorvo::download
