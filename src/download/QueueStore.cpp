@@ -50,8 +50,9 @@ constexpr const char* createSchema = "CREATE TABLE tasks ("
                                      "PRAGMA user_version = 1;";
 static_assert(applicationId == 1366705228);
 
-constexpr const char* selectRows = "SELECT id, position, name, quality, size, song_id, lyric_url, song_path, "
-                                   "lyric_path, partial_path, state, done, total, failure, http_status, title, artist, album FROM tasks";
+constexpr const char* selectRows
+    = "SELECT id, position, name, quality, size, song_id, lyric_url, song_path, "
+      "lyric_path, partial_path, state, done, total, failure, http_status, title, artist, album FROM tasks";
 constexpr const char* insertRow
     = "INSERT OR REPLACE INTO tasks (id, position, name, quality, size, song_id, "
       "lyric_url, song_path, lyric_path, partial_path, state, done, total, failure, "
