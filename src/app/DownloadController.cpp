@@ -1,6 +1,7 @@
 #include "app/DownloadController.h"
 
 #include "download/ProgressReporter.h"
+#include "download/SongTagger.h"
 #include "platform/Files.h"
 #include "service/SongNaming.h"
 
@@ -180,6 +181,8 @@ void DownloadController::deleteRows(const std::vector<std::size_t>& rows)
             // A file that cannot be removed stays; the row is gone anyway.
             for (const Text* file : {&task.paths.lyric, &task.paths.song, &task.paths.partial})
                 platform::deleteFile(*file);
+            if (!task.paths.partial.empty())
+                platform::deleteFile(download::taggingCopyOf(task.paths.partial));
             // The artist's and album's folders go when nothing else is left in them.
             for (const Text& folder : service::songFolders(task.name, task.paths)) {
                 if (!platform::removeDirectory(folder))

@@ -203,7 +203,7 @@ TagResult writeMp3Tags(const Text& path, const SongTags& tags, const std::string
 {
     namespace fs = std::filesystem;
     const fs::path original(platform::nativePath(path));
-    const fs::path copy(original.string() + ".tags");
+    const fs::path copy(platform::nativePath(taggingCopyOf(path)));
     std::error_code error;
     fs::copy_file(original, copy, fs::copy_options::overwrite_existing, error);
     const auto discard = [&](std::string_view why) {
@@ -248,6 +248,11 @@ TagResult writeMp3Tags(const Text& path, const SongTags& tags, const std::string
 }
 
 }  // namespace
+
+Text taggingCopyOf(const Text& path)
+{
+    return path + ".tags";
+}
 
 std::optional<TagFormat> tagFormatOf(const Text& songPath)
 {

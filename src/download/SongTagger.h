@@ -49,4 +49,7 @@ struct TagResult {
 // FLAC whose metadata libFLAC could not write in place, still a whole song.
 TagResult writeSongTags(const Text& path, TagFormat format, const SongTags& tags);
 
+// The copy an MP3 is tagged in beside `path`; a kill during tagging leaves it behind.
+Text taggingCopyOf(const Text& path);
+
 }  // namespace quorvo::download

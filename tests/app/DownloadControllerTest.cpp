@@ -11,6 +11,7 @@
 #include "UiQueue.h"
 #include "download/DownloadStatus.h"
 #include "download/ServiceSongFetcher.h"
+#include "download/SongTagger.h"
 #include "platform/Files.h"
 #include "runtime/Encoding.h"
 #include "service/FileNames.h"
@@ -324,11 +325,14 @@ TEST_F(DownloadControllerTest, TickCountEnablesDeleteAndDeletionRemovesExactlyTh
     EXPECT_TRUE(m_view.m_deleteEnabled);
     EXPECT_EQ(m_page.tickedDownloadCount(), 2);
 
-    // A partial file of the first song, as a paused download leaves it.
+    // A partial file of the first song, as a paused download leaves it, and
+    // the tagging copy a kill while tagging leaves beside the second's.
     std::vector<std::vector<Text>> filesOf;
     for (const auto& row : m_view.m_rows)
-        filesOf.push_back({row.task.paths.lyric, row.task.paths.song, row.task.paths.partial});
+        filesOf.push_back({row.task.paths.lyric, row.task.paths.song, row.task.paths.partial,
+                           download::taggingCopyOf(row.task.paths.partial)});
     ASSERT_TRUE(platform::writeFile(filesOf[0][2], "partial"));
+    ASSERT_TRUE(platform::writeFile(filesOf[1][3], "copy"));
     ASSERT_TRUE(platform::writeFile(filesOf[1][2], "partial"));
     const Text keptName = m_view.m_rows[2].task.name;
 
