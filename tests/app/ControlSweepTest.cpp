@@ -31,6 +31,21 @@ protected:
         m_desktop->xdotool({"key", "Escape"});
         return gone(window);
     }
+    // Waits until no pixel of the status line has the add message's green.
+    bool addMessageGone()
+    {
+        return quorvo::test::waitFor(
+            [&] {
+                const ScreenArea line = capture(5, 570, 400, 30);
+                return !line.empty() && std::ranges::none_of(line.pixels, [](std::uint32_t pixel) {
+                    const int red = static_cast<int>(pixel >> 16 & 0xFF);
+                    const int green = static_cast<int>(pixel >> 8 & 0xFF);
+                    const int blue = static_cast<int>(pixel & 0xFF);
+                    return green > red + 40 && green > blue + 20;
+                });
+            },
+            limit);
+    }
     void sweepEveryControl();
 };
 
@@ -53,8 +68,9 @@ TEST_P(ControlSweepAtScale2, EveryControlOfEveryPageDoesItsJob)
 
 void ControlSweep::sweepEveryControl()
 {
-    // Slow transfers, so that a download is still running to pause.
-    start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=1\nbypass=0\ndelete=0\nspeed=20\n");
+    // Slow transfers (2 KB/s, minutes for a song), so that the download is
+    // still running when pause is pressed and start resumes it.
+    start("[Main]\npath=" + saveDirectory() + "\nsType=0\nlrc=1\nwav=1\nbypass=0\ndelete=0\nspeed=2\n");
 
     // ---- search page ----
     press("search box");
@@ -84,6 +100,9 @@ void ControlSweep::sweepEveryControl()
     EXPECT_TRUE(changes(before)) << "the first row's check box did not tick";
     press("add button");
     ASSERT_TRUE(requests("/app/link/getLinks.php", 1)) << "add (of the ticked row) started no download";
+    // The add message lies over the list's foot, its scroll bar's down arrow
+    // with it, until it has faded.
+    ASSERT_TRUE(addMessageGone()) << "the add message stayed";
     before = rows();
     press("result list scroll bar");
     EXPECT_TRUE(changes(before)) << "the scroll bar's arrow did not scroll the list";
@@ -215,7 +234,7 @@ void ControlSweep::sweepEveryControl()
     press("speed box");
     key("End");
     type("5");
-    EXPECT_TRUE(configHas("speed=205")) << "typing into the speed box: " << config();
+    EXPECT_TRUE(configHas("speed=25")) << "typing into the speed box: " << config();
     // Each spin button against the value before it: one step down, one up.
     const auto speed = [&] {
         const std::string text = config();
