@@ -1,7 +1,9 @@
 // The window as a user runs it, against the reference service on loopback:
 //  - exec to the first frame on the screen (ten starts under a private Xvfb,
 //    read from its frame buffer);
-//  - resident memory and CPU of the idle window over ten seconds;
+//  - the same with a saved download list of 10,000 rows;
+//  - resident memory and CPU of the idle window over ten seconds, also with
+//    those 10,000 rows;
 //  - CPU of the user-interface thread while sixty songs download unlimited;
 //  - the longest the user-interface thread leaves input waiting during a
 //    60-song search and during a download (in process, on the dummy driver:
@@ -13,6 +15,7 @@
 #include "app/Prompts.h"
 #include "app/Startup.h"
 #include "app/WindowSkin.h"
+#include "download/QueueStore.h"
 
 #include "ReferenceServer.h"
 #include "TempDir.h"
@@ -177,13 +180,19 @@ public:
         return std::uint32_t {p[2]} << 16 | std::uint32_t {p[1]} << 8 | p[0];
     }
 
-    pid_t startProgram(const std::string& speed = "0")
+    // `savedList`: a download list (queue.db) the program finds beside it;
+    // otherwise it starts with none.
+    pid_t startProgram(const std::string& speed = "0", const fs::path& savedList = {})
     {
         std::ofstream(m_dir.path() / "config.ini")
             << "[Main]\npath=" << (m_dir.path() / "Download").string() << "/\nsType=0\nlrc=1\nwav=0\nbypass=0\n"
             << "delete=0\nspeed=" << speed << "\n";
         fs::remove_all(m_dir.path() / "Download");
         fs::create_directories(m_dir.path() / "Download");
+        for (const char* suffix : {"", "-wal", "-shm"})
+            fs::remove(m_dir.path() / (std::string("queue.db") + suffix));
+        if (!savedList.empty())
+            fs::copy_file(savedList, m_dir.path() / "queue.db");
         m_program = spawn({(m_dir.path() / "quorvo").string()},
                           {"DISPLAY=" + m_display, "QUORVO_API_HOST=" + m_server.host(), "SDL_VIDEODRIVER=x11",
                            "SDL_AUDIODRIVER=dummy"},
@@ -226,7 +235,35 @@ Desktop& desktop()
 constexpr int centreX = 512;
 constexpr int centreY = 384;
 
-void BM_ExecToFirstFrame(benchmark::State& state)
+// A download list of 10,000 rows as a window leaves it: finished, failed,
+// stopped and waiting songs.
+const fs::path& tenThousandRows()
+{
+    static const test::TempDir directory;
+    static const fs::path path = [] {
+        const fs::path file = directory.path() / "queue.db";
+        download::QueueStore::Opened opened = download::QueueStore::open(file.string());
+        for (uint64_t id = 1; id <= 10000; ++id) {
+            download::DownloadTask task;
+            task.id = id;
+            task.name = Text("Artist " + std::to_string(id % 97) + " - Song title number " + std::to_string(id));
+            task.quality = "flac";
+            task.size = "31.25M";
+            task.songId = std::to_string(1000000 + id);
+            const Text base = Text(directory.path().string()) + "/" + task.name;
+            task.paths = {base + ".flac", base + ".lrc", base + ".flac.tmp"};
+            static const download::TaskState states[] = {download::Completed {}, download::Waiting {},
+                                                         download::Failed {{download::FailureKind::HttpStatus, 404}},
+                                                         download::Stopped {{download::FailureKind::ServerStopped, 0}}};
+            task.state = states[id % 4];
+            opened.store->rowAdded(task);
+        }
+        return file;
+    }();
+    return path;
+}
+
+void execToFirstFrame(benchmark::State& state, const fs::path& savedList)
 {
     Desktop& screen = desktop();
     if (!screen.ready()) {
@@ -237,7 +274,7 @@ void BM_ExecToFirstFrame(benchmark::State& state)
     for (auto _ : state) {
         for (int start = 0; start < 10; ++start) {
             const Clock::time_point exec = Clock::now();
-            screen.startProgram();
+            screen.startProgram("0", savedList);
             while (screen.pixel(centreX, centreY) == 0 && Clock::now() - exec < 10s)
                 std::this_thread::sleep_for(200us);
             first.push_back(milliseconds(Clock::now() - exec));
@@ -250,7 +287,18 @@ void BM_ExecToFirstFrame(benchmark::State& state)
     state.counters["first_frame_median_ms"] = first[first.size() / 2];
     state.counters["first_frame_max_ms"] = first.back();
 }
+
+void BM_ExecToFirstFrame(benchmark::State& state)
+{
+    execToFirstFrame(state, {});
+}
 BENCHMARK(BM_ExecToFirstFrame)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ExecToFirstFrameWithTenThousandSavedRows(benchmark::State& state)
+{
+    execToFirstFrame(state, tenThousandRows());
+}
+BENCHMARK(BM_ExecToFirstFrameWithTenThousandSavedRows)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // CPU time (ns precision, unlike the 10-ms ticks of /proc/PID/stat) and the
 // number of times it was scheduled, summed over the threads of a process.
@@ -275,7 +323,7 @@ Scheduled scheduled(pid_t pid)
     return total;
 }
 
-void BM_IdleWindow(benchmark::State& state)
+void idleWindow(benchmark::State& state, const fs::path& savedList)
 {
     Desktop& screen = desktop();
     if (!screen.ready()) {
@@ -283,7 +331,7 @@ void BM_IdleWindow(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        const pid_t pid = screen.startProgram();
+        const pid_t pid = screen.startProgram("0", savedList);
         // Idle: untouched for longer than the caret blinks after the last input.
         std::this_thread::sleep_for(ui::EditOptions {}.caretBlinkTimeout + 2s);
         const Scheduled before = scheduled(pid);
@@ -297,7 +345,18 @@ void BM_IdleWindow(benchmark::State& state)
         screen.stopProgram();
     }
 }
+
+void BM_IdleWindow(benchmark::State& state)
+{
+    idleWindow(state, {});
+}
 BENCHMARK(BM_IdleWindow)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_IdleWindowWithTenThousandSavedRows(benchmark::State& state)
+{
+    idleWindow(state, tenThousandRows());
+}
+BENCHMARK(BM_IdleWindowWithTenThousandSavedRows)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_UiThreadDuringDownload(benchmark::State& state)
 {

@@ -7,14 +7,17 @@
 
 #include "app/LiveSettings.h"
 #include "download/DownloadQueue.h"
+#include "download/QueueStore.h"
 #include "download/RetryingFetcher.h"
 #include "download/ServiceSongFetcher.h"
 #include "platform/ConfigStore.h"
 #include "service/Search.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace quorvo::app {
 
@@ -31,12 +34,22 @@ private:
     download::QueueListener* m_listener = nullptr;
 };
 
+// Where the download list is kept: queue.db in the state directory (beside
+// the executable when run from the build tree).
+Text queueStoreFile();
+
 struct AppServicesOptions {
     download::TransferSettings transfer;
     // The pause before the first retry of a failed transfer; later ones double it.
     std::chrono::milliseconds firstRetryPause {1000};
     // What quorvo-cli says about retries and damaged files.
     download::FetchNotices retryNotices;
+    // Where the download list is kept between runs (queueStoreFile()); empty:
+    // the list lives and dies with this process. Its rows are restored at
+    // construction, or with restoreQueue() when `restoreQueueLater` is set
+    // (the window: after its first frame).
+    Text queueStore;
+    bool restoreQueueLater = false;
 };
 
 class AppServices {
@@ -52,6 +65,14 @@ public:
     [[nodiscard]] LiveSettings& settings() { return m_settings; }
     [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
     [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
+    // Opens the kept download list (once) and puts its rows into the queue's
+    // list; true when it did so now. The list's listener hears the rows.
+    bool restoreQueue();
+    // What went wrong with the kept download list at start (one line, for the
+    // user); empty when it opened as it was left.
+    [[nodiscard]] const std::string& queueNotice() const { return m_queueNotice; }
+    // Another process keeps the list: this one neither restored nor keeps it.
+    [[nodiscard]] bool queueKeptElsewhere() const { return m_queueKeptElsewhere; }
     // Who hears the queue's events (the download page, quorvo-cli's mailbox); null: nobody.
     void listenToQueue(download::QueueListener* listener) { m_relay.connect(listener); }
 
@@ -67,6 +88,11 @@ private:
     download::ServiceSongFetcher m_serviceFetcher;
     // Retries as many times as the live settings say.
     download::RetryingFetcher m_fetcher;
+    // Declared before the queue: the list writes to it until the queue goes.
+    std::future<download::QueueStore::Opened> m_opening;
+    std::unique_ptr<download::QueueStore> m_store;
+    std::string m_queueNotice;
+    bool m_queueKeptElsewhere = false;
     std::unique_ptr<download::DownloadQueue> m_queue;
 };
 

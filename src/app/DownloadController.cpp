@@ -29,8 +29,7 @@ void DownloadController::onQueueEvent(const download::QueueEvent& event)
 void DownloadController::attach(download::DownloadQueue& queue)
 {
     m_queue = &queue;
-    for (const download::DownloadTask& task : queue.list().rows())
-        apply(download::RowAppended {m_rows.size() + 1, task});
+    showRows(queue.list().rows());
 }
 
 std::size_t DownloadController::rowOf(uint64_t taskId) const
@@ -103,6 +102,19 @@ void DownloadController::apply(const download::QueueEvent& event)
         }
     };
     std::visit(Apply {*this}, event);
+}
+
+void DownloadController::showRows(const std::vector<download::DownloadTask>& rows)
+{
+    m_rows.reserve(m_rows.size() + rows.size());
+    for (const download::DownloadTask& task : rows) {
+        m_rows.push_back(task);
+        m_view.appendDownloadRow(task);
+        if (const download::FailureReason failure = download::reasonOf(task.state); !failure.empty()) {
+            m_reasons[task.id] = download::describe(failure);
+            m_view.setDownloadFailure(m_rows.size(), m_reasons[task.id]);
+        }
+    }
 }
 
 void DownloadController::stateChanged(uint64_t taskId, std::size_t row, const download::TaskState& state)

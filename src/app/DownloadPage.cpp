@@ -6,6 +6,8 @@
 #include "app/sound/CompletionSoundPlayback.h"
 #include "ui/core/UiPanel.h"
 
+#include <malloc.h>
+
 namespace quorvo::app {
 
 DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
@@ -63,6 +65,18 @@ DownloadPage::~DownloadPage()
     m_downloads->model().setRowSource(nullptr);
     // A deletion still removing files ends before the controls it posts to.
     m_controller.reset();
+}
+
+void DownloadPage::restoreKeptRows()
+{
+    // The list's events for these rows are not heard: the page takes them as they end up.
+    m_services.listenToQueue(nullptr);
+    if (m_services.restoreQueue()) {
+        m_controller->showRows(m_services.queue().list().rows());
+        // Reading a long list left copies behind in the heap: give that memory back.
+        ::malloc_trim(0);
+    }
+    m_services.listenToQueue(m_controller.get());
 }
 
 void DownloadPage::deleteTicked()

@@ -44,6 +44,10 @@ public:
     void setDownloadFailure(std::size_t row, const Text& reason) override;
     void showDownloadFailure(const Text& message) override;
 
+    // The rows of the kept download list, restored now and shown as they
+    // stand (their reasons in tooltips, no status-line message for each).
+    void restoreKeptRows();
+
 private:
     // ui::ListRowSource
     [[nodiscard]] Text cellText(int row, int column) const override;

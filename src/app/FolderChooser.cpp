@@ -2,6 +2,8 @@
 
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/dbus/GLibHandles.h"
+#include "platform/dbus/SessionBus.h"
 #include "runtime/Encoding.h"
 
 #include <gio/gio.h>
@@ -17,43 +19,14 @@ namespace quorvo::app {
 
 namespace {
 
-struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T> using ObjectPtr = std::unique_ptr<T, ObjectUnref>;
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
-struct ContextUnref {
-    void operator()(GMainContext* context) const { g_main_context_unref(context); }
-};
-using ContextPtr = std::unique_ptr<GMainContext, ContextUnref>;
-struct GFree {
-    void operator()(gpointer memory) const { g_free(memory); }
-};
+using platform::glib::ContextPtr;
+using platform::glib::ErrorPtr;
+using platform::glib::MemoryFree;
+using platform::glib::ObjectPtr;
+using platform::glib::VariantPtr;
 
 constexpr const char* portalName = "org.freedesktop.portal.Desktop";
 constexpr const char* portalPath = "/org/freedesktop/portal/desktop";
-
-// The session bus of this login, only where one runs: a bus is never
-// launched for the question.
-std::string sessionBusAddress()
-{
-    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
-        return address;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') {
-        const std::string socket = std::string(runtime) + "/bus";
-        struct stat info { };
-        if (::stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
-            return "unix:path=" + socket;
-    }
-    return {};
-}
 
 // The context is the thread's default while this lives: the bus signals
 // subscribed meanwhile are dispatched in it.
@@ -95,10 +68,10 @@ void onResponse(GDBusConnection*, const gchar*, const gchar*, const gchar*, cons
     const gchar** rawUris = nullptr;
     if (!g_variant_lookup(results.get(), "uris", "^a&s", &rawUris))
         return;
-    const std::unique_ptr<const gchar*, GFree> uris(rawUris);
+    const std::unique_ptr<const gchar*, MemoryFree> uris(rawUris);
     if (uris == nullptr || uris.get()[0] == nullptr)
         return;
-    const std::unique_ptr<gchar, GFree> path(g_filename_from_uri(uris.get()[0], nullptr, nullptr));
+    const std::unique_ptr<gchar, MemoryFree> path(g_filename_from_uri(uris.get()[0], nullptr, nullptr));
     if (path)
         wait.answer = {FolderChoice::Chosen, platform::fromNativePath(path.get())};
 }
@@ -165,7 +138,7 @@ bool DesktopFolderChooser::isCancelled()
 
 std::optional<FolderAnswer> DesktopFolderChooser::chooseWithPortal(const Text& title, const Text& startFolder)
 {
-    const std::string address = sessionBusAddress();
+    const std::string address = platform::SessionBus::sessionAddress();
     if (address.empty())
         return std::nullopt;
 

@@ -109,6 +109,14 @@ void MainWindow::show()
     m_pages.front()->shown();
 }
 
+void MainWindow::restoreKeptDownloads()
+{
+    for (const std::unique_ptr<AppPage>& page : m_pages) {
+        if (auto* downloads = dynamic_cast<DownloadPage*>(page.get()))
+            downloads->restoreKeptRows();
+    }
+}
+
 bool MainWindow::finishBeforeExit()
 {
     if (!m_messages->stopStartedOnExit())

@@ -43,6 +43,10 @@ public:
 
     // Shows the window with effect 7; the first page takes the keyboard.
     void show();
+    // Puts the download list kept by the last run (AppServicesOptions::queueStore)
+    // into the list and onto the download page. Called once the first frame
+    // is on the screen, so that a long list does not hold it back.
+    void restoreKeptDownloads();
     // After the loop ended: when a confirmed exit stopped a download, waits
     // (at most `exitWait`) until the transfer has acknowledged the abort.
     // False when it did not within that time.

@@ -112,11 +112,19 @@ int run(std::span<const char* const> args)
     std::optional<Text> serviceOption;
     if (line.service)
         serviceOption = Text(*line.service);
+    app::AppServicesOptions servicesOptions;
+    // The download list of the last run comes back, waiting for the user's start.
+    servicesOptions.queueStore = app::queueStoreFile();
+    servicesOptions.restoreQueueLater = true;
     app::AppServices services(platform::ConfigStore(layout.runDirectory + "/config.ini"),
-                              service::ServiceEndpoints(service::resolveServiceHost(serviceOption)));
+                              service::ServiceEndpoints(service::resolveServiceHost(serviceOption)),
+                              std::move(servicesOptions));
     app::WindowPrompts prompts;
     app::MainWindow window(*framework, services, layout, prompts);
     window.show();
+    window.restoreKeptDownloads();
+    if (!services.queueNotice().empty())
+        std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
     instance.listen([&ui = *framework, &window] { ui.dispatcher().post([&window] { window.bringToFront(); }); });
     const int status = framework->run();
     instance.stopListening();

@@ -42,7 +42,10 @@ Text statusText(const TaskState& state)
                           [](const Transferring& moving) { return percentText(moving.done, moving.total); },
                           [](const Completed&) { return Text(status::completed); },
                           [](const Failed&) { return Text(status::failed); },
-                          [](const Stopped&) { return Text(status::stopped); },
+                          [](const Stopped& stopped) {
+                              return stopped.total > 0 ? percentText(stopped.done, stopped.total)
+                                                       : Text(status::stopped);
+                          },
                       },
                       state);
 }

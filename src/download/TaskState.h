@@ -41,9 +41,13 @@ struct Failed {
     friend bool operator==(const Failed&, const Failed&) = default;
 };
 // Ended early (pause, or an error that stops the worker); the next start
-// takes it again ("下载终止").
+// takes it again ("下载终止"). A row a worker held when an earlier run ended
+// comes back stopped with what its partial file holds of `total` bytes, and
+// shows that as a percentage instead.
 struct Stopped {
     FailureReason reason;
+    int64_t done = 0;
+    int64_t total = 0;
     friend bool operator==(const Stopped&, const Stopped&) = default;
 };
 

@@ -20,6 +20,15 @@ std::string dataHomeDirectory()
     return "/tmp/quorvo";
 }
 
+std::string stateHomeDirectory()
+{
+    if (const char* stateHome = std::getenv("XDG_STATE_HOME"); stateHome && stateHome[0] == '/')
+        return std::string(stateHome) + "/quorvo";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.local/state/quorvo";
+    return "/tmp/quorvo";
+}
+
 bool installedBeside(const std::string& executableDir)
 {
     constexpr std::string_view bin = "/bin";
@@ -64,6 +73,19 @@ bool isInstalledLayout()
 {
     static const bool installed = installedBeside(executableDirectory());
     return installed;
+}
+
+const Text& stateDirectory()
+{
+    static const Text directory = [] {
+        const std::string beside = executableDirectory();
+        if (!beside.empty() && runDirectory() == fromNativePath(beside == "/" ? "" : beside))
+            return runDirectory();
+        const Text state = fromNativePath(stateHomeDirectory());
+        createDirectories(state);
+        return state;
+    }();
+    return directory;
 }
 
 Text runPath(const Text& name)

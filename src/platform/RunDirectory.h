@@ -21,6 +21,12 @@ const Text& runDirectory();
 // The executable runs from an installation: PREFIX/bin/ with PREFIX/share/quorvo/.
 bool isInstalledLayout();
 
+// Where the program keeps what it remembers between runs (the download
+// list): the run directory when that is the executable's own (run from the
+// build tree), else $XDG_STATE_HOME/quorvo (default ~/.local/state/quorvo),
+// created here. No trailing "/".
+const Text& stateDirectory();
+
 // run directory + "/" + name.
 Text runPath(const Text& name);
 

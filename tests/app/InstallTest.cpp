@@ -96,6 +96,26 @@ TEST_F(InstallTest, InstalledProgramUsesTheDataHomeAndTheMusicFolder)
     EXPECT_TRUE(fs::is_directory(expectedMusic / "Quorvo"));
 }
 
+TEST_F(InstallTest, InstalledProgramsKeepTheDownloadListInTheStateHome)
+{
+    ASSERT_TRUE(s_installed);
+    TempDir home;
+    const std::string environment = "HOME=" + quote(home.path().string()) + " XDG_DATA_HOME="
+        + quote((home.path() / "data").string()) + " XDG_STATE_HOME=" + quote((home.path() / "state").string());
+    // An empty list: nothing to fetch, so the service is never asked.
+    EXPECT_EQ(run("env " + environment + " " + quote((prefix() / "bin/quorvo-cli").string())
+                  + " --service 127.0.0.1:9 resume 2>/dev/null"),
+              0);
+    EXPECT_TRUE(fs::is_regular_file(home.path() / "state/quorvo/queue.db"));
+    EXPECT_FALSE(fs::exists(prefix() / "bin/queue.db"));
+    EXPECT_FALSE(fs::exists(home.path() / "data/quorvo/queue.db"));
+    // Without XDG_STATE_HOME: ~/.local/state/quorvo.
+    EXPECT_EQ(run("env -u XDG_STATE_HOME HOME=" + quote(home.path().string()) + " "
+                  + quote((prefix() / "bin/quorvo-cli").string()) + " --service 127.0.0.1:9 resume 2>/dev/null"),
+              0);
+    EXPECT_TRUE(fs::is_regular_file(home.path() / ".local/state/quorvo/queue.db"));
+}
+
 TEST(QuorvoCommandLine, HelpPrintsUsageAndUnknownArgumentsAreRefused)
 {
     EXPECT_EQ(run(quote(QUORVO_EXECUTABLE) + " --help >/dev/null"), 0);

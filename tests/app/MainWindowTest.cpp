@@ -15,6 +15,7 @@
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "download/DownloadStatus.h"
+#include "download/QueueStore.h"
 #include "gfx/Surface.h"
 #include "platform/Files.h"
 #include "platform/window/EventLoop.h"
@@ -114,7 +115,7 @@ protected:
         layout.runDirectory = m_runDir;
         layout.defaultSaveDirectory = m_runDir + "/Download/";
         m_services = std::make_unique<AppServices>(platform::ConfigStore(m_runDir + "/config.ini"),
-                                                   service::ServiceEndpoints(Text(m_server.host())));
+                                                   service::ServiceEndpoints(Text(m_server.host())), servicesOptions());
         m_window = std::make_unique<MainWindow>(*m_framework, *m_services, layout, m_prompts);
         m_window->tabs().setFrameInterval(0ms);
         m_window->host().effectPause = [](std::chrono::milliseconds) {};
@@ -130,6 +131,7 @@ protected:
 
     // Settings the window starts with.
     virtual void configure(const platform::ConfigStore&) { }
+    virtual AppServicesOptions servicesOptions() { return {}; }
 
     ui::UiHost& host() { return m_window->host(); }
     platform::EventLoop& loop() { return m_framework->loop(); }
@@ -577,6 +579,59 @@ TEST_F(MainWindowTest, AFailedRowSaysWhyInItsStatusTooltipAndTheStatusLine)
     EXPECT_EQ(tipByColumn[4], "HTTP 404");
     ASSERT_TRUE(tipByColumn.contains(1));
     EXPECT_EQ(tipByColumn[1], "");
+}
+
+// A download list kept by an earlier run: finished, failed, killed part way
+// through its transfer, and waiting.
+class SavedListWindowTest : public MainWindowTest {
+protected:
+    void configure(const platform::ConfigStore&) override
+    {
+        const auto row = [&](uint64_t id, const char* name, download::TaskState state) {
+            download::DownloadTask task;
+            task.id = id;
+            task.name = name;
+            task.quality = "flac";
+            task.songId = std::to_string(9900000 + id);
+            const Text base = m_runDir + "/Download/" + task.name;
+            task.paths = {base + ".flac", base + ".lrc", base + ".flac.tmp"};
+            task.state = std::move(state);
+            return task;
+        };
+        download::QueueStore::Opened opened = download::QueueStore::open(store());
+        ASSERT_TRUE(opened.store);
+        opened.store->rowAdded(row(4, "Done", download::Completed {}));
+        opened.store->rowAdded(row(2, "Missing", download::Failed {{download::FailureKind::HttpStatus, 404}}));
+        opened.store->rowAdded(row(7, "Half", download::Transferring {100, 4000, 0}));
+        opened.store->rowAdded(row(3, "Later", download::Waiting {}));
+        quorvo::test::writeWholeFile(m_dir.path() / "Download" / "Half.flac.tmp", std::string(2000, 'x'));
+    }
+    AppServicesOptions servicesOptions() override
+    {
+        AppServicesOptions options;
+        options.queueStore = platform::fromNativePath(store());
+        return options;
+    }
+    [[nodiscard]] std::string store() const { return (m_dir.path() / "queue.db").string(); }
+};
+
+TEST_F(SavedListWindowTest, TheDownloadPageShowsTheKeptRowsAsTheyStoodAndNothingStarts)
+{
+    m_window->switchPage(2);
+    drain();
+    const ui::UiListModel& model = downloads().model();
+    ASSERT_EQ(model.rowCount(), 4);
+    const std::vector<std::pair<const char*, const char*>> expected
+        = {{"Done", "下载完毕"}, {"Missing", "下载失败"}, {"Half", "50%"}, {"Later", "等待下载"}};
+    for (int row = 1; row <= 4; ++row) {
+        EXPECT_EQ(model.cellText(row, 1), expected[row - 1].first);
+        EXPECT_EQ(encoding::toUtf8(model.cellText(row, 4).view()), expected[row - 1].second);
+    }
+    EXPECT_TRUE(m_services->queueNotice().empty()) << m_services->queueNotice();
+    // Nothing was fetched, and a later change is kept.
+    EXPECT_TRUE(m_server.requestLog().empty()) << m_server.requestLogText();
+    m_window->queue().list().removeRows([](const download::DownloadTask& task) { return task.name == "Later"; });
+    EXPECT_EQ(download::QueueStore::read(store()).rows.size(), 3u);
 }
 
 // A download held at 20 KB/s, so that it is still running when the window closes.

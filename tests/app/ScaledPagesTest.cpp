@@ -21,7 +21,8 @@ namespace {
 const std::string goldenFolder = QUORVO_GOLDEN_DIR;
 // Glyph edges may come out a little differently between font builds.
 constexpr int channelTolerance = 40;
-constexpr double outlierShare = 0.003;
+// A new check box with its caption is about 2,000 pixels at this scale.
+constexpr double outlierShare = 0.0002;
 
 gfx::Surface pictureOf(const ScreenArea& area)
 {

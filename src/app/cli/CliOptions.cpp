@@ -129,6 +129,16 @@ ParseResult parseArguments(const std::vector<std::string>& arguments)
         options.command = Command::Get;
         if (options.all == picked)
             return failure("get needs either --pick N[,M...] or --all");
+    } else if (positional[0] == "queue" || positional[0] == "resume") {
+        const bool resume = positional[0] == "resume";
+        options.command = resume ? Command::Resume : Command::Queue;
+        if (options.all || picked || options.directory)
+            return failure("--pick, --all and --dir belong to get and search");
+        if (!resume && (options.limit || options.jobs || options.keepGoing || retried || !options.checkFlacAudio))
+            return failure("queue takes no options");
+        if (positional.size() != 1)
+            return failure(positional[0] + " takes no QUERY");
+        return {options, {}};
     } else {
         return failure("unknown command " + positional[0]);
     }
@@ -143,6 +153,11 @@ const char* usageText()
     return "usage: quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]\n"
            "       quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]\n"
            "                  [--jobs N] [--keep-going] [--retries N] [--no-audio-check]\n"
+           "       quorvo-cli queue\n"
+           "       quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]\n"
+           "                  [--no-audio-check]\n"
+           "  queue             list the download list the window keeps: status, progress, file, reason\n"
+           "  resume            download its unfinished songs (not while a window has the list open)\n"
            "  --jobs N          download N songs at once (default: jobs in config.ini, else 1)\n"
            "  --keep-going      go on with the next song when one fails (otherwise the queue stops)\n"
            "  --retries N       try a transfer that failed on a network error N more times, resuming it,\n"

@@ -4,6 +4,9 @@
 //   quorvo-cli [--service HOST[:PORT]] search QUERY [--dir DIR]
 //   quorvo-cli [--service HOST[:PORT]] get QUERY (--pick N[,M...] | --all) [--dir DIR] [--limit KBPS]
 //              [--jobs N] [--keep-going] [--retries N] [--no-audio-check]
+//   quorvo-cli queue
+//   quorvo-cli [--service HOST[:PORT]] resume [--limit KBPS] [--jobs N] [--keep-going] [--retries N]
+//              [--no-audio-check]
 
 #include "download/DownloadSettings.h"
 
@@ -14,7 +17,8 @@
 
 namespace quorvo::cli {
 
-enum class Command { Search, Get };
+// Queue lists the download list the window keeps; Resume downloads its unfinished rows.
+enum class Command { Search, Get, Queue, Resume };
 
 struct Options {
     Command command = Command::Search;

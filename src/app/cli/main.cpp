@@ -7,6 +7,7 @@
 #include "app/cli/InterruptWatch.h"
 #include "app/cli/Printable.h"
 #include "app/cli/ProgressView.h"
+#include "app/cli/QueueListing.h"
 #include "platform/ConfigStore.h"
 #include "platform/Files.h"
 #include "platform/RunDirectory.h"
@@ -160,6 +161,12 @@ bool giveUpStoppedRows(DownloadList& list)
     return gaveUp;
 }
 
+int resumeQueue(DownloadQueue& queue, QueueMailbox& mailbox, InterruptWatch& interrupts, const Options& options);
+std::vector<DownloadTask> runToTheEnd(DownloadQueue& queue, QueueMailbox& mailbox, InterruptWatch& interrupts,
+                                      const Options& options);
+bool reportRows(const std::vector<DownloadTask>& tasks);
+
+// get, and resume (which takes the kept list's unfinished rows instead of a search's).
 int runGetCommand(const ServiceEndpoints& service, const Options& options)
 {
     // Before the queue starts its threads, so that they inherit the blocked signals.
@@ -180,10 +187,24 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
     serviceOptions.transfer.checkFlacAudio = options.checkFlacAudio;
     serviceOptions.firstRetryPause = firstRetryPause();
     serviceOptions.retryNotices = std::move(notices);
+    const bool resume = options.command == Command::Resume;
+    if (resume)
+        serviceOptions.queueStore = app::queueStoreFile();
     app::AppServices services(platform::ConfigStore(), service, std::move(serviceOptions));
+    if (services.queueKeptElsewhere()) {
+        std::fprintf(stderr,
+                     "quorvo-cli: the download list %s is in use by a quorvo window (or another quorvo-cli resume); "
+                     "close it first, or press start in the window\n",
+                     platform::nativePath(app::queueStoreFile()).c_str());
+        return NotAllFinished;
+    }
+    if (!services.queueNotice().empty())
+        std::fprintf(stderr, "quorvo-cli: %s\n", printable(services.queueNotice()).c_str());
     applyOptions(options, services.settings(), true);
     services.listenToQueue(&mailbox);
     DownloadQueue& queue = services.queue();
+    if (resume)
+        return resumeQueue(queue, mailbox, interrupts, options);
     const app::LiveSettings& settings = services.settings();
 
     SearchReport report;
@@ -211,10 +232,40 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
         }
     }
 
-    ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
     const AddOutcome outcome = queue.addTickedSongs(picked);
     std::fprintf(stderr, "%s\n", utf8(outcome.message.text).c_str());
+    const std::vector<DownloadTask> tasks = runToTheEnd(queue, mailbox, interrupts, options);
+    return reportRows(tasks) ? AllFinished : NotAllFinished;
+}
 
+// The rows a kept list left unfinished, downloaded as the window's start would.
+int resumeQueue(DownloadQueue& queue, QueueMailbox& mailbox, InterruptWatch& interrupts, const Options& options)
+{
+    std::vector<uint64_t> unfinished;
+    for (const DownloadTask& task : queue.list().rows()) {
+        if (isClaimable(task.state))
+            unfinished.push_back(task.id);
+    }
+    if (unfinished.empty()) {
+        std::fprintf(stderr, "quorvo-cli: nothing to resume in %s\n",
+                     platform::nativePath(app::queueStoreFile()).c_str());
+        return AllFinished;
+    }
+    mailbox.takeAll();
+    queue.startWorker();
+    std::vector<DownloadTask> tasks = runToTheEnd(queue, mailbox, interrupts, options);
+    std::erase_if(tasks, [&](const DownloadTask& task) {
+        return std::find(unfinished.begin(), unfinished.end(), task.id) == unfinished.end();
+    });
+    return reportRows(tasks) ? AllFinished : NotAllFinished;
+}
+
+// Shows the queue's progress until its workers end (an interrupt pauses
+// them); the rows as they ended.
+std::vector<DownloadTask> runToTheEnd(DownloadQueue& queue, QueueMailbox& mailbox, InterruptWatch& interrupts,
+                                      const Options& options)
+{
+    ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
     bool paused = false;
     while (true) {
         // Events and signals end the wait at once; the timeout is only a safety net.
@@ -236,8 +287,13 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
         }
     }
     view.finish();
+    return queue.list().rows();
+}
 
-    const std::vector<DownloadTask> tasks = queue.list().rows();
+// Why each row failed (error output) and each row's final status (output);
+// true when every one of them finished.
+bool reportRows(const std::vector<DownloadTask>& tasks)
+{
     bool allFinished = !tasks.empty();
     for (const DownloadTask& task : tasks) {
         if (const FailureReason failure = reasonOf(task.state); !failure.empty())
@@ -250,7 +306,7 @@ int runGetCommand(const ServiceEndpoints& service, const Options& options)
         allFinished = allFinished && std::holds_alternative<Completed>(task.state);
     }
     std::fflush(stdout);
-    return allFinished ? AllFinished : NotAllFinished;
+    return allFinished;
 }
 
 }  // namespace
@@ -270,6 +326,8 @@ int run(int argc, char** argv)
     }
     const Options& options = *parsed.options;
 
+    if (options.command == Command::Queue)
+        return listQueue(platform::nativePath(app::queueStoreFile()), stdout, stderr);
     prepareConfiguration(platform::runDirectory());
     const ServiceEndpoints service(
         resolveServiceHost(options.service ? std::optional<Text>(encoding::fromUtf8(*options.service)) : std::nullopt));
