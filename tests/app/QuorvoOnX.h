@@ -205,6 +205,18 @@ protected:
                 },
                 limit);
     }
+    // Waits until the pixels of an area (from windowArea) read as `before` again.
+    bool readsAgain(const ScreenArea& before)
+    {
+        return !before.empty()
+            && quorvo::test::waitFor(
+                [&] {
+                    const ScreenArea now
+                        = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
+                    return now.width == before.width && now.height == before.height && now.pixels == before.pixels;
+                },
+                limit);
+    }
     [[nodiscard]] ScreenArea windowArea(int x, int y, int width, int height) const
     {
         ScreenArea area = capture(x, y, width, height);
