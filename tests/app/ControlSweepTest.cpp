@@ -1,7 +1,9 @@
 // Every control of the three pages pressed in the real program, under bare
-// Xvfb and under openbox, each checked by what it did: a request to the
-// service, a key written to config.ini, a page or mark on the screen, a
-// window shown, a file opened or a sound played. A dead control fails here.
+// Xvfb and under openbox, and on bare Xvfb at the desktop scale 2 (the same
+// window coordinates, driven and read in device pixels), each checked by
+// what it did: a request to the service, a key written to config.ini, a page
+// or mark on the screen, a window shown, a file opened or a sound played. A
+// dead control fails here.
 // Skipped with a message where Xvfb, xdotool or openbox is missing.
 
 #include "ControlSweep.h"
