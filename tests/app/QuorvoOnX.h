@@ -190,16 +190,32 @@ protected:
             },
             limit);
     }
-    // Waits until an area (from windowArea) differs from `before`.
+    // Waits until the pixels of an area (from windowArea) differ from
+    // `before`. Only the pixels: `before` holds window coordinates, a fresh
+    // capture screen coordinates.
     bool changes(const ScreenArea& before)
     {
-        return quorvo::test::waitFor(
-            [&] {
-                const ScreenArea now
-                    = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
-                return !now.empty() && now != before;
-            },
-            limit);
+        return !before.empty()
+            && quorvo::test::waitFor(
+                [&] {
+                    const ScreenArea now
+                        = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
+                    return !now.empty() && now.width == before.width && now.height == before.height
+                        && now.pixels != before.pixels;
+                },
+                limit);
+    }
+    // Waits until the pixels of an area (from windowArea) read as `before` again.
+    bool readsAgain(const ScreenArea& before)
+    {
+        return !before.empty()
+            && quorvo::test::waitFor(
+                [&] {
+                    const ScreenArea now
+                        = capture(before.left, before.top, before.width / m_scale, before.height / m_scale);
+                    return now.width == before.width && now.height == before.height && now.pixels == before.pixels;
+                },
+                limit);
     }
     [[nodiscard]] ScreenArea windowArea(int x, int y, int width, int height) const
     {
