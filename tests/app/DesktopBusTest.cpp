@@ -13,6 +13,7 @@
 #include "app/TrayIcon.h"
 #include "app/WindowSkin.h"
 
+#include "PrivateBus.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -26,15 +27,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -46,77 +43,10 @@ namespace fs = std::filesystem;
 
 constexpr auto limit = 60s;
 
-// Polls `done` until it holds or the limit passes.
-bool waitUntil(const std::function<bool()>& done, std::chrono::seconds within = limit)
-{
-    const auto end = std::chrono::steady_clock::now() + within;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
 struct VariantUnref {
     void operator()(GVariant* variant) const { g_variant_unref(variant); }
 };
 using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
-
-// A session bus of its own, with no services to activate.
-class PrivateBus {
-public:
-    explicit PrivateBus(const fs::path& directory)
-    {
-        const fs::path socket = directory / "bus";
-        m_address = "unix:path=" + socket.string();
-        const fs::path config = directory / "bus.conf";
-        std::ofstream(config) << "<busconfig><type>session</type><listen>" << m_address
-                              << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                 "<allow own=\"*\"/></policy></busconfig>";
-        const std::string configOption = "--config-file=" + config.string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            ::dup2(quiet, STDOUT_FILENO);
-            ::dup2(quiet, STDERR_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", configOption.c_str(), "--nofork", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        // The socket file appears before the daemon listens on it: wait until it answers.
-        waitUntil(
-            [&] {
-                if (!fs::exists(socket))
-                    return false;
-                GDBusConnection* probe = g_dbus_connection_new_for_address_sync(
-                    m_address.c_str(),
-                    static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
-                                                      | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-                    nullptr, nullptr, nullptr);
-                if (probe == nullptr)
-                    return false;
-                g_dbus_connection_close_sync(probe, nullptr, nullptr);
-                g_object_unref(probe);
-                return true;
-            },
-            30s);
-    }
-    ~PrivateBus()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-    [[nodiscard]] const std::string& address() const { return m_address; }
-
-private:
-    std::string m_address;
-    pid_t m_pid = -1;
-};
 
 // A connection of the test's own; the calls to what it serves are answered
 // on a thread of its own. Gone with it: its names and objects.
@@ -442,9 +372,9 @@ protected:
 
     void SetUp() override
     {
-        if (std::system("command -v dbus-daemon >/dev/null") != 0)
+        if (!test::PrivateBus::available())
             GTEST_SKIP() << "dbus-daemon is needed for the desktop bus tests";
-        m_bus = std::make_unique<PrivateBus>(m_dir.path());
+        m_bus = std::make_unique<test::PrivateBus>(m_dir.path());
         ::setenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().c_str(), 1);
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
         m_client = std::make_unique<BusPeer>(m_bus->address());
@@ -569,7 +499,7 @@ protected:
 
     quorvo::test::TempDir m_dir;
     quorvo::test::ReferenceServer m_server;
-    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<test::PrivateBus> m_bus;
     std::unique_ptr<BusPeer> m_client;
     Text m_runDir;
     std::unique_ptr<ui::UiFramework> m_framework;
