@@ -14,6 +14,7 @@
 #include "app/WindowSkin.h"
 
 #include "PrivateBus.h"
+#include "PumpUntil.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -416,14 +417,13 @@ protected:
     // Turns the window's loop until `done` holds.
     bool pumpUntil(const std::function<bool()>& done)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            m_framework->processPending();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return test::pumpUntil(
+            done,
+            [this] {
+                m_framework->processPending();
+                std::this_thread::sleep_for(1ms);
+            },
+            limit);
     }
     bool windowVisible() { return m_framework->loop().isVisible(m_window->host().window()); }
 

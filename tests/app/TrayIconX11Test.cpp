@@ -2,6 +2,7 @@
 // private Xvfb): clicks on the icon reach the host's hook as typed requests
 // and become the window's behaviour. Skipped without Xvfb, xdotool or trayer.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "app/TrayIcon.h"
@@ -101,14 +102,13 @@ protected:
 
     template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 10s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            framework->processPending();
-            std::this_thread::sleep_for(2ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done,
+            [this] {
+                framework->processPending();
+                std::this_thread::sleep_for(2ms);
+            },
+            limit);
     }
 
     void click(const IntRect& icon, const char* button)

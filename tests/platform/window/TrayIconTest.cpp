@@ -1,6 +1,7 @@
 // The system tray icon against a real tray: trayer on a private Xvfb. Skipped
 // when Xvfb, trayer or xdotool is missing.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "platform/window/EventLoop.h"
@@ -68,15 +69,13 @@ protected:
 
     template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 5s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            loop->processPending();
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done,
+            [this] {
+                loop->processPending();
+                std::this_thread::sleep_for(5ms);
+            },
+            limit);
     }
 
     static std::unique_ptr<BackgroundProgram> startTray()
