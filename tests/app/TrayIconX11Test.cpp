@@ -75,25 +75,14 @@ private:
 
 class TrayIconTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = XvfbServer::start(whyNot);
-        if (server) {
-            ::setenv("DISPLAY", server->display().c_str(), 1);
-            if (runProgram({"sh", "-c", "command -v xdotool >/dev/null && command -v trayer >/dev/null"}) != 0) {
-                server.reset();
-                whyNot = "xdotool and trayer are needed for the tray test";
-            }
-        }
-    }
+    static void SetUpTestSuite() { server = XvfbServer::startWithXdotoolAndTrayer(whyNot); }
     static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override
     {
         if (!server)
             GTEST_SKIP() << whyNot;
-        ::setenv("DISPLAY", server->display().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        server->useForSdl();
         std::string error;
         framework = UiFramework::create(&error);
         ASSERT_TRUE(framework) << error;

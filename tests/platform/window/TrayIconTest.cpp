@@ -22,21 +22,7 @@ using namespace std::chrono_literals;
 
 class TrayIconTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = XvfbServer::start(whyNot);
-        if (server) {
-            ::setenv("DISPLAY", server->display().c_str(), 1);
-        }
-        if (server && runProgram({"xdotool", "getmouselocation"}) != 0) {
-            server.reset();
-            whyNot = "xdotool is not installed";
-        }
-        if (server && runProgram({"sh", "-c", "command -v trayer >/dev/null"}) != 0) {
-            server.reset();
-            whyNot = "trayer is not installed";
-        }
-    }
+    static void SetUpTestSuite() { server = XvfbServer::startWithXdotoolAndTrayer(whyNot); }
 
     static void TearDownTestSuite() { server.reset(); }
 
@@ -45,8 +31,7 @@ protected:
         if (!server) {
             GTEST_SKIP() << whyNot;
         }
-        ::setenv("DISPLAY", server->display().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        server->useForSdl();
         std::string error;
         loop = EventLoop::create(&error);
         ASSERT_TRUE(loop) << error;
