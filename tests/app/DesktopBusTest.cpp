@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -496,6 +497,25 @@ protected:
         ASSERT_TRUE(callItem(item, "Activate"));
         ASSERT_TRUE(pumpUntil([&] { return !windowVisible(); }));
     }
+    // The window opened with its item, hidden through it, and `query`'s song
+    // downloaded: the first notice `server` got, none when a step failed.
+    std::optional<Notice> firstNoticeOfAHiddenDownload(FakeWatcher& watcher, FakeNotifications& server,
+                                                       const char* query)
+    {
+        openWindow();
+        const std::string item = registeredItem(watcher);
+        if (item.empty() || !pumpUntil([&] { return m_window->canNotify(); })) {
+            ADD_FAILURE() << "no item registered, or the window cannot notify";
+            return std::nullopt;
+        }
+        hideThroughTheItem(item);
+        download(query);
+        if (!pumpUntil([&] { return !server.notices().empty(); })) {
+            ADD_FAILURE() << "no notification";
+            return std::nullopt;
+        }
+        return server.notices().front();
+    }
 
     quorvo::test::TempDir m_dir;
     quorvo::test::ReferenceServer m_server;
@@ -671,15 +691,9 @@ TEST_F(SoundBusTest, AFinishedRunIsAnnouncedWhileTheWindowIsHidden)
     FakeWatcher watcher(m_bus->address());
     FakeNotifications server(m_bus->address(), true);
     ASSERT_TRUE(watcher.serving() && server.serving());
-    openWindow();
-    const std::string item = registeredItem(watcher);
-    ASSERT_FALSE(item.empty());
-    ASSERT_TRUE(pumpUntil([&] { return m_window->canNotify(); }));
-    hideThroughTheItem(item);
-
-    download("Paper Lanterns");
-    ASSERT_TRUE(pumpUntil([&] { return !server.notices().empty(); })) << "no notification";
-    const Notice notice = server.notices().front();
+    const std::optional<Notice> first = firstNoticeOfAHiddenDownload(watcher, server, "Paper Lanterns");
+    ASSERT_TRUE(first);
+    const Notice& notice = *first;
     EXPECT_EQ(notice.summary, std::to_string(m_window->queue().list().size()) + "首歌曲下载完毕");
     EXPECT_EQ(notice.desktopEntry, "quorvo");
     EXPECT_EQ(notice.icon, "quorvo");
@@ -704,15 +718,9 @@ TEST_F(MissingFilesBusTest, AFailedRowIsAnnouncedWithTheSongsNameAndWhy)
     FakeWatcher watcher(m_bus->address());
     FakeNotifications server(m_bus->address(), true);
     ASSERT_TRUE(watcher.serving() && server.serving());
-    openWindow();
-    const std::string item = registeredItem(watcher);
-    ASSERT_FALSE(item.empty());
-    ASSERT_TRUE(pumpUntil([&] { return m_window->canNotify(); }));
-    hideThroughTheItem(item);
-
-    download("Paper Lanterns");
-    ASSERT_TRUE(pumpUntil([&] { return !server.notices().empty(); })) << "no notification";
-    const Notice notice = server.notices().front();
+    const std::optional<Notice> first = firstNoticeOfAHiddenDownload(watcher, server, "Paper Lanterns");
+    ASSERT_TRUE(first);
+    const Notice& notice = *first;
     const auto rows = m_window->queue().list().rows();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(notice.summary, utf8(rows.front().name.view()));
