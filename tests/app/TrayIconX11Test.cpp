@@ -100,6 +100,19 @@ protected:
             limit);
     }
 
+    // trayer along the top edge, its panel `height` device pixels high.
+    static std::unique_ptr<BackgroundProgram> startTrayer(int height)
+    {
+        return BackgroundProgram::start({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                                         "--width", "200", "--height", std::to_string(height)});
+    }
+    // The icon's place once the tray has laid it out.
+    std::optional<IntRect> settledBounds(const UiHost& host)
+    {
+        return platform::test::settledIconBounds([&] { return framework->loop().trayIconBounds(host.window()); },
+                                                 [&] { framework->processPending(); }, 10s);
+    }
+
     void click(const IntRect& icon, const char* button)
     {
         bool finished = false;
@@ -122,8 +135,7 @@ TEST_F(TrayIconTest, ClicksOnTheKeptIconHideShowAndOpenTheMenu)
     ui::HostOptions options;
     options.title = "Quorvo";
     UiHost host(*framework, options);
-    const auto tray = BackgroundProgram::start(
-        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100", "--height", "24"});
+    const auto tray = startTrayer(24);
     ASSERT_TRUE(tray);
 
     // Built as the main window builds it: the icon's clicks go to the tray icon.
@@ -144,8 +156,7 @@ TEST_F(TrayIconTest, ClicksOnTheKeptIconHideShowAndOpenTheMenu)
     // Kept: docks as soon as trayer has taken the tray selection.
     ASSERT_TRUE(icon.keep(host, Text(std::string(200, 't'))));
     ASSERT_TRUE(pumpUntil([&] { return icon.isDocked(); }));
-    const auto bounds = platform::test::settledIconBounds(
-        [&] { return framework->loop().trayIconBounds(host.window()); }, [&] { framework->processPending(); }, 10s);
+    const auto bounds = settledBounds(host);
     ASSERT_TRUE(bounds);
 
     click(*bounds, "1");
@@ -217,8 +228,7 @@ TEST_F(ScaledTrayIconTest, TheIconFillsItsDeviceSizedSocketWithTheBestCommittedP
     ui::HostOptions options;
     options.title = "Quorvo";
     UiHost host(*framework, options);
-    const auto tray = BackgroundProgram::start(
-        {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200", "--height", "64"});
+    const auto tray = startTrayer(64);
     ASSERT_TRUE(tray);
     RecordingShell shell;
     TrayIcon icon(shell);
@@ -226,8 +236,7 @@ TEST_F(ScaledTrayIconTest, TheIconFillsItsDeviceSizedSocketWithTheBestCommittedP
     const std::string name = "quorvo-scaled-tray";
     ASSERT_TRUE(icon.keep(host, Text(name)));
     ASSERT_TRUE(pumpUntil([&] { return icon.isDocked(); }));
-    ASSERT_TRUE(platform::test::settledIconBounds([&] { return framework->loop().trayIconBounds(host.window()); },
-                                                  [&] { framework->processPending(); }, 10s));
+    ASSERT_TRUE(settledBounds(host));
 
     // 44 (22 at scale 2) wide, the panel's height less its border high: the
     // picture is icon_48.png brought down to 44 × 44 in the middle.
