@@ -13,9 +13,9 @@
 #include <poll.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace quorvo::app {
@@ -90,20 +90,33 @@ bool readExpected(int fd, std::string_view expected, std::chrono::milliseconds p
     return got == expected;
 }
 
-// Asks the first program to show itself; it may still be starting, so a
-// refused connection is tried again for a while.
-bool askFirstToShow(const sockaddr_un& address, socklen_t length)
+// Asks the first program to show itself. It may hold the lock but not yet
+// listen; it writes its process number into the lock file once it does, so
+// a refused connection waits for a change to that file (or its closing, when
+// the first ends) and tries again.
+bool askFirstToShow(const std::string& lockPath, const sockaddr_un& address, socklen_t length)
 {
     const auto end = std::chrono::steady_clock::now() + 5s;
-    while (std::chrono::steady_clock::now() < end) {
+    // Watched before the first try, so that a change between it and the wait is not missed.
+    const UniqueFd changes(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    if (changes.get() >= 0)
+        ::inotify_add_watch(changes.get(), lockPath.c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_DELETE_SELF);
+    for (;;) {
         const UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
         if (connection.get() < 0)
             return false;
         if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0)
             return writeAll(connection.get(), showRequest) && readExpected(connection.get(), showAnswer, 10s);
-        std::this_thread::sleep_for(50ms);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (changes.get() < 0 || left.count() <= 0)
+            return false;
+        pollfd wait {changes.get(), POLLIN, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        if (ready == 0 || (ready < 0 && errno != EINTR))
+            return false;
+        char events[4096];
+        while (::read(changes.get(), events, sizeof events) > 0) { }
     }
-    return false;
 }
 
 }  // namespace
@@ -111,7 +124,8 @@ bool askFirstToShow(const sockaddr_un& address, socklen_t length)
 SingleInstance::SingleInstance(const Text& configFile)
 {
     const std::string config = canonicalPath(configFile);
-    m_lock = UniqueFd(::open((config + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    const std::string lockPath = config + ".lock";
+    m_lock = UniqueFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (m_lock.get() < 0) {
         // A folder we cannot write (a read-only run directory): nothing to guard.
         m_role = Role::First;
@@ -121,15 +135,23 @@ SingleInstance::SingleInstance(const Text& configFile)
     const sockaddr_un address = socketAddress(config, length);
     if (::flock(m_lock.get(), LOCK_EX | LOCK_NB) != 0) {
         m_lock = UniqueFd();
-        m_role = askFirstToShow(address, length) ? Role::Signalled : Role::Unreached;
+        m_role = askFirstToShow(lockPath, address, length) ? Role::Signalled : Role::Unreached;
         return;
     }
     m_role = Role::First;
     m_listenSocket = UniqueFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (m_listenSocket.get() >= 0
-        && (::bind(m_listenSocket.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
-            || ::listen(m_listenSocket.get(), 4) != 0)) {
+    if (m_listenSocket.get() < 0
+        || ::bind(m_listenSocket.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0
+        || ::listen(m_listenSocket.get(), 4) != 0) {
         m_listenSocket = UniqueFd();
+        return;
+    }
+    // Wakes a later start that found the lock taken before we listened.
+    char pid[24];
+    const int size = std::snprintf(pid, sizeof pid, "%d\n", static_cast<int>(::getpid()));
+    if (::ftruncate(m_lock.get(), 0) != 0
+        || ::pwrite(m_lock.get(), pid, static_cast<std::size_t>(size), 0) != static_cast<ssize_t>(size)) {
+        std::fprintf(stderr, "quorvo: cannot write %s: %s\n", lockPath.c_str(), std::strerror(errno));
     }
 }
 

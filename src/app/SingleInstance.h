@@ -3,9 +3,10 @@
 // One program per settings file. The first `quorvo` on a config.ini holds a
 // lock on "config.ini.lock" beside it for as long as it runs (the system
 // drops the lock with the process, so a crash leaves nothing stale behind)
-// and listens on a local socket named after the file. A second one started
-// on the same file finds the lock taken, asks the first to show its window,
-// and ends.
+// and listens on a local socket named after the file; once it listens it
+// writes its process number into the lock file. A second one started on the
+// same file finds the lock taken, asks the first to show its window (waiting
+// for that write when the first does not listen yet), and ends.
 
 #include "runtime/Text.h"
 #include "runtime/UniqueFd.h"

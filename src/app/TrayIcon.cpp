@@ -94,16 +94,21 @@ bool TrayIcon::keepXEmbed()
 {
     if (m_owner == nullptr || !m_owner->isAlive())
         return false;
-    // The tray scales the picture to its own icon size (about 22 to 24 pixels
-    // on most panels, twice that on a HiDPI desktop).
-    const char* const name = m_owner->deviceScale() >= 2 ? "icon_48.png" : "icon_24.png";
-    const gfx::Image picture = gfx::loadImage(assets::asStringView(assets::find(name)));
-    platform::PixelView pixels;
-    if (!picture.isNull()) {
+    // Every committed size: the tray's socket (about 22 to 24 pixels on most
+    // panels, twice that on a HiDPI desktop, or the panel's height) shows the
+    // one that suits it.
+    std::vector<gfx::Image> images;
+    std::vector<platform::PixelView> pictures;
+    images.reserve(6);
+    for (const std::string_view name :
+         {"icon_16.png", "icon_24.png", "icon_32.png", "icon_48.png", "icon_64.png", "icon_128.png"}) {
+        const gfx::Image& picture = images.emplace_back(gfx::loadImage(assets::asStringView(assets::find(name))));
+        if (picture.isNull())
+            continue;
         const gfx::Surface& frame = picture.activeFrame();
-        pixels = {frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()};
+        pictures.push_back({frame.data(), frame.pixelWidth(), frame.pixelHeight(), frame.stride()});
     }
-    m_xembedKept = m_owner->loop().keepTrayIcon(m_owner->window(), pixels, platform::TrayIcon::cutTooltip(m_tip));
+    m_xembedKept = m_owner->loop().keepTrayIcon(m_owner->window(), pictures, platform::TrayIcon::cutTooltip(m_tip));
     return m_xembedKept;
 }
 

@@ -13,6 +13,8 @@
 #include "app/TrayIcon.h"
 #include "app/WindowSkin.h"
 
+#include "PrivateBus.h"
+#include "PumpUntil.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "platform/Files.h"
@@ -26,15 +28,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -46,77 +45,10 @@ namespace fs = std::filesystem;
 
 constexpr auto limit = 60s;
 
-// Polls `done` until it holds or the limit passes.
-bool waitUntil(const std::function<bool()>& done, std::chrono::seconds within = limit)
-{
-    const auto end = std::chrono::steady_clock::now() + within;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
 struct VariantUnref {
     void operator()(GVariant* variant) const { g_variant_unref(variant); }
 };
 using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
-
-// A session bus of its own, with no services to activate.
-class PrivateBus {
-public:
-    explicit PrivateBus(const fs::path& directory)
-    {
-        const fs::path socket = directory / "bus";
-        m_address = "unix:path=" + socket.string();
-        const fs::path config = directory / "bus.conf";
-        std::ofstream(config) << "<busconfig><type>session</type><listen>" << m_address
-                              << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                 "<allow own=\"*\"/></policy></busconfig>";
-        const std::string configOption = "--config-file=" + config.string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            ::dup2(quiet, STDOUT_FILENO);
-            ::dup2(quiet, STDERR_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", configOption.c_str(), "--nofork", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        // The socket file appears before the daemon listens on it: wait until it answers.
-        waitUntil(
-            [&] {
-                if (!fs::exists(socket))
-                    return false;
-                GDBusConnection* probe = g_dbus_connection_new_for_address_sync(
-                    m_address.c_str(),
-                    static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
-                                                      | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-                    nullptr, nullptr, nullptr);
-                if (probe == nullptr)
-                    return false;
-                g_dbus_connection_close_sync(probe, nullptr, nullptr);
-                g_object_unref(probe);
-                return true;
-            },
-            30s);
-    }
-    ~PrivateBus()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-    [[nodiscard]] const std::string& address() const { return m_address; }
-
-private:
-    std::string m_address;
-    pid_t m_pid = -1;
-};
 
 // A connection of the test's own; the calls to what it serves are answered
 // on a thread of its own. Gone with it: its names and objects.
@@ -442,9 +374,9 @@ protected:
 
     void SetUp() override
     {
-        if (std::system("command -v dbus-daemon >/dev/null") != 0)
+        if (!test::PrivateBus::available())
             GTEST_SKIP() << "dbus-daemon is needed for the desktop bus tests";
-        m_bus = std::make_unique<PrivateBus>(m_dir.path());
+        m_bus = std::make_unique<test::PrivateBus>(m_dir.path());
         ::setenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().c_str(), 1);
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
         m_client = std::make_unique<BusPeer>(m_bus->address());
@@ -486,14 +418,13 @@ protected:
     // Turns the window's loop until `done` holds.
     bool pumpUntil(const std::function<bool()>& done)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            m_framework->processPending();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return test::pumpUntil(
+            done,
+            [this] {
+                m_framework->processPending();
+                std::this_thread::sleep_for(1ms);
+            },
+            limit);
     }
     bool windowVisible() { return m_framework->loop().isVisible(m_window->host().window()); }
 
@@ -566,10 +497,29 @@ protected:
         ASSERT_TRUE(callItem(item, "Activate"));
         ASSERT_TRUE(pumpUntil([&] { return !windowVisible(); }));
     }
+    // The window opened with its item, hidden through it, and `query`'s song
+    // downloaded: the first notice `server` got, none when a step failed.
+    std::optional<Notice> firstNoticeOfAHiddenDownload(FakeWatcher& watcher, FakeNotifications& server,
+                                                       const char* query)
+    {
+        openWindow();
+        const std::string item = registeredItem(watcher);
+        if (item.empty() || !pumpUntil([&] { return m_window->canNotify(); })) {
+            ADD_FAILURE() << "no item registered, or the window cannot notify";
+            return std::nullopt;
+        }
+        hideThroughTheItem(item);
+        download(query);
+        if (!pumpUntil([&] { return !server.notices().empty(); })) {
+            ADD_FAILURE() << "no notification";
+            return std::nullopt;
+        }
+        return server.notices().front();
+    }
 
     quorvo::test::TempDir m_dir;
     quorvo::test::ReferenceServer m_server;
-    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<test::PrivateBus> m_bus;
     std::unique_ptr<BusPeer> m_client;
     Text m_runDir;
     std::unique_ptr<ui::UiFramework> m_framework;
@@ -741,15 +691,9 @@ TEST_F(SoundBusTest, AFinishedRunIsAnnouncedWhileTheWindowIsHidden)
     FakeWatcher watcher(m_bus->address());
     FakeNotifications server(m_bus->address(), true);
     ASSERT_TRUE(watcher.serving() && server.serving());
-    openWindow();
-    const std::string item = registeredItem(watcher);
-    ASSERT_FALSE(item.empty());
-    ASSERT_TRUE(pumpUntil([&] { return m_window->canNotify(); }));
-    hideThroughTheItem(item);
-
-    download("Paper Lanterns");
-    ASSERT_TRUE(pumpUntil([&] { return !server.notices().empty(); })) << "no notification";
-    const Notice notice = server.notices().front();
+    const std::optional<Notice> first = firstNoticeOfAHiddenDownload(watcher, server, "Paper Lanterns");
+    ASSERT_TRUE(first);
+    const Notice& notice = *first;
     EXPECT_EQ(notice.summary, std::to_string(m_window->queue().list().size()) + "首歌曲下载完毕");
     EXPECT_EQ(notice.desktopEntry, "quorvo");
     EXPECT_EQ(notice.icon, "quorvo");
@@ -774,15 +718,9 @@ TEST_F(MissingFilesBusTest, AFailedRowIsAnnouncedWithTheSongsNameAndWhy)
     FakeWatcher watcher(m_bus->address());
     FakeNotifications server(m_bus->address(), true);
     ASSERT_TRUE(watcher.serving() && server.serving());
-    openWindow();
-    const std::string item = registeredItem(watcher);
-    ASSERT_FALSE(item.empty());
-    ASSERT_TRUE(pumpUntil([&] { return m_window->canNotify(); }));
-    hideThroughTheItem(item);
-
-    download("Paper Lanterns");
-    ASSERT_TRUE(pumpUntil([&] { return !server.notices().empty(); })) << "no notification";
-    const Notice notice = server.notices().front();
+    const std::optional<Notice> first = firstNoticeOfAHiddenDownload(watcher, server, "Paper Lanterns");
+    ASSERT_TRUE(first);
+    const Notice& notice = *first;
     const auto rows = m_window->queue().list().rows();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(notice.summary, utf8(rows.front().name.view()));

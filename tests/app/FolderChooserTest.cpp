@@ -4,6 +4,7 @@
 
 #include "app/FolderChooser.h"
 
+#include "PrivateBus.h"
 #include "TempDir.h"
 #include "platform/Files.h"
 
@@ -12,13 +13,9 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -27,46 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-// A session bus of its own, with no services to activate.
-class PrivateBus {
-public:
-    explicit PrivateBus(const fs::path& directory)
-    {
-        const fs::path socket = directory / "bus";
-        m_address = "unix:path=" + socket.string();
-        const fs::path config = directory / "bus.conf";
-        std::ofstream(config) << "<busconfig><type>session</type><listen>" << m_address
-                              << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                 "<allow own=\"*\"/></policy></busconfig>";
-        const std::string configOption = "--config-file=" + config.string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            // It says on stderr what an unprivileged daemon cannot do (raise its fd limit).
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            ::dup2(quiet, STDERR_FILENO);
-            ::execlp("dbus-daemon", "dbus-daemon", configOption.c_str(), "--nofork", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        for (int i = 0; i < 200 && !fs::exists(socket); ++i)
-            std::this_thread::sleep_for(10ms);
-    }
-    ~PrivateBus()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
-    [[nodiscard]] const std::string& address() const { return m_address; }
-
-private:
-    std::string m_address;
-    pid_t m_pid = -1;
-};
 
 constexpr const char* portalXml = "<node><interface name='org.freedesktop.portal.FileChooser'>"
                                   "<method name='OpenFile'><arg type='s' direction='in'/><arg type='s' direction='in'/>"
@@ -220,15 +177,15 @@ class FolderChooserTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (std::system("command -v dbus-daemon >/dev/null") != 0)
+        if (!quorvo::test::PrivateBus::available())
             GTEST_SKIP() << "dbus-daemon is needed for the portal tests";
-        m_bus = std::make_unique<PrivateBus>(m_dir.path());
+        m_bus = std::make_unique<quorvo::test::PrivateBus>(m_dir.path());
         ::setenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().c_str(), 1);
     }
     void TearDown() override { ::unsetenv("DBUS_SESSION_BUS_ADDRESS"); }
 
     quorvo::test::TempDir m_dir;
-    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<quorvo::test::PrivateBus> m_bus;
     const Text m_title = "\xC7\xEB\xD1\xA1\xD4\xF1";  // 请选择
 };
 

@@ -12,6 +12,7 @@
 #include "app/WindowSkin.h"
 
 #include "ControlSweep.h"
+#include "PumpUntil.h"
 #include "ReferenceServer.h"
 #include "TempDir.h"
 #include "download/DownloadStatus.h"
@@ -143,14 +144,13 @@ protected:
     // Runs the loop until `done` holds; false when it did not within a generous limit.
     bool pumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = 60s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            m_framework->processPending();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done,
+            [this] {
+                m_framework->processPending();
+                std::this_thread::sleep_for(1ms);
+            },
+            limit);
     }
 
     template <typename T = ui::UiControl> T& byText(std::string_view programText)

@@ -178,6 +178,9 @@ public:
     // where trays cannot exist (not on X11); isTrayIconDocked says whether a
     // tray holds it now.
     bool keepTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip);
+    // The same with the icon at several sizes: the tray shows the one that
+    // suits the size it gives the icon (in device pixels).
+    bool keepTrayIcon(WindowId owner, std::span<const PixelView> pictures, const Text& tooltip);
     // Also done when the owner is destroyed; also ends keepTrayIcon.
     bool removeTrayIcon(WindowId owner);
     // False when the owner has no tray icon.

@@ -191,7 +191,7 @@ struct EventLoop::Impl {
     std::map<std::uint32_t, std::unique_ptr<TrayIcon>> trayIcons;
     // Icons kept by keepTrayIcon: docked again whenever a tray appears.
     struct WantedTrayIcon {
-        PixelBuffer icon;
+        std::vector<PixelBuffer> pictures;
         Text tooltip;
     };
     std::map<std::uint32_t, WantedTrayIcon> wantedTrayIcons;

@@ -17,10 +17,12 @@ bool EventLoop::addTrayIcon(WindowId owner, const PixelView& icon, const Text& t
         reason = "no such window";
     } else if (m_impl->trayIcons.contains(owner.value)) {
         reason = "the window has a tray icon already";
-    } else if (auto tray
-               = TrayIcon::dock(record->sdl.get(), icon.valid() ? icon : record->icon.view(), tooltip, reason)) {
-        m_impl->trayIcons.emplace(owner.value, std::move(tray));
-        return true;
+    } else {
+        const PixelView picture = icon.valid() ? icon : record->icon.view();
+        if (auto tray = TrayIcon::dock(record->sdl.get(), {&picture, 1}, tooltip, m_impl->scale, reason)) {
+            m_impl->trayIcons.emplace(owner.value, std::move(tray));
+            return true;
+        }
     }
     if (whyNot != nullptr) {
         *whyNot = reason;
@@ -30,17 +32,23 @@ bool EventLoop::addTrayIcon(WindowId owner, const PixelView& icon, const Text& t
 
 bool EventLoop::keepTrayIcon(WindowId owner, const PixelView& icon, const Text& tooltip)
 {
+    return keepTrayIcon(owner, {&icon, 1}, tooltip);
+}
+
+bool EventLoop::keepTrayIcon(WindowId owner, std::span<const PixelView> pictures, const Text& tooltip)
+{
     WindowRecord* record = m_impl->find(owner);
     if (record == nullptr) {
         return false;
     }
-    const PixelView picture = icon.valid() ? icon : record->icon.view();
     Impl::WantedTrayIcon wanted;
-    if (picture.valid()) {
-        wanted.icon = PixelBuffer(picture.width, picture.height);
-        for (int y = 0; y < picture.height; ++y) {
-            std::copy_n(picture.row(y), picture.width, &wanted.icon.at(0, y));
+    for (const PixelView& picture : pictures) {
+        if (picture.valid()) {
+            wanted.pictures.push_back(copyOf(picture));
         }
+    }
+    if (wanted.pictures.empty() && record->icon.view().valid()) {
+        wanted.pictures.push_back(copyOf(record->icon.view()));
     }
     wanted.tooltip = tooltip;
     m_impl->wantedTrayIcons[owner.value] = std::move(wanted);
@@ -62,7 +70,11 @@ bool EventLoop::Impl::dockWanted(std::uint32_t owner)
     }
     trayIcons.erase(owner);
     std::string reason;
-    auto tray = TrayIcon::dock(record->sdl.get(), wanted->second.icon.view(), wanted->second.tooltip, reason);
+    std::vector<PixelView> pictures;
+    for (const PixelBuffer& picture : wanted->second.pictures) {
+        pictures.push_back(picture.view());
+    }
+    auto tray = TrayIcon::dock(record->sdl.get(), pictures, wanted->second.tooltip, scale, reason);
     if (!tray) {
         return false;
     }

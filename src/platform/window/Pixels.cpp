@@ -1,9 +1,49 @@
 #include "platform/window/Pixels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace quorvo::platform {
+
+namespace {
+
+// One source pixel's share in a target pixel, along one axis.
+struct Tap {
+    int index = 0;
+    double weight = 0;
+};
+
+// For each of `target` positions, the source positions it draws from.
+std::vector<std::vector<Tap>> axisTaps(int source, int target)
+{
+    std::vector<std::vector<Tap>> taps(static_cast<std::size_t>(target));
+    const double step = static_cast<double>(source) / target;
+    for (int t = 0; t < target; ++t) {
+        std::vector<Tap>& into = taps[static_cast<std::size_t>(t)];
+        if (source >= target) {
+            // The area [begin, end) of the source, each pixel by its overlap.
+            const double begin = t * step;
+            const double end = (t + 1) * step;
+            for (auto i = static_cast<int>(begin); i < source && i < end; ++i) {
+                const double overlap = std::min(end, i + 1.0) - std::max(begin, static_cast<double>(i));
+                if (overlap > 0)
+                    into.push_back({i, overlap / step});
+            }
+        } else {
+            const double centre = (t + 0.5) * step - 0.5;
+            const double below = std::floor(centre);
+            const double fraction = centre - below;
+            const int first = std::clamp(static_cast<int>(below), 0, source - 1);
+            const int second = std::clamp(static_cast<int>(below) + 1, 0, source - 1);
+            into.push_back({first, 1 - fraction});
+            into.push_back({second, fraction});
+        }
+    }
+    return taps;
+}
+
+}  // namespace
 
 PixelBuffer::PixelBuffer(int width, int height)
     : m_pixels(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0u)
@@ -89,6 +129,59 @@ void composeRowOverOpaque(const std::uint32_t* source, std::uint32_t* target, in
         const std::uint32_t pixel = source[i];
         target[i] = (pixel >> 24) == 255 ? pixel : composeOverOpaque(pixel, backdrop);
     }
+}
+
+PixelBuffer copyOf(const PixelView& source)
+{
+    if (!source.valid())
+        return {};
+    PixelBuffer copy(source.width, source.height);
+    for (int y = 0; y < source.height; ++y)
+        std::copy_n(source.row(y), source.width, &copy.at(0, y));
+    return copy;
+}
+
+PixelBuffer resampled(const PixelView& source, int width, int height)
+{
+    if (!source.valid() || width <= 0 || height <= 0)
+        return {};
+    const std::vector<std::vector<Tap>> columns = axisTaps(source.width, width);
+    const std::vector<std::vector<Tap>> rows = axisTaps(source.height, height);
+    // Across first (every source row to the target's width), then down.
+    std::vector<std::array<double, 4>> across(static_cast<std::size_t>(source.height)
+                                              * static_cast<std::size_t>(width));
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint32_t* row = source.row(y);
+        for (int x = 0; x < width; ++x) {
+            std::array<double, 4>& sum
+                = across[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+            for (const Tap& tap : columns[static_cast<std::size_t>(x)]) {
+                for (std::size_t channel = 0; channel < 4; ++channel)
+                    sum[channel] += tap.weight * static_cast<double>((row[tap.index] >> (8 * channel)) & 0xFFu);
+            }
+        }
+    }
+    PixelBuffer target(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::array<double, 4> sum {};
+            for (const Tap& tap : rows[static_cast<std::size_t>(y)]) {
+                const std::array<double, 4>& part
+                    = across[static_cast<std::size_t>(tap.index) * static_cast<std::size_t>(width)
+                             + static_cast<std::size_t>(x)];
+                for (std::size_t channel = 0; channel < 4; ++channel)
+                    sum[channel] += tap.weight * part[channel];
+            }
+            std::array<std::uint32_t, 4> channels {};
+            for (std::size_t channel = 0; channel < 4; ++channel)
+                channels[channel] = static_cast<std::uint32_t>(std::clamp(std::lround(sum[channel]), 0L, 255L));
+            // Rounding must not leave a colour above its alpha (premultiplied).
+            for (std::size_t channel = 0; channel < 3; ++channel)
+                channels[channel] = std::min(channels[channel], channels[3]);
+            target.at(x, y) = channels[0] | channels[1] << 8 | channels[2] << 16 | channels[3] << 24;
+        }
+    }
+    return target;
 }
 
 std::uint32_t unpremultiply(std::uint32_t src)

@@ -66,6 +66,14 @@ private:
 // composeOverOpaque over a run of pixels.
 void composeRowOverOpaque(const std::uint32_t* source, std::uint32_t* target, int count, std::uint32_t backdrop);
 
+// A copy of the pixels `source` shows.
+[[nodiscard]] PixelBuffer copyOf(const PixelView& source);
+
+// `source` resampled to width × height: each target pixel is the mean of the
+// source area it covers, weighted by how much of each pixel it covers, when
+// shrinking, and interpolated (bilinear) when growing. The same size copies.
+[[nodiscard]] PixelBuffer resampled(const PixelView& source, int width, int height);
+
 // Premultiplied to straight alpha (for system icons and cursors).
 [[nodiscard]] std::uint32_t unpremultiply(std::uint32_t premultiplied);
 

@@ -24,26 +24,6 @@ constexpr int iconSize = 22;
 // Transparent icon pixels show this colour: a window cannot read the panel behind it.
 constexpr std::uint32_t iconBackdrop = 0x404040;
 
-// The mean of the pixels in [left, right) × [top, bottom), channel by channel.
-[[maybe_unused]] std::uint32_t meanOf(const PixelBuffer& pixels, int left, int top, int right, int bottom)
-{
-    std::uint32_t sums[4] = {};
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            const std::uint32_t pixel = pixels.at(x, y);
-            for (int channel = 0; channel < 4; ++channel) {
-                sums[channel] += (pixel >> (8 * channel)) & 0xFFu;
-            }
-        }
-    }
-    const auto count = static_cast<std::uint32_t>((right - left) * (bottom - top));
-    std::uint32_t mean = 0;
-    for (int channel = 0; channel < 4; ++channel) {
-        mean |= ((sums[channel] + count / 2) / count) << (8 * channel);
-    }
-    return mean;
-}
-
 }  // namespace
 
 #if QUORVO_HAVE_X11
@@ -93,6 +73,8 @@ struct TrayIcon::X11 {
     ::Window trayOwner = 0;
     int width = iconSize;
     int height = iconSize;
+    // Device pixels per logical pixel.
+    int scale = 1;
 
     ~X11()
     {
@@ -103,8 +85,8 @@ struct TrayIcon::X11 {
     }
 };
 
-std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& icon, const Text& tooltip,
-                                         std::string& whyNot)
+std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, std::span<const PixelView> pictures, const Text& tooltip,
+                                         int scale, std::string& whyNot)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -125,8 +107,10 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     auto x11 = std::make_unique<X11>();
     x11->display = display;
     x11->trayOwner = trayOwner;
-    x11->window
-        = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, iconSize, iconSize, 0, 0, iconBackdrop);
+    x11->scale = std::max(scale, 1);
+    x11->width = x11->height = iconSize * x11->scale;
+    x11->window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned int>(x11->width),
+                                      static_cast<unsigned int>(x11->height), 0, 0, iconBackdrop);
     if (x11->window == 0) {
         whyNot = "the icon window cannot be created";
         return nullptr;
@@ -135,8 +119,8 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
     // The tray sizes its socket from these hints; without them it grants one pixel.
     XSizeHints hints {};
     hints.flags = PMinSize | PBaseSize;
-    hints.min_width = hints.base_width = iconSize;
-    hints.min_height = hints.base_height = iconSize;
+    hints.min_width = hints.base_width = iconSize * x11->scale;
+    hints.min_height = hints.base_height = iconSize * x11->scale;
     XSetWMNormalHints(display, x11->window, &hints);
     // _XEMBED_INFO: protocol version 0, mapped.
     const Atom embedInfo = XInternAtom(display, "_XEMBED_INFO", False);
@@ -145,7 +129,7 @@ std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window* owner, const PixelView& ico
                     reinterpret_cast<const unsigned char*>(embedValues), 2);
 
     auto tray = std::make_unique<TrayIcon>(std::move(x11));
-    tray->setIcon(icon);
+    tray->setPictures(pictures);
     tray->setTooltip(tooltip);
     const ::Window window = tray->m_x11->window;
 
@@ -231,15 +215,18 @@ void TrayIcon::setTooltip(const Text& tooltip)
     XFlush(display);
 }
 
-void TrayIcon::setIcon(const PixelView& icon)
+void TrayIcon::setPictures(std::span<const PixelView> pictures)
 {
-    if (!icon.valid()) {
+    std::vector<PixelBuffer> kept;
+    for (const PixelView& picture : pictures) {
+        if (picture.valid()) {
+            kept.push_back(copyOf(picture));
+        }
+    }
+    if (kept.empty()) {
         return;
     }
-    m_icon = PixelBuffer(icon.width, icon.height);
-    for (int y = 0; y < icon.height; ++y) {
-        std::copy_n(icon.row(y), icon.width, &m_icon.at(0, y));
-    }
+    m_pictures = std::move(kept);
     draw();
 }
 
@@ -336,22 +323,36 @@ void TrayIcon::draw()
     Display* display = m_x11->display;
     const int screen = DefaultScreen(display);
     const int depth = DefaultDepth(display, screen);
-    if (m_x11->window == 0 || m_icon.width() == 0 || (depth != 24 && depth != 32)) {
+    if (m_x11->window == 0 || m_pictures.empty() || (depth != 24 && depth != 32)) {
         return;
     }
-    // The icon scaled to the window the tray gave us: each target pixel is the
-    // mean of the source pixels it covers (premultiplied, so a plain mean).
+    // Trays give sockets of their own shape (trayer: our width, its panel's
+    // height): the picture is the largest square that fits, in the middle.
     const int width = m_x11->width;
     const int height = m_x11->height;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const int top = y * m_icon.height() / height;
-        const int bottom = std::max(top + 1, (y + 1) * m_icon.height() / height);
-        for (int x = 0; x < width; ++x) {
-            const int left = x * m_icon.width() / width;
-            const int right = std::max(left + 1, (x + 1) * m_icon.width() / width);
-            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
-                = composeOverOpaque(meanOf(m_icon, left, top, right, bottom), iconBackdrop) & 0x00FFFFFFu;
+    const int side = std::min(width, height);
+    // The smallest picture that covers the square, or else the largest.
+    const auto length = [](const PixelBuffer& picture) { return std::min(picture.width(), picture.height()); };
+    const PixelBuffer* best = &m_pictures.front();
+    for (const PixelBuffer& picture : m_pictures) {
+        const bool covers = length(picture) >= side;
+        const bool bestCovers = length(*best) >= side;
+        if (covers ? !bestCovers || length(picture) < length(*best) : !bestCovers && length(picture) > length(*best)) {
+            best = &picture;
+        }
+    }
+    const int pictureWidth = std::max(1, best->width() * side / std::max(best->width(), best->height()));
+    const int pictureHeight = std::max(1, best->height() * side / std::max(best->width(), best->height()));
+    const PixelBuffer shown = resampled(best->view(), pictureWidth, pictureHeight);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), iconBackdrop);
+    const int left = (width - pictureWidth) / 2;
+    const int top = (height - pictureHeight) / 2;
+    for (int y = 0; y < pictureHeight; ++y) {
+        std::uint32_t* row = &pixels[static_cast<std::size_t>(top + y) * static_cast<std::size_t>(width)
+                                     + static_cast<std::size_t>(left)];
+        composeRowOverOpaque(shown.view().row(y), row, pictureWidth, iconBackdrop);
+        for (int x = 0; x < pictureWidth; ++x) {
+            row[x] &= 0x00FFFFFFu;
         }
     }
     XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned int>(depth), ZPixmap, 0,
@@ -371,7 +372,7 @@ void TrayIcon::draw()
 
 struct TrayIcon::X11 { };
 
-std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window*, const PixelView&, const Text&, std::string& whyNot)
+std::unique_ptr<TrayIcon> TrayIcon::dock(SDL_Window*, std::span<const PixelView>, const Text&, int, std::string& whyNot)
 {
     whyNot = "built without X11";
     return nullptr;
@@ -402,7 +403,7 @@ void TrayIcon::setTooltip(const Text& tooltip)
     m_tooltip = encoding::toUtf8(cutTooltip(tooltip).view());
 }
 
-void TrayIcon::setIcon(const PixelView&) { }
+void TrayIcon::setPictures(std::span<const PixelView>) { }
 
 bool TrayIcon::docked() const
 {

@@ -11,7 +11,9 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 struct SDL_Window;
 struct SDL_SysWMmsg;
@@ -30,8 +32,10 @@ public:
     };
 
     // Null when the window is not on X11 or no tray owner exists; `whyNot` says why.
-    static std::unique_ptr<TrayIcon> dock(SDL_Window* owner, const PixelView& icon, const Text& tooltip,
-                                          std::string& whyNot);
+    // `pictures`: the icon at one or more sizes (see setPictures); `scale`:
+    // device pixels per logical pixel, for the size the icon asks the tray for.
+    static std::unique_ptr<TrayIcon> dock(SDL_Window* owner, std::span<const PixelView> pictures, const Text& tooltip,
+                                          int scale, std::string& whyNot);
     // Asks for the root window's notices on `any` window's display, where a
     // starting tray announces itself (the MANAGER client message). False off X11.
     static bool watchForTrays(SDL_Window* any);
@@ -53,8 +57,11 @@ public:
 
     // The tooltip is cut as cutTooltip does.
     void setTooltip(const Text& tooltip);
-    // An invalid view keeps the current picture.
-    void setIcon(const PixelView& icon);
+    // The icon at one or more sizes: the tray's socket shows the smallest
+    // that is not smaller than it (else the largest), resampled to the
+    // socket's square. No valid view keeps the current pictures.
+    void setPictures(std::span<const PixelView> pictures);
+    void setIcon(const PixelView& icon) { setPictures({&icon, 1}); }
 
     // The tray has taken the icon in (its window is no longer a child of the root).
     [[nodiscard]] bool docked() const;
@@ -71,7 +78,7 @@ private:
 
     std::unique_ptr<X11> m_x11;
     bool m_wasDocked = false;
-    PixelBuffer m_icon;
+    std::vector<PixelBuffer> m_pictures;
     std::string m_tooltip;
 };
 

@@ -92,5 +92,53 @@ TEST(RoundedRectangleRows, EmptyAreaHasNoRows)
     EXPECT_TRUE(roundedRectangleRows(IntRect {0, 0, 0, 10}, 5).empty());
 }
 
+// Shrinking by 3 to 2: each target pixel takes one whole source pixel and
+// half of the middle one, so no source column is left out or counted twice.
+TEST(Resampled, ShrinkingWeighsEachSourcePixelByTheAreaItCovers)
+{
+    PixelBuffer source(3, 1);
+    source.at(0, 0) = 0xFF000000;
+    source.at(1, 0) = 0xFF606060;
+    source.at(2, 0) = 0xFFC0C0C0;
+    const PixelBuffer shrunk = resampled(source.view(), 2, 1);
+    ASSERT_EQ(shrunk.width(), 2);
+    EXPECT_EQ(shrunk.at(0, 0), 0xFF202020u);
+    EXPECT_EQ(shrunk.at(1, 0), 0xFFA0A0A0u);
+}
+
+TEST(Resampled, GrowingInterpolatesInsteadOfRepeatingPixels)
+{
+    PixelBuffer source(2, 1);
+    source.at(0, 0) = 0xFF000000;
+    source.at(1, 0) = 0xFF808080;
+    const PixelBuffer grown = resampled(source.view(), 4, 1);
+    EXPECT_EQ(grown.at(0, 0), 0xFF000000u);
+    EXPECT_EQ(grown.at(1, 0), 0xFF202020u);
+    EXPECT_EQ(grown.at(2, 0), 0xFF606060u);
+    EXPECT_EQ(grown.at(3, 0), 0xFF808080u);
+}
+
+TEST(Resampled, TheSameSizeIsACopyAndPremultipliedColourStaysWithinItsAlpha)
+{
+    PixelBuffer source(3, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x)
+            source.at(x, y) = (x + y) % 2 == 0 ? 0x7F7F7F7Fu : 0x01010101u;
+    }
+    const PixelBuffer same = resampled(source.view(), 3, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(same.at(x, y), source.at(x, y)) << x << "," << y;
+    }
+    const PixelBuffer shrunk = resampled(source.view(), 2, 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            const std::uint32_t pixel = shrunk.at(x, y);
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_LE((pixel >> (8 * channel)) & 0xFFu, pixel >> 24) << x << "," << y;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quorvo::platform

@@ -1,6 +1,7 @@
 // The system tray icon against a real tray: trayer on a private Xvfb. Skipped
 // when Xvfb, trayer or xdotool is missing.
 
+#include "PumpUntil.h"
 #include "XvfbServer.h"
 
 #include "platform/window/EventLoop.h"
@@ -21,21 +22,7 @@ using namespace std::chrono_literals;
 
 class TrayIconTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = XvfbServer::start(whyNot);
-        if (server) {
-            ::setenv("DISPLAY", server->display().c_str(), 1);
-        }
-        if (server && runProgram({"xdotool", "getmouselocation"}) != 0) {
-            server.reset();
-            whyNot = "xdotool is not installed";
-        }
-        if (server && runProgram({"sh", "-c", "command -v trayer >/dev/null"}) != 0) {
-            server.reset();
-            whyNot = "trayer is not installed";
-        }
-    }
+    static void SetUpTestSuite() { server = XvfbServer::startWithXdotoolAndTrayer(whyNot); }
 
     static void TearDownTestSuite() { server.reset(); }
 
@@ -44,8 +31,7 @@ protected:
         if (!server) {
             GTEST_SKIP() << whyNot;
         }
-        ::setenv("DISPLAY", server->display().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        server->useForSdl();
         std::string error;
         loop = EventLoop::create(&error);
         ASSERT_TRUE(loop) << error;
@@ -68,15 +54,13 @@ protected:
 
     template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds limit = 5s)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            loop->processPending();
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+        return quorvo::test::pumpUntil(
+            done,
+            [this] {
+                loop->processPending();
+                std::this_thread::sleep_for(5ms);
+            },
+            limit);
     }
 
     static std::unique_ptr<BackgroundProgram> startTray()

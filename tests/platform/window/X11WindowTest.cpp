@@ -45,9 +45,12 @@ protected:
 
     void TearDown() override { loop.reset(); }
 
-    WindowId makeShownWindow(IntRect where, WindowKind kind = WindowKind::TopLevel, WindowId owner = {})
+    // A window at `where` (logical), shown with a plain picture at the device scale.
+    WindowId showWindow(IntRect where, const Text& title = {}, WindowKind kind = WindowKind::TopLevel,
+                        WindowId owner = {})
     {
         WindowOptions options;
+        options.title = title;
         options.kind = kind;
         options.owner = owner;
         options.position = IntPoint {where.x, where.y};
@@ -56,9 +59,15 @@ protected:
         const WindowId window = loop->createWindow(options);
         EXPECT_TRUE(window);
         loop->show(window);
-        PixelBuffer picture(where.width, where.height);
+        PixelBuffer picture(where.width * loop->scale(), where.height * loop->scale());
         picture.fill(0xFF808080);
         loop->present(window, picture.view());
+        return window;
+    }
+
+    WindowId makeShownWindow(IntRect where, WindowKind kind = WindowKind::TopLevel, WindowId owner = {})
+    {
+        const WindowId window = showWindow(where, {}, kind, owner);
         pumpFor(150ms);
         return window;
     }
@@ -172,27 +181,16 @@ std::optional<unsigned long> windowUnderPointer(int x, int y)
 
 TEST_F(X11Test, ShapedWindowLetsThePointerThroughItsCutCorners)
 {
-    WindowOptions options;
-    options.title = "quorvo-shape-probe";
-    options.position = IntPoint {100, 100};
-    options.width = 100;
-    options.height = 80;
-    const WindowId window = loop->createWindow(options);
-    loop->show(window);
-    PixelBuffer picture(100, 80);
-    picture.fill(0xFF336699);
-    loop->present(window, picture.view());
+    const WindowId window = showWindow({100, 100, 100, 80}, "quorvo-shape-probe");
     ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {IntRect {0, 0, 100, 80}, 40}));
-    pumpFor(100ms);
-    const auto ours = xWindowId("quorvo-shape-probe");
-    if (!ours || !windowUnderPointer(0, 0)) {
+    std::optional<unsigned long> ours;
+    if (!pumpUntil([&] { return (ours = xWindowId("quorvo-shape-probe")).has_value(); }) || !windowUnderPointer(0, 0)) {
         GTEST_SKIP() << "xwininfo or xdotool cannot tell";
     }
-    EXPECT_EQ(windowUnderPointer(150, 140), ours);
+    ASSERT_TRUE(pumpUntil([&] { return windowUnderPointer(150, 140) == ours; }));
     EXPECT_NE(windowUnderPointer(101, 101), ours) << "the rounded corner is cut away";
     ASSERT_TRUE(loop->setShape(window, std::nullopt));
-    pumpFor(50ms);
-    EXPECT_EQ(windowUnderPointer(101, 101), ours) << "the whole window is back";
+    EXPECT_TRUE(pumpUntil([&] { return windowUnderPointer(101, 101) == ours; })) << "the whole window is back";
 }
 
 // At scale 2 the system window is twice the size the program asks for,
@@ -214,16 +212,7 @@ protected:
 TEST_F(X11ScaledTest, TheWindowCoversTwiceItsSizeAndThePointerArrivesInWindowCoordinates)
 {
     ASSERT_EQ(loop->scale(), 2);
-    WindowOptions options;
-    options.title = "quorvo-scale-probe";
-    options.position = IntPoint {50, 40};
-    options.width = 100;
-    options.height = 80;
-    const WindowId window = loop->createWindow(options);
-    loop->show(window);
-    PixelBuffer picture(200, 160);
-    picture.fill(0xFF336699);
-    loop->present(window, picture.view());
+    const WindowId window = showWindow({50, 40, 100, 80}, "quorvo-scale-probe");
     EXPECT_EQ(loop->bounds(window), (IntRect {50, 40, 100, 80}));
     const auto geometry = programOutput({"xwininfo", "-name", "quorvo-scale-probe"});
     if (!geometry) {
@@ -261,16 +250,7 @@ TEST_F(X11ScaledTest, TheWindowCoversTwiceItsSizeAndThePointerArrivesInWindowCoo
 
 TEST_F(X11ScaledTest, TheShapeIsCutAtTheDevicePixelsOfTheRoundedCorner)
 {
-    WindowOptions options;
-    options.title = "quorvo-scaled-shape";
-    options.position = IntPoint {50, 50};
-    options.width = 100;
-    options.height = 80;
-    const WindowId window = loop->createWindow(options);
-    loop->show(window);
-    PixelBuffer picture(200, 160);
-    picture.fill(0xFF336699);
-    loop->present(window, picture.view());
+    const WindowId window = showWindow({50, 50, 100, 80}, "quorvo-scaled-shape");
     ASSERT_TRUE(loop->setShape(window, EventLoop::Shape {IntRect {0, 0, 100, 80}, 40}));
     std::optional<unsigned long> ours;
     if (!pumpUntil([&] { return (ours = xWindowId("quorvo-scaled-shape")).has_value(); })

@@ -95,6 +95,16 @@ std::unique_ptr<XvfbServer> XvfbServer::startWithXdotool(std::string& whyNot)
     return server;
 }
 
+std::unique_ptr<XvfbServer> XvfbServer::startWithXdotoolAndTrayer(std::string& whyNot)
+{
+    std::unique_ptr<XvfbServer> server = startWithXdotool(whyNot);
+    if (server && runProgram({"sh", "-c", "command -v trayer >/dev/null"}) != 0) {
+        whyNot = "trayer is not installed";
+        return nullptr;
+    }
+    return server;
+}
+
 void XvfbServer::useForSdl() const
 {
     ::setenv("DISPLAY", m_display.c_str(), 1);

@@ -20,6 +20,8 @@ public:
     static std::unique_ptr<XvfbServer> start(std::string& whyNot);
     // The same, also null when xdotool cannot drive the server; sets DISPLAY.
     static std::unique_ptr<XvfbServer> startWithXdotool(std::string& whyNot);
+    // The same, also null when trayer (the tray the tests dock in) is missing.
+    static std::unique_ptr<XvfbServer> startWithXdotoolAndTrayer(std::string& whyNot);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
