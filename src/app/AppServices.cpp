@@ -63,10 +63,10 @@ void AppServices::startRestoringQueue()
             restoringKeptRows = true;
             m_queue->list().restore(std::move(opened.rows));
             restoringKeptRows = false;
-            // The copy the page shows, made here rather than on the user-interface thread.
-            opened.rows = m_queue->list().rows();
             if (opened.store)
                 m_queue->list().setJournal(opened.store.get());
+            // The copy the page shows, made here rather than on the user-interface thread.
+            opened.rows = m_queue->list().rows();
         }
         return opened;
     });
