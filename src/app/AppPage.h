@@ -32,6 +32,10 @@ struct PageContext {
     UiTimer timer;
     // Where the downloads tell the desktop what the user did not see; may be null.
     DownloadNotices* notices = nullptr;
+    // Brings the download list kept by the last run in now when it is not in
+    // yet: called before the user searches, adds or starts, so that the kept
+    // rows come first and nothing is found again that is queued already.
+    UiTask keptRowsFirst;
 };
 
 class AppPage {

@@ -16,8 +16,18 @@ void QueueRelay::connect(download::QueueListener* listener)
     m_listener = listener;
 }
 
+namespace {
+
+// Set on the thread that puts the kept rows into the list: the page takes
+// them all at once instead of hearing them one by one.
+thread_local bool restoringKeptRows = false;
+
+}  // namespace
+
 void QueueRelay::onQueueEvent(const download::QueueEvent& event)
 {
+    if (restoringKeptRows)
+        return;
     // Held while the listener runs, so that connect() never returns during a call to the old one.
     const std::lock_guard lock(m_mutex);
     if (m_listener)
@@ -32,35 +42,55 @@ AppServices::AppServices(platform::ConfigStore config, service::ServiceEndpoints
     , m_fetcher(
           m_serviceFetcher, [settings = &m_settings] { return settings->retries(); }, options.firstRetryPause,
           std::move(options.retryNotices))
+    , m_queueFile(std::move(options.queueStore))
 {
     m_queue = std::make_unique<download::DownloadQueue>(m_fetcher, m_settings, &m_relay);
-    if (options.queueStore.empty())
-        return;
-    // The file is read while the window is built (on another core when there is one).
-    m_opening = std::async(std::launch::async, [file = platform::nativePath(options.queueStore)] {
-        download::QueueStore::Opened opened = download::QueueStore::open(file);
-        download::settleForRestart(opened.rows);
-        return opened;
-    });
     if (!options.restoreQueueLater)
         restoreQueue();
 }
 
-bool AppServices::restoreQueue()
+void AppServices::startRestoringQueue()
 {
+    if (m_queueFile.empty())
+        return;
+    // Reading 10,000 rows takes a core for tens of milliseconds: off the
+    // user-interface thread, which only shows them.
+    m_opening = std::async(std::launch::async, [this, file = platform::nativePath(m_queueFile)] {
+        download::QueueStore::Opened opened = download::QueueStore::open(file);
+        download::settleForRestart(opened.rows);
+        if (!opened.busy) {
+            // Nothing starts by itself: no worker runs, and restore() leaves every row waiting for the user.
+            restoringKeptRows = true;
+            m_queue->list().restore(std::move(opened.rows));
+            restoringKeptRows = false;
+            if (opened.store)
+                m_queue->list().setJournal(opened.store.get());
+            // The copy the page shows, made here rather than on the user-interface thread.
+            opened.rows = m_queue->list().rows();
+        }
+        return opened;
+    });
+    m_queueFile = Text();
+}
+
+bool AppServices::queueRead() const
+{
+    return m_queueFile.empty()
+        && (!m_opening.valid() || m_opening.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+}
+
+std::optional<std::vector<download::DownloadTask>> AppServices::restoreQueue()
+{
+    startRestoringQueue();
     if (!m_opening.valid())
-        return false;
+        return std::nullopt;
     download::QueueStore::Opened opened = m_opening.get();
     m_queueNotice = std::move(opened.notice);
     m_queueKeptElsewhere = opened.busy;
-    if (m_queueKeptElsewhere)
-        return false;
-    // Before any view listens or any worker runs: nothing starts by itself.
-    m_queue->list().restore(std::move(opened.rows));
     m_store = std::move(opened.store);
-    if (m_store)
-        m_queue->list().setJournal(m_store.get());
-    return true;
+    if (m_queueKeptElsewhere)
+        return std::nullopt;
+    return std::move(opened.rows);
 }
 
 AppServices::~AppServices()

@@ -17,11 +17,14 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvo::app {
 
-// Passes the queue's events on to whoever listens now (any thread).
+// Passes the queue's events on to whoever listens now (any thread), but for
+// those of the kept rows going into the list (see AppServices::restoreQueue()).
 class QueueRelay final : public download::QueueListener {
 public:
     // User-interface thread; null: events are dropped. Once it returns, the
@@ -46,8 +49,9 @@ struct AppServicesOptions {
     download::FetchNotices retryNotices;
     // Where the download list is kept between runs (queueStoreFile()); empty:
     // the list lives and dies with this process. Its rows are restored at
-    // construction, or with restoreQueue() when `restoreQueueLater` is set
-    // (the window: after its first frame).
+    // construction, or, when `restoreQueueLater` is set (the window: once its
+    // first frame is on the screen), read by startRestoringQueue() and taken
+    // with restoreQueue().
     Text queueStore;
     bool restoreQueueLater = false;
 };
@@ -65,9 +69,20 @@ public:
     [[nodiscard]] LiveSettings& settings() { return m_settings; }
     [[nodiscard]] const LiveSettings& settings() const { return m_settings; }
     [[nodiscard]] download::DownloadQueue& queue() { return *m_queue; }
-    // Opens the kept download list (once) and puts its rows into the queue's
-    // list; true when it did so now. The list's listener hears the rows.
-    bool restoreQueue();
+    // Starts reading the kept download list on a thread of its own (once):
+    // that thread puts the rows into the queue's list, unheard by the list's
+    // listener, before any other row (see restoreQueue()).
+    void startRestoringQueue();
+    // restoreQueue() returns at once: the kept download list is read and its
+    // rows are in the queue's list, or there is none to read.
+    [[nodiscard]] bool queueRead() const;
+    // Waits until the kept download list is in the queue's list (starting to
+    // read it when that has not begun). The first time, when rows came in
+    // from the store: those rows as the list holds them, for whoever shows
+    // the list (its listener heard none of them); nothing otherwise. Call it
+    // before the user can add to the list, so that the kept rows and their
+    // numbers come first.
+    std::optional<std::vector<download::DownloadTask>> restoreQueue();
     // What went wrong with the kept download list at start (one line, for the
     // user); empty when it opened as it was left.
     [[nodiscard]] const std::string& queueNotice() const { return m_queueNotice; }
@@ -88,6 +103,8 @@ private:
     download::ServiceSongFetcher m_serviceFetcher;
     // Retries as many times as the live settings say.
     download::RetryingFetcher m_fetcher;
+    // The kept list still to read (empty once its reading began, or without one).
+    Text m_queueFile;
     // Declared before the queue: the list writes to it until the queue goes.
     std::future<download::QueueStore::Opened> m_opening;
     std::unique_ptr<download::QueueStore> m_store;

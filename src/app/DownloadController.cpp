@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 namespace quorvo::app {
 
@@ -105,15 +106,19 @@ void DownloadController::apply(const download::QueueEvent& event)
     std::visit(Apply {*this}, event);
 }
 
-void DownloadController::showRows(const std::vector<download::DownloadTask>& rows)
+void DownloadController::showRows(std::vector<download::DownloadTask> rows)
 {
-    m_rows.reserve(m_rows.size() + rows.size());
-    for (const download::DownloadTask& task : rows) {
-        m_rows.push_back(task);
+    const std::size_t first = m_rows.size();
+    if (m_rows.empty())
+        m_rows = std::move(rows);
+    else
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    for (std::size_t row = first + 1; row <= m_rows.size(); ++row) {
+        const download::DownloadTask& task = m_rows[row - 1];
         m_view.appendDownloadRow(task);
         if (const download::FailureReason failure = download::reasonOf(task.state); !failure.empty()) {
-            m_reasons[task.id] = download::describe(failure);
-            m_view.setDownloadFailure(m_rows.size(), m_reasons[task.id]);
+            const Text& reason = m_reasons[task.id] = download::describe(failure);
+            m_view.setDownloadFailure(row, reason);
         }
     }
 }

@@ -74,9 +74,10 @@ public:
     // list has already (kept from an earlier run) are shown at once.
     void attach(download::DownloadQueue& queue);
     // Rows the list held before the page listened (kept from an earlier run),
-    // shown as they stand: a reason goes into its row's tooltip without a
-    // status-line message for each. User-interface thread, before any worker runs.
-    void showRows(const std::vector<download::DownloadTask>& rows);
+    // taken over and shown as they stand: a reason goes into its row's tooltip
+    // without a status-line message for each. User-interface thread, before
+    // any worker runs.
+    void showRows(std::vector<download::DownloadTask> rows);
     // Where runs that end and rows that fail are announced; none by default.
     void setNotices(DownloadNotices* notices) { m_notices = notices; }
 

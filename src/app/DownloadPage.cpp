@@ -17,7 +17,11 @@ DownloadPage::DownloadPage(const PageContext& context, ui::UiPanel& panel)
 {
     download::DownloadQueue& queue = m_services.queue();
     m_startButton = &look::addImageButton(panel, look::downloads::start, "button_start.png", caption::startTip);
-    m_startButton->onClick = [&queue] { queue.startWorker(); };
+    m_startButton->onClick = [&queue, keptRowsFirst = context.keptRowsFirst] {
+        if (keptRowsFirst)
+            keptRowsFirst();
+        queue.startWorker();
+    };
     m_pauseButton = &look::addImageButton(panel, look::downloads::pause, "button_pause.png", caption::pauseTip);
     m_pauseButton->setEnabled(false);
     m_pauseButton->onClick = [&queue] { queue.requestPause(); };
@@ -69,14 +73,13 @@ DownloadPage::~DownloadPage()
 
 void DownloadPage::restoreKeptRows()
 {
-    // The list's events for these rows are not heard: the page takes them as they end up.
-    m_services.listenToQueue(nullptr);
-    if (m_services.restoreQueue()) {
-        m_controller->showRows(m_services.queue().list().rows());
-        // Reading a long list left copies behind in the heap: give that memory back.
-        ::malloc_trim(0);
-    }
-    m_services.listenToQueue(m_controller.get());
+    std::optional<std::vector<download::DownloadTask>> rows = m_services.restoreQueue();
+    if (!rows)
+        return;
+    // The list's events for these rows were not heard: the page takes them as they stand.
+    m_controller->showRows(std::move(*rows));
+    // Reading a long list left copies behind in the heap: give that memory back.
+    ::malloc_trim(0);
 }
 
 void DownloadPage::deleteTicked()

@@ -44,8 +44,9 @@ public:
     void setDownloadFailure(std::size_t row, const Text& reason) override;
     void showDownloadFailure(const Text& message) override;
 
-    // The rows of the kept download list, restored now and shown as they
-    // stand (their reasons in tooltips, no status-line message for each).
+    // The rows of the kept download list, taken now (waiting for them while
+    // they are read) and shown as they stand (their reasons in tooltips, no
+    // status-line message for each); nothing the second time.
     void restoreKeptRows();
 
 private:

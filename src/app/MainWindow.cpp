@@ -15,6 +15,8 @@
 #include "ui/controls/UiMenu.h"
 #include "ui/controls/UiTabStack.h"
 
+#include <utility>
+
 namespace quorvo::app {
 
 MainWindow::MainWindow(ui::UiFramework& framework, AppServices& services, const AppLayout& layout, Prompts& prompts)
@@ -97,6 +99,7 @@ template <typename Page> void MainWindow::addPage(std::string_view caption, std:
         [&dispatcher = m_framework.dispatcher()](UiTask task) { dispatcher.post(std::move(task)); },
         [host = m_host.get()](std::chrono::milliseconds delay, UiTask task) { host->runAfter(delay, std::move(task)); },
         m_notices.get(),
+        [this] { takeKeptDownloads(); },
     };
     m_pages.push_back(std::make_unique<Page>(context, m_tabs->addPage(Text(caption), look::assetBytes(icon))));
 }
@@ -109,12 +112,32 @@ void MainWindow::show()
     m_pages.front()->shown();
 }
 
-void MainWindow::restoreKeptDownloads()
+void MainWindow::restoreKeptDownloads(UiTask whenRestored)
+{
+    m_whenRestored = std::move(whenRestored);
+    m_services.startRestoringQueue();
+    waitForKeptDownloads();
+}
+
+void MainWindow::waitForKeptDownloads()
+{
+    // Looked at between the effect's frames; the timer goes with the window.
+    m_host->runAfter(std::chrono::milliseconds(10), [this] {
+        if (m_host->isBusy() || !m_services.queueRead())
+            waitForKeptDownloads();
+        else
+            takeKeptDownloads();
+    });
+}
+
+void MainWindow::takeKeptDownloads()
 {
     for (const std::unique_ptr<AppPage>& page : m_pages) {
         if (auto* downloads = dynamic_cast<DownloadPage*>(page.get()))
             downloads->restoreKeptRows();
     }
+    if (const UiTask task = std::exchange(m_whenRestored, nullptr))
+        task();
 }
 
 bool MainWindow::finishBeforeExit()

@@ -43,10 +43,13 @@ public:
 
     // Shows the window with effect 7; the first page takes the keyboard.
     void show();
-    // Puts the download list kept by the last run (AppServicesOptions::queueStore)
-    // into the list and onto the download page. Called once the first frame
-    // is on the screen, so that a long list does not hold it back.
-    void restoreKeptDownloads();
+    // Reads the download list kept by the last run (AppServicesOptions::queueStore)
+    // on a thread of its own and puts it into the list and onto the download
+    // page in one go once it is read and the opening effect is over; sooner
+    // when the user searches, adds or starts first. `whenRestored` runs then.
+    // Called once the first frame is on the screen, so that a long list
+    // neither holds it back nor stops the effect half way.
+    void restoreKeptDownloads(UiTask whenRestored = {});
     // After the loop ended: when a confirmed exit stopped a download, waits
     // (at most `exitWait`) until the transfer has acknowledged the abort.
     // False when it did not within that time.
@@ -73,6 +76,9 @@ private:
     void buildMenu();
     void connectDesktop();
     int onWindowRequest(const ui::WindowRequest& request);
+    void waitForKeptDownloads();
+    // The kept rows onto the download page now (waiting while they are read); once.
+    void takeKeptDownloads();
 
     // WindowShell
     [[nodiscard]] bool isWindowVisible() const override;
@@ -103,6 +109,7 @@ private:
     ui::UiTabStack* m_tabs = nullptr;
     std::vector<std::unique_ptr<AppPage>> m_pages;
     std::unique_ptr<WindowMessages> m_messages;
+    UiTask m_whenRestored;
 };
 
 }  // namespace quorvo::app

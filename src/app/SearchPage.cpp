@@ -15,6 +15,7 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
     : m_tabs(context.tabs)
     , m_panel(panel)
     , m_services(context.services)
+    , m_keptRowsFirst(context.keptRowsFirst)
 {
     m_progressBar = &panel.add<ui::UiLabel>(look::search::progressBar, Text(), look::barLook(argb(31, 0, 255, 0)));
 
@@ -40,8 +41,11 @@ SearchPage::SearchPage(const PageContext& context, ui::UiPanel& panel)
 
     look::addLink(panel, look::search::tickAll, caption::tickAll).onClick = [this] { tickAllResults(); };
     look::addLink(panel, look::search::invertTicks, caption::invertTicks).onClick = [this] { invertResultTicks(); };
-    look::addImageButton(panel, look::search::addButton, "button_add.png", caption::addTip).onClick
-        = [this] { addTickedSongs(m_services.queue(), m_services.settings(), *this, *m_toast); };
+    look::addImageButton(panel, look::search::addButton, "button_add.png", caption::addTip).onClick = [this] {
+        if (m_keptRowsFirst)
+            m_keptRowsFirst();
+        addTickedSongs(m_services.queue(), m_services.settings(), *this, *m_toast);
+    };
 
     m_search = std::make_unique<SearchController>(m_services.service(), context.post, context.timer, *this,
                                                   [this] { return m_services.searchFilter(); });
@@ -60,6 +64,9 @@ void SearchPage::shown()
 
 void SearchPage::startSearch()
 {
+    // The search leaves out what is queued: the kept rows must be known by then.
+    if (m_keptRowsFirst)
+        m_keptRowsFirst();
     m_search->startSearch(m_searchBox->editText());
 }
 

@@ -51,6 +51,7 @@ private:
     const ui::UiTabStack& m_tabs;
     ui::UiPanel& m_panel;
     AppServices& m_services;
+    UiTask m_keptRowsFirst;
     ui::UiLabel* m_progressBar = nullptr;
     ui::UiEdit* m_searchBox = nullptr;
     ui::UiList* m_results = nullptr;

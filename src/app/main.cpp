@@ -122,12 +122,21 @@ int run(std::span<const char* const> args)
     app::WindowPrompts prompts;
     app::MainWindow window(*framework, services, layout, prompts);
     window.show();
-    window.restoreKeptDownloads();
-    if (!services.queueNotice().empty())
-        std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
+    bool told = false;
+    const auto tellQueueNotice = [&services, &told] {
+        told = true;
+        if (!services.queueNotice().empty())
+            std::fprintf(stderr, "quorvo: %s\n", services.queueNotice().c_str());
+    };
+    window.restoreKeptDownloads(tellQueueNotice);
     instance.listen([&ui = *framework, &window] { ui.dispatcher().post([&window] { window.bringToFront(); }); });
     const int status = framework->run();
     instance.stopListening();
+    // A window closed before its kept list came in still says what was wrong with it.
+    if (!told) {
+        services.restoreQueue();
+        tellQueueNotice();
+    }
     if (!window.finishBeforeExit()) {
         // The transfer did not acknowledge the abort in time (a stalled
         // connection): end now; what reached the partial file stays for the next start.

@@ -634,6 +634,62 @@ TEST_F(SavedListWindowTest, TheDownloadPageShowsTheKeptRowsAsTheyStoodAndNothing
     EXPECT_EQ(download::QueueStore::read(store()).rows.size(), 3u);
 }
 
+// As the program runs: the kept list is read once the window is on the screen.
+class LateSavedListWindowTest : public SavedListWindowTest {
+protected:
+    AppServicesOptions servicesOptions() override
+    {
+        AppServicesOptions options = SavedListWindowTest::servicesOptions();
+        options.restoreQueueLater = true;
+        return options;
+    }
+    std::vector<std::string> shownNames()
+    {
+        std::vector<std::string> names;
+        for (int row = 1; row <= downloads().model().rowCount(); ++row)
+            names.push_back(downloads().model().cellText(row, 1).str());
+        return names;
+    }
+};
+
+TEST_F(LateSavedListWindowTest, TheKeptRowsComeInOnTheirOwnAndNothingStarts)
+{
+    bool restored = false;
+    m_window->restoreKeptDownloads([&] { restored = true; });
+    ASSERT_TRUE(pumpUntil([&] { return restored; }));
+    EXPECT_EQ(shownNames(), (std::vector<std::string> {"Done", "Missing", "Half", "Later"}));
+    EXPECT_EQ(encoding::toUtf8(downloads().model().cellText(3, 4).view()), "50%");
+    EXPECT_FALSE(m_window->queue().isRunning());
+    EXPECT_TRUE(m_server.requestLog().empty()) << m_server.requestLogText();
+    // Kept from here on.
+    m_window->queue().list().removeRows([](const download::DownloadTask& task) { return task.name == "Later"; });
+    EXPECT_EQ(download::QueueStore::read(store()).rows.size(), 3u);
+}
+
+TEST_F(LateSavedListWindowTest, SongsAddedBeforeTheKeptRowsCameInGoAfterThemAndAllAreKept)
+{
+    // Quicker than the reading: the search brings the kept rows in first.
+    search("Paper Lanterns");
+    ASSERT_GT(results().model().rowCount(), 0);
+    click(byText(caption::tickAll));
+    click(byText<ui::UiImageButton>(caption::addTip));
+    ASSERT_TRUE(pumpUntil([&] { return downloads().model().rowCount() > 4; }));
+    const std::vector<std::string> names = shownNames();
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 4),
+              (std::vector<std::string> {"Done", "Missing", "Half", "Later"}));
+    const std::vector<download::DownloadTask> listed = m_window->queue().list().rows();
+    ASSERT_EQ(listed.size(), names.size());
+    for (std::size_t row = 4; row < listed.size(); ++row)
+        EXPECT_GT(listed[row].id, 7u) << "an added row took a kept row's number";
+    std::vector<uint64_t> listedIds;
+    for (const download::DownloadTask& task : listed)
+        listedIds.push_back(task.id);
+    std::vector<uint64_t> keptIds;
+    for (const download::DownloadTask& task : download::QueueStore::read(store()).rows)
+        keptIds.push_back(task.id);
+    EXPECT_EQ(keptIds, listedIds);
+}
+
 // A download held at 20 KB/s, so that it is still running when the window closes.
 class SlowDownloadWindowTest : public MainWindowTest {
 protected:
