@@ -93,6 +93,7 @@ std::size_t DownloadList::restore(std::vector<DownloadTask> tasks)
     for (const DownloadTask& row : m_rows)
         ids.insert(row.id);
     std::size_t taken = 0;
+    m_rows.reserve(m_rows.size() + tasks.size());
     for (DownloadTask& task : tasks) {
         if (task.id == 0 || !ids.insert(task.id).second)
             continue;
@@ -101,7 +102,9 @@ std::size_t DownloadList::restore(std::vector<DownloadTask> tasks)
             task.state = Stopped {};
         m_nextId = std::max(m_nextId, task.id + 1);
         m_rows.push_back(std::move(task));
-        emit(RowAppended {m_rows.size(), m_rows.back()});
+        // Each event copies its row: a long kept list is not copied for nobody.
+        if (m_listener)
+            emit(RowAppended {m_rows.size(), m_rows.back()});
         ++taken;
     }
     return taken;
