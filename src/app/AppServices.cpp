@@ -16,18 +16,8 @@ void QueueRelay::connect(download::QueueListener* listener)
     m_listener = listener;
 }
 
-namespace {
-
-// Set on the thread that puts the kept rows into the list: the page takes
-// them all at once instead of hearing them one by one.
-thread_local bool restoringKeptRows = false;
-
-}  // namespace
-
 void QueueRelay::onQueueEvent(const download::QueueEvent& event)
 {
-    if (restoringKeptRows)
-        return;
     // Held while the listener runs, so that connect() never returns during a call to the old one.
     const std::lock_guard lock(m_mutex);
     if (m_listener)
@@ -60,9 +50,7 @@ void AppServices::startRestoringQueue()
         download::settleForRestart(opened.rows);
         if (!opened.busy) {
             // Nothing starts by itself: no worker runs, and restore() leaves every row waiting for the user.
-            restoringKeptRows = true;
             m_queue->list().restore(std::move(opened.rows));
-            restoringKeptRows = false;
             if (opened.store)
                 m_queue->list().setJournal(opened.store.get());
             // The copy the page shows, made here rather than on the user-interface thread.

@@ -23,8 +23,7 @@
 
 namespace quorvo::app {
 
-// Passes the queue's events on to whoever listens now (any thread), but for
-// those of the kept rows going into the list (see AppServices::restoreQueue()).
+// Passes the queue's events on to whoever listens now (any thread).
 class QueueRelay final : public download::QueueListener {
 public:
     // User-interface thread; null: events are dropped. Once it returns, the

@@ -102,9 +102,6 @@ std::size_t DownloadList::restore(std::vector<DownloadTask> tasks)
             task.state = Stopped {};
         m_nextId = std::max(m_nextId, task.id + 1);
         m_rows.push_back(std::move(task));
-        // Each event copies its row: a long kept list is not copied for nobody.
-        if (m_listener)
-            emit(RowAppended {m_rows.size(), m_rows.back()});
         ++taken;
     }
     return taken;

@@ -52,8 +52,10 @@ public:
     // Rows kept from an earlier run, appended with their ids (ids of 0 and
     // ids already in the list are skipped); new ids continue above the
     // largest. A row a worker held when that run ended comes back stopped,
-    // without a reason. The views hear the rows; the journal does not (it
-    // holds them already). Returns how many rows were taken.
+    // without a reason. Neither the views nor the journal hear the rows: the
+    // journal holds them already, and a view reads rows() when it attaches
+    // (one event per row would copy a long kept list for nothing). Returns
+    // how many rows were taken.
     std::size_t restore(std::vector<DownloadTask> tasks);
     // False when the row is gone. A transferring row's progress also
     // reports the total speed of all transferring rows, and reaches the

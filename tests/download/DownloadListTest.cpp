@@ -243,10 +243,7 @@ TEST(DownloadList, RestoredRowsKeepTheirIdsReachTheViewsOnlyAndNothingRuns)
     EXPECT_EQ(rows[1].state, (TaskState {Failed {{FailureKind::HttpStatus, 404}}}));
     EXPECT_EQ(rows[2].state, TaskState {Stopped {}});
     EXPECT_EQ(rows[3].state, TaskState {Stopped {}});
-    const std::vector<QueueEvent> events = mailbox.takeAll();
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(std::get<RowAppended>(events[3]).row, 4u);
-    EXPECT_EQ(std::get<RowAppended>(events[3]).task.id, 9u);
+    EXPECT_TRUE(mailbox.takeAll().empty()) << "views read the kept rows when they attach";
 
     // New rows continue above the largest id and are journalled again.
     EXPECT_EQ(list.append(taskNamed("new")), 13u);

@@ -15,6 +15,12 @@ constexpr int barWidth = 30;
 
 }  // namespace
 
+void ProgressView::nameRows(std::span<const DownloadTask> rows)
+{
+    for (const DownloadTask& task : rows)
+        m_names[task.id] = printable(encoding::toUtf8(task.name.view()));
+}
+
 void ProgressView::show(const download::QueueEvent& event)
 {
     if (const auto* appended = std::get_if<RowAppended>(&event)) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <span>
 #include <string>
 
 namespace quorvo::cli {
@@ -19,6 +20,9 @@ public:
         , m_terminal(terminal)
     { }
 
+    // Rows already in the list (kept from an earlier run) are named here:
+    // no event announces them.
+    void nameRows(std::span<const download::DownloadTask> rows);
     void show(const download::QueueEvent& event);
     // Ends a bar that is still on screen.
     void finish();

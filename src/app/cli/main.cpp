@@ -266,6 +266,7 @@ std::vector<DownloadTask> runToTheEnd(DownloadQueue& queue, QueueMailbox& mailbo
                                       const Options& options)
 {
     ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
+    view.nameRows(queue.list().rows());
     bool paused = false;
     while (true) {
         // Events and signals end the wait at once; the timeout is only a safety net.
